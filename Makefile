@@ -1,0 +1,37 @@
+# Clipnest: `make run` starts the program, `make test` runs every test.
+# Both install what is missing first (scripts/install-deps.sh).
+
+BUILD      ?= build
+SAN_BUILD  ?= build-san
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+
+.PHONY: all deps build build-san run test test-unit bench format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLIPNEST_WERROR=ON $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-san: deps
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCLIPNEST_WERROR=ON -DCLIPNEST_SANITIZE=ON $(CMAKE_ARGS)
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+
+run: build
+	bash scripts/run-app.sh $(BUILD)
+
+test: build build-san
+	bash scripts/with-test-desktop.sh bash scripts/run-tests.sh $(BUILD) $(SAN_BUILD)
+
+bench: build
+	bash scripts/with-test-desktop.sh bash bench/run-all.sh $(BUILD)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD)

@@ -1,0 +1,24 @@
+# clipnest_add_test(<name> SOURCES <files...> [LIBS <targets...>] [DESKTOP] [TIMEOUT <s>])
+#
+# Unit tests (the default) run on the offscreen platform and are also run in the
+# sanitizer build. DESKTOP tests need the test desktop that scripts/with-test-desktop.sh
+# starts (X display, window manager, tray, PulseAudio, upload service) and are labelled
+# so that `ctest -L unit` leaves them out.
+function(clipnest_add_test name)
+    cmake_parse_arguments(T "DESKTOP" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+    target_compile_definitions(${name} PRIVATE
+        CLIPNEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+        CLIPNEST_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    if(T_DESKTOP)
+        set_tests_properties(${name} PROPERTIES LABELS desktop TIMEOUT ${T_TIMEOUT})
+    else()
+        set_tests_properties(${name} PROPERTIES LABELS unit TIMEOUT ${T_TIMEOUT}
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    endif()
+endfunction()

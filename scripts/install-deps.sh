@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Clipnest needs to build, run and test.
+# Only installs what is missing; needs root or sudo when something is.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  build-essential cmake pkg-config clang-format git
+  # Qt 6
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  qt6-qpa-plugins libgl-dev libxkbcommon-dev
+  # recording engine
+  libavformat-dev libavcodec-dev libavdevice-dev libavutil-dev libswscale-dev
+  libswresample-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-randr0-dev
+  libxcb-keysyms1-dev libx11-dev libpulse-dev ffmpeg
+  # reference upload service
+  php-cli
+  # test desktop
+  xvfb openbox trayer xdotool xclip x11-utils x11-xserver-utils pulseaudio pulseaudio-utils
+  imagemagick fonts-dejavu-core dbus-x11 procps psmisc curl python3
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1; then SUDO="sudo"; else
+    echo "These packages are missing and installing them needs root: ${missing[*]}" >&2
+    exit 1
+  fi
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends "${missing[@]}"

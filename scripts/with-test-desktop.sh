@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Runs a command inside a private test desktop and tears the desktop down afterwards,
+# also when the command fails:
+#   - Xvfb 1920x1080x24 on a free display number, openbox, trayer as the tray host;
+#   - a PulseAudio server whose default source is a 440 Hz sine wave (the "microphone");
+#   - the reference upload service (PHP's built-in server) on a free loopback port.
+# Everything lives under one temporary folder: HOME, XDG_RUNTIME_DIR, settings, uploads.
+#
+# Exported to the command:
+#   DISPLAY, HOME, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, PULSE_SERVER
+#   CLIPNEST_TEST_SERVICE   host:port of the upload service
+#   CLIPNEST_TEST_UPLOADS   the service's storage folder
+#   CLIPNEST_TEST_DESKTOP=1
+set -uo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+
+run=$(mktemp -d /tmp/clipnest-desktop.XXXXXX)
+pids=()
+cleanup() {
+  for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  rm -rf "$run"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+export HOME="$run/home"
+export XDG_RUNTIME_DIR="$run/runtime"
+export XDG_CONFIG_HOME="$HOME/.config"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR/pulse" "$run/uploads"
+chmod 700 "$XDG_RUNTIME_DIR"
+# No session bus here: keep Qt and others from trying to start one.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$run/no-bus"
+unset WAYLAND_DISPLAY SESSION_MANAGER
+
+# Xvfb picks a free display itself and writes its number once it accepts clients.
+exec 3> "$run/displayfd"
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp +extension RANDR > "$run/xvfb.log" 2>&1 &
+pids+=($!)
+exec 3>&-
+for _ in $(seq 100); do
+  [ -s "$run/displayfd" ] && break
+  kill -0 "${pids[0]}" 2>/dev/null || break
+  sleep 0.1
+done
+if [ ! -s "$run/displayfd" ]; then
+  echo "test desktop: Xvfb did not start" >&2; cat "$run/xvfb.log" >&2; exit 1
+fi
+export DISPLAY=":$(head -n1 "$run/displayfd")"
+
+openbox --sm-disable > "$run/openbox.log" 2>&1 &
+pids+=($!)
+trayer --edge bottom --align right --widthtype request --height 32 --SetDockType true \
+  --transparent false --tint 0x404040 > "$run/trayer.log" 2>&1 &
+pids+=($!)
+
+export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+  --system=false --disable-shm=false \
+  --load="module-native-protocol-unix auth-anonymous=1 socket=$XDG_RUNTIME_DIR/pulse/native" \
+  --load="module-null-sink sink_name=speakers" \
+  --load="module-sine-source source_name=microphone rate=44100 frequency=440" \
+  --load="module-always-sink" > "$run/pulse.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
+if ! pactl info > /dev/null 2>&1; then
+  echo "test desktop: PulseAudio did not start" >&2; cat "$run/pulse.log" >&2; exit 1
+fi
+pactl set-default-source microphone
+pactl set-default-sink speakers
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+export CLIPNEST_TEST_SERVICE="127.0.0.1:$port"
+export CLIPNEST_TEST_UPLOADS="$run/uploads"
+if [ -f "$here/server/router.php" ]; then
+  CLIPNEST_STORAGE="$run/uploads" php -S "$CLIPNEST_TEST_SERVICE" -t "$here/server" "$here/server/router.php" \
+    > "$run/php.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do curl -s -o /dev/null "http://$CLIPNEST_TEST_SERVICE/faq" && break; sleep 0.1; done
+fi
+
+# Let the window manager and the tray take the screen before the tests look at it.
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+export CLIPNEST_TEST_DESKTOP=1
+echo "test desktop: DISPLAY=$DISPLAY service=$CLIPNEST_TEST_SERVICE runtime=$XDG_RUNTIME_DIR"
+
+"$@"
