@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QColor>
+#include <QPropertyAnimation>
+#include <QTimer>
+#include <QWidget>
+
+class QHBoxLayout;
+class QLabel;
+
+// A small translucent message window that fades in, stays a moment and fades out by itself, two
+// seconds in all. It does not place itself: the caller moves it before show().
+class PopupNotify : public QWidget {
+public:
+    explicit PopupNotify(QWidget* parent = nullptr);
+
+    // Sets the message and fits the window to it: text width + 50 by font height + 25.
+    void setText(const QString& text);
+    QString text() const;
+
+    // Shows the popup and (re)starts the fade and the two seconds after which it hides.
+    virtual void show();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLabel* label;
+    QHBoxLayout* layout;
+    QTimer hideTimer;
+    QPropertyAnimation fadeAnimation;
+    QColor backgroundColor;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+class ProgressBar;
+class QLabel;
+
+// The frameless window shown while a video is uploaded: a title, the progress bar and the
+// percentage below it. It is always a top-level window; the caller sizes, centres and shows it.
+class ProgressWidget : public QWidget {
+    Q_OBJECT
+public:
+    // `parent` is ignored: the window never has one.
+    explicit ProgressWidget(QWidget* parent = nullptr);
+
+    ProgressBar* progressBar() const { return bar; }
+    QString percentText() const;
+    QString titleText() const;
+
+public slots:
+    // Values outside 0..100 and the value already shown change nothing.
+    void setValue(int value);
+    // Advances the bar by one, wrapping from 100 back to 0.
+    void testTimer();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private slots:
+    void progressChanged(int value);
+
+private:
+    QWidget* panel;
+    ProgressBar* bar;
+    QLabel* percentLabel;
+    QLabel* titleLabel;
+    QTimer timer;
+};
