@@ -1,0 +1,43 @@
+#pragma once
+
+// Value type: how the microphone is read (sample layout, rate, channels).
+class AudioFormat {
+public:
+    // Sample layouts; 2 (signed 16-bit little endian) is what recordings use.
+    enum Format {
+        Format_U8 = 0,
+        Format_S8 = 1,
+        Format_S16LE = 2,
+        Format_S16BE = 3,
+        Format_S32LE = 4,
+        Format_S32BE = 5,
+        Format_FloatLE = 6,
+        Format_FloatBE = 7
+    };
+
+    AudioFormat() = default;
+    ~AudioFormat() = default;
+
+    void setChannelCount(int channels) { channelCount_ = channels; }
+    int channelCount() const { return channelCount_; }
+
+    void setSampleRate(int rate) { sampleRate_ = rate; }
+    int sampleRate() const { return sampleRate_; }
+
+    void setFormat(Format format) { format_ = format; }
+    Format format() const { return format_; }
+
+    // Bytes of one sample of one channel, 0 for a value outside the enumeration.
+    int bytesPerSample() const;
+
+    bool operator==(const AudioFormat& other) const {
+        return channelCount_ == other.channelCount_ && sampleRate_ == other.sampleRate_ &&
+               format_ == other.format_;
+    }
+    bool operator!=(const AudioFormat& other) const { return !(*this == other); }
+
+private:
+    int channelCount_ = 2;
+    int sampleRate_ = 44100;
+    Format format_ = Format_S16LE;
+};

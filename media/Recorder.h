@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class AbstractImageGrabber;
+class AudioGrabber;
+class Encoder;
+
+namespace engine {
+class Session;
+}
+
+// Counters of one recording, for diagnostics and benchmarks.
+struct RecorderStatistics {
+    // Video frames handed to the encoder (repeated ones included).
+    qint64 encodedFrames = 0;
+    // Ticks of the capture clock for which no picture was grabbed in time.
+    qint64 droppedFrames = 0;
+    // Frames filled by repeating the previous picture so that time does not stretch.
+    qint64 repeatedFrames = 0;
+    // Milliseconds of sound filled with silence (late start, lost source, clock drift).
+    qint64 silenceMs = 0;
+};
+
+// Records the pictures of an image grabber and, in the encoding modes with sound, the sound of
+// an audio grabber into an MP4 file that its encoder() describes.
+//
+// While recording, the file is a fragmented MP4 cut about every second, so a program killed
+// in the middle leaves a file that plays up to its last second. stop() turns it into an
+// ordinary MP4 (index in front, no fragments) that browsers play and seek.
+//
+// Threads: every public method is called on the thread the object lives in (the GUI thread).
+// Grabbing, conversion and encoding run on threads of their own; errors come back as the
+// encoder's and the grabbers' error() signals on this thread. After a failure during a
+// recording the recording is finished (the file kept as far as it was written) before the
+// error signal is emitted; stop() after that does nothing.
+class Recorder : public QObject {
+    Q_OBJECT
+public:
+    explicit Recorder(QObject* parent = nullptr);
+    ~Recorder() override; // stops a running recording
+
+    // The same encoder for the recorder's whole life.
+    Encoder* encoder() const { return encoder_; }
+
+    // The grabbers are not owned; they must outlive the recordings that use them.
+    void setImageGrabber(AbstractImageGrabber* grabber) { imageGrabber_ = grabber; }
+    AbstractImageGrabber* imageGrabber() const { return imageGrabber_; }
+    void setAudioGrabber(AudioGrabber* grabber) { audioGrabber_ = grabber; }
+    AudioGrabber* audioGrabber() const { return audioGrabber_; }
+
+    // Starts recording and returns at once. Refused with an error signal (and nothing else
+    // changes) while a recording is under way, for empty areas, unreachable devices and
+    // unwritable files.
+    void start();
+    // Ends the recording; when it returns the file at the encoder's path is a complete MP4.
+    // Does nothing when no recording is under way.
+    void stop();
+
+    bool isRecording() const;
+
+    // Counters of the running or the last recording.
+    RecorderStatistics statistics() const;
+
+signals:
+    void started();
+    void stopped();
+
+private:
+    void failRecording(int kind, int code, const QString& text);
+
+    Encoder* encoder_;
+    AbstractImageGrabber* imageGrabber_ = nullptr;
+    AudioGrabber* audioGrabber_ = nullptr;
+    std::unique_ptr<engine::Session> session_;
+    RecorderStatistics lastStatistics_;
+};

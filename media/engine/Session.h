@@ -1,0 +1,8 @@
+#pragma once
+
+namespace engine {
+class Session {
+public:
+    virtual ~Session() = default;
+};
+} // namespace engine
