@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QUrl>
+
+// One uploaded video: the local moment the service accepted it and the link it answered.
+// Two records are the same record only when both the moment and the link match; the same
+// link uploaded twice gives two records.
+class HistoryRecord {
+public:
+    HistoryRecord() = default;
+    HistoryRecord(const QDateTime& date, const QUrl& url)
+        : date(date)
+        , url(url) {}
+
+    // Only records with a real moment and an absolute link are worth keeping: anything
+    // else cannot be shown as a row or opened in a browser.
+    bool isStorable() const {
+        return !date.isNull() && date.isValid() && !url.isEmpty() && url.isValid() &&
+               !url.isRelative();
+    }
+
+    bool operator==(const HistoryRecord& other) const {
+        return date == other.date && url == other.url;
+    }
+    bool operator!=(const HistoryRecord& other) const { return !(*this == other); }
+
+    QDateTime date;
+    QUrl url;
+};
+
+Q_DECLARE_METATYPE(HistoryRecord)

@@ -1,0 +1,90 @@
+#include "history/HistoryStore.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+
+#include <algorithm>
+
+namespace HistoryStore {
+
+namespace {
+
+// The element numbers present under the array, in ascending order. The stored element
+// count is not trusted: a hand-edited or truncated file may hold elements it does not
+// cover, or claim elements that are not there (a huge count must not stall the load).
+QList<int> elementNumbers(QSettings& settings) {
+    QList<int> numbers;
+    settings.beginGroup(arrayName);
+    const QStringList groups = settings.childGroups();
+    settings.endGroup();
+    for (const QString& group : groups) {
+        bool ok = false;
+        const int n = group.toInt(&ok);
+        if (ok && n > 0)
+            numbers.append(n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+QDateTime toDateTime(const QVariant& value) {
+    // A date-time value, or text in ISO form such as a hand-edited file holds.
+    if (value.metaType().id() == QMetaType::QDateTime)
+        return value.toDateTime();
+    if (value.metaType().id() == QMetaType::QString)
+        return QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+    return {};
+}
+
+QUrl toUrl(const QVariant& value) {
+    if (value.metaType().id() == QMetaType::QUrl)
+        return value.toUrl();
+    if (value.metaType().id() == QMetaType::QString)
+        return QUrl(value.toString(), QUrl::StrictMode);
+    return {};
+}
+
+} // namespace
+
+QList<HistoryRecord> read(QSettings& settings) {
+    QList<HistoryRecord> records;
+    for (const int n : elementNumbers(settings)) {
+        settings.beginGroup(arrayName + QLatin1Char('/') + QString::number(n));
+        const QDateTime date = toDateTime(settings.value("Date"));
+        const QUrl url = date.isValid() ? toUrl(settings.value("Url")) : QUrl();
+        settings.endGroup();
+        const HistoryRecord record(date, url);
+        if (!record.isStorable() || records.contains(record))
+            continue;
+        records.append(record);
+    }
+    return records;
+}
+
+QString write(QSettings& settings, const QList<HistoryRecord>& records) {
+    settings.remove(arrayName);
+    int j = 0;
+    for (const HistoryRecord& record : records) {
+        if (!record.isStorable())
+            continue;
+        if (j == 0)
+            settings.beginWriteArray(arrayName);
+        settings.setArrayIndex(j++);
+        settings.setValue("Date", record.date);
+        settings.setValue("Url", record.url);
+    }
+    if (j > 0)
+        settings.endArray();
+    // Flush even when the list is empty: removing the last record must reach the disk.
+    settings.sync();
+    if (settings.status() == QSettings::AccessError)
+        return QCoreApplication::translate("HistoryManager",
+                                           "The upload history could not be written to %1. Check "
+                                           "that the folder exists and that you may write to it.")
+            .arg(settings.fileName());
+    // FormatError only says that unreadable lines were met while reading; they are gone
+    // now, and everything readable has been written back.
+    return {};
+}
+
+} // namespace HistoryStore

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "widgets/SnapshotButtonGeometry.h"
+
+#include <QMap>
+#include <QMenu>
+#include <QParallelAnimationGroup>
+#include <QPixmap>
+#include <QPoint>
+#include <QSize>
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QPropertyAnimation;
+
+// The floating record button: a frameless, always-on-top picture window docked half
+// tucked in at a screen edge. It slides out while the pointer is over it, asks for a
+// recording when clicked, can be dragged anywhere and then glides to the nearest edge.
+// GUI thread only.
+class SnapshotButton : public QWidget {
+    Q_OBJECT
+public:
+    enum State {
+        StateNone = SnapshotButtonGeometry::StateNone,
+        StateTop = SnapshotButtonGeometry::StateTop,
+        StateTopPressed = SnapshotButtonGeometry::StateTopPressed,
+        StateRight = SnapshotButtonGeometry::StateRight,
+        StateRightPressed = SnapshotButtonGeometry::StateRightPressed,
+        StateBottom = SnapshotButtonGeometry::StateBottom,
+        StateBottomPressed = SnapshotButtonGeometry::StateBottomPressed,
+        StateLeft = SnapshotButtonGeometry::StateLeft,
+        StateLeftPressed = SnapshotButtonGeometry::StateLeftPressed,
+        StateMoving = SnapshotButtonGeometry::StateMoving,
+    };
+
+    SnapshotButton();
+
+    void setState(int s);
+    int currentState() const { return state; }
+    // Places the window (at its current picture's size) with its top-left corner at p.
+    void setPosition(const QPoint& p);
+    // Glides to the right edge if `toRight`, else to the edge nearest the window's centre;
+    // there it docks and, a moment later, tucks in.
+    void dock(bool toRight);
+
+signals:
+    void clicked();
+    void onShowHide(bool checked = false);
+
+public slots:
+    void minimize();
+    void restore();
+    void show();
+    void showContextMenu(const QPoint& pos);
+    void onMovingAnimationFinished();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void applySizes(int s);
+    void updateDockGeometry(const QPoint& p);
+    SnapshotButtonGeometry::Edge nearestEdge() const;
+    QPoint dockPosition(SnapshotButtonGeometry::Edge edge);
+    QRect screenGeometry(bool available) const;
+    void retranslate();
+
+    int state = StateNone;
+    int pendingState = StateNone;
+    QMap<int, QPixmap> pixmaps;
+    QMenu menu;
+    QAction* showHideAction;
+    QLabel* imageLabel;
+    bool dragging = false;
+    bool leftPressed = false;
+    QPoint lastGlobalPos;
+    SnapshotButtonGeometry::Tuck tucked;
+    QSize fullSize;
+    QPoint restoredWindowPos;
+    QPoint restoredLabelPos;
+    // A quarter of a second: quick enough not to be in the way, slow enough to be seen.
+    int animationDuration = 250;
+    QParallelAnimationGroup minimizeGroup;
+    QPropertyAnimation* minimizeMinSizeAnimation;
+    QPropertyAnimation* minimizeMaxSizeAnimation;
+    QPropertyAnimation* minimizePosAnimation;
+    QParallelAnimationGroup restoreGroup;
+    QPropertyAnimation* restoreMinSizeAnimation;
+    QPropertyAnimation* restoreMaxSizeAnimation;
+    QPropertyAnimation* restorePosAnimation;
+    QPropertyAnimation* moveAnimation;
+};
