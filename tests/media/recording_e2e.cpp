@@ -1,0 +1,450 @@
+// End-to-end recordings made by the clipnest-rec tool on the test desktop, read back with
+// ffprobe/ffmpeg: streams, size, frame rate, sound, encoder settings, what the picture
+// shows, and what is left after a normal stop, a signal and a kill -9.
+#include "recording_readback.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+// The tool records at this rate whatever the screen does.
+constexpr double Fps = 20.0;
+// Long enough for several hundred milliseconds of start-up to leave a clear majority of
+// steady recording, short enough to keep the whole program around a minute.
+constexpr int RecordSeconds = 3;
+// A recording that has to be stopped from outside is asked for far longer than the test
+// waits, so that only the signal can end it.
+constexpr int LongSeconds = 60;
+// Start-up of the tool, encoder flush and file finishing on a loaded two-core machine.
+constexpr int FinishTimeoutMs = 60000;
+
+// Where the pattern window sits; the recordings grab exactly this area or a part of it.
+const QRect PatternRect(100, 100, 640, 480);
+// The top quarter of the pattern carries a moving bar; below it the left half is red and
+// the right half blue, so that a frame shows whether the right area was grabbed.
+constexpr int StripHeight = 120;
+
+class MovingPattern : public QWidget {
+public:
+    MovingPattern()
+        : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                               Qt::X11BypassWindowManagerHint) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setGeometry(PatternRect);
+        connect(&tick_, &QTimer::timeout, this, [this] { update(); });
+        tick_.start(16);
+        clock_.start();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const int w = width(), h = height();
+        p.fillRect(0, 0, w, StripHeight, QColor(40, 40, 40));
+        const int barX = int(clock_.elapsed() * 400 / 1000 % (w + 80)) - 80;
+        p.fillRect(barX, 0, 80, StripHeight, Qt::white);
+        p.fillRect(0, StripHeight, w / 2, h - StripHeight, QColor(255, 0, 0));
+        p.fillRect(w / 2, StripHeight, w - w / 2, h - StripHeight, QColor(0, 0, 255));
+    }
+
+private:
+    QTimer tick_;
+    QElapsedTimer clock_;
+};
+
+struct Run {
+    bool finished = false;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    int exitCode = -1;
+    QString out;
+    QString err;
+    QMap<QString, QString> stats;
+};
+
+QString recorderProgram() {
+    // CLIPNEST_REC lets the same checks run against another build of the tool.
+    const QString env = qEnvironmentVariable("CLIPNEST_REC");
+    return env.isEmpty() ? QStringLiteral(CLIPNEST_REC_PROGRAM) : env;
+}
+
+QStringList recArgs(const QRect& r, int seconds, bool sound, const QString& out) {
+    QStringList args{
+        "--rect",
+        QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()),
+        "--seconds", QString::number(seconds)};
+    if (sound)
+        args << "--sound";
+    return args << out;
+}
+
+// Waits for the tool while the event loop keeps the pattern moving.
+Run finish(QProcess& p, int timeoutMs = FinishTimeoutMs) {
+    Run run;
+    if (p.state() != QProcess::NotRunning) {
+        QSignalSpy spy(&p, &QProcess::finished);
+        if (!spy.wait(timeoutMs) && p.state() != QProcess::NotRunning) {
+            p.kill();
+            p.waitForFinished();
+            run.err = QStringLiteral("did not finish within %1 ms; ").arg(timeoutMs);
+        }
+    }
+    run.finished = true;
+    run.status = p.exitStatus();
+    run.exitCode = p.exitCode();
+    run.out = QString::fromUtf8(p.readAllStandardOutput());
+    run.err += QString::fromUtf8(p.readAllStandardError());
+    for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts)) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0)
+            run.stats.insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
+    }
+    return run;
+}
+
+std::unique_ptr<QProcess> startRec(const QStringList& args) {
+    auto p = std::make_unique<QProcess>();
+    p->setProgram(recorderProgram());
+    p->setArguments(args);
+    p->start();
+    return p;
+}
+
+Run record(const QRect& r, int seconds, bool sound, const QString& out) {
+    auto p = startRec(recArgs(r, seconds, sound, out));
+    return finish(*p);
+}
+
+QString describe(const Run& r) {
+    return QStringLiteral("exit status %1, code %2, stdout [%3], stderr [%4]")
+        .arg(r.status == QProcess::NormalExit ? "normal" : "crash")
+        .arg(r.exitCode)
+        .arg(r.out.trimmed(), r.err.trimmed());
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb pixel(const QByteArray& rgb, int width, int x, int y) {
+    const auto* d =
+        reinterpret_cast<const uchar*>(rgb.constData()) + (qsizetype(y) * width + x) * 3;
+    return {d[0], d[1], d[2]};
+}
+
+// Mean absolute difference of two RGB frames inside the rows [top, bottom).
+double rowsDifference(const QByteArray& a, const QByteArray& b, int width, int top, int bottom) {
+    qint64 sum = 0;
+    const qsizetype from = qsizetype(top) * width * 3, to = qsizetype(bottom) * width * 3;
+    for (qsizetype i = from; i < to && i < a.size() && i < b.size(); ++i)
+        sum += qAbs(int(uchar(a[i])) - int(uchar(b[i])));
+    return double(sum) / double(to - from);
+}
+
+bool isRed(Rgb c) {
+    return c.r > 180 && c.g < 80 && c.b < 80;
+}
+bool isBlue(Rgb c) {
+    return c.b > 180 && c.r < 80 && c.g < 80;
+}
+
+} // namespace
+
+class RecordingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void videoOnly();
+    void encoderSettings();
+    void withSound();
+    void oddSize();
+    void stopOnSignal_data();
+    void stopOnSignal();
+    void killLeavesPlayableFile();
+    void badRequestsFailCleanly_data();
+    void badRequestsFailCleanly();
+
+private:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    void checkFrameRate(const readback::Stream& v);
+    void checkOrdinaryMp4(const QString& file);
+
+    QTemporaryDir dir_;
+    std::unique_ptr<MovingPattern> pattern_;
+    QString videoOnlyFile_;
+};
+
+void RecordingTest::initTestCase() {
+    if (qEnvironmentVariableIsEmpty("CLIPNEST_TEST_DESKTOP"))
+        QSKIP("needs the test desktop (scripts/with-test-desktop.sh): real screen and sound");
+    QVERIFY2(QFileInfo(recorderProgram()).isExecutable(), qPrintable(recorderProgram()));
+    for (const char* tool : {"ffprobe", "ffmpeg"})
+        QVERIFY2(!QStandardPaths::findExecutable(tool).isEmpty(), tool);
+    QVERIFY(dir_.isValid());
+    pattern_ = std::make_unique<MovingPattern>();
+    pattern_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(pattern_.get()));
+}
+
+void RecordingTest::checkFrameRate(const readback::Stream& v) {
+    QVERIFY2(v.duration > 0, "video stream has no duration");
+    const double fps = double(v.frames) / v.duration;
+    QVERIFY2(qAbs(fps - Fps) <= Fps * 0.05,
+             qPrintable(QStringLiteral("%1 frames in %2 s = %3 fps, want 20 +- 5 %")
+                            .arg(v.frames)
+                            .arg(v.duration)
+                            .arg(fps)));
+}
+
+// After a normal stop the moov comes with all samples in it: no movie fragments.
+void RecordingTest::checkOrdinaryMp4(const QString& file) {
+    const QStringList top = readback::topLevelBoxes(file);
+    QVERIFY2(top.contains("ftyp") && top.contains("moov") && top.contains("mdat"),
+             qPrintable(top.join(' ')));
+    QVERIFY2(!top.contains("moof") && !top.contains("mfra") && !top.contains("sidx"),
+             qPrintable("fragmented after a normal stop: " + top.join(' ')));
+    const QStringList moov = readback::childBoxes(file, "moov");
+    QVERIFY2(!moov.contains("mvex"),
+             qPrintable("moov still announces fragments: " + moov.join(' ')));
+}
+
+void RecordingTest::videoOnly() {
+    const QString file = path("video-only.mp4");
+    const Run run = record(PatternRect, RecordSeconds, false, file);
+    QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
+    for (const char* key : {"frames", "dropped", "repeated", "stop_ms"}) {
+        bool ok = false;
+        run.stats.value(key).toDouble(&ok);
+        QVERIFY2(ok, qPrintable(QStringLiteral("no numeric %1= line: ").arg(key) + describe(run)));
+    }
+
+    const readback::Facts facts = readback::probe(file);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    QCOMPARE(facts.count("video"), 1);
+    QCOMPARE(facts.count("audio"), 0);
+    const readback::Stream& v = *facts.first("video");
+    QCOMPARE(v.codec, QString("h264"));
+    QCOMPARE(v.width, PatternRect.width());
+    QCOMPARE(v.height, PatternRect.height());
+    checkFrameRate(v);
+    QVERIFY2(v.duration > RecordSeconds - 0.5 && v.duration < RecordSeconds + 0.5,
+             qPrintable(QString::number(v.duration)));
+    QCOMPARE(run.stats.value("frames").toLongLong(), v.frames);
+    QCOMPARE(readback::decodeErrors(file), QString());
+    checkOrdinaryMp4(file);
+
+    // The picture is the pattern, the right way round and in place, and it moves.
+    const int w = v.width, h = v.height;
+    const QByteArray early = readback::rgbFrameAt(file, 0.6, w, h);
+    const QByteArray late = readback::rgbFrameAt(file, v.duration - 0.6, w, h);
+    QVERIFY(!early.isEmpty() && !late.isEmpty());
+    for (const QByteArray& frame : {early, late}) {
+        const Rgb left = pixel(frame, w, w / 4, (h + StripHeight) / 2);
+        const Rgb right = pixel(frame, w, 3 * w / 4, (h + StripHeight) / 2);
+        QVERIFY2(isRed(left), qPrintable(QStringLiteral("left half %1,%2,%3, want red")
+                                             .arg(left.r)
+                                             .arg(left.g)
+                                             .arg(left.b)));
+        QVERIFY2(isBlue(right), qPrintable(QStringLiteral("right half %1,%2,%3, want blue")
+                                               .arg(right.r)
+                                               .arg(right.g)
+                                               .arg(right.b)));
+        // The edges of the area are the pattern's too: nothing of the desktop around it.
+        QVERIFY(isRed(pixel(frame, w, 2, h - 3)));
+        QVERIFY(isBlue(pixel(frame, w, w - 3, h - 3)));
+    }
+    QVERIFY2(rowsDifference(early, late, w, 0, StripHeight) > 5,
+             "the moving bar does not move in the recording");
+    QVERIFY(rowsDifference(early, late, w, StripHeight + 8, h) < 5);
+    videoOnlyFile_ = file;
+}
+
+void RecordingTest::encoderSettings() {
+    if (videoOnlyFile_.isEmpty())
+        QSKIP("needs the video-only recording");
+    const QString options = readback::x264Settings(videoOnlyFile_);
+    QVERIFY2(!options.isEmpty(), "no x264 settings text in the stream");
+    const QMap<QString, QString> s = readback::parseSettings(options);
+    const QList<QPair<QString, QString>> wanted{
+        {"cabac", "0"},      {"me", "hex"},        {"subme", "3"},     {"me_range", "16"},
+        {"keyint", "250"},   {"keyint_min", "25"}, {"scenecut", "40"}, {"qcomp", "0.60"},
+        {"qpmin", "0"},      {"qpmax", "69"},      {"qpstep", "4"},    {"ip_ratio", "1.41"},
+        {"fast_pskip", "1"}, {"weightp", "0"},
+    };
+    for (const auto& [key, value] : wanted)
+        QVERIFY2(
+            s.value(key) == value,
+            qPrintable(
+                QStringLiteral("%1=%2, want %3 in: %4").arg(key, s.value(key), value, options)));
+    QVERIFY2(s.value("deblock").startsWith("1:"), qPrintable("deblocking off: " + options));
+    // Inter partitions: intra 4x4 (0x1) and P 8x8 (0x10) and nothing else.
+    const QStringList analyse = s.value("analyse").split(':');
+    QCOMPARE(analyse.size(), 2);
+    bool ok = false;
+    QCOMPARE(analyse[1].toUInt(&ok, 16), 0x11u);
+    QVERIFY(ok);
+    // x264 prints the B-frame decision and direct mode only when B-frames are in use.
+    if (s.value("bframes") != "0") {
+        QCOMPARE(s.value("b_adapt"), QString("1"));
+        QCOMPARE(s.value("direct"), QString("1"));
+    }
+}
+
+void RecordingTest::withSound() {
+    const QString file = path("with-sound.mp4");
+    const Run run = record(PatternRect, RecordSeconds, true, file);
+    QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
+
+    const readback::Facts facts = readback::probe(file);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    QCOMPARE(facts.count("video"), 1);
+    QCOMPARE(facts.count("audio"), 1);
+    const readback::Stream& v = *facts.first("video");
+    const readback::Stream& a = *facts.first("audio");
+    QCOMPARE(v.codec, QString("h264"));
+    QCOMPARE(a.codec, QString("mp3"));
+    QCOMPARE(a.sampleRate, 44100);
+    QCOMPARE(a.channels, 2);
+    QCOMPARE(v.width, PatternRect.width());
+    QCOMPARE(v.height, PatternRect.height());
+    checkFrameRate(v);
+    QVERIFY2(qAbs(a.duration - v.duration) <= 0.1,
+             qPrintable(QStringLiteral("audio %1 s, video %2 s").arg(a.duration).arg(v.duration)));
+    QCOMPARE(readback::decodeErrors(file), QString());
+    checkOrdinaryMp4(file);
+
+    // The desktop's microphone is a 440 Hz sine: the recording must carry that tone, at
+    // its pitch (a wrong sample rate or channel layout moves it), not silence.
+    const QByteArray pcm = readback::monoPcm(file);
+    const qsizetype skip = 2 * 44100 / 2; // half a second at each end
+    QVERIFY2(pcm.size() > 4 * skip, "too little sound decoded");
+    const QByteArray middle = pcm.mid(skip, pcm.size() - 2 * skip);
+    const double crossings = readback::zeroCrossingsPerSecond(middle, a.sampleRate);
+    QVERIFY2(qAbs(crossings - 880) < 880 * 0.05,
+             qPrintable(
+                 QStringLiteral("%1 zero crossings per second, want 880 (440 Hz)").arg(crossings)));
+}
+
+void RecordingTest::oddSize() {
+    const QRect odd(PatternRect.x() + 11, PatternRect.y() + 13, 333, 187);
+    const QString file = path("odd.mp4");
+    const Run run = record(odd, RecordSeconds, false, file);
+    QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
+    const readback::Facts facts = readback::probe(file);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    const readback::Stream* v = facts.first("video");
+    QVERIFY(v);
+    // H.264 in 4:2:0 stores even sizes; one pixel of padding or cropping is the most
+    // an odd request may cost.
+    QVERIFY2(qAbs(v->width - odd.width()) <= 1 && qAbs(v->height - odd.height()) <= 1,
+             qPrintable(QStringLiteral("%1x%2").arg(v->width).arg(v->height)));
+    QVERIFY(v->frames > 0);
+    checkFrameRate(*v);
+    QCOMPARE(readback::decodeErrors(file), QString());
+    const QByteArray frame = readback::rgbFrameAt(file, 1.0, v->width, v->height);
+    QVERIFY(!frame.isEmpty());
+    // The area starts 11 px into the pattern: its lower left is red, its top the strip.
+    QVERIFY(isRed(pixel(frame, v->width, 20, v->height - 20)));
+    const Rgb top = pixel(frame, v->width, 20, 5);
+    QVERIFY2(!isRed(top) && !isBlue(top), "area grabbed at the wrong height");
+}
+
+void RecordingTest::stopOnSignal_data() {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+}
+
+void RecordingTest::stopOnSignal() {
+    QFETCH(int, signalNumber);
+    const QString file = path(QStringLiteral("signal-%1.mp4").arg(signalNumber));
+    auto p = startRec(recArgs(PatternRect, LongSeconds, true, file));
+    QVERIFY2(p->waitForStarted(), qPrintable(p->errorString()));
+    QElapsedTimer clock;
+    clock.start();
+    // Recording is under way once the file has data and some seconds have passed.
+    QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() > 2500 && QFileInfo(file).size() > 0, 30000);
+    QVERIFY(p->state() == QProcess::Running);
+    ::kill(pid_t(p->processId()), signalNumber);
+    const Run run = finish(*p);
+    QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
+    QVERIFY2(run.stats.contains("stop_ms"), qPrintable(describe(run)));
+
+    const readback::Facts facts = readback::probe(file);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    QCOMPARE(facts.count("video"), 1);
+    QCOMPARE(facts.count("audio"), 1);
+    QVERIFY2(facts.duration >= 1.5 && facts.duration < LongSeconds / 2,
+             qPrintable(QString::number(facts.duration)));
+    QCOMPARE(readback::decodeErrors(file), QString());
+    checkOrdinaryMp4(file);
+}
+
+void RecordingTest::killLeavesPlayableFile() {
+    const QString file = path("killed.mp4");
+    auto p = startRec(recArgs(PatternRect, LongSeconds, true, file));
+    QVERIFY2(p->waitForStarted(), qPrintable(p->errorString()));
+    QElapsedTimer clock;
+    clock.start();
+    QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() > 4000 && QFileInfo(file).size() > 0, 30000);
+    QVERIFY(p->state() == QProcess::Running);
+    ::kill(pid_t(p->processId()), SIGKILL);
+    const Run run = finish(*p);
+    QCOMPARE(run.status, QProcess::CrashExit);
+
+    const readback::Facts facts = readback::probe(file);
+    QVERIFY2(facts.readable,
+             qPrintable("ffprobe cannot read the killed recording: " + facts.error));
+    QVERIFY(facts.first("video"));
+    QVERIFY2(facts.duration >= 2.0,
+             qPrintable(QStringLiteral("only %1 s survive a kill after 4 s").arg(facts.duration)));
+    QVERIFY2(facts.first("video")->frames >= qint64(2.0 * Fps),
+             qPrintable(QStringLiteral("%1 frames decode").arg(facts.first("video")->frames)));
+    QCOMPARE(readback::decodeErrors(file), QString());
+}
+
+void RecordingTest::badRequestsFailCleanly_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("mayRecord");
+    const QString out = path("bad.mp4");
+    QTest::newRow("unwritable folder")
+        << recArgs(PatternRect, 1, false, "/nonexistent-folder/x.mp4") << false;
+    QTest::newRow("garbage rectangle")
+        << QStringList{"--rect", "a,b,c,d", "--seconds", "1", out} << false;
+    QTest::newRow("no output file")
+        << QStringList{"--rect", "0,0,64,64", "--seconds", "1"} << false;
+    // An empty area is the tool's call: either a clear refusal or a recording of something.
+    QTest::newRow("empty area") << recArgs(QRect(10, 10, 0, 0), 1, false, out) << true;
+}
+
+void RecordingTest::badRequestsFailCleanly() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, mayRecord);
+    QFile::remove(path("bad.mp4"));
+    auto p = startRec(args);
+    const Run run = finish(*p);
+    QVERIFY2(run.status == QProcess::NormalExit, qPrintable("crashed: " + describe(run)));
+    if (mayRecord && run.exitCode == 0) {
+        QVERIFY(readback::probe(path("bad.mp4")).readable);
+        return;
+    }
+    QVERIFY2(run.exitCode != 0, qPrintable(describe(run)));
+    QVERIFY2(!run.err.trimmed().isEmpty(), "failed without saying why");
+}
+
+QTEST_MAIN(RecordingTest)
+#include "recording_e2e.moc"

@@ -1,0 +1,214 @@
+#include "recording_readback.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtEndian>
+
+namespace readback {
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Read-back tools finish in seconds even for long recordings; a minute means they hung.
+constexpr int ToolTimeoutMs = 60000;
+
+Result runTool(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    Result r;
+    if (!p.waitForStarted()) {
+        r.err = QStringLiteral("%1 did not start").arg(program).toUtf8();
+        return r;
+    }
+    p.closeWriteChannel();
+    if (!p.waitForFinished(ToolTimeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        r.err = QStringLiteral("%1 timed out").arg(program).toUtf8();
+        return r;
+    }
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return r;
+}
+
+double number(const QJsonValue& v) {
+    return v.isString() ? v.toString().toDouble() : v.toDouble();
+}
+
+struct Box {
+    QByteArray name;
+    qint64 start = 0; // of the body
+    qint64 end = 0;
+};
+
+QList<Box> boxesIn(QFile& f, qint64 from, qint64 to) {
+    QList<Box> boxes;
+    qint64 pos = from;
+    while (pos + 8 <= to) {
+        f.seek(pos);
+        const QByteArray head = f.read(8);
+        if (head.size() < 8)
+            break;
+        qint64 size = qFromBigEndian<quint32>(head.constData());
+        qint64 body = pos + 8;
+        if (size == 1) {
+            const QByteArray large = f.read(8);
+            if (large.size() < 8)
+                break;
+            size = qFromBigEndian<qint64>(large.constData());
+            body += 8;
+        } else if (size == 0) {
+            size = to - pos;
+        }
+        if (size < body - pos)
+            break;
+        boxes.append({head.mid(4, 4), body, qMin(pos + size, to)});
+        pos += size;
+    }
+    return boxes;
+}
+
+} // namespace
+
+const Stream* Facts::first(const QString& type) const {
+    for (const Stream& s : streams)
+        if (s.type == type)
+            return &s;
+    return nullptr;
+}
+
+int Facts::count(const QString& type) const {
+    int n = 0;
+    for (const Stream& s : streams)
+        n += s.type == type;
+    return n;
+}
+
+Facts probe(const QString& path) {
+    Facts facts;
+    const Result r = runTool("ffprobe", {"-v", "error", "-count_frames", "-show_streams",
+                                         "-show_format", "-of", "json", path});
+    if (r.exitCode != 0) {
+        facts.error = QString::fromUtf8(r.err);
+        return facts;
+    }
+    const QJsonObject root = QJsonDocument::fromJson(r.out).object();
+    facts.readable = true;
+    facts.duration = number(root["format"].toObject()["duration"]);
+    for (const QJsonValue& v : root["streams"].toArray()) {
+        const QJsonObject o = v.toObject();
+        Stream s;
+        s.type = o["codec_type"].toString();
+        s.codec = o["codec_name"].toString();
+        s.width = o["width"].toInt();
+        s.height = o["height"].toInt();
+        s.sampleRate = o["sample_rate"].toString().toInt();
+        s.channels = o["channels"].toInt();
+        s.duration = number(o["duration"]);
+        s.frames = o["nb_read_frames"].toString().toLongLong();
+        facts.streams.append(s);
+    }
+    return facts;
+}
+
+QString x264Settings(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = f.readAll();
+    const qsizetype at = data.indexOf("x264 - core");
+    if (at < 0)
+        return {};
+    qsizetype end = data.indexOf('\0', at);
+    if (end < 0)
+        end = data.size();
+    const QString text = QString::fromLatin1(data.mid(at, end - at));
+    const qsizetype opts = text.indexOf("options: ");
+    return opts < 0 ? QString() : text.mid(opts + 9).trimmed();
+}
+
+QMap<QString, QString> parseSettings(const QString& options) {
+    QMap<QString, QString> map;
+    for (const QString& item : options.split(' ', Qt::SkipEmptyParts)) {
+        const qsizetype eq = item.indexOf('=');
+        if (eq > 0)
+            map.insert(item.left(eq), item.mid(eq + 1));
+    }
+    return map;
+}
+
+QStringList topLevelBoxes(const QString& path) {
+    QFile f(path);
+    QStringList names;
+    if (!f.open(QIODevice::ReadOnly))
+        return names;
+    for (const Box& b : boxesIn(f, 0, f.size()))
+        names << QString::fromLatin1(b.name);
+    return names;
+}
+
+QStringList childBoxes(const QString& path, const QString& parent) {
+    QFile f(path);
+    QStringList names;
+    if (!f.open(QIODevice::ReadOnly))
+        return names;
+    for (const Box& b : boxesIn(f, 0, f.size())) {
+        if (b.name != parent.toLatin1())
+            continue;
+        for (const Box& c : boxesIn(f, b.start, b.end))
+            names << QString::fromLatin1(c.name);
+        break;
+    }
+    return names;
+}
+
+QString decodeErrors(const QString& path) {
+    const Result r = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-f", "null", "-"});
+    QString text = QString::fromUtf8(r.err).trimmed();
+    if (r.exitCode != 0 && text.isEmpty())
+        text = QStringLiteral("ffmpeg failed with exit code %1").arg(r.exitCode);
+    return text;
+}
+
+QByteArray rgbFrameAt(const QString& path, double seconds, int width, int height) {
+    const Result r =
+        runTool("ffmpeg", {"-nostdin", "-v", "error", "-ss", QString::number(seconds), "-i", path,
+                           "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "pipe:1"});
+    if (r.exitCode != 0 || r.out.size() != qsizetype(width) * height * 3)
+        return {};
+    return r.out;
+}
+
+QByteArray monoPcm(const QString& path) {
+    const Result r = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:a:0",
+                                        "-ac", "1", "-c:a", "pcm_s16le", "-f", "s16le", "pipe:1"});
+    return r.exitCode == 0 ? r.out : QByteArray();
+}
+
+double zeroCrossingsPerSecond(const QByteArray& pcm, int sampleRate) {
+    const qsizetype n = pcm.size() / 2;
+    if (n < 2 || sampleRate <= 0)
+        return 0;
+    auto sample = [&](qsizetype i) {
+        return qFromLittleEndian<qint16>(pcm.constData() + 2 * i);
+    };
+    qint64 crossings = 0;
+    bool negative = sample(0) < 0;
+    for (qsizetype i = 1; i < n; ++i) {
+        const bool now = sample(i) < 0;
+        crossings += now != negative;
+        negative = now;
+    }
+    return double(crossings) * sampleRate / double(n);
+}
+
+} // namespace readback

@@ -1,0 +1,57 @@
+// Reads a recorded MP4 back through the ffprobe and ffmpeg programs and by walking its
+// boxes, so that the end-to-end tests judge the file a player would see.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace readback {
+
+struct Stream {
+    QString type; // "video" or "audio"
+    QString codec;
+    int width = 0;
+    int height = 0;
+    int sampleRate = 0;
+    int channels = 0;
+    double duration = 0; // seconds, from the stream's own time stamps
+    qint64 frames = 0;   // frames the decoder actually read
+};
+
+struct Facts {
+    bool readable = false;
+    QString error; // ffprobe's complaint when not readable
+    double duration = 0;
+    QList<Stream> streams;
+
+    const Stream* first(const QString& type) const;
+    int count(const QString& type) const;
+};
+
+// ffprobe -show_streams -show_format -count_frames, as JSON.
+Facts probe(const QString& path);
+
+// The "options:" part of the x264 identification text written into the stream, or empty.
+QString x264Settings(const QString& path);
+QMap<QString, QString> parseSettings(const QString& options);
+
+// Names of the top-level boxes, and of the boxes directly inside the first box `parent`.
+QStringList topLevelBoxes(const QString& path);
+QStringList childBoxes(const QString& path, const QString& parent);
+
+// Full decode with `ffmpeg -v error`; empty when every packet decodes cleanly.
+QString decodeErrors(const QString& path);
+
+// One decoded frame at `seconds`, as packed RGB24 of the stream's size; empty on failure.
+QByteArray rgbFrameAt(const QString& path, double seconds, int width, int height);
+
+// The first audio stream decoded to 16-bit mono PCM at its own rate.
+QByteArray monoPcm(const QString& path);
+
+// Sign changes per second of a 16-bit mono signal: twice the frequency of a pure tone.
+double zeroCrossingsPerSecond(const QByteArray& pcm, int sampleRate);
+
+} // namespace readback
