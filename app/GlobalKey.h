@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QObject>
+
+// Delivers the Print key to the program wherever the keyboard focus is, by
+// grabbing it on the X root window(s) for the whole session. On other platforms,
+// or when another program already holds the key, it stays silent (one log line).
+//
+// GUI thread only: install after the QGuiApplication exists.
+class GlobalKey : public QObject, public QAbstractNativeEventFilter {
+    Q_OBJECT
+
+public:
+    // The code the key is reported with: the virtual-key number of Print Screen.
+    static constexpr int PrintKeyCode = 44;
+
+    explicit GlobalKey(QObject* parent = nullptr);
+    ~GlobalKey() override;
+
+    // True when the key is ours; false when there is no X connection or the grab
+    // was refused.
+    bool isGrabbed() const;
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+signals:
+    void pressed(int vkCode);
+
+private:
+    void grab();
+    void ungrab();
+
+    bool grabbed = false;
+    unsigned char keycode = 0;
+};

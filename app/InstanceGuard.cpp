@@ -1,0 +1,127 @@
+#include "app/InstanceGuard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QtDebug>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// The segment is never read or written; only its existence counts.
+constexpr int SegmentSize = 512;
+
+QString sanitisedFileName(const QString& key) {
+    QString name;
+    for (const QChar c : key)
+        name += (c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_'))
+                    ? c
+                    : QLatin1Char('_');
+    return name;
+}
+
+} // namespace
+
+void InstanceGuard::FdCloser::operator()(int* fd) const {
+    if (fd) {
+        // Closing the descriptor drops the flock.
+        ::close(*fd);
+        delete fd;
+    }
+}
+
+InstanceGuard::InstanceGuard(const QString& guardKey, const QString& lockDirectory)
+    : key(guardKey) {
+    QString dir = lockDirectory;
+    if (dir.isEmpty())
+        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    lockPath = QDir(dir).filePath(sanitisedFileName(key) + QStringLiteral(".lock"));
+}
+
+InstanceGuard::~InstanceGuard() {
+    release();
+}
+
+bool InstanceGuard::acquire() {
+    if (isHeld())
+        return true;
+    error.clear();
+
+    const QByteArray path = QFile::encodeName(lockPath);
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // Without a usable runtime folder fall back to the token alone: it still
+        // keeps a second instance out, it just cannot tell a dead holder from a live one.
+        qDebug() << "Cannot open the lock file" << lockPath << std::strerror(errno);
+        auto memory = std::make_unique<QSharedMemory>(key);
+        if (!memory->create(SegmentSize, QSharedMemory::ReadWrite)) {
+            error = memory->error() == QSharedMemory::AlreadyExists
+                        ? QStringLiteral("Another instance is running")
+                        : QStringLiteral("Cannot set up the single-instance guard: %1")
+                              .arg(memory->errorString());
+            return false;
+        }
+        segment = std::move(memory);
+        return true;
+    }
+    std::unique_ptr<int, FdCloser> fdOwner(new int(fd));
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            error = QStringLiteral("Another instance is running");
+        else
+            error = QStringLiteral("Cannot lock %1: %2")
+                        .arg(lockPath, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+
+    // We are alone now. A segment that still exists was left by an instance that
+    // died without cleaning up: attaching and detaching it again removes it once
+    // nobody is attached any more.
+    lockFd = std::move(fdOwner);
+    auto memory = std::make_unique<QSharedMemory>(key);
+    if (!memory->create(SegmentSize, QSharedMemory::ReadWrite) &&
+        memory->error() == QSharedMemory::AlreadyExists) {
+        qDebug() << "Clearing a shared-memory segment left by an earlier run";
+        if (memory->attach(QSharedMemory::ReadOnly))
+            memory->detach();
+        memory = std::make_unique<QSharedMemory>(key);
+        memory->create(SegmentSize, QSharedMemory::ReadWrite);
+    }
+    if (memory->isAttached()) {
+        segment = std::move(memory);
+    } else {
+        // The lock alone already proves we are the only instance of this user;
+        // a segment we cannot make (another user's, for one) must not lock us out.
+        qDebug() << "Running without the shared-memory token:" << memory->errorString();
+    }
+    return true;
+}
+
+bool InstanceGuard::ownsSegment() const {
+    return segment != nullptr;
+}
+
+bool InstanceGuard::isHeld() const {
+    return lockFd != nullptr || segment != nullptr;
+}
+
+QString InstanceGuard::errorString() const {
+    return error;
+}
+
+QString InstanceGuard::lockFilePath() const {
+    return lockPath;
+}
+
+void InstanceGuard::release() {
+    // Segment first: while the lock is still ours nobody can be creating one.
+    segment.reset();
+    lockFd.reset();
+}

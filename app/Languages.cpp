@@ -1,0 +1,54 @@
+#include "app/Languages.h"
+
+namespace Languages {
+
+namespace {
+
+QString& currentCode() {
+    static QString code;
+    return code;
+}
+
+} // namespace
+
+const QList<Entry>& table() {
+    static const QList<Entry> entries = {
+        {QStringLiteral("Português (BR)"), QStringLiteral("br"), QStringLiteral("br")},
+        {QStringLiteral("Español (ES)"), QStringLiteral("es"), QStringLiteral("es")},
+        {QStringLiteral("English (US)"), QStringLiteral("us"), QStringLiteral("en")},
+    };
+    return entries;
+}
+
+QString flagPath(const QString& flag) {
+    return QStringLiteral(":/Resources/Flags/%1.png").arg(flag);
+}
+
+QString catalogPath(const QString& code) {
+    return QStringLiteral(":/Resources/locales/%1.qm").arg(code);
+}
+
+bool isSelectable(const QString& code, bool catalogExists) {
+    return catalogExists || code == QLatin1String("en");
+}
+
+QString firstStartLanguage(const QString& systemLocaleName, const QStringList& selectableCodes) {
+    const QString prefix = systemLocaleName.left(2);
+    if (selectableCodes.contains(prefix))
+        return prefix;
+    return QStringLiteral("en");
+}
+
+QString linkLanguageCode(const QString& code) {
+    return code == QLatin1String("br") ? QStringLiteral("pt") : code;
+}
+
+QString current() {
+    return currentCode();
+}
+
+void setCurrent(const QString& code) {
+    currentCode() = code;
+}
+
+} // namespace Languages

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The interface languages and the rules for picking one, apart from any window.
+namespace Languages {
+
+struct Entry {
+    QString text; // shown untranslated in the menu
+    QString flag; // name of the flag picture
+    QString code; // catalogue name, stored under "Language"
+};
+
+// Menu order: Brazilian Portuguese, Spanish, English.
+const QList<Entry>& table();
+
+QString flagPath(const QString& flag);    // ":/Resources/Flags/<flag>.png"
+QString catalogPath(const QString& code); // ":/Resources/locales/<code>.qm"
+
+// English needs no catalogue: its texts are the source texts.
+bool isSelectable(const QString& code, bool catalogExists);
+
+// Language of a first start: the first two letters of the system locale's name
+// when they name a selectable language, else English. A Portuguese system gets
+// English because the Portuguese entry's code is "br".
+QString firstStartLanguage(const QString& systemLocaleName, const QStringList& selectableCodes);
+
+// The code shared links carry for an interface language: "br" travels as "pt".
+QString linkLanguageCode(const QString& code);
+
+// The process-wide code of the installed catalogue, empty until one is installed.
+// GUI thread only.
+QString current();
+void setCurrent(const QString& code);
+
+} // namespace Languages

@@ -1,0 +1,96 @@
+#include "app/Placement.h"
+
+#include <QtTest>
+
+using namespace Placement;
+
+class PlacementTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void historyWindowBesideBottomPanel() {
+        // 1920x1080 with a 40-pixel panel at the bottom, tray icon at x 1800..1815.
+        const QRect available(0, 0, 1920, 1040);
+        const QRect tray(QPoint(1800, 1050), QPoint(1815, 1065));
+        QCOMPARE(historyWidgetPosition(available, tray, QSize(300, 400), EdgeBottom),
+                 QPoint(1619, 639));
+        // A tray icon near the left end keeps the window centred on it.
+        const QRect leftTray(QPoint(300, 1050), QPoint(315, 1065));
+        QCOMPARE(historyWidgetPosition(available, leftTray, QSize(300, 400), EdgeBottom),
+                 QPoint(157, 639));
+    }
+
+    void historyWindowBesideLeftPanel() {
+        const QRect available(40, 0, 1880, 1080);
+        const QRect tray(QPoint(10, 500), QPoint(25, 515));
+        QCOMPARE(historyWidgetPosition(available, tray, QSize(300, 400), EdgeLeft),
+                 QPoint(40, 307));
+        // An icon low on the panel: the window stops at the bottom of the screen.
+        const QRect lowTray(QPoint(10, 1040), QPoint(25, 1055));
+        QCOMPARE(historyWidgetPosition(available, lowTray, QSize(300, 400), EdgeLeft),
+                 QPoint(40, 679));
+    }
+
+    void historyWindowBesideTopAndRightPanels() {
+        const QRect belowTop(0, 40, 1920, 1040);
+        const QRect topTray(QPoint(1800, 10), QPoint(1815, 25));
+        QCOMPARE(historyWidgetPosition(belowTop, topTray, QSize(300, 400), EdgeTop),
+                 QPoint(1619, 40));
+        // Taller than the room below the panel: bottom-aligned instead.
+        QCOMPARE(historyWidgetPosition(belowTop, topTray, QSize(300, 1100), EdgeTop),
+                 QPoint(1619, -21));
+
+        const QRect leftOfRight(0, 0, 1880, 1080);
+        const QRect rightTray(QPoint(1890, 500), QPoint(1905, 515));
+        QCOMPARE(historyWidgetPosition(leftOfRight, rightTray, QSize(300, 400), EdgeRight),
+                 QPoint(1579, 307));
+    }
+
+    void historyWindowCentredForUnknownEdge() {
+        const QRect available(0, 0, 1920, 1080);
+        const QRect tray(QPoint(1800, 1050), QPoint(1815, 1065));
+        QCOMPARE(historyWidgetPosition(available, tray, QSize(300, 400), EdgeUnknown),
+                 QPoint(810, 340));
+        QCOMPARE(historyWidgetPosition(available, tray, QSize(300, 400), 7), QPoint(810, 340));
+    }
+
+    void centredWindows() {
+        QCOMPARE(centredOnScreen(QRect(0, 0, 1920, 1080), QSize(372, 155)), QPoint(774, 463));
+        QCOMPARE(centredOnScreen(QRect(0, 0, 1920, 1080), QSize(301, 40)).x(), 810);
+        // A second screen's origin is not added.
+        QCOMPARE(centredOnScreen(QRect(1920, 0, 1280, 1024), QSize(372, 155)), QPoint(454, 435));
+    }
+
+    void snapButtonStartsAboveTheMiddle() {
+        QCOMPARE(snapButtonStartPoint(QRect(0, 0, 1920, 1048), QSize(80, 80)), QPoint(920, 444));
+        QCOMPARE(snapButtonStartPoint(QRect(0, 0, 1921, 1081), QSize(81, 81)), QPoint(920, 459));
+    }
+
+    void panelEdgeFromReservedStrips_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("tray");
+        QTest::addColumn<int>("edge");
+        const QRect noTray;
+        QTest::newRow("bottom") << QRect(0, 0, 1920, 1048) << noTray << int(EdgeBottom);
+        QTest::newRow("top") << QRect(0, 32, 1920, 1048) << noTray << int(EdgeTop);
+        QTest::newRow("left") << QRect(48, 0, 1872, 1080) << noTray << int(EdgeLeft);
+        QTest::newRow("right") << QRect(0, 0, 1872, 1080) << noTray << int(EdgeRight);
+        QTest::newRow("nothing reserved") << QRect(0, 0, 1920, 1080) << noTray << int(EdgeUnknown);
+        // Panels top and bottom: the tray icon tells which one holds the tray.
+        QTest::newRow("two panels, tray below")
+            << QRect(0, 32, 1920, 1016) << QRect(1880, 1052, 24, 24) << int(EdgeBottom);
+        QTest::newRow("two panels, tray above")
+            << QRect(0, 32, 1920, 1016) << QRect(1880, 4, 24, 24) << int(EdgeTop);
+        QTest::newRow("two panels, no hint") << QRect(0, 32, 1920, 1016) << noTray << int(EdgeTop);
+    }
+
+    void panelEdgeFromReservedStrips() {
+        QFETCH(QRect, available);
+        QFETCH(QRect, tray);
+        QFETCH(int, edge);
+        QCOMPARE(taskbarEdgeFromGeometry(QRect(0, 0, 1920, 1080), available, tray), edge);
+    }
+};
+
+QTEST_APPLESS_MAIN(PlacementTest)
+#include "test_placement.moc"
