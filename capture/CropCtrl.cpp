@@ -1,0 +1,161 @@
+#include "capture/CropCtrl.h"
+
+#include "capture/PushButtonWithTooltip.h"
+#include "capture/SelectionGeometry.h"
+#include "media/AudioGrabber.h"
+#include "media/Recorder.h"
+#include "media/ScreenGrabber.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+namespace {
+// How long to keep asking for the keyboard when another client holds it (a menu closing,
+// a key still held): long enough for a release, short enough not to be noticed.
+constexpr int kKeyboardRetryMs = 50;
+constexpr int kKeyboardRetries = 20;
+} // namespace
+
+CropCtrl::CropCtrl(QWidget* parent)
+    : QWidget(parent)
+    , frameWidth(CaptureGeometry::kFrameWidth)
+    , dimColor(0, 0, 0, 127)
+    , darkStyle(QStringLiteral("background-color: rgba(0, 0, 0, 127.5);\t\t"
+                               "border-width: 1px;\t\tborder-style: solid;\t\t"
+                               "border-color: white;\t\tborder-radius: 5px;"))
+    , lightStyle(QStringLiteral("background-color: rgba(255, 255, 255, 229.5);\t\t"
+                                "border-width: 1px;\t\tborder-style: solid;\t\t"
+                                "border-color: black;\t\tborder-radius: 5px;"))
+    , sizeLabelSize(145, 43)
+    , panelHeight(43)
+    , selection(CaptureGeometry::nullSelection())
+    , resizeStart(CaptureGeometry::nullSelection()) {
+    screenGrabber = new ScreenGrabber(this);
+    audioGrabber = new AudioGrabber(this);
+    recorder = new Recorder(this);
+
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_MouseTracking);
+    // The overlay must lie above every window, docks and panels included, on every screen:
+    // the window manager would keep docks above it and fit it into one monitor.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                   Qt::X11BypassWindowManagerHint);
+    setWindowIcon(QIcon(QStringLiteral(":/Resources/windowIcon.png")));
+
+    buildContextMenu();
+    buildHintLabel();
+    buildSizeLabel();
+    buildStartRecordPanel();
+    buildRecordPanel();
+    buildRecordFinishedPanel();
+    buildSocialButtonPanel();
+    configureMedia();
+}
+
+CropCtrl::~CropCtrl() {
+    // The panel windows have no parent; they go first, before the members they point into.
+    delete socialPanelWindow;
+    delete finishedPanelWindow;
+    delete recordPanelWindow;
+}
+
+void CropCtrl::show() {
+    updateTexts();
+    clear();
+    repaint();
+    showHintAt(currentPos);
+    grabDesktop();
+    QWidget::show();
+    raise();
+    activateWindow();
+    takeKeyboard(kKeyboardRetries);
+}
+
+void CropCtrl::clear() {
+    mode = Idle;
+    selection = CaptureGeometry::nullSelection();
+    hintLabel->hide();
+    sizeLabel->hide();
+    startRecordPanel->hide();
+    currentPos = mapFromGlobal(QCursor::pos());
+    update();
+}
+
+void CropCtrl::clearAndShowLabel() {
+    clear();
+    showHintAt(currentPos);
+}
+
+void CropCtrl::showHintAt(QPoint pos) {
+    hintLabel->move(pos + QPoint(15, 15));
+    hintLabel->show();
+}
+
+QPoint CropCtrl::pointerPos(const QMouseEvent* event) const {
+    return event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void CropCtrl::grabDesktop() {
+    // Each screen is grabbed at its physical resolution and keeps its device pixel ratio,
+    // so the frozen picture stays sharp under a scale factor.
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty()) {
+        screenshot = QPixmap();
+        return;
+    }
+    if (screens.size() == 1) {
+        screenshot = screens.first()->grabWindow(0);
+        return;
+    }
+    QRect desktop;
+    qreal ratio = 1.0;
+    for (QScreen* screen : screens) {
+        desktop |= screen->geometry();
+        ratio = std::max(ratio, screen->devicePixelRatio());
+    }
+    QPixmap composed(desktop.size() * ratio);
+    composed.setDevicePixelRatio(ratio);
+    composed.fill(Qt::black);
+    QPainter painter(&composed);
+    for (QScreen* screen : screens) {
+        const QRect g = screen->geometry();
+        painter.drawPixmap(QRect(g.topLeft() - desktop.topLeft(), g.size()), screen->grabWindow(0));
+    }
+    painter.end();
+    screenshot = composed;
+}
+
+void CropCtrl::takeKeyboard(int attemptsLeft) {
+    // A window that bypasses the window manager gets no focus from it; Escape and Ctrl+S
+    // must work at once, so the overlay takes the keyboard itself while it is shown.
+    QWindow* window = windowHandle();
+    if (!window || !isVisible() || window->setKeyboardGrabEnabled(true) || attemptsLeft <= 0)
+        return;
+    QTimer::singleShot(kKeyboardRetryMs, this,
+                       [this, attemptsLeft] { takeKeyboard(attemptsLeft - 1); });
+}
+
+void CropCtrl::keyPressEvent(QKeyEvent* event) {
+    QWidget::keyPressEvent(event);
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else if (event->key() == Qt::Key_S && event->modifiers() == Qt::ControlModifier)
+        save();
+}
+
+void CropCtrl::closeEvent(QCloseEvent* event) {
+    if (QWindow* window = windowHandle())
+        window->setKeyboardGrabEnabled(false);
+    clear();
+    repaint();
+    emit closed();
+    event->accept();
+}
