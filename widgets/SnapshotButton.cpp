@@ -76,8 +76,11 @@ SnapshotButton::SnapshotButton()
         group->addAnimation(animation);
         return animation;
     };
-    minimizeMaxSizeAnimation = makeAnimation(this, "maximumSize", &minimizeGroup);
+    // Each step must move the limit that lets the window change first: when shrinking the
+    // minimum, when growing the maximum. Otherwise the other limit holds the window back
+    // and it ends a few pixels off its target size.
     minimizeMinSizeAnimation = makeAnimation(this, "minimumSize", &minimizeGroup);
+    minimizeMaxSizeAnimation = makeAnimation(this, "maximumSize", &minimizeGroup);
     minimizePosAnimation = makeAnimation(this, "pos", &minimizeGroup);
     restoreMaxSizeAnimation = makeAnimation(this, "maximumSize", &restoreGroup);
     restoreMinSizeAnimation = makeAnimation(this, "minimumSize", &restoreGroup);
@@ -88,6 +91,11 @@ SnapshotButton::SnapshotButton()
     moveAnimation->setEasingCurve(QEasingCurve::InCubic);
     moveAnimation->setStartValue(pos());
     moveAnimation->setEndValue(pos());
+    // The limits are equal at the end of each run; make sure the window took that size.
+    connect(&minimizeGroup, &QAbstractAnimation::finished, this,
+            [this] { resize(tucked.minimizedSize); });
+    connect(&restoreGroup, &QAbstractAnimation::finished, this, [this] { resize(fullSize); });
+
     connect(moveAnimation, &QPropertyAnimation::finished, this,
             &SnapshotButton::onMovingAnimationFinished);
 

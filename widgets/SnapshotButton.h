@@ -38,6 +38,8 @@ public:
 
     void setState(int s);
     int currentState() const { return state; }
+    // The context menu's only entry, checked while the button is meant to be shown.
+    QAction* showHideEntry() const { return showHideAction; }
     // Places the window (at its current picture's size) with its top-left corner at p.
     void setPosition(const QPoint& p);
     // Glides to the right edge if `toRight`, else to the edge nearest the window's centre;

@@ -1,0 +1,278 @@
+// The floating record button: the edge rules and dock geometry as plain functions, then
+// the real widget driven by mouse events on the offscreen platform.
+#include "widgets/SnapshotButton.h"
+#include "widgets/SnapshotButtonGeometry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace SnapshotButtonGeometry;
+
+namespace {
+
+const QRect fullHd(0, 0, 1920, 1080);
+
+// An 80 x 80 window whose centre (in the button's own rounding) is `c`.
+QRect windowCentredAt(const QPoint& c) {
+    return QRect(c.x() - 39, c.y() - 39, 80, 80);
+}
+
+void send(QWidget* w, QEvent::Type type, const QPoint& global, Qt::MouseButton button,
+          Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(w->mapFromGlobal(global)), QPointF(global), button, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+QString configHome;
+
+} // namespace
+
+class TestSnapshotButton : public QObject {
+    Q_OBJECT
+private slots:
+    void nearestEdge_data();
+    void nearestEdge();
+    void dockAtTheRightEdge();
+    void dockAtTheOtherEdges();
+    void dockClampsIntoTheAvailableArea();
+    void counterparts();
+
+    void docksAndTucksInAtTheRight();
+    void clickWithoutMovingEmitsClickedOnce();
+    void dragMovesAndDocksWithoutClick();
+    void moveWithAnotherButtonAfterAClickDoesNotDrag();
+    void enterAndLeaveSlideOutAndIn();
+    void contextMenuEntryFollowsTheSetting();
+
+private:
+    std::unique_ptr<SnapshotButton> dockedButton();
+};
+
+void TestSnapshotButton::nearestEdge_data() {
+    QTest::addColumn<QPoint>("centre");
+    QTest::addColumn<int>("edge");
+    QTest::newRow("left half, low") << QPoint(100, 400) << int(EdgeLeft);
+    QTest::newRow("top") << QPoint(600, 100) << int(EdgeTop);
+    QTest::newRow("right") << QPoint(1800, 600) << int(EdgeRight);
+    QTest::newRow("bottom") << QPoint(1000, 1000) << int(EdgeBottom);
+    QTest::newRow("left column, near the top") << QPoint(0, 5) << int(EdgeLeft);
+    QTest::newRow("right column, near the bottom") << QPoint(1919, 1075) << int(EdgeRight);
+    QTest::newRow("bottom row") << QPoint(500, 1079) << int(EdgeBottom);
+    QTest::newRow("top row") << QPoint(1500, 0) << int(EdgeTop);
+    QTest::newRow("top-left diagonal counts as top") << QPoint(959, 539) << int(EdgeTop);
+    QTest::newRow("just below the top-left diagonal") << QPoint(900, 540) << int(EdgeLeft);
+    QTest::newRow("top right quadrant, near the right") << QPoint(1900, 300) << int(EdgeRight);
+    QTest::newRow("bottom left quadrant, near the left") << QPoint(100, 900) << int(EdgeLeft);
+    QTest::newRow("bottom right quadrant, low") << QPoint(1500, 1050) << int(EdgeBottom);
+}
+
+void TestSnapshotButton::nearestEdge() {
+    QFETCH(QPoint, centre);
+    QFETCH(int, edge);
+    QCOMPARE(int(SnapshotButtonGeometry::nearestEdge(windowCentredAt(centre), fullHd)), edge);
+    // The same place on a second screen to the right of the first.
+    const QPoint shift(1920, 0);
+    QCOMPARE(int(SnapshotButtonGeometry::nearestEdge(windowCentredAt(centre + shift),
+                                                     fullHd.translated(shift))),
+             edge);
+}
+
+void TestSnapshotButton::dockAtTheRightEdge() {
+    const QRect available(0, 0, 1920, 1040); // a panel along the bottom
+    QCOMPARE(available.right(), 1919);
+    const QPoint full = dockPosition(EdgeRight, {920, 500}, {80, 80}, {140, 80}, available);
+    QCOMPARE(full, QPoint(1780, 500));
+    const Tuck t = tuck(StateRight, {140, 80}, full, Tuck());
+    QCOMPARE(t.minimizedSize, QSize(70, 80));
+    QCOMPARE(t.minimizedWindowPos, QPoint(1850, 500));
+    // The pressed picture tucks in the same way.
+    QCOMPARE(tuck(StateRightPressed, {140, 80}, full, Tuck()).minimizedWindowPos,
+             QPoint(1850, 500));
+}
+
+void TestSnapshotButton::dockAtTheOtherEdges() {
+    const QRect a(0, 30, 1920, 1050); // a panel along the top
+    // Top: the glide ends half a docked picture below the top; the window then sits at
+    // the top, stays 80 wide and tucks in to 70 high with the picture slid up.
+    QCOMPARE(dockPosition(EdgeTop, {600, 300}, {80, 80}, {80, 140}, a), QPoint(600, 30 + 70));
+    Tuck t = tuck(StateTop, {80, 140}, {600, 30}, Tuck());
+    QCOMPARE(t.minimizedSize, QSize(80, 70));
+    QCOMPARE(t.minimizedLabelPos, QPoint(0, -70));
+
+    QCOMPARE(dockPosition(EdgeLeft, {600, 300}, {80, 80}, {140, 80}, a), QPoint(140 - 40, 300));
+    t = tuck(StateLeft, {140, 80}, {0, 300}, Tuck());
+    QCOMPARE(t.minimizedSize, QSize(70, 80));
+    QCOMPARE(t.minimizedLabelPos, QPoint(-70, 0));
+
+    QCOMPARE(dockPosition(EdgeBottom, {600, 300}, {80, 80}, {80, 140}, a), QPoint(600, 940));
+    t = tuck(StateBottom, {80, 140}, {600, 940}, Tuck());
+    QCOMPARE(t.minimizedSize, QSize(80, 70));
+    QCOMPARE(t.minimizedWindowPos, QPoint(600, 1010));
+
+    // A moving button keeps what it had.
+    const Tuck kept = tuck(StateMoving, {80, 80}, {1, 2}, t);
+    QCOMPARE(kept.minimizedSize, t.minimizedSize);
+    QCOMPARE(kept.minimizedWindowPos, t.minimizedWindowPos);
+}
+
+void TestSnapshotButton::dockClampsIntoTheAvailableArea() {
+    const QRect a(0, 0, 1920, 1040);
+    QCOMPARE(dockPosition(EdgeTop, {1900, 300}, {80, 80}, {80, 140}, a), QPoint(1839, 70));
+    QCOMPARE(dockPosition(EdgeBottom, {-50, 300}, {80, 80}, {80, 140}, a), QPoint(0, 900));
+    QCOMPARE(dockPosition(EdgeRight, {920, 1030}, {80, 80}, {140, 80}, a), QPoint(1780, 959));
+    QCOMPARE(dockPosition(EdgeLeft, {920, -20}, {80, 80}, {140, 80}, a), QPoint(100, 0));
+}
+
+void TestSnapshotButton::counterparts() {
+    QCOMPARE(pressedCounterpart(StateTop), int(StateTopPressed));
+    QCOMPARE(pressedCounterpart(StateLeftPressed), int(StateLeft));
+    QCOMPARE(pressedCounterpart(StateMoving), int(StateMoving));
+    QCOMPARE(pressedCounterpart(StateNone), int(StateMoving));
+    QVERIFY(isCounterpart(StateBottom, StateBottomPressed));
+    QVERIFY(isCounterpart(StateBottomPressed, StateBottom));
+    QVERIFY(!isCounterpart(StateBottom, StateTop));
+    QVERIFY(!isCounterpart(StateMoving, StateMoving));
+}
+
+std::unique_ptr<SnapshotButton> TestSnapshotButton::dockedButton() {
+    auto button = std::make_unique<SnapshotButton>();
+    button->show();
+    button->setState(SnapshotButton::StateMoving);
+    const QRect s = QGuiApplication::primaryScreen()->geometry();
+    button->setPosition(s.center() - QPoint(40, 40));
+    button->dock(true);
+    return button;
+}
+
+void TestSnapshotButton::docksAndTucksInAtTheRight() {
+    auto button = dockedButton();
+    QCOMPARE(button->size(), QSize(80, 80));
+    const QRect a = QGuiApplication::primaryScreen()->availableGeometry();
+    // Glides, takes the right picture at full size, then tucks in.
+    QTRY_COMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QTRY_COMPARE(button->size(), QSize(70, 80));
+    QCOMPARE(button->x(), a.right() - 69);
+    QCOMPARE(button->findChild<QLabel*>("ImageLabel")->pos(), QPoint(0, 0));
+}
+
+void TestSnapshotButton::clickWithoutMovingEmitsClickedOnce() {
+    auto button = dockedButton();
+    QTRY_COMPARE(button->size(), QSize(70, 80));
+    QSignalSpy clicked(button.get(), &SnapshotButton::clicked);
+    const QPoint p = button->mapToGlobal(QPoint(30, 40));
+    send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(button->currentState(), int(SnapshotButton::StateRightPressed));
+    QCOMPARE(clicked.count(), 0);
+    send(button.get(), QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QCOMPARE(clicked.count(), 1);
+    // Other buttons do nothing.
+    send(button.get(), QEvent::MouseButtonPress, p, Qt::RightButton, Qt::RightButton);
+    send(button.get(), QEvent::MouseButtonRelease, p, Qt::RightButton, Qt::NoButton);
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
+}
+
+void TestSnapshotButton::dragMovesAndDocksWithoutClick() {
+    auto button = dockedButton();
+    QTRY_COMPARE(button->size(), QSize(70, 80));
+    QSignalSpy clicked(button.get(), &SnapshotButton::clicked);
+    const QRect s = QGuiApplication::primaryScreen()->geometry();
+    QPoint p = button->mapToGlobal(QPoint(30, 40));
+    send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    // The first move starts the drag: the moving picture, centred under the press point.
+    p += QPoint(-1, 0);
+    send(button.get(), QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(button->currentState(), int(SnapshotButton::StateMoving));
+    QCOMPARE(button->size(), QSize(80, 80));
+    QVERIFY((button->geometry().center() - p).manhattanLength() <= 2);
+    // Drag to the left part of the screen, a little above the middle.
+    const QPoint target(s.left() + s.width() / 8, s.top() + s.height() / 2 - 10);
+    for (int i = 1; i <= 10; ++i) {
+        const QPoint step = p + (target - p) * i / 10;
+        send(button.get(), QEvent::MouseMove, step, Qt::NoButton, Qt::LeftButton);
+    }
+    QVERIFY((button->geometry().center() - target).manhattanLength() <= 2);
+    // Enter and leave change nothing while moving.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button.get(), &leave);
+    QCOMPARE(button->size(), QSize(80, 80));
+    send(button.get(), QEvent::MouseButtonRelease, target, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(clicked.count(), 0);
+    const QRect a = QGuiApplication::primaryScreen()->availableGeometry();
+    QTRY_COMPARE(button->currentState(), int(SnapshotButton::StateLeft));
+    QTRY_COMPARE(button->size(), QSize(70, 80));
+    QCOMPARE(button->x(), a.left());
+    // Tucked in at the left, the picture's right half shows.
+    QTRY_COMPARE(button->findChild<QLabel*>("ImageLabel")->pos(), QPoint(-70, 0));
+    QCOMPARE(clicked.count(), 0);
+}
+
+void TestSnapshotButton::moveWithAnotherButtonAfterAClickDoesNotDrag() {
+    auto button = dockedButton();
+    QTRY_COMPARE(button->size(), QSize(70, 80));
+    const QPoint p = button->mapToGlobal(QPoint(30, 40));
+    send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    send(button.get(), QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    const QPoint before = button->pos();
+    send(button.get(), QEvent::MouseButtonPress, p, Qt::MiddleButton, Qt::MiddleButton);
+    send(button.get(), QEvent::MouseMove, p - QPoint(200, 200), Qt::NoButton, Qt::MiddleButton);
+    QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QCOMPARE(button->pos(), before);
+}
+
+void TestSnapshotButton::enterAndLeaveSlideOutAndIn() {
+    auto button = dockedButton();
+    QTRY_COMPARE(button->size(), QSize(70, 80));
+    const QRect a = QGuiApplication::primaryScreen()->availableGeometry();
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10),
+                      QPointF(button->mapToGlobal(QPoint(10, 10))));
+    QApplication::sendEvent(button.get(), &enter);
+    QTRY_COMPARE(button->size(), QSize(140, 80));
+    QCOMPARE(button->x(), a.right() - 139);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button.get(), &leave);
+    QTRY_COMPARE(button->size(), QSize(70, 80));
+    QCOMPARE(button->x(), a.right() - 69);
+}
+
+void TestSnapshotButton::contextMenuEntryFollowsTheSetting() {
+    QSettings().setValue("Show snap button", true);
+    {
+        SnapshotButton button;
+        QVERIFY(button.showHideEntry()->isCheckable());
+        QVERIFY(button.showHideEntry()->isChecked());
+        QCOMPARE(button.showHideEntry()->text(), QString("Show/hide record button"));
+        QSignalSpy showHide(&button, &SnapshotButton::onShowHide);
+        button.showHideEntry()->trigger();
+        QCOMPARE(showHide.count(), 1);
+        QCOMPARE(showHide.at(0).at(0).toBool(), false);
+        // Showing it again checks the entry.
+        button.show();
+        QVERIFY(button.showHideEntry()->isChecked());
+    }
+    QSettings().setValue("Show snap button", false);
+    SnapshotButton button;
+    QVERIFY(!button.showHideEntry()->isChecked());
+}
+
+int main(int argc, char** argv) {
+    QTemporaryDir config;
+    configHome = config.path();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome));
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Clipnest");
+    QApplication::setOrganizationDomain("clipnest.invalid");
+    TestSnapshotButton test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_snapshot_button.moc"
