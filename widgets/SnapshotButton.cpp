@@ -145,6 +145,8 @@ void SnapshotButton::minimize() {
     if (state == StateMoving || state == StateNone)
         return;
     restoreGroup.stop();
+    // A run still going (a second leave, the delayed tuck-in) is restarted from here.
+    minimizeGroup.stop();
     minimizeMaxSizeAnimation->setStartValue(size());
     minimizeMaxSizeAnimation->setEndValue(tucked.minimizedSize);
     minimizeMinSizeAnimation->setStartValue(size());
@@ -165,6 +167,7 @@ void SnapshotButton::restore() {
     if (state == StateMoving || state == StateNone)
         return;
     minimizeGroup.stop();
+    restoreGroup.stop();
     restoreMaxSizeAnimation->setStartValue(size());
     restoreMaxSizeAnimation->setEndValue(fullSize);
     restoreMinSizeAnimation->setStartValue(size());
