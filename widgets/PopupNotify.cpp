@@ -26,6 +26,8 @@ PopupNotify::PopupNotify(QWidget* parent)
     setObjectName(QStringLiteral("PopupNotify"));
     setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
+    // A notification must not take the keyboard from whatever the user is typing into.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     layout->addWidget(label);

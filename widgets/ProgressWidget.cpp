@@ -39,6 +39,8 @@ ProgressWidget::ProgressWidget(QWidget*)
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
+    // The upload runs in the background: showing its progress must not take the keyboard.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     panel->setObjectName(QStringLiteral("ProgressWidget"));
     panel->setStyleSheet(QString::fromLatin1(panelStyle));
