@@ -35,6 +35,7 @@ signals:
     void error(AbstractGrabber::Error error);
 
 protected:
+    friend class Recorder;
     // Records the failure and emits error(). Any thread: from another thread the emission is
     // queued to this object's thread.
     void reportError(Error code, const QString& text);

@@ -1,6 +1,6 @@
 #include "media/AudioGrabber.h"
 
-#include "media/engine/Sources.h"
+#include "media/engine/PulseSource.h"
 
 AudioGrabber::AudioGrabber(QObject* parent)
     : AbstractGrabber(parent) {}
@@ -8,7 +8,5 @@ AudioGrabber::AudioGrabber(QObject* parent)
 AudioGrabber::~AudioGrabber() = default;
 
 std::unique_ptr<engine::SoundSource> AudioGrabber::openSource(Error* code, QString* errorText) {
-    *code = DeviceOpenError;
-    *errorText = tr("Sound grabbing is not available yet.");
-    return nullptr;
+    return engine::openPulseSource(deviceIndex_, format_, code, errorText);
 }

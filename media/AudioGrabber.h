@@ -21,8 +21,7 @@ public:
     explicit AudioGrabber(QObject* parent = nullptr);
     ~AudioGrabber() override;
 
-    // 0 is the sound server's default source; n > 0 the n-th source the server lists (in
-    // its index order, monitors of outputs excluded).
+    // 0 is the sound server's default source; n > 0 the source with index n on the server.
     void setDeviceIndex(int index) { deviceIndex_ = index; }
     int deviceIndex() const { return deviceIndex_; }
 

@@ -65,8 +65,9 @@ public:
     void setFilePath(const QString& path) { filePath_ = path; }
     QString filePath() const { return filePath_; }
 
-    // Size of the encoded picture; any size of at least 1 x 1. Odd sizes are padded to the
-    // even size H.264 needs, the picture itself keeps its size (the stream's display size).
+    // Size of the encoded picture; any size of at least 1 x 1. An odd width or height grows
+    // by one column or row repeating the picture's edge, since H.264 in YUV 4:2:0 needs even
+    // sizes. A grabbed area of another size is scaled to this one.
     void setVideoSize(const QSize& size) { videoSize_ = size; }
     QSize videoSize() const { return videoSize_; }
 

@@ -5,20 +5,24 @@
 #include "media/Encoder.h"
 #include "media/engine/Session.h"
 
+#include <QMetaObject>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
 Recorder::Recorder(QObject* parent)
     : QObject(parent)
-    , encoder_(new Encoder(this)) {}
+    , encoder_(new Encoder(this)) {
+    // FFmpeg's informational lines (encoder statistics and the like) would flood the
+    // program's output; warnings and errors still show. Only the untouched default level is
+    // changed, so a program that chose its own level keeps it.
+    if (av_log_get_level() == AV_LOG_INFO)
+        av_log_set_level(AV_LOG_WARNING);
+}
 
 Recorder::~Recorder() {
     stop();
-}
-
-void Recorder::start() {
-    encoder_->reportError(Encoder::EncodingError, tr("Recording is not available yet."));
-}
-
-void Recorder::stop() {
-    session_.reset();
 }
 
 bool Recorder::isRecording() const {
@@ -26,7 +30,144 @@ bool Recorder::isRecording() const {
 }
 
 RecorderStatistics Recorder::statistics() const {
-    return lastStatistics_;
+    return session_ ? session_->statistics() : lastStatistics_;
 }
 
-void Recorder::failRecording(int, int, const QString&) {}
+void Recorder::start() {
+    if (session_) {
+        encoder_->reportError(Encoder::AlreadyRecordingError,
+                              tr("A recording is already under way; stop it before starting "
+                                 "another one."));
+        return;
+    }
+    encoder_->clearError();
+    if (imageGrabber_)
+        imageGrabber_->clearError();
+    if (audioGrabber_)
+        audioGrabber_->clearError();
+
+    const Encoder::EncodingMode mode = encoder_->encodingMode();
+    const bool withPicture = mode != Encoder::AudioMode;
+    const bool withSound = mode != Encoder::VideoMode;
+    auto refuse = [this](Encoder::Error code, const QString& text) {
+        encoder_->reportError(code, text);
+    };
+    if (withPicture && !imageGrabber_)
+        return refuse(Encoder::InvalidSettingsError, tr("No screen grabber is set."));
+    if (withSound && !audioGrabber_)
+        return refuse(Encoder::InvalidSettingsError, tr("No sound grabber is set."));
+    if (withPicture && encoder_->videoCodec() != EncoderGlobal::H264)
+        return refuse(
+            Encoder::InvalidSettingsError,
+            tr("Video codec %1 is not available; use H.264.").arg(encoder_->videoCodec()));
+    if (withPicture && encoder_->outputPixelFormat() != EncoderGlobal::YUV420P)
+        return refuse(Encoder::InvalidSettingsError,
+                      tr("Pixel format %1 is not available; use YUV 4:2:0.")
+                          .arg(encoder_->outputPixelFormat()));
+    if (withSound && encoder_->audioCodec() != EncoderGlobal::MP3 &&
+        encoder_->audioCodec() != EncoderGlobal::AAC)
+        return refuse(
+            Encoder::InvalidSettingsError,
+            tr("Audio codec %1 is not available; use MP3 or AAC.").arg(encoder_->audioCodec()));
+    if (encoder_->filePath().isEmpty())
+        return refuse(Encoder::FileOpenError, tr("No file to record into is set."));
+
+    engine::SessionParts parts;
+    parts.path = encoder_->filePath();
+    parts.periodMs = imageGrabber_ ? imageGrabber_->latency() : 50;
+    if (withPicture) {
+        const QSize size = encoder_->videoSize();
+        const QSize area = imageGrabber_->imageSize();
+        if (size.width() < 1 || size.height() < 1 || area.width() < 1 || area.height() < 1)
+            return refuse(Encoder::InvalidSettingsError,
+                          tr("The area to record is empty (%1 x %2 pixels). Select an area of "
+                             "at least 1 x 1 pixel.")
+                              .arg(qMax(0, qMin(size.width(), area.width())))
+                              .arg(qMax(0, qMin(size.height(), area.height()))));
+        parts.videoSize = size;
+        AbstractGrabber::Error code = AbstractGrabber::NoError;
+        QString text;
+        parts.image = imageGrabber_->openSource(&code, &text);
+        if (!parts.image) {
+            imageGrabber_->reportError(code, text);
+            return refuse(Encoder::SourceError, text);
+        }
+    }
+    if (withSound) {
+        parts.soundFormat = audioGrabber_->format();
+        AbstractGrabber::Error code = AbstractGrabber::NoError;
+        QString text;
+        parts.sound = audioGrabber_->openSource(&code, &text);
+        if (!parts.sound) {
+            audioGrabber_->reportError(code, text);
+            return;
+        }
+    }
+
+    engine::OutputSettings output;
+    output.path = parts.path;
+    output.video = withPicture;
+    output.sound = withSound;
+    output.videoSize = parts.videoSize;
+    output.periodMs = parts.periodMs;
+    output.videoSettings = encoder_->videoCodecSettings();
+    output.audioSettings = encoder_->audioCodecSettings();
+    output.audioCodec = encoder_->audioCodec();
+    output.soundFormat = parts.soundFormat;
+    Encoder::Error code = Encoder::NoError;
+    QString text;
+    parts.output = engine::OutputFile::open(output, &code, &text);
+    if (!parts.output)
+        return refuse(code, text);
+
+    const quint64 generation = ++generation_;
+    // Called on a recording thread: the failure is handled on this object's thread.
+    auto onFailure = [this, generation](engine::FailureSource source, int failure,
+                                        const QString& failureText) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, source, failure, failureText] {
+                failRecording(generation, int(source), failure, failureText);
+            },
+            Qt::QueuedConnection);
+    };
+    session_ = std::make_unique<engine::Session>(std::move(parts), onFailure);
+    session_->start();
+    emit started();
+}
+
+void Recorder::stop() {
+    if (!session_)
+        return;
+    std::unique_ptr<engine::Session> session = std::move(session_);
+    Encoder::Error code = Encoder::NoError;
+    QString text;
+    const bool complete = session->finish(&code, &text);
+    lastStatistics_ = session->statistics();
+    // A failure during the recording is reported by failRecording(); only what went wrong
+    // while finishing is reported here.
+    if (!complete && !session->failed() && code != Encoder::NoError)
+        encoder_->reportError(code, text);
+    session.reset();
+    emit stopped();
+}
+
+void Recorder::failRecording(quint64 generation, int source, int code, const QString& text) {
+    if (generation != generation_)
+        return; // a failure of an earlier recording while a newer one runs
+    stop();
+    switch (engine::FailureSource(source)) {
+    case engine::FailureSource::Image:
+        if (imageGrabber_)
+            imageGrabber_->reportError(AbstractGrabber::Error(code), text);
+        encoder_->reportError(Encoder::SourceError, text);
+        break;
+    case engine::FailureSource::Sound:
+        if (audioGrabber_)
+            audioGrabber_->reportError(AbstractGrabber::Error(code), text);
+        break;
+    case engine::FailureSource::Output:
+        encoder_->reportError(Encoder::Error(code), text);
+        break;
+    }
+}

@@ -14,11 +14,12 @@ class Session;
 
 // Counters of one recording, for diagnostics and benchmarks.
 struct RecorderStatistics {
-    // Video frames handed to the encoder (repeated ones included).
+    // Video frames handed to the encoder.
     qint64 encodedFrames = 0;
     // Ticks of the capture clock for which no picture was grabbed in time.
     qint64 droppedFrames = 0;
-    // Frames filled by repeating the previous picture so that time does not stretch.
+    // Ticks filled by repeating the previous picture (it stays on screen longer) so that
+    // time does not stretch.
     qint64 repeatedFrames = 0;
     // Milliseconds of sound filled with silence (late start, lost source, clock drift).
     qint64 silenceMs = 0;
@@ -69,7 +70,9 @@ signals:
     void stopped();
 
 private:
-    void failRecording(int kind, int code, const QString& text);
+    void failRecording(quint64 generation, int source, int code, const QString& text);
+
+    quint64 generation_ = 0;
 
     Encoder* encoder_;
     AbstractImageGrabber* imageGrabber_ = nullptr;

@@ -1,6 +1,6 @@
 #include "media/ScreenGrabber.h"
 
-#include "media/engine/Sources.h"
+#include "media/engine/X11ShmSource.h"
 
 ScreenGrabber::ScreenGrabber(QObject* parent)
     : AbstractImageGrabber(parent) {}
@@ -8,7 +8,13 @@ ScreenGrabber::ScreenGrabber(QObject* parent)
 ScreenGrabber::~ScreenGrabber() = default;
 
 std::unique_ptr<engine::ImageSource> ScreenGrabber::openSource(Error* code, QString* errorText) {
-    *code = DeviceOpenError;
-    *errorText = tr("Screen grabbing is not available yet.");
-    return nullptr;
+    if (captureRect_.width() < 1 || captureRect_.height() < 1) {
+        *code = InvalidSettingsError;
+        *errorText = tr("The area to record is empty (%1 x %2 pixels). Select an area of at "
+                        "least 1 x 1 pixel.")
+                         .arg(qMax(0, captureRect_.width()))
+                         .arg(qMax(0, captureRect_.height()));
+        return nullptr;
+    }
+    return engine::openX11ShmSource(captureRect_, code, errorText);
 }

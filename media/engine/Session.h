@@ -1,8 +1,106 @@
 #pragma once
 
+#include "media/AudioFormat.h"
+#include "media/Encoder.h"
+#include "media/Recorder.h"
+#include "media/engine/BoundedQueue.h"
+#include "media/engine/Ffmpeg.h"
+#include "media/engine/OutputFile.h"
+#include "media/engine/Sources.h"
+
+#include <QSize>
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 namespace engine {
+
+// Where a failure during a recording came from.
+enum class FailureSource { Image, Sound, Output };
+
+struct SessionParts {
+    std::unique_ptr<ImageSource> image; // null: no picture
+    std::unique_ptr<SoundSource> sound; // null: no sound
+    std::unique_ptr<OutputFile> output;
+    QString path;
+    int periodMs = 50;
+    QSize videoSize;
+    AudioFormat soundFormat;
+};
+
+// One recording's threads:
+//   capture (ticks of the capture clock, grabs) -> captured pictures (bounded queue)
+//   convert (RGB to YUV 4:2:0, even size)        -> encoder input (bounded queue)
+//   sound   (reads the microphone, or paces silence while it is gone) -> encoder input
+//   encode  (H.264/sound encoding, fragmented MP4)
+// Created, started and finished on the GUI thread. The failure callback is called at most
+// once, from whichever thread found the failure.
 class Session {
 public:
-    virtual ~Session() = default;
+    using FailureCallback = std::function<void(FailureSource, int code, const QString& text)>;
+
+    Session(SessionParts parts, FailureCallback onFailure);
+    ~Session();
+
+    void start();
+    // Ends grabbing, encodes what is queued, closes the file and turns it into an ordinary MP4.
+    // Returns false with the output's error when the file could not be completed.
+    bool finish(Encoder::Error* code, QString* errorText);
+
+    RecorderStatistics statistics() const;
+    bool failed() const { return failed_.load(); }
+
+private:
+    struct SoundChunk {
+        std::vector<uint8_t> data; // empty: silence
+        int frames = 0;
+        int64_t startUs = 0; // on the capture clock
+    };
+    struct Picture {
+        FramePtr frame;
+        int64_t tick = 0;
+    };
+
+    int64_t nowUs() const;
+    bool waitUntilOrStop(int64_t us);
+    void report(FailureSource source, int code, const QString& text);
+
+    void captureLoop();
+    void convertLoop();
+    void soundLoop();
+    void encodeLoop();
+    bool encodeSound(const SoundChunk& chunk);
+
+    SessionParts parts_;
+    FailureCallback onFailure_;
+    std::chrono::steady_clock::time_point origin_;
+    int64_t periodUs_;
+
+    BoundedQueue<std::unique_ptr<RawImage>> captured_;
+    TwoLaneQueue<Picture, std::unique_ptr<SoundChunk>> encoderInput_;
+
+    std::mutex stopMutex_;
+    std::condition_variable stopCondition_;
+    bool stopping_ = false; // guarded by stopMutex_
+
+    std::thread captureThread_;
+    std::thread convertThread_;
+    std::thread soundThread_;
+    std::thread encodeThread_;
+    bool started_ = false;
+    bool finished_ = false;
+
+    std::atomic<bool> failed_{false};
+    std::atomic<int64_t> encoded_{0};
+    std::atomic<int64_t> dropped_{0};
+    std::atomic<int64_t> repeated_{0};
+    std::atomic<int64_t> silenceSamples_{0};
 };
+
 } // namespace engine

@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -32,16 +33,24 @@ public:
     virtual bool grab(RawImage& image, AbstractGrabber::Error* code, QString* errorText) = 0;
 };
 
-// A device that delivers sound. Opened on the GUI thread, then used only by the sound thread.
+// Sound as it arrived from the device, with the time its first sample was recorded.
+struct SoundData {
+    std::vector<uint8_t> bytes;
+    std::chrono::steady_clock::time_point start;
+};
+
+// A device that delivers sound. Opened on the GUI thread, then read only by the sound thread.
 class SoundSource {
 public:
+    enum class ReadResult { Data, Lost, Interrupted };
     virtual ~SoundSource() = default;
-    // Blocks until `frames` frames (all channels) were read into `buffer`. Returns false when
-    // the source failed or went away; the caller may try reopen() later.
-    virtual bool read(uint8_t* buffer, int frames, QString* errorText) = 0;
-    // Microseconds between the moment the last frame read was recorded and now.
-    virtual int64_t latencyUs() = 0;
-    // Connects again after a failure; returns whether sound flows again.
+    // Waits for sound. Data: `data` holds the next piece. Lost: the source failed or went away
+    // (*errorText says why); the caller may try reopen() later. Interrupted: interrupt() was
+    // called and everything that had arrived before was returned.
+    virtual ReadResult read(SoundData& data, QString* errorText) = 0;
+    // Ends the waiting of read() at once; any thread.
+    virtual void interrupt() = 0;
+    // Connects again after a loss; returns whether sound flows again.
     virtual bool reopen(QString* errorText) = 0;
 };
 

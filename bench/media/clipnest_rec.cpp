@@ -1,0 +1,176 @@
+// clipnest-rec --rect X,Y,W,H --seconds N [--sound] OUT.mp4
+//
+// Records a screen area through the same classes the program uses. On success prints
+// frames=, dropped=, repeated= and stop_ms= lines and exits with 0; on failure prints the
+// error text on stderr and exits with 1 (2 for bad arguments). SIGINT and SIGTERM end the
+// recording early with a complete file.
+
+#include "media/AudioCodecSettings.h"
+#include "media/AudioFormat.h"
+#include "media/AudioGrabber.h"
+#include "media/Encoder.h"
+#include "media/Recorder.h"
+#include "media/ScreenGrabber.h"
+#include "media/VideoCodecSettings.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QRect>
+#include <QSocketNotifier>
+#include <QStringList>
+#include <QTextStream>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+VideoCodecSettings videoSettings() {
+    VideoCodecSettings s;
+    s.setCoderType(EncoderGlobal::VLC);
+    s.setFlags(EncoderGlobal::LoopFilter);
+    s.setMotionEstimationComparison(1);
+    s.setPartitions(EncoderGlobal::I4x4 | EncoderGlobal::P8x8);
+    s.setMotionEstimationMethod(EncoderGlobal::Hex);
+    s.setSubpixelMotionEstimationQuality(3);
+    s.setMotionEstimationRange(16);
+    s.setGopSize(250);
+    s.setMinimumKeyframeInterval(25);
+    s.setSceneChangeThreshold(40);
+    s.setIQuantFactor(0.71f);
+    s.setBFrameStrategy(1);
+    s.setQuantizerCurveCompressionFactor(0.6f);
+    s.setMinimumQuantizer(0);
+    s.setMaximumQuantizer(69);
+    s.setMaximumQuantizerDifference(4);
+    s.setDirectMvPredictionMode(EncoderGlobal::Spatial);
+    s.setFlags2(EncoderGlobal::FastPSkip);
+    s.setConstantQuantizerMode(0);
+    s.setPFramePredictionAnalysisMethod(EncoderGlobal::NoWeightedPrediction);
+    return s;
+}
+
+int usage(const QString& problem) {
+    QTextStream(stderr) << problem << "\n"
+                        << "usage: clipnest-rec --rect X,Y,W,H --seconds N [--sound] OUT.mp4\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QRect rect;
+    double seconds = -1;
+    bool sound = false;
+    QString out;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == "--rect" && i + 1 < args.size()) {
+            const QStringList v = args[++i].split(',');
+            bool ok[4] = {false, false, false, false};
+            if (v.size() == 4)
+                rect = QRect(v[0].toInt(&ok[0]), v[1].toInt(&ok[1]), v[2].toInt(&ok[2]),
+                             v[3].toInt(&ok[3]));
+            if (!(ok[0] && ok[1] && ok[2] && ok[3]))
+                return usage("bad --rect: " + args[i]);
+        } else if (a == "--seconds" && i + 1 < args.size()) {
+            bool ok = false;
+            seconds = args[++i].toDouble(&ok);
+            if (!ok || seconds < 0)
+                return usage("bad --seconds: " + args[i]);
+        } else if (a == "--sound") {
+            sound = true;
+        } else if (!a.startsWith("--") && out.isEmpty()) {
+            out = a;
+        } else {
+            return usage("unknown argument: " + a);
+        }
+    }
+    if (seconds < 0 || out.isEmpty())
+        return usage("--seconds and OUT.mp4 are required");
+
+    if (::pipe(signalPipe) != 0)
+        return 1;
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+
+    ScreenGrabber screen;
+    AudioGrabber audio;
+    Recorder recorder;
+    screen.setLatency(50);
+    screen.setDrawClicks(false);
+    AudioFormat format;
+    format.setChannelCount(2);
+    format.setSampleRate(44100);
+    format.setFormat(AudioFormat::Format_S16LE);
+    audio.setDeviceIndex(0);
+    audio.setFormat(format);
+    Encoder* encoder = recorder.encoder();
+    encoder->setVideoCodecSettings(videoSettings());
+    AudioCodecSettings audioSettings;
+    audioSettings.setSampleRate(audio.format().sampleRate());
+    audioSettings.setChannelCount(audio.format().channelCount());
+    audioSettings.setSampleFormat(EncoderGlobal::S16);
+    encoder->setAudioCodecSettings(audioSettings);
+    encoder->setVideoCodec(EncoderGlobal::H264);
+    encoder->setAudioCodec(EncoderGlobal::MP3);
+    encoder->setOutputPixelFormat(EncoderGlobal::YUV420P);
+    recorder.setImageGrabber(&screen);
+    recorder.setAudioGrabber(&audio);
+    encoder->setFilePath(out);
+    screen.setCaptureRect(rect);
+    encoder->setVideoSize(rect.size());
+    encoder->setEncodingMode(sound ? Encoder::VideoAudioMode : Encoder::VideoMode);
+
+    int status = 0;
+    double stopMs = 0;
+    auto finish = [&](int code, const QString& text) {
+        if (status == 0 && code != 0) {
+            status = code;
+            QTextStream(stderr) << text << "\n";
+        }
+        if (recorder.isRecording()) {
+            QElapsedTimer timer;
+            timer.start();
+            recorder.stop();
+            stopMs = double(timer.nsecsElapsed()) / 1e6;
+        }
+        app.exit(status);
+    };
+    QObject::connect(encoder, &Encoder::error, &app,
+                     [&](Encoder::Error) { finish(1, encoder->errorString()); });
+    QObject::connect(&audio, &AbstractGrabber::error, &app,
+                     [&](AbstractGrabber::Error) { finish(1, audio.errorString()); });
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
+                     [&] { finish(0, QString()); });
+    QTimer::singleShot(int(seconds * 1000), &app, [&] { finish(0, QString()); });
+
+    recorder.start();
+    const int result = app.exec();
+    if (recorder.isRecording())
+        recorder.stop();
+    if (result != 0)
+        return result;
+    // A late failure of the finished file (reported while stopping) also counts.
+    QCoreApplication::processEvents();
+    if (status != 0)
+        return status;
+    const RecorderStatistics stats = recorder.statistics();
+    std::printf("frames=%lld\ndropped=%lld\nrepeated=%lld\nstop_ms=%.1f\n",
+                static_cast<long long>(stats.encodedFrames),
+                static_cast<long long>(stats.droppedFrames),
+                static_cast<long long>(stats.repeatedFrames), stopMs);
+    return 0;
+}

@@ -1,0 +1,366 @@
+#include "media/engine/OutputFile.h"
+
+#include "media/engine/Timing.h"
+#include "media/engine/X264Options.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+#include <vector>
+
+namespace engine {
+namespace {
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("Encoder", text);
+}
+
+AVSampleFormat inputSampleFormat(AudioFormat::Format format) {
+    switch (format) {
+    case AudioFormat::Format_U8:
+        return AV_SAMPLE_FMT_U8;
+    case AudioFormat::Format_S32LE:
+        return AV_SAMPLE_FMT_S32;
+    case AudioFormat::Format_FloatLE:
+        return AV_SAMPLE_FMT_FLT;
+    default:
+        return AV_SAMPLE_FMT_S16;
+    }
+}
+
+// A fragment about every second while recording: a killed program leaves a file that plays up
+// to its last second, at the price of a few hundred bytes of fragment headers per second.
+constexpr const char* kFragmentMicroseconds = "1000000";
+// Audio bit rate when the settings leave it open: transparent for speech at 44.1 kHz stereo.
+constexpr int kDefaultSoundBitRate = 128000;
+
+} // namespace
+
+OutputFile::OutputFile(const OutputSettings& settings)
+    : settings_(settings) {}
+
+OutputFile::~OutputFile() = default;
+
+bool OutputFile::fail(Encoder::Error code, const QString& text) {
+    if (errorCode_ == Encoder::NoError) {
+        errorCode_ = code;
+        errorText_ = text;
+    }
+    return false;
+}
+
+bool OutputFile::writeError(int result) {
+    writeFailed_ = true;
+    if (isOutOfSpace(result))
+        return fail(Encoder::WriteError,
+                    tr("The disk is full (%1): the recording stopped. The file %2 keeps what was "
+                       "recorded so far; free some space before recording again.")
+                        .arg(avErrorText(result), settings_.path));
+    return fail(Encoder::WriteError,
+                tr("Writing the video file %1 failed: %2. The recording stopped.")
+                    .arg(settings_.path, avErrorText(result)));
+}
+
+std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Encoder::Error* code,
+                                             QString* errorText) {
+    std::unique_ptr<OutputFile> file(new OutputFile(settings));
+    auto failed = [&]() {
+        *code = file->errorCode_;
+        *errorText = file->errorText_;
+        return nullptr;
+    };
+    AVFormatContext* raw = nullptr;
+    const QByteArray path = settings.path.toLocal8Bit();
+    if (avformat_alloc_output_context2(&raw, nullptr, "mp4", path.constData()) < 0 || !raw) {
+        file->fail(Encoder::EncodingError, tr("The MP4 writer is not available."));
+        return failed();
+    }
+    file->format_.reset(raw);
+    file->packet_.reset(av_packet_alloc());
+    if (settings.video && !file->openVideo())
+        return failed();
+    if (settings.sound && !file->openSound())
+        return failed();
+
+    const int opened = avio_open(&file->format_->pb, path.constData(), AVIO_FLAG_WRITE);
+    if (opened < 0) {
+        const QString folder = QFileInfo(settings.path).absolutePath();
+        file->fail(Encoder::FileOpenError,
+                   tr("Cannot create the video file %1: %2. Check that the folder %3 exists and "
+                      "that you may write to it.")
+                       .arg(settings.path, avErrorText(opened), folder));
+        return failed();
+    }
+    // Every packet goes to the disk at once: a killed program loses at most the fragment
+    // under way.
+    file->format_->flush_packets = 1;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "movflags", "empty_moov+default_base_moof+frag_keyframe", 0);
+    av_dict_set(&options, "frag_duration", kFragmentMicroseconds, 0);
+    const int header = avformat_write_header(file->format_.get(), &options);
+    av_dict_free(&options);
+    if (header < 0) {
+        if (isOutOfSpace(header) || header == AVERROR(EIO))
+            file->writeError(header);
+        else
+            file->fail(Encoder::EncodingError,
+                       tr("Cannot start the MP4 file: %1.").arg(avErrorText(header)));
+        return failed();
+    }
+    return file;
+}
+
+bool OutputFile::openVideo() {
+    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    if (!codec)
+        return fail(Encoder::EncodingError, tr("The H.264 encoder (libx264) is not available."));
+    video_.reset(avcodec_alloc_context3(codec));
+    const QSize size = evenSize(settings_.videoSize);
+    video_->width = size.width();
+    video_->height = size.height();
+    video_->pix_fmt = AV_PIX_FMT_YUV420P;
+    video_->time_base = AVRational{settings_.periodMs, 1000};
+    video_->framerate = AVRational{1000, settings_.periodMs};
+    video_->sample_aspect_ratio = AVRational{1, 1};
+    // What swscale produces from RGB by default: BT.601, limited range.
+    video_->color_range = AVCOL_RANGE_MPEG;
+    video_->colorspace = AVCOL_SPC_SMPTE170M;
+    video_->color_primaries = AVCOL_PRI_SMPTE170M;
+    video_->color_trc = AVCOL_TRC_SMPTE170M;
+    const VideoCodecSettings& s = settings_.videoSettings;
+    // The context fields that libavcodec's x264 wrapper reads; the x264 options below repeat
+    // them in x264's own terms, which win where both are given.
+    if (s.gopSize() >= 0)
+        video_->gop_size = s.gopSize();
+    if (s.minimumKeyframeInterval() >= 0)
+        video_->keyint_min = s.minimumKeyframeInterval();
+    if (s.motionEstimationComparison() >= 0)
+        video_->me_cmp = s.motionEstimationComparison();
+    if (s.subpixelMotionEstimationQuality() >= 0)
+        video_->me_subpel_quality = s.subpixelMotionEstimationQuality();
+    if (s.motionEstimationRange() >= 0)
+        video_->me_range = s.motionEstimationRange();
+    if (s.iQuantFactor() > 0)
+        video_->i_quant_factor = s.iQuantFactor();
+    if (s.quantizerCurveCompressionFactor() >= 0)
+        video_->qcompress = s.quantizerCurveCompressionFactor();
+    if (s.minimumQuantizer() >= 0)
+        video_->qmin = s.minimumQuantizer();
+    if (s.maximumQuantizer() >= 0)
+        video_->qmax = s.maximumQuantizer();
+    if (s.maximumQuantizerDifference() >= 0)
+        video_->max_qdiff = s.maximumQuantizerDifference();
+    if (s.hasFlags())
+        video_->flags |= int(s.flags()) & AV_CODEC_FLAG_LOOP_FILTER;
+    if (format_->oformat->flags & AVFMT_GLOBALHEADER)
+        video_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "preset", x264Preset(), 0);
+    if (s.constantQuantizerMode() <= 0)
+        av_dict_set(&options, "crf", "23", 0);
+    av_dict_set(&options, "x264-params", x264Options(s).toUtf8().constData(), 0);
+    const int opened = avcodec_open2(video_.get(), codec, &options);
+    av_dict_free(&options);
+    if (opened < 0)
+        return fail(Encoder::EncodingError,
+                    tr("The H.264 encoder refused the settings: %1.").arg(avErrorText(opened)));
+    videoStream_ = avformat_new_stream(format_.get(), nullptr);
+    if (!videoStream_ || avcodec_parameters_from_context(videoStream_->codecpar, video_.get()) < 0)
+        return fail(Encoder::EncodingError, tr("Cannot add the picture to the MP4 file."));
+    videoStream_->time_base = video_->time_base;
+    videoStream_->avg_frame_rate = video_->framerate;
+    return true;
+}
+
+bool OutputFile::openSound() {
+    const char* name = settings_.audioCodec == EncoderGlobal::AAC ? "aac" : "libmp3lame";
+    const AVCodec* codec = avcodec_find_encoder_by_name(name);
+    if (!codec)
+        return fail(Encoder::EncodingError,
+                    tr("The sound encoder (%1) is not available.").arg(QString::fromLatin1(name)));
+    const AudioCodecSettings& s = settings_.audioSettings;
+    const AudioFormat& in = settings_.soundFormat;
+    const int rate = s.sampleRate() > 0 ? s.sampleRate() : 44100;
+    const int channels = s.channelCount() > 0 ? s.channelCount() : in.channelCount();
+    if (channels < 1 || channels > 2)
+        return fail(Encoder::InvalidSettingsError,
+                    tr("Sound with %1 channels cannot be encoded; use 1 or 2.").arg(channels));
+    if (rate != in.sampleRate())
+        return fail(Encoder::InvalidSettingsError,
+                    tr("The sound is read at %1 Hz but should be encoded at %2 Hz; use the same "
+                       "rate for both.")
+                        .arg(in.sampleRate())
+                        .arg(rate));
+    sound_.reset(avcodec_alloc_context3(codec));
+    sound_->sample_rate = rate;
+    av_channel_layout_default(&sound_->ch_layout, channels);
+    sound_->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    sound_->bit_rate = s.bitRate() > 0 ? s.bitRate() : kDefaultSoundBitRate;
+    sound_->time_base = AVRational{1, rate};
+    if (format_->oformat->flags & AVFMT_GLOBALHEADER)
+        sound_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const int opened = avcodec_open2(sound_.get(), codec, nullptr);
+    if (opened < 0)
+        return fail(Encoder::EncodingError,
+                    tr("The sound encoder refused the settings: %1.").arg(avErrorText(opened)));
+    soundStream_ = avformat_new_stream(format_.get(), nullptr);
+    if (!soundStream_ || avcodec_parameters_from_context(soundStream_->codecpar, sound_.get()) < 0)
+        return fail(Encoder::EncodingError, tr("Cannot add the sound to the MP4 file."));
+    soundStream_->time_base = sound_->time_base;
+
+    AVChannelLayout inLayout;
+    av_channel_layout_default(&inLayout, in.channelCount());
+    SwrContext* swr = nullptr;
+    int result = swr_alloc_set_opts2(&swr, &sound_->ch_layout, sound_->sample_fmt, rate, &inLayout,
+                                     inputSampleFormat(in.format()), in.sampleRate(), 0, nullptr);
+    av_channel_layout_uninit(&inLayout);
+    resampler_.reset(swr);
+    if (result < 0 || (result = swr_init(swr)) < 0)
+        return fail(Encoder::EncodingError,
+                    tr("Cannot convert the sound for the encoder: %1.").arg(avErrorText(result)));
+    fifo_.reset(av_audio_fifo_alloc(sound_->sample_fmt, channels,
+                                    sound_->frame_size > 0 ? sound_->frame_size * 4 : 4096));
+    soundFrame_.reset(av_frame_alloc());
+    if (!fifo_ || !soundFrame_)
+        return fail(Encoder::EncodingError, tr("Out of memory."));
+    return true;
+}
+
+bool OutputFile::drain(AVCodecContext* codec, AVStream* stream) {
+    for (;;) {
+        const int received = avcodec_receive_packet(codec, packet_.get());
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+            return true;
+        if (received < 0)
+            return fail(Encoder::EncodingError,
+                        tr("Encoding failed: %1.").arg(avErrorText(received)));
+        av_packet_rescale_ts(packet_.get(), codec->time_base, stream->time_base);
+        packet_->stream_index = stream->index;
+        const int written = av_interleaved_write_frame(format_.get(), packet_.get());
+        if (written < 0)
+            return writeError(written);
+    }
+}
+
+bool OutputFile::writeVideo(AVFrame* frame, int64_t tick) {
+    if (!video_ || errorCode_ != Encoder::NoError)
+        return false;
+    frame->pts = tick;
+    const int sent = avcodec_send_frame(video_.get(), frame);
+    if (sent < 0)
+        return fail(Encoder::EncodingError,
+                    tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
+    return drain(video_.get(), videoStream_);
+}
+
+bool OutputFile::writeSound(const uint8_t* data, int frames) {
+    if (!sound_ || errorCode_ != Encoder::NoError)
+        return false;
+    if (frames <= 0)
+        return true;
+    const int outCapacity = swr_get_out_samples(resampler_.get(), frames);
+    std::vector<uint8_t*> planes(size_t(sound_->ch_layout.nb_channels), nullptr);
+    if (av_samples_alloc(planes.data(), nullptr, sound_->ch_layout.nb_channels, outCapacity,
+                         sound_->sample_fmt, 0) < 0)
+        return fail(Encoder::EncodingError, tr("Out of memory."));
+    const uint8_t* in[1] = {data};
+    const int converted = swr_convert(resampler_.get(), planes.data(), outCapacity, in, frames);
+    bool ok = converted >= 0;
+    if (ok && converted > 0)
+        ok = av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(planes.data()), converted) ==
+             converted;
+    av_freep(&planes[0]);
+    if (!ok)
+        return fail(Encoder::EncodingError, tr("Converting the sound failed."));
+    soundPosition_ += frames;
+    return encodeSoundFrames(false);
+}
+
+bool OutputFile::writeSilence(int64_t frames) {
+    const AudioFormat& in = settings_.soundFormat;
+    // Silence in chunks of a tenth of a second keeps the buffer small.
+    const int chunk = std::max(1, in.sampleRate() / 10);
+    const int frameBytes = in.bytesPerSample() * in.channelCount();
+    const uint8_t zero = in.format() == AudioFormat::Format_U8 ? 0x80 : 0;
+    std::vector<uint8_t> silence(size_t(chunk) * size_t(frameBytes), zero);
+    while (frames > 0) {
+        const int n = int(std::min<int64_t>(frames, chunk));
+        if (!writeSound(silence.data(), n))
+            return false;
+        frames -= n;
+    }
+    return true;
+}
+
+bool OutputFile::encodeSoundFrames(bool flush) {
+    const int frameSize = sound_->frame_size > 0 ? sound_->frame_size : 1024;
+    for (;;) {
+        int available = av_audio_fifo_size(fifo_.get());
+        if (available <= 0 || (available < frameSize && !flush))
+            return true;
+        int n = std::min(available, frameSize);
+        AVFrame* frame = soundFrame_.get();
+        av_frame_unref(frame);
+        frame->format = sound_->sample_fmt;
+        av_channel_layout_copy(&frame->ch_layout, &sound_->ch_layout);
+        frame->sample_rate = sound_->sample_rate;
+        // Codecs without a short last frame get the end padded with silence.
+        const bool shortAllowed = sound_->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
+        frame->nb_samples = (n < frameSize && !shortAllowed) ? frameSize : n;
+        if (av_frame_get_buffer(frame, 0) < 0)
+            return fail(Encoder::EncodingError, tr("Out of memory."));
+        av_samples_set_silence(frame->extended_data, 0, frame->nb_samples,
+                               sound_->ch_layout.nb_channels, sound_->sample_fmt);
+        if (av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame->extended_data), n) != n)
+            return fail(Encoder::EncodingError, tr("Converting the sound failed."));
+        frame->pts = soundEncoded_;
+        soundEncoded_ += frame->nb_samples;
+        const int sent = avcodec_send_frame(sound_.get(), frame);
+        if (sent < 0)
+            return fail(Encoder::EncodingError,
+                        tr("The sound encoder failed: %1.").arg(avErrorText(sent)));
+        if (!drain(sound_.get(), soundStream_))
+            return false;
+    }
+}
+
+bool OutputFile::finish() {
+    if (finished_)
+        return errorCode_ == Encoder::NoError;
+    finished_ = true;
+    bool ok = errorCode_ == Encoder::NoError;
+    if (ok && video_) {
+        const int sent = avcodec_send_frame(video_.get(), nullptr);
+        ok = sent >= 0 ? drain(video_.get(), videoStream_)
+                       : fail(Encoder::EncodingError,
+                              tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
+    }
+    if (ok && sound_) {
+        ok = encodeSoundFrames(true);
+        if (ok) {
+            const int sent = avcodec_send_frame(sound_.get(), nullptr);
+            ok = sent >= 0 && drain(sound_.get(), soundStream_);
+        }
+    }
+    // The trailer is written also after a failure: it closes the last fragment, so that what
+    // was encoded is kept. After a write failure there is nothing to gain.
+    if (!writeFailed_) {
+        const int trailer = av_write_trailer(format_.get());
+        if (trailer < 0)
+            ok = writeError(trailer);
+    }
+    if (format_->pb) {
+        const int closed = avio_closep(&format_->pb);
+        if (closed < 0 && !writeFailed_)
+            ok = writeError(closed);
+    }
+    return ok;
+}
+
+} // namespace engine

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "media/AudioFormat.h"
+#include "media/engine/Sources.h"
+
+#include <memory>
+
+namespace engine {
+
+// Connects to the PulseAudio server (PULSE_SERVER or the user's own) and starts reading the
+// source `deviceIndex` (0: the server's default source) in `format`. Returns null with *code
+// and *errorText on failure.
+std::unique_ptr<SoundSource> openPulseSource(int deviceIndex, const AudioFormat& format,
+                                             AbstractGrabber::Error* code, QString* errorText);
+
+} // namespace engine

@@ -1,0 +1,235 @@
+#include "media/engine/X11ShmSource.h"
+
+#include <QCoreApplication>
+
+#include <xcb/shm.h>
+#include <xcb/xcb.h>
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cstdlib>
+#include <cstring>
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
+
+namespace engine {
+namespace {
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("ScreenGrabber", text);
+}
+
+struct ConnectionDeleter {
+    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
+};
+using ConnectionPtr = std::unique_ptr<xcb_connection_t, ConnectionDeleter>;
+
+// xcb replies and errors are malloc'ed by xcb and released with free().
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using ReplyPtr = std::unique_ptr<T, FreeDeleter>;
+
+// A System V shared-memory segment attached to this process.
+struct ShmMemory {
+    explicit ShmMemory(void* address)
+        : address(address) {}
+    ~ShmMemory() { shmdt(address); }
+    ShmMemory(const ShmMemory&) = delete;
+    ShmMemory& operator=(const ShmMemory&) = delete;
+    void* address;
+};
+
+class X11ShmSource : public ImageSource {
+public:
+    X11ShmSource(ConnectionPtr connection, xcb_window_t root, const QRect& rect, int format)
+        : connection_(std::move(connection))
+        , root_(root)
+        , rect_(rect)
+        , format_(format) {}
+
+    ~X11ShmSource() override {
+        if (attached_) {
+            xcb_shm_detach(connection_.get(), segment_);
+            xcb_flush(connection_.get());
+        }
+        // memory_ detaches the local mapping; connection_ closes the display after that.
+        memory_.reset();
+    }
+
+    bool attach(AbstractGrabber::Error* code, QString* errorText) {
+        const size_t bytes = size_t(rect_.width()) * size_t(rect_.height()) * 4;
+        const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+        if (id < 0) {
+            *code = AbstractGrabber::DeviceOpenError;
+            *errorText = tr("Cannot reserve shared memory for the screen pictures: %1.")
+                             .arg(QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        void* address = shmat(id, nullptr, 0);
+        if (address == reinterpret_cast<void*>(-1)) {
+            const int saved = errno;
+            shmctl(id, IPC_RMID, nullptr);
+            *code = AbstractGrabber::DeviceOpenError;
+            *errorText = tr("Cannot map shared memory for the screen pictures: %1.")
+                             .arg(QString::fromLocal8Bit(std::strerror(saved)));
+            return false;
+        }
+        memory_ = std::make_unique<ShmMemory>(address);
+        segment_ = xcb_generate_id(connection_.get());
+        ReplyPtr<xcb_generic_error_t> error(xcb_request_check(
+            connection_.get(), xcb_shm_attach_checked(connection_.get(), segment_, id, 0)));
+        // Marked for removal at once: the kernel frees it when the last user detaches,
+        // also when this process is killed.
+        shmctl(id, IPC_RMID, nullptr);
+        if (error) {
+            *code = AbstractGrabber::DeviceOpenError;
+            *errorText = tr("The X server cannot share memory with this program (error %1). "
+                            "Screen recording needs a local X display.")
+                             .arg(error->error_code);
+            return false;
+        }
+        attached_ = true;
+        bytes_ = bytes;
+        return true;
+    }
+
+    QSize size() const override { return rect_.size(); }
+    int pixelFormat() const override { return format_; }
+
+    bool grab(RawImage& image, AbstractGrabber::Error* code, QString* errorText) override {
+        xcb_connection_t* c = connection_.get();
+        xcb_generic_error_t* rawError = nullptr;
+        ReplyPtr<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
+            c,
+            xcb_shm_get_image(c, root_, int16_t(rect_.x()), int16_t(rect_.y()),
+                              uint16_t(rect_.width()), uint16_t(rect_.height()), ~0u,
+                              XCB_IMAGE_FORMAT_Z_PIXMAP, segment_, 0),
+            &rawError));
+        ReplyPtr<xcb_generic_error_t> error(rawError);
+        if (!reply) {
+            *code = AbstractGrabber::DeviceLostError;
+            if (xcb_connection_has_error(c)) {
+                *errorText = tr("The connection to the X display was lost.");
+                return false;
+            }
+            const QSize screen = screenSize();
+            if (!QRect(QPoint(0, 0), screen).contains(rect_)) {
+                *errorText = tr("The screen is now %1 x %2 pixels; the recorded area (%3 x %4 "
+                                "at %5, %6) no longer fits on it.")
+                                 .arg(screen.width())
+                                 .arg(screen.height())
+                                 .arg(rect_.width())
+                                 .arg(rect_.height())
+                                 .arg(rect_.x())
+                                 .arg(rect_.y());
+            } else {
+                *errorText = tr("The X server refused to hand over the screen picture (error %1).")
+                                 .arg(error ? error->error_code : 0);
+            }
+            return false;
+        }
+        image.width = rect_.width();
+        image.height = rect_.height();
+        image.stride = rect_.width() * 4;
+        image.pixels.resize(bytes_);
+        std::memcpy(image.pixels.data(), memory_->address, bytes_);
+        return true;
+    }
+
+    QSize screenSize() const {
+        ReplyPtr<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(
+            connection_.get(), xcb_get_geometry(connection_.get(), root_), nullptr));
+        return geometry ? QSize(geometry->width, geometry->height) : QSize();
+    }
+
+private:
+    ConnectionPtr connection_;
+    xcb_window_t root_;
+    QRect rect_;
+    int format_;
+    std::unique_ptr<ShmMemory> memory_;
+    xcb_shm_seg_t segment_ = 0;
+    bool attached_ = false;
+    size_t bytes_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber::Error* code,
+                                              QString* errorText) {
+    const char* display = std::getenv("DISPLAY");
+    const QString displayName = display ? QString::fromLocal8Bit(display) : QString();
+    int screenNumber = 0;
+    ConnectionPtr connection(xcb_connect(nullptr, &screenNumber));
+    if (!connection || xcb_connection_has_error(connection.get())) {
+        *code = AbstractGrabber::DeviceOpenError;
+        *errorText = displayName.isEmpty()
+                         ? tr("No X display is set (DISPLAY is empty), so the screen cannot be "
+                              "recorded.")
+                         : tr("Cannot connect to the X display \"%1\", so the screen cannot be "
+                              "recorded. Check that the X server is running.")
+                               .arg(displayName);
+        return nullptr;
+    }
+    xcb_connection_t* c = connection.get();
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
+    for (int i = 0; i < screenNumber && it.rem; ++i)
+        xcb_screen_next(&it);
+    if (!it.rem) {
+        *code = AbstractGrabber::DeviceOpenError;
+        *errorText =
+            tr("The X display \"%1\" has no screen %2.").arg(displayName).arg(screenNumber);
+        return nullptr;
+    }
+    const xcb_screen_t* screen = it.data;
+
+    const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c, &xcb_shm_id);
+    if (!shm || !shm->present) {
+        *code = AbstractGrabber::DeviceOpenError;
+        *errorText = tr("The X display \"%1\" cannot share memory with programs (no MIT-SHM), "
+                        "which screen recording needs.")
+                         .arg(displayName);
+        return nullptr;
+    }
+
+    // Only 32 bits per pixel (depth 24 or 32) is taken: what every current X server uses.
+    int bitsPerPixel = 0;
+    for (xcb_format_iterator_t f = xcb_setup_pixmap_formats_iterator(setup); f.rem;
+         xcb_format_next(&f)) {
+        if (f.data->depth == screen->root_depth)
+            bitsPerPixel = f.data->bits_per_pixel;
+    }
+    if (bitsPerPixel != 32) {
+        *code = AbstractGrabber::InvalidSettingsError;
+        *errorText = tr("The screen uses %1 bits per pixel; only 32-bit screens can be recorded.")
+                         .arg(bitsPerPixel);
+        return nullptr;
+    }
+    const int format =
+        setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_0RGB;
+
+    auto source = std::make_unique<X11ShmSource>(std::move(connection), screen->root, rect, format);
+    const QSize screenSize = source->screenSize();
+    if (!QRect(QPoint(0, 0), screenSize).contains(rect)) {
+        *code = AbstractGrabber::InvalidSettingsError;
+        *errorText = tr("The area to record (%1 x %2 at %3, %4) does not lie on the screen of "
+                        "%5 x %6 pixels.")
+                         .arg(rect.width())
+                         .arg(rect.height())
+                         .arg(rect.x())
+                         .arg(rect.y())
+                         .arg(screenSize.width())
+                         .arg(screenSize.height());
+        return nullptr;
+    }
+    if (!source->attach(code, errorText))
+        return nullptr;
+    return source;
+}
+
+} // namespace engine

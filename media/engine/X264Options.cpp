@@ -1,0 +1,133 @@
+#include "media/engine/X264Options.h"
+
+#include <QStringList>
+
+namespace engine {
+namespace {
+
+QString number(float value) {
+    return QString::number(double(value), 'g', 6);
+}
+
+const char* motionSearchName(EncoderGlobal::MotionEstimationAlgorithm method) {
+    // x264 knows five searches; the older libavcodec methods without an x264 counterpart map
+    // to the cheapest (diamond), as libavcodec's own x264 wrapper once did.
+    switch (method) {
+    case EncoderGlobal::Hex:
+        return "hex";
+    case EncoderGlobal::Umh:
+        return "umh";
+    case EncoderGlobal::Full:
+        return "esa";
+    case EncoderGlobal::Tesa:
+        return "tesa";
+    default:
+        return "dia";
+    }
+}
+
+const char* directName(EncoderGlobal::MotionVectorPredictionMode mode) {
+    switch (mode) {
+    case EncoderGlobal::NoMvPrediction:
+        return "none";
+    case EncoderGlobal::Temporal:
+        return "temporal";
+    case EncoderGlobal::Auto:
+        return "auto";
+    default:
+        return "spatial";
+    }
+}
+
+} // namespace
+
+const char* x264Preset() {
+    // "veryfast" is the fastest preset that keeps a lookahead and B-frames; what the settings
+    // fix (motion search, subpixel quality, partitions...) is set over it below.
+    return "veryfast";
+}
+
+QString x264Options(const VideoCodecSettings& s) {
+    QStringList o;
+    // Our own choices for what the settings leave open, tuned for screen content encoded in
+    // real time on two cores with a short stop and bounded memory:
+    // - one reference frame: screen content rarely gains from more, and each costs a frame
+    //   of memory and search time;
+    // - two B-frames without pyramid: cheap gains on mostly static pictures, little delay;
+    // - a 5-frame lookahead (a quarter second at 20 fps): enough for the B-frame decision
+    //   and macroblock-tree rate control, while every frame held back is work left for
+    //   stop() and 3 MB of memory at 1920 x 1080;
+    // - two sliced threads: the machines we target have two cores; slices, unlike frame
+    //   threads, hold no frames back, so stop() stays short;
+    // - constant quality 23 (set with the "crf" option): text stays sharp, static screens
+    //   cost almost nothing.
+    o << "ref=1"
+      << "bframes=2"
+      << "b-pyramid=none"
+      << "rc-lookahead=5"
+      << "threads=2"
+      << "sliced-threads=1";
+
+    if (s.coderType() != EncoderGlobal::DefaultCoder)
+        o << QStringLiteral("cabac=%1").arg(s.coderType() == EncoderGlobal::AC ? 1 : 0);
+    if (s.hasFlags())
+        // "deblock=1" would mean strength 1:1 to x264; 0:0 is its neutral strength.
+        o << (s.flags().testFlag(EncoderGlobal::LoopFilter) ? QStringLiteral("deblock=0:0")
+                                                            : QStringLiteral("no-deblock=1"));
+    // libavcodec's comparison functions have no x264 counterpart but the chroma flag (256).
+    if (s.motionEstimationComparison() >= 0)
+        o << QStringLiteral("chroma-me=%1").arg((s.motionEstimationComparison() & 256) ? 1 : 0);
+    if (s.hasPartitions()) {
+        QStringList parts;
+        const EncoderGlobal::Partitions p = s.partitions();
+        if (p.testFlag(EncoderGlobal::I4x4))
+            parts << "i4x4";
+        if (p.testFlag(EncoderGlobal::I8x8))
+            parts << "i8x8";
+        if (p.testFlag(EncoderGlobal::P8x8))
+            parts << "p8x8";
+        if (p.testFlag(EncoderGlobal::P4x4))
+            parts << "p4x4";
+        if (p.testFlag(EncoderGlobal::B8x8))
+            parts << "b8x8";
+        o << QStringLiteral("partitions=%1").arg(parts.isEmpty() ? "none" : parts.join(','));
+        // The 8x8 transform only serves the 8x8 intra partition.
+        o << QStringLiteral("8x8dct=%1").arg(p.testFlag(EncoderGlobal::I8x8) ? 1 : 0);
+    }
+    if (s.motionEstimationMethod() != EncoderGlobal::DefaultMotionEstimation)
+        o << QStringLiteral("me=%1").arg(motionSearchName(s.motionEstimationMethod()));
+    if (s.subpixelMotionEstimationQuality() >= 0)
+        o << QStringLiteral("subme=%1").arg(s.subpixelMotionEstimationQuality());
+    if (s.motionEstimationRange() >= 0)
+        o << QStringLiteral("merange=%1").arg(s.motionEstimationRange());
+    if (s.gopSize() >= 0)
+        o << QStringLiteral("keyint=%1").arg(s.gopSize());
+    if (s.minimumKeyframeInterval() >= 0)
+        o << QStringLiteral("min-keyint=%1").arg(s.minimumKeyframeInterval());
+    if (s.sceneChangeThreshold() >= 0)
+        o << QStringLiteral("scenecut=%1").arg(s.sceneChangeThreshold());
+    if (s.iQuantFactor() > 0)
+        o << QStringLiteral("ipratio=%1").arg(number(1.0f / s.iQuantFactor()));
+    if (s.bFrameStrategy() >= 0)
+        o << QStringLiteral("b-adapt=%1").arg(s.bFrameStrategy());
+    if (s.quantizerCurveCompressionFactor() >= 0)
+        o << QStringLiteral("qcomp=%1").arg(number(s.quantizerCurveCompressionFactor()));
+    if (s.minimumQuantizer() >= 0)
+        o << QStringLiteral("qpmin=%1").arg(s.minimumQuantizer());
+    if (s.maximumQuantizer() >= 0)
+        o << QStringLiteral("qpmax=%1").arg(s.maximumQuantizer());
+    if (s.maximumQuantizerDifference() >= 0)
+        o << QStringLiteral("qpstep=%1").arg(s.maximumQuantizerDifference());
+    if (s.directMvPredictionMode() != EncoderGlobal::DefaultMvPrediction)
+        o << QStringLiteral("direct=%1").arg(directName(s.directMvPredictionMode()));
+    if (s.hasFlags2())
+        o << QStringLiteral("fast-pskip=%1")
+                 .arg(s.flags2().testFlag(EncoderGlobal::FastPSkip) ? 1 : 0);
+    if (s.constantQuantizerMode() > 0)
+        o << QStringLiteral("qp=%1").arg(s.constantQuantizerMode());
+    if (s.pFramePredictionAnalysisMethod() != EncoderGlobal::DefaultWeightedPrediction)
+        o << QStringLiteral("weightp=%1").arg(int(s.pFramePredictionAnalysisMethod()));
+    return o.join(':');
+}
+
+} // namespace engine
