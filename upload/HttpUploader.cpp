@@ -55,6 +55,7 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
     // The body must live as long as the request that reads it.
     body->setParent(reply);
 
+    lastPercent = -1;
     connect(reply, &QNetworkReply::uploadProgress, this, &HttpUploader::onUploadProgress);
     connect(reply, &QNetworkReply::downloadProgress, this, &HttpUploader::onDownloadProgress);
     connect(reply, &QNetworkReply::finished, this, &HttpUploader::onReplyFinished);
@@ -83,7 +84,12 @@ void HttpUploader::onUploadProgress(qint64 bytesSent, qint64 bytesTotal) {
     if (bytesTotal <= 0)
         return;
     const double percent = double(bytesSent) * 100.0 / double(bytesTotal);
-    emit progressChanged(double(std::clamp(int(percent), 0, 100)));
+    const int whole = std::clamp(int(percent), 0, 100);
+    // The network module reports every few kilobytes; the percentage changes far less often.
+    if (whole == lastPercent)
+        return;
+    lastPercent = whole;
+    emit progressChanged(double(whole));
 }
 
 void HttpUploader::onDownloadProgress(qint64, qint64) {
@@ -112,6 +118,12 @@ void HttpUploader::onReplyFinished() {
         return;
     }
     answer = done->readAll();
+    if (answer.size() > MaxAnswerBytes) {
+        answer.clear();
+        emit error(QStringLiteral("The upload service sent an answer too long to be a link. "
+                                  "Please try again later."));
+        return;
+    }
     emit finished(QString::fromLatin1(answer));
 }
 

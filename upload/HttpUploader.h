@@ -21,6 +21,9 @@ public:
     // gone. Long enough for a slow uplink or a service that spends a while storing a large
     // video, short enough that the user is not left staring at a frozen progress window.
     static constexpr int DefaultStallTimeoutMs = 30000;
+    // The answer is a link; anything longer than this is not one, and reading on would only
+    // let a broken or hostile server fill our memory.
+    static constexpr qint64 MaxAnswerBytes = 1024 * 1024;
 
     explicit HttpUploader(QObject* parent = nullptr);
     ~HttpUploader() override;
@@ -61,4 +64,6 @@ private:
     QNetworkReply* reply = nullptr;
     QByteArray answer;
     QTimer stallTimer;
+    // The last percentage reported for the running upload, so each is reported once.
+    int lastPercent = -1;
 };
