@@ -81,6 +81,15 @@ function clipnest_take_parsed_upload(string $dest, int $max): void
     }
 }
 
+function clipnest_write($out, string $bytes): void
+{
+    $done = fwrite($out, $bytes);
+    if ($done !== strlen($bytes)) {
+        // Most likely a full disk.
+        throw new HttpError(507, 'The service has no room to store the video.');
+    }
+}
+
 // Reads a multipart body with a single file part from php://input into $dest, in pieces.
 function clipnest_take_raw_upload(string $boundary, string $dest, int $max): void
 {
@@ -141,7 +150,7 @@ function clipnest_take_raw_upload(string $boundary, string $dest, int $max): voi
                 if ($written > $max) {
                     throw clipnest_too_large($max);
                 }
-                fwrite($out, substr($buffer, 0, $at));
+                clipnest_write($out, substr($buffer, 0, $at));
                 break;
             }
             if ($eof) {
@@ -152,9 +161,7 @@ function clipnest_take_raw_upload(string $boundary, string $dest, int $max): voi
                 if ($written > $max) {
                     throw clipnest_too_large($max);
                 }
-                if (fwrite($out, substr($buffer, 0, -$keep)) === false) {
-                    throw new HttpError(500, 'The service could not store the video.');
-                }
+                clipnest_write($out, substr($buffer, 0, -$keep));
                 $buffer = substr($buffer, -$keep);
             }
             $chunk = fread($in, CLIPNEST_CHUNK);
