@@ -6,4 +6,4 @@
 set -uo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")" && pwd)
-exec python3 "$here/bench.py" "$(cd "$build" 2>/dev/null && pwd || echo "$build")"
+exec env PYTHONDONTWRITEBYTECODE=1 python3 "$here/bench.py" "$(cd "$build" 2>/dev/null && pwd || echo "$build")"
