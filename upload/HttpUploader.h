@@ -30,7 +30,8 @@ public:
 
     // Starts an upload of `data` as the single file part `name` (file name `fileName`, type
     // `contentType`) separated by `boundary`. `data` is shared, not copied; the caller may drop
-    // its own copy at once. Reports exactly one of finished() or error() per started upload.
+    // its own copy at once. Reports exactly one of finished() or error() for each upload that is
+    // not abandoned by a later upload() or by destroying the uploader.
     void upload(const QUrl& url, const QByteArray& data, const QString& name,
                 const QString& fileName, const QString& contentType, const QString& boundary);
 
