@@ -1,0 +1,383 @@
+// The recording engine against the test desktop's real X display and PulseAudio; every file
+// is read back with ffprobe/ffmpeg.
+
+#include "engine_support.h"
+
+#include "media/AudioGrabber.h"
+#include "media/Encoder.h"
+#include "media/Recorder.h"
+#include "media/ScreenGrabber.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QRasterWindow>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace enginetest;
+
+namespace {
+
+// The three objects the program owns, configured as the program does, with spies on every
+// error signal.
+struct Rig {
+    ScreenGrabber screen;
+    AudioGrabber audio;
+    Recorder recorder;
+    QSignalSpy encoderErrors{recorder.encoder(), &Encoder::error};
+    QSignalSpy audioErrors{&audio, &AbstractGrabber::error};
+    QSignalSpy screenErrors{&screen, &AbstractGrabber::error};
+    Rig() { configureLikeTheProgram(recorder, screen, audio); }
+    qint64 frames() const { return recorder.statistics().encodedFrames; }
+    bool noErrors() const {
+        return encoderErrors.isEmpty() && audioErrors.isEmpty() && screenErrors.isEmpty();
+    }
+};
+
+// A window of coloured blocks that change every frame: content that costs the encoder bytes.
+class NoiseWindow : public QRasterWindow {
+public:
+    NoiseWindow() {
+        setFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                 Qt::WindowStaysOnTopHint);
+        connect(&timer_, &QTimer::timeout, this, [this] { update(); });
+        timer_.start(40);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        auto* random = QRandomGenerator::global();
+        for (int y = 0; y < height(); y += 16)
+            for (int x = 0; x < width(); x += 16)
+                p.fillRect(x, y, 16, 16, QColor::fromRgb(random->generate() | 0xff000000));
+    }
+
+private:
+    QTimer timer_;
+};
+
+QString x264Settings(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = f.readAll();
+    const int at = data.indexOf("x264 - core");
+    if (at < 0)
+        return {};
+    const int end = data.indexOf('\0', at);
+    return QString::fromLatin1(data.mid(at, end < 0 ? 2000 : end - at));
+}
+
+int sineModuleId() {
+    const Run r = run("pactl", {"list", "short", "modules"});
+    for (const QByteArray& line : r.out.split('\n'))
+        if (line.contains("module-sine-source"))
+            return line.split('\t').value(0).toInt();
+    return -1;
+}
+
+} // namespace
+
+class EngineDesktop : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void emptyAreaIsRefused();
+    void secondStartIsRefusedWhileTheFirstGoesOn();
+    void oddAreaWithSoundMakesAnOrdinaryMp4();
+    void unwritablePathIsReported();
+    void missingSoundServerIsAnAudioError();
+    void microphoneGoingAwayLeavesSilence();
+    void missingDisplayIsReported();
+    void shrinkingScreenEndsTheRecordingWithAnError();
+    void fullDiskKeepsWhatWasWritten();
+
+private:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    QTemporaryDir dir_;
+};
+
+void EngineDesktop::initTestCase() {
+    if (qEnvironmentVariableIsEmpty("CLIPNEST_TEST_DESKTOP"))
+        QSKIP("needs the test desktop (scripts/with-test-desktop.sh)");
+    QVERIFY(dir_.isValid());
+}
+
+void EngineDesktop::emptyAreaIsRefused() {
+    Rig rig;
+    for (const QRect& area : {QRect(), QRect(10, 10, 0, 5), QRect(10, 10, 7, 0)}) {
+        rig.encoderErrors.clear();
+        prepare(rig.recorder, rig.screen, area, path("empty.mp4"), false);
+        rig.recorder.start();
+        QVERIFY(!rig.recorder.isRecording());
+        QTRY_COMPARE(rig.encoderErrors.count(), 1);
+        QCOMPARE(rig.encoderErrors.at(0).at(0).value<Encoder::Error>(),
+                 Encoder::InvalidSettingsError);
+        QVERIFY2(rig.recorder.encoder()->errorString().contains("empty"),
+                 qPrintable(rig.recorder.encoder()->errorString()));
+        rig.recorder.stop(); // what the program's error handler does: harmless
+        QVERIFY(!QFile::exists(path("empty.mp4")));
+    }
+}
+
+void EngineDesktop::secondStartIsRefusedWhileTheFirstGoesOn() {
+    Rig rig;
+    const QString first = path("first.mp4"), second = path("second.mp4");
+    prepare(rig.recorder, rig.screen, QRect(0, 0, 320, 240), first, false);
+    rig.recorder.start();
+    QVERIFY(rig.recorder.isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 10, 20000);
+
+    // The program changes path and area before its second start; neither may reach the
+    // running recording.
+    prepare(rig.recorder, rig.screen, QRect(5, 5, 64, 64), second, true);
+    rig.recorder.start();
+    QTRY_COMPARE(rig.encoderErrors.count(), 1);
+    QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::AlreadyRecordingError);
+    QVERIFY(!rig.recorder.encoder()->errorString().isEmpty());
+    QVERIFY(rig.recorder.isRecording());
+    const qint64 before = rig.frames();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= before + 20, 20000);
+    rig.recorder.stop();
+    QVERIFY(!rig.recorder.isRecording());
+
+    QCOMPARE(rig.encoderErrors.count(), 1);
+    QVERIFY(!QFile::exists(second));
+    const FileInfo info = probe(first);
+    QVERIFY2(info.ok, qPrintable(info.error));
+    QCOMPARE(info.video.width, 320);
+    QCOMPARE(info.video.height, 240);
+    QVERIFY(info.audio.codec.isEmpty()); // the first recording had no sound
+    QVERIFY2(info.duration >= 1.4, qPrintable(QString::number(info.duration)));
+}
+
+void EngineDesktop::oddAreaWithSoundMakesAnOrdinaryMp4() {
+    Rig rig;
+    const QString file = path("odd.mp4"), snapshot = path("snapshot.mp4");
+    const QRect area(33, 44, 101, 57);
+    prepare(rig.recorder, rig.screen, area, file, true);
+    QElapsedTimer clock;
+    clock.start();
+    rig.recorder.start();
+    QVERIFY(rig.recorder.isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 50, 30000);
+
+    // What a program killed now would leave: fragments that already play.
+    QVERIFY(QFile::copy(file, snapshot));
+    QVERIFY2(topLevelBoxes(snapshot).contains("moof"),
+             qPrintable(topLevelBoxes(snapshot).join(' ')));
+    const FileInfo partial = probe(snapshot);
+    QVERIFY2(partial.ok, qPrintable(partial.error));
+    QVERIFY2(partial.duration >= 1.0, qPrintable(QString::number(partial.duration)));
+
+    QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 4000, 10000);
+    rig.recorder.stop();
+    const double elapsed = clock.elapsed() / 1000.0;
+    QVERIFY(rig.noErrors());
+
+    // An ordinary MP4: index in front, no fragments.
+    const QStringList boxes = topLevelBoxes(file);
+    QVERIFY2(!boxes.contains("moof") && !boxes.contains("mfra") && !boxes.contains("sidx"),
+             qPrintable(boxes.join(' ')));
+    QVERIFY2(boxes.indexOf("moov") >= 0 && boxes.indexOf("moov") < boxes.indexOf("mdat"),
+             qPrintable(boxes.join(' ')));
+
+    const FileInfo info = probe(file);
+    QVERIFY2(info.ok, qPrintable(info.error));
+    QCOMPARE(info.video.codec, QString("h264"));
+    // 4:2:0 needs even sizes: one column and row of padding at most.
+    QVERIFY2(info.video.width - area.width() == 1 && info.video.height - area.height() == 1,
+             qPrintable(QStringLiteral("%1x%2").arg(info.video.width).arg(info.video.height)));
+    QCOMPARE(info.audio.codec, QString("mp3"));
+    QCOMPARE(info.audio.sampleRate, 44100);
+    QCOMPARE(info.audio.channels, 2);
+    // Time is not stretched: the file lasts as long as the recording did (start and stop
+    // take a moment of their own).
+    QVERIFY2(info.video.duration > elapsed - 0.8 && info.video.duration < elapsed + 0.3,
+             qPrintable(QStringLiteral("%1 vs %2").arg(info.video.duration).arg(elapsed)));
+    QVERIFY2(
+        qAbs(info.audio.duration - info.video.duration) < 0.3,
+        qPrintable(QStringLiteral("%1 vs %2").arg(info.audio.duration).arg(info.video.duration)));
+    const QString errors = decodeErrors(file);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+    // The test desktop's microphone is a 440 Hz tone.
+    QVERIFY2(maxVolume(file, 0.5, 1.0) > -30,
+             qPrintable(QString::number(maxVolume(file, 0.5, 1.0))));
+
+    const QString x264 = x264Settings(file);
+    QVERIFY2(!x264.isEmpty(), "no x264 settings in the stream");
+    for (const char* expected :
+         {" cabac=0 ", " deblock=1:0:0 ", " analyse=0x1:0x11 ", " me=hex ", " subme=3 ",
+          " me_range=16 ", " keyint=250 ", " keyint_min=25 ", " scenecut=40 ", " b_adapt=1 ",
+          " qcomp=0.60 ", " qpmin=0 ", " qpmax=69 ", " qpstep=4 ", " ip_ratio=1.41 ", " direct=1 ",
+          " fast_pskip=1 ", " weightp=0 "})
+        QVERIFY2(x264.contains(QLatin1String(expected)),
+                 qPrintable(QStringLiteral("%1 missing in: %2").arg(expected, x264)));
+}
+
+void EngineDesktop::unwritablePathIsReported() {
+    Rig rig;
+    const QString missingFolder = path("no-such-folder/x.mp4");
+    for (const QString& target : {missingFolder, dir_.path()}) {
+        rig.encoderErrors.clear();
+        prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), target, false);
+        rig.recorder.start();
+        QVERIFY(!rig.recorder.isRecording());
+        QTRY_COMPARE(rig.encoderErrors.count(), 1);
+        QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::FileOpenError);
+        QVERIFY2(rig.recorder.encoder()->errorString().contains(target),
+                 qPrintable(rig.recorder.encoder()->errorString()));
+    }
+    QVERIFY(!QFile::exists(missingFolder));
+}
+
+void EngineDesktop::missingSoundServerIsAnAudioError() {
+    const QByteArray saved = qgetenv("PULSE_SERVER");
+    auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", saved); });
+    qputenv("PULSE_SERVER", ("unix:" + path("no-server.socket")).toLocal8Bit());
+    Rig rig;
+    prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nosound.mp4"), true);
+    rig.recorder.start();
+    QVERIFY(!rig.recorder.isRecording());
+    QTRY_COMPARE(rig.audioErrors.count(), 1);
+    QCOMPARE(rig.audio.lastError(), AbstractGrabber::DeviceOpenError);
+    QVERIFY2(rig.audio.errorString().contains("sound server"), qPrintable(rig.audio.errorString()));
+    QCOMPARE(rig.encoderErrors.count(), 0);
+
+    // Without sound the same objects still record.
+    restore.dismiss();
+    qputenv("PULSE_SERVER", saved);
+    prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nosound.mp4"), false);
+    rig.recorder.start();
+    QVERIFY(rig.recorder.isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 5, 20000);
+    rig.recorder.stop();
+    QVERIFY(probe(path("nosound.mp4")).ok);
+}
+
+void EngineDesktop::microphoneGoingAwayLeavesSilence() {
+    const int module = sineModuleId();
+    QVERIFY2(module >= 0, "the test desktop has no sine source");
+    auto restore = qScopeGuard([] {
+        if (sineModuleId() < 0) {
+            run("pactl", {"load-module", "module-sine-source", "source_name=microphone",
+                          "rate=44100", "frequency=440"});
+            run("pactl", {"set-default-source", "microphone"});
+        }
+    });
+    Rig rig;
+    const QString file = path("lost.mp4");
+    prepare(rig.recorder, rig.screen, QRect(0, 0, 128, 96), file, true);
+    QElapsedTimer clock;
+    clock.start();
+    rig.recorder.start();
+    QVERIFY(rig.recorder.isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 2500, 10000);
+    QCOMPARE(run("pactl", {"unload-module", QString::number(module)}).exitCode, 0);
+    const double lostAt = clock.elapsed() / 1000.0;
+    QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 5500, 10000);
+    QVERIFY(rig.recorder.isRecording());
+    rig.recorder.stop();
+    QVERIFY(rig.noErrors());
+
+    const FileInfo info = probe(file);
+    QVERIFY2(info.ok, qPrintable(info.error));
+    QVERIFY2(info.video.duration > 4.5, qPrintable(QString::number(info.video.duration)));
+    QVERIFY2(
+        qAbs(info.audio.duration - info.video.duration) < 0.3,
+        qPrintable(QStringLiteral("%1 vs %2").arg(info.audio.duration).arg(info.video.duration)));
+    const double before = maxVolume(file, 0.5, 1.0);
+    const double after = maxVolume(file, lostAt + 0.5, info.audio.duration - lostAt - 0.7);
+    QVERIFY2(before > -30, qPrintable(QString::number(before)));
+    QVERIFY2(after < -60, qPrintable(QString::number(after)));
+}
+
+void EngineDesktop::missingDisplayIsReported() {
+    const QByteArray saved = qgetenv("DISPLAY");
+    auto restore = qScopeGuard([&] { qputenv("DISPLAY", saved); });
+    qputenv("DISPLAY", ":4242");
+    Rig rig;
+    prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nodisplay.mp4"), false);
+    rig.recorder.start();
+    QVERIFY(!rig.recorder.isRecording());
+    QTRY_COMPARE(rig.encoderErrors.count(), 1);
+    QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::SourceError);
+    QVERIFY2(rig.recorder.encoder()->errorString().contains(":4242"),
+             qPrintable(rig.recorder.encoder()->errorString()));
+    QCOMPARE(rig.screenErrors.count(), 1);
+    QVERIFY(!QFile::exists(path("nodisplay.mp4")));
+}
+
+void EngineDesktop::shrinkingScreenEndsTheRecordingWithAnError() {
+    // Xvfb resizes its frame buffer on request (xrandr --fb), which is what a monitor
+    // change does to the root window.
+    auto restore = qScopeGuard([] { run("xrandr", {"--fb", "1920x1080"}); });
+    Rig rig;
+    const QString file = path("shrunk.mp4");
+    prepare(rig.recorder, rig.screen, QRect(1500, 900, 200, 100), file, false);
+    rig.recorder.start();
+    QVERIFY(rig.recorder.isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 30, 20000);
+    run("xrandr", {"--fb", "1280x720"});
+    QTRY_COMPARE_WITH_TIMEOUT(rig.encoderErrors.count(), 1, 10000);
+    QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::SourceError);
+    QVERIFY2(rig.recorder.encoder()->errorString().contains("1280 x 720"),
+             qPrintable(rig.recorder.encoder()->errorString()));
+    QCOMPARE(rig.screenErrors.count(), 1);
+    // The recording was finished by the engine; the program's stop() is harmless.
+    QVERIFY(!rig.recorder.isRecording());
+    rig.recorder.stop();
+
+    const FileInfo info = probe(file);
+    QVERIFY2(info.ok, qPrintable(info.error));
+    QVERIFY2(info.duration >= 1.0, qPrintable(QString::number(info.duration)));
+    QVERIFY(!topLevelBoxes(file).contains("moof"));
+}
+
+void EngineDesktop::fullDiskKeepsWhatWasWritten() {
+    NoiseWindow noise;
+    noise.setGeometry(100, 100, 320, 240);
+    noise.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&noise));
+
+    // The file may not grow beyond 400 kB: writes beyond fail as on a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &saved); });
+    rlimit small = saved;
+    small.rlim_cur = 400 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    Rig rig;
+    const QString file = path("full.mp4");
+    prepare(rig.recorder, rig.screen, noise.geometry(), file, false);
+    rig.recorder.start();
+    QVERIFY(rig.recorder.isRecording());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.encoderErrors.count(), 1, 60000);
+    QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::WriteError);
+    QVERIFY2(rig.recorder.encoder()->errorString().contains("disk is full"),
+             qPrintable(rig.recorder.encoder()->errorString()));
+    QVERIFY(!rig.recorder.isRecording());
+    rig.recorder.stop();
+    restore.dismiss();
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    // What was written before the disk filled up still plays.
+    const FileInfo info = probe(file);
+    QVERIFY2(info.ok, qPrintable(info.error));
+    QVERIFY2(info.duration >= 0.5, qPrintable(QString::number(info.duration)));
+    QCOMPARE(info.video.width, 320);
+}
+
+QTEST_MAIN(EngineDesktop)
+#include "engine_desktop.moc"
