@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 using namespace SnapshotButtonGeometry;
@@ -262,6 +263,18 @@ void TestSnapshotButton::contextMenuEntryFollowsTheSetting() {
     QSettings().setValue("Show snap button", false);
     SnapshotButton button;
     QVERIFY(!button.showHideEntry()->isChecked());
+
+    // Both texts follow the interface language.
+    QTranslator portuguese;
+    QVERIFY(portuguese.load(":/Resources/locales/br.qm"));
+    QApplication::installTranslator(&portuguese);
+    QTRY_COMPARE(button.showHideEntry()->text(),
+                 QString::fromUtf8("Mostrar/esconder o botão de gravação"));
+    QCOMPARE(button.findChild<QLabel*>("ImageLabel")->toolTip(),
+             QString::fromUtf8("Pressione para gravar o vídeo"));
+    QApplication::removeTranslator(&portuguese);
+    QTRY_COMPARE(button.findChild<QLabel*>("ImageLabel")->toolTip(),
+                 QString("Press to record video"));
 }
 
 int main(int argc, char** argv) {
