@@ -81,7 +81,9 @@ void GlobalKey::grab() {
         }
     }
     if (refused) {
-        qDebug() << "Another program holds the Print key; carrying on without it";
+        qDebug() << "Another program (often the window manager's screenshot binding) holds the "
+                    "Print key;"
+                 << "carrying on without it";
         grabbed = true; // release what we did get
         ungrab();
         return;

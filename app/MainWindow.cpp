@@ -3,13 +3,24 @@
 #include "app/GlobalKey.h"
 #include "app/Languages.h"
 #include "app/Placement.h"
+#include "history/HistoryManager.h"
+#include "upload/ServiceUrls.h"
+#include "widgets/PopupNotify.h"
+#include "widgets/ProgressWidget.h"
+
+#ifdef CLIPNEST_HAVE_CAPTURE
+#include "capture/CropCtrl.h"
+#endif
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTranslator>
 #include <QUrl>
@@ -18,33 +29,98 @@
 namespace {
 
 const char* const ServiceHostKey = "Service host";
+// The reference service that `make run` starts on loopback: nothing leaves the
+// machine until the user names another service.
 const char* const DefaultServiceHost = "127.0.0.1:8080";
 const char* const LanguageKey = "Language";
+const char* const FirstRunKey = "first";
+const char* const ShowSnapButtonKey = "Show snap button";
 const char* const WindowIconPath = ":/Resources/windowIcon.png";
+
+// Fixed parts of every upload request, as the service expects them.
+const char* const UploadFieldName = "attachment";
+const char* const UploadFileName = "video.mp4";
+const char* const UploadContentType = "video/mp4";
+const char* const UploadBoundary = "Ax3WQkoke";
+
+// The upload progress window's fixed size.
+const QSize ProgressWindowSize(372, 155);
+
+QString key(const char* name) {
+    return QString::fromLatin1(name);
+}
 
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent)
     , trayIcon(this)
-    , trayMenu(new QMenu(this)) {
+    , trayMenu(new QMenu(this))
+    , popup(new PopupNotify) {
     trayMenu->setObjectName(QStringLiteral("TrayMenu"));
-    setWindowIcon(QIcon(QString::fromLatin1(WindowIconPath)));
+    historyWidget.setWindowTitle(historyWindowTitle());
+    popup->setWindowTitle(popupWindowTitle());
+    snapshotButton.setWindowTitle(snapButtonWindowTitle());
 
+    setWindowIcon(QIcon(key(WindowIconPath)));
+    applyFirstRunDefaults();
     createTrayMenu();
+    createProgressWidget();
+
+    if (settings.value(key(ShowSnapButtonKey), false).toBool())
+        initSnapButton();
 
     globalKey = new GlobalKey(this);
     connect(globalKey, &GlobalKey::pressed, this, &MainWindow::onGlobalKeyPressed);
 
     restoreLanguage();
+
+    HistoryManager* history = HistoryManager::instance();
+    connect(history, &HistoryManager::itemAdded, &historyWidget, &HistoryWidget::addRecord);
+    connect(history, &HistoryManager::storeFailed, this, &MainWindow::onHistoryStoreFailed);
+    connect(&historyWidget, &HistoryWidget::copiedToClipboard, this,
+            &MainWindow::showCopiedToClipboard);
+    history->load();
 }
 
 MainWindow::~MainWindow() {
+    // No message boxes while tearing down: a failed last save only goes to the log.
+    HistoryManager* history = HistoryManager::instance();
+    disconnect(history, &HistoryManager::storeFailed, this, &MainWindow::onHistoryStoreFailed);
+    history->save();
     storeLanguage();
+#ifdef CLIPNEST_HAVE_CAPTURE
+    delete cropCtrl;
+#endif
+    cropCtrl = nullptr;
 }
 
 QString MainWindow::captureWindowTitle() {
     return QStringLiteral("Clipnest capture");
+}
+
+QString MainWindow::historyWindowTitle() {
+    return QStringLiteral("Clipnest history");
+}
+
+QString MainWindow::progressWindowTitle() {
+    return QStringLiteral("Clipnest upload progress");
+}
+
+QString MainWindow::popupWindowTitle() {
+    return QStringLiteral("Clipnest notification");
+}
+
+QString MainWindow::snapButtonWindowTitle() {
+    return QStringLiteral("Clipnest record button");
+}
+
+void MainWindow::applyFirstRunDefaults() {
+    if (settings.value(key(FirstRunKey), true).toBool()) {
+        settings.setValue(key(FirstRunKey), false);
+        settings.setValue(key(ShowSnapButtonKey), true);
+        settings.sync();
+    }
 }
 
 void MainWindow::createTrayMenu() {
@@ -54,9 +130,11 @@ void MainWindow::createTrayMenu() {
 
     showHideAction = new QAction(trayMenu);
     showHideAction->setCheckable(true);
-    showHideAction->setChecked(settings.value(QStringLiteral("Show snap button"), false).toBool());
+    showHideAction->setChecked(settings.value(key(ShowSnapButtonKey), false).toBool());
+    connect(showHideAction, &QAction::triggered, this, &MainWindow::onShowHideSnapButton);
 
     historyAction = new QAction(trayMenu);
+    connect(historyAction, &QAction::triggered, this, &MainWindow::openHistory);
     trayMenu->addAction(historyAction);
     trayMenu->addAction(showHideAction);
 
@@ -102,7 +180,30 @@ void MainWindow::createLanguageMenu() {
     trayMenu->addMenu(languagesMenu);
 }
 
+void MainWindow::createProgressWidget() {
+    progressWidget = new ProgressWidget;
+    progressWidget->setWindowTitle(progressWindowTitle());
+    progressWidget->setMinimumSize(ProgressWindowSize);
+    progressWidget->setMaximumSize(ProgressWindowSize);
+    progressWidget->hide();
+    connect(&uploader, &HttpUploader::finished, this, &MainWindow::onUploadFinished);
+    connect(&uploader, &HttpUploader::error, this, &MainWindow::onUploadError);
+    connect(&uploader, &HttpUploader::progressChanged, this, &MainWindow::onUploadProgress);
+}
+
+void MainWindow::initSnapButton() {
+    snapButtonInitialised = true;
+    connect(&snapshotButton, &SnapshotButton::clicked, this, &MainWindow::makeScreenshot);
+    connect(&snapshotButton, &SnapshotButton::onShowHide, this,
+            &MainWindow::onShowHideFromSnapButton);
+    snapshotButton.show();
+    snapshotButton.setState(SnapshotButton::StateMoving);
+    snapshotButton.setPosition(snapButtonStartPoint(snapshotButton.size()));
+    snapshotButton.dock(true);
+}
+
 void MainWindow::retranslate() {
+    popup->setText(tr("Video link copied to clipboard"));
     recordAction->setText(tr("Record video"));
     showHideAction->setText(tr("Show/hide record button"));
     historyAction->setText(tr("History"));
@@ -112,7 +213,9 @@ void MainWindow::retranslate() {
     trayIcon.setToolTip(QCoreApplication::applicationName());
 }
 
-void MainWindow::updateHistoryAction() {}
+void MainWindow::updateHistoryAction() {
+    historyAction->setEnabled(HistoryManager::instance()->count() > 0);
+}
 
 void MainWindow::restoreLanguage() {
     const QVariant stored = settings.value(QString::fromLatin1(LanguageKey));
@@ -209,11 +312,179 @@ void MainWindow::onGlobalKeyPressed(int vkCode) {
         makeScreenshot();
 }
 
-void MainWindow::makeScreenshot() {}
+void MainWindow::makeScreenshot() {
+#ifdef CLIPNEST_HAVE_CAPTURE
+    if (!cropCtrl) {
+        cropCtrl = new CropCtrl;
+        cropCtrl->setWindowTitle(captureWindowTitle());
+        connect(cropCtrl, &CropCtrl::uploadImageData, this, &MainWindow::onImageUpload);
+        connect(cropCtrl, &CropCtrl::uploadImageDataAndShare, this,
+                &MainWindow::onImageUploadAndShare);
+        connect(cropCtrl, &CropCtrl::closed, this, &MainWindow::onCropControlClosed);
+    }
+    if (cropCtrl->isVisible())
+        return;
+    if (snapButtonInitialised)
+        snapshotButton.hide();
+    cropCtrl->clear();
+    // The control spans every screen; its own coordinates are then screen coordinates.
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+    cropCtrl->setGeometry(QRect(QPoint(0, 0), desktop.size()));
+    cropCtrl->show();
+#endif
+}
 
-void MainWindow::onCropControlClosed() {}
+void MainWindow::onCropControlClosed() {
+    if (!settings.value(key(ShowSnapButtonKey), true).toBool())
+        return;
+    if (snapButtonInitialised)
+        snapshotButton.show();
+    else
+        initSnapButton();
+}
 
-void MainWindow::onAbout() {}
+void MainWindow::onShowHideSnapButton(bool checked) {
+    settings.setValue(key(ShowSnapButtonKey), checked);
+    settings.sync();
+    if (checked) {
+        if (!snapButtonInitialised)
+            initSnapButton();
+        snapshotButton.show();
+    } else {
+        snapshotButton.hide();
+    }
+}
+
+void MainWindow::onShowHideFromSnapButton(bool checked) {
+    showHideAction->setChecked(checked);
+    onShowHideSnapButton(checked);
+}
+
+void MainWindow::openHistory() {
+    placeHistoryWidget();
+    historyWidget.show();
+    historyWidget.activateWindow();
+}
+
+void MainWindow::onAbout() {
+    const QUrl faq = ServiceUrls::faqUrl(serviceHost());
+    if (faq.isValid())
+        QDesktopServices::openUrl(faq);
+}
+
+void MainWindow::onImageUpload(const QByteArray& data) {
+    shareAfterUpload = false;
+    startUpload(data);
+}
+
+void MainWindow::onImageUploadAndShare(const QByteArray& data, int network) {
+    shareAfterUpload = true;
+    socialNetwork = network;
+    startUpload(data);
+}
+
+void MainWindow::startUpload(const QByteArray& data) {
+    int width = 0;
+    int height = 0;
+#ifdef CLIPNEST_HAVE_CAPTURE
+    if (cropCtrl) {
+        width = cropCtrl->videoWidth();
+        height = cropCtrl->videoHeight();
+    }
+#endif
+    const QString host = serviceHost();
+    const QUrl url = ServiceUrls::uploadUrl(host, width, height);
+    if (!url.isValid() || url.isEmpty()) {
+        onUploadError(
+            QStringLiteral("The upload service address \"%1\" is not usable. Put a host name "
+                           "(host:port) or an http:// or https:// address under \"%2\" in %3.")
+                .arg(host, key(ServiceHostKey), settings.fileName()));
+        return;
+    }
+    qDebug() << "Try upload to: " << url;
+    uploader.upload(url, data, key(UploadFieldName), key(UploadFileName), key(UploadContentType),
+                    key(UploadBoundary));
+}
+
+void MainWindow::onUploadProgress(double progress) {
+    if (!progressWidget->isVisible()) {
+        centreOnScreen(progressWidget);
+        progressWidget->show();
+    }
+    progressWidget->setValue(static_cast<int>(progress));
+}
+
+void MainWindow::onUploadFinished(const QString& answer) {
+    if (!ServiceUrls::isAcceptedAnswer(answer)) {
+        progressWidget->hide();
+        QMessageBox::critical(this, tr("Upload error"),
+                              tr("Service temporarily not working. Please try again later"),
+                              QMessageBox::Ok);
+        return;
+    }
+
+    if (!shareAfterUpload) {
+        QGuiApplication::clipboard()->setText(answer, QClipboard::Clipboard);
+        showCopiedToClipboard();
+    } else {
+        const QString link = ServiceUrls::sharedLink(answer, Languages::current());
+        const QUrl page = ServiceUrls::sharePageUrl(socialNetwork, link);
+        if (!page.isEmpty())
+            QDesktopServices::openUrl(page);
+    }
+
+    HistoryManager::instance()->add(HistoryRecord(QDateTime::currentDateTime(), QUrl(answer)));
+    progressWidget->hide();
+}
+
+void MainWindow::onUploadError(const QString& error) {
+    progressWidget->hide();
+    QMessageBox::information(this, tr("Upload error"), error, QMessageBox::Ok);
+}
+
+void MainWindow::showCopiedToClipboard() {
+    centreOnScreen(popup);
+    popup->show();
+}
+
+void MainWindow::onHistoryStoreFailed(const QString& message) {
+    // The link itself is still on the clipboard and in the window; only keeping it failed.
+    QMessageBox::warning(this, QStringLiteral("Clipnest"), message, QMessageBox::Ok);
+}
+
+void MainWindow::placeHistoryWidget() {
+    const QRect tray = trayIcon.geometry();
+    QScreen* screen = QGuiApplication::screenAt(tray.topLeft());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    qDebug() << "Screen number" << QGuiApplication::screens().indexOf(screen);
+    const QRect available = screen->availableGeometry();
+    qDebug() << "Available geometry" << available;
+
+    if (!historyWidget.isVisible())
+        historyWidget.adjustSize();
+    const QPoint to =
+        Placement::historyWidgetPosition(available, tray, historyWidget.size(), taskbarEdge());
+    qDebug() << "Point:" << to;
+    historyWidget.move(to);
+}
+
+int MainWindow::taskbarEdge() const {
+    const QRect tray = trayIcon.geometry();
+    QScreen* screen = QGuiApplication::screenAt(tray.topLeft());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return Placement::taskbarEdgeFromGeometry(screen->geometry(), screen->availableGeometry(),
+                                              tray);
+}
+
+void MainWindow::centreOnScreen(QWidget* widget) const {
+    widget->move(Placement::centredOnScreen(screen()->geometry(), widget->size()));
+}
+
+QPoint MainWindow::snapButtonStartPoint(const QSize& size) const {
+    return Placement::snapButtonStartPoint(screen()->availableGeometry(), size);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     emit closed();

@@ -1,0 +1,256 @@
+#include "DesktopHelpers.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+
+namespace Desktop {
+
+QString run(const QString& program, const QStringList& args, int* exitCode, int timeoutMs) {
+    QProcess p;
+    p.start(program, args);
+    const bool ok = p.waitForStarted(10000) && p.waitForFinished(timeoutMs) &&
+                    p.exitStatus() == QProcess::NormalExit;
+    if (exitCode)
+        *exitCode = ok ? p.exitCode() : -1;
+    if (!ok)
+        p.kill();
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+static QStringList lines(const QString& text) {
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList windowsNamed(const QString& title) {
+    return lines(
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+             QStringLiteral("^%1$").arg(QRegularExpression::escape(title))}));
+}
+
+QStringList visibleWindowsOf(qint64 pid) {
+    return lines(
+        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--pid"), QString::number(pid)}));
+}
+
+QString windowName(const QString& id) {
+    return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id});
+}
+
+QRect windowGeometry(const QString& id) {
+    // xwininfo gives the absolute position of the window itself, frame or not.
+    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+    auto field = [&](const char* name) {
+        const QRegularExpression re(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)));
+        return re.match(info).captured(1).toInt();
+    };
+    return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                 field("Height"));
+}
+
+// Windows the program gives no title of their own carry the application's name.
+static bool isUntitled(const QString& id) {
+    const QString name = windowName(id);
+    return name.isEmpty() || name == QLatin1String("Clipnest");
+}
+
+QString trayIconWindow(qint64 pid) {
+    for (const QString& id : visibleWindowsOf(pid)) {
+        const QRect g = windowGeometry(id);
+        if (isUntitled(id) && g.width() > 1 && g.width() <= 64 && g.height() <= 64)
+            return id;
+    }
+    return QString();
+}
+
+QString openMenuWindow(qint64 pid) {
+    for (const QString& id : visibleWindowsOf(pid)) {
+        const QRect g = windowGeometry(id);
+        if (isUntitled(id) && g.width() > 64 && g.height() > 64)
+            return id;
+    }
+    return QString();
+}
+
+bool openTrayMenu(qint64 pid) {
+    const QString tray = trayIconWindow(pid);
+    if (tray.isEmpty())
+        return false;
+    click(tray, 3);
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 15000) {
+        if (!openMenuWindow(pid).isEmpty())
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+QRect workArea() {
+    const QString text =
+        run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_WORKAREA")});
+    const QStringList parts =
+        text.section(QLatin1Char('='), 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (parts.size() < 4)
+        return QRect();
+    return QRect(parts[0].trimmed().toInt(), parts[1].trimmed().toInt(), parts[2].trimmed().toInt(),
+                 parts[3].trimmed().toInt());
+}
+
+void click(const QString& window, int button) {
+    const QRect g = windowGeometry(window);
+    clickAt(g.center(), button);
+}
+
+void clickAt(const QPoint& p, int button) {
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y()),
+         QStringLiteral("click"), QString::number(button)});
+}
+
+void keys(const QStringList& names) {
+    QStringList args{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("80")};
+    args += names;
+    run(QStringLiteral("xdotool"), args);
+}
+
+QImage screenshot() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("screen.png"));
+    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), file});
+    return QImage(file);
+}
+
+AppHome::AppHome() {
+    QDir(dir.path()).mkpath(QStringLiteral("config"));
+    QDir(dir.path()).mkpath(QStringLiteral("runtime"));
+    QDir(dir.path()).mkpath(QStringLiteral("tmp"));
+    QFile::setPermissions(runtimeDir(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    // A stand-in for the web browser: records the address it was asked to open.
+    const QString browser = dir.filePath(QStringLiteral("browser.sh"));
+    QFile script(browser);
+    if (script.open(QIODevice::WriteOnly)) {
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n")
+                         .arg(browserLog())
+                         .toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                              QFileDevice::ExeOwner);
+    }
+}
+
+bool AppHome::isValid() const {
+    return dir.isValid();
+}
+
+QString AppHome::path() const {
+    return dir.path();
+}
+
+QString AppHome::settingsPath() const {
+    return dir.filePath(QStringLiteral("config/clipnest.invalid/Clipnest.conf"));
+}
+
+QString AppHome::runtimeDir() const {
+    return dir.filePath(QStringLiteral("runtime"));
+}
+
+QString AppHome::browserLog() const {
+    return dir.filePath(QStringLiteral("browser.log"));
+}
+
+QProcessEnvironment AppHome::environment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), dir.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+    env.insert(QStringLiteral("TMPDIR"), dir.filePath(QStringLiteral("tmp")));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+    for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(var));
+    env.insert(QStringLiteral("DEFAULT_BROWSER"), dir.filePath(QStringLiteral("browser.sh")));
+    return env;
+}
+
+App::App(const AppHome& appHome)
+    : home(appHome) {}
+
+App::~App() {
+    if (process && process->state() != QProcess::NotRunning) {
+        process->kill();
+        process->waitForFinished(10000);
+    }
+}
+
+QString App::binary() {
+    return QStringLiteral(CLIPNEST_BINARY_DIR "/app/clipnest");
+}
+
+bool App::start() {
+    process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(home.environment());
+    process->setWorkingDirectory(home.path());
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->start(binary(), {});
+    return process->waitForStarted(10000);
+}
+
+qint64 App::pid() const {
+    return process ? process->processId() : 0;
+}
+
+bool App::isRunning() const {
+    return process && process->state() == QProcess::Running;
+}
+
+bool App::waitForTray(int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (!isRunning())
+            return false;
+        if (!trayIconWindow(pid()).isEmpty())
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+bool App::waitForExit(int timeoutMs) {
+    return process &&
+           (process->state() == QProcess::NotRunning || process->waitForFinished(timeoutMs));
+}
+
+int App::exitCode() const {
+    return process ? process->exitCode() : -1;
+}
+
+QProcess::ExitStatus App::exitStatus() const {
+    return process ? process->exitStatus() : QProcess::CrashExit;
+}
+
+void App::killHard() {
+    if (isRunning()) {
+        ::kill(static_cast<pid_t>(pid()), SIGKILL);
+        process->waitForFinished(10000);
+    }
+}
+
+QString App::output() {
+    if (process)
+        collected += QString::fromLocal8Bit(process->readAll());
+    return collected;
+}
+
+} // namespace Desktop

@@ -1,0 +1,90 @@
+#pragma once
+
+// Driving the built program from outside, the way a user does: real processes,
+// real X windows found with xdotool/xwininfo, pointer and keys sent with xdotool.
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace Desktop {
+
+// Runs a tool to completion; returns its standard output (trimmed). exitCode gets
+// -1 when it could not run or did not end within the timeout.
+QString run(const QString& program, const QStringList& args, int* exitCode = nullptr,
+            int timeoutMs = 30000);
+
+// Visible windows whose title matches the regular expression exactly.
+QStringList windowsNamed(const QString& title);
+QStringList visibleWindowsOf(qint64 pid);
+QString windowName(const QString& id);
+QRect windowGeometry(const QString& id);
+
+// The tray icon's window of the given process: the small unnamed window it embeds
+// in the tray host.
+QString trayIconWindow(qint64 pid);
+
+// The tray menu's popup window of the given process, once it is open; empty if not.
+QString openMenuWindow(qint64 pid);
+// Right-clicks the tray icon and waits for the menu; false if it did not open.
+bool openTrayMenu(qint64 pid);
+
+// The X work area (the screen minus reserved panel strips) of the first desktop.
+QRect workArea();
+
+void click(const QString& window, int button);
+void clickAt(const QPoint& p, int button = 1);
+void keys(const QStringList& keys);
+
+// A grab of the whole screen as an image.
+QImage screenshot();
+
+// A private home for one run of the program: settings, runtime folder (the
+// single-instance lock) and temporary folder (the shared-memory key file), so
+// runs never see each other or the desktop's own folders.
+class AppHome {
+public:
+    AppHome();
+    bool isValid() const;
+    QString path() const;
+    QString settingsPath() const;
+    QString runtimeDir() const;
+    // Where the fake browser writes every address it is asked to open.
+    QString browserLog() const;
+    QProcessEnvironment environment() const;
+
+private:
+    QTemporaryDir dir;
+};
+
+// One process of the built program.
+class App {
+public:
+    explicit App(const AppHome& home);
+    ~App(); // kills it if it still runs
+
+    bool start();
+    qint64 pid() const;
+    bool isRunning() const;
+    // Waits until the tray icon is on screen; false when it never came.
+    bool waitForTray(int timeoutMs = 30000);
+    bool waitForExit(int timeoutMs = 30000);
+    int exitCode() const;
+    QProcess::ExitStatus exitStatus() const;
+    void killHard();
+    QString output(); // everything printed so far (stdout and stderr)
+
+    static QString binary();
+
+private:
+    const AppHome& home;
+    std::unique_ptr<QProcess> process;
+    QString collected;
+};
+
+} // namespace Desktop
