@@ -124,14 +124,17 @@ def run_engine(rec, out, seconds, workdir):
             'stop_s': float(stats['stop_ms']) / 1000 if 'stop_ms' in stats else None}
 
 
-def run_ffmpeg(out, seconds, x264_params, lookahead, audio_kbps, workdir):
+def run_ffmpeg(out, seconds, x264_params, encoder_args, lookahead, audio_kbps, workdir):
     w, h = SCREEN
+    # A short queue of grabbed pictures, as a recorder holds: 16 frames at 1920x1080 are
+    # 130 MB already, and a longer one only hides an encoder that cannot keep up.
     cmd = ['ffmpeg', '-nostdin', '-hide_banner', '-y',
-           '-thread_queue_size', '512', '-f', 'x11grab', '-framerate', str(FPS),
+           '-thread_queue_size', '16', '-f', 'x11grab', '-framerate', str(FPS),
            '-video_size', '%dx%d' % (w, h), '-draw_mouse', '0', '-i', os.environ['DISPLAY'] + '+0,0',
            '-thread_queue_size', '512', '-f', 'pulse', '-sample_rate', '44100', '-channels', '2',
            '-i', 'default',
-           '-c:v', 'libx264', '-pix_fmt', 'yuv420p', '-x264-params', x264_params,
+           '-c:v', 'libx264', '-pix_fmt', 'yuv420p'] + encoder_args + [
+           '-x264-params', x264_params,
            '-c:a', 'libmp3lame', '-ar', '44100', '-ac', '2', '-b:a', '%dk' % audio_kbps,
            '-progress', 'pipe:1', out]
     se = os.path.join(workdir, 'ffmpeg.err')
@@ -238,6 +241,7 @@ def main():
     log('media bench: %d s at %dx%d, %d fps, with sound; files in %s' % (
         seconds, SCREEN[0], SCREEN[1], FPS, workdir))
     log('load average before: %.2f %.2f %.2f on %d cores' % (os.getloadavg() + (os.cpu_count(),)))
+    load_before = os.getloadavg()[0]
 
     old_source = pactl_default_source()
     content = Content()
@@ -254,15 +258,15 @@ def main():
             return 1
         eng.update(analyse(eng_file))
 
-        params, printed, diff = mediacheck.matching_params(eng['x264'])
-        log('-- recording with ffmpeg, x264-params %s' % params)
+        params, extra, printed, diff = mediacheck.matching_params(eng['x264'])
+        log('-- recording with ffmpeg, %s -x264-params %s' % (' '.join(extra), params))
         if diff:
             log('   (could not reproduce these settings: %s)' % ', '.join(diff))
         ref_file = os.path.join(workdir, 'ffmpeg.mp4')
         kbps = max(32, round(eng['abitrate'] / 1000)) if eng['abitrate'] else 128
         opts = mediacheck.parse_settings(eng['x264'])
         lookahead = int(opts.get('rc_lookahead', '0')) + int(opts.get('bframes', '0'))
-        ref = run_ffmpeg(ref_file, seconds, params, lookahead, kbps, workdir)
+        ref = run_ffmpeg(ref_file, seconds, params, extra, lookahead, kbps, workdir)
         if ref['code'] != 0 and not os.path.exists(ref_file):
             log('ffmpeg failed (exit %d): %s' % (ref['code'], ref['stderr']))
             return 1
@@ -276,6 +280,10 @@ def main():
         if old_source:
             subprocess.run(['pactl', 'set-default-source', old_source], check=False)
     log('load average after: %.2f %.2f %.2f' % os.getloadavg())
+    if max(os.getloadavg()[0], load_before) > (os.cpu_count() or 1):
+        log('WARNING: the machine was busy with other work (load above its %d cores): CPU, '
+            'dropped frames, stop latency and sync figures are not representative'
+            % (os.cpu_count() or 1))
     return report(results, seconds, kill_at)
 
 

@@ -109,11 +109,23 @@ def settings_to_params(d, keep_threads=True):
     return ':'.join(out)
 
 
-def settings_of_params(params, size='64x64'):
-    """Encodes one tiny frame with ffmpeg's libx264 and the given params; returns its settings."""
+def encoder_args(d):
+    """ffmpeg output options that x264-params cannot carry: libx264's wrapper sets the thread
+    count and the slice threading from the codec context after reading x264-params."""
+    args = []
+    if 'threads' in d:
+        args += ['-threads', d['threads']]
+    if d.get('sliced_threads') == '1':
+        args += ['-thread_type', 'slice']
+    return args
+
+
+def settings_of_params(params, extra=(), size='1920x1080'):
+    """Encodes one frame with ffmpeg's libx264 and the given params; returns its settings.
+    The size matters: x264 lowers the thread count for small pictures."""
     r = run(['ffmpeg', '-v', 'error', '-f', 'lavfi', '-i', 'testsrc=s=%s:r=20' % size,
-             '-frames:v', '1', '-pix_fmt', 'yuv420p', '-c:v', 'libx264', '-x264-params', params,
-             '-f', 'h264', 'pipe:1'])
+             '-frames:v', '1', '-pix_fmt', 'yuv420p', '-c:v', 'libx264'] + list(extra) +
+            ['-x264-params', params, '-f', 'h264', 'pipe:1'])
     if r.returncode != 0:
         raise RuntimeError('ffmpeg rejected x264-params: ' + r.stderr.decode(errors='replace'))
     i = r.stdout.find(b'x264 - core')
@@ -121,24 +133,29 @@ def settings_of_params(params, size='64x64'):
     return text.partition('options: ')[2].strip()
 
 
+# Printed values that x264 computes from the requested one plus other settings.
+_DERIVED = ('chroma_qp_offset',)
+
+
 def matching_params(target_opts, ignore=('threads', 'lookahead_threads')):
     """x264-params whose printed settings equal target_opts (apart from `ignore`).
 
     x264 derives a few printed values from others (chroma_qp_offset moves with psy), so
-    numeric differences left after the first translation are corrected once more.
-    Returns (params, printed settings, differing keys)."""
+    differences left in those after the first translation are corrected once more.
+    Returns (params, extra ffmpeg output options, printed settings, differing keys)."""
     target = parse_settings(target_opts)
     params = settings_to_params(target)
+    extra = encoder_args(target)
     got = {}
     for _ in range(3):
-        got = parse_settings(settings_of_params(params))
+        got = parse_settings(settings_of_params(params, extra))
         diff = [k for k in set(target) | set(got)
                 if k not in ignore and target.get(k) != got.get(k)]
         if not diff:
             break
         fixed = False
         for k in diff:
-            if k in _SIMPLE and re.fullmatch(r'-?\d+', target.get(k, '')) \
+            if k in _DERIVED and re.fullmatch(r'-?\d+', target.get(k, '')) \
                     and re.fullmatch(r'-?\d+', got.get(k, '')):
                 name = _SIMPLE[k]
                 m = re.search(r'(^|:)%s=(-?\d+)' % re.escape(name), params)
@@ -150,7 +167,7 @@ def matching_params(target_opts, ignore=('threads', 'lookahead_threads')):
             break
     diff = sorted(k for k in set(target) | set(got)
                   if k not in ignore and target.get(k) != got.get(k))
-    return params, got, diff
+    return params, extra, got, diff
 
 
 def probe(path):
