@@ -8,7 +8,6 @@ instead of <builddir>/bench/media/clipnest-rec), BENCH_KEEP (folder to keep the 
 """
 import difflib
 import os
-import resource
 import shutil
 import signal
 import subprocess
@@ -279,8 +278,11 @@ def main():
         content.stop()
         if old_source:
             subprocess.run(['pactl', 'set-default-source', old_source], check=False)
+        if not keep:
+            shutil.rmtree(workdir, ignore_errors=True)
     log('load average after: %.2f %.2f %.2f' % os.getloadavg())
-    if max(os.getloadavg()[0], load_before) > (os.cpu_count() or 1):
+    # Only the load before counts: the bench's own players and recorders keep two cores busy.
+    if load_before > (os.cpu_count() or 1):
         log('WARNING: the machine was busy with other work (load above its %d cores): CPU, '
             'dropped frames, stop latency and sync figures are not representative'
             % (os.cpu_count() or 1))
@@ -298,6 +300,7 @@ def report(r, seconds, kill_at):
     bad = [d for d in delta if not d[2:].startswith(('threads=', 'lookahead_threads='))]
     log('settings equal apart from thread counts: %s' % ('yes' if not bad else 'NO'))
     log('')
+    log('clipnest-rec says: %s' % ' '.join('%s=%s' % kv for kv in eng['stats'].items()))
     for name, x in (('clipnest-rec', eng), ('ffmpeg', ref)):
         log('%-13s %s+%s %s, video %.2f s / %d frames (%.2f fps), audio %.2f s, %s' % (
             name, x['vcodec'], x['acodec'], x['size'], x['vdur'], x['frames'], x['fps'],
