@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QtEndian>
 
+#include <cmath>
+
 namespace readback {
 namespace {
 
@@ -209,6 +211,25 @@ double zeroCrossingsPerSecond(const QByteArray& pcm, int sampleRate) {
         negative = now;
     }
     return double(crossings) * sampleRate / double(n);
+}
+
+QList<Window> windows(const QByteArray& pcm, int sampleRate, double seconds) {
+    QList<Window> out;
+    const qsizetype step = qMax<qsizetype>(1, qsizetype(sampleRate * seconds)) * 2;
+    for (qsizetype at = 0; at + step <= pcm.size(); at += step) {
+        const QByteArray part = pcm.mid(at, step);
+        double sum = 0;
+        for (qsizetype i = 0; i + 1 < part.size(); i += 2) {
+            const double v = qFromLittleEndian<qint16>(part.constData() + i);
+            sum += v * v;
+        }
+        Window w;
+        w.start = double(at / 2) / sampleRate;
+        w.rms = std::sqrt(sum / double(part.size() / 2));
+        w.crossingsPerSecond = zeroCrossingsPerSecond(part, sampleRate);
+        out.append(w);
+    }
+    return out;
 }
 
 } // namespace readback

@@ -54,4 +54,12 @@ QByteArray monoPcm(const QString& path);
 // Sign changes per second of a 16-bit mono signal: twice the frequency of a pure tone.
 double zeroCrossingsPerSecond(const QByteArray& pcm, int sampleRate);
 
+// Loudness (RMS) and sign changes per second of consecutive windows of a 16-bit mono signal.
+struct Window {
+    double start = 0; // seconds into the decoded sound
+    double rms = 0;
+    double crossingsPerSecond = 0;
+};
+QList<Window> windows(const QByteArray& pcm, int sampleRate, double seconds);
+
 } // namespace readback
