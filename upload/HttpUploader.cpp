@@ -57,7 +57,7 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
 
     lastPercent = -1;
     connect(reply, &QNetworkReply::uploadProgress, this, &HttpUploader::onUploadProgress);
-    connect(reply, &QNetworkReply::downloadProgress, this, &HttpUploader::onDownloadProgress);
+    connect(reply, &QNetworkReply::readyRead, this, &HttpUploader::onAnswerData);
     connect(reply, &QNetworkReply::finished, this, &HttpUploader::onReplyFinished);
     connect(reply, &QNetworkReply::errorOccurred, this, &HttpUploader::onReplyError);
     stallTimer.start();
@@ -92,10 +92,18 @@ void HttpUploader::onUploadProgress(qint64 bytesSent, qint64 bytesTotal) {
     emit progressChanged(double(whole));
 }
 
-void HttpUploader::onDownloadProgress(qint64, qint64) {
+void HttpUploader::onAnswerData() {
+    if (!reply)
+        return;
+    if (reply->bytesAvailable() > MaxAnswerBytes) {
+        abortUpload();
+        answer.clear();
+        emit error(QStringLiteral("The upload service sent an answer too long to be a link. "
+                                  "Please try again later."));
+        return;
+    }
     // The answer coming in is progress too: keep the stall timer from firing.
-    if (reply)
-        stallTimer.start();
+    stallTimer.start();
 }
 
 void HttpUploader::onReplyError(QNetworkReply::NetworkError) {

@@ -54,7 +54,8 @@ private slots:
     void onUploadProgress(qint64 bytesSent, qint64 bytesTotal);
     void onReplyFinished();
     void onReplyError(QNetworkReply::NetworkError code);
-    void onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal);
+    // Bytes of the answer arrived.
+    void onAnswerData();
     void onStalled();
 
 private:

@@ -119,6 +119,7 @@ private slots:
     void answersThatAreNoLinkArriveThroughFinished();
     void destroyingTheUploaderAbandonsTheRequest();
     void oversizedAnswerIsReportedOnce();
+    void slowButSteadyAnswerIsNotCutOff();
 };
 
 void HttpUploaderTest::sendsTheExactRequest() {
@@ -340,10 +341,14 @@ void HttpUploaderTest::destroyingTheUploaderAbandonsTheRequest() {
 }
 
 void HttpUploaderTest::oversizedAnswerIsReportedOnce() {
+    // An answer with no announced length that goes on and on: the uploader must stop reading
+    // rather than wait for its end.
     LoopbackServer server;
     QVERIFY(server.listen());
-    server.respond = [](int, const Exchange&) {
-        return httpResponse(200, "OK", "http://" + QByteArray(HttpUploader::MaxAnswerBytes, 'a'));
+    server.respond = [](int, const Exchange& ex) -> std::optional<QByteArray> {
+        ex.socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\nhttp://" +
+                         QByteArray(4 * HttpUploader::MaxAnswerBytes, 'a'));
+        return std::nullopt;
     };
     HttpUploader uploader;
     QSignalSpy finished(&uploader, &HttpUploader::finished);
@@ -351,10 +356,49 @@ void HttpUploaderTest::oversizedAnswerIsReportedOnce() {
     uploadVideo(uploader, server.url(), "video");
     QVERIFY(errors.wait(10000));
     QVERIFY(errors.at(0).at(0).toString().contains("too long"));
-    QTest::qWait(300);
+    QTRY_VERIFY_WITH_TIMEOUT(server.exchanges[0]->disconnected, 10000);
     QCOMPARE(errors.count(), 1);
     QCOMPARE(finished.count(), 0);
     QVERIFY(!uploader.isUploading());
+}
+
+void HttpUploaderTest::slowButSteadyAnswerIsNotCutOff() {
+    // The answer trickles in over about three stall timeouts; every byte counts as progress.
+    const QByteArray link = "http://v.example/slow";
+    LoopbackServer server;
+    QVERIFY(server.listen());
+    QTimer drip;
+    QByteArray left;
+    Exchange* talking = nullptr;
+    server.respond = [&](int, const Exchange& ex) -> std::optional<QByteArray> {
+        talking = const_cast<Exchange*>(&ex);
+        const QByteArray all = httpResponse(200, "OK", link);
+        const qsizetype head = all.indexOf("\r\n\r\n") + 4;
+        talking->socket->write(all.left(head));
+        left = all.mid(head);
+        drip.start(150);
+        return std::nullopt;
+    };
+    QObject::connect(&drip, &QTimer::timeout, [&] {
+        talking->socket->write(left.left(1));
+        talking->socket->flush();
+        left.remove(0, 1);
+        if (left.isEmpty()) {
+            drip.stop();
+            talking->socket->disconnectFromHost();
+        }
+    });
+    HttpUploader uploader;
+    uploader.setStallTimeout(1000);
+    QSignalSpy finished(&uploader, &HttpUploader::finished);
+    QSignalSpy errors(&uploader, &HttpUploader::error);
+    QElapsedTimer clock;
+    clock.start();
+    uploadVideo(uploader, server.url(), "video");
+    QVERIFY(finished.wait(30000));
+    QVERIFY(clock.elapsed() > 2000);
+    QCOMPARE(finished.at(0).at(0).toString(), QString::fromLatin1(link));
+    QCOMPARE(errors.count(), 0);
 }
 
 QTEST_GUILESS_MAIN(HttpUploaderTest)
