@@ -106,6 +106,72 @@ QRect workArea() {
                  parts[3].trimmed().toInt());
 }
 
+QList<QPair<QString, QRect>> untitledWindows(qint64 pid) {
+    QList<QPair<QString, QRect>> found;
+    for (const QString& id : visibleWindowsOf(pid)) {
+        if (isUntitled(id))
+            found.append({id, windowGeometry(id)});
+    }
+    return found;
+}
+
+QPoint findPicture(const QImage& screenImage, const QRect& region, const QImage& picture) {
+    const QImage screen = screenImage.convertToFormat(QImage::Format_RGB32);
+    const QImage pic = picture.convertToFormat(QImage::Format_ARGB32);
+    QList<QPoint> opaque;
+    for (int py = 0; py < pic.height(); ++py) {
+        for (int px = 0; px < pic.width(); ++px) {
+            if (qAlpha(pic.pixel(px, py)) == 255)
+                opaque.append(QPoint(px, py));
+        }
+    }
+    const QRect area = region.intersected(screen.rect());
+    if (opaque.isEmpty() || area.width() < pic.width() || area.height() < pic.height())
+        return QPoint();
+
+    long bestScore = -1;
+    QPoint best;
+    for (int y = area.top(); y + pic.height() - 1 <= area.bottom(); ++y) {
+        for (int x = area.left(); x + pic.width() - 1 <= area.right(); ++x) {
+            long score = 0;
+            for (const QPoint& p : opaque) {
+                const QRgb a = pic.pixel(p);
+                const QRgb b = screen.pixel(x + p.x(), y + p.y());
+                score += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) +
+                         qAbs(qBlue(a) - qBlue(b));
+            }
+            if (bestScore < 0 || score < bestScore) {
+                bestScore = score;
+                best = QPoint(x + pic.width() / 2, y + pic.height() / 2);
+            }
+        }
+    }
+    // A close match differs by a few levels per pixel at most (anti-aliasing).
+    return bestScore / opaque.size() <= 30 ? best : QPoint();
+}
+
+QString clipboardText() {
+    return run(QStringLiteral("xclip"),
+               {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")},
+               nullptr, 5000);
+}
+
+void drag(const QPoint& from, const QPoint& to) {
+    auto xy = [](const QPoint& p) {
+        return QStringList{QString::number(p.x()), QString::number(p.y())};
+    };
+    run(QStringLiteral("xdotool"),
+        QStringList{QStringLiteral("mousemove")} + xy(from) +
+            QStringList{QStringLiteral("mousedown"), QStringLiteral("1")});
+    // Several steps, as a hand moves, so the control sees a drag and not a jump.
+    for (int i = 1; i <= 8; ++i) {
+        const QPoint p = from + (to - from) * i / 8;
+        run(QStringLiteral("xdotool"), QStringList{QStringLiteral("mousemove")} + xy(p));
+        QTest::qWait(30);
+    }
+    run(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QStringLiteral("1")});
+}
+
 void click(const QString& window, int button) {
     const QRect g = windowGeometry(window);
     clickAt(g.center(), button);

@@ -37,7 +37,18 @@ bool openTrayMenu(qint64 pid);
 // The X work area (the screen minus reserved panel strips) of the first desktop.
 QRect workArea();
 
+// Visible windows of the process that carry no title of their own (panels, menus,
+// the tray icon), with their geometry.
+QList<QPair<QString, QRect>> untitledWindows(qint64 pid);
+
+// Where `picture` appears inside `region` of `screen` (its centre), comparing only
+// its opaque pixels; a null point when nothing matches closely.
+QPoint findPicture(const QImage& screen, const QRect& region, const QImage& picture);
+
+QString clipboardText();
+
 void click(const QString& window, int button);
+void drag(const QPoint& from, const QPoint& to);
 void clickAt(const QPoint& p, int button = 1);
 void keys(const QStringList& keys);
 

@@ -3,10 +3,19 @@
 #include "DesktopHelpers.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QUrl>
 #include <QtTest>
+#include <functional>
 
 using namespace Desktop;
 
@@ -27,6 +36,79 @@ void chooseFromBottom(qint64 pid, int stepsUp) {
     k << QStringLiteral("Return");
     keys(k);
 }
+
+#ifdef CLIPNEST_HAVE_CAPTURE
+const QString CaptureTitle = QStringLiteral("Clipnest capture");
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(100);
+    }
+    return true;
+}
+
+// Small untitled windows: the capture panels (never the tray icon, which is narrower).
+QList<QPair<QString, QRect>> panelWindows(qint64 pid) {
+    QList<QPair<QString, QRect>> panels;
+    for (const auto& w : untitledWindows(pid)) {
+        if (w.second.width() > 64 && w.second.height() < 64)
+            panels.append(w);
+    }
+    return panels;
+}
+
+// From the tray: open the overlay, select `area`, record for a moment through the
+// overlay's context menu, stop, and click the upload button of the finished panel.
+void recordAndUpload(App& app, const QRect& area) {
+    click(trayIconWindow(app.pid()), 1);
+    QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+    drag(area.topLeft(), area.bottomRight());
+    clickAt(area.center(), 3);
+    QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
+    keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Record"
+
+    // Recording: the overlay goes, the small panel with the time and the stop button stays.
+    QVERIFY(waitFor([&] {
+        return windowsNamed(CaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
+    }));
+    const QRect recordPanel = panelWindows(app.pid()).first().second;
+    QTest::qWait(1500); // the length of the video
+    // The stop button fills the right part of the panel, after the time.
+    clickAt(QPoint(recordPanel.left() + recordPanel.width() * 4 / 5, recordPanel.center().y()));
+
+    // The finished panel: find its upload button by its picture.
+    const QImage upload(QStringLiteral(":/Resources/Buttons/upload.png"));
+    QVERIFY(!upload.isNull());
+    QPoint button;
+    QVERIFY2(waitFor([&] {
+                 const QImage screen = screenshot();
+                 for (const auto& w : panelWindows(app.pid())) {
+                     button = findPicture(screen, w.second, upload);
+                     if (!button.isNull())
+                         return true;
+                 }
+                 return false;
+             }),
+             "no upload button on screen");
+    clickAt(button);
+}
+
+QStringList historyLinks(const QString& settingsPath) {
+    QSettings stored(settingsPath, QSettings::IniFormat);
+    QStringList links;
+    const int n = stored.beginReadArray(QStringLiteral("History"));
+    for (int i = 0; i < n; ++i) {
+        stored.setArrayIndex(i);
+        links << stored.value(QStringLiteral("Url")).toUrl().toString();
+    }
+    stored.endArray();
+    return links;
+}
+#endif
 
 } // namespace
 
@@ -181,6 +263,199 @@ private slots:
         QTest::qWait(500);
         QVERIFY(app.isRunning());
     }
+
+#ifdef CLIPNEST_HAVE_CAPTURE
+    void trayClickOpensTheOverlayOverTheWholeScreen() {
+        // A light desktop, so that dimming shows in a screenshot.
+        run(QStringLiteral("xsetroot"), {QStringLiteral("-solid"), QStringLiteral("#c8c8c8")});
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        QVERIFY(waitFor(
+            [] { return windowsNamed(QStringLiteral("Clipnest record button")).size() == 1; }));
+
+        click(trayIconWindow(app.pid()), 1);
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        QCOMPARE(windowGeometry(windowsNamed(CaptureTitle).first()), QRect(0, 0, 1920, 1080));
+        // The record button keeps out of the picture while the overlay is up.
+        QVERIFY(waitFor(
+            [] { return windowsNamed(QStringLiteral("Clipnest record button")).isEmpty(); }));
+
+        // A second click while it is open changes nothing.
+        click(trayIconWindow(app.pid()), 2);
+        QTest::qWait(500);
+        QCOMPARE(windowsNamed(CaptureTitle).size(), 1);
+
+        // A drag selects: outside the selection the desktop is dimmed, inside it is not.
+        const QRect area(QPoint(400, 300), QPoint(719, 539));
+        drag(area.topLeft(), area.bottomRight());
+        QVERIFY(waitFor([&] {
+            const QImage shot = screenshot();
+            const QColor inside = shot.pixelColor(560, 420);
+            const QColor outside = shot.pixelColor(200, 200);
+            return inside == QColor(0xc8, 0xc8, 0xc8) && outside.lightness() < 0xc8 - 40;
+        }));
+
+        // Escape closes it, and the record button comes back.
+        keys({QStringLiteral("Escape")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
+        QVERIFY(waitFor(
+            [] { return windowsNamed(QStringLiteral("Clipnest record button")).size() == 1; }));
+        QVERIFY(app.isRunning());
+    }
+
+    void printKeyOpensTheOverlay() {
+        // Take the window manager's own Print binding away for this test.
+        const QString config =
+            qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/openbox/rc.xml");
+        QString rc = readAll(QStringLiteral("/etc/xdg/openbox/rc.xml"));
+        if (rc.isEmpty())
+            QSKIP("no openbox configuration to adapt");
+        rc.replace(QStringLiteral("key=\"Print\""), QStringLiteral("key=\"F35\""));
+        QDir().mkpath(QFileInfo(config).path());
+        {
+            QFile f(config);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(rc.toUtf8());
+        }
+        run(QStringLiteral("openbox"), {QStringLiteral("--reconfigure")});
+        QTest::qWait(1000);
+        auto restore = qScopeGuard([&] {
+            QFile::remove(config);
+            run(QStringLiteral("openbox"), {QStringLiteral("--reconfigure")});
+        });
+
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        QVERIFY2(!app.output().contains(QLatin1String("holds the Print key")),
+                 qPrintable(app.output()));
+        keys({QStringLiteral("Print")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        keys({QStringLiteral("Escape")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
+    }
+
+    void uploadPutsTheLinkOnTheClipboardAndInTheHistory() {
+        const QString service = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
+        if (service.isEmpty())
+            QSKIP("needs the reference upload service of the test desktop");
+        AppHome home;
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("Service host"), service);
+        }
+        run(QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("printf before | xclip -selection clipboard")});
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+
+        recordAndUpload(app, QRect(QPoint(500, 300), QPoint(819, 539)));
+        if (QTest::currentTestFailed())
+            return;
+        const QString prefix = QStringLiteral("http://%1/").arg(service);
+        QVERIFY2(waitFor([&] { return clipboardText().startsWith(prefix); }, 60000),
+                 qPrintable(clipboardText()));
+        const QString first = clipboardText();
+        QVERIFY(waitFor([&] { return historyLinks(home.settingsPath()) == QStringList{first}; }));
+
+        // The stored video is the one just recorded: an MP4 of the selected size.
+        const QString probe =
+            run(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                 QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=width,height"), QStringLiteral("-of"),
+                 QStringLiteral("csv=p=0"), first});
+        QCOMPARE(probe, QStringLiteral("320,240"));
+
+        // A second upload; then the program dies without any chance to clean up.
+        recordAndUpload(app, QRect(QPoint(300, 200), QPoint(459, 319)));
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(waitFor(
+            [&] { return clipboardText() != first && clipboardText().startsWith(prefix); }, 60000));
+        const QString second = clipboardText();
+        app.killHard();
+
+        // Both links survive, and the restarted program offers them.
+        QCOMPARE(historyLinks(home.settingsPath()), (QStringList{first, second}));
+        App restarted(home);
+        QVERIFY(restarted.start());
+        QVERIFY(restarted.waitForTray());
+        chooseFromBottom(restarted.pid(), 1);
+        QVERIFY(restarted.waitForExit(15000));
+        QCOMPARE(restarted.exitCode(), 0);
+        QCOMPARE(historyLinks(home.settingsPath()), (QStringList{first, second}));
+    }
+
+    void failedUploadsShowOneErrorAndKeepNothing_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("refuseConnection");
+        QTest::newRow("service down") << QString() << true;
+        QTest::newRow("an HTML page")
+            << QStringLiteral("<html><body>Maintenance</body></html>") << false;
+        QTest::newRow("capitalised scheme") << QStringLiteral("HTTP://127.0.0.1/v/x.mp4") << false;
+        QTest::newRow("empty answer") << QString() << false;
+    }
+
+    void failedUploadsShowOneErrorAndKeepNothing() {
+        QFETCH(QString, answer);
+        QFETCH(bool, refuseConnection);
+
+        // A stand-in service that reads the whole request and gives the answer.
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const quint16 port = server.serverPort();
+        if (refuseConnection)
+            server.close();
+        QByteArray request;
+        connect(&server, &QTcpServer::newConnection, &server, [&] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+                request += socket->readAll();
+                const int headerEnd = request.indexOf("\r\n\r\n");
+                if (headerEnd < 0)
+                    return;
+                const QRegularExpression re(QStringLiteral("Content-Length:\\s*(\\d+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+                const qint64 length =
+                    re.match(QString::fromLatin1(request.left(headerEnd))).captured(1).toLongLong();
+                if (request.size() - headerEnd - 4 < length)
+                    return;
+                const QByteArray body = answer.toLatin1();
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: "
+                              "close\r\nContent-Length: " +
+                              QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        });
+
+        AppHome home;
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("Service host"),
+                            QStringLiteral("127.0.0.1:%1").arg(port));
+        }
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        recordAndUpload(app, QRect(QPoint(600, 400), QPoint(759, 519)));
+        if (QTest::currentTestFailed())
+            return;
+
+        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("Upload error")).size() == 1; },
+                        60000));
+        QTest::qWait(1500); // a second box would come right behind the first
+        QCOMPARE(windowsNamed(QStringLiteral("Upload error")).size(), 1);
+        QVERIFY(historyLinks(home.settingsPath()).isEmpty());
+        QVERIFY(windowsNamed(QStringLiteral("Clipnest upload progress")).isEmpty());
+        if (!refuseConnection)
+            QVERIFY(request.contains("filename=\"video.mp4\""));
+    }
+#endif
 };
 
 QTEST_MAIN(DesktopTest)
