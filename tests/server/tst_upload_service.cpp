@@ -46,8 +46,9 @@ public:
         }
     }
 
+    // With `router` false the scripts run as on any PHP web host: each file by its own name.
     bool start(const QString& storageDir, const QStringList& phpOptions,
-               const QMap<QString, QString>& env) {
+               const QMap<QString, QString>& env, bool router = true) {
         storage = storageDir;
         QDir().mkpath(storage);
         {
@@ -64,8 +65,10 @@ public:
         // The built-in server logs every connection; keep that out of the test's output.
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(storage + ".log");
-        process.start("php", phpOptions + QStringList{"-S", host(), "-t", ServerDir,
-                                                      ServerDir + "/router.php"});
+        QStringList args = phpOptions + QStringList{"-S", host(), "-t", ServerDir};
+        if (router)
+            args << ServerDir + "/router.php";
+        process.start("php", args);
         if (!process.waitForStarted(10000))
             return false;
         // Ready once it accepts connections.
@@ -172,6 +175,7 @@ private slots:
     void nothingOutsideTheVideosIsServed();
     void linkFollowsTheAddressedHost();
     void faqIsAPage();
+    void worksWithoutTheRouter();
 
 private:
     QString uploadWithUploader(Service& service, const QByteArray& data);
@@ -181,6 +185,7 @@ private:
     Service plain;    // started exactly like the scripts start it
     Service small;    // with a 100000-byte limit
     Service unparsed; // with PHP's own body parsing switched off
+    Service bare;     // without the router, as on an ordinary PHP host
     QNetworkAccessManager net;
 };
 
@@ -204,6 +209,7 @@ void UploadServiceTest::initTestCase() {
     QVERIFY(plain.start(temp.filePath("plain"), {}, {}));
     QVERIFY(small.start(temp.filePath("small"), {}, {{"CLIPNEST_MAX_UPLOAD", "100000"}}));
     QVERIFY(unparsed.start(temp.filePath("unparsed"), {"-d", "enable_post_data_reading=0"}, {}));
+    QVERIFY(bare.start(temp.filePath("bare"), {}, {}, false));
 }
 
 QString UploadServiceTest::uploadWithUploader(Service& service, const QByteArray& data) {
@@ -459,6 +465,22 @@ void UploadServiceTest::faqIsAPage() {
     QCOMPARE(r.status, 200);
     QVERIFY(r.headers.value("content-type").startsWith("text/html"));
     QVERIFY(r.body.contains("<h1>"));
+}
+
+void UploadServiceTest::worksWithoutTheRouter() {
+    const QString link = uploadWithUploader(bare, video);
+    QVERIFY2(link.startsWith("http://" + bare.host() + "/video.php/"), qPrintable(link));
+    const Response back = get(net, link);
+    QCOMPARE(back.status, 200);
+    QCOMPARE(back.headers.value("content-type"), QByteArray("video/mp4"));
+    QCOMPARE(back.body, video);
+    QCOMPARE(get(net, link, "bytes=0-9").body, video.left(10));
+    // Where the web server passes no path info, the name goes in the query.
+    const QString name = link.section('/', -1);
+    QCOMPARE(get(net, bare.url("/video.php?id=" + name)).body, video);
+    QCOMPARE(get(net, bare.url("/video.php?id=../lib.php")).status, 404);
+    QCOMPARE(get(net, bare.url("/lib.php")).body, QByteArray());
+    QCOMPARE(get(net, bare.url("/faq/")).status, 200);
 }
 
 QTEST_GUILESS_MAIN(UploadServiceTest)
