@@ -5,6 +5,7 @@
 #include "widgets/SnapshotButton.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
@@ -21,8 +22,12 @@ bool xdotool(const QStringList& args) {
     return QProcess::execute("xdotool", args) == 0;
 }
 
+// Moves the pointer and waits until the server reports it there. (xdotool's own --sync
+// waits for a motion and hangs when the pointer is already in place.)
 bool pointerTo(const QPoint& p) {
-    return xdotool({"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
+    if (!xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())}))
+        return false;
+    return QTest::qWaitFor([&] { return QCursor::pos() == p; }, 5000);
 }
 
 // The window's geometry as the X server has it.
