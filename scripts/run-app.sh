@@ -8,7 +8,7 @@ storage="${CLIPNEST_STORAGE:-$HOME/.local/share/clipnest-service}"
 mkdir -p "$storage"
 php_pid=""
 if ! curl -s -o /dev/null --max-time 1 http://127.0.0.1:8080/faq; then
-  CLIPNEST_STORAGE="$storage" php -S 127.0.0.1:8080 -t "$here/server" "$here/server/router.php" \
+  CLIPNEST_STORAGE="$storage" php -d enable_post_data_reading=0 -S 127.0.0.1:8080 -t "$here/server" "$here/server/router.php" \
     > "$storage/server.log" 2>&1 &
   php_pid=$!
   echo "Upload service on http://127.0.0.1:8080 (videos in $storage)"

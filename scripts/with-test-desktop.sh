@@ -73,7 +73,7 @@ port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); pr
 export CLIPNEST_TEST_SERVICE="127.0.0.1:$port"
 export CLIPNEST_TEST_UPLOADS="$run/uploads"
 if [ -f "$here/server/router.php" ]; then
-  CLIPNEST_STORAGE="$run/uploads" php -S "$CLIPNEST_TEST_SERVICE" -t "$here/server" "$here/server/router.php" \
+  CLIPNEST_STORAGE="$run/uploads" php -d enable_post_data_reading=0 -S "$CLIPNEST_TEST_SERVICE" -t "$here/server" "$here/server/router.php" \
     > "$run/php.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 100); do curl -s -o /dev/null "http://$CLIPNEST_TEST_SERVICE/faq" && break; sleep 0.1; done

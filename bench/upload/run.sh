@@ -26,7 +26,7 @@ if [ -z "$service" ]; then
   service="127.0.0.1:$port"
   storage="$work/storage"
   mkdir -p "$storage"
-  CLIPNEST_STORAGE="$storage" php -S "$service" -t "$here/server" "$here/server/router.php" \
+  CLIPNEST_STORAGE="$storage" php -d enable_post_data_reading=0 -S "$service" -t "$here/server" "$here/server/router.php" \
     > "$work/php.log" 2>&1 &
   php_pid=$!
   for _ in $(seq 100); do curl -s -o /dev/null "http://$service/faq" && break; sleep 0.1; done
