@@ -51,6 +51,7 @@ private slots:
     void dragMovesAndDocksWithoutClick();
     void moveWithAnotherButtonAfterAClickDoesNotDrag();
     void enterAndLeaveSlideOutAndIn();
+    void delayedTuckInDoesNotShrinkANewDrag();
     void contextMenuEntryFollowsTheSetting();
 
 private:
@@ -243,6 +244,24 @@ void TestSnapshotButton::enterAndLeaveSlideOutAndIn() {
     QApplication::sendEvent(button.get(), &leave);
     QTRY_COMPARE(button->size(), QSize(70, 80));
     QCOMPARE(button->x(), a.right() - 69);
+}
+
+void TestSnapshotButton::delayedTuckInDoesNotShrinkANewDrag() {
+    auto button = dockedButton();
+    // Grab the button the moment it has docked, before its delayed tuck-in fires.
+    QVERIFY(QTest::qWaitFor([&] { return button->currentState() == SnapshotButton::StateRight; },
+                            5000));
+    QCOMPARE(button->size(), QSize(140, 80));
+    const QPoint p = button->mapToGlobal(QPoint(100, 40));
+    send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    send(button.get(), QEvent::MouseMove, p - QPoint(300, 0), Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(button->currentState(), int(SnapshotButton::StateMoving));
+    QCOMPARE(button->size(), QSize(80, 80));
+    const QPoint held = button->pos();
+    // Well past the tuck-in delay and its animation: the held button keeps its size and place.
+    QTest::qWait(800);
+    QCOMPARE(button->size(), QSize(80, 80));
+    QCOMPARE(button->pos(), held);
 }
 
 void TestSnapshotButton::contextMenuEntryFollowsTheSetting() {
