@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTranslator>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 class TestResources : public QObject {
@@ -13,6 +14,8 @@ private slots:
     void imagesHaveTheirSizes();
     void catalogues_data();
     void catalogues();
+    void compiledCataloguesHoldEveryEntry_data();
+    void compiledCataloguesHoldEveryEntry();
     void missingCatalogueIsAbsent();
 };
 
@@ -73,6 +76,9 @@ void TestResources::catalogues_data() {
     add("en", "CropCtrl", "Share to google+", "Share to Google+");
     add("en", "CropCtrl", "Share to twitter", "Share to Twitter");
     add("en", "HistoryWidget", "There are no items", "There are no items");
+    add("en", "HistoryWidgetItem", "Open link in browser", "Open link in browser");
+    add("en", "ProgressWidget", "Loading, please wait...", "Loading, please wait...");
+    add("en", "SnapshotButton", "Press to record video", "Press to record video");
     add("es", "CropCtrl", "Stop recording", QString::fromUtf8("Parar la grabación"));
     add("es", "HistoryWidget", "History", "Historia");
     add("es", "HistoryWidgetItem", "Remove record", QString::fromUtf8("Borrar la grabación"));
@@ -104,6 +110,46 @@ void TestResources::catalogues() {
     const QString got = QCoreApplication::translate(qPrintable(context), qPrintable(source));
     QCoreApplication::removeTranslator(&translator);
     QCOMPARE(got, expected);
+}
+
+void TestResources::compiledCataloguesHoldEveryEntry_data() {
+    QTest::addColumn<QString>("code");
+    QTest::newRow("br") << "br";
+    QTest::newRow("es") << "es";
+    QTest::newRow("en") << "en";
+}
+
+// Every message of the catalogue source must come out of the compiled catalogue, also the
+// English ones that repeat their source text (a compiler may drop those).
+void TestResources::compiledCataloguesHoldEveryEntry() {
+    QFETCH(QString, code);
+    QFile source(QString(CLIPNEST_SOURCE_DIR "/Resources/locales/%1.ts").arg(code));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QTranslator translator;
+    QVERIFY(translator.load(QString(":/Resources/locales/%1.qm").arg(code)));
+
+    QXmlStreamReader xml(&source);
+    QString context, text;
+    int messages = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"name")
+            context = xml.readElementText();
+        else if (xml.name() == u"source")
+            text = xml.readElementText();
+        else if (xml.name() == u"translation") {
+            const QString expected = xml.readElementText();
+            const QString got =
+                translator.translate(context.toUtf8().constData(), text.toUtf8().constData());
+            QVERIFY2(
+                got == expected,
+                qPrintable(QString("%1 / %2: '%3', want '%4'").arg(context, text, got, expected)));
+            ++messages;
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(messages, 32);
 }
 
 void TestResources::missingCatalogueIsAbsent() {
