@@ -14,12 +14,11 @@ class Session;
 
 // Counters of one recording, for diagnostics and benchmarks.
 struct RecorderStatistics {
-    // Video frames handed to the encoder.
+    // Video frames handed to the encoder, repeated ones included.
     qint64 encodedFrames = 0;
     // Ticks of the capture clock for which no picture was grabbed in time.
     qint64 droppedFrames = 0;
-    // Ticks filled by repeating the previous picture (it stays on screen longer) so that
-    // time does not stretch.
+    // Frames filled by repeating the previous picture, so that time does not stretch.
     qint64 repeatedFrames = 0;
     // Milliseconds of sound filled with silence (late start, lost source, clock drift).
     qint64 silenceMs = 0;

@@ -33,9 +33,12 @@ AVSampleFormat inputSampleFormat(AudioFormat::Format format) {
     }
 }
 
-// A fragment about every second while recording: a killed program leaves a file that plays up
-// to its last second, at the price of a few hundred bytes of fragment headers per second.
-constexpr const char* kFragmentMicroseconds = "1000000";
+// A fragment every half second while recording: a killed program leaves a file that plays
+// up to about its last second, at the price of a few hundred bytes of headers per fragment.
+constexpr const char* kFragmentMicroseconds = "500000";
+// Pictures are written at most this long after their time even when the sound lags (sources
+// that deliver in blocks); the fragments take the late sound in afterwards.
+constexpr int64_t kMaxInterleaveUs = 300000;
 // Audio bit rate when the settings leave it open: transparent for speech at 44.1 kHz stereo.
 constexpr int kDefaultSoundBitRate = 128000;
 
@@ -99,6 +102,7 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Enc
     // Every packet goes to the disk at once: a killed program loses at most the fragment
     // under way.
     file->format_->flush_packets = 1;
+    file->format_->max_interleave_delta = kMaxInterleaveUs;
     AVDictionary* options = nullptr;
     av_dict_set(&options, "movflags", "empty_moov+default_base_moof+frag_keyframe", 0);
     av_dict_set(&options, "frag_duration", kFragmentMicroseconds, 0);

@@ -66,6 +66,9 @@ bool remuxToFastStart(const QString& path, QString* errorText) {
         return failWrite(result);
     AVDictionary* options = nullptr;
     av_dict_set(&options, "movflags", "faststart", 0);
+    // The recording's fragments may hold sound well after the pictures of its time: wait for
+    // every stream before writing, however far apart they are.
+    out->max_interleave_delta = 0;
     result = avformat_write_header(out.get(), &options);
     av_dict_free(&options);
     if (result < 0)

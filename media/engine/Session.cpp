@@ -24,11 +24,23 @@ constexpr std::size_t kPicturesCapacity = 3;
 // Sound chunks (20 ms each) waiting for the encoder: a second and a half, so the microphone
 // is never held up while a picture is encoded.
 constexpr std::size_t kSoundCapacity = 75;
-// Sound that is off the capture clock by less than this is taken as it is (scheduling
-// jitter); beyond it silence is inserted or sound dropped to catch up.
+// Sound whose smoothed offset from the capture clock stays below this is taken as it is;
+// beyond it silence is inserted or sound dropped to catch up (sound-card drift).
 constexpr int64_t kSoundToleranceUs = 60000;
+// Sound this far off the clock is moved at once (a gap after the source came back).
+constexpr int64_t kSoundJumpUs = 500000;
+// Offsets are averaged over this long: long enough to smooth the jitter of sources that
+// deliver in blocks of seconds, short enough to follow drift within a minute.
+constexpr int64_t kSoundWindowUs = 10000000;
 // Length of one piece of silence while the microphone is gone.
 constexpr int64_t kSoundChunkUs = 20000;
+// Gaps longer than this (a suspended machine) are not filled with copies: the picture just
+// stays on screen longer.
+constexpr int64_t kMaxRepeatUs = 2000000;
+// How long stop() waits for the sound of the recording's last moments. Microphones deliver
+// every few tens of milliseconds, so this costs them nothing; sources that deliver in
+// blocks (PulseAudio's fixed-latency sources use up to 2 s) would otherwise lose the end.
+constexpr int64_t kSoundTailWaitUs = 2200000;
 // How often a lost microphone is looked for again.
 constexpr int64_t kSoundRetryUs = 1000000;
 
@@ -39,7 +51,10 @@ Session::Session(SessionParts parts, FailureCallback onFailure)
     , onFailure_(std::move(onFailure))
     , periodUs_(int64_t(parts_.periodMs) * 1000)
     , captured_(kCapturedCapacity)
-    , encoderInput_(kPicturesCapacity, kSoundCapacity) {}
+    , encoderInput_(kPicturesCapacity, kSoundCapacity)
+    , soundAligner_(kSoundToleranceUs * parts_.soundFormat.sampleRate() / 1000000,
+                    kSoundJumpUs * parts_.soundFormat.sampleRate() / 1000000,
+                    kSoundWindowUs * parts_.soundFormat.sampleRate() / 1000000) {}
 
 Session::~Session() {
     Encoder::Error code = Encoder::NoError;
@@ -183,6 +198,22 @@ void Session::soundLoop() {
             chunk->startUs =
                 std::chrono::duration_cast<std::chrono::microseconds>(data.start - origin_).count();
             chunk->data = std::move(data.bytes);
+            // After stop(): only the sound up to the moment of the stop is kept.
+            int64_t stopAt = -1;
+            {
+                std::lock_guard<std::mutex> lock(stopMutex_);
+                stopAt = stopAtUs_;
+            }
+            if (stopAt >= 0) {
+                const int64_t keep = (stopAt - chunk->startUs) * format.sampleRate() / 1000000;
+                if (keep <= chunk->frames) {
+                    chunk->frames = int(std::max<int64_t>(0, keep));
+                    chunk->data.resize(size_t(chunk->frames) * size_t(frameBytes));
+                    if (chunk->frames > 0)
+                        encoderInput_.pushB(chunk);
+                    break;
+                }
+            }
         } else {
             // Silence paced by the capture clock, so the file keeps its sound track.
             if (!waitUntilOrStop(silentUntilUs + chunkUs))
@@ -203,20 +234,33 @@ void Session::soundLoop() {
         if (chunk->frames > 0 && !encoderInput_.pushB(chunk))
             break;
     }
+    {
+        std::lock_guard<std::mutex> lock(stopMutex_);
+        soundDone_ = true;
+    }
+    stopCondition_.notify_all();
 }
 
 bool Session::encodeSound(const SoundChunk& chunk) {
     OutputFile& out = *parts_.output;
     const int rate = out.soundRate();
     const int64_t start = chunk.startUs * rate / 1000000;
-    const SoundPlacement place =
-        placeSound(out.soundPosition(), start, chunk.frames, kSoundToleranceUs * rate / 1000000);
+    const SoundPlacement place = soundAligner_.place(out.soundPosition(), start, chunk.frames);
     if (place.silenceBefore > 0) {
         silenceSamples_ += place.silenceBefore;
         if (!out.writeSilence(place.silenceBefore))
             return false;
     }
-    const int frames = chunk.frames - int(place.skip);
+    int frames = chunk.frames - int(place.skip);
+    // After stop() the sound ends where the pictures end, wherever the chunks' jittery
+    // timestamps put the last of them.
+    int64_t stopAtUs = -1;
+    {
+        std::lock_guard<std::mutex> lock(stopMutex_);
+        stopAtUs = stopAtUs_;
+    }
+    if (stopAtUs >= 0)
+        frames = int(std::min<int64_t>(frames, stopAtUs * rate / 1000000 - out.soundPosition()));
     if (frames <= 0)
         return true;
     if (chunk.data.empty()) {
@@ -229,24 +273,52 @@ bool Session::encodeSound(const SoundChunk& chunk) {
 
 void Session::encodeLoop() {
     OutputFile& out = *parts_.output;
+    const int64_t maxRepeat = std::max<int64_t>(1, kMaxRepeatUs / std::max<int64_t>(1, periodUs_));
     int64_t lastTick = -1;
+    FramePtr lastPicture;
+    bool ok = true;
+    // Ticks without a picture of their own show the previous picture again, so that the
+    // video keeps its constant rate. A copy costs the encoder little (it is all skipped
+    // blocks) and nothing upstream, so a slow machine drops pictures rather than time.
+    auto repeatUntil = [&](int64_t tick) {
+        const int64_t gap = repeatsBefore(lastTick, tick);
+        if (!lastPicture || gap > maxRepeat)
+            return true;
+        for (int64_t t = lastTick + 1; t < tick; ++t) {
+            FramePtr copy(av_frame_clone(lastPicture.get()));
+            if (!copy || !out.writeVideo(copy.get(), t))
+                return false;
+            ++repeated_;
+            ++encoded_;
+        }
+        return true;
+    };
     Picture picture;
     std::unique_ptr<SoundChunk> sound;
-    bool ok = true;
     while (ok && encoderInput_.pop(&picture, &sound)) {
         if (picture.frame) {
-            // Ticks without a picture keep the previous one on screen: its frame lasts until
-            // the next picture's tick. Encoding copies instead would cost most when the
-            // machine is already too slow, and make it slower still.
-            repeated_ += repeatsBefore(lastTick, picture.tick);
-            ok = out.writeVideo(picture.frame.get(), picture.tick);
+            ok = repeatUntil(picture.tick) && out.writeVideo(picture.frame.get(), picture.tick);
             ++encoded_;
             lastTick = picture.tick;
+            lastPicture = std::move(picture.frame);
         }
         if (ok && sound)
             ok = encodeSound(*sound);
         picture = Picture();
         sound.reset();
+    }
+    // The last picture stays until the moment of the stop.
+    int64_t stopAtUs = -1;
+    {
+        std::lock_guard<std::mutex> lock(stopMutex_);
+        stopAtUs = stopAtUs_;
+    }
+    if (ok && lastTick >= 0 && stopAtUs > 0) {
+        const int64_t stopTick = (stopAtUs - 1) / periodUs_ + 1; // first tick at or after it
+        if (repeatUntil(stopTick))
+            lastTick = std::max(lastTick, stopTick - 1);
+        else
+            ok = false;
     }
     // With picture and sound, the sound runs to the end of the last picture.
     if (ok && parts_.sound && lastTick >= 0) {
@@ -271,17 +343,25 @@ bool Session::finish(Encoder::Error* code, QString* errorText) {
     {
         std::lock_guard<std::mutex> lock(stopMutex_);
         stopping_ = true;
+        stopAtUs_ = started_ ? nowUs() : 0;
     }
     stopCondition_.notify_all();
-    if (parts_.sound)
-        parts_.sound->interrupt();
     if (started_) {
         if (captureThread_.joinable())
             captureThread_.join();
         if (convertThread_.joinable())
             convertThread_.join();
-        if (soundThread_.joinable())
+        if (soundThread_.joinable()) {
+            // The sound of the last moments may still be on its way (sources deliver in
+            // blocks); it is waited for, up to a limit, rather than lost.
+            {
+                std::unique_lock<std::mutex> lock(stopMutex_);
+                stopCondition_.wait_for(lock, std::chrono::microseconds(kSoundTailWaitUs),
+                                        [this] { return soundDone_; });
+            }
+            parts_.sound->interrupt();
             soundThread_.join();
+        }
         encoderInput_.close();
         if (encodeThread_.joinable())
             encodeThread_.join();

@@ -7,6 +7,7 @@
 #include "media/engine/Ffmpeg.h"
 #include "media/engine/OutputFile.h"
 #include "media/engine/Sources.h"
+#include "media/engine/Timing.h"
 
 #include <QSize>
 #include <QString>
@@ -84,10 +85,13 @@ private:
 
     BoundedQueue<std::unique_ptr<RawImage>> captured_;
     TwoLaneQueue<Picture, std::unique_ptr<SoundChunk>> encoderInput_;
+    SoundAligner soundAligner_; // used by the encode thread only
 
     std::mutex stopMutex_;
     std::condition_variable stopCondition_;
-    bool stopping_ = false; // guarded by stopMutex_
+    bool stopping_ = false;  // guarded by stopMutex_
+    int64_t stopAtUs_ = -1;  // guarded by stopMutex_: the clock time stop() was asked at
+    bool soundDone_ = false; // guarded by stopMutex_
 
     std::thread captureThread_;
     std::thread convertThread_;

@@ -180,8 +180,8 @@ void EngineDesktop::oddAreaWithSoundMakesAnOrdinaryMp4() {
     QVERIFY2(partial.duration >= 1.0, qPrintable(QString::number(partial.duration)));
 
     QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 4000, 10000);
-    rig.recorder.stop();
     const double elapsed = clock.elapsed() / 1000.0;
+    rig.recorder.stop();
     QVERIFY(rig.noErrors());
 
     // An ordinary MP4: index in front, no fragments.

@@ -1,6 +1,7 @@
 #include "media/engine/BoundedQueue.h"
 #include "media/engine/Timing.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <atomic>
@@ -18,6 +19,8 @@ private slots:
     void gapsAreFilledByThePreviousPicture();
     void soundPlacementKeepsStepWithTheClock();
     void soundPlacementOverManyChunksHasNoDrift();
+    void soundAlignerKeepsJitteryBlocksContinuous();
+    void soundAlignerFollowsDriftAndJumps();
     void boundedQueueRefusesWhenFullAndDrainsAfterClose();
     void boundedQueueBlocksProducerUntilRoom();
     void twoLaneQueueBoundsEachLaneAndPrefersSound();
@@ -92,6 +95,51 @@ void EngineUnits::soundPlacementOverManyChunksHasNoDrift() {
         QVERIFY2(qAbs(written - int64_t(cardTime * rate)) <= tol + chunk,
                  qPrintable(QString::number(i)));
     }
+}
+
+void EngineUnits::soundAlignerKeepsJitteryBlocksContinuous() {
+    // A source delivering 2 s blocks whose timestamps jitter by up to 100 ms: after the first
+    // block the sound is written without a single gap or cut.
+    const int64_t rate = 44100, block = 2 * rate;
+    SoundAligner aligner(rate * 60 / 1000, rate / 2, rate * 10);
+    QRandomGenerator random(7);
+    int64_t written = 0;
+    for (int i = 0; i < 60; ++i) {
+        const int64_t jitter = int64_t((random.generateDouble() - 0.5) * 0.2 * double(rate));
+        const int64_t start = rate / 3 + i * block + jitter;
+        const SoundPlacement p = aligner.place(written, start, block);
+        if (i == 0) {
+            QCOMPARE(p.silenceBefore, start); // the first block is placed where it belongs
+        } else {
+            QVERIFY2(p.silenceBefore == 0 && p.skip == 0, qPrintable(QString::number(i)));
+        }
+        written += p.silenceBefore + block - p.skip;
+    }
+}
+
+void EngineUnits::soundAlignerFollowsDriftAndJumps() {
+    const int64_t rate = 44100, chunk = 882, tol = rate * 60 / 1000;
+    SoundAligner aligner(tol, rate / 2, rate * 10);
+    // A sound card 0.2 % slow for ten minutes: silence is inserted now and then, and the
+    // written sound never strays far from the clock.
+    int64_t written = 0;
+    double clock = 0;
+    int64_t inserted = 0;
+    for (int i = 0; i < 30000; ++i) {
+        const SoundPlacement p = aligner.place(written, int64_t(clock * rate), chunk);
+        inserted += p.silenceBefore;
+        written += p.silenceBefore + chunk - p.skip;
+        clock += double(chunk) / rate * 1.002;
+        QVERIFY2(qAbs(written - int64_t(clock * rate)) <= 2 * tol + chunk,
+                 qPrintable(QString::number(i)));
+    }
+    QVERIFY(inserted > rate); // 0.2 % of ten minutes is 1.2 s
+    // The source was gone for three seconds: the gap is filled at once.
+    const SoundPlacement gap = aligner.place(written, written + 3 * rate, chunk);
+    QCOMPARE(gap.silenceBefore, 3 * rate);
+    // Sound from the past (an old buffer after a reconnection) is dropped at once.
+    const SoundPlacement old = aligner.place(written, written - rate, chunk);
+    QCOMPARE(old.skip, chunk);
 }
 
 void EngineUnits::boundedQueueRefusesWhenFullAndDrainsAfterClose() {
