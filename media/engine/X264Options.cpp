@@ -71,8 +71,9 @@ QString x264Options(const VideoCodecSettings& s) {
     if (s.coderType() != EncoderGlobal::DefaultCoder)
         o << QStringLiteral("cabac=%1").arg(s.coderType() == EncoderGlobal::AC ? 1 : 0);
     if (s.hasFlags())
-        // "deblock=1" would mean strength 1:1 to x264; 0:0 is its neutral strength.
-        o << (s.flags().testFlag(EncoderGlobal::LoopFilter) ? QStringLiteral("deblock=0:0")
+        // "deblock=1" would mean strength 1:1 to x264; 0,0 is its neutral strength (written with
+        // a comma: a colon would end the option in the x264-params list).
+        o << (s.flags().testFlag(EncoderGlobal::LoopFilter) ? QStringLiteral("deblock=0,0")
                                                             : QStringLiteral("no-deblock=1"));
     // libavcodec's comparison functions have no x264 counterpart but the chroma flag (256).
     if (s.motionEstimationComparison() >= 0)
