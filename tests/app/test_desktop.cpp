@@ -14,6 +14,7 @@
 #include <QScopeGuard>
 #include <QSettings>
 #include <QUrl>
+#include <QUrlQuery>
 #include <QtTest>
 #include <functional>
 
@@ -62,8 +63,9 @@ QList<QPair<QString, QRect>> panelWindows(qint64 pid) {
 }
 
 // From the tray: open the overlay, select `area`, record for a moment through the
-// overlay's context menu, stop, and click the upload button of the finished panel.
-void recordAndUpload(App& app, const QRect& area) {
+// overlay's context menu, stop, and click the button showing `picture` on one of
+// the panels that appear then.
+void recordAndClick(App& app, const QRect& area, const QString& picture) {
     click(trayIconWindow(app.pid()), 1);
     QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
     drag(area.topLeft(), area.bottomRight());
@@ -80,8 +82,8 @@ void recordAndUpload(App& app, const QRect& area) {
     // The stop button fills the right part of the panel, after the time.
     clickAt(QPoint(recordPanel.left() + recordPanel.width() * 4 / 5, recordPanel.center().y()));
 
-    // The finished panel: find its upload button by its picture.
-    const QImage upload(QStringLiteral(":/Resources/Buttons/upload.png"));
+    // The finished panels: find the button by its picture.
+    const QImage upload(picture);
     QVERIFY(!upload.isNull());
     QPoint button;
     QVERIFY2(waitFor([&] {
@@ -93,8 +95,12 @@ void recordAndUpload(App& app, const QRect& area) {
                  }
                  return false;
              }),
-             "no upload button on screen");
+             qPrintable(QStringLiteral("no button showing %1 on screen").arg(picture)));
     clickAt(button);
+}
+
+void recordAndUpload(App& app, const QRect& area) {
+    recordAndClick(app, area, QStringLiteral(":/Resources/Buttons/upload.png"));
 }
 
 QStringList historyLinks(const QString& settingsPath) {
@@ -389,6 +395,40 @@ private slots:
         QVERIFY(restarted.waitForExit(15000));
         QCOMPARE(restarted.exitCode(), 0);
         QCOMPARE(historyLinks(home.settingsPath()), (QStringList{first, second}));
+    }
+
+    void shareOpensTheNetworksPageWithTheLink() {
+        const QString service = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
+        if (service.isEmpty())
+            QSKIP("needs the reference upload service of the test desktop");
+        AppHome home;
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("Service host"), service);
+            stored.setValue(QStringLiteral("Language"), QStringLiteral("br"));
+        }
+        run(QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("printf before | xclip -selection clipboard")});
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        recordAndClick(app, QRect(QPoint(500, 300), QPoint(659, 419)),
+                       QStringLiteral(":/Resources/Social/twitter.png"));
+        if (QTest::currentTestFailed())
+            return;
+
+        QVERIFY(waitFor([&] { return !readAll(home.browserLog()).isEmpty(); }, 60000));
+        const QUrl page(readAll(home.browserLog()).trimmed());
+        QCOMPARE(page.scheme(), QStringLiteral("https"));
+        QCOMPARE(page.path(), QStringLiteral("/intent/tweet"));
+        const QString link =
+            QUrlQuery(page).queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded);
+        // Brazilian Portuguese travels as "pt"; the history keeps the bare link.
+        QVERIFY2(link.startsWith(QStringLiteral("http://%1/").arg(service)), qPrintable(link));
+        QVERIFY2(link.endsWith(QLatin1String("?lang=pt")), qPrintable(link));
+        QVERIFY(waitFor(
+            [&] { return historyLinks(home.settingsPath()) == QStringList{link.chopped(8)}; }));
+        QCOMPARE(clipboardText(), QStringLiteral("before"));
     }
 
     void failedUploadsShowOneErrorAndKeepNothing_data() {
