@@ -15,10 +15,11 @@ public:
         , url(url) {}
 
     // Only records with a real moment and an absolute link are worth keeping: anything
-    // else cannot be shown as a row or opened in a browser.
+    // else cannot be shown as a row or opened in a browser. A moment before 1970 cannot
+    // be an upload; it is what a cut-short stored value reads back as.
     bool isStorable() const {
-        return !date.isNull() && date.isValid() && !url.isEmpty() && url.isValid() &&
-               !url.isRelative();
+        return !date.isNull() && date.isValid() && date.toSecsSinceEpoch() >= 0 && !url.isEmpty() &&
+               url.isValid() && !url.isRelative();
     }
 
     bool operator==(const HistoryRecord& other) const {

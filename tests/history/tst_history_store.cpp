@@ -136,6 +136,9 @@ void TestHistoryStore::damagedFileKeepsWhatCanBeRead() {
             "6\\Date=2024-01-06T00:00:00\n6\\Url=not a link\n"
             // 7: readable, beyond the count the file claims
             "7\\Date=2024-01-07T07:07:07\n7\\Url=https://example.org/seven\n"
+            // 8: a date-time value cut short, 9: a URL value cut short
+            "8\\Date=@DateTime(\\0\\0\\0\\x10\\0)\n8\\Url=http://example.org/eight\n"
+            "9\\Date=2024-01-09T00:00:00\n9\\Url=@Variant(\\0\\0\\0\\x11\\0\\0\\0\\x1bhttp:)\n"
             "\xc3\x28\xa0\xa1 more garbage\n"
             "size=abc\n";
     writeFile(path, text);
