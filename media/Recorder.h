@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
-class AbstractImageGrabber;
-class AudioGrabber;
+#include "media/AbstractImageGrabber.h"
+#include "media/AudioGrabber.h"
+
 class Encoder;
 
 namespace engine {
@@ -27,9 +29,10 @@ struct RecorderStatistics {
 // Records the pictures of an image grabber and, in the encoding modes with sound, the sound of
 // an audio grabber into an MP4 file that its encoder() describes.
 //
-// While recording, the file is a fragmented MP4 cut about every second, so a program killed
-// in the middle leaves a file that plays up to its last second. stop() turns it into an
-// ordinary MP4 (index in front, no fragments) that browsers play and seek.
+// While recording, the file is a fragmented MP4 cut every half second, so a program killed
+// in the middle leaves a file that plays up to about its last second. stop() turns it into an
+// ordinary MP4 (index in front, no fragments) that browsers play and seek: it is written
+// beside the recording and renamed over it once complete.
 //
 // Threads: every public method is called on the thread the object lives in (the GUI thread).
 // Grabbing, conversion and encoding run on threads of their own; errors come back as the
@@ -56,7 +59,9 @@ public:
     // unwritable files.
     void start();
     // Ends the recording; when it returns the file at the encoder's path is a complete MP4.
-    // Does nothing when no recording is under way.
+    // Does nothing when no recording is under way. With sound it waits for the sound of the
+    // last moments still on its way from the sound server (microphones deliver every few
+    // tens of milliseconds; sources that deliver in blocks are waited for at most 2.2 s).
     void stop();
 
     bool isRecording() const;
@@ -74,8 +79,9 @@ private:
     quint64 generation_ = 0;
 
     Encoder* encoder_;
-    AbstractImageGrabber* imageGrabber_ = nullptr;
-    AudioGrabber* audioGrabber_ = nullptr;
+    // Guarded pointers: a grabber deleted before the recorder is simply gone.
+    QPointer<AbstractImageGrabber> imageGrabber_;
+    QPointer<AudioGrabber> audioGrabber_;
     std::unique_ptr<engine::Session> session_;
     RecorderStatistics lastStatistics_;
 };

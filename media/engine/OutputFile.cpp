@@ -269,17 +269,22 @@ bool OutputFile::writeSound(const uint8_t* data, int frames) {
     if (frames <= 0)
         return true;
     const int outCapacity = swr_get_out_samples(resampler_.get(), frames);
-    std::vector<uint8_t*> planes(size_t(sound_->ch_layout.nb_channels), nullptr);
-    if (av_samples_alloc(planes.data(), nullptr, sound_->ch_layout.nb_channels, outCapacity,
-                         sound_->sample_fmt, 0) < 0)
-        return fail(Encoder::EncodingError, tr("Out of memory."));
+    const int channels = sound_->ch_layout.nb_channels;
+    const int bytes =
+        av_samples_get_buffer_size(nullptr, channels, outCapacity, sound_->sample_fmt, 1);
+    if (bytes < 0)
+        return fail(Encoder::EncodingError, tr("Converting the sound failed."));
+    std::vector<uint8_t> buffer(static_cast<size_t>(bytes));
+    std::vector<uint8_t*> planes(size_t(channels), nullptr);
+    if (av_samples_fill_arrays(planes.data(), nullptr, buffer.data(), channels, outCapacity,
+                               sound_->sample_fmt, 1) < 0)
+        return fail(Encoder::EncodingError, tr("Converting the sound failed."));
     const uint8_t* in[1] = {data};
     const int converted = swr_convert(resampler_.get(), planes.data(), outCapacity, in, frames);
     bool ok = converted >= 0;
     if (ok && converted > 0)
         ok = av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(planes.data()), converted) ==
              converted;
-    av_freep(&planes[0]);
     if (!ok)
         return fail(Encoder::EncodingError, tr("Converting the sound failed."));
     soundPosition_ += frames;

@@ -34,6 +34,23 @@ struct MainloopDeleter {
     }
 };
 
+// A context and a stream are released with the main loop locked (PulseSource::close()).
+struct ContextDeleter {
+    void operator()(pa_context* c) const {
+        pa_context_set_state_callback(c, nullptr, nullptr);
+        pa_context_disconnect(c);
+        pa_context_unref(c);
+    }
+};
+struct StreamDeleter {
+    void operator()(pa_stream* s) const {
+        pa_stream_set_state_callback(s, nullptr, nullptr);
+        pa_stream_set_read_callback(s, nullptr, nullptr);
+        pa_stream_disconnect(s);
+        pa_stream_unref(s);
+    }
+};
+
 bool sampleFormatOf(AudioFormat::Format format, pa_sample_format_t* out) {
     switch (format) {
     case AudioFormat::Format_U8:
@@ -116,19 +133,19 @@ private:
     // Called with the main loop locked.
     bool connect(AbstractGrabber::Error* code, QString* errorText) {
         pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_.get());
-        context_ = pa_context_new(api, "Clipnest");
+        context_.reset(pa_context_new(api, "Clipnest"));
         if (!context_) {
             *code = AbstractGrabber::DeviceOpenError;
             *errorText = tr("Cannot start the sound connection.");
             return false;
         }
-        pa_context_set_state_callback(context_, &PulseSource::onContextState, this);
-        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
+        pa_context_set_state_callback(context_.get(), &PulseSource::onContextState, this);
+        if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
             pa_threaded_mainloop_start(loop_.get()) < 0) {
             return serverFailed(code, errorText);
         }
         for (;;) {
-            const pa_context_state_t state = pa_context_get_state(context_);
+            const pa_context_state_t state = pa_context_get_state(context_.get());
             if (state == PA_CONTEXT_READY)
                 break;
             if (!PA_CONTEXT_IS_GOOD(state))
@@ -136,11 +153,11 @@ private:
             pa_threaded_mainloop_wait(loop_.get());
         }
 
-        stream_ = pa_stream_new(context_, "Microphone", &spec_, nullptr);
+        stream_.reset(pa_stream_new(context_.get(), "Microphone", &spec_, nullptr));
         if (!stream_)
             return sourceFailed(code, errorText);
-        pa_stream_set_state_callback(stream_, &PulseSource::onStreamState, this);
-        pa_stream_set_read_callback(stream_, &PulseSource::onReadable, this);
+        pa_stream_set_state_callback(stream_.get(), &PulseSource::onStreamState, this);
+        pa_stream_set_read_callback(stream_.get(), &PulseSource::onReadable, this);
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
         attr.tlength = uint32_t(-1);
@@ -150,12 +167,12 @@ private:
         const QByteArray device =
             deviceIndex_ > 0 ? QByteArray::number(deviceIndex_) : QByteArray();
         if (pa_stream_connect_record(
-                stream_, device.isEmpty() ? nullptr : device.constData(), &attr,
+                stream_.get(), device.isEmpty() ? nullptr : device.constData(), &attr,
                 pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
                                   PA_STREAM_INTERPOLATE_TIMING)) < 0)
             return sourceFailed(code, errorText);
         for (;;) {
-            const pa_stream_state_t state = pa_stream_get_state(stream_);
+            const pa_stream_state_t state = pa_stream_get_state(stream_.get());
             if (state == PA_STREAM_READY)
                 break;
             if (!PA_STREAM_IS_GOOD(state))
@@ -167,14 +184,15 @@ private:
 
     bool serverFailed(AbstractGrabber::Error* code, QString* errorText) {
         *code = AbstractGrabber::DeviceOpenError;
-        *errorText = tr("Cannot reach the sound server (%1), so the microphone cannot be "
-                        "recorded. Check that PulseAudio is running, or record without sound.")
-                         .arg(QString::fromLocal8Bit(pa_strerror(pa_context_errno(context_))));
+        *errorText =
+            tr("Cannot reach the sound server (%1), so the microphone cannot be "
+               "recorded. Check that PulseAudio is running, or record without sound.")
+                .arg(QString::fromLocal8Bit(pa_strerror(pa_context_errno(context_.get()))));
         return false;
     }
 
     bool sourceFailed(AbstractGrabber::Error* code, QString* errorText) {
-        const int error = pa_context_errno(context_);
+        const int error = pa_context_errno(context_.get());
         const QString reason = QString::fromLocal8Bit(pa_strerror(error));
         *code = AbstractGrabber::DeviceOpenError;
         if (error == PA_ERR_NOENTITY)
@@ -197,19 +215,8 @@ private:
         if (!loop_)
             return;
         pa_threaded_mainloop_lock(loop_.get());
-        if (stream_) {
-            pa_stream_set_state_callback(stream_, nullptr, nullptr);
-            pa_stream_set_read_callback(stream_, nullptr, nullptr);
-            pa_stream_disconnect(stream_);
-            pa_stream_unref(stream_);
-            stream_ = nullptr;
-        }
-        if (context_) {
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
-            pa_context_unref(context_);
-            context_ = nullptr;
-        }
+        stream_.reset();
+        context_.reset();
         pa_threaded_mainloop_unlock(loop_.get());
         loop_.reset();
     }
@@ -237,9 +244,9 @@ private:
         auto* source = static_cast<PulseSource*>(self);
         const pa_stream_state_t state = pa_stream_get_state(stream);
         if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
-            source->markLost(
-                tr("The microphone went away (%1).")
-                    .arg(QString::fromLocal8Bit(pa_strerror(pa_context_errno(source->context_)))));
+            source->markLost(tr("The microphone went away (%1).")
+                                 .arg(QString::fromLocal8Bit(
+                                     pa_strerror(pa_context_errno(source->context_.get())))));
         pa_threaded_mainloop_signal(source->loop_.get(), 0);
     }
 
@@ -285,9 +292,9 @@ private:
     const int deviceIndex_;
     const pa_sample_spec spec_;
     std::unique_ptr<pa_threaded_mainloop, MainloopDeleter> loop_;
-    // Owned; created and released with the main loop locked (close()).
-    pa_context* context_ = nullptr;
-    pa_stream* stream_ = nullptr;
+    // Created and released with the main loop locked.
+    std::unique_ptr<pa_context, ContextDeleter> context_;
+    std::unique_ptr<pa_stream, StreamDeleter> stream_;
 
     std::mutex mutex_;
     std::condition_variable ready_;

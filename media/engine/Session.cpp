@@ -7,6 +7,7 @@
 #include <QDebug>
 
 #include <cstring>
+#include <pthread.h>
 
 namespace engine {
 namespace {
@@ -94,6 +95,7 @@ void Session::start() {
 }
 
 void Session::captureLoop() {
+    pthread_setname_np(pthread_self(), "clipnest-grab");
     int64_t tick = 0;
     while (waitUntilOrStop(tick * periodUs_)) {
         const int64_t missed = missedTicks(nowUs(), tick, periodUs_);
@@ -123,6 +125,7 @@ void Session::captureLoop() {
 }
 
 void Session::convertLoop() {
+    pthread_setname_np(pthread_self(), "clipnest-conv");
     const QSize source = parts_.image->size();
     const QSize picture = parts_.videoSize;
     const QSize even = evenSize(picture);
@@ -171,6 +174,7 @@ void Session::convertLoop() {
 }
 
 void Session::soundLoop() {
+    pthread_setname_np(pthread_self(), "clipnest-sound");
     const AudioFormat format = parts_.soundFormat;
     const int frameBytes = std::max(1, format.bytesPerSample() * format.channelCount());
     const int64_t chunkUs = kSoundChunkUs;
@@ -272,6 +276,7 @@ bool Session::encodeSound(const SoundChunk& chunk) {
 }
 
 void Session::encodeLoop() {
+    pthread_setname_np(pthread_self(), "clipnest-encode");
     OutputFile& out = *parts_.output;
     const int64_t maxRepeat = std::max<int64_t>(1, kMaxRepeatUs / std::max<int64_t>(1, periodUs_));
     int64_t lastTick = -1;

@@ -216,7 +216,7 @@ void EngineDesktop::oddAreaWithSoundMakesAnOrdinaryMp4() {
     const QString x264 = x264Settings(file);
     QVERIFY2(!x264.isEmpty(), "no x264 settings in the stream");
     for (const char* expected :
-         {" cabac=0 ", " deblock=1:0:0 ", " analyse=0x1:0x11 ", " me=hex ", " subme=3 ",
+         {" cabac=0 ", " deblock=1:0:0 ", " chroma_me=0 ", " analyse=0x1:0x11 ", " me=hex ", " subme=3 ",
           " me_range=16 ", " keyint=250 ", " keyint_min=25 ", " scenecut=40 ", " b_adapt=1 ",
           " qcomp=0.60 ", " qpmin=0 ", " qpmax=69 ", " qpstep=4 ", " ip_ratio=1.41 ", " direct=1 ",
           " fast_pskip=1 ", " weightp=0 "})
