@@ -38,9 +38,6 @@ void chooseFromBottom(qint64 pid, int stepsUp) {
     keys(k);
 }
 
-#ifdef CLIPNEST_HAVE_CAPTURE
-const QString CaptureTitle = QStringLiteral("Clipnest capture");
-
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
     QElapsedTimer timer;
     timer.start();
@@ -51,6 +48,9 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
     }
     return true;
 }
+
+#ifdef CLIPNEST_HAVE_CAPTURE
+const QString CaptureTitle = QStringLiteral("Clipnest capture");
 
 // Small untitled windows: the capture panels (never the tray icon, which is narrower).
 QList<QPair<QString, QRect>> panelWindows(qint64 pid) {
@@ -130,9 +130,17 @@ private slots:
 
     void oneInstanceAtATimeEvenAfterACrash() {
         AppHome home;
+        // A diagnostics file an earlier run left in the working folder goes at start-up.
+        const QString diagnostics = QDir(home.path()).filePath(QStringLiteral("recorder.dat"));
+        {
+            QFile old(diagnostics);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
         App first(home);
         QVERIFY(first.start());
         QVERIFY2(first.waitForTray(), qPrintable(first.output()));
+        QVERIFY(!QFile::exists(diagnostics));
 
         // A second start ends at once with code 1 and shows nothing.
         App second(home);
@@ -199,6 +207,38 @@ private slots:
         QVERIFY(again.waitForTray());
         QTest::qWait(1500); // give a wrongly created button time to show up
         QVERIFY(windowsNamed(QStringLiteral("Clipnest record button")).isEmpty());
+    }
+
+    void recordButtonMenuAndTrayEntryAgree() {
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        const QString title = QStringLiteral("Clipnest record button");
+        QVERIFY(waitFor([&] { return windowsNamed(title).size() == 1; }));
+        const QString button = windowsNamed(title).first();
+        QVERIFY(waitFor([&] { return windowGeometry(button).topLeft() == QPoint(1850, 460); }));
+
+        // The button's own menu hides it...
+        const int before = untitledWindows(app.pid()).size();
+        click(button, 3);
+        QVERIFY(waitFor([&] { return untitledWindows(app.pid()).size() > before; }));
+        keys({QStringLiteral("Down"), QStringLiteral("Return")});
+        QVERIFY(waitFor([&] { return windowsNamed(title).isEmpty(); }));
+        QCOMPARE(QSettings(home.settingsPath(), QSettings::IniFormat)
+                     .value(QStringLiteral("Show snap button"))
+                     .toBool(),
+                 false);
+
+        // ...and unticks the tray entry too: choosing that entry now ticks it again
+        // and brings the button back.
+        QVERIFY(openTrayMenu(app.pid()));
+        keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")});
+        QVERIFY(waitFor([&] { return windowsNamed(title).size() == 1; }));
+        QCOMPARE(QSettings(home.settingsPath(), QSettings::IniFormat)
+                     .value(QStringLiteral("Show snap button"))
+                     .toBool(),
+                 true);
     }
 
     void faqOpensTheServicePage() {
