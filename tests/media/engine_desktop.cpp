@@ -3,6 +3,7 @@
 
 #include "engine_support.h"
 
+#include "media/AudioFormat.h"
 #include "media/AudioGrabber.h"
 #include "media/Encoder.h"
 #include "media/Recorder.h"
@@ -92,6 +93,7 @@ class EngineDesktop : public QObject {
 private slots:
     void initTestCase();
     void emptyAreaIsRefused();
+    void unusableSettingsAreRefused();
     void secondStartIsRefusedWhileTheFirstGoesOn();
     void oddAreaWithSoundMakesAnOrdinaryMp4();
     void unwritablePathIsReported();
@@ -126,6 +128,53 @@ void EngineDesktop::emptyAreaIsRefused() {
                  qPrintable(rig.recorder.encoder()->errorString()));
         rig.recorder.stop(); // what the program's error handler does: harmless
         QVERIFY(!QFile::exists(path("empty.mp4")));
+    }
+}
+
+void EngineDesktop::unusableSettingsAreRefused() {
+    // A codec the engine does not have: refused before anything is opened.
+    {
+        Rig rig;
+        rig.recorder.encoder()->setVideoCodec(EncoderGlobal::VideoCodec(13));
+        prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("codec.mp4"), false);
+        rig.recorder.start();
+        QVERIFY(!rig.recorder.isRecording());
+        QTRY_COMPARE(rig.encoderErrors.count(), 1);
+        QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::InvalidSettingsError);
+        QVERIFY(!QFile::exists(path("codec.mp4")));
+    }
+    // An area off the screen.
+    {
+        Rig rig;
+        prepare(rig.recorder, rig.screen, QRect(1900, 1000, 100, 100), path("off.mp4"), false);
+        rig.recorder.start();
+        QVERIFY(!rig.recorder.isRecording());
+        QTRY_COMPARE(rig.encoderErrors.count(), 1);
+        QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::SourceError);
+        QVERIFY2(rig.recorder.encoder()->errorString().contains("1920 x 1080"),
+                 qPrintable(rig.recorder.encoder()->errorString()));
+    }
+    // A sound source that does not exist, and a sample layout the engine cannot read: audio
+    // errors, as the program shows them under its own title.
+    {
+        Rig rig;
+        rig.audio.setDeviceIndex(99);
+        prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nomic.mp4"), true);
+        rig.recorder.start();
+        QVERIFY(!rig.recorder.isRecording());
+        QTRY_COMPARE(rig.audioErrors.count(), 1);
+        QCOMPARE(rig.audio.lastError(), AbstractGrabber::DeviceOpenError);
+        QVERIFY2(rig.audio.errorString().contains("99"), qPrintable(rig.audio.errorString()));
+
+        AudioFormat bigEndian = rig.audio.format();
+        bigEndian.setFormat(AudioFormat::Format_S16BE);
+        rig.audio.setFormat(bigEndian);
+        rig.audio.setDeviceIndex(0);
+        rig.recorder.start();
+        QVERIFY(!rig.recorder.isRecording());
+        QTRY_COMPARE(rig.audioErrors.count(), 2);
+        QCOMPARE(rig.audio.lastError(), AbstractGrabber::InvalidSettingsError);
+        QCOMPARE(rig.encoderErrors.count(), 0);
     }
 }
 
@@ -216,10 +265,10 @@ void EngineDesktop::oddAreaWithSoundMakesAnOrdinaryMp4() {
     const QString x264 = x264Settings(file);
     QVERIFY2(!x264.isEmpty(), "no x264 settings in the stream");
     for (const char* expected :
-         {" cabac=0 ", " deblock=1:0:0 ", " chroma_me=0 ", " analyse=0x1:0x11 ", " me=hex ", " subme=3 ",
-          " me_range=16 ", " keyint=250 ", " keyint_min=25 ", " scenecut=40 ", " b_adapt=1 ",
-          " qcomp=0.60 ", " qpmin=0 ", " qpmax=69 ", " qpstep=4 ", " ip_ratio=1.41 ", " direct=1 ",
-          " fast_pskip=1 ", " weightp=0 "})
+         {" cabac=0 ", " deblock=1:0:0 ", " chroma_me=0 ", " analyse=0x1:0x11 ", " me=hex ",
+          " subme=3 ", " me_range=16 ", " keyint=250 ", " keyint_min=25 ", " scenecut=40 ",
+          " b_adapt=1 ", " qcomp=0.60 ", " qpmin=0 ", " qpmax=69 ", " qpstep=4 ", " ip_ratio=1.41 ",
+          " direct=1 ", " fast_pskip=1 ", " weightp=0 "})
         QVERIFY2(x264.contains(QLatin1String(expected)),
                  qPrintable(QStringLiteral("%1 missing in: %2").arg(expected, x264)));
 }
