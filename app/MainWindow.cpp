@@ -221,9 +221,9 @@ void MainWindow::restoreLanguage() {
     const QVariant stored = settings.value(QString::fromLatin1(LanguageKey));
     if (!stored.isValid()) {
         QStringList selectable;
-        for (QAction* action : std::as_const(languageActions)) {
-            if (action->isEnabled())
-                selectable.append(action->data().toString());
+        for (const Languages::Entry& entry : Languages::table()) {
+            if (isLanguageAvailable(entry.code))
+                selectable.append(entry.code);
         }
         loadLanguage(Languages::firstStartLanguage(QLocale::system().name(), selectable));
     } else {
