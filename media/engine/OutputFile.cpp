@@ -36,9 +36,6 @@ AVSampleFormat inputSampleFormat(AudioFormat::Format format) {
 // A fragment every half second while recording: a killed program leaves a file that plays
 // up to about its last second, at the price of a few hundred bytes of headers per fragment.
 constexpr const char* kFragmentMicroseconds = "500000";
-// Pictures are written at most this long after their time even when the sound lags (sources
-// that deliver in blocks); the fragments take the late sound in afterwards.
-constexpr int64_t kMaxInterleaveUs = 300000;
 // Audio bit rate when the settings leave it open: transparent for speech at 44.1 kHz stereo.
 constexpr int kDefaultSoundBitRate = 128000;
 
@@ -102,7 +99,6 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Enc
     // Every packet goes to the disk at once: a killed program loses at most the fragment
     // under way.
     file->format_->flush_packets = 1;
-    file->format_->max_interleave_delta = kMaxInterleaveUs;
     AVDictionary* options = nullptr;
     av_dict_set(&options, "movflags", "empty_moov+default_base_moof+frag_keyframe", 0);
     av_dict_set(&options, "frag_duration", kFragmentMicroseconds, 0);
@@ -246,7 +242,11 @@ bool OutputFile::drain(AVCodecContext* codec, AVStream* stream) {
                         tr("Encoding failed: %1.").arg(avErrorText(received)));
         av_packet_rescale_ts(packet_.get(), codec->time_base, stream->time_base);
         packet_->stream_index = stream->index;
-        const int written = av_interleaved_write_frame(format_.get(), packet_.get());
+        // Written as they come, not interleaved: interleaving would hold the pictures back
+        // until the sound of their time arrives, which some sources deliver seconds late, and
+        // a killed program would lose them. Each fragment keeps its tracks apart, and the
+        // finished file is interleaved when stop() rewrites it.
+        const int written = av_write_frame(format_.get(), packet_.get());
         if (written < 0)
             return writeError(written);
     }
