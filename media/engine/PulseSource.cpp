@@ -74,9 +74,9 @@ bool sampleFormatOf(AudioFormat::Format format, pa_sample_format_t* out) {
 // a wait for sound can always be interrupted (some sources deliver in blocks of seconds).
 class PulseSource : public SoundSource {
 public:
-    PulseSource(int deviceIndex, const pa_sample_spec& spec)
+    PulseSource(int deviceIndex, const pa_sample_spec& layout)
         : deviceIndex_(deviceIndex)
-        , spec_(spec) {}
+        , layout_(layout) {}
 
     ~PulseSource() override { close(); }
 
@@ -153,7 +153,7 @@ private:
             pa_threaded_mainloop_wait(loop_.get());
         }
 
-        stream_.reset(pa_stream_new(context_.get(), "Microphone", &spec_, nullptr));
+        stream_.reset(pa_stream_new(context_.get(), "Microphone", &layout_, nullptr));
         if (!stream_)
             return sourceFailed(code, errorText);
         pa_stream_set_state_callback(stream_.get(), &PulseSource::onStreamState, this);
@@ -163,7 +163,7 @@ private:
         attr.tlength = uint32_t(-1);
         attr.prebuf = uint32_t(-1);
         attr.minreq = uint32_t(-1);
-        attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentUs, &spec_));
+        attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentUs, &layout_));
         const QByteArray device =
             deviceIndex_ > 0 ? QByteArray::number(deviceIndex_) : QByteArray();
         if (pa_stream_connect_record(
@@ -271,14 +271,14 @@ private:
                 std::memcpy(data.bytes.data() + old, bytes, length);
             else // a hole in the recording: silence
                 std::memset(data.bytes.data() + old,
-                            source->spec_.format == PA_SAMPLE_U8 ? 0x80 : 0, length);
+                            source->layout_.format == PA_SAMPLE_U8 ? 0x80 : 0, length);
             pa_stream_drop(stream);
         }
         if (data.bytes.empty())
             return;
-        const pa_usec_t duration = pa_bytes_to_usec(data.bytes.size(), &source->spec_);
+        const pa_usec_t duration = pa_bytes_to_usec(data.bytes.size(), &source->layout_);
         data.start = now - std::chrono::microseconds(latency + duration);
-        const size_t maxBytes = pa_usec_to_bytes(kMaxPendingUs, &source->spec_);
+        const size_t maxBytes = pa_usec_to_bytes(kMaxPendingUs, &source->layout_);
         std::lock_guard<std::mutex> lock(source->mutex_);
         source->pendingBytes_ += data.bytes.size();
         source->pending_.push_back(std::move(data));
@@ -290,7 +290,7 @@ private:
     }
 
     const int deviceIndex_;
-    const pa_sample_spec spec_;
+    const pa_sample_spec layout_;
     std::unique_ptr<pa_threaded_mainloop, MainloopDeleter> loop_;
     // Created and released with the main loop locked.
     std::unique_ptr<pa_context, ContextDeleter> context_;
@@ -309,23 +309,23 @@ private:
 
 std::unique_ptr<SoundSource> openPulseSource(int deviceIndex, const AudioFormat& format,
                                              AbstractGrabber::Error* code, QString* errorText) {
-    pa_sample_spec spec;
-    if (!sampleFormatOf(format.format(), &spec.format)) {
+    pa_sample_spec layout;
+    if (!sampleFormatOf(format.format(), &layout.format)) {
         *code = AbstractGrabber::InvalidSettingsError;
         *errorText = tr("The sound sample format %1 is not supported.").arg(int(format.format()));
         return nullptr;
     }
-    spec.rate = uint32_t(qMax(0, format.sampleRate()));
-    spec.channels = uint8_t(qBound(0, format.channelCount(), 255));
+    layout.rate = uint32_t(qMax(0, format.sampleRate()));
+    layout.channels = uint8_t(qBound(0, format.channelCount(), 255));
     if (format.sampleRate() < 1 || format.channelCount() < 1 || format.channelCount() > 8 ||
-        !pa_sample_spec_valid(&spec)) {
+        !pa_sample_spec_valid(&layout)) {
         *code = AbstractGrabber::InvalidSettingsError;
         *errorText = tr("The sound format (%1 Hz, %2 channels) is not supported.")
                          .arg(format.sampleRate())
                          .arg(format.channelCount());
         return nullptr;
     }
-    auto source = std::make_unique<PulseSource>(deviceIndex, spec);
+    auto source = std::make_unique<PulseSource>(deviceIndex, layout);
     if (!source->open(code, errorText))
         return nullptr;
     return source;
