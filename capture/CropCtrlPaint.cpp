@@ -85,6 +85,7 @@ void CropCtrl::buildContextMenu() {
 
 void CropCtrl::buildHintLabel() {
     hintLabel = new QLabel(this);
+    hintLabel->setObjectName(QStringLiteral("HintLabel"));
     hintLabel->setStyleSheet(QStringLiteral(
         "background-color: white;\tcolor: black;\tborder-width: 1px;\tborder-style: solid;\t"
         "border-color: black;\tborder-radius: 3px;"));

@@ -136,6 +136,8 @@ void CropCtrl::buildRecordPanel() {
     connect(stopRecordButton, &QPushButton::clicked, this, &CropCtrl::stopRecord);
     recordPanel->layout()->addWidget(stopRecordButton);
 
+    // The elapsed time is a clock: a coarse timer may drift by up to 5 % a tick.
+    recordTimer.setTimerType(Qt::PreciseTimer);
     connect(&recordTimer, &QTimer::timeout, this, &CropCtrl::timerTimeout);
     connect(&blinkTimer, &QTimer::timeout, this, &CropCtrl::recordTimeout);
     blinkOn = false;

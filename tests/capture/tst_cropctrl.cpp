@@ -1,0 +1,627 @@
+// The capture overlay driven as a user would, on the test desktop: real pointer and keys
+// through xdotool, the screen read back with ImageMagick, recordings read back with ffprobe.
+// Also run with QT_SCALE_FACTOR=2, where xdotool works in physical pixels and Qt in logical.
+#include "capture/CropCtrl.h"
+#include "capture/RecordRect.h"
+#include "capture/SelectionGeometry.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+QByteArray run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(30000);
+    if (exitCode)
+        *exitCode = p.exitCode();
+    return p.readAllStandardOutput();
+}
+
+QRect corners(int l, int t, int r, int b) {
+    return QRect(QPoint(l, t), QPoint(r, b));
+}
+
+// Types the path into the dialog's name field: selectFile() leaves a focused field alone.
+void chooseFile(QFileDialog* dialog, const QString& path) {
+    dialog->selectFile(path);
+    if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->setText(path);
+}
+
+} // namespace
+
+class TestCropCtrl : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void overlayCoversScreenAboveTray();
+    void dragSelectsWorkedExampleAndDimsOutside();
+    void clickWithoutDragStaysIdle();
+    void moveAndResizeByHandles();
+    void escapeClosesOnce();
+    void ctrlSOpensSaveAndCancelKeepsOverlay();
+    void contextMenuGreysOutWithoutSelection();
+    void recordStopAndSaveEverywhere();
+    void uploadAndShareHandTheFileOver();
+    void missingSoundServerEndsWithMessage();
+    void plantedLinkIsNotFollowed();
+
+private:
+    double dpr() const { return ctrl->devicePixelRatioF(); }
+    QPoint phys(QPointF logical) const { return (logical * dpr()).toPoint(); }
+    void xdo(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
+    void movePointer(QPoint logical) {
+        const QPoint p = phys(logical);
+        xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
+    }
+    void drag(QPoint from, QPoint to);
+    void click(QWidget* w);
+    void openOverlay();
+    void selectArea(QPoint from, QPoint to);
+    void startRecording(bool withSound);
+    void stopRecording();
+    QWidget* topLevel(const QString& panelName) const;
+    // Runs `act` on each visible dialog of type T as it appears, until it returns true.
+    template <typename T> void handleDialogs(std::function<bool(T*)> act);
+    QImage screenImage();
+    QJsonObject probe(const QString& file);
+
+    std::unique_ptr<CropCtrl> ctrl;
+    std::unique_ptr<QWidget> backdrop;
+    // Owns the dialog handlers of one test, so none outlives the locals it writes to.
+    std::unique_ptr<QObject> handlers;
+};
+
+void TestCropCtrl::initTestCase() {
+    if (qEnvironmentVariable("CLIPNEST_TEST_DESKTOP") != QLatin1String("1"))
+        QSKIP("needs the test desktop (scripts/with-test-desktop.sh)");
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestCropCtrl::init() {
+    handlers = std::make_unique<QObject>();
+    ctrl = std::make_unique<CropCtrl>();
+    movePointer(QPoint(5, 5));
+}
+
+void TestCropCtrl::cleanup() {
+    if (ctrl)
+        ctrl->close();
+    ctrl.reset();
+    backdrop.reset();
+    handlers.reset();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QDialog*>(w) && w->isVisible())
+            qobject_cast<QDialog*>(w)->reject();
+    }
+}
+
+void TestCropCtrl::drag(QPoint from, QPoint to) {
+    const QPoint a = phys(from), b = phys(to), mid = (a + b) / 2;
+    xdo({"mousemove", QString::number(a.x()), QString::number(a.y()), "mousedown", "1", "mousemove",
+         QString::number(mid.x()), QString::number(mid.y()), "mousemove", QString::number(b.x()),
+         QString::number(b.y()), "mouseup", "1"});
+}
+
+void TestCropCtrl::click(QWidget* w) {
+    QVERIFY(w);
+    QTRY_VERIFY(w->isVisible());
+    const QPoint p = phys(w->mapToGlobal(QPointF(w->rect().center())));
+    xdo({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "1"});
+}
+
+void TestCropCtrl::openOverlay() {
+    // The same sequence the main window runs for a capture request.
+    QRect desktop;
+    for (QScreen* s : QGuiApplication::screens())
+        desktop |= s->geometry();
+    ctrl->clear();
+    ctrl->setGeometry(desktop);
+    ctrl->show();
+    QVERIFY(QTest::qWaitForWindowExposed(ctrl.get()));
+}
+
+void TestCropCtrl::selectArea(QPoint from, QPoint to) {
+    openOverlay();
+    drag(from, to);
+    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Selected));
+}
+
+void TestCropCtrl::startRecording(bool withSound) {
+    auto* box = ctrl->findChild<QCheckBox*>(QStringLiteral("SoundCheckBox"));
+    QVERIFY(box);
+    box->setChecked(withSound);
+    click(ctrl->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Recording));
+}
+
+void TestCropCtrl::stopRecording() {
+    QWidget* panel = topLevel(QStringLiteral("RecordPanel"));
+    QVERIFY(panel);
+    click(panel->findChild<QPushButton*>(QStringLiteral("StopRecordButton")));
+    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::RecordFinished));
+}
+
+QWidget* TestCropCtrl::topLevel(const QString& panelName) const {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->findChild<QWidget*>(panelName))
+            return w;
+    }
+    return nullptr;
+}
+
+template <typename T> void TestCropCtrl::handleDialogs(std::function<bool(T*)> act) {
+    auto* timer = new QTimer(handlers.get());
+    timer->setInterval(50);
+    connect(timer, &QTimer::timeout, this, [timer, act] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            T* dialog = qobject_cast<T*>(w);
+            if (!dialog || !dialog->isVisible() || dialog->property("handled").toBool())
+                continue;
+            dialog->setProperty("handled", true);
+            qDebug() << "dialog" << dialog->metaObject()->className() << dialog->windowTitle();
+            if (act(dialog)) {
+                timer->stop();
+                timer->deleteLater();
+            }
+            return;
+        }
+    });
+    QTimer::singleShot(60000, timer, &QObject::deleteLater);
+    timer->start();
+}
+
+QImage TestCropCtrl::screenImage() {
+    const QByteArray png = run(QStringLiteral("import"), {"-window", "root", "png:-"});
+    return QImage::fromData(png, "PNG");
+}
+
+QJsonObject TestCropCtrl::probe(const QString& file) {
+    const QByteArray json = run(QStringLiteral("ffprobe"), {"-v", "error", "-show_streams",
+                                                            "-show_format", "-of", "json", file});
+    return QJsonDocument::fromJson(json).object();
+}
+
+void TestCropCtrl::overlayCoversScreenAboveTray() {
+    openOverlay();
+    const QString info = QString::fromLocal8Bit(
+        run(QStringLiteral("xwininfo"), {"-id", QString::number(ctrl->winId())}));
+    QVERIFY2(info.contains(QLatin1String("Absolute upper-left X:  0")), qPrintable(info));
+    QVERIFY2(info.contains(QLatin1String("Absolute upper-left Y:  0")), qPrintable(info));
+    QVERIFY2(info.contains(QLatin1String("Width: 1920")), qPrintable(info));
+    QVERIFY2(info.contains(QLatin1String("Height: 1080")), qPrintable(info));
+    QVERIFY2(info.contains(QLatin1String("IsViewable")), qPrintable(info));
+
+    // The window under the tray's corner and under the screen's middle is the overlay.
+    for (const QPoint p : {QPoint(1915, 1075), QPoint(960, 540), QPoint(0, 0)}) {
+        xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
+        const QString where =
+            QString::fromLocal8Bit(run(QStringLiteral("xdotool"), {"getmouselocation", "--shell"}));
+        QVERIFY2(where.contains(QStringLiteral("WINDOW=%1").arg(ctrl->winId())), qPrintable(where));
+    }
+    // The overlay has the keyboard at once.
+    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    xdo({"key", "Escape"});
+    QTRY_COMPARE(closed.count(), 1);
+}
+
+void TestCropCtrl::dragSelectsWorkedExampleAndDimsOutside() {
+    backdrop = std::make_unique<QWidget>();
+    backdrop->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    backdrop->setStyleSheet(QStringLiteral("background: white;"));
+    backdrop->setAttribute(Qt::WA_StyledBackground);
+    backdrop->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    backdrop->show();
+    QVERIFY(QTest::qWaitForWindowExposed(backdrop.get()));
+    QTRY_VERIFY(screenImage().pixelColor(phys(QPoint(300, 300))).lightness() > 240);
+
+    openOverlay();
+    drag(QPoint(100, 100), QPoint(250, 180));
+    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl->currentSelection(), corners(100, 100, 247, 179));
+    auto* sizeLabel = ctrl->findChild<QLabel*>(QStringLiteral("SizeLabel"));
+    QVERIFY(sizeLabel && sizeLabel->isVisible());
+    QVERIFY(sizeLabel->text().contains(QLatin1String("148x80")));
+    auto* startPanel = ctrl->findChild<QWidget*>(QStringLiteral("StartRecordPanel"));
+    QTRY_VERIFY(startPanel->isVisible());
+    QCOMPARE(startPanel->pos(), CaptureGeometry::panelPos(ctrl->currentSelection(),
+                                                          startPanel->size(), ctrl->height()));
+
+    // Undimmed inside the selection, dimmed to about half outside it.
+    QImage shot;
+    QTRY_VERIFY((shot = screenImage()).pixelColor(phys(QPoint(60, 60))).lightness() < 160);
+    QVERIFY(shot.pixelColor(phys(QPoint(60, 60))).lightness() > 100);
+    for (const QPoint inside : {QPoint(110, 110), QPoint(240, 170), QPoint(175, 140)})
+        QVERIFY2(shot.pixelColor(phys(inside)).lightness() > 240,
+                 qPrintable(QString::number(inside.x())));
+    for (const QPoint outside : {QPoint(300, 140), QPoint(175, 95), QPoint(175, 260),
+                                 QPoint(50, 140), QPoint(ctrl->width() - 1, ctrl->height() - 1)}) {
+        const int l = shot.pixelColor(phys(outside)).lightness();
+        QVERIFY2(l > 100 && l < 160,
+                 qPrintable(QStringLiteral("%1,%2: %3").arg(outside.x()).arg(outside.y()).arg(l)));
+    }
+}
+
+void TestCropCtrl::clickWithoutDragStaysIdle() {
+    openOverlay();
+    const QPoint p(400, 300);
+    movePointer(p);
+    xdo({"click", "1"});
+    auto* hint = ctrl->findChild<QLabel*>(QStringLiteral("HintLabel"));
+    QTRY_COMPARE(hint->pos(), p + QPoint(15, 15));
+    QVERIFY(hint->isVisible());
+    QCOMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
+    QVERIFY(ctrl->currentSelection().isNull());
+
+    // Dragging past the bottom-right corner clamps before snapping.
+    const QPoint from(ctrl->width() - 300, ctrl->height() - 200);
+    drag(from, QPoint(ctrl->width() + 50, ctrl->height() + 50));
+    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl->currentSelection(),
+             CaptureGeometry::drawnSelection(from, QPoint(ctrl->width() - 1, ctrl->height() - 1),
+                                             ctrl->size()));
+}
+
+void TestCropCtrl::moveAndResizeByHandles() {
+    selectArea(QPoint(400, 300), QPoint(600, 400)); // 200 x 100 after snapping
+    const QRect first = ctrl->currentSelection();
+    QCOMPARE(first, corners(400, 300, 599, 399));
+
+    // Move by (+40, +20) from inside.
+    drag(QPoint(500, 350), QPoint(540, 370));
+    QTRY_COMPARE(ctrl->currentSelection(), first.translated(40, 20));
+    QCOMPARE(ctrl->currentMode(), int(CropCtrl::Selected));
+
+    // Resize with handle 4 from the outer part of its grip by (+7, -6): right +4, bottom -4.
+    const QRect before = ctrl->currentSelection();
+    const QPoint grip = before.bottomRight() + QPoint(3, 3);
+    drag(grip, grip + QPoint(7, -6));
+    QTRY_COMPARE(ctrl->currentSelection(), before.adjusted(0, 0, 4, -4));
+
+    // Moving hard against the right edge stops at the last usable column.
+    const QRect now = ctrl->currentSelection();
+    drag(now.center(), now.center() + QPoint(5000, 0));
+    QTRY_COMPARE(ctrl->currentSelection().right(), ctrl->width() - 2);
+    QCOMPARE(ctrl->currentSelection().size(), now.size());
+
+    // A press outside discards the selection and a drag from there draws a new one.
+    drag(QPoint(100, 420), QPoint(180, 500));
+    QTRY_COMPARE(ctrl->currentSelection(), corners(100, 420, 179, 499));
+}
+
+void TestCropCtrl::escapeClosesOnce() {
+    openOverlay();
+    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    const QPoint a = phys(QPoint(300, 300));
+    xdo({"mousemove", QString::number(a.x()), QString::number(a.y()), "mousedown", "1",
+         "mousemove_relative", "50", "50"});
+    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Selecting));
+    xdo({"key", "Escape"});
+    QTRY_VERIFY(!ctrl->isVisible());
+    xdo({"mouseup", "1"});
+    QTest::qWait(200); // a late second close would show here
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
+}
+
+void TestCropCtrl::ctrlSOpensSaveAndCancelKeepsOverlay() {
+    selectArea(QPoint(300, 300), QPoint(500, 400));
+    bool sawDialog = false;
+    handleDialogs<QFileDialog>([&](QFileDialog* d) {
+        sawDialog = d->windowTitle() == QLatin1String("Save") &&
+                    d->selectedFiles().value(0).contains(QLatin1String("record-"));
+        d->reject();
+        return true;
+    });
+    xdo({"key", "ctrl+shift+s"}); // not a save
+    xdo({"key", "ctrl+s"});
+    QTRY_VERIFY(sawDialog);
+    QTRY_VERIFY(ctrl->isVisible());
+    QCOMPARE(ctrl->currentMode(), int(CropCtrl::Selected));
+    // The overlay has the keyboard again.
+    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    xdo({"key", "Escape"});
+    QTRY_COMPARE(closed.count(), 1);
+}
+
+void TestCropCtrl::contextMenuGreysOutWithoutSelection() {
+    openOverlay();
+    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    // The menu runs its own loop; it is read and answered from a timer inside that loop.
+    QList<bool> enabled;
+    QString lastText;
+    auto* poll = new QTimer(handlers.get());
+    connect(poll, &QTimer::timeout, this, [&, poll] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        poll->stop();
+        for (QAction* a : menu->actions())
+            enabled << a->isEnabled();
+        lastText = menu->actions().value(3)->text();
+        menu->setActiveAction(menu->actions().value(3));
+        xdo({"key", "Return"});
+    });
+    poll->start(50);
+    movePointer(QPoint(500, 500));
+    xdo({"click", "3"});
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(enabled, (QList<bool>{false, true, false, true}));
+    QCOMPARE(lastText, QStringLiteral("Close"));
+}
+
+void TestCropCtrl::recordStopAndSaveEverywhere() {
+    backdrop = std::make_unique<QWidget>();
+    backdrop->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    backdrop->setStyleSheet(QStringLiteral("background: white;"));
+    backdrop->setAttribute(Qt::WA_StyledBackground);
+    backdrop->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    backdrop->show();
+    QVERIFY(QTest::qWaitForWindowExposed(backdrop.get()));
+
+    selectArea(QPoint(300, 150), QPoint(620, 390));
+    const QRect sel = ctrl->currentSelection();
+    QCOMPARE(sel, corners(300, 150, 619, 389));
+    QElapsedTimer clock;
+    startRecording(true);
+    clock.start();
+    QVERIFY(!ctrl->isVisible());
+    QCOMPARE(ctrl->videoWidth(), 320);
+    QCOMPARE(ctrl->videoHeight(), 240);
+
+    // The frame sits just outside the area; the panel below it, out of the video.
+    RecordRect* frame = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        frame = frame ? frame : qobject_cast<RecordRect*>(w);
+    QVERIFY(frame && frame->isVisible());
+    QCOMPARE(frame->geometry(), CaptureGeometry::recordFrameGeometry(sel));
+    QWidget* recordPanel = topLevel(QStringLiteral("RecordPanel"));
+    QVERIFY(recordPanel && recordPanel->isVisible());
+    QCOMPARE(recordPanel->geometry().top(), sel.bottom() + 5);
+    QVERIFY(!recordPanel->geometry().intersects(sel));
+    auto* time = recordPanel->findChild<QLabel*>(QStringLiteral("TimeLabel"));
+    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("00:00:03"), 10000);
+    stopRecording();
+    const double waited = clock.elapsed() / 1000.0;
+
+    QWidget* finished = topLevel(QStringLiteral("RecordFinishedPanel"));
+    QWidget* social = topLevel(QStringLiteral("SocialButtonPanel"));
+    QVERIFY(finished && finished->isVisible() && social && social->isVisible());
+    QCOMPARE(finished->pos(), CaptureGeometry::panelPos(sel, finished->size(), ctrl->height()));
+    QCOMPARE(social->geometry().top(), finished->geometry().bottom() + 10);
+    QWidget* share = finished->findChild<QWidget*>(QStringLiteral("ShareButton"));
+    QCOMPARE(social->x(),
+             share->mapToGlobal(QPoint(0, 0)).x() + share->width() / 2 - social->width() / 2);
+    QVERIFY(frame->isVisible());
+
+    // The file has the selection's size in physical pixels, about the waited length, sound.
+    const QString video = ctrl->recordingFilePath();
+    QVERIFY(video.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")));
+    const QJsonObject info = probe(video);
+    const QJsonArray streams = info.value("streams").toArray();
+    QJsonObject v, a;
+    for (const QJsonValue s : streams) {
+        if (s["codec_type"] == "video")
+            v = s.toObject();
+        if (s["codec_type"] == "audio")
+            a = s.toObject();
+    }
+    QCOMPARE(v.value("codec_name").toString(), QStringLiteral("h264"));
+    QCOMPARE(v.value("width").toInt(), phys(QPoint(320, 0)).x());
+    QCOMPARE(v.value("height").toInt(), phys(QPoint(0, 240)).y());
+    QVERIFY(!a.isEmpty());
+    const double duration = info.value("format").toObject().value("duration").toString().toDouble();
+    QVERIFY2(duration > waited - 1.5 && duration < waited + 1.0,
+             qPrintable(QStringLiteral("%1 s recorded, %2 s waited").arg(duration).arg(waited)));
+
+    // The frame is not in the video: every edge pixel of the last picture is the white backdrop.
+    QTemporaryDir tmp;
+    const QString still = tmp.filePath("last.png");
+    run(QStringLiteral("ffmpeg"),
+        {"-v", "error", "-sseof", "-0.5", "-i", video, "-frames:v", "1", still});
+    const QImage picture(still);
+    QVERIFY(!picture.isNull());
+    for (int x = 0; x < picture.width(); ++x) {
+        QVERIFY2(picture.pixelColor(x, 0).lightness() > 200, qPrintable(QString::number(x)));
+        QVERIFY(picture.pixelColor(x, picture.height() - 1).lightness() > 200);
+    }
+    for (int y = 0; y < picture.height(); ++y) {
+        QVERIFY2(picture.pixelColor(0, y).lightness() > 200, qPrintable(QString::number(y)));
+        QVERIFY(picture.pixelColor(picture.width() - 1, y).lightness() > 200);
+    }
+
+    QFile original(video);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray recorded = original.readAll();
+    original.close();
+
+    // Onto an existing file: the copy is refused, the message names the path, nothing lost.
+    const QString existing = tmp.filePath("existing.mp4");
+    {
+        QFile f(existing);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("precious");
+    }
+    QString message;
+    handleDialogs<QFileDialog>([&](QFileDialog* d) {
+        chooseFile(d, existing);
+        static_cast<QDialog*>(d)->accept(); // QFileDialog hides it; the dialog still checks
+        return true;
+    });
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        if (box->text().contains(QLatin1String("already exists"))) {
+            box->button(QMessageBox::Yes)->click();
+            return false;
+        }
+        message = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
+    click(finished->findChild<QPushButton*>(QStringLiteral("SaveButton")));
+    QTRY_VERIFY_WITH_TIMEOUT(!message.isEmpty(), 15000);
+    QCOMPARE(message, QStringLiteral("Error|Can not save file: \"%1\"").arg(existing));
+    QFile check(existing);
+    QVERIFY(check.open(QIODevice::ReadOnly));
+    QCOMPARE(check.readAll(), QByteArray("precious"));
+    QVERIFY(QFileInfo::exists(video));
+    QTRY_VERIFY(finished->isVisible());
+    QCOMPARE(ctrl->currentMode(), int(CropCtrl::RecordFinished));
+
+    // Into a folder nobody can write to: read-only for its owner, and for root (who ignores
+    // that) also immutable, or else a "folder" that is a plain file.
+    const QString locked = tmp.filePath("locked");
+    QVERIFY(QDir(tmp.path()).mkdir("locked"));
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    struct Unlock {
+        QString path;
+        ~Unlock() { QProcess::execute(QStringLiteral("chattr"), {"-i", path}); }
+    } unlock{locked};
+    if (::geteuid() == 0)
+        QProcess::execute(QStringLiteral("chattr"), {"+i", locked});
+    QString unwritable = locked + QStringLiteral("/video.mp4");
+    {
+        QFile probe(locked + QStringLiteral("/probe"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QFile plain(tmp.filePath("plain"));
+            QVERIFY(plain.open(QIODevice::WriteOnly));
+            unwritable = tmp.filePath("plain/video.mp4");
+        }
+    }
+    message.clear();
+    handleDialogs<QFileDialog>([&](QFileDialog* d) {
+        chooseFile(d, unwritable);
+        static_cast<QDialog*>(d)->accept(); // QFileDialog hides it; the dialog still checks
+        return true;
+    });
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        message = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
+    click(finished->findChild<QPushButton*>(QStringLiteral("SaveButton")));
+    QTRY_VERIFY_WITH_TIMEOUT(!message.isEmpty(), 15000);
+    QCOMPARE(message, QStringLiteral("Error|Can not save file: \"%1\"").arg(unwritable));
+    QVERIFY(QFileInfo::exists(video));
+
+    // To a new path: the copy is the recording, the recording is gone, the capture ends.
+    const QString target = tmp.filePath("saved.mp4");
+    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    handleDialogs<QFileDialog>([&](QFileDialog* d) {
+        chooseFile(d, target);
+        static_cast<QDialog*>(d)->accept(); // QFileDialog hides it; the dialog still checks
+        return true;
+    });
+    click(finished->findChild<QPushButton*>(QStringLiteral("SaveButton")));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(target) && closed.count() == 1, 15000);
+    QFile saved(target);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), recorded);
+    QVERIFY(!QFileInfo::exists(video));
+    QCOMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
+    QVERIFY(!finished->isVisible() && !social->isVisible() && !frame->isVisible());
+}
+
+void TestCropCtrl::uploadAndShareHandTheFileOver() {
+    QSignalSpy uploads(ctrl.get(), &CropCtrl::uploadImageData);
+    QSignalSpy shares(ctrl.get(), &CropCtrl::uploadImageDataAndShare);
+    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+
+    selectArea(QPoint(200, 200), QPoint(330, 290));
+    startRecording(false);
+    stopRecording();
+    QJsonObject info = probe(ctrl->recordingFilePath());
+    QCOMPARE(info.value("streams").toArray().size(), 1); // no sound track
+    click(topLevel(QStringLiteral("RecordFinishedPanel"))->findChild<QPushButton*>("UploadButton"));
+    QTRY_COMPARE(uploads.count(), 1);
+    QFile f(ctrl->recordingFilePath());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(uploads.at(0).at(0).toByteArray(), f.readAll());
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(ctrl->videoWidth(), 128);
+    QCOMPARE(ctrl->videoHeight(), 88);
+
+    // Reused for a second capture, as the main window does.
+    selectArea(QPoint(600, 200), QPoint(700, 300));
+    startRecording(false);
+    stopRecording();
+    click(topLevel(QStringLiteral("SocialButtonPanel"))->findChild<QPushButton*>("TwitterButton"));
+    QTRY_COMPARE(shares.count(), 1);
+    QCOMPARE(shares.at(0).at(1).toInt(), int(CropCtrl::Twitter));
+    QFile g(ctrl->recordingFilePath());
+    QVERIFY(g.open(QIODevice::ReadOnly));
+    QCOMPARE(shares.at(0).at(0).toByteArray(), g.readAll());
+    QTRY_COMPARE(closed.count(), 2);
+    QCOMPARE(uploads.count(), 1);
+}
+
+void TestCropCtrl::missingSoundServerEndsWithMessage() {
+    const QByteArray saved = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", "unix:/nonexistent/clipnest-no-pulse");
+    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    QStringList titles;
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        titles << box->windowTitle();
+        box->button(QMessageBox::Ok)->click();
+        return false;
+    });
+    selectArea(QPoint(300, 300), QPoint(400, 400));
+    startRecording(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!titles.isEmpty(), 15000);
+    qputenv("PULSE_SERVER", saved);
+    QCOMPARE(titles.first(), QStringLiteral("Audio capture error"));
+    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!ctrl->isVisible());
+    QVERIFY(!topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
+    QVERIFY(!topLevel(QStringLiteral("RecordPanel"))->isVisible());
+    QTest::qWait(500); // a second box for the same failure would show here
+    QCOMPARE(titles.size(), 1);
+}
+
+void TestCropCtrl::plantedLinkIsNotFollowed() {
+    QTemporaryDir tmp;
+    const QString victim = tmp.filePath("victim");
+    {
+        QFile f(victim);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a video");
+    }
+    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/clipnest");
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString path = folder + QStringLiteral("/readyOrNot.mp4");
+    QFile::remove(path);
+    QVERIFY(QFile::link(victim, path));
+
+    selectArea(QPoint(300, 300), QPoint(400, 400));
+    startRecording(false);
+    stopRecording();
+    QCOMPARE(ctrl->recordingFilePath(), path);
+    QVERIFY(!QFileInfo(path).isSymLink());
+    QVERIFY(QFileInfo(path).size() > 0);
+    QFile f(victim);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("not a video"));
+}
+
+QTEST_MAIN(TestCropCtrl)
+#include "tst_cropctrl.moc"
