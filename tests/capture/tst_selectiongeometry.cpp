@@ -27,6 +27,9 @@ private slots:
     void resizeNeverBelowMinimumNorInverted();
     void resizeEveryHandleMovesOnlyItsEdges();
     void sizeLabel();
+    void panelPlacement();
+    void recordPanelStaysOutOfVideo();
+    void socialPanelPlacement();
     void dimBandsCoverOutside();
     void dimBandsAtEdges();
     void recordFrame();
@@ -186,6 +189,51 @@ void TestSelectionGeometry::sizeLabel() {
     QCOMPARE(sizeLabelPos(corners(100, 100, 300, 200), 43), QPoint(100, 52));
     QCOMPARE(sizeLabelPos(corners(100, 20, 300, 200), 43), QPoint(100, 25));
     QCOMPARE(sizeLabelPos(corners(100, 48, 300, 200), 43), QPoint(100, 0));
+}
+
+void TestSelectionGeometry::panelPlacement() {
+    const QSize panel(250, 43);
+    // Below the selection, right edge one pixel left of the selection's right edge.
+    QCOMPARE(panelPos(corners(500, 300, 899, 599), panel, 1080), QPoint(649, 604));
+    // B + h + 5 = 1079 is not below the last row 1079: inside, bottom row at B - 6.
+    const QPoint inside = panelPos(corners(500, 300, 899, 1031), panel, 1080);
+    QCOMPARE(inside, QPoint(649, 1031 - 43 - 5));
+    QCOMPARE(inside.y() + panel.height() - 1, 1031 - 6);
+    // One row more room: below.
+    QCOMPARE(panelPos(corners(500, 300, 899, 1030), panel, 1080).y(), 1035);
+    // Narrower than the panel: it extends left of the selection, even off the screen.
+    QCOMPARE(panelPos(corners(10, 10, 109, 59), panel, 1080), QPoint(109 - 250, 64));
+}
+
+void TestSelectionGeometry::recordPanelStaysOutOfVideo() {
+    const QSize panel(200, 43);
+    const QRect middle = corners(500, 300, 899, 599);
+    QCOMPARE(recordPanelPos(middle, panel, 1080), panelPos(middle, panel, 1080));
+    // No room below: above the selection instead of inside it.
+    const QRect low = corners(500, 300, 899, 1060);
+    const QPoint above = recordPanelPos(low, panel, 1080);
+    QCOMPARE(above, QPoint(699, 300 - 5 - 43));
+    QVERIFY(!QRect(above, panel).intersects(low));
+    // The whole height selected: nowhere outside, so as the start panel.
+    const QRect all = corners(0, 0, 1918, 1078);
+    QCOMPARE(recordPanelPos(all, panel, 1080), panelPos(all, panel, 1080));
+}
+
+void TestSelectionGeometry::socialPanelPlacement() {
+    const QSize social(110, 43);
+    const QRect finished(QPoint(600, 600), QSize(150, 43)); // bottom row 642
+    // Centred on the share button (halves truncated) and 10 rows below the finished panel.
+    QCOMPARE(socialPanelPos(QPoint(671, 609), 26, social, finished, 1080),
+             QPoint(671 + 13 - 55, 652));
+    // Exactly h + 10 rows left below: still below.
+    const QRect lowFinished(QPoint(600, 1079 - 53 - 42), QSize(150, 43));
+    QCOMPARE(socialPanelPos(QPoint(671, 0), 26, social, lowFinished, 1080).y(),
+             lowFinished.bottom() + 10);
+    // One row fewer: above, bottom row at F.top - 11.
+    const QRect lower = lowFinished.translated(0, 1);
+    const QPoint above = socialPanelPos(QPoint(671, 0), 26, social, lower, 1080);
+    QCOMPARE(above.y() + social.height() - 1, lower.top() - 11);
+    QCOMPARE(socialPanelPos(QPoint(671, 0), 25, QSize(111, 43), finished, 1080).x(), 671 + 12 - 55);
 }
 
 void TestSelectionGeometry::dimBandsCoverOutside() {
