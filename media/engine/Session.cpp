@@ -38,6 +38,13 @@ constexpr int64_t kSoundChunkUs = 20000;
 // Gaps longer than this (a suspended machine) are not filled with copies: the picture just
 // stays on screen longer.
 constexpr int64_t kMaxRepeatUs = 2000000;
+// Copies of the previous picture are encoded only while the encoder is less than this far
+// behind the capture clock: a saturated pipeline is a quarter second behind (five pictures
+// queued), so copies still fill moderate overload, and stop() never has more than about
+// half a second of them left to encode.
+constexpr int64_t kMaxRepeatLagUs = 500000;
+// At most this many copies fill the ticks before the stop (half a second at 20 fps).
+constexpr int64_t kMaxClosingCopies = 10;
 // How long stop() waits for the sound of the recording's last moments. Microphones deliver
 // every few tens of milliseconds, so this costs them nothing; sources that deliver in
 // blocks (PulseAudio's fixed-latency sources use up to 2 s) would otherwise lose the end.
@@ -283,18 +290,27 @@ void Session::encodeLoop() {
     FramePtr lastPicture;
     bool ok = true;
     // Ticks without a picture of their own show the previous picture again, so that the
-    // video keeps its constant rate. A copy costs the encoder little (it is all skipped
-    // blocks) and nothing upstream, so a slow machine drops pictures rather than time.
+    // video keeps its constant rate. Copies are encoded only while the encoder keeps up with
+    // the clock: on a machine too busy for that, they would take the time of the real
+    // pictures (and pile up work for stop()), so the previous picture just stays on screen
+    // longer (its frame lasts until the next one).
+    auto encodeCopy = [&](int64_t tick) {
+        FramePtr copy(av_frame_clone(lastPicture.get()));
+        if (!copy || !out.writeVideo(copy.get(), tick))
+            return false;
+        ++repeated_;
+        ++encoded_;
+        return true;
+    };
     auto repeatUntil = [&](int64_t tick) {
         const int64_t gap = repeatsBefore(lastTick, tick);
         if (!lastPicture || gap > maxRepeat)
             return true;
         for (int64_t t = lastTick + 1; t < tick; ++t) {
-            FramePtr copy(av_frame_clone(lastPicture.get()));
-            if (!copy || !out.writeVideo(copy.get(), t))
+            if (nowUs() - t * periodUs_ > kMaxRepeatLagUs)
+                break;
+            if (!encodeCopy(t))
                 return false;
-            ++repeated_;
-            ++encoded_;
         }
         return true;
     };
@@ -318,12 +334,15 @@ void Session::encodeLoop() {
         std::lock_guard<std::mutex> lock(stopMutex_);
         stopAtUs = stopAtUs_;
     }
-    if (ok && lastTick >= 0 && stopAtUs > 0) {
+    if (ok && lastPicture && stopAtUs > 0) {
+        // The file lasts until the stop: a few copies fill the last ticks; after a longer
+        // gap one copy on the last tick holds the picture until then.
         const int64_t stopTick = (stopAtUs - 1) / periodUs_ + 1; // first tick at or after it
-        if (repeatUntil(stopTick))
-            lastTick = std::max(lastTick, stopTick - 1);
-        else
-            ok = false;
+        const int64_t gap = repeatsBefore(lastTick, stopTick);
+        for (int64_t t = gap <= kMaxClosingCopies ? lastTick + 1 : stopTick - 1; ok && t < stopTick;
+             ++t)
+            ok = encodeCopy(t);
+        lastTick = std::max(lastTick, stopTick - 1);
     }
     // With picture and sound, the sound runs to the end of the last picture.
     if (ok && parts_.sound && lastTick >= 0) {
