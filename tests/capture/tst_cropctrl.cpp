@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -53,6 +54,7 @@ private slots:
     void cleanup();
     void overlayCoversScreenAboveTray();
     void dragSelectsWorkedExampleAndDimsOutside();
+    void frozenPictureIsSharp();
     void clickWithoutDragStaysIdle();
     void moveAndResizeByHandles();
     void escapeClosesOnce();
@@ -256,6 +258,44 @@ void TestCropCtrl::dragSelectsWorkedExampleAndDimsOutside() {
         const int l = shot.pixelColor(phys(outside)).lightness();
         QVERIFY2(l > 100 && l < 160,
                  qPrintable(QStringLiteral("%1,%2: %3").arg(outside.x()).arg(outside.y()).arg(l)));
+    }
+}
+
+void TestCropCtrl::frozenPictureIsSharp() {
+    // A backdrop of alternating one-pixel columns in physical pixels: an overlay that froze
+    // the desktop at logical resolution would double pixels under a scale factor.
+    class Stripes : public QWidget {
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            const qreal ratio = devicePixelRatioF();
+            QImage image(size() * ratio, QImage::Format_RGB32);
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb c = x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+                for (int y = 0; y < image.height(); ++y)
+                    image.setPixel(x, y, c);
+            }
+            image.setDevicePixelRatio(ratio);
+            QPainter(this).drawImage(QPoint(0, 0), image);
+        }
+    };
+    backdrop = std::make_unique<Stripes>();
+    backdrop->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    backdrop->setGeometry(QRect(0, 0, 400, 300));
+    backdrop->show();
+    QVERIFY(QTest::qWaitForWindowExposed(backdrop.get()));
+    const QPoint probe = phys(QPoint(150, 150));
+    QTRY_VERIFY(screenImage().pixelColor(probe + QPoint(1, 0)).lightness() > 200);
+
+    selectArea(QPoint(100, 100), QPoint(300, 250));
+    QImage shot;
+    QTRY_VERIFY((shot = screenImage()).pixelColor(phys(QPoint(50, 50)) + QPoint(1, 0)).lightness() <
+                160);
+    for (int dx = 0; dx < 8; ++dx) {
+        const QPoint p = probe + QPoint(dx, 0);
+        const int expected = p.x() % 2 ? 255 : 0;
+        QVERIFY2(
+            std::abs(shot.pixelColor(p).lightness() - expected) < 30,
+            qPrintable(QStringLiteral("x %1: %2").arg(p.x()).arg(shot.pixelColor(p).lightness())));
     }
 }
 
