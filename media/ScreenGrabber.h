@@ -17,8 +17,9 @@ public:
     void setCaptureRect(const QRect& rect) { captureRect_ = rect; }
     QRect captureRect() const { return captureRect_; }
 
-    // Whether mouse clicks are marked in the pictures. Clicks are never drawn; the setting is
-    // kept for callers that ask.
+    // Whether mouse clicks are marked in the pictures. Clicks are never drawn (nor is the
+    // pointer: shared-memory grabs do not contain it); the setting is kept for callers that
+    // ask.
     void setDrawClicks(bool draw) { drawClicks_ = draw; }
     bool drawClicks() const { return drawClicks_; }
 
