@@ -20,7 +20,9 @@ struct RecorderStatistics {
     qint64 encodedFrames = 0;
     // Ticks of the capture clock for which no picture was grabbed in time.
     qint64 droppedFrames = 0;
-    // Frames filled by repeating the previous picture, so that time does not stretch.
+    // Encoded copies of the previous picture filling ticks without a picture of their own, so
+    // that the rate stays constant. When the encoder is too far behind for copies, the
+    // previous picture just lasts longer instead (time never stretches either way).
     qint64 repeatedFrames = 0;
     // Milliseconds of sound filled with silence (late start, lost source, clock drift).
     qint64 silenceMs = 0;
