@@ -60,6 +60,7 @@ private slots:
     void escapeClosesOnce();
     void ctrlSOpensSaveAndCancelKeepsOverlay();
     void contextMenuGreysOutWithoutSelection();
+    void recordWithNothingSelectedEndsWithMessage();
     void recordStopAndSaveEverywhere();
     void uploadAndShareHandTheFileOver();
     void missingSoundServerEndsWithMessage();
@@ -405,6 +406,40 @@ void TestCropCtrl::contextMenuGreysOutWithoutSelection() {
     QTRY_COMPARE(closed.count(), 1);
     QCOMPARE(enabled, (QList<bool>{false, true, false, true}));
     QCOMPARE(lastText, QStringLiteral("Close"));
+}
+
+void TestCropCtrl::recordWithNothingSelectedEndsWithMessage() {
+    // "Record with sound" stays active without a selection; the engine refuses the empty
+    // area and the user is told, with the control closed and nothing left on screen.
+    openOverlay();
+    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    auto* poll = new QTimer(handlers.get());
+    connect(poll, &QTimer::timeout, this, [poll] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        poll->stop();
+        menu->actions().value(1)->trigger();
+        menu->close();
+    });
+    poll->start(50);
+    QStringList titles;
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        titles << box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(QMessageBox::Ok)->click();
+        return false;
+    });
+    movePointer(QPoint(500, 400));
+    xdo({"click", "3"});
+    QTRY_COMPARE_WITH_TIMEOUT(titles.size(), 1, 15000);
+    QVERIFY2(titles.first().startsWith(QLatin1String("Encoder error|")),
+             qPrintable(titles.first()));
+    QCOMPARE(ctrl->videoWidth(), 0);
+    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!ctrl->isVisible());
+    QVERIFY(!topLevel(QStringLiteral("RecordPanel"))->isVisible());
+    QVERIFY(!topLevel(QStringLiteral("SocialButtonPanel"))->isVisible());
 }
 
 void TestCropCtrl::recordStopAndSaveEverywhere() {
