@@ -129,6 +129,7 @@ private:
     AudioCodecSettings makeAudioCodecSettings() const;
     QRect physicalCaptureRect() const;
     void endWithError(const QString& title, const QString& message);
+    void refuseStart(const QString& message);
     // CropCtrlActions.cpp
     void tearDown();
     bool readRecording(QByteArray* data, const QString& errorTitle);

@@ -109,9 +109,14 @@ void CropCtrl::recordWithoutSound() {
 }
 
 void CropCtrl::startRecord(bool withSound) {
-    const RecordingPath path = prepareRecordingPath();
+    // The main window may reopen the overlay while a recording runs; a second start would
+    // end the first one through the engine's refusal and take its panels away.
+    const RecordingPath path = recorder->isRecording() ? RecordingPath() : prepareRecordingPath();
     if (path.filePath.isEmpty()) {
-        QMessageBox::critical(this, tr("Error"), path.error, QMessageBox::Ok);
+        refuseStart(
+            recorder->isRecording()
+                ? tr("A recording is already under way. Stop it before starting another one.")
+                : path.error);
         return;
     }
 
@@ -151,6 +156,16 @@ void CropCtrl::startRecord(bool withSound) {
     blinkTimer.start(kBlinkMs);
     recordSeconds = 0;
     recordTimer.start(kElapsedTickMs);
+}
+
+void CropCtrl::refuseStart(const QString& message) {
+    // The overlay lies above every window and holds the keyboard: it goes first, so that the
+    // message can be seen and answered.
+    if (QWindow* window = windowHandle())
+        window->setKeyboardGrabEnabled(false);
+    hide();
+    close();
+    QMessageBox::critical(this, tr("Error"), message, QMessageBox::Ok);
 }
 
 void CropCtrl::stopRecord() {

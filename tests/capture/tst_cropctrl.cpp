@@ -62,6 +62,7 @@ private slots:
     void contextMenuGreysOutWithoutSelection();
     void recordWithNothingSelectedEndsWithMessage();
     void recordStopAndSaveEverywhere();
+    void secondStartKeepsTheRunningRecording();
     void uploadAndShareHandTheFileOver();
     void missingSoundServerEndsWithMessage();
     void plantedLinkIsNotFollowed();
@@ -612,6 +613,32 @@ void TestCropCtrl::recordStopAndSaveEverywhere() {
     QVERIFY(!QFileInfo::exists(video));
     QCOMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
     QVERIFY(!finished->isVisible() && !social->isVisible() && !frame->isVisible());
+}
+
+void TestCropCtrl::secondStartKeepsTheRunningRecording() {
+    selectArea(QPoint(300, 200), QPoint(400, 300));
+    startRecording(false);
+    // The main window reopens the overlay during the recording; a second start is refused.
+    QStringList messages;
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        messages << box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(QMessageBox::Ok)->click();
+        return false;
+    });
+    selectArea(QPoint(500, 200), QPoint(600, 300));
+    click(ctrl->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, 15000);
+    QVERIFY2(messages.first().startsWith(QLatin1String("Error|A recording is already under way")),
+             qPrintable(messages.first()));
+    QVERIFY(!ctrl->isVisible());
+    QWidget* recordPanel = topLevel(QStringLiteral("RecordPanel"));
+    QVERIFY(recordPanel->isVisible());
+    stopRecording();
+    QVERIFY(topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
+    const QJsonObject info = probe(ctrl->recordingFilePath());
+    QCOMPARE(info.value("streams").toArray().first().toObject().value("width").toInt(),
+             phys(QPoint(100, 0)).x());
+    QCOMPARE(messages.size(), 1);
 }
 
 void TestCropCtrl::uploadAndShareHandTheFileOver() {
