@@ -21,7 +21,6 @@ namespace {
 // How long to keep asking for the keyboard when another client holds it (a menu closing,
 // a key still held): long enough for a release, short enough not to be noticed.
 constexpr int kKeyboardRetryMs = 50;
-constexpr int kKeyboardRetries = 20;
 } // namespace
 
 CropCtrl::CropCtrl(QWidget* parent)

@@ -98,6 +98,9 @@ protected:
 private:
     // CropCtrl.cpp
     void grabDesktop();
+    // Attempts at taking the keyboard, kKeyboardRetryMs apart (CropCtrl.cpp): about a second,
+    // long enough for a menu or another client to let go of it.
+    static constexpr int kKeyboardRetries = 20;
     void takeKeyboard(int attemptsLeft);
     QPoint pointerPos(const QMouseEvent* event) const;
     void showHintAt(QPoint pos);

@@ -40,7 +40,7 @@ void CropCtrl::save() {
             QWidget::show();
             raise();
             activateWindow();
-            takeKeyboard(20);
+            takeKeyboard(kKeyboardRetries);
         }
     };
 

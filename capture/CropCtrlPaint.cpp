@@ -127,5 +127,5 @@ void CropCtrl::showContextMenu(const QPoint& pos) {
     contextMenu.exec(mapToGlobal(pos));
     // The menu took the keyboard while it was open.
     if (isVisible())
-        takeKeyboard(20);
+        takeKeyboard(kKeyboardRetries);
 }

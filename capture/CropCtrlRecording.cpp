@@ -23,6 +23,7 @@
 namespace {
 // One picture every 50 ms: 20 pictures a second, smooth enough for screen content.
 constexpr int kGrabLatencyMs = 50;
+// The label shows whole seconds; the stop button blinks once a second (on, off).
 constexpr int kElapsedTickMs = 1000;
 constexpr int kBlinkMs = 500;
 } // namespace
