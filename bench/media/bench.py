@@ -323,11 +323,13 @@ def report(r, seconds, kill_at):
         all(abs(o) * 1000 <= GOALS['sync_ms'] for o in offs)
     rows = [
         ('recorded seconds (video)', '%.2f' % eng['vdur'], '%.2f' % ref['vdur'], '', None),
+        ('frames per second in file', '%.2f' % eng['fps'], '%.2f' % ref['fps'], '', None),
         ('CPU s per recorded s', '%.3f' % per_s(eng), '%.3f' % per_s(ref),
          '<= %.2f' % GOALS['cpu_per_s'], per_s(eng) <= GOALS['cpu_per_s']),
         ('CPU ratio clipnest/ffmpeg', '%.2f' % ratio, '', '<= %.1f' % GOALS['cpu_ratio'],
          ratio <= GOALS['cpu_ratio']),
-        ('dropped frames (ffmpeg: drop)', str(eng['dropped']), str(ref['dropped']), '0', eng['dropped'] == 0),
+        ('dropped frames (ffmpeg: drop)', str(eng['dropped']), str(ref['dropped']), '0',
+         eng['dropped'] == 0),
         ('repeated frames (ffmpeg: dup)', str(eng['repeated']), str(ref['repeated']), '', None),
         ('stop latency s', '%.3f' % eng['stop_s'] if eng['stop_s'] is not None else 'n/a',
          '%.3f' % ref['stop_s'], '< %.1f' % GOALS['stop_s'],
