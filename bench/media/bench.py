@@ -338,6 +338,7 @@ def report(r, seconds, kill_at):
          '< %d' % GOALS['rss_mb'], eng['rss_mb'] < GOALS['rss_mb']),
         ('beep - flash ms (max |x|)', max_abs_ms(eng['offsets']), max_abs_ms(ref['offsets']),
          '<= %d all' % GOALS['sync_ms'], sync_ok),
+        ('  the same, from 2 s on', max_abs_ms(settled(eng)), max_abs_ms(settled(ref)), '', None),
         ('audio - video duration ms', '%+.0f' % ((eng['adur'] - eng['vdur']) * 1000),
          '%+.0f' % ((ref['adur'] - ref['vdur']) * 1000), '', None),
     ]
@@ -363,6 +364,12 @@ def report(r, seconds, kill_at):
         log('%-30s %14s %10s %14s  %s' % (name, e, f, goal, verdict))
     log('goals missed: %d' % failed)
     return 0
+
+
+def settled(x):
+    """Offsets of the flashes after the first two seconds, which show start-up effects of the
+    recorder and of the players apart from the steady state."""
+    return [o for f, o in zip(x['flashes'], x['offsets']) if f >= 2.0]
 
 
 def max_abs_ms(offs):
