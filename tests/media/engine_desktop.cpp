@@ -369,7 +369,12 @@ void EngineDesktop::missingDisplayIsReported() {
 void EngineDesktop::shrinkingScreenEndsTheRecordingWithAnError() {
     // Xvfb resizes its frame buffer on request (xrandr --fb), which is what a monitor
     // change does to the root window.
-    auto restore = qScopeGuard([] { run("xrandr", {"--fb", "1920x1080"}); });
+    // Growing the frame buffer back leaves the output without a mode, which later tests
+    // would see as a desktop without screens: switch the output back on as well.
+    auto restore = qScopeGuard([] {
+        run("xrandr", {"--fb", "1920x1080"});
+        run("xrandr", {"--auto"});
+    });
     Rig rig;
     const QString file = path("shrunk.mp4");
     prepare(rig.recorder, rig.screen, QRect(1500, 900, 200, 100), file, false);
