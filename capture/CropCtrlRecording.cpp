@@ -10,6 +10,7 @@
 #include "media/AudioGrabber.h"
 #include "media/Recorder.h"
 #include "media/ScreenGrabber.h"
+#include "media/ScreenRecordingSettings.h"
 #include "media/VideoCodecSettings.h"
 
 #include <QCheckBox>
@@ -53,28 +54,7 @@ void CropCtrl::configureMedia() {
 }
 
 VideoCodecSettings CropCtrl::makeVideoCodecSettings() const {
-    VideoCodecSettings settings;
-    settings.setCoderType(EncoderGlobal::VLC);
-    settings.setFlags(EncoderGlobal::LoopFilter);
-    settings.setMotionEstimationComparison(1);
-    settings.setPartitions(EncoderGlobal::I4x4 | EncoderGlobal::P8x8);
-    settings.setMotionEstimationMethod(EncoderGlobal::Hex);
-    settings.setSubpixelMotionEstimationQuality(3);
-    settings.setMotionEstimationRange(16);
-    settings.setGopSize(250);
-    settings.setMinimumKeyframeInterval(25);
-    settings.setSceneChangeThreshold(40);
-    settings.setIQuantFactor(0.71f);
-    settings.setBFrameStrategy(1);
-    settings.setQuantizerCurveCompressionFactor(0.6f);
-    settings.setMinimumQuantizer(0);
-    settings.setMaximumQuantizer(69);
-    settings.setMaximumQuantizerDifference(4);
-    settings.setDirectMvPredictionMode(EncoderGlobal::Spatial);
-    settings.setFlags2(EncoderGlobal::FastPSkip);
-    settings.setConstantQuantizerMode(0);
-    settings.setPFramePredictionAnalysisMethod(EncoderGlobal::NoWeightedPrediction);
-    return settings;
+    return screenRecordingVideoSettings();
 }
 
 AudioCodecSettings CropCtrl::makeAudioCodecSettings() const {

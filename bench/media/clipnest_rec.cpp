@@ -11,6 +11,7 @@
 #include "media/Encoder.h"
 #include "media/Recorder.h"
 #include "media/ScreenGrabber.h"
+#include "media/ScreenRecordingSettings.h"
 #include "media/VideoCodecSettings.h"
 
 #include <QCoreApplication>
@@ -32,31 +33,6 @@ int signalPipe[2] = {-1, -1};
 void onSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
-
-VideoCodecSettings videoSettings() {
-    VideoCodecSettings s;
-    s.setCoderType(EncoderGlobal::VLC);
-    s.setFlags(EncoderGlobal::LoopFilter);
-    s.setMotionEstimationComparison(1);
-    s.setPartitions(EncoderGlobal::I4x4 | EncoderGlobal::P8x8);
-    s.setMotionEstimationMethod(EncoderGlobal::Hex);
-    s.setSubpixelMotionEstimationQuality(3);
-    s.setMotionEstimationRange(16);
-    s.setGopSize(250);
-    s.setMinimumKeyframeInterval(25);
-    s.setSceneChangeThreshold(40);
-    s.setIQuantFactor(0.71f);
-    s.setBFrameStrategy(1);
-    s.setQuantizerCurveCompressionFactor(0.6f);
-    s.setMinimumQuantizer(0);
-    s.setMaximumQuantizer(69);
-    s.setMaximumQuantizerDifference(4);
-    s.setDirectMvPredictionMode(EncoderGlobal::Spatial);
-    s.setFlags2(EncoderGlobal::FastPSkip);
-    s.setConstantQuantizerMode(0);
-    s.setPFramePredictionAnalysisMethod(EncoderGlobal::NoWeightedPrediction);
-    return s;
 }
 
 int usage(const QString& problem) {
@@ -117,7 +93,7 @@ int main(int argc, char** argv) {
     audio.setDeviceIndex(0);
     audio.setFormat(format);
     Encoder* encoder = recorder.encoder();
-    encoder->setVideoCodecSettings(videoSettings());
+    encoder->setVideoCodecSettings(screenRecordingVideoSettings());
     AudioCodecSettings audioSettings;
     audioSettings.setSampleRate(audio.format().sampleRate());
     audioSettings.setChannelCount(audio.format().channelCount());
