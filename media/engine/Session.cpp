@@ -1,5 +1,6 @@
 #include "media/engine/Session.h"
 
+#include "media/engine/Bgr0ToI420.h"
 #include "media/engine/Remux.h"
 #include "media/engine/Timing.h"
 
@@ -19,6 +20,11 @@ QString tr(const char* text) {
 // Two grabbed pictures may wait for conversion: more would only add delay, since a picture
 // that cannot be queued is better dropped (and repeated) than grabbed late.
 constexpr std::size_t kCapturedCapacity = 2;
+// Buffers kept for reuse: one per queued picture, one being grabbed and one being converted;
+// more would only hold memory.
+constexpr std::size_t kSpareImages = kCapturedCapacity + 2;
+// Row alignment of the converted pictures, enough for the widest vector loads x264 uses.
+constexpr int kPictureAlign = 64;
 // Converted pictures waiting for the encoder: enough to ride out a slow frame, few enough that
 // stop() has little left to encode (each is also 3 MB at 1920 x 1080).
 constexpr std::size_t kPicturesCapacity = 3;
@@ -89,6 +95,24 @@ void Session::report(FailureSource source, int code, const QString& text) {
         onFailure_(source, code, text);
 }
 
+std::unique_ptr<RawImage> Session::takeSpareImage() {
+    {
+        std::lock_guard<std::mutex> lock(spareMutex_);
+        if (!spareImages_.empty()) {
+            std::unique_ptr<RawImage> image = std::move(spareImages_.back());
+            spareImages_.pop_back();
+            return image;
+        }
+    }
+    return std::make_unique<RawImage>();
+}
+
+void Session::giveBackImage(std::unique_ptr<RawImage> image) {
+    std::lock_guard<std::mutex> lock(spareMutex_);
+    if (spareImages_.size() < kSpareImages)
+        spareImages_.push_back(std::move(image));
+}
+
 void Session::start() {
     origin_ = std::chrono::steady_clock::now();
     started_ = true;
@@ -104,6 +128,7 @@ void Session::start() {
 void Session::captureLoop() {
     pthread_setname_np(pthread_self(), "clipnest-grab");
     int64_t tick = 0;
+    std::unique_ptr<RawImage> image; // kept when the queue refused it
     while (waitUntilOrStop(tick * periodUs_)) {
         const int64_t missed = missedTicks(nowUs(), tick, periodUs_);
         if (missed > 0) {
@@ -116,7 +141,8 @@ void Session::captureLoop() {
             ++tick;
             continue;
         }
-        auto image = std::make_unique<RawImage>();
+        if (!image)
+            image = takeSpareImage();
         AbstractGrabber::Error code = AbstractGrabber::NoError;
         QString text;
         if (!parts_.image->grab(*image, &code, &text)) {
@@ -136,30 +162,55 @@ void Session::convertLoop() {
     const QSize source = parts_.image->size();
     const QSize picture = parts_.videoSize;
     const QSize even = evenSize(picture);
-    // Bilinear only matters when the picture is scaled; for the usual 1:1 copy it is exact.
-    SwsPtr scaler(sws_getContext(source.width(), source.height(),
-                                 AVPixelFormat(parts_.image->pixelFormat()), picture.width(),
-                                 picture.height(), AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
-                                 nullptr, nullptr));
-    if (!scaler) {
+    // The usual case, screen pixels taken 1:1 from a little-endian X server, has a converter of
+    // its own at a third of libswscale's cost; anything else (scaling, other byte orders)
+    // goes through libswscale. Bilinear only matters when the picture is scaled.
+    const bool direct = source == picture && parts_.image->pixelFormat() == int(AV_PIX_FMT_BGR0);
+    SwsPtr scaler;
+    if (!direct)
+        scaler.reset(sws_getContext(source.width(), source.height(),
+                                    AVPixelFormat(parts_.image->pixelFormat()), picture.width(),
+                                    picture.height(), AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
+                                    nullptr, nullptr));
+    if (!direct && !scaler) {
         report(FailureSource::Output, Encoder::EncodingError,
                tr("Cannot convert the screen pictures for the encoder."));
         captured_.close();
         return;
     }
+    // The pictures' memory comes from a pool: a picture freed by the encoder is used again
+    // instead of allocating (and faulting in) 3 MB per picture. The pool itself is freed when
+    // its last picture is.
+    const int pictureBytes =
+        av_image_get_buffer_size(AV_PIX_FMT_YUV420P, even.width(), even.height(), kPictureAlign);
+    // The extra bytes let vector code read a little past the last row.
+    BufferPoolPtr pool(pictureBytes > 0
+                           ? av_buffer_pool_init(size_t(pictureBytes) + kPictureAlign, nullptr)
+                           : nullptr);
     std::unique_ptr<RawImage> image;
     while (captured_.pop(image)) {
         FramePtr frame(av_frame_alloc());
-        frame->format = AV_PIX_FMT_YUV420P;
-        frame->width = even.width();
-        frame->height = even.height();
-        if (av_frame_get_buffer(frame.get(), 0) < 0) {
+        if (frame && pool)
+            frame->buf[0] = av_buffer_pool_get(pool.get());
+        if (!frame || !frame->buf[0] ||
+            av_image_fill_arrays(frame->data, frame->linesize, frame->buf[0]->data,
+                                 AV_PIX_FMT_YUV420P, even.width(), even.height(),
+                                 kPictureAlign) < 0) {
             report(FailureSource::Output, Encoder::EncodingError, tr("Out of memory."));
             break;
         }
-        const uint8_t* src[4] = {image->pixels.data(), nullptr, nullptr, nullptr};
-        const int srcStride[4] = {image->stride, 0, 0, 0};
-        sws_scale(scaler.get(), src, srcStride, 0, image->height, frame->data, frame->linesize);
+        frame->format = AV_PIX_FMT_YUV420P;
+        frame->width = even.width();
+        frame->height = even.height();
+        if (direct) {
+            convertBgr0ToI420(image->pixels.data(), image->stride, image->width, image->height,
+                              frame->data[0], frame->linesize[0], frame->data[1],
+                              frame->linesize[1], frame->data[2], frame->linesize[2]);
+        } else {
+            const uint8_t* src[4] = {image->pixels.data(), nullptr, nullptr, nullptr};
+            const int srcStride[4] = {image->stride, 0, 0, 0};
+            sws_scale(scaler.get(), src, srcStride, 0, image->height, frame->data, frame->linesize);
+        }
         // Odd sizes: the extra column and row repeat the picture's edge.
         uint8_t* luma = frame->data[0];
         const int pitch = frame->linesize[0];
@@ -173,6 +224,7 @@ void Session::convertLoop() {
         Picture picture;
         picture.frame = std::move(frame);
         picture.tick = image->tick;
+        giveBackImage(std::move(image));
         if (!encoderInput_.pushA(picture))
             break; // the encoder gave up
     }

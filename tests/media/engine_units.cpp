@@ -1,12 +1,17 @@
+#include "media/engine/Bgr0ToI420.h"
 #include "media/engine/BoundedQueue.h"
+#include "media/engine/Ffmpeg.h"
 #include "media/engine/Timing.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <thread>
+#include <vector>
 
 using namespace engine;
 
@@ -24,6 +29,8 @@ private slots:
     void boundedQueueRefusesWhenFullAndDrainsAfterClose();
     void boundedQueueBlocksProducerUntilRoom();
     void twoLaneQueueBoundsEachLaneAndPrefersSound();
+    void screenConverterMatchesLibswscale_data();
+    void screenConverterMatchesLibswscale();
 };
 
 void EngineUnits::evenSizePadsOddSides_data() {
@@ -214,6 +221,106 @@ void EngineUnits::twoLaneQueueBoundsEachLaneAndPrefersSound() {
     QCOMPARE(a, 10);
     q.close();
     QVERIFY(!q.pop(&a, &b));
+}
+
+// The screen converter replaces libswscale for unscaled pictures, so libswscale is the
+// reference. An odd picture is compared with libswscale's result for the picture with its
+// edge column and row repeated: that is the picture the encoder gets after padding, and at
+// an exact 2:1 chroma ratio libswscale filters it the same way.
+void EngineUnits::screenConverterMatchesLibswscale_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("random");
+    QTest::newRow("full HD random") << QSize(1920, 1080) << true;
+    QTest::newRow("full HD gradient") << QSize(1920, 1080) << false;
+    QTest::newRow("odd random") << QSize(101, 57) << true;
+    QTest::newRow("odd gradient") << QSize(333, 191) << false;
+    QTest::newRow("odd width") << QSize(17, 8) << true;
+    QTest::newRow("odd height") << QSize(16, 9) << true;
+    QTest::newRow("one pixel") << QSize(1, 1) << true;
+    QTest::newRow("thin") << QSize(40, 8) << true;
+    // Pictures only a few rows high are left out: there libswscale shortens its chroma filter
+    // and is no longer a fair reference.
+}
+
+void EngineUnits::screenConverterMatchesLibswscale() {
+    QFETCH(QSize, size);
+    QFETCH(bool, random);
+    const int w = size.width(), h = size.height();
+    const QSize even = evenSize(size);
+    QRandomGenerator rng(uint32_t(w * 7919 + h));
+    // Source rows carry padding with garbage in it, as a grabber's rows may.
+    const int srcStride = w * 4 + 20;
+    std::vector<uint8_t> src(size_t(srcStride) * size_t(h));
+    for (auto& byte : src)
+        byte = uint8_t(rng.bounded(256));
+    if (!random) {
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                uint8_t* p = &src[size_t(y) * srcStride + size_t(x) * 4];
+                p[0] = uint8_t(x * 255 / std::max(1, w - 1));
+                p[1] = uint8_t(y * 255 / std::max(1, h - 1));
+                p[2] = uint8_t((x + y) * 255 / std::max(1, w + h - 2));
+            }
+        }
+    }
+
+    // Reference: the edge-padded picture through libswscale.
+    const int refStride = even.width() * 4;
+    std::vector<uint8_t> padded(size_t(refStride) * size_t(even.height()));
+    for (int y = 0; y < even.height(); ++y)
+        for (int x = 0; x < even.width(); ++x)
+            std::memcpy(
+                &padded[size_t(y) * refStride + size_t(x) * 4],
+                &src[size_t(std::min(y, h - 1)) * srcStride + size_t(std::min(x, w - 1)) * 4], 4);
+    SwsPtr scaler(sws_getContext(even.width(), even.height(), AV_PIX_FMT_BGR0, even.width(),
+                                 even.height(), AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr,
+                                 nullptr));
+    QVERIFY(scaler);
+    FramePtr ref(av_frame_alloc());
+    ref->format = AV_PIX_FMT_YUV420P;
+    ref->width = even.width();
+    ref->height = even.height();
+    QVERIFY(av_frame_get_buffer(ref.get(), 0) >= 0);
+    const uint8_t* refSrc[4] = {padded.data(), nullptr, nullptr, nullptr};
+    const int refSrcStride[4] = {refStride, 0, 0, 0};
+    sws_scale(scaler.get(), refSrc, refSrcStride, 0, even.height(), ref->data, ref->linesize);
+
+    // Ours, into planes whose rows have padding that must stay untouched.
+    const int planeWidth[3] = {w, (w + 1) / 2, (w + 1) / 2};
+    const int planeHeight[3] = {h, (h + 1) / 2, (h + 1) / 2};
+    constexpr uint8_t kUntouched = 0xA5;
+    constexpr int kRowPadding = 13;
+    int stride[3];
+    std::vector<uint8_t> plane[3];
+    for (int i = 0; i < 3; ++i) {
+        stride[i] = planeWidth[i] + kRowPadding;
+        plane[i].assign(size_t(stride[i]) * size_t(planeHeight[i]), kUntouched);
+    }
+    convertBgr0ToI420(src.data(), srcStride, w, h, plane[0].data(), stride[0], plane[1].data(),
+                      stride[1], plane[2].data(), stride[2]);
+
+    for (int i = 0; i < 3; ++i) {
+        int worst = 0;
+        QPoint where;
+        for (int y = 0; y < planeHeight[i]; ++y) {
+            for (int x = 0; x < planeWidth[i]; ++x) {
+                const int diff = std::abs(int(plane[i][size_t(y) * stride[i] + x]) -
+                                          int(ref->data[i][y * ref->linesize[i] + x]));
+                if (diff > worst) {
+                    worst = diff;
+                    where = QPoint(x, y);
+                }
+            }
+            for (int x = planeWidth[i]; x < stride[i]; ++x)
+                QVERIFY2(plane[i][size_t(y) * stride[i] + x] == kUntouched,
+                         qPrintable(QString("plane %1 row %2 written past its end").arg(i).arg(y)));
+        }
+        QVERIFY2(worst <= 2, qPrintable(QString("plane %1 differs by %2 at %3, %4")
+                                            .arg(i)
+                                            .arg(worst)
+                                            .arg(where.x())
+                                            .arg(where.y())));
+    }
 }
 
 QTEST_GUILESS_MAIN(EngineUnits)
