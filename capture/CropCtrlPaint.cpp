@@ -110,8 +110,9 @@ void CropCtrl::buildSizeLabel() {
 
 void CropCtrl::updateSizeLabel(int width, int height) {
     const QString text = QStringLiteral("%1x%2").arg(width).arg(height);
-    const int newWidth = QFontMetrics(sizeLabel->font()).horizontalAdvance(text) +
-                         QPixmap(QString::fromLatin1(kSizeIcon)).width() + 30;
+    // Runs on every pointer move while selecting: measure the icon once, not per move.
+    static const int iconWidth = QPixmap(QString::fromLatin1(kSizeIcon)).width();
+    const int newWidth = QFontMetrics(sizeLabel->font()).horizontalAdvance(text) + iconWidth + 30;
     sizeLabel->setMinimumWidth(newWidth);
     sizeLabel->setMaximumWidth(newWidth);
     sizeLabel->setText(sizeLabelHtml(text));
