@@ -8,6 +8,7 @@
 #include "media/AudioCodecSettings.h"
 #include "media/AudioFormat.h"
 #include "media/AudioGrabber.h"
+#include "media/MediaTypes.h"
 #include "media/Recorder.h"
 #include "media/ScreenGrabber.h"
 #include "media/ScreenRecordingSettings.h"
@@ -22,8 +23,6 @@
 #include <QWindow>
 
 namespace {
-// One picture every 50 ms: 20 pictures a second, smooth enough for screen content.
-constexpr int kGrabLatencyMs = 50;
 // The label shows whole seconds; the stop button blinks once a second (on, off).
 constexpr int kElapsedTickMs = 1000;
 constexpr int kBlinkMs = 500;
@@ -33,7 +32,7 @@ void CropCtrl::configureMedia() {
     connect(recorder->encoder(), &Encoder::error, this, &CropCtrl::onEncoderError);
     connect(audioGrabber, &AbstractGrabber::error, this, &CropCtrl::onAudioGrabberError);
 
-    screenGrabber->setLatency(kGrabLatencyMs);
+    screenGrabber->setLatency(kPicturePeriodMs);
     screenGrabber->setDrawClicks(false);
 
     AudioFormat format;

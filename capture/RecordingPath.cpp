@@ -1,6 +1,6 @@
 #include "capture/RecordingPath.h"
+#include "media/Translate.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -11,9 +11,7 @@
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("CropCtrl", text);
-}
+constexpr TranslationContext kTr{"CropCtrl"};
 
 RecordingPath failure(const QString& message) {
     return RecordingPath{QString(), message};
@@ -28,17 +26,17 @@ RecordingPath prepareRecordingPath(const QString& runtimeDir, const QString& tem
     const QByteArray folderBytes = QFile::encodeName(folder);
 
     if (::mkdir(folderBytes.constData(), 0700) != 0 && errno != EEXIST) {
-        return failure(tr("Can not create the folder for the recording %1: %2")
+        return failure(kTr.tr("Can not create the folder for the recording %1: %2")
                            .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
     }
     struct stat st {};
     if (::lstat(folderBytes.constData(), &st) != 0) {
-        return failure(tr("Can not use the folder for the recording %1: %2")
+        return failure(kTr.tr("Can not use the folder for the recording %1: %2")
                            .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
     }
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077) != 0) {
-        return failure(tr("The folder for the recording %1 is not a private folder of yours. "
-                          "Remove it and try again.")
+        return failure(kTr.tr("The folder for the recording %1 is not a private folder of yours. "
+                              "Remove it and try again.")
                            .arg(folder));
     }
 
@@ -48,7 +46,7 @@ RecordingPath prepareRecordingPath(const QString& runtimeDir, const QString& tem
         // Only this user can enter the folder, so once this is gone nothing can replace it.
         if (S_ISDIR(st.st_mode) ? ::rmdir(fileBytes.constData()) != 0
                                 : ::unlink(fileBytes.constData()) != 0) {
-            return failure(tr("Can not remove %1, which is in the way of the recording: %2")
+            return failure(kTr.tr("Can not remove %1, which is in the way of the recording: %2")
                                .arg(file, QString::fromLocal8Bit(std::strerror(errno))));
         }
     }

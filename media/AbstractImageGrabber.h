@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/AbstractGrabber.h"
+#include "media/MediaTypes.h"
 
 #include <QSize>
 
@@ -33,5 +34,5 @@ public:
     void reportFailure(Error code, const QString& text) { reportError(code, text); }
 
 private:
-    int latency_ = 50;
+    int latency_ = kPicturePeriodMs;
 };

@@ -3,6 +3,7 @@
 #include "media/AbstractImageGrabber.h"
 #include "media/AudioGrabber.h"
 #include "media/Encoder.h"
+#include "media/MediaTypes.h"
 #include "media/engine/Session.h"
 
 #include <QMetaObject>
@@ -74,7 +75,7 @@ void Recorder::start() {
 
     engine::SessionParts parts;
     parts.path = encoder_->filePath();
-    parts.periodMs = imageGrabber_ ? imageGrabber_->latency() : 50;
+    parts.periodMs = imageGrabber_ ? imageGrabber_->latency() : kPicturePeriodMs;
     if (withPicture) {
         const QSize size = encoder_->videoSize();
         const QSize area = imageGrabber_->imageSize();

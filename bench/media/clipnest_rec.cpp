@@ -9,6 +9,7 @@
 #include "media/AudioFormat.h"
 #include "media/AudioGrabber.h"
 #include "media/Encoder.h"
+#include "media/MediaTypes.h"
 #include "media/Recorder.h"
 #include "media/ScreenGrabber.h"
 #include "media/ScreenRecordingSettings.h"
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
     ScreenGrabber screen;
     AudioGrabber audio;
     Recorder recorder;
-    screen.setLatency(50);
+    screen.setLatency(kPicturePeriodMs);
     screen.setDrawClicks(false);
     AudioFormat format;
     format.setChannelCount(2);

@@ -1,9 +1,9 @@
 #include "media/engine/OutputFile.h"
 
+#include "media/Translate.h"
 #include "media/engine/Timing.h"
 #include "media/engine/X264Options.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 
 extern "C" {
@@ -16,9 +16,7 @@ extern "C" {
 namespace engine {
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("Encoder", text);
-}
+constexpr TranslationContext kTr{"Encoder"};
 
 AVSampleFormat inputSampleFormat(AudioFormat::Format format) {
     switch (format) {
@@ -57,12 +55,13 @@ bool OutputFile::fail(Encoder::Error code, const QString& text) {
 bool OutputFile::writeError(int result) {
     writeFailed_ = true;
     if (isOutOfSpace(result))
-        return fail(Encoder::WriteError,
-                    tr("The disk is full (%1): the recording stopped. The file %2 keeps what was "
-                       "recorded so far; free some space before recording again.")
-                        .arg(avErrorText(result), settings_.path));
+        return fail(
+            Encoder::WriteError,
+            kTr.tr("The disk is full (%1): the recording stopped. The file %2 keeps what was "
+                   "recorded so far; free some space before recording again.")
+                .arg(avErrorText(result), settings_.path));
     return fail(Encoder::WriteError,
-                tr("Writing the video file %1 failed: %2. The recording stopped.")
+                kTr.tr("Writing the video file %1 failed: %2. The recording stopped.")
                     .arg(settings_.path, avErrorText(result)));
 }
 
@@ -77,7 +76,7 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Enc
     AVFormatContext* raw = nullptr;
     const QByteArray path = settings.path.toLocal8Bit();
     if (avformat_alloc_output_context2(&raw, nullptr, "mp4", path.constData()) < 0 || !raw) {
-        file->fail(Encoder::EncodingError, tr("The MP4 writer is not available."));
+        file->fail(Encoder::EncodingError, kTr.tr("The MP4 writer is not available."));
         return failed();
     }
     file->format_.reset(raw);
@@ -90,10 +89,11 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Enc
     const int opened = avio_open(&file->format_->pb, path.constData(), AVIO_FLAG_WRITE);
     if (opened < 0) {
         const QString folder = QFileInfo(settings.path).absolutePath();
-        file->fail(Encoder::FileOpenError,
-                   tr("Cannot create the video file %1: %2. Check that the folder %3 exists and "
-                      "that you may write to it.")
-                       .arg(settings.path, avErrorText(opened), folder));
+        file->fail(
+            Encoder::FileOpenError,
+            kTr.tr("Cannot create the video file %1: %2. Check that the folder %3 exists and "
+                   "that you may write to it.")
+                .arg(settings.path, avErrorText(opened), folder));
         return failed();
     }
     // Every packet goes to the disk at once: a killed program loses at most the fragment
@@ -109,7 +109,7 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Enc
             file->writeError(header);
         else
             file->fail(Encoder::EncodingError,
-                       tr("Cannot start the MP4 file: %1.").arg(avErrorText(header)));
+                       kTr.tr("Cannot start the MP4 file: %1.").arg(avErrorText(header)));
         return failed();
     }
     return file;
@@ -118,7 +118,8 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Enc
 bool OutputFile::openVideo() {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec)
-        return fail(Encoder::EncodingError, tr("The H.264 encoder (libx264) is not available."));
+        return fail(Encoder::EncodingError,
+                    kTr.tr("The H.264 encoder (libx264) is not available."));
     video_.reset(avcodec_alloc_context3(codec));
     const QSize size = evenSize(settings_.videoSize);
     video_->width = size.width();
@@ -169,10 +170,10 @@ bool OutputFile::openVideo() {
     av_dict_free(&options);
     if (opened < 0)
         return fail(Encoder::EncodingError,
-                    tr("The H.264 encoder refused the settings: %1.").arg(avErrorText(opened)));
+                    kTr.tr("The H.264 encoder refused the settings: %1.").arg(avErrorText(opened)));
     videoStream_ = avformat_new_stream(format_.get(), nullptr);
     if (!videoStream_ || avcodec_parameters_from_context(videoStream_->codecpar, video_.get()) < 0)
-        return fail(Encoder::EncodingError, tr("Cannot add the picture to the MP4 file."));
+        return fail(Encoder::EncodingError, kTr.tr("Cannot add the picture to the MP4 file."));
     videoStream_->time_base = video_->time_base;
     videoStream_->avg_frame_rate = video_->framerate;
     return true;
@@ -182,21 +183,23 @@ bool OutputFile::openSound() {
     const char* name = settings_.audioCodec == EncoderGlobal::AAC ? "aac" : "libmp3lame";
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (!codec)
-        return fail(Encoder::EncodingError,
-                    tr("The sound encoder (%1) is not available.").arg(QString::fromLatin1(name)));
+        return fail(
+            Encoder::EncodingError,
+            kTr.tr("The sound encoder (%1) is not available.").arg(QString::fromLatin1(name)));
     const AudioCodecSettings& s = settings_.audioSettings;
     const AudioFormat& in = settings_.soundFormat;
     const int rate = s.sampleRate() > 0 ? s.sampleRate() : 44100;
     const int channels = s.channelCount() > 0 ? s.channelCount() : in.channelCount();
     if (channels < 1 || channels > 2)
         return fail(Encoder::InvalidSettingsError,
-                    tr("Sound with %1 channels cannot be encoded; use 1 or 2.").arg(channels));
+                    kTr.tr("Sound with %1 channels cannot be encoded; use 1 or 2.").arg(channels));
     if (rate != in.sampleRate())
-        return fail(Encoder::InvalidSettingsError,
-                    tr("The sound is read at %1 Hz but should be encoded at %2 Hz; use the same "
-                       "rate for both.")
-                        .arg(in.sampleRate())
-                        .arg(rate));
+        return fail(
+            Encoder::InvalidSettingsError,
+            kTr.tr("The sound is read at %1 Hz but should be encoded at %2 Hz; use the same "
+                   "rate for both.")
+                .arg(in.sampleRate())
+                .arg(rate));
     sound_.reset(avcodec_alloc_context3(codec));
     sound_->sample_rate = rate;
     av_channel_layout_default(&sound_->ch_layout, channels);
@@ -208,10 +211,10 @@ bool OutputFile::openSound() {
     const int opened = avcodec_open2(sound_.get(), codec, nullptr);
     if (opened < 0)
         return fail(Encoder::EncodingError,
-                    tr("The sound encoder refused the settings: %1.").arg(avErrorText(opened)));
+                    kTr.tr("The sound encoder refused the settings: %1.").arg(avErrorText(opened)));
     soundStream_ = avformat_new_stream(format_.get(), nullptr);
     if (!soundStream_ || avcodec_parameters_from_context(soundStream_->codecpar, sound_.get()) < 0)
-        return fail(Encoder::EncodingError, tr("Cannot add the sound to the MP4 file."));
+        return fail(Encoder::EncodingError, kTr.tr("Cannot add the sound to the MP4 file."));
     soundStream_->time_base = sound_->time_base;
 
     AVChannelLayout inLayout;
@@ -222,13 +225,14 @@ bool OutputFile::openSound() {
     av_channel_layout_uninit(&inLayout);
     resampler_.reset(swr);
     if (result < 0 || (result = swr_init(swr)) < 0)
-        return fail(Encoder::EncodingError,
-                    tr("Cannot convert the sound for the encoder: %1.").arg(avErrorText(result)));
+        return fail(
+            Encoder::EncodingError,
+            kTr.tr("Cannot convert the sound for the encoder: %1.").arg(avErrorText(result)));
     fifo_.reset(av_audio_fifo_alloc(sound_->sample_fmt, channels,
                                     sound_->frame_size > 0 ? sound_->frame_size * 4 : 4096));
     soundFrame_.reset(av_frame_alloc());
     if (!fifo_ || !soundFrame_)
-        return fail(Encoder::EncodingError, tr("Out of memory."));
+        return fail(Encoder::EncodingError, kTr.tr("Out of memory."));
     return true;
 }
 
@@ -239,7 +243,7 @@ bool OutputFile::drain(AVCodecContext* codec, AVStream* stream) {
             return true;
         if (received < 0)
             return fail(Encoder::EncodingError,
-                        tr("Encoding failed: %1.").arg(avErrorText(received)));
+                        kTr.tr("Encoding failed: %1.").arg(avErrorText(received)));
         av_packet_rescale_ts(packet_.get(), codec->time_base, stream->time_base);
         packet_->stream_index = stream->index;
         // Written as they come, not interleaved: interleaving would hold the pictures back
@@ -259,7 +263,7 @@ bool OutputFile::writeVideo(AVFrame* frame, int64_t tick) {
     const int sent = avcodec_send_frame(video_.get(), frame);
     if (sent < 0)
         return fail(Encoder::EncodingError,
-                    tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
+                    kTr.tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
     return drain(video_.get(), videoStream_);
 }
 
@@ -273,12 +277,12 @@ bool OutputFile::writeSound(const uint8_t* data, int frames) {
     const int bytes =
         av_samples_get_buffer_size(nullptr, channels, outCapacity, sound_->sample_fmt, 1);
     if (bytes < 0)
-        return fail(Encoder::EncodingError, tr("Converting the sound failed."));
+        return fail(Encoder::EncodingError, kTr.tr("Converting the sound failed."));
     std::vector<uint8_t> buffer(static_cast<size_t>(bytes));
     std::vector<uint8_t*> planes(size_t(channels), nullptr);
     if (av_samples_fill_arrays(planes.data(), nullptr, buffer.data(), channels, outCapacity,
                                sound_->sample_fmt, 1) < 0)
-        return fail(Encoder::EncodingError, tr("Converting the sound failed."));
+        return fail(Encoder::EncodingError, kTr.tr("Converting the sound failed."));
     const uint8_t* in[1] = {data};
     const int converted = swr_convert(resampler_.get(), planes.data(), outCapacity, in, frames);
     bool ok = converted >= 0;
@@ -286,7 +290,7 @@ bool OutputFile::writeSound(const uint8_t* data, int frames) {
         ok = av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(planes.data()), converted) ==
              converted;
     if (!ok)
-        return fail(Encoder::EncodingError, tr("Converting the sound failed."));
+        return fail(Encoder::EncodingError, kTr.tr("Converting the sound failed."));
     soundPosition_ += frames;
     return encodeSoundFrames(false);
 }
@@ -323,17 +327,17 @@ bool OutputFile::encodeSoundFrames(bool flush) {
         const bool shortAllowed = sound_->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
         frame->nb_samples = (n < frameSize && !shortAllowed) ? frameSize : n;
         if (av_frame_get_buffer(frame, 0) < 0)
-            return fail(Encoder::EncodingError, tr("Out of memory."));
+            return fail(Encoder::EncodingError, kTr.tr("Out of memory."));
         av_samples_set_silence(frame->extended_data, 0, frame->nb_samples,
                                sound_->ch_layout.nb_channels, sound_->sample_fmt);
         if (av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame->extended_data), n) != n)
-            return fail(Encoder::EncodingError, tr("Converting the sound failed."));
+            return fail(Encoder::EncodingError, kTr.tr("Converting the sound failed."));
         frame->pts = soundEncoded_;
         soundEncoded_ += frame->nb_samples;
         const int sent = avcodec_send_frame(sound_.get(), frame);
         if (sent < 0)
             return fail(Encoder::EncodingError,
-                        tr("The sound encoder failed: %1.").arg(avErrorText(sent)));
+                        kTr.tr("The sound encoder failed: %1.").arg(avErrorText(sent)));
         if (!drain(sound_.get(), soundStream_))
             return false;
     }
@@ -348,7 +352,7 @@ bool OutputFile::finish() {
         const int sent = avcodec_send_frame(video_.get(), nullptr);
         ok = sent >= 0 ? drain(video_.get(), videoStream_)
                        : fail(Encoder::EncodingError,
-                              tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
+                              kTr.tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
     }
     if (ok && sound_) {
         ok = encodeSoundFrames(true);

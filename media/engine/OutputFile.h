@@ -3,6 +3,7 @@
 #include "media/AudioCodecSettings.h"
 #include "media/AudioFormat.h"
 #include "media/Encoder.h"
+#include "media/MediaTypes.h"
 #include "media/VideoCodecSettings.h"
 #include "media/engine/Ffmpeg.h"
 
@@ -17,8 +18,8 @@ struct OutputSettings {
     QString path;
     bool video = true;
     bool sound = false;
-    QSize videoSize;   // the picture's size; encoded at evenSize() of it
-    int periodMs = 50; // time between two pictures
+    QSize videoSize; // the picture's size; encoded at evenSize() of it
+    int periodMs = kPicturePeriodMs;
     VideoCodecSettings videoSettings;
     AudioCodecSettings audioSettings;
     EncoderGlobal::AudioCodec audioCodec = EncoderGlobal::MP3;

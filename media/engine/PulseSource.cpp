@@ -1,6 +1,5 @@
 #include "media/engine/PulseSource.h"
-
-#include <QCoreApplication>
+#include "media/Translate.h"
 
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -15,9 +14,7 @@
 namespace engine {
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("AudioGrabber", text);
-}
+constexpr TranslationContext kTr{"AudioGrabber"};
 
 // Sound that arrived but was not yet taken is kept for at most this long; beyond it the
 // oldest is dropped, so a stalled encoder cannot make the memory grow (the encoder fills the
@@ -92,7 +89,7 @@ public:
         loop_.reset(pa_threaded_mainloop_new());
         if (!loop_) {
             *code = AbstractGrabber::DeviceOpenError;
-            *errorText = tr("Cannot start the sound connection.");
+            *errorText = kTr.tr("Cannot start the sound connection.");
             return false;
         }
         pa_threaded_mainloop_lock(loop_.get());
@@ -136,7 +133,7 @@ private:
         context_.reset(pa_context_new(api, "Clipnest"));
         if (!context_) {
             *code = AbstractGrabber::DeviceOpenError;
-            *errorText = tr("Cannot start the sound connection.");
+            *errorText = kTr.tr("Cannot start the sound connection.");
             return false;
         }
         pa_context_set_state_callback(context_.get(), &PulseSource::onContextState, this);
@@ -185,8 +182,8 @@ private:
     bool serverFailed(AbstractGrabber::Error* code, QString* errorText) {
         *code = AbstractGrabber::DeviceOpenError;
         *errorText =
-            tr("Cannot reach the sound server (%1), so the microphone cannot be "
-               "recorded. Check that PulseAudio is running, or record without sound.")
+            kTr.tr("Cannot reach the sound server (%1), so the microphone cannot be "
+                   "recorded. Check that PulseAudio is running, or record without sound.")
                 .arg(QString::fromLocal8Bit(pa_strerror(pa_context_errno(context_.get()))));
         return false;
     }
@@ -196,18 +193,20 @@ private:
         const QString reason = QString::fromLocal8Bit(pa_strerror(error));
         *code = AbstractGrabber::DeviceOpenError;
         if (error == PA_ERR_NOENTITY)
-            *errorText = deviceIndex_ > 0
-                             ? tr("There is no sound source number %1 (%2). Connect a microphone, "
-                                  "or record without sound.")
-                                   .arg(deviceIndex_)
-                                   .arg(reason)
-                             : tr("There is no microphone to record from (%1). Connect one, or "
-                                  "record without sound.")
-                                   .arg(reason);
+            *errorText =
+                deviceIndex_ > 0
+                    ? kTr.tr("There is no sound source number %1 (%2). Connect a microphone, "
+                             "or record without sound.")
+                          .arg(deviceIndex_)
+                          .arg(reason)
+                    : kTr.tr("There is no microphone to record from (%1). Connect one, or "
+                             "record without sound.")
+                          .arg(reason);
         else
-            *errorText = tr("The microphone cannot be opened: %1. Record without sound, or check "
-                            "the sound settings.")
-                             .arg(reason);
+            *errorText =
+                kTr.tr("The microphone cannot be opened: %1. Record without sound, or check "
+                       "the sound settings.")
+                    .arg(reason);
         return false;
     }
 
@@ -235,7 +234,7 @@ private:
         const pa_context_state_t state = pa_context_get_state(context);
         if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED)
             source->markLost(
-                tr("The connection to the sound server was lost (%1).")
+                kTr.tr("The connection to the sound server was lost (%1).")
                     .arg(QString::fromLocal8Bit(pa_strerror(pa_context_errno(context)))));
         pa_threaded_mainloop_signal(source->loop_.get(), 0);
     }
@@ -244,7 +243,7 @@ private:
         auto* source = static_cast<PulseSource*>(self);
         const pa_stream_state_t state = pa_stream_get_state(stream);
         if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
-            source->markLost(tr("The microphone went away (%1).")
+            source->markLost(kTr.tr("The microphone went away (%1).")
                                  .arg(QString::fromLocal8Bit(
                                      pa_strerror(pa_context_errno(source->context_.get())))));
         pa_threaded_mainloop_signal(source->loop_.get(), 0);
@@ -312,7 +311,8 @@ std::unique_ptr<SoundSource> openPulseSource(int deviceIndex, const AudioFormat&
     pa_sample_spec layout;
     if (!sampleFormatOf(format.format(), &layout.format)) {
         *code = AbstractGrabber::InvalidSettingsError;
-        *errorText = tr("The sound sample format %1 is not supported.").arg(int(format.format()));
+        *errorText =
+            kTr.tr("The sound sample format %1 is not supported.").arg(int(format.format()));
         return nullptr;
     }
     layout.rate = uint32_t(qMax(0, format.sampleRate()));
@@ -320,7 +320,7 @@ std::unique_ptr<SoundSource> openPulseSource(int deviceIndex, const AudioFormat&
     if (format.sampleRate() < 1 || format.channelCount() < 1 || format.channelCount() > 8 ||
         !pa_sample_spec_valid(&layout)) {
         *code = AbstractGrabber::InvalidSettingsError;
-        *errorText = tr("The sound format (%1 Hz, %2 channels) is not supported.")
+        *errorText = kTr.tr("The sound format (%1 Hz, %2 channels) is not supported.")
                          .arg(format.sampleRate())
                          .arg(format.channelCount());
         return nullptr;

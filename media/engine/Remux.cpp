@@ -1,8 +1,8 @@
 #include "media/engine/Remux.h"
 
+#include "media/Translate.h"
 #include "media/engine/Ffmpeg.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -10,9 +10,7 @@
 
 namespace engine {
 namespace {
-QString tr(const char* text) {
-    return QCoreApplication::translate("Encoder", text);
-}
+constexpr TranslationContext kTr{"Encoder"};
 } // namespace
 
 bool remuxToFastStart(const QString& path, QString* errorText) {
@@ -25,25 +23,27 @@ bool remuxToFastStart(const QString& path, QString* errorText) {
     AVFormatContext* rawIn = nullptr;
     int result = avformat_open_input(&rawIn, inPath.constData(), nullptr, nullptr);
     if (result < 0) {
-        *errorText = tr("Cannot read back the recording %1: %2.").arg(path, avErrorText(result));
+        *errorText =
+            kTr.tr("Cannot read back the recording %1: %2.").arg(path, avErrorText(result));
         return false;
     }
     InputContextPtr in(rawIn);
     if ((result = avformat_find_stream_info(in.get(), nullptr)) < 0) {
-        *errorText = tr("Cannot read back the recording %1: %2.").arg(path, avErrorText(result));
+        *errorText =
+            kTr.tr("Cannot read back the recording %1: %2.").arg(path, avErrorText(result));
         return false;
     }
 
     AVFormatContext* rawOut = nullptr;
     if (avformat_alloc_output_context2(&rawOut, nullptr, "mp4", outPath.constData()) < 0) {
-        *errorText = tr("The MP4 writer is not available.");
+        *errorText = kTr.tr("The MP4 writer is not available.");
         return false;
     }
     OutputContextPtr out(rawOut);
     for (unsigned i = 0; i < in->nb_streams; ++i) {
         AVStream* stream = avformat_new_stream(out.get(), nullptr);
         if (!stream || avcodec_parameters_copy(stream->codecpar, in->streams[i]->codecpar) < 0) {
-            *errorText = tr("Cannot copy the streams of %1.").arg(path);
+            *errorText = kTr.tr("Cannot copy the streams of %1.").arg(path);
             return false;
         }
         stream->codecpar->codec_tag = 0;
@@ -54,11 +54,11 @@ bool remuxToFastStart(const QString& path, QString* errorText) {
         out.reset(); // closes the file before it is removed
         QFile::remove(temporary);
         *errorText = isOutOfSpace(code)
-                         ? tr("The disk is full (%1): the recording %2 was kept as it was "
-                              "recorded, which most players play but browsers may not seek.")
+                         ? kTr.tr("The disk is full (%1): the recording %2 was kept as it was "
+                                  "recorded, which most players play but browsers may not seek.")
                                .arg(avErrorText(code), path)
-                         : tr("Finishing the recording %1 failed: %2. The file was kept as it "
-                              "was recorded.")
+                         : kTr.tr("Finishing the recording %1 failed: %2. The file was kept as it "
+                                  "was recorded.")
                                .arg(path, avErrorText(code));
         return false;
     };
@@ -101,7 +101,7 @@ bool remuxToFastStart(const QString& path, QString* errorText) {
     if (std::rename(outPath.constData(), inPath.constData()) != 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(temporary);
-        *errorText = tr("Cannot replace %1 with the finished recording: %2.").arg(path, reason);
+        *errorText = kTr.tr("Cannot replace %1 with the finished recording: %2.").arg(path, reason);
         return false;
     }
     return true;

@@ -1,10 +1,10 @@
 #include "media/engine/Session.h"
 
+#include "media/Translate.h"
 #include "media/engine/Bgr0ToI420.h"
 #include "media/engine/Remux.h"
 #include "media/engine/Timing.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 
 #include <cstring>
@@ -13,9 +13,7 @@
 namespace engine {
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("Encoder", text);
-}
+constexpr TranslationContext kTr{"Encoder"};
 
 // Two grabbed pictures may wait for conversion: more would only add delay, since a picture
 // that cannot be queued is better dropped (and repeated) than grabbed late.
@@ -174,7 +172,7 @@ void Session::convertLoop() {
                                     nullptr, nullptr));
     if (!direct && !scaler) {
         report(FailureSource::Output, Encoder::EncodingError,
-               tr("Cannot convert the screen pictures for the encoder."));
+               kTr.tr("Cannot convert the screen pictures for the encoder."));
         captured_.close();
         return;
     }
@@ -196,7 +194,7 @@ void Session::convertLoop() {
             av_image_fill_arrays(frame->data, frame->linesize, frame->buf[0]->data,
                                  AV_PIX_FMT_YUV420P, even.width(), even.height(),
                                  kPictureAlign) < 0) {
-            report(FailureSource::Output, Encoder::EncodingError, tr("Out of memory."));
+            report(FailureSource::Output, Encoder::EncodingError, kTr.tr("Out of memory."));
             break;
         }
         frame->format = AV_PIX_FMT_YUV420P;

@@ -2,6 +2,7 @@
 
 #include "media/AudioFormat.h"
 #include "media/Encoder.h"
+#include "media/MediaTypes.h"
 #include "media/Recorder.h"
 #include "media/engine/BoundedQueue.h"
 #include "media/engine/Ffmpeg.h"
@@ -31,7 +32,7 @@ struct SessionParts {
     std::unique_ptr<SoundSource> sound; // null: no sound
     std::unique_ptr<OutputFile> output;
     QString path;
-    int periodMs = 50;
+    int periodMs = kPicturePeriodMs;
     QSize videoSize;
     AudioFormat soundFormat;
 };

@@ -1,6 +1,5 @@
 #include "media/engine/X11ShmSource.h"
-
-#include <QCoreApplication>
+#include "media/Translate.h"
 
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
@@ -18,9 +17,7 @@ extern "C" {
 namespace engine {
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("ScreenGrabber", text);
-}
+constexpr TranslationContext kTr{"ScreenGrabber"};
 
 struct ConnectionDeleter {
     void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
@@ -65,7 +62,7 @@ public:
         const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
         if (id < 0) {
             *code = AbstractGrabber::DeviceOpenError;
-            *errorText = tr("Cannot reserve shared memory for the screen pictures: %1.")
+            *errorText = kTr.tr("Cannot reserve shared memory for the screen pictures: %1.")
                              .arg(QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
@@ -74,7 +71,7 @@ public:
             const int saved = errno;
             shmctl(id, IPC_RMID, nullptr);
             *code = AbstractGrabber::DeviceOpenError;
-            *errorText = tr("Cannot map shared memory for the screen pictures: %1.")
+            *errorText = kTr.tr("Cannot map shared memory for the screen pictures: %1.")
                              .arg(QString::fromLocal8Bit(std::strerror(saved)));
             return false;
         }
@@ -87,8 +84,8 @@ public:
         shmctl(id, IPC_RMID, nullptr);
         if (error) {
             *code = AbstractGrabber::DeviceOpenError;
-            *errorText = tr("The X server cannot share memory with this program (error %1). "
-                            "Screen recording needs a local X display.")
+            *errorText = kTr.tr("The X server cannot share memory with this program (error %1). "
+                                "Screen recording needs a local X display.")
                              .arg(error->error_code);
             return false;
         }
@@ -113,13 +110,13 @@ public:
         if (!reply) {
             *code = AbstractGrabber::DeviceLostError;
             if (xcb_connection_has_error(c)) {
-                *errorText = tr("The connection to the X display was lost.");
+                *errorText = kTr.tr("The connection to the X display was lost.");
                 return false;
             }
             const QSize screen = screenSize();
             if (!QRect(QPoint(0, 0), screen).contains(rect_)) {
-                *errorText = tr("The screen is now %1 x %2 pixels; the recorded area (%3 x %4 "
-                                "at %5, %6) no longer fits on it.")
+                *errorText = kTr.tr("The screen is now %1 x %2 pixels; the recorded area (%3 x %4 "
+                                    "at %5, %6) no longer fits on it.")
                                  .arg(screen.width())
                                  .arg(screen.height())
                                  .arg(rect_.width())
@@ -127,8 +124,9 @@ public:
                                  .arg(rect_.x())
                                  .arg(rect_.y());
             } else {
-                *errorText = tr("The X server refused to hand over the screen picture (error %1).")
-                                 .arg(error ? error->error_code : 0);
+                *errorText =
+                    kTr.tr("The X server refused to hand over the screen picture (error %1).")
+                        .arg(error ? error->error_code : 0);
             }
             return false;
         }
@@ -168,10 +166,10 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber
     if (!connection || xcb_connection_has_error(connection.get())) {
         *code = AbstractGrabber::DeviceOpenError;
         *errorText = displayName.isEmpty()
-                         ? tr("No X display is set (DISPLAY is empty), so the screen cannot be "
-                              "recorded.")
-                         : tr("Cannot connect to the X display \"%1\", so the screen cannot be "
-                              "recorded. Check that the X server is running.")
+                         ? kTr.tr("No X display is set (DISPLAY is empty), so the screen cannot be "
+                                  "recorded.")
+                         : kTr.tr("Cannot connect to the X display \"%1\", so the screen cannot be "
+                                  "recorded. Check that the X server is running.")
                                .arg(displayName);
         return nullptr;
     }
@@ -183,7 +181,7 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber
     if (!it.rem) {
         *code = AbstractGrabber::DeviceOpenError;
         *errorText =
-            tr("The X display \"%1\" has no screen %2.").arg(displayName).arg(screenNumber);
+            kTr.tr("The X display \"%1\" has no screen %2.").arg(displayName).arg(screenNumber);
         return nullptr;
     }
     const xcb_screen_t* screen = it.data;
@@ -191,8 +189,8 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber
     const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c, &xcb_shm_id);
     if (!shm || !shm->present) {
         *code = AbstractGrabber::DeviceOpenError;
-        *errorText = tr("The X display \"%1\" cannot share memory with programs (no MIT-SHM), "
-                        "which screen recording needs.")
+        *errorText = kTr.tr("The X display \"%1\" cannot share memory with programs (no MIT-SHM), "
+                            "which screen recording needs.")
                          .arg(displayName);
         return nullptr;
     }
@@ -206,8 +204,9 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber
     }
     if (bitsPerPixel != 32) {
         *code = AbstractGrabber::InvalidSettingsError;
-        *errorText = tr("The screen uses %1 bits per pixel; only 32-bit screens can be recorded.")
-                         .arg(bitsPerPixel);
+        *errorText =
+            kTr.tr("The screen uses %1 bits per pixel; only 32-bit screens can be recorded.")
+                .arg(bitsPerPixel);
         return nullptr;
     }
     const int format =
@@ -217,8 +216,8 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber
     const QSize screenSize = source->screenSize();
     if (!QRect(QPoint(0, 0), screenSize).contains(rect)) {
         *code = AbstractGrabber::InvalidSettingsError;
-        *errorText = tr("The area to record (%1 x %2 at %3, %4) does not lie on the screen of "
-                        "%5 x %6 pixels.")
+        *errorText = kTr.tr("The area to record (%1 x %2 at %3, %4) does not lie on the screen of "
+                            "%5 x %6 pixels.")
                          .arg(rect.width())
                          .arg(rect.height())
                          .arg(rect.x())
