@@ -30,9 +30,6 @@ public:
     // *errorText; the caller reports it. GUI thread.
     virtual std::unique_ptr<engine::ImageSource> openSource(Error* code, QString* errorText) = 0;
 
-    // For Recorder: lets the recording's threads report a failure through error().
-    void reportFailure(Error code, const QString& text) { reportError(code, text); }
-
 private:
     int latency_ = kPicturePeriodMs;
 };

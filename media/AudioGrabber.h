@@ -33,9 +33,6 @@ public:
     // sets *code and *errorText; the caller reports them. GUI thread.
     std::unique_ptr<engine::SoundSource> openSource(Error* code, QString* errorText);
 
-    // For Recorder: lets the recording's threads report a failure through error().
-    void reportFailure(Error code, const QString& text) { reportError(code, text); }
-
 private:
     int deviceIndex_ = 0;
     AudioFormat format_;

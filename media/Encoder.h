@@ -2,13 +2,13 @@
 
 #include "media/AudioCodecSettings.h"
 #include "media/EncoderGlobal.h"
+#include "media/LastError.h"
+#include "media/MediaTypes.h"
 #include "media/VideoCodecSettings.h"
 
 #include <QObject>
 #include <QSize>
 #include <QString>
-
-#include <mutex>
 
 // The encoding half of a Recorder: what to write (codecs and their settings, picture size,
 // with or without sound) and where. Owned by its Recorder (Recorder::encoder()); the encoding
@@ -16,29 +16,12 @@
 //
 // Threads: every public method is called on the thread the object lives in (the GUI thread);
 // error() is always emitted there, also for failures found while encoding. Settings changed
-// during a recording apply to the next one.
-class Encoder : public QObject {
+// during a recording apply to the next one. Its Error codes are EncoderErrors'.
+class Encoder : public QObject, public EncoderErrors {
     Q_OBJECT
 public:
     enum EncodingMode { VideoMode = 0, AudioMode = 1, VideoAudioMode = 2 };
     Q_ENUM(EncodingMode)
-
-    enum Error {
-        NoError = 0,
-        // The settings cannot be used (empty area or picture size, unsupported codec).
-        InvalidSettingsError = 1,
-        // start() while a recording is under way; that recording goes on.
-        AlreadyRecordingError = 2,
-        // The file cannot be created (folder missing or not writable).
-        FileOpenError = 3,
-        // Writing failed (disk full, device gone); what was written stays playable.
-        WriteError = 4,
-        // The codec refused to open or to encode.
-        EncodingError = 5,
-        // The picture source failed: no X display, area off the screen, screen shrunk.
-        SourceError = 6
-    };
-    Q_ENUM(Error)
 
     explicit Encoder(QObject* parent = nullptr);
     ~Encoder() override;
@@ -49,15 +32,15 @@ public:
     void setAudioCodecSettings(const AudioCodecSettings& settings) { audioSettings_ = settings; }
     AudioCodecSettings audioCodecSettings() const { return audioSettings_; }
 
-    // Only H264 (28) is available.
+    // H264 is the only picture codec the engine has.
     void setVideoCodec(EncoderGlobal::VideoCodec codec) { videoCodec_ = codec; }
     EncoderGlobal::VideoCodec videoCodec() const { return videoCodec_; }
 
-    // MP3 (0x15001) or AAC (0x15002).
+    // MP3 or AAC.
     void setAudioCodec(EncoderGlobal::AudioCodec codec) { audioCodec_ = codec; }
     EncoderGlobal::AudioCodec audioCodec() const { return audioCodec_; }
 
-    // Only YUV420P (0) is available.
+    // YUV420P is the only layout: the one every H.264 player decodes.
     void setOutputPixelFormat(EncoderGlobal::PixelFormat format) { pixelFormat_ = format; }
     EncoderGlobal::PixelFormat outputPixelFormat() const { return pixelFormat_; }
 
@@ -71,13 +54,12 @@ public:
     void setVideoSize(const QSize& size) { videoSize_ = size; }
     QSize videoSize() const { return videoSize_; }
 
-    // 0 picture only, 1 sound only, 2 picture and sound.
     void setEncodingMode(EncodingMode mode) { encodingMode_ = mode; }
     EncodingMode encodingMode() const { return encodingMode_; }
 
-    Error lastError() const;
+    Error lastError() const { return lastError_.code(); }
     // Text of the last failure, readable by the user; empty when there was none.
-    QString errorString() const;
+    QString errorString() const { return lastError_.text(); }
 
 signals:
     void error(Encoder::Error error);
@@ -86,7 +68,7 @@ private:
     friend class Recorder;
     // Records the failure and emits error() on this object's thread; any thread.
     void reportError(Error code, const QString& text);
-    void clearError();
+    void clearError() { lastError_.clear(); }
 
     VideoCodecSettings videoSettings_;
     AudioCodecSettings audioSettings_;
@@ -97,7 +79,5 @@ private:
     QSize videoSize_;
     EncodingMode encodingMode_ = VideoMode;
 
-    mutable std::mutex errorMutex_;
-    Error lastError_ = NoError; // guarded by errorMutex_
-    QString errorString_;       // guarded by errorMutex_
+    LastError<Error> lastError_;
 };

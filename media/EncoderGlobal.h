@@ -3,9 +3,10 @@
 #include <QFlags>
 #include <QObject>
 
-// Enumerations shared by the encoder settings. The numeric values follow FFmpeg libavcodec's
-// historical numbering (the releases where H.264 is video codec 28), so that values stored or
-// passed as plain integers keep their meaning.
+// Enumerations shared by the encoder settings. The engine turns each value into the encoder's
+// own terms by name (see engine/X264Options), so the numbers only need to be distinct; -1
+// (Default...) leaves the choice to the encoder. The one exception: the weighted-prediction
+// methods are x264's own levels and are handed on as numbers.
 namespace EncoderGlobal {
 Q_NAMESPACE
 

@@ -1,7 +1,58 @@
 #pragma once
 
-// Plain value types and constants shared by the engine's front end and its threads.
+// Plain value types and constants shared by the engine's front end and its threads. The
+// recording threads know nothing of QObject: they speak in these types, and the front-end
+// classes take the error enumerations over as their own (AbstractGrabber::Error,
+// Encoder::Error), so a code found on a recording thread is the code a caller sees.
+
+#include <cstdint>
 
 // Time between two pictures of a recording: 20 pictures a second is smooth enough for the
 // pointer and text a screen recording shows, and leaves the encoder room on a two-core machine.
 constexpr int kPicturePeriodMs = 50;
+
+// Why a grabber failed.
+struct GrabberErrors {
+    enum Error {
+        NoError = 0,
+        // The device (X display, sound server or source) cannot be reached or opened.
+        DeviceOpenError = 1,
+        // The settings cannot be honoured (empty or off-screen area, unsupported format).
+        InvalidSettingsError = 2,
+        // The device failed or went away while recording.
+        DeviceLostError = 3
+    };
+};
+
+// Why the encoding side (settings, file, codecs, picture source) failed.
+struct EncoderErrors {
+    enum Error {
+        NoError = 0,
+        // The settings cannot be used (empty area or picture size, unsupported codec).
+        InvalidSettingsError = 1,
+        // start() while a recording is under way; that recording goes on.
+        AlreadyRecordingError = 2,
+        // The file cannot be created (folder missing or not writable).
+        FileOpenError = 3,
+        // Writing failed (disk full, device gone); what was written stays playable.
+        WriteError = 4,
+        // The codec refused to open or to encode.
+        EncodingError = 5,
+        // The picture source failed: no X display, area off the screen, screen shrunk.
+        SourceError = 6
+    };
+};
+
+// Counters of one recording, for diagnostics and benchmarks.
+struct RecorderStatistics {
+    // Video frames handed to the encoder, repeated ones included.
+    int64_t encodedFrames = 0;
+    // Ticks of the capture clock for which no picture was grabbed in time.
+    int64_t droppedFrames = 0;
+    // Encoded copies of the previous picture filling ticks without a picture of their own, so
+    // that the rate stays constant. When the encoder is too far behind for copies, the
+    // previous picture just lasts longer instead (time never stretches either way).
+    int64_t repeatedFrames = 0;
+    // Milliseconds of sound filled with silence (late start, lost source, clock drift).
+    int64_t silenceMs = 0;
+};

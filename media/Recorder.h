@@ -7,26 +7,13 @@
 
 #include "media/AbstractImageGrabber.h"
 #include "media/AudioGrabber.h"
+#include "media/MediaTypes.h"
 
 class Encoder;
 
 namespace engine {
 class Session;
 }
-
-// Counters of one recording, for diagnostics and benchmarks.
-struct RecorderStatistics {
-    // Video frames handed to the encoder, repeated ones included.
-    qint64 encodedFrames = 0;
-    // Ticks of the capture clock for which no picture was grabbed in time.
-    qint64 droppedFrames = 0;
-    // Encoded copies of the previous picture filling ticks without a picture of their own, so
-    // that the rate stays constant. When the encoder is too far behind for copies, the
-    // previous picture just lasts longer instead (time never stretches either way).
-    qint64 repeatedFrames = 0;
-    // Milliseconds of sound filled with silence (late start, lost source, clock drift).
-    qint64 silenceMs = 0;
-};
 
 // Records the pictures of an image grabber and, in the encoding modes with sound, the sound of
 // an audio grabber into an MP4 file that its encoder() describes.

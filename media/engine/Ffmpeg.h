@@ -64,6 +64,27 @@ using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
 using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
+using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryDeleter>;
+
+// Options for one FFmpeg open call. FFmpeg takes a dictionary by address, may replace it, and
+// leaves in it what the call did not use: lend() hands it over for one such call and owns
+// whatever comes back, so it is freed on every path.
+class Options {
+public:
+    Options& set(const char* key, const char* value) {
+        lend([&](AVDictionary** d) { return av_dict_set(d, key, value, 0); });
+        return *this;
+    }
+    template <typename Call> int lend(Call call) {
+        AVDictionary* raw = dictionary_.release();
+        const int result = call(&raw);
+        dictionary_.reset(raw);
+        return result;
+    }
+
+private:
+    DictionaryPtr dictionary_;
+};
 
 // FFmpeg's text for an error code.
 inline QString avErrorText(int code) {

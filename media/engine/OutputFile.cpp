@@ -44,8 +44,8 @@ OutputFile::OutputFile(const OutputSettings& settings)
 
 OutputFile::~OutputFile() = default;
 
-bool OutputFile::fail(Encoder::Error code, const QString& text) {
-    if (errorCode_ == Encoder::NoError) {
+bool OutputFile::fail(EncoderErrors::Error code, const QString& text) {
+    if (errorCode_ == EncoderErrors::NoError) {
         errorCode_ = code;
         errorText_ = text;
     }
@@ -56,17 +56,17 @@ bool OutputFile::writeError(int result) {
     writeFailed_ = true;
     if (isOutOfSpace(result))
         return fail(
-            Encoder::WriteError,
+            EncoderErrors::WriteError,
             kTr.tr("The disk is full (%1): the recording stopped. The file %2 keeps what was "
                    "recorded so far; free some space before recording again.")
                 .arg(avErrorText(result), settings_.path));
-    return fail(Encoder::WriteError,
+    return fail(EncoderErrors::WriteError,
                 kTr.tr("Writing the video file %1 failed: %2. The recording stopped.")
                     .arg(settings_.path, avErrorText(result)));
 }
 
-std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Encoder::Error* code,
-                                             QString* errorText) {
+std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings,
+                                             EncoderErrors::Error* code, QString* errorText) {
     std::unique_ptr<OutputFile> file(new OutputFile(settings));
     auto failed = [&]() {
         *code = file->errorCode_;
@@ -76,7 +76,7 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Enc
     AVFormatContext* raw = nullptr;
     const QByteArray path = settings.path.toLocal8Bit();
     if (avformat_alloc_output_context2(&raw, nullptr, "mp4", path.constData()) < 0 || !raw) {
-        file->fail(Encoder::EncodingError, kTr.tr("The MP4 writer is not available."));
+        file->fail(EncoderErrors::EncodingError, kTr.tr("The MP4 writer is not available."));
         return failed();
     }
     file->format_.reset(raw);
@@ -90,7 +90,7 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Enc
     if (opened < 0) {
         const QString folder = QFileInfo(settings.path).absolutePath();
         file->fail(
-            Encoder::FileOpenError,
+            EncoderErrors::FileOpenError,
             kTr.tr("Cannot create the video file %1: %2. Check that the folder %3 exists and "
                    "that you may write to it.")
                 .arg(settings.path, avErrorText(opened), folder));
@@ -99,16 +99,16 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Enc
     // Every packet goes to the disk at once: a killed program loses at most the fragment
     // under way.
     file->format_->flush_packets = 1;
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "movflags", "empty_moov+default_base_moof+frag_keyframe", 0);
-    av_dict_set(&options, "frag_duration", kFragmentMicroseconds, 0);
-    const int header = avformat_write_header(file->format_.get(), &options);
-    av_dict_free(&options);
+    Options options;
+    options.set("movflags", "empty_moov+default_base_moof+frag_keyframe")
+        .set("frag_duration", kFragmentMicroseconds);
+    const int header = options.lend(
+        [&](AVDictionary** d) { return avformat_write_header(file->format_.get(), d); });
     if (header < 0) {
         if (isOutOfSpace(header) || header == AVERROR(EIO))
             file->writeError(header);
         else
-            file->fail(Encoder::EncodingError,
+            file->fail(EncoderErrors::EncodingError,
                        kTr.tr("Cannot start the MP4 file: %1.").arg(avErrorText(header)));
         return failed();
     }
@@ -118,7 +118,7 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings, Enc
 bool OutputFile::openVideo() {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec)
-        return fail(Encoder::EncodingError,
+        return fail(EncoderErrors::EncodingError,
                     kTr.tr("The H.264 encoder (libx264) is not available."));
     video_.reset(avcodec_alloc_context3(codec));
     const QSize size = evenSize(settings_.videoSize);
@@ -156,24 +156,25 @@ bool OutputFile::openVideo() {
         video_->qmax = s.maximumQuantizer();
     if (s.maximumQuantizerDifference() >= 0)
         video_->max_qdiff = s.maximumQuantizerDifference();
-    if (s.hasFlags())
-        video_->flags |= int(s.flags()) & AV_CODEC_FLAG_LOOP_FILTER;
+    if (s.hasFlags() && s.flags().testFlag(EncoderGlobal::LoopFilter))
+        video_->flags |= AV_CODEC_FLAG_LOOP_FILTER;
     if (format_->oformat->flags & AVFMT_GLOBALHEADER)
         video_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "preset", x264Preset(), 0);
+    Options options;
+    options.set("preset", x264Preset());
     if (s.constantQuantizerMode() <= 0)
-        av_dict_set(&options, "crf", "23", 0);
-    av_dict_set(&options, "x264-params", x264Options(s).toUtf8().constData(), 0);
-    const int opened = avcodec_open2(video_.get(), codec, &options);
-    av_dict_free(&options);
+        options.set("crf", "23");
+    options.set("x264-params", x264Options(s).toUtf8().constData());
+    const int opened =
+        options.lend([&](AVDictionary** d) { return avcodec_open2(video_.get(), codec, d); });
     if (opened < 0)
-        return fail(Encoder::EncodingError,
+        return fail(EncoderErrors::EncodingError,
                     kTr.tr("The H.264 encoder refused the settings: %1.").arg(avErrorText(opened)));
     videoStream_ = avformat_new_stream(format_.get(), nullptr);
     if (!videoStream_ || avcodec_parameters_from_context(videoStream_->codecpar, video_.get()) < 0)
-        return fail(Encoder::EncodingError, kTr.tr("Cannot add the picture to the MP4 file."));
+        return fail(EncoderErrors::EncodingError,
+                    kTr.tr("Cannot add the picture to the MP4 file."));
     videoStream_->time_base = video_->time_base;
     videoStream_->avg_frame_rate = video_->framerate;
     return true;
@@ -184,18 +185,18 @@ bool OutputFile::openSound() {
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (!codec)
         return fail(
-            Encoder::EncodingError,
+            EncoderErrors::EncodingError,
             kTr.tr("The sound encoder (%1) is not available.").arg(QString::fromLatin1(name)));
     const AudioCodecSettings& s = settings_.audioSettings;
     const AudioFormat& in = settings_.soundFormat;
     const int rate = s.sampleRate() > 0 ? s.sampleRate() : 44100;
     const int channels = s.channelCount() > 0 ? s.channelCount() : in.channelCount();
     if (channels < 1 || channels > 2)
-        return fail(Encoder::InvalidSettingsError,
+        return fail(EncoderErrors::InvalidSettingsError,
                     kTr.tr("Sound with %1 channels cannot be encoded; use 1 or 2.").arg(channels));
     if (rate != in.sampleRate())
         return fail(
-            Encoder::InvalidSettingsError,
+            EncoderErrors::InvalidSettingsError,
             kTr.tr("The sound is read at %1 Hz but should be encoded at %2 Hz; use the same "
                    "rate for both.")
                 .arg(in.sampleRate())
@@ -210,11 +211,11 @@ bool OutputFile::openSound() {
         sound_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     const int opened = avcodec_open2(sound_.get(), codec, nullptr);
     if (opened < 0)
-        return fail(Encoder::EncodingError,
+        return fail(EncoderErrors::EncodingError,
                     kTr.tr("The sound encoder refused the settings: %1.").arg(avErrorText(opened)));
     soundStream_ = avformat_new_stream(format_.get(), nullptr);
     if (!soundStream_ || avcodec_parameters_from_context(soundStream_->codecpar, sound_.get()) < 0)
-        return fail(Encoder::EncodingError, kTr.tr("Cannot add the sound to the MP4 file."));
+        return fail(EncoderErrors::EncodingError, kTr.tr("Cannot add the sound to the MP4 file."));
     soundStream_->time_base = sound_->time_base;
 
     AVChannelLayout inLayout;
@@ -226,13 +227,13 @@ bool OutputFile::openSound() {
     resampler_.reset(swr);
     if (result < 0 || (result = swr_init(swr)) < 0)
         return fail(
-            Encoder::EncodingError,
+            EncoderErrors::EncodingError,
             kTr.tr("Cannot convert the sound for the encoder: %1.").arg(avErrorText(result)));
     fifo_.reset(av_audio_fifo_alloc(sound_->sample_fmt, channels,
                                     sound_->frame_size > 0 ? sound_->frame_size * 4 : 4096));
     soundFrame_.reset(av_frame_alloc());
     if (!fifo_ || !soundFrame_)
-        return fail(Encoder::EncodingError, kTr.tr("Out of memory."));
+        return fail(EncoderErrors::EncodingError, kTr.tr("Out of memory."));
     return true;
 }
 
@@ -242,7 +243,7 @@ bool OutputFile::drain(AVCodecContext* codec, AVStream* stream) {
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
             return true;
         if (received < 0)
-            return fail(Encoder::EncodingError,
+            return fail(EncoderErrors::EncodingError,
                         kTr.tr("Encoding failed: %1.").arg(avErrorText(received)));
         av_packet_rescale_ts(packet_.get(), codec->time_base, stream->time_base);
         packet_->stream_index = stream->index;
@@ -257,18 +258,18 @@ bool OutputFile::drain(AVCodecContext* codec, AVStream* stream) {
 }
 
 bool OutputFile::writeVideo(AVFrame* frame, int64_t tick) {
-    if (!video_ || errorCode_ != Encoder::NoError)
+    if (!video_ || errorCode_ != EncoderErrors::NoError)
         return false;
     frame->pts = tick;
     const int sent = avcodec_send_frame(video_.get(), frame);
     if (sent < 0)
-        return fail(Encoder::EncodingError,
+        return fail(EncoderErrors::EncodingError,
                     kTr.tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
     return drain(video_.get(), videoStream_);
 }
 
 bool OutputFile::writeSound(const uint8_t* data, int frames) {
-    if (!sound_ || errorCode_ != Encoder::NoError)
+    if (!sound_ || errorCode_ != EncoderErrors::NoError)
         return false;
     if (frames <= 0)
         return true;
@@ -277,12 +278,12 @@ bool OutputFile::writeSound(const uint8_t* data, int frames) {
     const int bytes =
         av_samples_get_buffer_size(nullptr, channels, outCapacity, sound_->sample_fmt, 1);
     if (bytes < 0)
-        return fail(Encoder::EncodingError, kTr.tr("Converting the sound failed."));
+        return fail(EncoderErrors::EncodingError, kTr.tr("Converting the sound failed."));
     std::vector<uint8_t> buffer(static_cast<size_t>(bytes));
     std::vector<uint8_t*> planes(size_t(channels), nullptr);
     if (av_samples_fill_arrays(planes.data(), nullptr, buffer.data(), channels, outCapacity,
                                sound_->sample_fmt, 1) < 0)
-        return fail(Encoder::EncodingError, kTr.tr("Converting the sound failed."));
+        return fail(EncoderErrors::EncodingError, kTr.tr("Converting the sound failed."));
     const uint8_t* in[1] = {data};
     const int converted = swr_convert(resampler_.get(), planes.data(), outCapacity, in, frames);
     bool ok = converted >= 0;
@@ -290,7 +291,7 @@ bool OutputFile::writeSound(const uint8_t* data, int frames) {
         ok = av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(planes.data()), converted) ==
              converted;
     if (!ok)
-        return fail(Encoder::EncodingError, kTr.tr("Converting the sound failed."));
+        return fail(EncoderErrors::EncodingError, kTr.tr("Converting the sound failed."));
     soundPosition_ += frames;
     return encodeSoundFrames(false);
 }
@@ -327,16 +328,16 @@ bool OutputFile::encodeSoundFrames(bool flush) {
         const bool shortAllowed = sound_->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
         frame->nb_samples = (n < frameSize && !shortAllowed) ? frameSize : n;
         if (av_frame_get_buffer(frame, 0) < 0)
-            return fail(Encoder::EncodingError, kTr.tr("Out of memory."));
+            return fail(EncoderErrors::EncodingError, kTr.tr("Out of memory."));
         av_samples_set_silence(frame->extended_data, 0, frame->nb_samples,
                                sound_->ch_layout.nb_channels, sound_->sample_fmt);
         if (av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame->extended_data), n) != n)
-            return fail(Encoder::EncodingError, kTr.tr("Converting the sound failed."));
+            return fail(EncoderErrors::EncodingError, kTr.tr("Converting the sound failed."));
         frame->pts = soundEncoded_;
         soundEncoded_ += frame->nb_samples;
         const int sent = avcodec_send_frame(sound_.get(), frame);
         if (sent < 0)
-            return fail(Encoder::EncodingError,
+            return fail(EncoderErrors::EncodingError,
                         kTr.tr("The sound encoder failed: %1.").arg(avErrorText(sent)));
         if (!drain(sound_.get(), soundStream_))
             return false;
@@ -345,13 +346,13 @@ bool OutputFile::encodeSoundFrames(bool flush) {
 
 bool OutputFile::finish() {
     if (finished_)
-        return errorCode_ == Encoder::NoError;
+        return errorCode_ == EncoderErrors::NoError;
     finished_ = true;
-    bool ok = errorCode_ == Encoder::NoError;
+    bool ok = errorCode_ == EncoderErrors::NoError;
     if (ok && video_) {
         const int sent = avcodec_send_frame(video_.get(), nullptr);
         ok = sent >= 0 ? drain(video_.get(), videoStream_)
-                       : fail(Encoder::EncodingError,
+                       : fail(EncoderErrors::EncodingError,
                               kTr.tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
     }
     if (ok && sound_) {

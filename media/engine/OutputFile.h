@@ -2,7 +2,6 @@
 
 #include "media/AudioCodecSettings.h"
 #include "media/AudioFormat.h"
-#include "media/Encoder.h"
 #include "media/MediaTypes.h"
 #include "media/VideoCodecSettings.h"
 #include "media/engine/Ffmpeg.h"
@@ -31,8 +30,8 @@ struct OutputSettings {
 class OutputFile {
 public:
     // Creates the file and writes its header. Null with *code and *errorText on failure.
-    static std::unique_ptr<OutputFile> open(const OutputSettings& settings, Encoder::Error* code,
-                                            QString* errorText);
+    static std::unique_ptr<OutputFile> open(const OutputSettings& settings,
+                                            EncoderErrors::Error* code, QString* errorText);
     ~OutputFile();
 
     // Encodes one picture (YUV 4:2:0 at the even size) for capture tick `tick`.
@@ -46,7 +45,7 @@ public:
     // Flushes the encoders and writes the trailer; the file is closed afterwards.
     bool finish();
 
-    Encoder::Error errorCode() const { return errorCode_; }
+    EncoderErrors::Error errorCode() const { return errorCode_; }
     QString errorText() const { return errorText_; }
     // Whether the file on disk may end short of what was handed over (a write failed).
     bool writeFailed() const { return writeFailed_; }
@@ -57,7 +56,7 @@ private:
     bool openSound();
     bool encodeSoundFrames(bool flush);
     bool drain(AVCodecContext* codec, AVStream* stream);
-    bool fail(Encoder::Error code, const QString& text);
+    bool fail(EncoderErrors::Error code, const QString& text);
     bool writeError(int result);
 
     OutputSettings settings_;
@@ -74,7 +73,7 @@ private:
     int64_t soundEncoded_ = 0;
     bool finished_ = false;
     bool writeFailed_ = false;
-    Encoder::Error errorCode_ = Encoder::NoError;
+    EncoderErrors::Error errorCode_ = EncoderErrors::NoError;
     QString errorText_;
 };
 

@@ -77,7 +77,7 @@ public:
 
     ~PulseSource() override { close(); }
 
-    bool open(AbstractGrabber::Error* code, QString* errorText) {
+    bool open(GrabberErrors::Error* code, QString* errorText) {
         close();
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -88,7 +88,7 @@ public:
         }
         loop_.reset(pa_threaded_mainloop_new());
         if (!loop_) {
-            *code = AbstractGrabber::DeviceOpenError;
+            *code = GrabberErrors::DeviceOpenError;
             *errorText = kTr.tr("Cannot start the sound connection.");
             return false;
         }
@@ -122,17 +122,17 @@ public:
     }
 
     bool reopen(QString* errorText) override {
-        AbstractGrabber::Error code = AbstractGrabber::NoError;
+        GrabberErrors::Error code = GrabberErrors::NoError;
         return open(&code, errorText);
     }
 
 private:
     // Called with the main loop locked.
-    bool connect(AbstractGrabber::Error* code, QString* errorText) {
+    bool connect(GrabberErrors::Error* code, QString* errorText) {
         pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_.get());
         context_.reset(pa_context_new(api, "Clipnest"));
         if (!context_) {
-            *code = AbstractGrabber::DeviceOpenError;
+            *code = GrabberErrors::DeviceOpenError;
             *errorText = kTr.tr("Cannot start the sound connection.");
             return false;
         }
@@ -179,8 +179,8 @@ private:
         return true;
     }
 
-    bool serverFailed(AbstractGrabber::Error* code, QString* errorText) {
-        *code = AbstractGrabber::DeviceOpenError;
+    bool serverFailed(GrabberErrors::Error* code, QString* errorText) {
+        *code = GrabberErrors::DeviceOpenError;
         *errorText =
             kTr.tr("Cannot reach the sound server (%1), so the microphone cannot be "
                    "recorded. Check that PulseAudio is running, or record without sound.")
@@ -188,10 +188,10 @@ private:
         return false;
     }
 
-    bool sourceFailed(AbstractGrabber::Error* code, QString* errorText) {
+    bool sourceFailed(GrabberErrors::Error* code, QString* errorText) {
         const int error = pa_context_errno(context_.get());
         const QString reason = QString::fromLocal8Bit(pa_strerror(error));
-        *code = AbstractGrabber::DeviceOpenError;
+        *code = GrabberErrors::DeviceOpenError;
         if (error == PA_ERR_NOENTITY)
             *errorText =
                 deviceIndex_ > 0
@@ -307,10 +307,10 @@ private:
 } // namespace
 
 std::unique_ptr<SoundSource> openPulseSource(int deviceIndex, const AudioFormat& format,
-                                             AbstractGrabber::Error* code, QString* errorText) {
+                                             GrabberErrors::Error* code, QString* errorText) {
     pa_sample_spec layout;
     if (!sampleFormatOf(format.format(), &layout.format)) {
-        *code = AbstractGrabber::InvalidSettingsError;
+        *code = GrabberErrors::InvalidSettingsError;
         *errorText =
             kTr.tr("The sound sample format %1 is not supported.").arg(int(format.format()));
         return nullptr;
@@ -319,7 +319,7 @@ std::unique_ptr<SoundSource> openPulseSource(int deviceIndex, const AudioFormat&
     layout.channels = uint8_t(qBound(0, format.channelCount(), 255));
     if (format.sampleRate() < 1 || format.channelCount() < 1 || format.channelCount() > 8 ||
         !pa_sample_spec_valid(&layout)) {
-        *code = AbstractGrabber::InvalidSettingsError;
+        *code = GrabberErrors::InvalidSettingsError;
         *errorText = kTr.tr("The sound format (%1 Hz, %2 channels) is not supported.")
                          .arg(format.sampleRate())
                          .arg(format.channelCount());

@@ -11,6 +11,6 @@ namespace engine {
 // source `deviceIndex` (0: the server's default source) in `format`. Returns null with *code
 // and *errorText on failure.
 std::unique_ptr<SoundSource> openPulseSource(int deviceIndex, const AudioFormat& format,
-                                             AbstractGrabber::Error* code, QString* errorText);
+                                             GrabberErrors::Error* code, QString* errorText);
 
 } // namespace engine

@@ -64,13 +64,12 @@ bool remuxToFastStart(const QString& path, QString* errorText) {
     };
     if ((result = avio_open(&out->pb, outPath.constData(), AVIO_FLAG_WRITE)) < 0)
         return failWrite(result);
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "movflags", "faststart", 0);
+    Options options;
+    options.set("movflags", "faststart");
     // The recording's fragments may hold sound well after the pictures of its time: wait for
     // every stream before writing, however far apart they are.
     out->max_interleave_delta = 0;
-    result = avformat_write_header(out.get(), &options);
-    av_dict_free(&options);
+    result = options.lend([&](AVDictionary** d) { return avformat_write_header(out.get(), d); });
     if (result < 0)
         return failWrite(result);
 

@@ -69,7 +69,7 @@ Session::Session(SessionParts parts, FailureCallback onFailure)
                     kSoundWindowUs * parts_.soundFormat.sampleRate() / 1000000) {}
 
 Session::~Session() {
-    Encoder::Error code = Encoder::NoError;
+    EncoderErrors::Error code = EncoderErrors::NoError;
     QString text;
     finish(&code, &text);
 }
@@ -141,7 +141,7 @@ void Session::captureLoop() {
         }
         if (!image)
             image = takeSpareImage();
-        AbstractGrabber::Error code = AbstractGrabber::NoError;
+        GrabberErrors::Error code = GrabberErrors::NoError;
         QString text;
         if (!parts_.image->grab(*image, &code, &text)) {
             report(FailureSource::Image, code, text);
@@ -171,7 +171,7 @@ void Session::convertLoop() {
                                     picture.height(), AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
                                     nullptr, nullptr));
     if (!direct && !scaler) {
-        report(FailureSource::Output, Encoder::EncodingError,
+        report(FailureSource::Output, EncoderErrors::EncodingError,
                kTr.tr("Cannot convert the screen pictures for the encoder."));
         captured_.close();
         return;
@@ -194,7 +194,7 @@ void Session::convertLoop() {
             av_image_fill_arrays(frame->data, frame->linesize, frame->buf[0]->data,
                                  AV_PIX_FMT_YUV420P, even.width(), even.height(),
                                  kPictureAlign) < 0) {
-            report(FailureSource::Output, Encoder::EncodingError, kTr.tr("Out of memory."));
+            report(FailureSource::Output, EncoderErrors::EncodingError, kTr.tr("Out of memory."));
             break;
         }
         frame->format = AV_PIX_FMT_YUV420P;
@@ -410,7 +410,7 @@ void Session::encodeLoop() {
     }
 }
 
-bool Session::finish(Encoder::Error* code, QString* errorText) {
+bool Session::finish(EncoderErrors::Error* code, QString* errorText) {
     if (finished_)
         return true;
     finished_ = true;
@@ -442,7 +442,7 @@ bool Session::finish(Encoder::Error* code, QString* errorText) {
     }
     OutputFile& out = *parts_.output;
     const bool complete = out.finish();
-    if (!complete && out.errorCode() != Encoder::NoError) {
+    if (!complete && out.errorCode() != EncoderErrors::NoError) {
         *code = out.errorCode();
         *errorText = out.errorText();
     }
@@ -450,7 +450,7 @@ bool Session::finish(Encoder::Error* code, QString* errorText) {
         return false;
     QString remuxError;
     if (!remuxToFastStart(parts_.path, &remuxError)) {
-        *code = Encoder::WriteError;
+        *code = EncoderErrors::WriteError;
         *errorText = remuxError;
         return false;
     }

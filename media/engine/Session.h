@@ -1,9 +1,7 @@
 #pragma once
 
 #include "media/AudioFormat.h"
-#include "media/Encoder.h"
 #include "media/MediaTypes.h"
-#include "media/Recorder.h"
 #include "media/engine/BoundedQueue.h"
 #include "media/engine/Ffmpeg.h"
 #include "media/engine/OutputFile.h"
@@ -54,7 +52,7 @@ public:
     void start();
     // Ends grabbing, encodes what is queued, closes the file and turns it into an ordinary MP4.
     // Returns false with the output's error when the file could not be completed.
-    bool finish(Encoder::Error* code, QString* errorText);
+    bool finish(EncoderErrors::Error* code, QString* errorText);
 
     RecorderStatistics statistics() const;
     bool failed() const { return failed_.load(); }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/AbstractGrabber.h"
+#include "media/MediaTypes.h"
 
 #include <QSize>
 #include <QString>
@@ -30,7 +30,7 @@ public:
     // The pixels' layout as an FFmpeg AVPixelFormat value.
     virtual int pixelFormat() const = 0;
     // Takes the current picture. On failure returns false and fills *code and *errorText.
-    virtual bool grab(RawImage& image, AbstractGrabber::Error* code, QString* errorText) = 0;
+    virtual bool grab(RawImage& image, GrabberErrors::Error* code, QString* errorText) = 0;
 };
 
 // Sound as it arrived from the device, with the time its first sample was recorded.

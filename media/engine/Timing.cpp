@@ -50,7 +50,7 @@ SoundPlacement SoundAligner::place(int64_t next, int64_t start, int64_t length) 
     }
     const double weight = std::min(1.0, double(std::max<int64_t>(length, 0)) / window_);
     smoothed_ += (double(offset) - smoothed_) * weight;
-    // A source that delivers in big blocks is only known to the block's jitter: a tenth of a
+    // A source that delivers in big blocks is only known to the block's jitter: an eighth of a
     // block more leeway keeps it from being cut and padded on every block.
     const double tolerance = double(std::max(tolerance_, length / 8));
     SoundPlacement placement;

@@ -57,11 +57,11 @@ public:
         memory_.reset();
     }
 
-    bool attach(AbstractGrabber::Error* code, QString* errorText) {
+    bool attach(GrabberErrors::Error* code, QString* errorText) {
         const size_t bytes = size_t(rect_.width()) * size_t(rect_.height()) * 4;
         const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
         if (id < 0) {
-            *code = AbstractGrabber::DeviceOpenError;
+            *code = GrabberErrors::DeviceOpenError;
             *errorText = kTr.tr("Cannot reserve shared memory for the screen pictures: %1.")
                              .arg(QString::fromLocal8Bit(std::strerror(errno)));
             return false;
@@ -70,7 +70,7 @@ public:
         if (address == reinterpret_cast<void*>(-1)) {
             const int saved = errno;
             shmctl(id, IPC_RMID, nullptr);
-            *code = AbstractGrabber::DeviceOpenError;
+            *code = GrabberErrors::DeviceOpenError;
             *errorText = kTr.tr("Cannot map shared memory for the screen pictures: %1.")
                              .arg(QString::fromLocal8Bit(std::strerror(saved)));
             return false;
@@ -83,7 +83,7 @@ public:
         // also when this process is killed.
         shmctl(id, IPC_RMID, nullptr);
         if (error) {
-            *code = AbstractGrabber::DeviceOpenError;
+            *code = GrabberErrors::DeviceOpenError;
             *errorText = kTr.tr("The X server cannot share memory with this program (error %1). "
                                 "Screen recording needs a local X display.")
                              .arg(error->error_code);
@@ -97,7 +97,7 @@ public:
     QSize size() const override { return rect_.size(); }
     int pixelFormat() const override { return format_; }
 
-    bool grab(RawImage& image, AbstractGrabber::Error* code, QString* errorText) override {
+    bool grab(RawImage& image, GrabberErrors::Error* code, QString* errorText) override {
         xcb_connection_t* c = connection_.get();
         xcb_generic_error_t* rawError = nullptr;
         ReplyPtr<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
@@ -108,7 +108,7 @@ public:
             &rawError));
         ReplyPtr<xcb_generic_error_t> error(rawError);
         if (!reply) {
-            *code = AbstractGrabber::DeviceLostError;
+            *code = GrabberErrors::DeviceLostError;
             if (xcb_connection_has_error(c)) {
                 *errorText = kTr.tr("The connection to the X display was lost.");
                 return false;
@@ -157,14 +157,14 @@ private:
 
 } // namespace
 
-std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber::Error* code,
+std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, GrabberErrors::Error* code,
                                               QString* errorText) {
     const char* display = std::getenv("DISPLAY");
     const QString displayName = display ? QString::fromLocal8Bit(display) : QString();
     int screenNumber = 0;
     ConnectionPtr connection(xcb_connect(nullptr, &screenNumber));
     if (!connection || xcb_connection_has_error(connection.get())) {
-        *code = AbstractGrabber::DeviceOpenError;
+        *code = GrabberErrors::DeviceOpenError;
         *errorText = displayName.isEmpty()
                          ? kTr.tr("No X display is set (DISPLAY is empty), so the screen cannot be "
                                   "recorded.")
@@ -179,7 +179,7 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber
     for (int i = 0; i < screenNumber && it.rem; ++i)
         xcb_screen_next(&it);
     if (!it.rem) {
-        *code = AbstractGrabber::DeviceOpenError;
+        *code = GrabberErrors::DeviceOpenError;
         *errorText =
             kTr.tr("The X display \"%1\" has no screen %2.").arg(displayName).arg(screenNumber);
         return nullptr;
@@ -188,7 +188,7 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber
 
     const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c, &xcb_shm_id);
     if (!shm || !shm->present) {
-        *code = AbstractGrabber::DeviceOpenError;
+        *code = GrabberErrors::DeviceOpenError;
         *errorText = kTr.tr("The X display \"%1\" cannot share memory with programs (no MIT-SHM), "
                             "which screen recording needs.")
                          .arg(displayName);
@@ -203,7 +203,7 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber
             bitsPerPixel = f.data->bits_per_pixel;
     }
     if (bitsPerPixel != 32) {
-        *code = AbstractGrabber::InvalidSettingsError;
+        *code = GrabberErrors::InvalidSettingsError;
         *errorText =
             kTr.tr("The screen uses %1 bits per pixel; only 32-bit screens can be recorded.")
                 .arg(bitsPerPixel);
@@ -215,7 +215,7 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, AbstractGrabber
     auto source = std::make_unique<X11ShmSource>(std::move(connection), screen->root, rect, format);
     const QSize screenSize = source->screenSize();
     if (!QRect(QPoint(0, 0), screenSize).contains(rect)) {
-        *code = AbstractGrabber::InvalidSettingsError;
+        *code = GrabberErrors::InvalidSettingsError;
         *errorText = kTr.tr("The area to record (%1 x %2 at %3, %4) does not lie on the screen of "
                             "%5 x %6 pixels.")
                          .arg(rect.width())

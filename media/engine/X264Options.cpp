@@ -10,8 +10,8 @@ QString number(float value) {
 }
 
 const char* motionSearchName(EncoderGlobal::MotionEstimationAlgorithm method) {
-    // x264 knows five searches; the older libavcodec methods without an x264 counterpart map
-    // to the cheapest (diamond), as libavcodec's own x264 wrapper once did.
+    // x264 knows five searches; a method without an x264 counterpart gets the cheapest one
+    // (diamond), since a setting that cannot be honoured must not cost encoding time.
     switch (method) {
     case EncoderGlobal::Hex:
         return "hex";
@@ -75,7 +75,7 @@ QString x264Options(const VideoCodecSettings& s) {
         // a comma: a colon would end the option in the x264-params list).
         o << (s.flags().testFlag(EncoderGlobal::LoopFilter) ? QStringLiteral("deblock=0,0")
                                                             : QStringLiteral("no-deblock=1"));
-    // libavcodec's comparison functions have no x264 counterpart but the chroma flag (256).
+    // Of the comparison settings x264 honours only whether chroma takes part (bit 256).
     if (s.motionEstimationComparison() >= 0)
         o << QStringLiteral("chroma-me=%1").arg((s.motionEstimationComparison() & 256) ? 1 : 0);
     if (s.hasPartitions()) {

@@ -2,6 +2,7 @@
 // is read back with ffprobe/ffmpeg.
 
 #include "engine_support.h"
+#include "mp4_readback.h"
 
 #include "media/AudioFormat.h"
 #include "media/AudioGrabber.h"
@@ -65,18 +66,6 @@ protected:
 private:
     QTimer timer_;
 };
-
-QString x264Settings(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray data = f.readAll();
-    const int at = data.indexOf("x264 - core");
-    if (at < 0)
-        return {};
-    const int end = data.indexOf('\0', at);
-    return QString::fromLatin1(data.mid(at, end < 0 ? 2000 : end - at));
-}
 
 int sineModuleId() {
     const Run r = run("pactl", {"list", "short", "modules"});
@@ -201,11 +190,11 @@ void EngineDesktop::secondStartIsRefusedWhileTheFirstGoesOn() {
 
     QCOMPARE(rig.encoderErrors.count(), 1);
     QVERIFY(!QFile::exists(second));
-    const FileInfo info = probe(first);
-    QVERIFY2(info.ok, qPrintable(info.error));
-    QCOMPARE(info.video.width, 320);
-    QCOMPARE(info.video.height, 240);
-    QVERIFY(info.audio.codec.isEmpty()); // the first recording had no sound
+    const readback::Facts info = readback::probe(first);
+    QVERIFY2(info.readable, qPrintable(info.error));
+    QCOMPARE(info.stream("video").width, 320);
+    QCOMPARE(info.stream("video").height, 240);
+    QVERIFY(info.stream("audio").codec.isEmpty()); // the first recording had no sound
     QVERIFY2(info.duration >= 1.4, qPrintable(QString::number(info.duration)));
 }
 
@@ -222,10 +211,10 @@ void EngineDesktop::oddAreaWithSoundMakesAnOrdinaryMp4() {
 
     // What a program killed now would leave: fragments that already play.
     QVERIFY(QFile::copy(file, snapshot));
-    QVERIFY2(topLevelBoxes(snapshot).contains("moof"),
-             qPrintable(topLevelBoxes(snapshot).join(' ')));
-    const FileInfo partial = probe(snapshot);
-    QVERIFY2(partial.ok, qPrintable(partial.error));
+    QVERIFY2(readback::topLevelBoxes(snapshot).contains("moof"),
+             qPrintable(readback::topLevelBoxes(snapshot).join(' ')));
+    const readback::Facts partial = readback::probe(snapshot);
+    QVERIFY2(partial.readable, qPrintable(partial.error));
     QVERIFY2(partial.duration >= 1.0, qPrintable(QString::number(partial.duration)));
 
     QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 4000, 10000);
@@ -234,43 +223,53 @@ void EngineDesktop::oddAreaWithSoundMakesAnOrdinaryMp4() {
     QVERIFY(rig.noErrors());
 
     // An ordinary MP4: index in front, no fragments.
-    const QStringList boxes = topLevelBoxes(file);
+    const QStringList boxes = readback::topLevelBoxes(file);
     QVERIFY2(!boxes.contains("moof") && !boxes.contains("mfra") && !boxes.contains("sidx"),
              qPrintable(boxes.join(' ')));
     QVERIFY2(boxes.indexOf("moov") >= 0 && boxes.indexOf("moov") < boxes.indexOf("mdat"),
              qPrintable(boxes.join(' ')));
 
-    const FileInfo info = probe(file);
-    QVERIFY2(info.ok, qPrintable(info.error));
-    QCOMPARE(info.video.codec, QString("h264"));
+    const readback::Facts info = readback::probe(file);
+    QVERIFY2(info.readable, qPrintable(info.error));
+    QCOMPARE(info.stream("video").codec, QString("h264"));
     // 4:2:0 needs even sizes: one column and row of padding at most.
-    QVERIFY2(info.video.width - area.width() == 1 && info.video.height - area.height() == 1,
-             qPrintable(QStringLiteral("%1x%2").arg(info.video.width).arg(info.video.height)));
-    QCOMPARE(info.audio.codec, QString("mp3"));
-    QCOMPARE(info.audio.sampleRate, 44100);
-    QCOMPARE(info.audio.channels, 2);
+    QVERIFY2(info.stream("video").width - area.width() == 1 &&
+                 info.stream("video").height - area.height() == 1,
+             qPrintable(QStringLiteral("%1x%2")
+                            .arg(info.stream("video").width)
+                            .arg(info.stream("video").height)));
+    QCOMPARE(info.stream("audio").codec, QString("mp3"));
+    QCOMPARE(info.stream("audio").sampleRate, 44100);
+    QCOMPARE(info.stream("audio").channels, 2);
     // Time is not stretched: the file lasts as long as the recording did (start and stop
     // take a moment of their own).
-    QVERIFY2(info.video.duration > elapsed - 0.8 && info.video.duration < elapsed + 0.3,
-             qPrintable(QStringLiteral("%1 vs %2").arg(info.video.duration).arg(elapsed)));
     QVERIFY2(
-        qAbs(info.audio.duration - info.video.duration) < 0.3,
-        qPrintable(QStringLiteral("%1 vs %2").arg(info.audio.duration).arg(info.video.duration)));
-    const QString errors = decodeErrors(file);
+        info.stream("video").duration > elapsed - 0.8 &&
+            info.stream("video").duration < elapsed + 0.3,
+        qPrintable(QStringLiteral("%1 vs %2").arg(info.stream("video").duration).arg(elapsed)));
+    QVERIFY2(qAbs(info.stream("audio").duration - info.stream("video").duration) < 0.3,
+             qPrintable(QStringLiteral("%1 vs %2")
+                            .arg(info.stream("audio").duration)
+                            .arg(info.stream("video").duration)));
+    const QString errors = readback::decodeErrors(file);
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
     // The test desktop's microphone is a 440 Hz tone.
-    QVERIFY2(maxVolume(file, 0.5, 1.0) > -30,
-             qPrintable(QString::number(maxVolume(file, 0.5, 1.0))));
+    QVERIFY2(readback::maxVolume(file, 0.5, 1.0) > -30,
+             qPrintable(QString::number(readback::maxVolume(file, 0.5, 1.0))));
 
-    const QString x264 = x264Settings(file);
+    const QString x264 = readback::x264Settings(file);
     QVERIFY2(!x264.isEmpty(), "no x264 settings in the stream");
-    for (const char* expected :
-         {" cabac=0 ", " deblock=1:0:0 ", " chroma_me=0 ", " analyse=0x1:0x11 ", " me=hex ",
-          " subme=3 ", " me_range=16 ", " keyint=250 ", " keyint_min=25 ", " scenecut=40 ",
-          " b_adapt=1 ", " qcomp=0.60 ", " qpmin=0 ", " qpmax=69 ", " qpstep=4 ", " ip_ratio=1.41 ",
-          " direct=1 ", " fast_pskip=1 ", " weightp=0 "})
-        QVERIFY2(x264.contains(QLatin1String(expected)),
-                 qPrintable(QStringLiteral("%1 missing in: %2").arg(expected, x264)));
+    const QMap<QString, QString> settings = readback::parseSettings(x264);
+    const QList<QPair<QString, QString>> expected{
+        {"cabac", "0"},       {"deblock", "1:0:0"}, {"chroma_me", "0"}, {"analyse", "0x1:0x11"},
+        {"me", "hex"},        {"subme", "3"},       {"me_range", "16"}, {"keyint", "250"},
+        {"keyint_min", "25"}, {"scenecut", "40"},   {"b_adapt", "1"},   {"qcomp", "0.60"},
+        {"qpmin", "0"},       {"qpmax", "69"},      {"qpstep", "4"},    {"ip_ratio", "1.41"},
+        {"direct", "1"},      {"fast_pskip", "1"},  {"weightp", "0"}};
+    for (const auto& [key, value] : expected)
+        QVERIFY2(settings.value(key) == value,
+                 qPrintable(QStringLiteral("%1=%2, want %3 in: %4")
+                                .arg(key, settings.value(key), value, x264)));
 }
 
 void EngineDesktop::unwritablePathIsReported() {
@@ -310,7 +309,7 @@ void EngineDesktop::missingSoundServerIsAnAudioError() {
     QVERIFY(rig.recorder.isRecording());
     QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 5, 20000);
     rig.recorder.stop();
-    QVERIFY(probe(path("nosound.mp4")).ok);
+    QVERIFY(readback::probe(path("nosound.mp4")).readable);
 }
 
 void EngineDesktop::microphoneGoingAwayLeavesSilence() {
@@ -338,14 +337,17 @@ void EngineDesktop::microphoneGoingAwayLeavesSilence() {
     rig.recorder.stop();
     QVERIFY(rig.noErrors());
 
-    const FileInfo info = probe(file);
-    QVERIFY2(info.ok, qPrintable(info.error));
-    QVERIFY2(info.video.duration > 4.5, qPrintable(QString::number(info.video.duration)));
-    QVERIFY2(
-        qAbs(info.audio.duration - info.video.duration) < 0.3,
-        qPrintable(QStringLiteral("%1 vs %2").arg(info.audio.duration).arg(info.video.duration)));
-    const double before = maxVolume(file, 0.5, 1.0);
-    const double after = maxVolume(file, lostAt + 0.5, info.audio.duration - lostAt - 0.7);
+    const readback::Facts info = readback::probe(file);
+    QVERIFY2(info.readable, qPrintable(info.error));
+    QVERIFY2(info.stream("video").duration > 4.5,
+             qPrintable(QString::number(info.stream("video").duration)));
+    QVERIFY2(qAbs(info.stream("audio").duration - info.stream("video").duration) < 0.3,
+             qPrintable(QStringLiteral("%1 vs %2")
+                            .arg(info.stream("audio").duration)
+                            .arg(info.stream("video").duration)));
+    const double before = readback::maxVolume(file, 0.5, 1.0);
+    const double after =
+        readback::maxVolume(file, lostAt + 0.5, info.stream("audio").duration - lostAt - 0.7);
     QVERIFY2(before > -30, qPrintable(QString::number(before)));
     QVERIFY2(after < -60, qPrintable(QString::number(after)));
 }
@@ -391,10 +393,10 @@ void EngineDesktop::shrinkingScreenEndsTheRecordingWithAnError() {
     QVERIFY(!rig.recorder.isRecording());
     rig.recorder.stop();
 
-    const FileInfo info = probe(file);
-    QVERIFY2(info.ok, qPrintable(info.error));
+    const readback::Facts info = readback::probe(file);
+    QVERIFY2(info.readable, qPrintable(info.error));
     QVERIFY2(info.duration >= 1.0, qPrintable(QString::number(info.duration)));
-    QVERIFY(!topLevelBoxes(file).contains("moof"));
+    QVERIFY(!readback::topLevelBoxes(file).contains("moof"));
 }
 
 void EngineDesktop::fullDiskKeepsWhatWasWritten() {
@@ -427,10 +429,10 @@ void EngineDesktop::fullDiskKeepsWhatWasWritten() {
     setrlimit(RLIMIT_FSIZE, &saved);
 
     // What was written before the disk filled up still plays.
-    const FileInfo info = probe(file);
-    QVERIFY2(info.ok, qPrintable(info.error));
+    const readback::Facts info = readback::probe(file);
+    QVERIFY2(info.readable, qPrintable(info.error));
     QVERIFY2(info.duration >= 0.5, qPrintable(QString::number(info.duration)));
-    QCOMPARE(info.video.width, 320);
+    QCOMPARE(info.stream("video").width, 320);
 }
 
 QTEST_MAIN(EngineDesktop)

@@ -1,7 +1,7 @@
 // End-to-end recordings made by the clipnest-rec tool on the test desktop, read back with
 // ffprobe/ffmpeg: streams, size, frame rate, sound, encoder settings, what the picture
 // shows, and what is left after a normal stop, a signal and a kill -9.
-#include "recording_readback.h"
+#include "mp4_readback.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

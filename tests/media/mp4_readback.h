@@ -1,5 +1,5 @@
 // Reads a recorded MP4 back through the ffprobe and ffmpeg programs and by walking its
-// boxes, so that the end-to-end tests judge the file a player would see.
+// boxes, so that the tests judge the file a player would see.
 #pragma once
 
 #include <QByteArray>
@@ -28,6 +28,8 @@ struct Facts {
     QList<Stream> streams;
 
     const Stream* first(const QString& type) const;
+    // The first stream of that type, or an empty one (no codec) when there is none.
+    Stream stream(const QString& type) const;
     int count(const QString& type) const;
 };
 
@@ -47,6 +49,10 @@ QString decodeErrors(const QString& path);
 
 // One decoded frame at `seconds`, as packed RGB24 of the stream's size; empty on failure.
 QByteArray rgbFrameAt(const QString& path, double seconds, int width, int height);
+
+// Loudest sample (dBFS) of the sound between `from` and `from + length` seconds; 1000 when
+// there is no sound at all (louder than anything, so a check for silence fails).
+double maxVolume(const QString& path, double from, double length);
 
 // The first audio stream decoded to 16-bit mono PCM at its own rate.
 QByteArray monoPcm(const QString& path);

@@ -1,10 +1,11 @@
-#include "recording_readback.h"
+#include "mp4_readback.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtEndian>
 
 #include <cmath>
@@ -19,7 +20,7 @@ struct Result {
 };
 
 // Read-back tools finish in seconds even for long recordings; a minute means they hung.
-constexpr int ToolTimeoutMs = 60000;
+constexpr int kToolTimeoutMs = 60000;
 
 Result runTool(const QString& program, const QStringList& args) {
     QProcess p;
@@ -30,7 +31,7 @@ Result runTool(const QString& program, const QStringList& args) {
         return r;
     }
     p.closeWriteChannel();
-    if (!p.waitForFinished(ToolTimeoutMs)) {
+    if (!p.waitForFinished(kToolTimeoutMs)) {
         p.kill();
         p.waitForFinished();
         r.err = QStringLiteral("%1 timed out").arg(program).toUtf8();
@@ -86,6 +87,11 @@ const Stream* Facts::first(const QString& type) const {
         if (s.type == type)
             return &s;
     return nullptr;
+}
+
+Stream Facts::stream(const QString& type) const {
+    const Stream* s = first(type);
+    return s ? *s : Stream();
 }
 
 int Facts::count(const QString& type) const {
@@ -188,6 +194,17 @@ QByteArray rgbFrameAt(const QString& path, double seconds, int width, int height
     if (r.exitCode != 0 || r.out.size() != qsizetype(width) * height * 3)
         return {};
     return r.out;
+}
+
+double maxVolume(const QString& path, double from, double length) {
+    const Result r =
+        runTool("ffmpeg", {"-nostdin", "-ss", QString::number(from), "-t", QString::number(length),
+                           "-i", path, "-vn", "-af", "volumedetect", "-f", "null", "-"});
+    const QRegularExpressionMatch m =
+        QRegularExpression("max_volume: (-?[0-9.]+|-inf) dB").match(QString::fromLocal8Bit(r.err));
+    if (!m.hasMatch())
+        return 1000;
+    return m.captured(1) == "-inf" ? -1000 : m.captured(1).toDouble();
 }
 
 QByteArray monoPcm(const QString& path) {
