@@ -1,0 +1,425 @@
+// The recordings kept for the user: the private folder, unique names that never overwrite,
+// what became of each recording across restarts, saving elsewhere by move or copy, and the
+// free-space check. Real files and folders throughout.
+#include "history/FreeSpace.h"
+#include "history/RecordingSaver.h"
+#include "history/RecordingStore.h"
+#include "tests/support/UnwritableFolder.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+mode_t modeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
+}
+
+dev_t deviceOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_dev : 0;
+}
+
+QByteArray randomBytes(qsizetype size) {
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(data.data()), size / 4);
+    return data;
+}
+
+bool writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const QDateTime kNoon(QDate(2026, 12, 8), QTime(12, 0, 0));
+
+} // namespace
+
+class TestRecordings : public QObject {
+    Q_OBJECT
+private slots:
+    // The store.
+    void makesPrivateFolderWithParents();
+    void refusesFoldersThatAreNotPrivate();
+    void namesAreUniqueAndNothingIsOverwritten();
+    void statesSurviveARestartAndLeftoversAreFound();
+    void damagedIndexHidesNoRecording();
+    void listsOnlyRecordingFiles();
+    void removeAndForget();
+    // Saving elsewhere.
+    void moveOnTheSameFileSystem();
+    void replacingKeepsTheOldTargetsAccess();
+    void copyAcrossFileSystemsWithProgress();
+    void failedSaveLeavesBothFiles();
+    void failedCopyLeavesBothFilesAndNoLeftover();
+    void savingOntoItselfIsRefused();
+    void saverReportsThroughSignals();
+    // Free space.
+    void freeSpaceLevels();
+};
+
+void TestRecordings::makesPrivateFolderWithParents() {
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/data/clipnest/recordings");
+    RecordingStore store(folder);
+    const QString error = store.open();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(modeOf(folder) & 0777, mode_t(0700));
+    QCOMPARE(modeOf(base.path() + QStringLiteral("/data/clipnest")) & 0777, mode_t(0700));
+    QVERIFY(store.isOpen());
+
+    qputenv("XDG_DATA_HOME", QFile::encodeName(base.path()));
+    QCOMPARE(RecordingStore::defaultFolder(), base.path() + QStringLiteral("/clipnest/recordings"));
+    qputenv("XDG_DATA_HOME", "relative/path");
+    QCOMPARE(RecordingStore::defaultFolder(),
+             QDir::homePath() + QStringLiteral("/.local/share/clipnest/recordings"));
+    qunsetenv("XDG_DATA_HOME");
+}
+
+void TestRecordings::refusesFoldersThatAreNotPrivate() {
+    QTemporaryDir base;
+    const QString open = base.path() + QStringLiteral("/open");
+    QVERIFY(QDir().mkdir(open));
+    QVERIFY(::chmod(QFile::encodeName(open).constData(), 0755) == 0);
+    RecordingStore shared(open);
+    QString error = shared.open();
+    QVERIFY(error.contains(open));
+    QVERIFY(!shared.isOpen());
+    QVERIFY(shared.reserve(kNoon).filePath.isEmpty());
+
+    // A link to a private folder is still a link: another account may have planted it.
+    const QString real = base.path() + QStringLiteral("/real");
+    QVERIFY(QDir().mkdir(real));
+    QVERIFY(::chmod(QFile::encodeName(real).constData(), 0700) == 0);
+    const QString link = base.path() + QStringLiteral("/link");
+    QVERIFY(QFile::link(real, link));
+    RecordingStore linked(link);
+    error = linked.open();
+    QVERIFY(error.contains(link));
+    QVERIFY(QDir(real).isEmpty());
+}
+
+void TestRecordings::namesAreUniqueAndNothingIsOverwritten() {
+    QTemporaryDir base;
+    RecordingStore store(base.path() + QStringLiteral("/rec"));
+    QVERIFY(store.open().isEmpty());
+    QSignalSpy changed(&store, &RecordingStore::changed);
+
+    const RecordingStore::Reservation a = store.reserve(kNoon);
+    QVERIFY2(a.error.isEmpty(), qPrintable(a.error));
+    QVERIFY(QFileInfo(a.filePath).fileName().endsWith(QStringLiteral(".mp4")));
+    QCOMPARE(modeOf(a.filePath) & 0777, mode_t(0600));
+    QVERIFY(writeFile(a.filePath, "first recording"));
+
+    // Same second: another name; the first file keeps its bytes.
+    const RecordingStore::Reservation b = store.reserve(kNoon);
+    QVERIFY(b.error.isEmpty());
+    QVERIFY(b.filePath != a.filePath);
+    QCOMPARE(readFile(a.filePath), QByteArray("first recording"));
+
+    // A link planted at the next name is neither followed nor replaced.
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.path() + QStringLiteral("/victim");
+    QVERIFY(writeFile(victim, "not yours"));
+    const QString third = QFileInfo(b.filePath).path() + QLatin1Char('/') +
+                          QFileInfo(b.filePath)
+                              .completeBaseName()
+                              .replace(QStringLiteral("-2"), QStringLiteral("-3")) +
+                          QStringLiteral(".mp4");
+    QVERIFY(QFile::link(victim, third));
+    const RecordingStore::Reservation c = store.reserve(kNoon);
+    QVERIFY(c.error.isEmpty());
+    QVERIFY(c.filePath != third);
+    QVERIFY(c.filePath != a.filePath && c.filePath != b.filePath);
+    QCOMPARE(readFile(victim), QByteArray("not yours"));
+    QVERIFY(QFileInfo(third).isSymLink());
+    QCOMPARE(changed.count(), 3);
+
+    for (const RecordingStore::Reservation& r : {a, b, c}) {
+        const auto e = store.entry(r.filePath);
+        QVERIFY(e.has_value());
+        QCOMPARE(e->state, RecordingState::Recording);
+        QCOMPARE(e->created, kNoon);
+    }
+}
+
+void TestRecordings::statesSurviveARestartAndLeftoversAreFound() {
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/rec");
+    QString crashed, failed, queued;
+    {
+        RecordingStore store(folder);
+        QVERIFY(store.open().isEmpty());
+        QVERIFY(store.leftovers().isEmpty());
+        crashed = store.reserve(kNoon).filePath;
+        failed = store.reserve(kNoon.addSecs(1)).filePath;
+        queued = store.reserve(kNoon.addSecs(2)).filePath;
+        store.setState(failed, RecordingState::UploadFailed, QStringLiteral("HTTP 400: no"));
+        store.setState(queued, RecordingState::Queued, QString(), 1);
+        // The running program's own recording is not a leftover of an earlier run.
+        QVERIFY(store.leftovers().isEmpty());
+    }
+    RecordingStore store(folder);
+    QVERIFY(store.open().isEmpty());
+    QCOMPARE(store.leftovers(), QStringList{crashed});
+    const QList<RecordingEntry> list = store.list();
+    QCOMPARE(list.size(), 3);
+    QCOMPARE(list[0].filePath, crashed);
+    QCOMPARE(list[1].state, RecordingState::UploadFailed);
+    QCOMPARE(list[1].reason, QStringLiteral("HTTP 400: no"));
+    QCOMPARE(list[2].state, RecordingState::Queued);
+    QCOMPARE(list[2].shareTarget, 1);
+
+    store.setState(crashed, RecordingState::Recovered);
+    QVERIFY(store.leftovers().isEmpty());
+    RecordingStore again(folder);
+    QVERIFY(again.open().isEmpty());
+    QVERIFY(again.leftovers().isEmpty());
+    QCOMPARE(again.entry(crashed)->state, RecordingState::Recovered);
+}
+
+void TestRecordings::damagedIndexHidesNoRecording() {
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/rec");
+    QString path;
+    {
+        RecordingStore store(folder);
+        QVERIFY(store.open().isEmpty());
+        path = store.reserve(kNoon).filePath;
+        store.setState(path, RecordingState::UploadFailed, QStringLiteral("x"));
+    }
+    QVERIFY(writeFile(folder + QStringLiteral("/recordings.json"),
+                      "{\"recordings\": [{\"file\": \"../../etc/passwd\", \"state\": \"queued\"},"
+                      " {\"file\": 42}, garbage"));
+    RecordingStore store(folder);
+    QVERIFY(store.open().isEmpty());
+    const QList<RecordingEntry> list = store.list();
+    QCOMPARE(list.size(), 1);
+    QCOMPARE(list[0].filePath, path);
+    QCOMPARE(list[0].state, RecordingState::NotUploaded);
+    // Paths outside the folder are not the store's business.
+    store.setState(QStringLiteral("/etc/passwd"), RecordingState::Queued);
+    QVERIFY(!store.contains(QStringLiteral("/etc/passwd")));
+    QVERIFY(!store.remove(QStringLiteral("/etc/passwd")).isEmpty());
+}
+
+void TestRecordings::listsOnlyRecordingFiles() {
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/rec");
+    RecordingStore store(folder);
+    QVERIFY(store.open().isEmpty());
+    const QString kept = store.reserve(kNoon).filePath;
+    QVERIFY(writeFile(folder + QStringLiteral("/.hidden.mp4"), "x"));
+    QVERIFY(writeFile(folder + QStringLiteral("/notes.txt"), "x"));
+    QVERIFY(QDir().mkdir(folder + QStringLiteral("/dir.mp4")));
+    QVERIFY(QFile::link(kept, folder + QStringLiteral("/link.mp4")));
+    // An older recording the index never heard of is listed as not uploaded.
+    QVERIFY(writeFile(folder + QStringLiteral("/older.mp4"), "older"));
+    const QList<RecordingEntry> list = store.list();
+    QStringList names;
+    for (const RecordingEntry& e : list)
+        names.append(QFileInfo(e.filePath).fileName());
+    names.sort();
+    QCOMPARE(names, (QStringList{QFileInfo(kept).fileName(), QStringLiteral("older.mp4")}));
+    QCOMPARE(store.entry(folder + QStringLiteral("/older.mp4"))->state,
+             RecordingState::NotUploaded);
+    QCOMPARE(store.entry(folder + QStringLiteral("/older.mp4"))->size, qint64(5));
+}
+
+void TestRecordings::removeAndForget() {
+    QTemporaryDir base;
+    RecordingStore store(base.path() + QStringLiteral("/rec"));
+    QVERIFY(store.open().isEmpty());
+    const QString a = store.reserve(kNoon).filePath;
+    const QString b = store.reserve(kNoon).filePath;
+    QVERIFY(store.remove(a).isEmpty());
+    QVERIFY(!QFile::exists(a));
+    QVERIFY(!store.contains(a));
+    // A save elsewhere moved b away: its entry goes, nothing else happens.
+    QVERIFY(QFile::rename(b, base.path() + QStringLiteral("/saved.mp4")));
+    store.forget(b);
+    QVERIFY(store.list().isEmpty());
+    RecordingStore again(store.folder());
+    QVERIFY(again.open().isEmpty());
+    QVERIFY(again.leftovers().isEmpty());
+}
+
+void TestRecordings::moveOnTheSameFileSystem() {
+    QTemporaryDir base;
+    const QString source = base.path() + QStringLiteral("/rec.mp4");
+    const QString target = base.path() + QStringLiteral("/out/video.mp4");
+    QVERIFY(QDir().mkdir(base.path() + QStringLiteral("/out")));
+    const QByteArray data = randomBytes(300000);
+    QVERIFY(writeFile(source, data));
+    QVERIFY(::chmod(QFile::encodeName(source).constData(), 0600) == 0);
+    const RecordingSave::Result r = RecordingSave::moveRecording(source, target);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QVERIFY(!QFile::exists(source));
+    QCOMPARE(readFile(target), data);
+    // The saved file is the user's ordinary file now, not a private one.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    QCOMPARE(modeOf(target) & 0777, mode_t(0666 & ~mask));
+}
+
+void TestRecordings::replacingKeepsTheOldTargetsAccess() {
+    QTemporaryDir base;
+    const QString source = base.path() + QStringLiteral("/rec.mp4");
+    const QString target = base.path() + QStringLiteral("/video.mp4");
+    const QByteArray data = randomBytes(100000);
+    QVERIFY(writeFile(source, data));
+    QVERIFY(writeFile(target, QByteArray(500000, 'o')));
+    QVERIFY(::chmod(QFile::encodeName(target).constData(), 0640) == 0);
+    const RecordingSave::Result r = RecordingSave::moveRecording(source, target);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(readFile(target), data);
+    QCOMPARE(modeOf(target) & 0777, mode_t(0640));
+    QVERIFY(!QFile::exists(source));
+}
+
+void TestRecordings::copyAcrossFileSystemsWithProgress() {
+    QTemporaryDir base;
+    QTemporaryDir other(QStringLiteral("/dev/shm/clipnest-test-XXXXXX"));
+    if (!other.isValid() || deviceOf(other.path()) == deviceOf(base.path()))
+        QSKIP("needs two file systems (/dev/shm apart from the temporary folder)");
+    const QString source = base.path() + QStringLiteral("/rec.mp4");
+    const QString target = other.path() + QStringLiteral("/video.mp4");
+    const QByteArray data = randomBytes(9 * 1024 * 1024 + 123);
+    QVERIFY(writeFile(source, data));
+    QVERIFY(writeFile(target, "old content"));
+    QList<qint64> reports;
+    const RecordingSave::Result r =
+        RecordingSave::moveRecording(source, target, [&](qint64 done, qint64 total) {
+            QCOMPARE(total, qint64(data.size()));
+            reports.append(done);
+        });
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QVERIFY(!r.sourceKept);
+    QCOMPARE(readFile(target), data);
+    QVERIFY(!QFile::exists(source));
+    QVERIFY(reports.size() >= 3);
+    QCOMPARE(reports.last(), qint64(data.size()));
+    QVERIFY(std::is_sorted(reports.cbegin(), reports.cend()));
+    // No temporary file is left beside the target.
+    QCOMPARE(QDir(other.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("video.mp4")});
+}
+
+void TestRecordings::failedSaveLeavesBothFiles() {
+    QTemporaryDir base;
+    const QString source = base.path() + QStringLiteral("/rec.mp4");
+    const QString folder = base.path() + QStringLiteral("/locked");
+    const QString target = folder + QStringLiteral("/video.mp4");
+    const QByteArray data = randomBytes(50000);
+    QVERIFY(writeFile(source, data));
+    UnwritableFolder locked(folder, {{QStringLiteral("video.mp4"), "old content"}});
+    if (!locked.isValid())
+        QSKIP("can not make a folder unwritable here");
+    const RecordingSave::Result r = RecordingSave::moveRecording(source, target);
+    QVERIFY(!r.ok);
+    QVERIFY2(r.error.contains(target), qPrintable(r.error));
+    QCOMPARE(readFile(source), data);
+    QCOMPARE(readFile(target), QByteArray("old content"));
+}
+
+void TestRecordings::failedCopyLeavesBothFilesAndNoLeftover() {
+    QTemporaryDir base;
+    QTemporaryDir other(QStringLiteral("/dev/shm/clipnest-test-XXXXXX"));
+    if (!other.isValid() || deviceOf(other.path()) == deviceOf(base.path()))
+        QSKIP("needs two file systems (/dev/shm apart from the temporary folder)");
+    const QString source = base.path() + QStringLiteral("/rec.mp4");
+    const QString target = other.path() + QStringLiteral("/video.mp4");
+    const QByteArray data = randomBytes(12 * 1024 * 1024);
+    QVERIFY(writeFile(source, data));
+    QVERIFY(writeFile(target, "old content"));
+    // Cancelled half way: the copy is abandoned like any failed one.
+    std::atomic<bool> cancel{false};
+    const RecordingSave::Result r = RecordingSave::moveRecording(
+        source, target, [&](qint64 done, qint64) { cancel = done > 0; }, &cancel);
+    QVERIFY(!r.ok);
+    QCOMPARE(readFile(source), data);
+    QCOMPARE(readFile(target), QByteArray("old content"));
+    QCOMPARE(QDir(other.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("video.mp4")});
+}
+
+void TestRecordings::savingOntoItselfIsRefused() {
+    QTemporaryDir base;
+    const QString source = base.path() + QStringLiteral("/rec.mp4");
+    QVERIFY(writeFile(source, "data"));
+    const RecordingSave::Result r =
+        RecordingSave::moveRecording(source, base.path() + QStringLiteral("/./rec.mp4"));
+    QVERIFY(!r.ok);
+    QCOMPARE(readFile(source), QByteArray("data"));
+    const RecordingSave::Result gone = RecordingSave::moveRecording(
+        base.path() + QStringLiteral("/missing.mp4"), base.path() + QStringLiteral("/x.mp4"));
+    QVERIFY(!gone.ok);
+    QVERIFY(gone.error.contains(QStringLiteral("missing.mp4")));
+}
+
+void TestRecordings::saverReportsThroughSignals() {
+    QTemporaryDir base;
+    QTemporaryDir other(QStringLiteral("/dev/shm/clipnest-test-XXXXXX"));
+    const bool twoFileSystems = other.isValid() && deviceOf(other.path()) != deviceOf(base.path());
+    const QString source = base.path() + QStringLiteral("/rec.mp4");
+    const QString target =
+        (twoFileSystems ? other.path() : base.path()) + QStringLiteral("/video.mp4");
+    const QByteArray data = randomBytes(20 * 1024 * 1024);
+    QVERIFY(writeFile(source, data));
+
+    RecordingSaver saver;
+    QSignalSpy progress(&saver, &RecordingSaver::progressChanged);
+    QSignalSpy finished(&saver, &RecordingSaver::finished);
+    QSignalSpy failed(&saver, &RecordingSaver::failed);
+    QVERIFY(saver.start(source, target));
+    QVERIFY(saver.isRunning());
+    QVERIFY(!saver.start(source, target));
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(failed.count(), 0);
+    QVERIFY(!saver.isRunning());
+    QCOMPARE(finished.first().at(0).toString(), source);
+    QCOMPARE(finished.first().at(1).toString(), target);
+    QCOMPARE(progress.last().first().toInt(), 100);
+    QCOMPARE(readFile(target), data);
+
+    // A failure comes back as a signal with a message naming the target.
+    QVERIFY(saver.start(source, target));
+    QVERIFY(failed.wait(60000));
+    QVERIFY(failed.first().at(2).toString().contains(QStringLiteral("rec.mp4")));
+}
+
+void TestRecordings::freeSpaceLevels() {
+    using namespace FreeSpace;
+    QCOMPARE(classify(-1), Level::Enough);
+    QCOMPARE(classify(0), Level::TooLow);
+    QCOMPARE(classify(kRefuseBelowBytes - 1), Level::TooLow);
+    QCOMPARE(classify(kRefuseBelowBytes), Level::Low);
+    QCOMPARE(classify(kWarnBelowBytes - 1), Level::Low);
+    QCOMPARE(classify(kWarnBelowBytes), Level::Enough);
+    const QString folder = QStringLiteral("/home/someone/.local/share/clipnest/recordings");
+    const Check low = checkAmount(folder, 500 * 1024 * 1024);
+    QVERIFY(low.message.contains(folder));
+    const Check refuse = checkAmount(folder, 5 * 1024 * 1024);
+    QCOMPARE(refuse.level, Level::TooLow);
+    QVERIFY(refuse.message.contains(folder));
+    QVERIFY(refuse.message != low.message);
+    QVERIFY(checkAmount(folder, kWarnBelowBytes).message.isEmpty());
+    QTemporaryDir base;
+    const Check real = check(base.path());
+    QVERIFY(real.availableBytes > 0);
+    QCOMPARE(real.level, classify(real.availableBytes));
+}
+
+QTEST_GUILESS_MAIN(TestRecordings)
+#include "tst_recordings.moc"
