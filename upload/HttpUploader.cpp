@@ -31,6 +31,8 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
                           const QString& boundary) {
     qDebug() << "Try upload to: " << url.toString();
     answer.clear();
+    failureError = QNetworkReply::NoError;
+    failureStatus = 0;
     if (!url.isValid()) {
         emit error(QStringLiteral("Invalid url: ") + url.toString());
         return;
@@ -96,6 +98,8 @@ void HttpUploader::onAnswerData() {
     if (!reply)
         return;
     if (reply->bytesAvailable() > MaxAnswerBytes) {
+        failureError = QNetworkReply::NoError;
+        failureStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         abortUpload();
         answer.clear();
         emit error(QStringLiteral("The upload service sent an answer too long to be a link. "
@@ -119,6 +123,8 @@ void HttpUploader::onReplyFinished() {
     QNetworkReply* done = reply;
     reply = nullptr;
     done->deleteLater();
+    failureError = done->error();
+    failureStatus = done->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (done->error() != QNetworkReply::NoError) {
         const QString text = done->errorString();
         qDebug() << text;
@@ -139,6 +145,8 @@ void HttpUploader::onStalled() {
     if (!reply)
         return;
     const int seconds = (stallTimer.interval() + 999) / 1000;
+    failureError = QNetworkReply::TimeoutError;
+    failureStatus = 0;
     abortUpload();
     answer.clear();
     emit error(QStringLiteral("The upload service stopped answering for %1 seconds. Please try "

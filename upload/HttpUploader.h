@@ -42,6 +42,11 @@ public:
     // True while a request is under way.
     bool isUploading() const { return reply != nullptr; }
 
+    // What the last error() came from: the network error (NoError for an answer that could
+    // not be taken) and the HTTP status of the answer (0 when none arrived).
+    QNetworkReply::NetworkError lastNetworkError() const { return failureError; }
+    int lastHttpStatus() const { return failureStatus; }
+
 signals:
     // A whole percentage from 0 to 100 of the body sent so far.
     void progressChanged(double progress);
@@ -68,4 +73,6 @@ private:
     QTimer stallTimer;
     // The last percentage reported for the running upload, so each is reported once.
     int lastPercent = -1;
+    QNetworkReply::NetworkError failureError = QNetworkReply::NoError;
+    int failureStatus = 0;
 };

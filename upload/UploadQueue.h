@@ -1,0 +1,106 @@
+#pragma once
+
+#include "upload/UploadFailure.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+#include <vector>
+
+class HttpUploader;
+class QFile;
+class QTimer;
+
+// One recording waiting to reach the upload service.
+struct UploadJob {
+    QString filePath;
+    QUrl url;
+    int shareTarget = -1; // the social network to share on once uploaded, -1 for none
+    int failedAttempts = 0;
+    QString lastError;
+};
+
+// Uploads recordings, several at once, and keeps at them until the service takes them.
+//
+// A transient failure (see classifyUploadFailure) is retried after growing delays; a
+// permanent one, or running out of retries, ends the job. The jobs are written to a file
+// after every change, so uploads still pending when the program ends resume at the next
+// start (load()). Each attempt is either the user's (the first after add(), which the user
+// asked for) or automatic (retries, resumed jobs), so the program can tell the user about the
+// first in a box and about the others more quietly.
+//
+// Threads: create, use and destroy on the GUI thread; signals are emitted there.
+class UploadQueue : public QObject {
+    Q_OBJECT
+public:
+    // Two uploads share the uplink without starving each other; more would only slow each
+    // one down and keep more files mapped.
+    static constexpr int kMaxRunning = 2;
+    // Delays before the automatic retries: the first soon (a service restarting is back in
+    // seconds), then growing so that an outage of a quarter of an hour is still bridged
+    // without hammering the service. Seven tries in all.
+    static std::vector<int> defaultRetryDelays() {
+        return {5000, 30000, 60000, 120000, 300000, 300000};
+    }
+
+    // Fixed parts of every upload request, as the service expects them.
+    static constexpr const char* kFieldName = "attachment";
+    static constexpr const char* kFileName = "video.mp4";
+    static constexpr const char* kContentType = "video/mp4";
+    static constexpr const char* kBoundary = "Ax3WQkoke";
+
+    // `storePath`: the file the pending jobs are kept in.
+    explicit UploadQueue(const QString& storePath, QObject* parent = nullptr);
+    ~UploadQueue() override;
+
+    // Reads the pending jobs of an earlier run (those whose file is still there) and starts
+    // them as automatic attempts. Returns an empty string, or a readable message when the
+    // store exists but could not be read.
+    QString load();
+
+    // Queues the upload of `filePath` to `url`; the first attempt is the user's. A file
+    // already queued is tried again at once (the user asked), keeping its place.
+    void add(const QString& filePath, const QUrl& url, int shareTarget);
+    // Drops the job (abandoning a running attempt without a signal).
+    void remove(const QString& filePath);
+
+    bool contains(const QString& filePath) const;
+    bool isUploading(const QString& filePath) const;
+    QList<UploadJob> jobs() const;
+    QString storePath() const { return storePath_; }
+
+    // For tests: other delays (and with them another number of tries) and stall timeout.
+    void setRetryDelays(const std::vector<int>& delaysMs) { retryDelays = delaysMs; }
+    void setStallTimeout(int milliseconds) { stallTimeoutMs = milliseconds; }
+
+signals:
+    void attemptStarted(const QString& filePath, bool userStarted);
+    void progressChanged(const QString& filePath, int percent, bool userStarted);
+    // The service answered with a link; the job is gone.
+    void accepted(const QString& filePath, const QString& link, int shareTarget, bool userStarted);
+    // An attempt failed. With willRetry the job waits for its next try; without, it is gone
+    // (a permanent failure or no tries left).
+    void failed(const QString& filePath, const QString& message, UploadFailureKind kind,
+                bool userStarted, bool willRetry);
+    // The pending jobs could not be written; they still run, but would not survive a restart.
+    void storeFailed(const QString& message);
+
+private:
+    struct Entry;
+    Entry* find(const QString& filePath) const;
+    void pump();
+    void startAttempt(Entry* entry);
+    void onAnswer(Entry* entry, const QString& answer);
+    void onError(Entry* entry, const QString& message, UploadFailureKind kind);
+    void endAttempt(Entry* entry);
+    void erase(Entry* entry);
+    void save();
+
+    QString storePath_;
+    std::vector<std::unique_ptr<Entry>> entries;
+    std::vector<int> retryDelays = defaultRetryDelays();
+    int stallTimeoutMs = 0;
+};
