@@ -137,6 +137,95 @@
     </message>
 </context>
 <context>
+    <name>RecordingSaver</name>
+    <message>
+        <source>%1 is the recording itself.</source>
+        <translation>%1 é a própria gravação.</translation>
+    </message>
+    <message>
+        <source>Can not read the recording %1: %2</source>
+        <translation>Não é possível ler a gravação %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not save the recording to %1: %2</source>
+        <translation>Não é possível salvar a gravação em %1: %2</translation>
+    </message>
+    <message>
+        <source>Saving to %1 was cancelled.</source>
+        <translation>O salvamento em %1 foi cancelado.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is not there any more.</source>
+        <translation>A gravação %1 não existe mais.</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingStore</name>
+    <message>
+        <source>%1 is not one of the recordings in %2.</source>
+        <translation>%1 não é uma das gravações de %2.</translation>
+    </message>
+    <message>
+        <source>Can not create the folder for recordings %1: %2</source>
+        <translation>Não é possível criar a pasta de gravações %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not create the recording file %1: %2</source>
+        <translation>Não é possível criar o arquivo de gravação %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not delete the recording %1: %2</source>
+        <translation>Não é possível apagar a gravação %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not find a free name for a new recording in %1.</source>
+        <translation>Não foi encontrado um nome livre para uma nova gravação em %1.</translation>
+    </message>
+    <message>
+        <source>Can not remove %1, which is in the way of the recording: %2</source>
+        <translation>Não é possível remover %1, que impede a gravação: %2</translation>
+    </message>
+    <message>
+        <source>Can not use the folder for recordings %1: %2</source>
+        <translation>Não é possível usar a pasta de gravações %1: %2</translation>
+    </message>
+    <message>
+        <source>Only %1 is free for recordings in %2. A long recording may not fit.</source>
+        <translation>Restam apenas %1 livres para gravações em %2. Uma gravação longa pode não caber.</translation>
+    </message>
+    <message>
+        <source>Only %1 is free for recordings in %2. Free some space there and try again.</source>
+        <translation>Restam apenas %1 livres para gravações em %2. Libere espaço ali e tente novamente.</translation>
+    </message>
+    <message>
+        <source>The folder for recordings %1 is not a private folder of yours. Remove it and try again.</source>
+        <translation>A pasta de gravações %1 não é uma pasta privada sua. Remova-a e tente novamente.</translation>
+    </message>
+    <message>
+        <source>What became of each recording could not be written to %1: %2</source>
+        <translation>Não foi possível gravar o estado das gravações em %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>UploadQueue</name>
+    <message>
+        <source>Can not read the recording %1: %2</source>
+        <translation>Não é possível ler a gravação %1: %2</translation>
+    </message>
+    <message>
+        <source>The pending uploads could not be read from %1: %2</source>
+        <translation>Não foi possível ler os envios pendentes de %1: %2</translation>
+    </message>
+    <message>
+        <source>The pending uploads could not be written to %1: %2</source>
+        <translation>Não foi possível gravar os envios pendentes em %1: %2</translation>
+    </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>o arquivo está vazio</translation>
+    </message>
+</context>
+<context>
     <name>SnapshotButton</name>
     <message>
         <source>Press to record video</source>

@@ -137,6 +137,95 @@
     </message>
 </context>
 <context>
+    <name>RecordingSaver</name>
+    <message>
+        <source>%1 is the recording itself.</source>
+        <translation>%1 is the recording itself.</translation>
+    </message>
+    <message>
+        <source>Can not read the recording %1: %2</source>
+        <translation>Can not read the recording %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not save the recording to %1: %2</source>
+        <translation>Can not save the recording to %1: %2</translation>
+    </message>
+    <message>
+        <source>Saving to %1 was cancelled.</source>
+        <translation>Saving to %1 was cancelled.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is not there any more.</source>
+        <translation>The recording %1 is not there any more.</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingStore</name>
+    <message>
+        <source>%1 is not one of the recordings in %2.</source>
+        <translation>%1 is not one of the recordings in %2.</translation>
+    </message>
+    <message>
+        <source>Can not create the folder for recordings %1: %2</source>
+        <translation>Can not create the folder for recordings %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not create the recording file %1: %2</source>
+        <translation>Can not create the recording file %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not delete the recording %1: %2</source>
+        <translation>Can not delete the recording %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not find a free name for a new recording in %1.</source>
+        <translation>Can not find a free name for a new recording in %1.</translation>
+    </message>
+    <message>
+        <source>Can not remove %1, which is in the way of the recording: %2</source>
+        <translation>Can not remove %1, which is in the way of the recording: %2</translation>
+    </message>
+    <message>
+        <source>Can not use the folder for recordings %1: %2</source>
+        <translation>Can not use the folder for recordings %1: %2</translation>
+    </message>
+    <message>
+        <source>Only %1 is free for recordings in %2. A long recording may not fit.</source>
+        <translation>Only %1 is free for recordings in %2. A long recording may not fit.</translation>
+    </message>
+    <message>
+        <source>Only %1 is free for recordings in %2. Free some space there and try again.</source>
+        <translation>Only %1 is free for recordings in %2. Free some space there and try again.</translation>
+    </message>
+    <message>
+        <source>The folder for recordings %1 is not a private folder of yours. Remove it and try again.</source>
+        <translation>The folder for recordings %1 is not a private folder of yours. Remove it and try again.</translation>
+    </message>
+    <message>
+        <source>What became of each recording could not be written to %1: %2</source>
+        <translation>What became of each recording could not be written to %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>UploadQueue</name>
+    <message>
+        <source>Can not read the recording %1: %2</source>
+        <translation>Can not read the recording %1: %2</translation>
+    </message>
+    <message>
+        <source>The pending uploads could not be read from %1: %2</source>
+        <translation>The pending uploads could not be read from %1: %2</translation>
+    </message>
+    <message>
+        <source>The pending uploads could not be written to %1: %2</source>
+        <translation>The pending uploads could not be written to %1: %2</translation>
+    </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>the file is empty</translation>
+    </message>
+</context>
+<context>
     <name>SnapshotButton</name>
     <message>
         <source>Press to record video</source>

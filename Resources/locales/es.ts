@@ -137,6 +137,95 @@
     </message>
 </context>
 <context>
+    <name>RecordingSaver</name>
+    <message>
+        <source>%1 is the recording itself.</source>
+        <translation>%1 es la propia grabación.</translation>
+    </message>
+    <message>
+        <source>Can not read the recording %1: %2</source>
+        <translation>No se puede leer la grabación %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not save the recording to %1: %2</source>
+        <translation>No se puede guardar la grabación en %1: %2</translation>
+    </message>
+    <message>
+        <source>Saving to %1 was cancelled.</source>
+        <translation>Se canceló el guardado en %1.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is not there any more.</source>
+        <translation>La grabación %1 ya no existe.</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingStore</name>
+    <message>
+        <source>%1 is not one of the recordings in %2.</source>
+        <translation>%1 no es una de las grabaciones de %2.</translation>
+    </message>
+    <message>
+        <source>Can not create the folder for recordings %1: %2</source>
+        <translation>No se puede crear la carpeta de grabaciones %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not create the recording file %1: %2</source>
+        <translation>No se puede crear el archivo de grabación %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not delete the recording %1: %2</source>
+        <translation>No se puede borrar la grabación %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not find a free name for a new recording in %1.</source>
+        <translation>No se encuentra un nombre libre para una nueva grabación en %1.</translation>
+    </message>
+    <message>
+        <source>Can not remove %1, which is in the way of the recording: %2</source>
+        <translation>No se puede quitar %1, que impide la grabación: %2</translation>
+    </message>
+    <message>
+        <source>Can not use the folder for recordings %1: %2</source>
+        <translation>No se puede usar la carpeta de grabaciones %1: %2</translation>
+    </message>
+    <message>
+        <source>Only %1 is free for recordings in %2. A long recording may not fit.</source>
+        <translation>Solo quedan %1 libres para grabaciones en %2. Una grabación larga puede no caber.</translation>
+    </message>
+    <message>
+        <source>Only %1 is free for recordings in %2. Free some space there and try again.</source>
+        <translation>Solo quedan %1 libres para grabaciones en %2. Libera espacio allí y vuelve a intentarlo.</translation>
+    </message>
+    <message>
+        <source>The folder for recordings %1 is not a private folder of yours. Remove it and try again.</source>
+        <translation>La carpeta de grabaciones %1 no es una carpeta privada tuya. Bórrala y vuelve a intentarlo.</translation>
+    </message>
+    <message>
+        <source>What became of each recording could not be written to %1: %2</source>
+        <translation>No se pudo escribir el estado de las grabaciones en %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>UploadQueue</name>
+    <message>
+        <source>Can not read the recording %1: %2</source>
+        <translation>No se puede leer la grabación %1: %2</translation>
+    </message>
+    <message>
+        <source>The pending uploads could not be read from %1: %2</source>
+        <translation>No se pudieron leer las subidas pendientes de %1: %2</translation>
+    </message>
+    <message>
+        <source>The pending uploads could not be written to %1: %2</source>
+        <translation>No se pudieron escribir las subidas pendientes en %1: %2</translation>
+    </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>el archivo está vacío</translation>
+    </message>
+</context>
+<context>
     <name>SnapshotButton</name>
     <message>
         <source>Press to record video</source>

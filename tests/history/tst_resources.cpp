@@ -149,7 +149,8 @@ void TestResources::compiledCataloguesHoldEveryEntry() {
         }
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-    QCOMPARE(messages, 32);
+    // Texts are added over time; fewer than the first release held means a truncated source.
+    QVERIFY2(messages >= 32, qPrintable(QString::number(messages)));
 }
 
 void TestResources::missingCatalogueIsAbsent() {
