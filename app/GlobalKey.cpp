@@ -48,10 +48,6 @@ GlobalKey::~GlobalKey() {
     ungrab();
 }
 
-bool GlobalKey::isGrabbed() const {
-    return grabbed;
-}
-
 void GlobalKey::grab() {
 #ifdef CLIPNEST_HAVE_XCB
     xcb_connection_t* c = xcbConnection();
@@ -121,7 +117,7 @@ bool GlobalKey::nativeEventFilter(const QByteArray& eventType, void* message, qi
     if (key->detail != keycode || key->event != key->root)
         return false;
     if (type == XCB_KEY_PRESS)
-        emit pressed(PrintKeyCode);
+        emit pressed();
     // The root window is no window of ours: nothing else should see the event.
     return true;
 #else

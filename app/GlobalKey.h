@@ -12,20 +12,13 @@ class GlobalKey : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 
 public:
-    // The code the key is reported with: the virtual-key number of Print Screen.
-    static constexpr int PrintKeyCode = 44;
-
     explicit GlobalKey(QObject* parent = nullptr);
     ~GlobalKey() override;
-
-    // True when the key is ours; false when there is no X connection or the grab
-    // was refused.
-    bool isGrabbed() const;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 signals:
-    void pressed(int vkCode);
+    void pressed();
 
 private:
     void grab();

@@ -116,10 +116,6 @@ QString InstanceGuard::errorString() const {
     return error;
 }
 
-QString InstanceGuard::lockFilePath() const {
-    return lockPath;
-}
-
 void InstanceGuard::release() {
     // Segment first: while the lock is still ours nobody can be creating one.
     segment.reset();

@@ -35,7 +35,6 @@ public:
     // anything that looks for it; the lock decides.
     bool ownsSegment() const;
     QString errorString() const;
-    QString lockFilePath() const;
 
     // Gives up the guard; also done by the destructor.
     void release();

@@ -39,10 +39,6 @@ QString firstStartLanguage(const QString& systemLocaleName, const QStringList& s
     return QStringLiteral("en");
 }
 
-QString linkLanguageCode(const QString& code) {
-    return code == QLatin1String("br") ? QStringLiteral("pt") : code;
-}
-
 QString current() {
     return currentCode();
 }

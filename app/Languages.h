@@ -27,9 +27,6 @@ bool isSelectable(const QString& code, bool catalogExists);
 // English because the Portuguese entry's code is "br".
 QString firstStartLanguage(const QString& systemLocaleName, const QStringList& selectableCodes);
 
-// The code shared links carry for an interface language: "br" travels as "pt".
-QString linkLanguageCode(const QString& code);
-
 // The process-wide code of the installed catalogue, empty until one is installed.
 // GUI thread only.
 QString current();

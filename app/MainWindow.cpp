@@ -3,20 +3,17 @@
 #include "app/GlobalKey.h"
 #include "app/Languages.h"
 #include "app/Placement.h"
+#include "app/UploadController.h"
+#include "capture/CropCtrl.h"
 #include "history/HistoryManager.h"
+#include "settings/AppSettings.h"
 #include "upload/ServiceUrls.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
 
-#ifdef CLIPNEST_HAVE_CAPTURE
-#include "capture/CropCtrl.h"
-#endif
-
 #include <QActionGroup>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QDesktopServices>
 #include <QFile>
 #include <QMenu>
@@ -28,27 +25,7 @@
 
 namespace {
 
-const char* const ServiceHostKey = "Service host";
-// The reference service that `make run` starts on loopback: nothing leaves the
-// machine until the user names another service.
-const char* const DefaultServiceHost = "127.0.0.1:8080";
-const char* const LanguageKey = "Language";
-const char* const FirstRunKey = "first";
-const char* const ShowSnapButtonKey = "Show snap button";
-const char* const WindowIconPath = ":/Resources/windowIcon.png";
-
-// Fixed parts of every upload request, as the service expects them.
-const char* const UploadFieldName = "attachment";
-const char* const UploadFileName = "video.mp4";
-const char* const UploadContentType = "video/mp4";
-const char* const UploadBoundary = "Ax3WQkoke";
-
-// The upload progress window's fixed size.
-const QSize ProgressWindowSize(372, 155);
-
-QString key(const char* name) {
-    return QString::fromLatin1(name);
-}
+constexpr QLatin1String kWindowIconPath(":/Resources/windowIcon.png");
 
 } // namespace
 
@@ -56,30 +33,30 @@ MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent)
     , trayIcon(this)
     , trayMenu(new QMenu(this))
-    , popup(new PopupNotify) {
+    , uploads(new UploadController(this, this)) {
     trayMenu->setObjectName(QStringLiteral("TrayMenu"));
     historyWidget.setWindowTitle(historyWindowTitle());
-    popup->setWindowTitle(popupWindowTitle());
+    uploads->popup()->setWindowTitle(popupWindowTitle());
+    uploads->progressWindow()->setWindowTitle(progressWindowTitle());
     snapshotButton.setWindowTitle(snapButtonWindowTitle());
 
-    setWindowIcon(QIcon(key(WindowIconPath)));
+    setWindowIcon(QIcon(kWindowIconPath));
     applyFirstRunDefaults();
     createTrayMenu();
-    createProgressWidget();
 
-    if (settings.value(key(ShowSnapButtonKey), false).toBool())
+    if (AppSettings::showSnapButton(settings))
         initSnapButton();
 
     globalKey = new GlobalKey(this);
-    connect(globalKey, &GlobalKey::pressed, this, &MainWindow::onGlobalKeyPressed);
+    connect(globalKey, &GlobalKey::pressed, this, &MainWindow::makeScreenshot);
 
     restoreLanguage();
 
     HistoryManager* history = HistoryManager::instance();
     connect(history, &HistoryManager::itemAdded, &historyWidget, &HistoryWidget::addRecord);
     connect(history, &HistoryManager::storeFailed, this, &MainWindow::onHistoryStoreFailed);
-    connect(&historyWidget, &HistoryWidget::copiedToClipboard, this,
-            &MainWindow::showCopiedToClipboard);
+    connect(&historyWidget, &HistoryWidget::copiedToClipboard, uploads,
+            &UploadController::showCopiedToClipboard);
     history->load();
 }
 
@@ -89,9 +66,7 @@ MainWindow::~MainWindow() {
     disconnect(history, &HistoryManager::storeFailed, this, &MainWindow::onHistoryStoreFailed);
     history->save();
     storeLanguage();
-#ifdef CLIPNEST_HAVE_CAPTURE
     delete cropCtrl;
-#endif
     cropCtrl = nullptr;
 }
 
@@ -116,9 +91,9 @@ QString MainWindow::snapButtonWindowTitle() {
 }
 
 void MainWindow::applyFirstRunDefaults() {
-    if (settings.value(key(FirstRunKey), true).toBool()) {
-        settings.setValue(key(FirstRunKey), false);
-        settings.setValue(key(ShowSnapButtonKey), true);
+    if (AppSettings::isFirstRun(settings)) {
+        settings.setValue(AppSettings::kFirstRun, false);
+        settings.setValue(AppSettings::kShowSnapButton, true);
         settings.sync();
     }
 }
@@ -130,7 +105,7 @@ void MainWindow::createTrayMenu() {
 
     showHideAction = new QAction(trayMenu);
     showHideAction->setCheckable(true);
-    showHideAction->setChecked(settings.value(key(ShowSnapButtonKey), false).toBool());
+    showHideAction->setChecked(AppSettings::showSnapButton(settings));
     connect(showHideAction, &QAction::triggered, this, &MainWindow::onShowHideSnapButton);
 
     historyAction = new QAction(trayMenu);
@@ -153,7 +128,7 @@ void MainWindow::createTrayMenu() {
     // right click as an activation before the menu opens.
     connect(trayMenu, &QMenu::aboutToShow, this, &MainWindow::updateHistoryAction);
 
-    trayIcon.setIcon(QIcon(QString::fromLatin1(WindowIconPath)));
+    trayIcon.setIcon(QIcon(kWindowIconPath));
     trayIcon.setContextMenu(trayMenu);
     trayIcon.setVisible(true);
 }
@@ -180,17 +155,6 @@ void MainWindow::createLanguageMenu() {
     trayMenu->addMenu(languagesMenu);
 }
 
-void MainWindow::createProgressWidget() {
-    progressWidget = new ProgressWidget;
-    progressWidget->setWindowTitle(progressWindowTitle());
-    progressWidget->setMinimumSize(ProgressWindowSize);
-    progressWidget->setMaximumSize(ProgressWindowSize);
-    progressWidget->hide();
-    connect(&uploader, &HttpUploader::finished, this, &MainWindow::onUploadFinished);
-    connect(&uploader, &HttpUploader::error, this, &MainWindow::onUploadError);
-    connect(&uploader, &HttpUploader::progressChanged, this, &MainWindow::onUploadProgress);
-}
-
 void MainWindow::initSnapButton() {
     snapButtonInitialised = true;
     connect(&snapshotButton, &SnapshotButton::clicked, this, &MainWindow::makeScreenshot);
@@ -203,7 +167,6 @@ void MainWindow::initSnapButton() {
 }
 
 void MainWindow::retranslate() {
-    popup->setText(tr("Video link copied to clipboard"));
     recordAction->setText(tr("Record video"));
     showHideAction->setText(tr("Show/hide record button"));
     historyAction->setText(tr("History"));
@@ -218,7 +181,7 @@ void MainWindow::updateHistoryAction() {
 }
 
 void MainWindow::restoreLanguage() {
-    const QVariant stored = settings.value(QString::fromLatin1(LanguageKey));
+    const QVariant stored = settings.value(AppSettings::kLanguage);
     if (!stored.isValid()) {
         QStringList selectable;
         for (const Languages::Entry& entry : Languages::table()) {
@@ -260,7 +223,7 @@ bool MainWindow::loadLanguage(const QString& code) {
 }
 
 void MainWindow::storeLanguage() {
-    settings.setValue(QString::fromLatin1(LanguageKey), Languages::current());
+    settings.setValue(AppSettings::kLanguage, Languages::current());
     settings.sync();
 }
 
@@ -289,11 +252,6 @@ void MainWindow::onChooseLanguage(QAction* action) {
     loadLanguage(code);
 }
 
-QString MainWindow::serviceHost() {
-    const QString host = settings.value(QString::fromLatin1(ServiceHostKey)).toString().trimmed();
-    return host.isEmpty() ? QString::fromLatin1(DefaultServiceHost) : host;
-}
-
 void MainWindow::onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Context:
@@ -307,19 +265,18 @@ void MainWindow::onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason)
     }
 }
 
-void MainWindow::onGlobalKeyPressed(int vkCode) {
-    if (vkCode == GlobalKey::PrintKeyCode)
-        makeScreenshot();
-}
-
 void MainWindow::makeScreenshot() {
-#ifdef CLIPNEST_HAVE_CAPTURE
     if (!cropCtrl) {
         cropCtrl = new CropCtrl;
         cropCtrl->setWindowTitle(captureWindowTitle());
-        connect(cropCtrl, &CropCtrl::uploadImageData, this, &MainWindow::onImageUpload);
-        connect(cropCtrl, &CropCtrl::uploadImageDataAndShare, this,
-                &MainWindow::onImageUploadAndShare);
+        connect(cropCtrl, &CropCtrl::uploadImageData, uploads, [this](const QByteArray& data) {
+            uploads->upload(data, QSize(cropCtrl->videoWidth(), cropCtrl->videoHeight()));
+        });
+        connect(cropCtrl, &CropCtrl::uploadImageDataAndShare, uploads,
+                [this](const QByteArray& data, SocialNetwork network) {
+                    uploads->uploadAndShare(
+                        data, QSize(cropCtrl->videoWidth(), cropCtrl->videoHeight()), network);
+                });
         connect(cropCtrl, &CropCtrl::closed, this, &MainWindow::onCropControlClosed);
     }
     if (cropCtrl->isVisible())
@@ -331,11 +288,10 @@ void MainWindow::makeScreenshot() {
     const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
     cropCtrl->setGeometry(QRect(QPoint(0, 0), desktop.size()));
     cropCtrl->show();
-#endif
 }
 
 void MainWindow::onCropControlClosed() {
-    if (!settings.value(key(ShowSnapButtonKey), true).toBool())
+    if (!AppSettings::showSnapButton(settings))
         return;
     if (snapButtonInitialised)
         snapshotButton.show();
@@ -344,7 +300,7 @@ void MainWindow::onCropControlClosed() {
 }
 
 void MainWindow::onShowHideSnapButton(bool checked) {
-    settings.setValue(key(ShowSnapButtonKey), checked);
+    settings.setValue(AppSettings::kShowSnapButton, checked);
     settings.sync();
     if (checked) {
         if (!snapButtonInitialised)
@@ -367,84 +323,9 @@ void MainWindow::openHistory() {
 }
 
 void MainWindow::onAbout() {
-    const QUrl faq = ServiceUrls::faqUrl(serviceHost());
+    const QUrl faq = ServiceUrls::faqUrl(AppSettings::serviceHost(settings));
     if (faq.isValid())
         QDesktopServices::openUrl(faq);
-}
-
-void MainWindow::onImageUpload(const QByteArray& data) {
-    shareAfterUpload = false;
-    startUpload(data);
-}
-
-void MainWindow::onImageUploadAndShare(const QByteArray& data, int network) {
-    shareAfterUpload = true;
-    socialNetwork = network;
-    startUpload(data);
-}
-
-void MainWindow::startUpload(const QByteArray& data) {
-    int width = 0;
-    int height = 0;
-#ifdef CLIPNEST_HAVE_CAPTURE
-    if (cropCtrl) {
-        width = cropCtrl->videoWidth();
-        height = cropCtrl->videoHeight();
-    }
-#endif
-    const QString host = serviceHost();
-    const QUrl url = ServiceUrls::uploadUrl(host, width, height);
-    if (!url.isValid() || url.isEmpty()) {
-        onUploadError(
-            QStringLiteral("The upload service address \"%1\" is not usable. Put a host name "
-                           "(host:port) or an http:// or https:// address under \"%2\" in %3.")
-                .arg(host, key(ServiceHostKey), settings.fileName()));
-        return;
-    }
-    qDebug() << "Try upload to: " << url;
-    uploader.upload(url, data, key(UploadFieldName), key(UploadFileName), key(UploadContentType),
-                    key(UploadBoundary));
-}
-
-void MainWindow::onUploadProgress(double progress) {
-    if (!progressWidget->isVisible()) {
-        centreOnScreen(progressWidget);
-        progressWidget->show();
-    }
-    progressWidget->setValue(static_cast<int>(progress));
-}
-
-void MainWindow::onUploadFinished(const QString& answer) {
-    if (!ServiceUrls::isAcceptedAnswer(answer)) {
-        progressWidget->hide();
-        QMessageBox::critical(this, tr("Upload error"),
-                              tr("Service temporarily not working. Please try again later"),
-                              QMessageBox::Ok);
-        return;
-    }
-
-    if (!shareAfterUpload) {
-        QGuiApplication::clipboard()->setText(answer, QClipboard::Clipboard);
-        showCopiedToClipboard();
-    } else {
-        const QString link = ServiceUrls::sharedLink(answer, Languages::current());
-        const QUrl page = ServiceUrls::sharePageUrl(socialNetwork, link);
-        if (!page.isEmpty())
-            QDesktopServices::openUrl(page);
-    }
-
-    HistoryManager::instance()->add(HistoryRecord(QDateTime::currentDateTime(), QUrl(answer)));
-    progressWidget->hide();
-}
-
-void MainWindow::onUploadError(const QString& error) {
-    progressWidget->hide();
-    QMessageBox::information(this, tr("Upload error"), error, QMessageBox::Ok);
-}
-
-void MainWindow::showCopiedToClipboard() {
-    centreOnScreen(popup);
-    popup->show();
 }
 
 void MainWindow::onHistoryStoreFailed(const QString& message) {
@@ -463,23 +344,11 @@ void MainWindow::placeHistoryWidget() {
 
     if (!historyWidget.isVisible())
         historyWidget.adjustSize();
-    const QPoint to =
-        Placement::historyWidgetPosition(available, tray, historyWidget.size(), taskbarEdge());
+    const QPoint to = Placement::historyWidgetPosition(
+        available, tray, historyWidget.size(),
+        Placement::taskbarEdgeFromGeometry(screen->geometry(), available, tray));
     qDebug() << "Point:" << to;
     historyWidget.move(to);
-}
-
-int MainWindow::taskbarEdge() const {
-    const QRect tray = trayIcon.geometry();
-    QScreen* screen = QGuiApplication::screenAt(tray.topLeft());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return Placement::taskbarEdgeFromGeometry(screen->geometry(), screen->availableGeometry(),
-                                              tray);
-}
-
-void MainWindow::centreOnScreen(QWidget* widget) const {
-    widget->move(Placement::centredOnScreen(screen()->geometry(), widget->size()));
 }
 
 QPoint MainWindow::snapButtonStartPoint(const QSize& size) const {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "history/HistoryRecord.h"
-#include "upload/HttpUploader.h"
 #include "widgets/HistoryWidget.h"
 #include "widgets/SnapshotButton.h"
 
@@ -16,13 +14,12 @@ class QMenu;
 class QTranslator;
 class CropCtrl;
 class GlobalKey;
-class PopupNotify;
-class ProgressWidget;
+class UploadController;
 
 // The program's hidden central object: what the user sees of it is the tray icon
 // and its menu. It owns the long-lived parts (settings, tray, floating record
-// button, uploader, history window, popup, progress window, capture control) and
-// turns their signals into the program's behaviour.
+// button, history window, capture control, the upload controller) and turns their
+// signals into the program's behaviour.
 // GUI thread only.
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -30,6 +27,8 @@ class MainWindow : public QWidget {
 public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    UploadController* uploadController() const { return uploads; }
 
     // Titles of the program's own windows. They are frameless, so nobody sees
     // these; they let the window manager's lists and other processes tell them apart.
@@ -47,19 +46,12 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private slots:
-    void onGlobalKeyPressed(int vkCode);
     void makeScreenshot();
     void openHistory();
     void onAbout();
-    void onImageUpload(const QByteArray& data);
-    void onImageUploadAndShare(const QByteArray& data, int socialNetwork);
     void onShowHideSnapButton(bool checked = false);
     void onShowHideFromSnapButton(bool checked = false);
-    void showCopiedToClipboard();
     void onCropControlClosed();
-    void onUploadFinished(const QString& answer);
-    void onUploadError(const QString& error);
-    void onUploadProgress(double progress);
     void onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason);
     void onChooseLanguage(QAction* action);
     void onHistoryStoreFailed(const QString& message);
@@ -68,11 +60,9 @@ private:
     void applyFirstRunDefaults();
     void createTrayMenu();
     void createLanguageMenu();
-    void createProgressWidget();
     void initSnapButton();
     void retranslate();
     void updateHistoryAction();
-    void startUpload(const QByteArray& data);
 
     void restoreLanguage();
     bool loadLanguage(const QString& code);
@@ -81,16 +71,10 @@ private:
     void markCurrentLanguage(const QString& code);
 
     void placeHistoryWidget();
-    int taskbarEdge() const;
-    void centreOnScreen(QWidget* widget) const;
     QPoint snapButtonStartPoint(const QSize& size) const;
-
-    QString serviceHost();
 
     QSettings settings;
     CropCtrl* cropCtrl = nullptr;
-    bool shareAfterUpload = false;
-    int socialNetwork = 0;
 
     QSystemTrayIcon trayIcon;
     QMenu* trayMenu;
@@ -105,10 +89,8 @@ private:
 
     SnapshotButton snapshotButton;
     bool snapButtonInitialised = false;
-    HttpUploader uploader;
-    PopupNotify* popup;
-    ProgressWidget* progressWidget = nullptr;
     HistoryWidget historyWidget;
+    UploadController* uploads;
 
     GlobalKey* globalKey = nullptr;
 };

@@ -12,33 +12,36 @@ int half(int n) {
 
 } // namespace
 
-QPoint historyWidgetPosition(const QRect& a, const QRect& t, const QSize& window, int edge) {
+QPoint historyWidgetPosition(const QRect& a, const QRect& t, const QSize& window,
+                             std::optional<Edge> panelEdge) {
     const int w = window.width();
     const int h = window.height();
     int x = a.left() + half(a.width()) - half(w);
     int y = a.top() + half(a.height()) - half(h);
 
-    switch (edge) {
-    case EdgeLeft:
-        x = a.left();
-        y = std::min(half(t.top() + t.bottom()) - half(h), a.bottom() - h);
-        break;
-    case EdgeTop:
-        x = std::min(half(t.left() + t.right()) - half(w), a.right() - w);
-        y = std::min(a.top(), a.bottom() - h);
-        break;
-    case EdgeRight:
-        x = a.right() - w;
-        y = std::min(half(t.top() + t.bottom()) - half(h), a.bottom() - h);
-        break;
-    case EdgeBottom:
-        x = std::min(half(t.left() + t.right()) - half(w), a.right() - w);
-        y = a.bottom() - h;
-        break;
-    default:
-        break;
+    if (panelEdge) {
+        switch (*panelEdge) {
+        case Edge::Left:
+            x = a.left();
+            y = std::min(half(t.top() + t.bottom()) - half(h), a.bottom() - h);
+            break;
+        case Edge::Top:
+            x = std::min(half(t.left() + t.right()) - half(w), a.right() - w);
+            y = a.top();
+            break;
+        case Edge::Right:
+            x = a.right() - w;
+            y = std::min(half(t.top() + t.bottom()) - half(h), a.bottom() - h);
+            break;
+        case Edge::Bottom:
+            x = std::min(half(t.left() + t.right()) - half(w), a.right() - w);
+            y = a.bottom() - h;
+            break;
+        }
     }
-    return QPoint(x, y);
+    // A window larger than the available area, or a tray icon near a corner, must not push
+    // the window's top or left side off the screen: its title and first rows stay reachable.
+    return QPoint(std::max(x, a.left()), std::max(y, a.top()));
 }
 
 QPoint centredOnScreen(const QRect& screen, const QSize& window) {
@@ -51,11 +54,14 @@ QPoint snapButtonStartPoint(const QRect& available, const QSize& button) {
                   half(available.height()) - button.height());
 }
 
-int taskbarEdgeFromGeometry(const QRect& screen, const QRect& available, const QRect& trayIcon) {
+std::optional<Edge> taskbarEdgeFromGeometry(const QRect& screen, const QRect& available,
+                                            const QRect& trayIcon) {
     if (!screen.isValid() || !available.isValid())
-        return EdgeUnknown;
+        return std::nullopt;
 
-    // The strip each edge's panel reserves, empty where nothing is reserved.
+    // The strip each edge's panel reserves, empty where nothing is reserved; in the order
+    // the edges are tried when the tray icon gives no hint.
+    constexpr Edge kEdges[4] = {Edge::Left, Edge::Top, Edge::Right, Edge::Bottom};
     const QRect strips[4] = {
         QRect(QPoint(screen.left(), screen.top()), QPoint(available.left() - 1, screen.bottom())),
         QRect(QPoint(screen.left(), screen.top()), QPoint(screen.right(), available.top() - 1)),
@@ -64,14 +70,14 @@ int taskbarEdgeFromGeometry(const QRect& screen, const QRect& available, const Q
               QPoint(screen.right(), screen.bottom())),
     };
 
-    int first = EdgeUnknown;
-    for (int edge = EdgeLeft; edge <= EdgeBottom; ++edge) {
-        if (!strips[edge].isValid())
+    std::optional<Edge> first;
+    for (int i = 0; i < 4; ++i) {
+        if (!strips[i].isValid())
             continue;
-        if (first == EdgeUnknown)
-            first = edge;
-        if (trayIcon.isValid() && strips[edge].contains(trayIcon.center()))
-            return edge;
+        if (!first)
+            first = kEdges[i];
+        if (trayIcon.isValid() && strips[i].contains(trayIcon.center()))
+            return kEdges[i];
     }
     return first;
 }

@@ -1,10 +1,8 @@
 #include "app/AppIdentity.h"
-#include "app/DiagnosticLog.h"
 #include "app/InstanceGuard.h"
 #include "app/MainWindow.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 
 #include <cstdio>
@@ -12,10 +10,6 @@
 int main(int argc, char* argv[]) {
     // Identity first: it decides where every settings object reads and writes.
     AppIdentity::apply();
-
-    const QString diagnosticsFile = QStringLiteral("recorder.dat");
-    QFile::remove(diagnosticsFile);
-    DiagnosticLog::instance()->setFileName(diagnosticsFile);
 
     InstanceGuard guard(QCoreApplication::applicationName());
     if (!guard.acquire()) {

@@ -1,10 +1,7 @@
 #include "capture/CropCtrl.h"
 
-#include "capture/PushButtonWithTooltip.h"
 #include "capture/SelectionGeometry.h"
-#include "media/AudioGrabber.h"
-#include "media/Recorder.h"
-#include "media/ScreenGrabber.h"
+#include "widgets/PushButtonWithTooltip.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -37,10 +34,6 @@ CropCtrl::CropCtrl(QWidget* parent)
     , panelHeight(43)
     , selection(CaptureGeometry::nullSelection())
     , resizeStart(CaptureGeometry::nullSelection()) {
-    screenGrabber = new ScreenGrabber(this);
-    audioGrabber = new AudioGrabber(this);
-    recorder = new Recorder(this);
-
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_MouseTracking);
     // The overlay must lie above every window, docks and panels included, on every screen:
@@ -56,7 +49,9 @@ CropCtrl::CropCtrl(QWidget* parent)
     buildRecordPanel();
     buildRecordFinishedPanel();
     buildSocialButtonPanel();
-    configureMedia();
+    connect(&session, &RecordingSession::elapsedChanged, this, &CropCtrl::onRecordTimeChanged);
+    connect(&session, &RecordingSession::blinkChanged, this, &CropCtrl::onBlinkChanged);
+    connect(&session, &RecordingSession::failed, this, &CropCtrl::onSessionFailed);
 }
 
 CropCtrl::~CropCtrl() {

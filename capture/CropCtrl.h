@@ -1,8 +1,8 @@
 #pragma once
 
 #include "capture/RecordRect.h"
-#include "media/AbstractGrabber.h"
-#include "media/Encoder.h"
+#include "capture/RecordingSession.h"
+#include "upload/SocialNetwork.h"
 
 #include <QColor>
 #include <QMap>
@@ -12,26 +12,21 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
-class AudioGrabber;
 class PushButtonWithTooltip;
 class QAction;
 class QCheckBox;
 class QFrame;
 class QLabel;
-class Recorder;
-class ScreenGrabber;
-class VideoCodecSettings;
-class AudioCodecSettings;
 
 // The full-screen capture control: shows the frozen desktop, lets the user pick a rectangle,
 // records it and offers the result for saving, uploading or sharing.
 //
 // Split by concern: CropCtrl.cpp (construction, show/clear/close, keys), CropCtrlMouse.cpp
 // (selection by pointer), CropCtrlPaint.cpp (painting, labels, context menu),
-// CropCtrlPanels.cpp (the button panels), CropCtrlRecording.cpp (the recording session),
+// CropCtrlPanels.cpp (the button panels), CropCtrlRecording.cpp (starting, stopping and
+// showing the recording; the recording itself is a RecordingSession),
 // CropCtrlActions.cpp (save, upload, share). All of it runs on the GUI thread.
 class CropCtrl : public QWidget {
     Q_OBJECT
@@ -45,25 +40,24 @@ public:
         Recording = 5,
         RecordFinished = 6
     };
-    enum SocialNetwork { Facebook = 0, Twitter = 1, GooglePlus = 2 };
 
     explicit CropCtrl(QWidget* parent = nullptr);
     ~CropCtrl() override;
 
     // Size of the recorded area in the control's (logical) pixels; 0 before the first
     // recording.
-    int videoWidth() const { return videoWidth_; }
-    int videoHeight() const { return videoHeight_; }
+    int videoWidth() const { return session.videoSize().width(); }
+    int videoHeight() const { return session.videoSize().height(); }
 
     // Read-only views for the program's tests and benchmarks.
     int currentMode() const { return mode; }
     QRect currentSelection() const { return selection; }
-    QString recordingFilePath() const { return recordFilePath; }
+    QString recordingFilePath() const { return session.filePath(); }
 
 signals:
     void closed();
     void uploadImageData(const QByteArray& data);
-    void uploadImageDataAndShare(const QByteArray& data, int socialNetwork);
+    void uploadImageDataAndShare(const QByteArray& data, SocialNetwork network);
 
 public slots:
     void clear();
@@ -75,16 +69,13 @@ private slots:
     void record();
     void recordWithoutSound();
     void recordWithSound();
-    void recordTimeout();
-    void timerTimeout();
     void stopRecord();
     void save();
     void upload();
-    void share();
     void onRecordTimeChanged(const QString& time);
+    void onBlinkChanged(bool on);
+    void onSessionFailed(const QString& title, const QString& message);
     void closeRecordFinishedPanel();
-    void onEncoderError(Encoder::Error error);
-    void onAudioGrabberError(AbstractGrabber::Error error);
     void showContextMenu(const QPoint& pos);
 
 protected:
@@ -127,14 +118,11 @@ private:
     void placeRecordPanel();
     void placeSocialPanel();
     // CropCtrlRecording.cpp
-    void configureMedia();
-    VideoCodecSettings makeVideoCodecSettings() const;
-    AudioCodecSettings makeAudioCodecSettings() const;
     QRect physicalCaptureRect() const;
-    void endWithError(const QString& title, const QString& message);
     void refuseStart(const QString& message);
     // CropCtrlActions.cpp
     void tearDown();
+    void share(SocialNetwork network);
     bool readRecording(QByteArray* data, const QString& errorTitle);
 
     // Selection state (see the mode enumeration).
@@ -183,19 +171,9 @@ private:
     PushButtonWithTooltip* twitterButton = nullptr;
     PushButtonWithTooltip* googleButton = nullptr;
 
-    // Recording session.
-    ScreenGrabber* screenGrabber = nullptr;
-    AudioGrabber* audioGrabber = nullptr;
-    Recorder* recorder = nullptr;
-    QString recordFilePath;
-    QString fileExtension;
+    // The recording and its frame.
+    RecordingSession session;
     QRect captureRect;
-    int videoWidth_ = 0;
-    int videoHeight_ = 0;
-    QTimer recordTimer;
-    QTimer blinkTimer;
-    int recordSeconds = 0;
-    bool blinkOn = false;
     RecordRect recordRect;
     // An error handler is closing the session; a second error from the same failure is
     // not shown again.

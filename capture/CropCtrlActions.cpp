@@ -24,7 +24,7 @@ void CropCtrl::save() {
         QStandardPaths::writableLocation(QStandardPaths::MoviesLocation) + QLatin1Char('/') +
         QStringLiteral("record-%1")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("hh.mm.ss[dd.MM.yyyy]"))) +
-        QLatin1Char('.') + fileExtension;
+        QLatin1Char('.') + session.fileExtension();
 
     // Reached by Ctrl+S while the overlay is up: the overlay lies above every window, so it
     // steps aside while the dialog and any message are open, and comes back if nothing was
@@ -44,14 +44,13 @@ void CropCtrl::save() {
         }
     };
 
-    if (recordFilePath.isEmpty()) // nothing recorded since start: whatever an earlier run left
-        recordFilePath = prepareRecordingPath().filePath;
+    const QString recording = session.finishedFile();
     const QString target = QFileDialog::getSaveFileName(this, tr("Save"), proposed);
     if (target.isEmpty()) {
         restoreOverlay();
         return;
     }
-    if (!QFile::copy(recordFilePath, target)) {
+    if (!saveRecordingCopy(recording, target)) {
         // The recording and the panels stay, so the user can pick another place.
         QMessageBox::critical(this, tr("Error"),
                               QStringLiteral("%1: \"%2\"").arg(tr("Can not save file"), target),
@@ -59,13 +58,14 @@ void CropCtrl::save() {
         restoreOverlay();
         return;
     }
-    QFile::remove(recordFilePath);
+    QFile::remove(recording);
     tearDown();
 }
 
 bool CropCtrl::readRecording(QByteArray* data, const QString& errorTitle) {
-    QFile file(recordFilePath);
-    if (recordFilePath.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    const QString recording = session.filePath();
+    QFile file(recording);
+    if (recording.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         QMessageBox::critical(this, errorTitle, QStringLiteral("Can not open file"),
                               QMessageBox::Ok);
         return false;
@@ -84,16 +84,8 @@ void CropCtrl::upload() {
     tearDown();
 }
 
-void CropCtrl::share() {
+void CropCtrl::share(SocialNetwork network) {
     setCursor(Qt::ArrowCursor);
-    const QString name = sender() ? sender()->objectName() : QString();
-    if (name.isEmpty())
-        return;
-    int network = Facebook;
-    if (name == QLatin1String("TwitterButton"))
-        network = Twitter;
-    else if (name == QLatin1String("GoogleButton"))
-        network = GooglePlus;
     QByteArray data;
     if (!readRecording(&data, QStringLiteral("Share error")))
         return;

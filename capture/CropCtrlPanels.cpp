@@ -1,8 +1,8 @@
 // The four button bars around the selected area: start, recording, finished and share.
 #include "capture/CropCtrl.h"
 
-#include "capture/PushButtonWithTooltip.h"
 #include "capture/SelectionGeometry.h"
+#include "widgets/PushButtonWithTooltip.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -136,12 +136,6 @@ void CropCtrl::buildRecordPanel() {
     connect(stopRecordButton, &QPushButton::clicked, this, &CropCtrl::stopRecord);
     recordPanel->layout()->addWidget(stopRecordButton);
 
-    // The elapsed time is a clock: a coarse timer may drift by up to 5 % a tick.
-    recordTimer.setTimerType(Qt::PreciseTimer);
-    connect(&recordTimer, &QTimer::timeout, this, &CropCtrl::timerTimeout);
-    connect(&blinkTimer, &QTimer::timeout, this, &CropCtrl::recordTimeout);
-    blinkOn = false;
-
     recordPanel->adjustSize();
     recordPanelWindow->adjustSize();
     recordPanelWindow->hide();
@@ -190,8 +184,11 @@ void CropCtrl::buildSocialButtonPanel() {
     googleButton =
         makeImageButton(socialPanel, QStringLiteral("GoogleButton"),
                         QStringLiteral(":/Resources/Social/google+.png"), false, buttonSize);
-    for (PushButtonWithTooltip* b : {facebookButton, twitterButton, googleButton})
-        connect(b, &QPushButton::clicked, this, &CropCtrl::share);
+    connect(facebookButton, &QPushButton::clicked, this,
+            [this] { share(SocialNetwork::Facebook); });
+    connect(twitterButton, &QPushButton::clicked, this, [this] { share(SocialNetwork::Twitter); });
+    connect(googleButton, &QPushButton::clicked, this,
+            [this] { share(SocialNetwork::GooglePlus); });
     socialPanel->adjustSize();
     socialPanelWindow->adjustSize();
     socialPanelWindow->hide();

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -55,4 +56,24 @@ RecordingPath prepareRecordingPath(const QString& runtimeDir, const QString& tem
 
 RecordingPath prepareRecordingPath() {
     return prepareRecordingPath(qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath());
+}
+
+bool saveRecordingCopy(const QString& source, const QString& target) {
+    // Large enough that a long recording copies in few reads, small enough not to hold the
+    // whole video in memory.
+    constexpr qint64 kChunkBytes = 1 << 20;
+    QFile in(source);
+    if (source.isEmpty() || !in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(kChunkBytes);
+        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+            out.cancelWriting();
+            break;
+        }
+    }
+    return in.error() == QFileDevice::NoError && out.commit();
 }

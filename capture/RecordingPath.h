@@ -22,3 +22,9 @@ RecordingPath prepareRecordingPath(const QString& runtimeDir, const QString& tem
 
 // The same for this process: XDG_RUNTIME_DIR when set, else the temporary folder.
 RecordingPath prepareRecordingPath();
+
+// Copies the finished recording `source` to `target`, the path the user chose. The copy is
+// written beside the target and renamed over it only when complete, so an existing target
+// (which the user agreed to replace) is either replaced whole or left as it was. Returns
+// whether the copy is in place; `source` is never touched.
+bool saveRecordingCopy(const QString& source, const QString& target);

@@ -1,5 +1,7 @@
 #include "history/HistoryStore.h"
 
+#include "settings/AppSettings.h"
+
 #include <QCoreApplication>
 #include <QSettings>
 
@@ -14,7 +16,7 @@ namespace {
 // cover, or claim elements that are not there (a huge count must not stall the load).
 QList<int> elementNumbers(QSettings& settings) {
     QList<int> numbers;
-    settings.beginGroup(arrayName);
+    settings.beginGroup(AppSettings::kHistoryArray);
     const QStringList groups = settings.childGroups();
     settings.endGroup();
     for (const QString& group : groups) {
@@ -49,9 +51,10 @@ QUrl toUrl(const QVariant& value) {
 QList<HistoryRecord> read(QSettings& settings) {
     QList<HistoryRecord> records;
     for (const int n : elementNumbers(settings)) {
-        settings.beginGroup(arrayName + QLatin1Char('/') + QString::number(n));
-        const QDateTime date = toDateTime(settings.value("Date"));
-        const QUrl url = date.isValid() ? toUrl(settings.value("Url")) : QUrl();
+        settings.beginGroup(QString(AppSettings::kHistoryArray) + QLatin1Char('/') +
+                            QString::number(n));
+        const QDateTime date = toDateTime(settings.value(AppSettings::kHistoryDate));
+        const QUrl url = date.isValid() ? toUrl(settings.value(AppSettings::kHistoryUrl)) : QUrl();
         settings.endGroup();
         const HistoryRecord record(date, url);
         if (!record.isStorable() || records.contains(record))
@@ -62,16 +65,16 @@ QList<HistoryRecord> read(QSettings& settings) {
 }
 
 QString write(QSettings& settings, const QList<HistoryRecord>& records) {
-    settings.remove(arrayName);
+    settings.remove(AppSettings::kHistoryArray);
     int j = 0;
     for (const HistoryRecord& record : records) {
         if (!record.isStorable())
             continue;
         if (j == 0)
-            settings.beginWriteArray(arrayName);
+            settings.beginWriteArray(AppSettings::kHistoryArray);
         settings.setArrayIndex(j++);
-        settings.setValue("Date", record.date);
-        settings.setValue("Url", record.url);
+        settings.setValue(AppSettings::kHistoryDate, record.date);
+        settings.setValue(AppSettings::kHistoryUrl, record.url);
     }
     if (j > 0)
         settings.endArray();

@@ -12,9 +12,6 @@ class QSettings;
 // Plain functions so that the format can be checked without a window or a singleton.
 namespace HistoryStore {
 
-// The settings array the history lives in.
-inline const QString arrayName = QStringLiteral("History");
-
 // Every readable record of the array, oldest first, without duplicates. Elements with a
 // missing or unusable date or link are skipped; the elements around them still load. A
 // damaged or missing element count does not hide the numbered elements that are there.

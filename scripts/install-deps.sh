@@ -11,7 +11,7 @@ PACKAGES=(
   qt6-qpa-plugins libgl-dev libxkbcommon-dev
   # recording engine
   libavformat-dev libavcodec-dev libavdevice-dev libavutil-dev libswscale-dev
-  libswresample-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-randr0-dev
+  libswresample-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev
   libxcb-keysyms1-dev libx11-dev libpulse-dev ffmpeg
   # reference upload service
   php-cli

@@ -48,24 +48,22 @@ QString sharedLink(const QString& answer, const QString& languageCode) {
     return QStringLiteral("%1?lang=%2").arg(answer, code);
 }
 
-QUrl sharePageUrl(int socialNetwork, const QString& link) {
+QUrl sharePageUrl(SocialNetwork network, const QString& link) {
     QString page;
     QString key;
-    switch (socialNetwork) {
-    case Facebook:
+    switch (network) {
+    case SocialNetwork::Facebook:
         page = QStringLiteral("https://www.facebook.com/sharer/sharer.php");
         key = QStringLiteral("u");
         break;
-    case Twitter:
+    case SocialNetwork::Twitter:
         page = QStringLiteral("https://twitter.com/intent/tweet");
         key = QStringLiteral("url");
         break;
-    case GooglePlus:
+    case SocialNetwork::GooglePlus:
         page = QStringLiteral("https://plus.google.com/share");
         key = QStringLiteral("url");
         break;
-    default:
-        return {};
     }
     QUrl url(page);
     // Encode the whole link, so its own '?', '&', '=' and '+' stay part of the one value.

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "upload/SocialNetwork.h"
+
 #include <QString>
 #include <QUrl>
 
 // Addresses the program talks to: the upload service (from the "Service host" setting) and the
 // share pages of the social networks. Pure functions, no network.
 namespace ServiceUrls {
-
-// Share targets, in the order the capture panels number them.
-enum SocialNetwork { Facebook = 0, Twitter = 1, GooglePlus = 2 };
 
 // The service's base address without a trailing slash, from the setting's value: a plain
 // host[:port] becomes "http://host[:port]"; a value with an http or https scheme
@@ -29,8 +28,7 @@ bool isAcceptedAnswer(const QString& answer);
 // The link handed to a share page: "<answer>?lang=<code>", with "br" sent as "pt".
 QString sharedLink(const QString& answer, const QString& languageCode);
 
-// The share page of `socialNetwork` with `link` as its single query item; an empty URL for an
-// index outside Facebook..GooglePlus.
-QUrl sharePageUrl(int socialNetwork, const QString& link);
+// The share page of `network` with `link` as its single query item.
+QUrl sharePageUrl(SocialNetwork network, const QString& link);
 
 } // namespace ServiceUrls

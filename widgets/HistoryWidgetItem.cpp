@@ -1,14 +1,14 @@
 #include "widgets/HistoryWidgetItem.h"
 
+#include "widgets/PushButtonWithTooltip.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QSpacerItem>
-#include <QToolTip>
 
 namespace {
 
@@ -17,15 +17,6 @@ const char* const labelStyle = "QLabel { color: rgb(159, 157, 158); }";
 const QSize buttonSize(16, 17);
 
 } // namespace
-
-HistoryRowButton::HistoryRowButton(QWidget* parent)
-    : QPushButton(parent) {
-    setAttribute(Qt::WA_MouseTracking);
-}
-
-void HistoryRowButton::mouseMoveEvent(QMouseEvent* event) {
-    QToolTip::showText(event->globalPosition().toPoint(), tooltipText);
-}
 
 HistoryWidgetItem::HistoryWidgetItem(QWidget* parent)
     : QWidget(parent) {
@@ -52,7 +43,7 @@ HistoryWidgetItem::HistoryWidgetItem(QWidget* parent)
 
     auto makeButton = [this](const char* name, const char* image,
                              void (HistoryWidgetItem::*slot)()) {
-        auto* button = new HistoryRowButton(rightWidget);
+        auto* button = new PushButtonWithTooltip(rightWidget);
         button->setObjectName(name);
         button->setStyleSheet(QString("QPushButton { border-image: url(:/Resources/Buttons/%1); }")
                                   .arg(QLatin1String(image)));

@@ -5,20 +5,8 @@
 #include <QPushButton>
 #include <QWidget>
 
+class PushButtonWithTooltip;
 class QLabel;
-
-// An image button of a history row that shows its tooltip text at the pointer on every
-// move over it, without the toolkit's tooltip delay.
-class HistoryRowButton : public QPushButton {
-    Q_OBJECT
-public:
-    explicit HistoryRowButton(QWidget* parent = nullptr);
-
-    QString tooltipText;
-
-protected:
-    void mouseMoveEvent(QMouseEvent* event) override;
-};
 
 // One row of the history window: the time and date of one upload and three buttons that
 // copy the link, open it in the browser and delete the record. The row never talks to the
@@ -56,7 +44,7 @@ private:
     QLabel* timeLabel;
     QWidget* rightWidget;
     QLabel* dateLabel;
-    HistoryRowButton* copyButton;
-    HistoryRowButton* openButton;
-    HistoryRowButton* deleteButton;
+    PushButtonWithTooltip* copyButton;
+    PushButtonWithTooltip* openButton;
+    PushButtonWithTooltip* deleteButton;
 };

@@ -71,7 +71,6 @@ ProgressWidget::ProgressWidget(QWidget*)
     inner->addWidget(centredRow(percentLabel, panel));
 
     connect(bar, &QProgressBar::valueChanged, this, &ProgressWidget::progressChanged);
-    connect(&timer, &QTimer::timeout, this, &ProgressWidget::testTimer);
 }
 
 QString ProgressWidget::percentText() const {
@@ -84,10 +83,6 @@ QString ProgressWidget::titleText() const {
 
 void ProgressWidget::setValue(int value) {
     bar->setValue(value);
-}
-
-void ProgressWidget::testTimer() {
-    bar->setValue(bar->value() >= bar->maximum() ? bar->minimum() : bar->value() + 1);
 }
 
 void ProgressWidget::progressChanged(int value) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
 
 class ProgressBar;
@@ -21,8 +20,6 @@ public:
 public slots:
     // Values outside 0..100 and the value already shown change nothing.
     void setValue(int value);
-    // Advances the bar by one, wrapping from 100 back to 0.
-    void testTimer();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -35,5 +32,4 @@ private:
     ProgressBar* bar;
     QLabel* percentLabel;
     QLabel* titleLabel;
-    QTimer timer;
 };

@@ -1,5 +1,7 @@
 #include "widgets/SnapshotButton.h"
 
+#include "settings/AppSettings.h"
+
 #include <QAction>
 #include <QDebug>
 #include <QEnterEvent>
@@ -61,7 +63,7 @@ SnapshotButton::SnapshotButton()
     connect(this, &QWidget::customContextMenuRequested, this, &SnapshotButton::showContextMenu);
     showHideAction = new QAction(&menu);
     showHideAction->setCheckable(true);
-    showHideAction->setChecked(QSettings().value("Show snap button", false).toBool());
+    showHideAction->setChecked(AppSettings::showSnapButton(QSettings()));
     connect(showHideAction, &QAction::triggered, this, &SnapshotButton::onShowHide);
     menu.addAction(showHideAction);
 
@@ -241,7 +243,7 @@ void SnapshotButton::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void SnapshotButton::dock(bool toRight) {
-    const Edge edge = toRight ? EdgeRight : nearestEdge();
+    const Edge edge = toRight ? Edge::Right : nearestEdge();
     const QPoint target = dockPosition(edge);
     qDebug() << "Move to:" << target;
     moveAnimation->stop();

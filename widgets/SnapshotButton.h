@@ -68,8 +68,8 @@ protected:
 private:
     void applySizes(int s);
     void updateDockGeometry(const QPoint& p);
-    SnapshotButtonGeometry::Edge nearestEdge() const;
-    QPoint dockPosition(SnapshotButtonGeometry::Edge edge);
+    Edge nearestEdge() const;
+    QPoint dockPosition(Edge edge);
     QRect screenGeometry(bool available) const;
     void retranslate();
 

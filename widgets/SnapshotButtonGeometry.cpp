@@ -31,13 +31,13 @@ bool isLeftOrRight(int state) {
 Edge nearestEdge(const QRect& window, const QRect& s) {
     const QPoint c((window.left() + window.right()) / 2, (window.top() + window.bottom()) / 2);
     if (c.x() == s.left())
-        return EdgeLeft;
+        return Edge::Left;
     if (c.x() == s.right())
-        return EdgeRight;
+        return Edge::Right;
     if (c.y() == s.bottom())
-        return EdgeBottom;
+        return Edge::Bottom;
     if (c.y() == s.top())
-        return EdgeTop;
+        return Edge::Top;
 
     const int hw = s.width() / 2;
     const int hh = s.height() / 2;
@@ -47,32 +47,33 @@ Edge nearestEdge(const QRect& window, const QRect& s) {
     if (QRect(s.left(), s.top(), hw, hh).contains(c))
         return inTriangle(c, {s.left(), s.top()}, {s.left() + hw - 1, s.top()},
                           {s.left() + hw - 1, s.top() + hh - 1})
-                   ? EdgeTop
-                   : EdgeLeft;
+                   ? Edge::Top
+                   : Edge::Left;
     if (QRect(mx, s.top(), hw, hh).contains(c))
         return inTriangle(c, {mx, s.top()}, {mx + hw - 1, s.top()}, {mx, s.top() + hh - 1})
-                   ? EdgeTop
-                   : EdgeRight;
+                   ? Edge::Top
+                   : Edge::Right;
     if (QRect(s.left(), s.top() + hh, hw, hh).contains(c))
         return inTriangle(c, {s.left(), s.top() + hh}, {s.left() + hw - 1, s.top() + hh},
                           {s.left(), s.top() + 2 * hh - 1})
-                   ? EdgeLeft
-                   : EdgeBottom;
+                   ? Edge::Left
+                   : Edge::Bottom;
     if (QRect(mx, my, hw, hh).contains(c))
-        return inTriangle(c, {mx, my}, {mx + hw - 1, my}, {mx + hw - 1, my + hh - 1}) ? EdgeRight
-                                                                                      : EdgeBottom;
-    return EdgeTop;
+        return inTriangle(c, {mx, my}, {mx + hw - 1, my}, {mx + hw - 1, my + hh - 1})
+                   ? Edge::Right
+                   : Edge::Bottom;
+    return Edge::Top;
 }
 
 State dockedState(Edge edge) {
     switch (edge) {
-    case EdgeTop:
+    case Edge::Top:
         return StateTop;
-    case EdgeLeft:
+    case Edge::Left:
         return StateLeft;
-    case EdgeRight:
+    case Edge::Right:
         return StateRight;
-    case EdgeBottom:
+    case Edge::Bottom:
         return StateBottom;
     }
     return StateNone;
@@ -94,13 +95,13 @@ QPoint dockPosition(Edge edge, const QPoint& windowPos, const QSize& windowSize,
         y = a.bottom() - h;
 
     switch (edge) {
-    case EdgeTop:
+    case Edge::Top:
         return {x, a.top() + h / 2};
-    case EdgeLeft:
+    case Edge::Left:
         return {a.left() + w - windowSize.width() / 2, y};
-    case EdgeRight:
+    case Edge::Right:
         return {a.right() - w + 1, y};
-    case EdgeBottom:
+    case Edge::Bottom:
         return {x, a.bottom() - h + 1};
     }
     return {0, 0};

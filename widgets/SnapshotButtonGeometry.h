@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/ScreenEdge.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -7,8 +9,6 @@
 // The placement rules of the floating record button, as plain functions of rectangles so
 // that they can be checked without a screen.
 namespace SnapshotButtonGeometry {
-
-enum Edge { EdgeTop = 0, EdgeLeft = 1, EdgeRight = 2, EdgeBottom = 3 };
 
 // The button's states; the values are also the keys of its pictures.
 enum State {

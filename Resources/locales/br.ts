@@ -113,20 +113,8 @@
         <translation>Gravar vídeo</translation>
     </message>
     <message>
-        <source>Service temporarily not working. Please try again later</source>
-        <translation>Serviço temporariamente indisponível. Por favor, tente mais tarde</translation>
-    </message>
-    <message>
         <source>Show/hide record button</source>
         <translation>Mostrar/esconder o botão de gravação</translation>
-    </message>
-    <message>
-        <source>Upload error</source>
-        <translation>Erro de carregamento</translation>
-    </message>
-    <message>
-        <source>Video link copied to clipboard</source>
-        <translation>O link de vídeo está copiado em área de transferência</translation>
     </message>
 </context>
 <context>
@@ -226,6 +214,21 @@
     </message>
 </context>
 <context>
+    <name>RecordingSession</name>
+    <message>
+        <source>A recording is already under way. Stop it before starting another one.</source>
+        <translation>Já há uma gravação em andamento. Pare-a antes de começar outra.</translation>
+    </message>
+    <message>
+        <source>Audio capture error</source>
+        <translation>Erro de captura de áudio</translation>
+    </message>
+    <message>
+        <source>Encoder error</source>
+        <translation>Erro do codificador</translation>
+    </message>
+</context>
+<context>
     <name>SnapshotButton</name>
     <message>
         <source>Press to record video</source>
@@ -234,6 +237,25 @@
     <message>
         <source>Show/hide record button</source>
         <translation>Mostrar/esconder o botão de gravação</translation>
+    </message>
+</context>
+<context>
+    <name>UploadController</name>
+    <message>
+        <source>Service temporarily not working. Please try again later</source>
+        <translation>Serviço temporariamente indisponível. Por favor, tente mais tarde</translation>
+    </message>
+    <message>
+        <source>The upload service address "%1" is not usable. Put a host name (host:port) or an http:// or https:// address under "%2" in %3.</source>
+        <translation>O endereço do serviço de envio "%1" não pode ser usado. Coloque um nome de host (host:porta) ou um endereço http:// ou https:// em "%2" no arquivo %3.</translation>
+    </message>
+    <message>
+        <source>Upload error</source>
+        <translation>Erro de carregamento</translation>
+    </message>
+    <message>
+        <source>Video link copied to clipboard</source>
+        <translation>O link de vídeo está copiado em área de transferência</translation>
     </message>
 </context>
 </TS>

@@ -113,20 +113,8 @@
         <translation>Record video</translation>
     </message>
     <message>
-        <source>Service temporarily not working. Please try again later</source>
-        <translation>Service temporarily not working. Please try again later</translation>
-    </message>
-    <message>
         <source>Show/hide record button</source>
         <translation>Show/hide record button</translation>
-    </message>
-    <message>
-        <source>Upload error</source>
-        <translation>Upload error</translation>
-    </message>
-    <message>
-        <source>Video link copied to clipboard</source>
-        <translation>Video link copied to clipboard</translation>
     </message>
 </context>
 <context>
@@ -226,6 +214,21 @@
     </message>
 </context>
 <context>
+    <name>RecordingSession</name>
+    <message>
+        <source>A recording is already under way. Stop it before starting another one.</source>
+        <translation>A recording is already under way. Stop it before starting another one.</translation>
+    </message>
+    <message>
+        <source>Audio capture error</source>
+        <translation>Audio capture error</translation>
+    </message>
+    <message>
+        <source>Encoder error</source>
+        <translation>Encoder error</translation>
+    </message>
+</context>
+<context>
     <name>SnapshotButton</name>
     <message>
         <source>Press to record video</source>
@@ -234,6 +237,25 @@
     <message>
         <source>Show/hide record button</source>
         <translation>Show/hide record button</translation>
+    </message>
+</context>
+<context>
+    <name>UploadController</name>
+    <message>
+        <source>Service temporarily not working. Please try again later</source>
+        <translation>Service temporarily not working. Please try again later</translation>
+    </message>
+    <message>
+        <source>The upload service address "%1" is not usable. Put a host name (host:port) or an http:// or https:// address under "%2" in %3.</source>
+        <translation>The upload service address "%1" is not usable. Put a host name (host:port) or an http:// or https:// address under "%2" in %3.</translation>
+    </message>
+    <message>
+        <source>Upload error</source>
+        <translation>Upload error</translation>
+    </message>
+    <message>
+        <source>Video link copied to clipboard</source>
+        <translation>Video link copied to clipboard</translation>
     </message>
 </context>
 </TS>

@@ -113,20 +113,8 @@
         <translation>Grabación del video</translation>
     </message>
     <message>
-        <source>Service temporarily not working. Please try again later</source>
-        <translation>Este servicio ahora no está disponible. Vuelve a intentarlo más tarde</translation>
-    </message>
-    <message>
         <source>Show/hide record button</source>
         <translation>Mostrar/Ocultar el botón de grabación</translation>
-    </message>
-    <message>
-        <source>Upload error</source>
-        <translation>Error de descarga</translation>
-    </message>
-    <message>
-        <source>Video link copied to clipboard</source>
-        <translation>El enlace al video fue copiado al portapapeles</translation>
     </message>
 </context>
 <context>
@@ -226,6 +214,21 @@
     </message>
 </context>
 <context>
+    <name>RecordingSession</name>
+    <message>
+        <source>A recording is already under way. Stop it before starting another one.</source>
+        <translation>Ya hay una grabación en curso. Detenla antes de empezar otra.</translation>
+    </message>
+    <message>
+        <source>Audio capture error</source>
+        <translation>Error de captura de audio</translation>
+    </message>
+    <message>
+        <source>Encoder error</source>
+        <translation>Error del codificador</translation>
+    </message>
+</context>
+<context>
     <name>SnapshotButton</name>
     <message>
         <source>Press to record video</source>
@@ -234,6 +237,25 @@
     <message>
         <source>Show/hide record button</source>
         <translation>Mostrar/Ocultar el botón de grabación</translation>
+    </message>
+</context>
+<context>
+    <name>UploadController</name>
+    <message>
+        <source>Service temporarily not working. Please try again later</source>
+        <translation>Este servicio ahora no está disponible. Vuelve a intentarlo más tarde</translation>
+    </message>
+    <message>
+        <source>The upload service address "%1" is not usable. Put a host name (host:port) or an http:// or https:// address under "%2" in %3.</source>
+        <translation>La dirección del servicio de subida "%1" no se puede usar. Escribe un nombre de host (host:puerto) o una dirección http:// o https:// en "%2" dentro de %3.</translation>
+    </message>
+    <message>
+        <source>Upload error</source>
+        <translation>Error de descarga</translation>
+    </message>
+    <message>
+        <source>Video link copied to clipboard</source>
+        <translation>El enlace al video fue copiado al portapapeles</translation>
     </message>
 </context>
 </TS>

@@ -61,7 +61,10 @@ private slots:
     void ctrlSOpensSaveAndCancelKeepsOverlay();
     void contextMenuGreysOutWithoutSelection();
     void recordWithNothingSelectedEndsWithMessage();
-    void recordStopAndSaveEverywhere();
+    void recordingShowsFrameAndPanelsOutsideTheVideo();
+    void saveOntoAnExistingFileReplacesIt();
+    void saveIntoAnUnwritableFolderKeepsTheRecording();
+    void saveToANewPathEndsTheCapture();
     void secondStartKeepsTheRunningRecording();
     void uploadAndShareHandTheFileOver();
     void missingSoundServerEndsWithMessage();
@@ -81,6 +84,11 @@ private:
     void selectArea(QPoint from, QPoint to);
     void startRecording(bool withSound);
     void stopRecording();
+    // Records a short video of a fixed area without sound; gives back its bytes.
+    void recordAndStop(QByteArray* recorded);
+    // Clicks Save, answers the file dialog with `target` (agreeing to replace a file there)
+    // and notes the title and text of the message box that follows, if any.
+    void saveVia(const QString& target, QString* message);
     QWidget* topLevel(const QString& panelName) const;
     // Runs `act` on each visible dialog of type T as it appears, until it returns true.
     template <typename T> void handleDialogs(std::function<bool(T*)> act);
@@ -443,7 +451,7 @@ void TestCropCtrl::recordWithNothingSelectedEndsWithMessage() {
     QVERIFY(!topLevel(QStringLiteral("SocialButtonPanel"))->isVisible());
 }
 
-void TestCropCtrl::recordStopAndSaveEverywhere() {
+void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
     backdrop = std::make_unique<QWidget>();
     backdrop->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
     backdrop->setStyleSheet(QStringLiteral("background: white;"));
@@ -473,7 +481,7 @@ void TestCropCtrl::recordStopAndSaveEverywhere() {
     QCOMPARE(recordPanel->geometry().top(), sel.bottom() + 5);
     QVERIFY(!recordPanel->geometry().intersects(sel));
     auto* time = recordPanel->findChild<QLabel*>(QStringLiteral("TimeLabel"));
-    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("00:00:03"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("00:00:03"), 60000);
     stopRecording();
     const double waited = clock.elapsed() / 1000.0;
 
@@ -522,46 +530,75 @@ void TestCropCtrl::recordStopAndSaveEverywhere() {
         QVERIFY2(picture.pixelColor(0, y).lightness() > 200, qPrintable(QString::number(y)));
         QVERIFY(picture.pixelColor(picture.width() - 1, y).lightness() > 200);
     }
+}
 
-    QFile original(video);
+void TestCropCtrl::recordAndStop(QByteArray* recorded) {
+    selectArea(QPoint(300, 150), QPoint(460, 270));
+    startRecording(false);
+    auto* time = topLevel(QStringLiteral("RecordPanel"))->findChild<QLabel*>("TimeLabel");
+    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("00:00:01"), 60000);
+    stopRecording();
+    QFile original(ctrl->recordingFilePath());
     QVERIFY(original.open(QIODevice::ReadOnly));
-    const QByteArray recorded = original.readAll();
-    original.close();
+    *recorded = original.readAll();
+    QVERIFY(!recorded->isEmpty());
+}
 
-    // Onto an existing file: the copy is refused, the message names the path, nothing lost.
-    const QString existing = tmp.filePath("existing.mp4");
-    {
-        QFile f(existing);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("precious");
-    }
-    QString message;
-    handleDialogs<QFileDialog>([&](QFileDialog* d) {
-        chooseFile(d, existing);
+void TestCropCtrl::saveVia(const QString& target, QString* message) {
+    handleDialogs<QFileDialog>([target](QFileDialog* d) {
+        chooseFile(d, target);
         static_cast<QDialog*>(d)->accept(); // QFileDialog hides it; the dialog still checks
         return true;
     });
-    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+    handleDialogs<QMessageBox>([message](QMessageBox* box) {
+        // The dialog's own question: the user agrees to replace the file.
         if (box->text().contains(QLatin1String("already exists"))) {
             box->button(QMessageBox::Yes)->click();
             return false;
         }
-        message = box->windowTitle() + QLatin1Char('|') + box->text();
+        *message = box->windowTitle() + QLatin1Char('|') + box->text();
         box->button(QMessageBox::Ok)->click();
         return true;
     });
-    click(finished->findChild<QPushButton*>(QStringLiteral("SaveButton")));
-    QTRY_VERIFY_WITH_TIMEOUT(!message.isEmpty(), 15000);
-    QCOMPARE(message, QStringLiteral("Error|Can not save file: \"%1\"").arg(existing));
-    QFile check(existing);
-    QVERIFY(check.open(QIODevice::ReadOnly));
-    QCOMPARE(check.readAll(), QByteArray("precious"));
-    QVERIFY(QFileInfo::exists(video));
-    QTRY_VERIFY(finished->isVisible());
-    QCOMPARE(ctrl->currentMode(), int(CropCtrl::RecordFinished));
+    click(topLevel(QStringLiteral("RecordFinishedPanel"))
+              ->findChild<QPushButton*>(QStringLiteral("SaveButton")));
+}
 
+void TestCropCtrl::saveOntoAnExistingFileReplacesIt() {
+    QByteArray recorded;
+    recordAndStop(&recorded);
+    if (QTest::currentTestFailed())
+        return;
+    const QString video = ctrl->recordingFilePath();
+    QTemporaryDir tmp;
+    const QString existing = tmp.filePath("existing.mp4");
+    {
+        QFile f(existing);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("an older video");
+    }
+    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    QString message;
+    saveVia(existing, &message);
+    QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 60000);
+    QCOMPARE(message, QString());
+    QFile saved(existing);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), recorded);
+    QVERIFY(!QFileInfo::exists(video));
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("existing.mp4")});
+}
+
+void TestCropCtrl::saveIntoAnUnwritableFolderKeepsTheRecording() {
+    QByteArray recorded;
+    recordAndStop(&recorded);
+    if (QTest::currentTestFailed())
+        return;
+    const QString video = ctrl->recordingFilePath();
     // Into a folder nobody can write to: read-only for its owner, and for root (who ignores
     // that) also immutable, or else a "folder" that is a plain file.
+    QTemporaryDir tmp;
     const QString locked = tmp.filePath("locked");
     QVERIFY(QDir(tmp.path()).mkdir("locked"));
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
@@ -581,38 +618,37 @@ void TestCropCtrl::recordStopAndSaveEverywhere() {
             unwritable = tmp.filePath("plain/video.mp4");
         }
     }
-    message.clear();
-    handleDialogs<QFileDialog>([&](QFileDialog* d) {
-        chooseFile(d, unwritable);
-        static_cast<QDialog*>(d)->accept(); // QFileDialog hides it; the dialog still checks
-        return true;
-    });
-    handleDialogs<QMessageBox>([&](QMessageBox* box) {
-        message = box->windowTitle() + QLatin1Char('|') + box->text();
-        box->button(QMessageBox::Ok)->click();
-        return true;
-    });
-    click(finished->findChild<QPushButton*>(QStringLiteral("SaveButton")));
-    QTRY_VERIFY_WITH_TIMEOUT(!message.isEmpty(), 15000);
+    QString message;
+    saveVia(unwritable, &message);
+    QTRY_VERIFY_WITH_TIMEOUT(!message.isEmpty(), 60000);
     QCOMPARE(message, QStringLiteral("Error|Can not save file: \"%1\"").arg(unwritable));
+    // The recording and the panels stay, so the user can pick another place.
     QVERIFY(QFileInfo::exists(video));
+    QTRY_VERIFY(topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
+    QCOMPARE(ctrl->currentMode(), int(CropCtrl::RecordFinished));
+}
 
-    // To a new path: the copy is the recording, the recording is gone, the capture ends.
+void TestCropCtrl::saveToANewPathEndsTheCapture() {
+    QByteArray recorded;
+    recordAndStop(&recorded);
+    if (QTest::currentTestFailed())
+        return;
+    const QString video = ctrl->recordingFilePath();
+    QTemporaryDir tmp;
     const QString target = tmp.filePath("saved.mp4");
     QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
-    handleDialogs<QFileDialog>([&](QFileDialog* d) {
-        chooseFile(d, target);
-        static_cast<QDialog*>(d)->accept(); // QFileDialog hides it; the dialog still checks
-        return true;
-    });
-    click(finished->findChild<QPushButton*>(QStringLiteral("SaveButton")));
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(target) && closed.count() == 1, 15000);
+    QString message;
+    saveVia(target, &message);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(target) && closed.count() == 1, 60000);
     QFile saved(target);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), recorded);
     QVERIFY(!QFileInfo::exists(video));
     QCOMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
-    QVERIFY(!finished->isVisible() && !social->isVisible() && !frame->isVisible());
+    QVERIFY(!topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
+    QVERIFY(!topLevel(QStringLiteral("SocialButtonPanel"))->isVisible());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<RecordRect*>(w) || !w->isVisible());
 }
 
 void TestCropCtrl::secondStartKeepsTheRunningRecording() {
@@ -666,7 +702,7 @@ void TestCropCtrl::uploadAndShareHandTheFileOver() {
     stopRecording();
     click(topLevel(QStringLiteral("SocialButtonPanel"))->findChild<QPushButton*>("TwitterButton"));
     QTRY_COMPARE(shares.count(), 1);
-    QCOMPARE(shares.at(0).at(1).toInt(), int(CropCtrl::Twitter));
+    QCOMPARE(shares.at(0).at(1).value<SocialNetwork>(), SocialNetwork::Twitter);
     QFile g(ctrl->recordingFilePath());
     QVERIFY(g.open(QIODevice::ReadOnly));
     QCOMPARE(shares.at(0).at(0).toByteArray(), g.readAll());

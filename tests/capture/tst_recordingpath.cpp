@@ -17,6 +17,8 @@ private slots:
     void refusesFolderOwnedBySomeoneElse();
     void removesPlantedLinkWithoutTouchingTarget();
     void keepsRegularFileForOverwrite();
+    void savedCopyReplacesAnExistingFile();
+    void failedSaveLeavesBothFilesAsTheyWere();
 
 private:
     static mode_t modeOf(const QString& path) {
@@ -112,6 +114,58 @@ void TestRecordingPath::keepsRegularFileForOverwrite() {
     const RecordingPath p = prepareRecordingPath(runtime.path(), QString());
     QVERIFY(p.error.isEmpty());
     QVERIFY(QFileInfo::exists(p.filePath));
+}
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(data), data.size());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+void TestRecordingPath::savedCopyReplacesAnExistingFile() {
+    QTemporaryDir dir;
+    const QString recording = dir.filePath("recording.mp4");
+    const QString target = dir.filePath("chosen.mp4");
+    // More than one copy chunk, so that the copy loop goes round.
+    QByteArray video(3 * 1024 * 1024 + 17, '\0');
+    for (int i = 0; i < video.size(); ++i)
+        video[i] = char(i * 7);
+    writeFile(recording, video);
+    writeFile(target, "an older video the user agreed to replace");
+
+    QVERIFY(saveRecordingCopy(recording, target));
+    QCOMPARE(readFile(target), video);
+    QCOMPARE(readFile(recording), video);
+    // Nothing left over beside the target.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void TestRecordingPath::failedSaveLeavesBothFilesAsTheyWere() {
+    QTemporaryDir dir;
+    const QString recording = dir.filePath("recording.mp4");
+    writeFile(recording, "the only copy of the video");
+
+    // A folder that is a plain file: nothing can be written there, not even by root.
+    writeFile(dir.filePath("plain"), "not a folder");
+    QVERIFY(!saveRecordingCopy(recording, dir.filePath("plain/video.mp4")));
+    QCOMPARE(readFile(recording), QByteArray("the only copy of the video"));
+    QCOMPARE(readFile(dir.filePath("plain")), QByteArray("not a folder"));
+
+    // A missing recording does not wipe the target.
+    const QString target = dir.filePath("kept.mp4");
+    writeFile(target, "precious");
+    QVERIFY(!saveRecordingCopy(dir.filePath("gone.mp4"), target));
+    QVERIFY(!saveRecordingCopy(QString(), target));
+    QCOMPARE(readFile(target), QByteArray("precious"));
 }
 
 QTEST_GUILESS_MAIN(TestRecordingPath)

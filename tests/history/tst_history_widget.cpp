@@ -4,6 +4,7 @@
 #include "history/HistoryStore.h"
 #include "widgets/HistoryWidget.h"
 #include "widgets/HistoryWidgetItem.h"
+#include "widgets/PushButtonWithTooltip.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -215,10 +216,10 @@ void TestHistoryWidget::openButtonOpensTheLink() {
 
 void TestHistoryWidget::tooltipsAndTextsFollowTheLanguage() {
     store->add(record(1));
-    auto* copy = rowAt(0)->findChild<HistoryRowButton*>("CopyButton");
+    auto* copy = rowAt(0)->findChild<PushButtonWithTooltip*>("CopyButton");
     // A row added while the program runs has its tooltips at once.
     QCOMPARE(copy->tooltipText, QString("Copy to clipboard"));
-    QCOMPARE(rowAt(0)->findChild<HistoryRowButton*>("DeleteButton")->tooltipText,
+    QCOMPARE(rowAt(0)->findChild<PushButtonWithTooltip*>("DeleteButton")->tooltipText,
              QString("Remove record"));
     QTest::mouseMove(copy, QPoint(5, 5));
     QTest::mouseMove(copy, QPoint(6, 6));
@@ -228,7 +229,7 @@ void TestHistoryWidget::tooltipsAndTextsFollowTheLanguage() {
     QVERIFY(spanish.load(":/Resources/locales/es.qm"));
     QApplication::installTranslator(&spanish);
     QTRY_COMPARE(copy->tooltipText, QString("Copiar al portapapeles"));
-    QCOMPARE(rowAt(0)->findChild<HistoryRowButton*>("OpenButton")->tooltipText,
+    QCOMPARE(rowAt(0)->findChild<PushButtonWithTooltip*>("OpenButton")->tooltipText,
              QString("Abrir el enlace en el navegador"));
     QCOMPARE(window->findChild<QLabel*>("TitleLabel")->text(), QString("Historia"));
     QCOMPARE(window->findChild<QLabel*>("NoItemLabel")->text(), QString::fromUtf8("No hay ítems"));

@@ -82,7 +82,7 @@ void TestResources::catalogues_data() {
     add("es", "CropCtrl", "Stop recording", QString::fromUtf8("Parar la grabación"));
     add("es", "HistoryWidget", "History", "Historia");
     add("es", "HistoryWidgetItem", "Remove record", QString::fromUtf8("Borrar la grabación"));
-    add("es", "MainWindow", "Upload error", "Error de descarga");
+    add("es", "UploadController", "Upload error", "Error de descarga");
     add("es", "ProgressWidget", "Loading, please wait...", "Cargando, por favor espere...");
     add("es", "SnapshotButton", "Press to record video", "Pulse para grabar el video");
     add("br", "CropCtrl", "Error", "Falta");

@@ -61,19 +61,19 @@ private:
 void TestSnapshotButton::nearestEdge_data() {
     QTest::addColumn<QPoint>("centre");
     QTest::addColumn<int>("edge");
-    QTest::newRow("left half, low") << QPoint(100, 400) << int(EdgeLeft);
-    QTest::newRow("top") << QPoint(600, 100) << int(EdgeTop);
-    QTest::newRow("right") << QPoint(1800, 600) << int(EdgeRight);
-    QTest::newRow("bottom") << QPoint(1000, 1000) << int(EdgeBottom);
-    QTest::newRow("left column, near the top") << QPoint(0, 5) << int(EdgeLeft);
-    QTest::newRow("right column, near the bottom") << QPoint(1919, 1075) << int(EdgeRight);
-    QTest::newRow("bottom row") << QPoint(500, 1079) << int(EdgeBottom);
-    QTest::newRow("top row") << QPoint(1500, 0) << int(EdgeTop);
-    QTest::newRow("top-left diagonal counts as top") << QPoint(959, 539) << int(EdgeTop);
-    QTest::newRow("just below the top-left diagonal") << QPoint(900, 540) << int(EdgeLeft);
-    QTest::newRow("top right quadrant, near the right") << QPoint(1900, 300) << int(EdgeRight);
-    QTest::newRow("bottom left quadrant, near the left") << QPoint(100, 900) << int(EdgeLeft);
-    QTest::newRow("bottom right quadrant, low") << QPoint(1500, 1050) << int(EdgeBottom);
+    QTest::newRow("left half, low") << QPoint(100, 400) << int(Edge::Left);
+    QTest::newRow("top") << QPoint(600, 100) << int(Edge::Top);
+    QTest::newRow("right") << QPoint(1800, 600) << int(Edge::Right);
+    QTest::newRow("bottom") << QPoint(1000, 1000) << int(Edge::Bottom);
+    QTest::newRow("left column, near the top") << QPoint(0, 5) << int(Edge::Left);
+    QTest::newRow("right column, near the bottom") << QPoint(1919, 1075) << int(Edge::Right);
+    QTest::newRow("bottom row") << QPoint(500, 1079) << int(Edge::Bottom);
+    QTest::newRow("top row") << QPoint(1500, 0) << int(Edge::Top);
+    QTest::newRow("top-left diagonal counts as top") << QPoint(959, 539) << int(Edge::Top);
+    QTest::newRow("just below the top-left diagonal") << QPoint(900, 540) << int(Edge::Left);
+    QTest::newRow("top right quadrant, near the right") << QPoint(1900, 300) << int(Edge::Right);
+    QTest::newRow("bottom left quadrant, near the left") << QPoint(100, 900) << int(Edge::Left);
+    QTest::newRow("bottom right quadrant, low") << QPoint(1500, 1050) << int(Edge::Bottom);
 }
 
 void TestSnapshotButton::nearestEdge() {
@@ -90,7 +90,7 @@ void TestSnapshotButton::nearestEdge() {
 void TestSnapshotButton::dockAtTheRightEdge() {
     const QRect available(0, 0, 1920, 1040); // a panel along the bottom
     QCOMPARE(available.right(), 1919);
-    const QPoint full = dockPosition(EdgeRight, {920, 500}, {80, 80}, {140, 80}, available);
+    const QPoint full = dockPosition(Edge::Right, {920, 500}, {80, 80}, {140, 80}, available);
     QCOMPARE(full, QPoint(1780, 500));
     const Tuck t = tuck(StateRight, {140, 80}, full, Tuck());
     QCOMPARE(t.minimizedSize, QSize(70, 80));
@@ -104,17 +104,17 @@ void TestSnapshotButton::dockAtTheOtherEdges() {
     const QRect a(0, 30, 1920, 1050); // a panel along the top
     // Top: the glide ends half a docked picture below the top; the window then sits at
     // the top, stays 80 wide and tucks in to 70 high with the picture slid up.
-    QCOMPARE(dockPosition(EdgeTop, {600, 300}, {80, 80}, {80, 140}, a), QPoint(600, 30 + 70));
+    QCOMPARE(dockPosition(Edge::Top, {600, 300}, {80, 80}, {80, 140}, a), QPoint(600, 30 + 70));
     Tuck t = tuck(StateTop, {80, 140}, {600, 30}, Tuck());
     QCOMPARE(t.minimizedSize, QSize(80, 70));
     QCOMPARE(t.minimizedLabelPos, QPoint(0, -70));
 
-    QCOMPARE(dockPosition(EdgeLeft, {600, 300}, {80, 80}, {140, 80}, a), QPoint(140 - 40, 300));
+    QCOMPARE(dockPosition(Edge::Left, {600, 300}, {80, 80}, {140, 80}, a), QPoint(140 - 40, 300));
     t = tuck(StateLeft, {140, 80}, {0, 300}, Tuck());
     QCOMPARE(t.minimizedSize, QSize(70, 80));
     QCOMPARE(t.minimizedLabelPos, QPoint(-70, 0));
 
-    QCOMPARE(dockPosition(EdgeBottom, {600, 300}, {80, 80}, {80, 140}, a), QPoint(600, 940));
+    QCOMPARE(dockPosition(Edge::Bottom, {600, 300}, {80, 80}, {80, 140}, a), QPoint(600, 940));
     t = tuck(StateBottom, {80, 140}, {600, 940}, Tuck());
     QCOMPARE(t.minimizedSize, QSize(80, 70));
     QCOMPARE(t.minimizedWindowPos, QPoint(600, 1010));
@@ -127,10 +127,10 @@ void TestSnapshotButton::dockAtTheOtherEdges() {
 
 void TestSnapshotButton::dockClampsIntoTheAvailableArea() {
     const QRect a(0, 0, 1920, 1040);
-    QCOMPARE(dockPosition(EdgeTop, {1900, 300}, {80, 80}, {80, 140}, a), QPoint(1839, 70));
-    QCOMPARE(dockPosition(EdgeBottom, {-50, 300}, {80, 80}, {80, 140}, a), QPoint(0, 900));
-    QCOMPARE(dockPosition(EdgeRight, {920, 1030}, {80, 80}, {140, 80}, a), QPoint(1780, 959));
-    QCOMPARE(dockPosition(EdgeLeft, {920, -20}, {80, 80}, {140, 80}, a), QPoint(100, 0));
+    QCOMPARE(dockPosition(Edge::Top, {1900, 300}, {80, 80}, {80, 140}, a), QPoint(1839, 70));
+    QCOMPARE(dockPosition(Edge::Bottom, {-50, 300}, {80, 80}, {80, 140}, a), QPoint(0, 900));
+    QCOMPARE(dockPosition(Edge::Right, {920, 1030}, {80, 80}, {140, 80}, a), QPoint(1780, 959));
+    QCOMPARE(dockPosition(Edge::Left, {920, -20}, {80, 80}, {140, 80}, a), QPoint(100, 0));
 }
 
 void TestSnapshotButton::counterparts() {

@@ -103,8 +103,9 @@ void TestSnapshotDesktop::clickEmitsClickedOnce() {
     // The pointer on the visible half slides the button out.
     const QPoint onButton = button->geometry().center();
     QVERIFY(pointerTo(onButton));
+    // Size and place change in steps of one animation: wait for both to arrive.
     QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(140, 80), settleTimeout);
-    QCOMPARE(button->x(), available.right() - 139);
+    QTRY_COMPARE_WITH_TIMEOUT(button->x(), available.right() - 139, settleTimeout);
 
     QVERIFY(xdotool({"click", "1"}));
     QTRY_COMPARE_WITH_TIMEOUT(clicked.count(), 1, settleTimeout);

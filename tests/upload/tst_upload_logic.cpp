@@ -208,13 +208,13 @@ void UploadLogicTest::sharePages_data() {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("key");
-    QTest::newRow("facebook") << 0 << "www.facebook.com"
+    QTest::newRow("facebook") << int(SocialNetwork::Facebook) << "www.facebook.com"
                               << "/sharer/sharer.php"
                               << "u";
-    QTest::newRow("twitter") << 1 << "twitter.com"
+    QTest::newRow("twitter") << int(SocialNetwork::Twitter) << "twitter.com"
                              << "/intent/tweet"
                              << "url";
-    QTest::newRow("google+") << 2 << "plus.google.com"
+    QTest::newRow("google+") << int(SocialNetwork::GooglePlus) << "plus.google.com"
                              << "/share"
                              << "url";
 }
@@ -226,7 +226,7 @@ void UploadLogicTest::sharePages() {
     QFETCH(QString, key);
     // A link with characters that would break the query if they were not encoded.
     const QString link = "https://v.example/a b+c&d=e.mp4?lang=pt";
-    const QUrl url = ServiceUrls::sharePageUrl(network, link);
+    const QUrl url = ServiceUrls::sharePageUrl(static_cast<SocialNetwork>(network), link);
     QVERIFY(url.isValid());
     QCOMPARE(url.scheme(), QString("https"));
     QCOMPARE(url.host(), host);

@@ -3,8 +3,9 @@
 #include <QPushButton>
 #include <QString>
 
-// Push button of the capture panels that shows its text next to the pointer at once, on
-// every pointer move over it, without the toolkit's tooltip delay.
+// Image button of the capture panels and the history rows. It shows its text next to the
+// pointer at once, on every pointer move over it: the toolkit's tooltip delay would hide the
+// meaning of a picture-only button just when the user looks for it.
 class PushButtonWithTooltip : public QPushButton {
     Q_OBJECT
 public:

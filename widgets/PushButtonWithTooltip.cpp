@@ -1,4 +1,4 @@
-#include "capture/PushButtonWithTooltip.h"
+#include "widgets/PushButtonWithTooltip.h"
 
 #include <QMouseEvent>
 #include <QToolTip>

@@ -1,10 +1,10 @@
-// What MainWindow does with the uploader's answers, in one process on the
-// offscreen platform: the progress window, the clipboard, the share pages, the
-// history and the error boxes. Settings live in a private folder.
+// What the upload controller does with the uploader's answers, in one process on the
+// offscreen platform and without a main window: the progress window, the clipboard, the
+// share pages, the history and the error boxes. Settings live in a private folder.
 #include "app/AppIdentity.h"
 #include "app/Languages.h"
-#include "app/MainWindow.h"
 #include "app/Placement.h"
+#include "app/UploadController.h"
 #include "history/HistoryManager.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
@@ -32,36 +32,15 @@ public slots:
     void open(const QUrl& url) { opened.append(url); }
 };
 
-class OrchestrationTest : public QObject {
+class UploadControllerTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<UploadController> uploads;
     UrlCatcher urls;
     QTcpServer silentService; // takes uploads and never answers
     QStringList boxes;        // "title|text" of every message box shown
     QTimer boxCloser;
-
-    template <typename T> static T* topLevel() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* found = qobject_cast<T*>(w))
-                return found;
-        }
-        return nullptr;
-    }
-
-    static PopupNotify* popup() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == QLatin1String("PopupNotify"))
-                return static_cast<PopupNotify*>(w);
-        }
-        return nullptr;
-    }
-
-    void invoke(const char* slot, QGenericArgument a = QGenericArgument(),
-                QGenericArgument b = QGenericArgument()) {
-        QVERIFY2(QMetaObject::invokeMethod(window.get(), slot, Qt::DirectConnection, a, b), slot);
-    }
 
     QPoint centred(const QSize& size) const {
         return Placement::centredOnScreen(QGuiApplication::primaryScreen()->geometry(), size);
@@ -78,9 +57,8 @@ private slots:
                               QStringLiteral("127.0.0.1:%1").arg(silentService.serverPort()));
             settings.setValue(QStringLiteral("Language"), QStringLiteral("en"));
         }
-        window = std::make_unique<MainWindow>();
-        // Installing the catalogue posts the language change that gives every window its texts.
-        QCoreApplication::processEvents();
+        Languages::setCurrent(QStringLiteral("en"));
+        uploads = std::make_unique<UploadController>();
 
         // Message boxes are modal: note and dismiss each as soon as it is up.
         connect(&boxCloser, &QTimer::timeout, this, [this] {
@@ -93,7 +71,7 @@ private slots:
     }
 
     void cleanupTestCase() {
-        window.reset();
+        uploads.reset();
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     }
@@ -104,22 +82,20 @@ private slots:
     }
 
     void progressWindowShowsWholePercentagesInTheMiddle() {
-        auto* progress = topLevel<ProgressWidget>();
-        QVERIFY(progress);
+        ProgressWidget* progress = uploads->progressWindow();
         QVERIFY(!progress->isVisible());
-        invoke("onUploadProgress", Q_ARG(double, 0.0));
+        uploads->onUploadProgress(0.0);
         QVERIFY(progress->isVisible());
         QCOMPARE(progress->size(), QSize(372, 155));
         QCOMPARE(progress->pos(), centred(QSize(372, 155)));
         QCOMPARE(progress->percentText(), QStringLiteral("0%"));
-        invoke("onUploadProgress", Q_ARG(double, 57.9));
+        uploads->onUploadProgress(57.9);
         QCOMPARE(progress->percentText(), QStringLiteral("57%"));
-        invoke("onUploadProgress", Q_ARG(double, 100.0));
+        uploads->onUploadProgress(100.0);
         QCOMPARE(progress->percentText(), QStringLiteral("100%"));
 
         // Any end of the upload hides it: here an accepted answer.
-        invoke("onUploadFinished",
-               Q_ARG(QString, QStringLiteral("https://videos.example.org/v/p.mp4")));
+        uploads->onUploadFinished(QStringLiteral("https://videos.example.org/v/p.mp4"));
         QVERIFY(!progress->isVisible());
     }
 
@@ -127,22 +103,21 @@ private slots:
         HistoryManager* history = HistoryManager::instance();
         const int before = history->count();
         const QString link = QStringLiteral("https://videos.example.org/v/abc.mp4");
-        invoke("onUploadFinished", Q_ARG(QString, link));
+        uploads->onUploadFinished(link);
         QCOMPARE(QGuiApplication::clipboard()->text(QClipboard::Clipboard), link);
         QCOMPARE(history->count(), before + 1);
         QCOMPARE(history->list().last().url, QUrl(link));
         QVERIFY(urls.opened.isEmpty());
         QVERIFY(boxes.isEmpty());
 
-        PopupNotify* note = popup();
-        QVERIFY(note);
+        PopupNotify* note = uploads->popup();
         QVERIFY(note->isVisible());
         QCOMPARE(note->text(), QStringLiteral("Video link copied to clipboard"));
         QCOMPARE(note->pos(), centred(note->size()));
 
         // The same link again is a second row (the two differ in their time).
         QTest::qWait(5);
-        invoke("onUploadFinished", Q_ARG(QString, link));
+        uploads->onUploadFinished(link);
         QCOMPARE(history->count(), before + 2);
 
         // The history is on disk at once, not only when the program ends.
@@ -162,40 +137,40 @@ private slots:
         QFETCH(QString, answer);
         QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
         const int before = HistoryManager::instance()->count();
-        invoke("onUploadFinished", Q_ARG(QString, answer));
+        uploads->onUploadFinished(answer);
         QCOMPARE(boxes,
                  QStringList{QStringLiteral(
                      "Upload error|Service temporarily not working. Please try again later")});
         QCOMPARE(HistoryManager::instance()->count(), before);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
-        QVERIFY(!topLevel<ProgressWidget>()->isVisible());
+        QVERIFY(!uploads->progressWindow()->isVisible());
     }
 
     void uploaderErrorsAreShownAsTheySay() {
-        invoke("onUploadProgress", Q_ARG(double, 10.0));
-        invoke("onUploadError", Q_ARG(QString, QStringLiteral("Connection refused")));
+        uploads->onUploadProgress(10.0);
+        uploads->onUploadError(QStringLiteral("Connection refused"));
         QCOMPARE(boxes, QStringList{QStringLiteral("Upload error|Connection refused")});
-        QVERIFY(!topLevel<ProgressWidget>()->isVisible());
+        QVERIFY(!uploads->progressWindow()->isVisible());
     }
 
     void sharingOpensTheNetworkPage_data() {
-        QTest::addColumn<int>("network");
+        QTest::addColumn<SocialNetwork>("network");
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("sentLanguage");
-        QTest::newRow("Facebook in Spanish") << 0 << "es"
+        QTest::newRow("Facebook in Spanish") << SocialNetwork::Facebook << "es"
                                              << "www.facebook.com"
                                              << "/sharer/sharer.php"
                                              << "u"
                                              << "es";
-        QTest::newRow("Twitter in Portuguese") << 1 << "br"
+        QTest::newRow("Twitter in Portuguese") << SocialNetwork::Twitter << "br"
                                                << "twitter.com"
                                                << "/intent/tweet"
                                                << "url"
                                                << "pt";
-        QTest::newRow("Google+ in English") << 2 << "en"
+        QTest::newRow("Google+ in English") << SocialNetwork::GooglePlus << "en"
                                             << "plus.google.com"
                                             << "/share"
                                             << "url"
@@ -203,27 +178,21 @@ private slots:
     }
 
     void sharingOpensTheNetworkPage() {
-        QFETCH(int, network);
+        QFETCH(SocialNetwork, network);
         QFETCH(QString, language);
         QFETCH(QString, host);
         QFETCH(QString, path);
         QFETCH(QString, key);
         QFETCH(QString, sentLanguage);
 
-        // Choose the interface language the way the user does.
-        auto* languages = window->findChild<QMenu*>(QStringLiteral("LanguagesMenu"));
-        for (QAction* action : languages->actions()) {
-            if (action->data().toString() == language)
-                action->trigger();
-        }
-        QCOMPARE(Languages::current(), language);
+        Languages::setCurrent(language);
 
         QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
         const int before = HistoryManager::instance()->count();
-        invoke("onImageUploadAndShare", Q_ARG(QByteArray, QByteArray("not really a video")),
-               Q_ARG(int, network));
-        const QString link = QStringLiteral("https://videos.example.org/v/s%1.mp4").arg(network);
-        invoke("onUploadFinished", Q_ARG(QString, link));
+        uploads->uploadAndShare(QByteArray("not really a video"), QSize(320, 240), network);
+        const QString link =
+            QStringLiteral("https://videos.example.org/v/s%1.mp4").arg(int(network));
+        uploads->onUploadFinished(link);
 
         QCOMPARE(urls.opened.size(), 1);
         const QUrl page = urls.opened.first();
@@ -237,37 +206,23 @@ private slots:
         QCOMPARE(HistoryManager::instance()->list().last().url, QUrl(link));
     }
 
-    void faqIsTheSamePageInEveryLanguage() {
-        const QString faq =
-            QStringLiteral("http://127.0.0.1:%1/faq").arg(silentService.serverPort());
-        auto* tray = window->findChild<QMenu*>(QStringLiteral("TrayMenu"));
-        QAction* faqEntry = tray->actions().at(4);
-        faqEntry->trigger();
-        QCOMPARE(urls.opened, QList<QUrl>{QUrl(faq)});
-        auto* languages = window->findChild<QMenu*>(QStringLiteral("LanguagesMenu"));
-        languages->actions().at(0)->trigger(); // Portuguese
-        QCOMPARE(faqEntry->text(), QStringLiteral("FAQ"));
-        faqEntry->trigger();
-        QCOMPARE(urls.opened, (QList<QUrl>{QUrl(faq), QUrl(faq)}));
-    }
-
     void unusableServiceAddressIsExplained() {
         {
             QSettings settings;
             settings.setValue(QStringLiteral("Service host"),
                               QStringLiteral("ftp://videos.example.org"));
         }
-        // The window keeps its own settings object; a fresh one would read the same file.
-        MainWindow other;
-        QVERIFY(QMetaObject::invokeMethod(&other, "onImageUpload", Qt::DirectConnection,
-                                          Q_ARG(QByteArray, QByteArray("x"))));
-        QCOMPARE(boxes.size(), 1);
-        // Titled in the interface language (Portuguese by now), the address named as given.
-        const QString title = QCoreApplication::translate("MainWindow", "Upload error");
-        QCOMPARE(title, QStringLiteral("Erro de carregamento"));
-        QVERIFY2(boxes.first().startsWith(title + QLatin1Char('|')), qPrintable(boxes.first()));
-        QVERIFY2(boxes.first().contains(QLatin1String("ftp://videos.example.org")),
+        // Read at each upload: a changed setting counts without a restart.
+        uploads->upload(QByteArray("x"), QSize(320, 240));
+        QTRY_COMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.first().startsWith(QStringLiteral("Upload error|")),
                  qPrintable(boxes.first()));
+        // The address as given, where it is set, as plain text.
+        QVERIFY2(boxes.first().contains(QLatin1String("\"ftp://videos.example.org\"")),
+                 qPrintable(boxes.first()));
+        QVERIFY2(boxes.first().contains(QLatin1String("\"Service host\"")),
+                 qPrintable(boxes.first()));
+        QCOMPARE(uploads->progressWindow()->isVisible(), false);
     }
 };
 
@@ -279,8 +234,8 @@ int main(int argc, char** argv) {
     AppIdentity::apply();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    OrchestrationTest test;
+    UploadControllerTest test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "test_orchestration.moc"
+#include "tst_upload_controller.moc"

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QLatin1String>
+#include <QSettings>
+#include <QString>
+
+// Every key of the program's settings file and the value it stands for when it is missing.
+// Readers and writers of a key go through here, so that a key is spelled once and every
+// reader agrees on its default.
+namespace AppSettings {
+
+// "host[:port]" or an http:// or https:// address of the upload service.
+constexpr QLatin1String kServiceHost("Service host");
+// The reference service that `make run` starts on loopback: nothing leaves the machine until
+// the user names another service.
+constexpr QLatin1String kDefaultServiceHost("127.0.0.1:8080");
+
+// Code of the interface language ("en", "es", "br"); missing until the first start chose one.
+constexpr QLatin1String kLanguage("Language");
+
+// True until the first start has written the first-run defaults.
+constexpr QLatin1String kFirstRun("first");
+constexpr bool kDefaultFirstRun = true;
+
+// Whether the floating record button is shown. The first start turns it on.
+constexpr QLatin1String kShowSnapButton("Show snap button");
+constexpr bool kDefaultShowSnapButton = false;
+
+// The upload history: an array of elements holding a date-time and a link.
+constexpr QLatin1String kHistoryArray("History");
+constexpr QLatin1String kHistoryDate("Date");
+constexpr QLatin1String kHistoryUrl("Url");
+
+// The service host as the user wrote it, or the default when the value is missing or blank.
+inline QString serviceHost(const QSettings& settings) {
+    const QString host = settings.value(kServiceHost).toString().trimmed();
+    return host.isEmpty() ? QString(kDefaultServiceHost) : host;
+}
+
+inline bool showSnapButton(const QSettings& settings) {
+    return settings.value(kShowSnapButton, kDefaultShowSnapButton).toBool();
+}
+
+inline bool isFirstRun(const QSettings& settings) {
+    return settings.value(kFirstRun, kDefaultFirstRun).toBool();
+}
+
+} // namespace AppSettings

@@ -1,0 +1,89 @@
+// The main window's own entries, in one process on the offscreen platform: the FAQ page and
+// the windows it hands to the upload controller. Settings live in a private folder.
+#include "app/AppIdentity.h"
+#include "app/MainWindow.h"
+#include "app/UploadController.h"
+#include "widgets/PopupNotify.h"
+#include "widgets/ProgressWidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// Receives every address the program asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainWindow> window;
+    UrlCatcher urls;
+
+private slots:
+    void initTestCase() {
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls, "open");
+        {
+            QSettings settings;
+            settings.setValue(QStringLiteral("Service host"), QStringLiteral("127.0.0.1:9"));
+            settings.setValue(QStringLiteral("Language"), QStringLiteral("en"));
+        }
+        window = std::make_unique<MainWindow>();
+        // Installing the catalogue posts the language change that gives every window its texts.
+        QCoreApplication::processEvents();
+    }
+
+    void cleanupTestCase() {
+        window.reset();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    }
+
+    void uploadWindowsAreTitledAndTranslated() {
+        UploadController* uploads = window->uploadController();
+        QCOMPARE(uploads->popup()->windowTitle(), MainWindow::popupWindowTitle());
+        QCOMPARE(uploads->progressWindow()->windowTitle(), MainWindow::progressWindowTitle());
+        QCOMPARE(uploads->popup()->text(), QStringLiteral("Video link copied to clipboard"));
+    }
+
+    void faqIsTheSamePageInEveryLanguage() {
+        const QUrl faq(QStringLiteral("http://127.0.0.1:9/faq"));
+        auto* tray = window->findChild<QMenu*>(QStringLiteral("TrayMenu"));
+        QAction* faqEntry = tray->actions().at(4);
+        faqEntry->trigger();
+        QCOMPARE(urls.opened, QList<QUrl>{faq});
+        auto* languages = window->findChild<QMenu*>(QStringLiteral("LanguagesMenu"));
+        languages->actions().at(0)->trigger(); // Portuguese
+        QCOMPARE(faqEntry->text(), QStringLiteral("FAQ"));
+        // The popup follows the interface language.
+        QTRY_COMPARE(window->uploadController()->popup()->text(),
+                     QStringLiteral("O link de vídeo está copiado em área de transferência"));
+        faqEntry->trigger();
+        QCOMPARE(urls.opened, (QList<QUrl>{faq, faq}));
+    }
+};
+
+int main(int argc, char** argv) {
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
+    qputenv("LANG", "en_US.UTF-8");
+    AppIdentity::apply();
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_main_window.moc"
