@@ -541,4 +541,4 @@ private slots:
 };
 
 QTEST_MAIN(DesktopTest)
-#include "test_desktop.moc"
+#include "tst_app_desktop.moc"

@@ -236,4 +236,4 @@ int main(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "test_languages.moc"
+#include "tst_languages.moc"

@@ -137,4 +137,4 @@ int main(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "test_guard.moc"
+#include "tst_instance_guard.moc"

@@ -110,4 +110,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(PlacementTest)
-#include "test_placement.moc"
+#include "tst_placement.moc"
