@@ -6,7 +6,7 @@ SAN_BUILD  ?= build-san
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build build-san run test test-unit bench format clean
+.PHONY: all deps build build-san run test test-unit bench format check-format clean
 
 all: build
 
@@ -24,7 +24,9 @@ build-san: deps
 run: build
 	bash scripts/run-app.sh $(BUILD)
 
-test: build build-san
+# The formatting check comes first: it takes a second, the builds and tests take long.
+test: check-format
+	$(MAKE) build build-san
 	bash scripts/with-test-desktop.sh bash scripts/run-tests.sh $(BUILD) $(SAN_BUILD)
 
 bench: build
@@ -32,6 +34,9 @@ bench: build
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+check-format: deps
+	bash scripts/check-format.sh
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)

@@ -21,8 +21,8 @@ xcb_connection_t* xcbConnection() {
 
 // The grab must also match while Caps Lock or Num Lock (Mod2 on every common
 // layout) is on, or the key would silently stop working with them.
-const uint16_t LockCombinations[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
-                                     XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
+const uint16_t kLockCombinations[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
+                                      XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
 
 struct KeySymbolsFree {
     void operator()(xcb_key_symbols_t* s) const { xcb_key_symbols_free(s); }
@@ -38,12 +38,12 @@ struct MallocFree {
 GlobalKey::GlobalKey(QObject* parent)
     : QObject(parent) {
     grab();
-    if (grabbed)
+    if (grabbed_)
         qApp->installNativeEventFilter(this);
 }
 
 GlobalKey::~GlobalKey() {
-    if (grabbed && qApp)
+    if (grabbed_ && qApp)
         qApp->removeNativeEventFilter(this);
     ungrab();
 }
@@ -64,13 +64,13 @@ void GlobalKey::grab() {
         qDebug() << "The keyboard has no Print key";
         return;
     }
-    keycode = codes.get()[0];
+    keycode_ = codes.get()[0];
 
     bool refused = false;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it)) {
-        for (const uint16_t mods : LockCombinations) {
+        for (const uint16_t mods : kLockCombinations) {
             const xcb_void_cookie_t cookie = xcb_grab_key_checked(
-                c, 1, it.data->root, mods, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+                c, 1, it.data->root, mods, keycode_, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
             std::unique_ptr<xcb_generic_error_t, MallocFree> err(xcb_request_check(c, cookie));
             if (err)
                 refused = true;
@@ -80,25 +80,25 @@ void GlobalKey::grab() {
         qDebug() << "Another program (often the window manager's screenshot binding) holds the "
                     "Print key;"
                  << "carrying on without it";
-        grabbed = true; // release what we did get
+        grabbed_ = true; // release what we did get
         ungrab();
         return;
     }
-    grabbed = true;
+    grabbed_ = true;
 #endif
 }
 
 void GlobalKey::ungrab() {
 #ifdef CLIPNEST_HAVE_XCB
-    if (!grabbed)
+    if (!grabbed_)
         return;
-    grabbed = false;
+    grabbed_ = false;
     xcb_connection_t* c = xcbConnection();
     if (!c)
         return;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it)) {
-        for (const uint16_t mods : LockCombinations)
-            xcb_ungrab_key(c, keycode, it.data->root, mods);
+        for (const uint16_t mods : kLockCombinations)
+            xcb_ungrab_key(c, keycode_, it.data->root, mods);
     }
     xcb_flush(c);
 #endif
@@ -107,14 +107,14 @@ void GlobalKey::ungrab() {
 bool GlobalKey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) {
     Q_UNUSED(result);
 #ifdef CLIPNEST_HAVE_XCB
-    if (eventType != "xcb_generic_event_t" || !grabbed)
+    if (eventType != "xcb_generic_event_t" || !grabbed_)
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     const uint8_t type = event->response_type & ~0x80;
     if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
         return false;
     const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
-    if (key->detail != keycode || key->event != key->root)
+    if (key->detail != keycode_ || key->event != key->root)
         return false;
     if (type == XCB_KEY_PRESS)
         emit pressed();

@@ -4,8 +4,9 @@
 #include <QObject>
 
 // Delivers the Print key to the program wherever the keyboard focus is, by
-// grabbing it on the X root window(s) for the whole session. On other platforms,
-// or when another program already holds the key, it stays silent (one log line).
+// grabbing it on the X root window(s) for the whole session. Without an X display
+// (the offscreen platform of the tests), or when another program already holds the
+// key, it stays silent (one log line).
 //
 // GUI thread only: install after the QGuiApplication exists.
 class GlobalKey : public QObject, public QAbstractNativeEventFilter {
@@ -24,6 +25,6 @@ private:
     void grab();
     void ungrab();
 
-    bool grabbed = false;
-    unsigned char keycode = 0;
+    bool grabbed_ = false;
+    unsigned char keycode_ = 0;
 };

@@ -14,7 +14,7 @@
 namespace {
 
 // The segment is never read or written; only its existence counts.
-constexpr int SegmentSize = 512;
+constexpr int kSegmentSize = 512;
 
 QString sanitisedFileName(const QString& key) {
     QString name;
@@ -36,13 +36,13 @@ void InstanceGuard::FdCloser::operator()(int* fd) const {
 }
 
 InstanceGuard::InstanceGuard(const QString& guardKey, const QString& lockDirectory)
-    : key(guardKey) {
+    : key_(guardKey) {
     QString dir = lockDirectory;
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
-    lockPath = QDir(dir).filePath(sanitisedFileName(key) + QStringLiteral(".lock"));
+    lockPath_ = QDir(dir).filePath(sanitisedFileName(key_) + QStringLiteral(".lock"));
 }
 
 InstanceGuard::~InstanceGuard() {
@@ -52,50 +52,50 @@ InstanceGuard::~InstanceGuard() {
 bool InstanceGuard::acquire() {
     if (isHeld())
         return true;
-    error.clear();
+    error_.clear();
 
-    const QByteArray path = QFile::encodeName(lockPath);
+    const QByteArray path = QFile::encodeName(lockPath_);
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         // Without a usable runtime folder fall back to the token alone: it still
         // keeps a second instance out, it just cannot tell a dead holder from a live one.
-        qDebug() << "Cannot open the lock file" << lockPath << std::strerror(errno);
-        auto memory = std::make_unique<QSharedMemory>(key);
-        if (!memory->create(SegmentSize, QSharedMemory::ReadWrite)) {
-            error = memory->error() == QSharedMemory::AlreadyExists
-                        ? QStringLiteral("Another instance is running")
-                        : QStringLiteral("Cannot set up the single-instance guard: %1")
-                              .arg(memory->errorString());
+        qDebug() << "Cannot open the lock file" << lockPath_ << std::strerror(errno);
+        auto memory = std::make_unique<QSharedMemory>(key_);
+        if (!memory->create(kSegmentSize, QSharedMemory::ReadWrite)) {
+            error_ = memory->error() == QSharedMemory::AlreadyExists
+                         ? QStringLiteral("Another instance is running")
+                         : QStringLiteral("Cannot set up the single-instance guard: %1")
+                               .arg(memory->errorString());
             return false;
         }
-        segment = std::move(memory);
+        segment_ = std::move(memory);
         return true;
     }
     std::unique_ptr<int, FdCloser> fdOwner(new int(fd));
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK)
-            error = QStringLiteral("Another instance is running");
+            error_ = QStringLiteral("Another instance is running");
         else
-            error = QStringLiteral("Cannot lock %1: %2")
-                        .arg(lockPath, QString::fromLocal8Bit(std::strerror(errno)));
+            error_ = QStringLiteral("Cannot lock %1: %2")
+                         .arg(lockPath_, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
 
     // We are alone now. A segment that still exists was left by an instance that
     // died without cleaning up: attaching and detaching it again removes it once
     // nobody is attached any more.
-    lockFd = std::move(fdOwner);
-    auto memory = std::make_unique<QSharedMemory>(key);
-    if (!memory->create(SegmentSize, QSharedMemory::ReadWrite) &&
+    lockFd_ = std::move(fdOwner);
+    auto memory = std::make_unique<QSharedMemory>(key_);
+    if (!memory->create(kSegmentSize, QSharedMemory::ReadWrite) &&
         memory->error() == QSharedMemory::AlreadyExists) {
         qDebug() << "Clearing a shared-memory segment left by an earlier run";
         if (memory->attach(QSharedMemory::ReadOnly))
             memory->detach();
-        memory = std::make_unique<QSharedMemory>(key);
-        memory->create(SegmentSize, QSharedMemory::ReadWrite);
+        memory = std::make_unique<QSharedMemory>(key_);
+        memory->create(kSegmentSize, QSharedMemory::ReadWrite);
     }
     if (memory->isAttached()) {
-        segment = std::move(memory);
+        segment_ = std::move(memory);
     } else {
         // The lock alone already proves we are the only instance of this user;
         // a segment we cannot make (another user's, for one) must not lock us out.
@@ -105,19 +105,19 @@ bool InstanceGuard::acquire() {
 }
 
 bool InstanceGuard::ownsSegment() const {
-    return segment != nullptr;
+    return segment_ != nullptr;
 }
 
 bool InstanceGuard::isHeld() const {
-    return lockFd != nullptr || segment != nullptr;
+    return lockFd_ != nullptr || segment_ != nullptr;
 }
 
 QString InstanceGuard::errorString() const {
-    return error;
+    return error_;
 }
 
 void InstanceGuard::release() {
     // Segment first: while the lock is still ours nobody can be creating one.
-    segment.reset();
-    lockFd.reset();
+    segment_.reset();
+    lockFd_.reset();
 }

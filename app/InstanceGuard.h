@@ -44,9 +44,9 @@ private:
         void operator()(int* fd) const;
     };
 
-    QString key;
-    QString lockPath;
-    std::unique_ptr<int, FdCloser> lockFd;
-    std::unique_ptr<QSharedMemory> segment;
-    QString error;
+    QString key_;
+    QString lockPath_;
+    std::unique_ptr<int, FdCloser> lockFd_;
+    std::unique_ptr<QSharedMemory> segment_;
+    QString error_;
 };

@@ -12,12 +12,12 @@ QString& currentCode() {
 } // namespace
 
 const QList<Entry>& table() {
-    static const QList<Entry> entries = {
+    static const QList<Entry> kEntries = {
         {QStringLiteral("Português (BR)"), QStringLiteral("br"), QStringLiteral("br")},
         {QStringLiteral("Español (ES)"), QStringLiteral("es"), QStringLiteral("es")},
         {QStringLiteral("English (US)"), QStringLiteral("us"), QStringLiteral("en")},
     };
-    return entries;
+    return kEntries;
 }
 
 QString flagPath(const QString& flag) {

@@ -31,31 +31,31 @@ constexpr QLatin1String kWindowIconPath(":/Resources/windowIcon.png");
 
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent)
-    , trayIcon(this)
-    , trayMenu(new QMenu(this))
-    , uploads(new UploadController(this, this)) {
-    trayMenu->setObjectName(QStringLiteral("TrayMenu"));
-    historyWidget.setWindowTitle(historyWindowTitle());
-    uploads->popup()->setWindowTitle(popupWindowTitle());
-    uploads->progressWindow()->setWindowTitle(progressWindowTitle());
-    snapshotButton.setWindowTitle(snapButtonWindowTitle());
+    , trayIcon_(this)
+    , trayMenu_(new QMenu(this))
+    , uploads_(new UploadController(this, this)) {
+    trayMenu_->setObjectName(QStringLiteral("TrayMenu"));
+    historyWidget_.setWindowTitle(historyWindowTitle());
+    uploads_->popup()->setWindowTitle(popupWindowTitle());
+    uploads_->progressWindow()->setWindowTitle(progressWindowTitle());
+    snapshotButton_.setWindowTitle(snapButtonWindowTitle());
 
     setWindowIcon(QIcon(kWindowIconPath));
     applyFirstRunDefaults();
     createTrayMenu();
 
-    if (AppSettings::showSnapButton(settings))
+    if (AppSettings::showSnapButton(settings_))
         initSnapButton();
 
-    globalKey = new GlobalKey(this);
-    connect(globalKey, &GlobalKey::pressed, this, &MainWindow::makeScreenshot);
+    globalKey_ = new GlobalKey(this);
+    connect(globalKey_, &GlobalKey::pressed, this, &MainWindow::makeScreenshot);
 
     restoreLanguage();
 
     HistoryManager* history = HistoryManager::instance();
-    connect(history, &HistoryManager::itemAdded, &historyWidget, &HistoryWidget::addRecord);
+    connect(history, &HistoryManager::itemAdded, &historyWidget_, &HistoryWidget::addRecord);
     connect(history, &HistoryManager::storeFailed, this, &MainWindow::onHistoryStoreFailed);
-    connect(&historyWidget, &HistoryWidget::copiedToClipboard, uploads,
+    connect(&historyWidget_, &HistoryWidget::copiedToClipboard, uploads_,
             &UploadController::showCopiedToClipboard);
     history->load();
 }
@@ -66,8 +66,8 @@ MainWindow::~MainWindow() {
     disconnect(history, &HistoryManager::storeFailed, this, &MainWindow::onHistoryStoreFailed);
     history->save();
     storeLanguage();
-    delete cropCtrl;
-    cropCtrl = nullptr;
+    delete cropCtrl_;
+    cropCtrl_ = nullptr;
 }
 
 QString MainWindow::captureWindowTitle() {
@@ -91,97 +91,97 @@ QString MainWindow::snapButtonWindowTitle() {
 }
 
 void MainWindow::applyFirstRunDefaults() {
-    if (AppSettings::isFirstRun(settings)) {
-        settings.setValue(AppSettings::kFirstRun, false);
-        settings.setValue(AppSettings::kShowSnapButton, true);
-        settings.sync();
+    if (AppSettings::isFirstRun(settings_)) {
+        settings_.setValue(AppSettings::kFirstRun, false);
+        settings_.setValue(AppSettings::kShowSnapButton, true);
+        settings_.sync();
     }
 }
 
 void MainWindow::createTrayMenu() {
-    recordAction = new QAction(trayMenu);
-    connect(recordAction, &QAction::triggered, this, &MainWindow::makeScreenshot);
-    trayMenu->addAction(recordAction);
+    recordAction_ = new QAction(trayMenu_);
+    connect(recordAction_, &QAction::triggered, this, &MainWindow::makeScreenshot);
+    trayMenu_->addAction(recordAction_);
 
-    showHideAction = new QAction(trayMenu);
-    showHideAction->setCheckable(true);
-    showHideAction->setChecked(AppSettings::showSnapButton(settings));
-    connect(showHideAction, &QAction::triggered, this, &MainWindow::onShowHideSnapButton);
+    showHideAction_ = new QAction(trayMenu_);
+    showHideAction_->setCheckable(true);
+    showHideAction_->setChecked(AppSettings::showSnapButton(settings_));
+    connect(showHideAction_, &QAction::triggered, this, &MainWindow::onShowHideSnapButton);
 
-    historyAction = new QAction(trayMenu);
-    connect(historyAction, &QAction::triggered, this, &MainWindow::openHistory);
-    trayMenu->addAction(historyAction);
-    trayMenu->addAction(showHideAction);
+    historyAction_ = new QAction(trayMenu_);
+    connect(historyAction_, &QAction::triggered, this, &MainWindow::openHistory);
+    trayMenu_->addAction(historyAction_);
+    trayMenu_->addAction(showHideAction_);
 
     createLanguageMenu();
 
-    faqAction = new QAction(trayMenu);
-    connect(faqAction, &QAction::triggered, this, &MainWindow::onAbout);
-    trayMenu->addAction(faqAction);
+    faqAction_ = new QAction(trayMenu_);
+    connect(faqAction_, &QAction::triggered, this, &MainWindow::onAbout);
+    trayMenu_->addAction(faqAction_);
 
-    closeAction = new QAction(trayMenu);
-    connect(closeAction, &QAction::triggered, this, &MainWindow::close);
-    trayMenu->addAction(closeAction);
+    closeAction_ = new QAction(trayMenu_);
+    connect(closeAction_, &QAction::triggered, this, &MainWindow::close);
+    trayMenu_->addAction(closeAction_);
 
-    connect(&trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::onSystemTrayActivated);
+    connect(&trayIcon_, &QSystemTrayIcon::activated, this, &MainWindow::onSystemTrayActivated);
     // Also refresh on the menu's own signal: not every tray host reports the
     // right click as an activation before the menu opens.
-    connect(trayMenu, &QMenu::aboutToShow, this, &MainWindow::updateHistoryAction);
+    connect(trayMenu_, &QMenu::aboutToShow, this, &MainWindow::updateHistoryAction);
 
-    trayIcon.setIcon(QIcon(kWindowIconPath));
-    trayIcon.setContextMenu(trayMenu);
-    trayIcon.setVisible(true);
+    trayIcon_.setIcon(QIcon(kWindowIconPath));
+    trayIcon_.setContextMenu(trayMenu_);
+    trayIcon_.setVisible(true);
 }
 
 void MainWindow::createLanguageMenu() {
-    languagesMenu = new QMenu(trayMenu);
-    languagesMenu->setObjectName(QStringLiteral("LanguagesMenu"));
+    languagesMenu_ = new QMenu(trayMenu_);
+    languagesMenu_->setObjectName(QStringLiteral("LanguagesMenu"));
     for (const Languages::Entry& entry : Languages::table()) {
         auto* action = new QAction(entry.text, this);
         action->setData(entry.code);
         action->setIcon(QIcon(Languages::flagPath(entry.flag)));
-        languageActions.append(action);
+        languageActions_.append(action);
     }
-    auto* group = new QActionGroup(trayMenu);
-    for (QAction* action : std::as_const(languageActions)) {
+    auto* group = new QActionGroup(trayMenu_);
+    for (QAction* action : std::as_const(languageActions_)) {
         action->setCheckable(true);
         const QString code = action->data().toString();
         action->setEnabled(
             Languages::isSelectable(code, QFile::exists(Languages::catalogPath(code))));
         group->addAction(action);
     }
-    languagesMenu->addActions(languageActions);
+    languagesMenu_->addActions(languageActions_);
     connect(group, &QActionGroup::triggered, this, &MainWindow::onChooseLanguage);
-    trayMenu->addMenu(languagesMenu);
+    trayMenu_->addMenu(languagesMenu_);
 }
 
 void MainWindow::initSnapButton() {
-    snapButtonInitialised = true;
-    connect(&snapshotButton, &SnapshotButton::clicked, this, &MainWindow::makeScreenshot);
-    connect(&snapshotButton, &SnapshotButton::onShowHide, this,
+    snapButtonInitialised_ = true;
+    connect(&snapshotButton_, &SnapshotButton::clicked, this, &MainWindow::makeScreenshot);
+    connect(&snapshotButton_, &SnapshotButton::onShowHide, this,
             &MainWindow::onShowHideFromSnapButton);
-    snapshotButton.show();
-    snapshotButton.setState(SnapshotButton::StateMoving);
-    snapshotButton.setPosition(snapButtonStartPoint(snapshotButton.size()));
-    snapshotButton.dock(true);
+    snapshotButton_.show();
+    snapshotButton_.setState(SnapshotButton::StateMoving);
+    snapshotButton_.setPosition(snapButtonStartPoint(snapshotButton_.size()));
+    snapshotButton_.dock(true);
 }
 
 void MainWindow::retranslate() {
-    recordAction->setText(tr("Record video"));
-    showHideAction->setText(tr("Show/hide record button"));
-    historyAction->setText(tr("History"));
-    languagesMenu->setTitle(tr("Languages"));
-    faqAction->setText(tr("FAQ"));
-    closeAction->setText(tr("Close"));
-    trayIcon.setToolTip(QCoreApplication::applicationName());
+    recordAction_->setText(tr("Record video"));
+    showHideAction_->setText(tr("Show/hide record button"));
+    historyAction_->setText(tr("History"));
+    languagesMenu_->setTitle(tr("Languages"));
+    faqAction_->setText(tr("FAQ"));
+    closeAction_->setText(tr("Close"));
+    trayIcon_.setToolTip(QCoreApplication::applicationName());
 }
 
 void MainWindow::updateHistoryAction() {
-    historyAction->setEnabled(HistoryManager::instance()->count() > 0);
+    historyAction_->setEnabled(HistoryManager::instance()->count() > 0);
 }
 
 void MainWindow::restoreLanguage() {
-    const QVariant stored = settings.value(AppSettings::kLanguage);
+    const QVariant stored = settings_.value(AppSettings::kLanguage);
     if (!stored.isValid()) {
         QStringList selectable;
         for (const Languages::Entry& entry : Languages::table()) {
@@ -191,12 +191,12 @@ void MainWindow::restoreLanguage() {
         loadLanguage(Languages::firstStartLanguage(QLocale::system().name(), selectable));
     } else {
         loadLanguage(stored.toString());
-        settings.sync();
+        settings_.sync();
     }
 
     // Without an installed catalogue no language-change event ever arrives, and
     // every window would keep empty texts. Give them the source texts instead.
-    if (!translator || translator->isEmpty()) {
+    if (!translator_ || translator_->isEmpty()) {
         qDebug() << "No interface catalogue installed; showing the built-in texts";
         QEvent languageChange(QEvent::LanguageChange);
         QCoreApplication::sendEvent(qApp, &languageChange);
@@ -209,13 +209,13 @@ bool MainWindow::loadLanguage(const QString& code) {
     if (!QFile::exists(path))
         return false;
 
-    delete translator;
-    translator = new QTranslator(qApp);
-    if (!translator->load(path)) {
+    delete translator_;
+    translator_ = new QTranslator(qApp);
+    if (!translator_->load(path)) {
         qDebug() << "Cannot load the catalogue" << path;
         return false;
     }
-    QCoreApplication::installTranslator(translator);
+    QCoreApplication::installTranslator(translator_);
     Languages::setCurrent(code);
     storeLanguage();
     markCurrentLanguage(code);
@@ -223,12 +223,12 @@ bool MainWindow::loadLanguage(const QString& code) {
 }
 
 void MainWindow::storeLanguage() {
-    settings.setValue(AppSettings::kLanguage, Languages::current());
-    settings.sync();
+    settings_.setValue(AppSettings::kLanguage, Languages::current());
+    settings_.sync();
 }
 
 bool MainWindow::isLanguageAvailable(const QString& code) const {
-    for (QAction* action : languageActions) {
+    for (QAction* action : languageActions_) {
         if (action->isEnabled() && action->data().toString() == code)
             return true;
     }
@@ -236,7 +236,7 @@ bool MainWindow::isLanguageAvailable(const QString& code) const {
 }
 
 void MainWindow::markCurrentLanguage(const QString& code) {
-    for (QAction* action : std::as_const(languageActions)) {
+    for (QAction* action : std::as_const(languageActions_)) {
         const bool current = action->data().toString() == code;
         if (current)
             action->setChecked(true);
@@ -266,64 +266,64 @@ void MainWindow::onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason)
 }
 
 void MainWindow::makeScreenshot() {
-    if (!cropCtrl) {
-        cropCtrl = new CropCtrl;
-        cropCtrl->setWindowTitle(captureWindowTitle());
-        connect(cropCtrl, &CropCtrl::uploadImageData, uploads, [this](const QByteArray& data) {
-            uploads->upload(data, QSize(cropCtrl->videoWidth(), cropCtrl->videoHeight()));
+    if (!cropCtrl_) {
+        cropCtrl_ = new CropCtrl;
+        cropCtrl_->setWindowTitle(captureWindowTitle());
+        connect(cropCtrl_, &CropCtrl::uploadImageData, uploads_, [this](const QByteArray& video) {
+            uploads_->upload(video, QSize(cropCtrl_->videoWidth(), cropCtrl_->videoHeight()));
         });
-        connect(cropCtrl, &CropCtrl::uploadImageDataAndShare, uploads,
-                [this](const QByteArray& data, SocialNetwork network) {
-                    uploads->uploadAndShare(
-                        data, QSize(cropCtrl->videoWidth(), cropCtrl->videoHeight()), network);
+        connect(cropCtrl_, &CropCtrl::uploadImageDataAndShare, uploads_,
+                [this](const QByteArray& video, SocialNetwork network) {
+                    uploads_->uploadAndShare(
+                        video, QSize(cropCtrl_->videoWidth(), cropCtrl_->videoHeight()), network);
                 });
-        connect(cropCtrl, &CropCtrl::closed, this, &MainWindow::onCropControlClosed);
+        connect(cropCtrl_, &CropCtrl::closed, this, &MainWindow::onCropControlClosed);
     }
-    if (cropCtrl->isVisible())
+    if (cropCtrl_->isVisible())
         return;
-    if (snapButtonInitialised)
-        snapshotButton.hide();
-    cropCtrl->clear();
+    if (snapButtonInitialised_)
+        snapshotButton_.hide();
+    cropCtrl_->clear();
     // The control spans every screen; its own coordinates are then screen coordinates.
     const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
-    cropCtrl->setGeometry(QRect(QPoint(0, 0), desktop.size()));
-    cropCtrl->show();
+    cropCtrl_->setGeometry(QRect(QPoint(0, 0), desktop.size()));
+    cropCtrl_->show();
 }
 
 void MainWindow::onCropControlClosed() {
-    if (!AppSettings::showSnapButton(settings))
+    if (!AppSettings::showSnapButton(settings_))
         return;
-    if (snapButtonInitialised)
-        snapshotButton.show();
+    if (snapButtonInitialised_)
+        snapshotButton_.show();
     else
         initSnapButton();
 }
 
 void MainWindow::onShowHideSnapButton(bool checked) {
-    settings.setValue(AppSettings::kShowSnapButton, checked);
-    settings.sync();
+    settings_.setValue(AppSettings::kShowSnapButton, checked);
+    settings_.sync();
     if (checked) {
-        if (!snapButtonInitialised)
+        if (!snapButtonInitialised_)
             initSnapButton();
-        snapshotButton.show();
+        snapshotButton_.show();
     } else {
-        snapshotButton.hide();
+        snapshotButton_.hide();
     }
 }
 
 void MainWindow::onShowHideFromSnapButton(bool checked) {
-    showHideAction->setChecked(checked);
+    showHideAction_->setChecked(checked);
     onShowHideSnapButton(checked);
 }
 
 void MainWindow::openHistory() {
     placeHistoryWidget();
-    historyWidget.show();
-    historyWidget.activateWindow();
+    historyWidget_.show();
+    historyWidget_.activateWindow();
 }
 
 void MainWindow::onAbout() {
-    const QUrl faq = ServiceUrls::faqUrl(AppSettings::serviceHost(settings));
+    const QUrl faq = ServiceUrls::faqUrl(AppSettings::serviceHost(settings_));
     if (faq.isValid())
         QDesktopServices::openUrl(faq);
 }
@@ -334,7 +334,7 @@ void MainWindow::onHistoryStoreFailed(const QString& message) {
 }
 
 void MainWindow::placeHistoryWidget() {
-    const QRect tray = trayIcon.geometry();
+    const QRect tray = trayIcon_.geometry();
     QScreen* screen = QGuiApplication::screenAt(tray.topLeft());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
@@ -342,13 +342,13 @@ void MainWindow::placeHistoryWidget() {
     const QRect available = screen->availableGeometry();
     qDebug() << "Available geometry" << available;
 
-    if (!historyWidget.isVisible())
-        historyWidget.adjustSize();
+    if (!historyWidget_.isVisible())
+        historyWidget_.adjustSize();
     const QPoint to = Placement::historyWidgetPosition(
-        available, tray, historyWidget.size(),
+        available, tray, historyWidget_.size(),
         Placement::taskbarEdgeFromGeometry(screen->geometry(), available, tray));
     qDebug() << "Point:" << to;
-    historyWidget.move(to);
+    historyWidget_.move(to);
 }
 
 QPoint MainWindow::snapButtonStartPoint(const QSize& size) const {

@@ -28,7 +28,7 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    UploadController* uploadController() const { return uploads; }
+    UploadController* uploadController() const { return uploads_; }
 
     // Titles of the program's own windows. They are frameless, so nobody sees
     // these; they let the window manager's lists and other processes tell them apart.
@@ -73,24 +73,24 @@ private:
     void placeHistoryWidget();
     QPoint snapButtonStartPoint(const QSize& size) const;
 
-    QSettings settings;
-    CropCtrl* cropCtrl = nullptr;
+    QSettings settings_;
+    CropCtrl* cropCtrl_ = nullptr;
 
-    QSystemTrayIcon trayIcon;
-    QMenu* trayMenu;
-    QAction* recordAction = nullptr;
-    QAction* showHideAction = nullptr;
-    QAction* historyAction = nullptr;
-    QMenu* languagesMenu = nullptr;
-    QAction* faqAction = nullptr;
-    QAction* closeAction = nullptr;
-    QPointer<QTranslator> translator;
-    QList<QAction*> languageActions;
+    QSystemTrayIcon trayIcon_;
+    QMenu* trayMenu_;
+    QAction* recordAction_ = nullptr;
+    QAction* showHideAction_ = nullptr;
+    QAction* historyAction_ = nullptr;
+    QMenu* languagesMenu_ = nullptr;
+    QAction* faqAction_ = nullptr;
+    QAction* closeAction_ = nullptr;
+    QPointer<QTranslator> translator_;
+    QList<QAction*> languageActions_;
 
-    SnapshotButton snapshotButton;
-    bool snapButtonInitialised = false;
-    HistoryWidget historyWidget;
-    UploadController* uploads;
+    SnapshotButton snapshotButton_;
+    bool snapButtonInitialised_ = false;
+    HistoryWidget historyWidget_;
+    UploadController* uploads_;
 
-    GlobalKey* globalKey = nullptr;
+    GlobalKey* globalKey_ = nullptr;
 };

@@ -22,18 +22,18 @@ constexpr int kKeyboardRetryMs = 50;
 
 CropCtrl::CropCtrl(QWidget* parent)
     : QWidget(parent)
-    , frameWidth(CaptureGeometry::kFrameWidth)
-    , dimColor(0, 0, 0, 127)
-    , darkStyle(QStringLiteral("background-color: rgba(0, 0, 0, 127.5);\t\t"
-                               "border-width: 1px;\t\tborder-style: solid;\t\t"
-                               "border-color: white;\t\tborder-radius: 5px;"))
-    , lightStyle(QStringLiteral("background-color: rgba(255, 255, 255, 229.5);\t\t"
+    , frameWidth_(CaptureGeometry::kFrameWidth)
+    , dimColor_(0, 0, 0, 127)
+    , darkStyle_(QStringLiteral("background-color: rgba(0, 0, 0, 127.5);\t\t"
                                 "border-width: 1px;\t\tborder-style: solid;\t\t"
-                                "border-color: black;\t\tborder-radius: 5px;"))
-    , sizeLabelSize(145, 43)
-    , panelHeight(43)
-    , selection(CaptureGeometry::nullSelection())
-    , resizeStart(CaptureGeometry::nullSelection()) {
+                                "border-color: white;\t\tborder-radius: 5px;"))
+    , lightStyle_(QStringLiteral("background-color: rgba(255, 255, 255, 229.5);\t\t"
+                                 "border-width: 1px;\t\tborder-style: solid;\t\t"
+                                 "border-color: black;\t\tborder-radius: 5px;"))
+    , sizeLabelSize_(145, 43)
+    , panelHeight_(43)
+    , selection_(CaptureGeometry::nullSelection())
+    , resizeStart_(CaptureGeometry::nullSelection()) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_MouseTracking);
     // The overlay must lie above every window, docks and panels included, on every screen:
@@ -49,23 +49,23 @@ CropCtrl::CropCtrl(QWidget* parent)
     buildRecordPanel();
     buildRecordFinishedPanel();
     buildSocialButtonPanel();
-    connect(&session, &RecordingSession::elapsedChanged, this, &CropCtrl::onRecordTimeChanged);
-    connect(&session, &RecordingSession::blinkChanged, this, &CropCtrl::onBlinkChanged);
-    connect(&session, &RecordingSession::failed, this, &CropCtrl::onSessionFailed);
+    connect(&session_, &RecordingSession::elapsedChanged, this, &CropCtrl::onRecordTimeChanged);
+    connect(&session_, &RecordingSession::blinkChanged, this, &CropCtrl::onBlinkChanged);
+    connect(&session_, &RecordingSession::failed, this, &CropCtrl::onSessionFailed);
 }
 
 CropCtrl::~CropCtrl() {
     // The panel windows have no parent; they go first, before the members they point into.
-    delete socialPanelWindow;
-    delete finishedPanelWindow;
-    delete recordPanelWindow;
+    delete socialPanelWindow_;
+    delete finishedPanelWindow_;
+    delete recordPanelWindow_;
 }
 
 void CropCtrl::show() {
     updateTexts();
     clear();
     repaint();
-    showHintAt(currentPos);
+    showHintAt(currentPos_);
     grabDesktop();
     QWidget::show();
     raise();
@@ -74,23 +74,23 @@ void CropCtrl::show() {
 }
 
 void CropCtrl::clear() {
-    mode = Idle;
-    selection = CaptureGeometry::nullSelection();
-    hintLabel->hide();
-    sizeLabel->hide();
-    startRecordPanel->hide();
-    currentPos = mapFromGlobal(QCursor::pos());
+    mode_ = Idle;
+    selection_ = CaptureGeometry::nullSelection();
+    hintLabel_->hide();
+    sizeLabel_->hide();
+    startRecordPanel_->hide();
+    currentPos_ = mapFromGlobal(QCursor::pos());
     update();
 }
 
 void CropCtrl::clearAndShowLabel() {
     clear();
-    showHintAt(currentPos);
+    showHintAt(currentPos_);
 }
 
 void CropCtrl::showHintAt(QPoint pos) {
-    hintLabel->move(pos + QPoint(15, 15));
-    hintLabel->show();
+    hintLabel_->move(pos + QPoint(15, 15));
+    hintLabel_->show();
 }
 
 QPoint CropCtrl::pointerPos(const QMouseEvent* event) const {
@@ -102,11 +102,11 @@ void CropCtrl::grabDesktop() {
     // so the frozen picture stays sharp under a scale factor.
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screens.isEmpty()) {
-        screenshot = QPixmap();
+        screenshot_ = QPixmap();
         return;
     }
     if (screens.size() == 1) {
-        screenshot = screens.first()->grabWindow(0);
+        screenshot_ = screens.first()->grabWindow(0);
         return;
     }
     QRect desktop;
@@ -124,7 +124,7 @@ void CropCtrl::grabDesktop() {
         painter.drawPixmap(QRect(g.topLeft() - desktop.topLeft(), g.size()), screen->grabWindow(0));
     }
     painter.end();
-    screenshot = composed;
+    screenshot_ = composed;
 }
 
 void CropCtrl::takeKeyboard(int attemptsLeft) {

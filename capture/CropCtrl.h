@@ -46,13 +46,13 @@ public:
 
     // Size of the recorded area in the control's (logical) pixels; 0 before the first
     // recording.
-    int videoWidth() const { return session.videoSize().width(); }
-    int videoHeight() const { return session.videoSize().height(); }
+    int videoWidth() const { return session_.videoSize().width(); }
+    int videoHeight() const { return session_.videoSize().height(); }
 
     // Read-only views for the program's tests and benchmarks.
-    int currentMode() const { return mode; }
-    QRect currentSelection() const { return selection; }
-    QString recordingFilePath() const { return session.filePath(); }
+    int currentMode() const { return mode_; }
+    QRect currentSelection() const { return selection_; }
+    QString recordingFilePath() const { return session_.filePath(); }
 
 signals:
     void closed();
@@ -123,59 +123,59 @@ private:
     // CropCtrlActions.cpp
     void tearDown();
     void share(SocialNetwork network);
-    bool readRecording(QByteArray* data, const QString& errorTitle);
+    bool readRecording(QByteArray* video, const QString& errorTitle);
 
     // Selection state (see the mode enumeration).
-    double frameWidth;
-    QColor dimColor;
-    QString darkStyle;
-    QString lightStyle;
-    QSize sizeLabelSize;
-    int panelHeight;
-    QLabel* hintLabel = nullptr;
-    QLabel* sizeLabel = nullptr;
-    QWidget* startRecordPanel = nullptr;
-    QMenu contextMenu;
-    QAction* recordAction = nullptr;
-    QAction* recordWithSoundAction = nullptr;
-    QAction* clearAction = nullptr;
-    QAction* closeAction = nullptr;
-    QRect selection;
-    int mode = Idle;
-    QPoint pressPos;
-    QPoint currentPos;
-    QPoint moveOrigin;
-    QPoint moveLimit;
-    QMap<int, QRect> handles;
-    int activeHandle = 0;
-    QRect resizeStart;
-    QPixmap screenshot;
+    double frameWidth_;
+    QColor dimColor_;
+    QString darkStyle_;
+    QString lightStyle_;
+    QSize sizeLabelSize_;
+    int panelHeight_;
+    QLabel* hintLabel_ = nullptr;
+    QLabel* sizeLabel_ = nullptr;
+    QWidget* startRecordPanel_ = nullptr;
+    QMenu contextMenu_;
+    QAction* recordAction_ = nullptr;
+    QAction* recordWithSoundAction_ = nullptr;
+    QAction* clearAction_ = nullptr;
+    QAction* closeAction_ = nullptr;
+    QRect selection_;
+    int mode_ = Idle;
+    QPoint pressPos_;
+    QPoint currentPos_;
+    QPoint moveOrigin_;
+    QPoint moveLimit_;
+    QMap<int, QRect> handles_;
+    int activeHandle_ = 0;
+    QRect resizeStart_;
+    QPixmap screenshot_;
 
     // Panels.
-    PushButtonWithTooltip* recordButton = nullptr;
-    QCheckBox* soundCheckBox = nullptr;
-    PushButtonWithTooltip* closeButton = nullptr;
-    QWidget* recordPanelWindow = nullptr;
-    QWidget* recordPanel = nullptr;
-    QLabel* timeLabel = nullptr;
-    PushButtonWithTooltip* stopRecordButton = nullptr;
-    QWidget* finishedPanelWindow = nullptr;
-    QWidget* finishedPanel = nullptr;
-    PushButtonWithTooltip* saveButton = nullptr;
-    PushButtonWithTooltip* uploadButton = nullptr;
-    PushButtonWithTooltip* shareButton = nullptr;
-    PushButtonWithTooltip* closeFinishPanelButton = nullptr;
-    QWidget* socialPanelWindow = nullptr;
-    QWidget* socialPanel = nullptr;
-    PushButtonWithTooltip* facebookButton = nullptr;
-    PushButtonWithTooltip* twitterButton = nullptr;
-    PushButtonWithTooltip* googleButton = nullptr;
+    PushButtonWithTooltip* recordButton_ = nullptr;
+    QCheckBox* soundCheckBox_ = nullptr;
+    PushButtonWithTooltip* closeButton_ = nullptr;
+    QWidget* recordPanelWindow_ = nullptr;
+    QWidget* recordPanel_ = nullptr;
+    QLabel* timeLabel_ = nullptr;
+    PushButtonWithTooltip* stopRecordButton_ = nullptr;
+    QWidget* finishedPanelWindow_ = nullptr;
+    QWidget* finishedPanel_ = nullptr;
+    PushButtonWithTooltip* saveButton_ = nullptr;
+    PushButtonWithTooltip* uploadButton_ = nullptr;
+    PushButtonWithTooltip* shareButton_ = nullptr;
+    PushButtonWithTooltip* closeFinishPanelButton_ = nullptr;
+    QWidget* socialPanelWindow_ = nullptr;
+    QWidget* socialPanel_ = nullptr;
+    PushButtonWithTooltip* facebookButton_ = nullptr;
+    PushButtonWithTooltip* twitterButton_ = nullptr;
+    PushButtonWithTooltip* googleButton_ = nullptr;
 
     // The recording and its frame.
-    RecordingSession session;
-    QRect captureRect;
-    RecordRect recordRect;
+    RecordingSession session_;
+    QRect captureRect_;
+    RecordRect recordRect_;
     // An error handler is closing the session; a second error from the same failure is
     // not shown again.
-    bool endingWithError = false;
+    bool endingWithError_ = false;
 };

@@ -11,10 +11,10 @@
 #include <QWindow>
 
 void CropCtrl::tearDown() {
-    mode = Idle;
-    recordRect.hide();
-    finishedPanelWindow->hide();
-    socialPanelWindow->hide();
+    mode_ = Idle;
+    recordRect_.hide();
+    finishedPanelWindow_->hide();
+    socialPanelWindow_->hide();
     close();
 }
 
@@ -24,7 +24,7 @@ void CropCtrl::save() {
         QStandardPaths::writableLocation(QStandardPaths::MoviesLocation) + QLatin1Char('/') +
         QStringLiteral("record-%1")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("hh.mm.ss[dd.MM.yyyy]"))) +
-        QLatin1Char('.') + session.fileExtension();
+        QLatin1Char('.') + session_.fileExtension();
 
     // Reached by Ctrl+S while the overlay is up: the overlay lies above every window, so it
     // steps aside while the dialog and any message are open, and comes back if nothing was
@@ -36,7 +36,7 @@ void CropCtrl::save() {
         QWidget::hide();
     }
     const auto restoreOverlay = [this, overlayShown] {
-        if (overlayShown && mode != Idle && !isVisible()) {
+        if (overlayShown && mode_ != Idle && !isVisible()) {
             QWidget::show();
             raise();
             activateWindow();
@@ -44,7 +44,7 @@ void CropCtrl::save() {
         }
     };
 
-    const QString recording = session.finishedFile();
+    const QString recording = session_.finishedFile();
     const QString target = QFileDialog::getSaveFileName(this, tr("Save"), proposed);
     if (target.isEmpty()) {
         restoreOverlay();
@@ -62,34 +62,34 @@ void CropCtrl::save() {
     tearDown();
 }
 
-bool CropCtrl::readRecording(QByteArray* data, const QString& errorTitle) {
-    const QString recording = session.filePath();
+bool CropCtrl::readRecording(QByteArray* video, const QString& errorTitle) {
+    const QString recording = session_.filePath();
     QFile file(recording);
     if (recording.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         QMessageBox::critical(this, errorTitle, QStringLiteral("Can not open file"),
                               QMessageBox::Ok);
         return false;
     }
-    *data = file.readAll();
+    *video = file.readAll();
     file.close();
     return true;
 }
 
 void CropCtrl::upload() {
     setCursor(Qt::ArrowCursor);
-    QByteArray data;
-    if (!readRecording(&data, QStringLiteral("Upload error")))
+    QByteArray video;
+    if (!readRecording(&video, QStringLiteral("Upload error")))
         return;
-    emit uploadImageData(data);
+    emit uploadImageData(video);
     tearDown();
 }
 
 void CropCtrl::share(SocialNetwork network) {
     setCursor(Qt::ArrowCursor);
-    QByteArray data;
-    if (!readRecording(&data, QStringLiteral("Share error")))
+    QByteArray video;
+    if (!readRecording(&video, QStringLiteral("Share error")))
         return;
-    emit uploadImageDataAndShare(data, network);
+    emit uploadImageDataAndShare(video, network);
     tearDown();
 }
 

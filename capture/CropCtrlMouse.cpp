@@ -12,36 +12,36 @@ using namespace CaptureGeometry;
 void CropCtrl::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
-    pressPos = pointerPos(event);
-    currentPos = pressPos;
-    sizeLabel->hide();
-    hintLabel->hide();
-    startRecordPanel->hide();
+    pressPos_ = pointerPos(event);
+    currentPos_ = pressPos_;
+    sizeLabel_->hide();
+    hintLabel_->hide();
+    startRecordPanel_->hide();
 
-    QLabel* toShow = hintLabel;
-    if (mode == Selected) {
-        const QRect s = normalizedSelection(selection);
+    QLabel* toShow = hintLabel_;
+    if (mode_ == Selected) {
+        const QRect s = normalizedSelection(selection_);
         int key = 0;
-        if (s.contains(pressPos)) {
-            mode = Moving;
-            moveOrigin = selection.topLeft();
-            moveLimit = CaptureGeometry::moveLimit(selection, size());
+        if (s.contains(pressPos_)) {
+            mode_ = Moving;
+            moveOrigin_ = selection_.topLeft();
+            moveLimit_ = CaptureGeometry::moveLimit(selection_, size());
             placeSizeLabel();
-            toShow = sizeLabel;
-        } else if (handleAt(handles, pressPos, &key)) {
-            resizeStart = selection;
-            mode = Resizing;
-            activeHandle = key;
+            toShow = sizeLabel_;
+        } else if (handleAt(handles_, pressPos_, &key)) {
+            resizeStart_ = selection_;
+            mode_ = Resizing;
+            activeHandle_ = key;
             placeSizeLabel();
-            toShow = sizeLabel;
+            toShow = sizeLabel_;
         } else {
             clear();
-            hintLabel->move(currentPos + QPoint(15, 15));
+            hintLabel_->move(currentPos_ + QPoint(15, 15));
         }
     } else {
-        selection = nullSelection();
+        selection_ = nullSelection();
         updateHandles();
-        hintLabel->move(currentPos + QPoint(15, 15));
+        hintLabel_->move(currentPos_ + QPoint(15, 15));
     }
     toShow->show();
     update();
@@ -49,32 +49,33 @@ void CropCtrl::mousePressEvent(QMouseEvent* event) {
 }
 
 void CropCtrl::mouseMoveEvent(QMouseEvent* event) {
-    currentPos = pointerPos(event);
-    hintLabel->move(currentPos + QPoint(15, 15));
+    currentPos_ = pointerPos(event);
+    hintLabel_->move(currentPos_ + QPoint(15, 15));
     updateHandles();
-    if (mode != Selecting)
+    if (mode_ != Selecting)
         updateHoverCursor();
 
     if (event->buttons() & Qt::LeftButton) {
-        if (mode == Moving) {
-            selection = movedSelection(selection, moveOrigin, pressPos, currentPos, moveLimit);
-        } else if (mode == Resizing) {
-            selection = resizedSelection(selection, resizeStart, activeHandle, pressPos, currentPos,
-                                         size());
-            setCursor(handleCursor(activeHandle));
-            const QRect s = normalizedSelection(selection);
+        if (mode_ == Moving) {
+            selection_ =
+                movedSelection(selection_, moveOrigin_, pressPos_, currentPos_, moveLimit_);
+        } else if (mode_ == Resizing) {
+            selection_ = resizedSelection(selection_, resizeStart_, activeHandle_, pressPos_,
+                                          currentPos_, size());
+            setCursor(handleCursor(activeHandle_));
+            const QRect s = normalizedSelection(selection_);
             updateSizeLabel(s.width(), s.height());
         } else {
             setCursor(Qt::SizeFDiagCursor);
-            mode = Selecting;
-            selection = drawnSelection(pressPos, currentPos, size());
-            const QRect s = normalizedSelection(selection);
+            mode_ = Selecting;
+            selection_ = drawnSelection(pressPos_, currentPos_, size());
+            const QRect s = normalizedSelection(selection_);
             updateSizeLabel(s.width(), s.height());
         }
         placeSizeLabel();
-        sizeLabel->show();
+        sizeLabel_->show();
     } else {
-        hintLabel->setVisible(mode == Idle);
+        hintLabel_->setVisible(mode_ == Idle);
     }
     update();
 }
@@ -82,38 +83,39 @@ void CropCtrl::mouseMoveEvent(QMouseEvent* event) {
 void CropCtrl::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
-    hintLabel->move(currentPos + QPoint(15, 15));
+    hintLabel_->move(currentPos_ + QPoint(15, 15));
     updateHandles();
-    if (mode == Selecting || mode == Moving || mode == Resizing) {
-        mode = Selected;
-        placePanel(startRecordPanel);
-        startRecordPanel->show();
+    if (mode_ == Selecting || mode_ == Moving || mode_ == Resizing) {
+        mode_ = Selected;
+        placePanel(startRecordPanel_);
+        startRecordPanel_->show();
     } else {
-        mode = Idle;
-        hintLabel->show();
+        mode_ = Idle;
+        hintLabel_->show();
     }
     update();
 }
 
 void CropCtrl::updateHandles() {
-    const QRect s = normalizedSelection(selection);
+    const QRect s = normalizedSelection(selection_);
     if (s.right() < s.left() || s.bottom() < s.top()) {
-        handles.clear();
+        handles_.clear();
         return;
     }
-    if (mode != Idle) {
-        handles = handleRects(selection);
+    if (mode_ != Idle) {
+        handles_ = handleRects(selection_);
         repaint();
     }
 }
 
 void CropCtrl::updateHoverCursor() {
-    const QRect s = normalizedSelection(selection);
+    const QRect s = normalizedSelection(selection_);
     int key = 0;
-    if (s.contains(currentPos)) {
-        const QPoint inPanel = startRecordPanel->mapFrom(this, currentPos);
-        setCursor(startRecordPanel->rect().contains(inPanel) ? Qt::ArrowCursor : Qt::SizeAllCursor);
-    } else if (handleAt(handles, currentPos, &key)) {
+    if (s.contains(currentPos_)) {
+        const QPoint inPanel = startRecordPanel_->mapFrom(this, currentPos_);
+        setCursor(startRecordPanel_->rect().contains(inPanel) ? Qt::ArrowCursor
+                                                              : Qt::SizeAllCursor);
+    } else if (handleAt(handles_, currentPos_, &key)) {
         setCursor(handleCursor(key));
     } else {
         setCursor(Qt::ArrowCursor);
@@ -121,5 +123,5 @@ void CropCtrl::updateHoverCursor() {
 }
 
 void CropCtrl::placeSizeLabel() {
-    sizeLabel->move(sizeLabelPos(selection, sizeLabel->height()));
+    sizeLabel_->move(sizeLabelPos(selection_, sizeLabel_->height()));
 }

@@ -2,6 +2,7 @@
 // frame and the handles; the hint and size labels; the context menu.
 #include "capture/CropCtrl.h"
 
+#include "capture/RecordRect.h"
 #include "capture/SelectionGeometry.h"
 
 #include <QAction>
@@ -29,36 +30,30 @@ QString sizeLabelHtml(const QString& sizeText) {
         .arg(sizeText);
 }
 
-QPen dashedFramePen(double width) {
-    QPen pen(QBrush(QColor(255, 255, 255, 255)), width, Qt::DotLine, Qt::SquareCap, Qt::BevelJoin);
-    pen.setDashPattern({3, 4});
-    return pen;
-}
-
 } // namespace
 
 void CropCtrl::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     QPainter painter(this);
-    if (!screenshot.isNull())
-        painter.drawPixmap(rect(), screenshot);
+    if (!screenshot_.isNull())
+        painter.drawPixmap(rect(), screenshot_);
 
-    if (mode == Idle) {
-        painter.fillRect(rect(), QBrush(dimColor));
+    if (mode_ == Idle) {
+        painter.fillRect(rect(), QBrush(dimColor_));
         return;
     }
 
-    for (const QRectF& band : dimBands(selection, size(), frameWidth))
-        painter.fillRect(band, QBrush(dimColor));
+    for (const QRectF& band : dimBands(selection_, size(), frameWidth_))
+        painter.fillRect(band, QBrush(dimColor_));
 
-    const QRect s = normalizedSelection(selection);
+    const QRect s = normalizedSelection(selection_);
     painter.setPen(QColor(0, 0, 0, 255));
     painter.drawRects(&s, 1);
-    painter.setPen(dashedFramePen(frameWidth));
+    painter.setPen(dashedFramePen(frameWidth_));
     painter.drawRects(&s, 1);
 
     painter.setPen(QColor(Qt::white));
-    for (const QRect& handle : std::as_const(handles)) {
+    for (const QRect& handle : std::as_const(handles_)) {
         painter.drawRects(&handle, 1);
         painter.fillRect(
             QRect(handle.topLeft() + QPoint(1, 1), handle.bottomRight() - QPoint(1, 1)), Qt::black);
@@ -69,63 +64,63 @@ void CropCtrl::buildContextMenu() {
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &CropCtrl::showContextMenu);
 
-    recordAction = new QAction(&contextMenu);
-    connect(recordAction, &QAction::triggered, this, &CropCtrl::recordWithoutSound);
-    contextMenu.addAction(recordAction);
-    recordWithSoundAction = new QAction(&contextMenu);
-    connect(recordWithSoundAction, &QAction::triggered, this, &CropCtrl::recordWithSound);
-    contextMenu.addAction(recordWithSoundAction);
-    clearAction = new QAction(&contextMenu);
-    connect(clearAction, &QAction::triggered, this, &CropCtrl::clearAndShowLabel);
-    contextMenu.addAction(clearAction);
-    closeAction = new QAction(&contextMenu);
-    connect(closeAction, &QAction::triggered, this, &QWidget::close);
-    contextMenu.addAction(closeAction);
+    recordAction_ = new QAction(&contextMenu_);
+    connect(recordAction_, &QAction::triggered, this, &CropCtrl::recordWithoutSound);
+    contextMenu_.addAction(recordAction_);
+    recordWithSoundAction_ = new QAction(&contextMenu_);
+    connect(recordWithSoundAction_, &QAction::triggered, this, &CropCtrl::recordWithSound);
+    contextMenu_.addAction(recordWithSoundAction_);
+    clearAction_ = new QAction(&contextMenu_);
+    connect(clearAction_, &QAction::triggered, this, &CropCtrl::clearAndShowLabel);
+    contextMenu_.addAction(clearAction_);
+    closeAction_ = new QAction(&contextMenu_);
+    connect(closeAction_, &QAction::triggered, this, &QWidget::close);
+    contextMenu_.addAction(closeAction_);
 }
 
 void CropCtrl::buildHintLabel() {
-    hintLabel = new QLabel(this);
-    hintLabel->setObjectName(QStringLiteral("HintLabel"));
-    hintLabel->setStyleSheet(QStringLiteral(
+    hintLabel_ = new QLabel(this);
+    hintLabel_->setObjectName(QStringLiteral("HintLabel"));
+    hintLabel_->setStyleSheet(QStringLiteral(
         "background-color: white;\tcolor: black;\tborder-width: 1px;\tborder-style: solid;\t"
         "border-color: black;\tborder-radius: 3px;"));
-    hintLabel->setFont(QFont(QStringLiteral("Arial Semibold"), 13));
-    hintLabel->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    hintLabel->setMinimumSize(130, 36);
-    hintLabel->setMaximumSize(130, 36);
-    hintLabel->hide();
+    hintLabel_->setFont(QFont(QStringLiteral("Arial Semibold"), 13));
+    hintLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    hintLabel_->setMinimumSize(130, 36);
+    hintLabel_->setMaximumSize(130, 36);
+    hintLabel_->hide();
 }
 
 void CropCtrl::buildSizeLabel() {
-    sizeLabel = new QLabel(this);
-    sizeLabel->setFont(QFont(QStringLiteral("Arial Semibold"), 16));
-    sizeLabel->setTextFormat(Qt::RichText);
-    sizeLabel->setObjectName(QStringLiteral("SizeLabel"));
-    sizeLabel->setStyleSheet(
-        QStringLiteral("QLabel#%1 { %2 }").arg(QStringLiteral("SizeLabel"), darkStyle));
-    sizeLabel->setMinimumSize(sizeLabelSize);
-    sizeLabel->setMaximumSize(sizeLabelSize);
-    sizeLabel->hide();
+    sizeLabel_ = new QLabel(this);
+    sizeLabel_->setFont(QFont(QStringLiteral("Arial Semibold"), 16));
+    sizeLabel_->setTextFormat(Qt::RichText);
+    sizeLabel_->setObjectName(QStringLiteral("SizeLabel"));
+    sizeLabel_->setStyleSheet(
+        QStringLiteral("QLabel#%1 { %2 }").arg(QStringLiteral("SizeLabel"), darkStyle_));
+    sizeLabel_->setMinimumSize(sizeLabelSize_);
+    sizeLabel_->setMaximumSize(sizeLabelSize_);
+    sizeLabel_->hide();
 }
 
 void CropCtrl::updateSizeLabel(int width, int height) {
     const QString text = QStringLiteral("%1x%2").arg(width).arg(height);
     // Runs on every pointer move while selecting: measure the icon once, not per move.
-    static const int iconWidth = QPixmap(QString::fromLatin1(kSizeIcon)).width();
-    const int newWidth = QFontMetrics(sizeLabel->font()).horizontalAdvance(text) + iconWidth + 30;
-    sizeLabel->setMinimumWidth(newWidth);
-    sizeLabel->setMaximumWidth(newWidth);
-    sizeLabel->setText(sizeLabelHtml(text));
+    static const int kIconWidth = QPixmap(QString::fromLatin1(kSizeIcon)).width();
+    const int newWidth = QFontMetrics(sizeLabel_->font()).horizontalAdvance(text) + kIconWidth + 30;
+    sizeLabel_->setMinimumWidth(newWidth);
+    sizeLabel_->setMaximumWidth(newWidth);
+    sizeLabel_->setText(sizeLabelHtml(text));
 }
 
 void CropCtrl::showContextMenu(const QPoint& pos) {
-    hintLabel->hide();
+    hintLabel_->hide();
     update();
-    const QRect s = normalizedSelection(selection);
+    const QRect s = normalizedSelection(selection_);
     const bool notEmpty = s.width() > 0 && s.height() > 0;
-    recordAction->setEnabled(notEmpty);
-    clearAction->setEnabled(notEmpty);
-    contextMenu.exec(mapToGlobal(pos));
+    recordAction_->setEnabled(notEmpty);
+    clearAction_->setEnabled(notEmpty);
+    contextMenu_.exec(mapToGlobal(pos));
     // The menu took the keyboard while it was open.
     if (isVisible())
         takeKeyboard(kKeyboardRetries);

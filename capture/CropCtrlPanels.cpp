@@ -54,7 +54,7 @@ QWidget* CropCtrl::makePanelWindow(QWidget** panel, const QString& name, const Q
     (*panel)->setObjectName(name);
     (*panel)->setAttribute(Qt::WA_StyledBackground);
     (*panel)->setStyleSheet(QStringLiteral("QWidget#%1 { %2 }").arg(name, style));
-    (*panel)->setFixedHeight(panelHeight);
+    (*panel)->setFixedHeight(panelHeight_);
     windowLayout->addWidget(*panel);
     setupPanelLayout(*panel);
     return window;
@@ -79,162 +79,163 @@ PushButtonWithTooltip* CropCtrl::makeImageButton(QWidget* panel, const QString& 
 }
 
 void CropCtrl::buildStartRecordPanel() {
-    startRecordPanel = new QWidget(this);
-    startRecordPanel->setAttribute(Qt::WA_MouseTracking);
-    startRecordPanel->setAttribute(Qt::WA_StyledBackground);
-    startRecordPanel->setObjectName(QStringLiteral("StartRecordPanel"));
-    startRecordPanel->setStyleSheet(
-        QStringLiteral("QWidget#%1 { %2 }").arg(QStringLiteral("StartRecordPanel"), darkStyle));
-    startRecordPanel->setFixedHeight(panelHeight);
-    setupPanelLayout(startRecordPanel);
+    startRecordPanel_ = new QWidget(this);
+    startRecordPanel_->setAttribute(Qt::WA_MouseTracking);
+    startRecordPanel_->setAttribute(Qt::WA_StyledBackground);
+    startRecordPanel_->setObjectName(QStringLiteral("StartRecordPanel"));
+    startRecordPanel_->setStyleSheet(
+        QStringLiteral("QWidget#%1 { %2 }").arg(QStringLiteral("StartRecordPanel"), darkStyle_));
+    startRecordPanel_->setFixedHeight(panelHeight_);
+    setupPanelLayout(startRecordPanel_);
 
-    recordButton =
-        makeImageButton(startRecordPanel, QStringLiteral("RecordButton"),
+    recordButton_ =
+        makeImageButton(startRecordPanel_, QStringLiteral("RecordButton"),
                         QStringLiteral(":/Resources/Buttons/record.png"), false, QSize());
-    connect(recordButton, &QPushButton::clicked, this, &CropCtrl::record);
-    startRecordPanel->layout()->addWidget(
-        createSeparator(startRecordPanel, QStringLiteral("color:white;")));
+    connect(recordButton_, &QPushButton::clicked, this, &CropCtrl::record);
+    startRecordPanel_->layout()->addWidget(
+        createSeparator(startRecordPanel_, QStringLiteral("color:white;")));
 
-    soundCheckBox = new QCheckBox(startRecordPanel);
-    soundCheckBox->setObjectName(QStringLiteral("SoundCheckBox"));
-    soundCheckBox->setFont(panelFont());
-    soundCheckBox->setChecked(true);
-    soundCheckBox->setStyleSheet(QStringLiteral(
+    soundCheckBox_ = new QCheckBox(startRecordPanel_);
+    soundCheckBox_->setObjectName(QStringLiteral("SoundCheckBox"));
+    soundCheckBox_->setFont(panelFont());
+    soundCheckBox_->setChecked(true);
+    soundCheckBox_->setStyleSheet(QStringLiteral(
         "QCheckBox {\tcolor: white;\t}\t"
         "QCheckBox::indicator {\twidth: 22px;\theight: 22px;\t}\t"
         "QCheckBox::indicator:unchecked {\timage: url(:/Resources/Buttons/unchecked.png);\t}\t"
         "QCheckBox::indicator:checked {\timage: url(:/Resources/Buttons/checked.png);\t}"));
-    startRecordPanel->layout()->addWidget(soundCheckBox);
-    startRecordPanel->layout()->addWidget(
-        createSeparator(startRecordPanel, QStringLiteral("color:white;")));
+    startRecordPanel_->layout()->addWidget(soundCheckBox_);
+    startRecordPanel_->layout()->addWidget(
+        createSeparator(startRecordPanel_, QStringLiteral("color:white;")));
 
-    closeButton = makeImageButton(startRecordPanel, QStringLiteral("CloseButton"),
-                                  QStringLiteral(":/Resources/Buttons/close.png"), true, QSize());
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
-    startRecordPanel->adjustSize();
-    startRecordPanel->hide();
+    closeButton_ = makeImageButton(startRecordPanel_, QStringLiteral("CloseButton"),
+                                   QStringLiteral(":/Resources/Buttons/close.png"), true, QSize());
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    startRecordPanel_->adjustSize();
+    startRecordPanel_->hide();
 }
 
 void CropCtrl::buildRecordPanel() {
-    recordPanelWindow = makePanelWindow(&recordPanel, QStringLiteral("RecordPanel"), darkStyle);
-    timeLabel = new QLabel(recordPanel);
-    timeLabel->setObjectName(QStringLiteral("TimeLabel"));
-    timeLabel->setFont(panelFont());
-    timeLabel->setStyleSheet(QStringLiteral("color:white;"));
-    timeLabel->setFixedWidth(
-        QFontMetrics(timeLabel->font()).horizontalAdvance(QStringLiteral("99:99:99")));
-    recordPanel->layout()->addWidget(timeLabel);
-    recordPanel->layout()->addWidget(createSeparator(recordPanel, QStringLiteral("color:white;")));
+    recordPanelWindow_ = makePanelWindow(&recordPanel_, QStringLiteral("RecordPanel"), darkStyle_);
+    timeLabel_ = new QLabel(recordPanel_);
+    timeLabel_->setObjectName(QStringLiteral("TimeLabel"));
+    timeLabel_->setFont(panelFont());
+    timeLabel_->setStyleSheet(QStringLiteral("color:white;"));
+    timeLabel_->setFixedWidth(
+        QFontMetrics(timeLabel_->font()).horizontalAdvance(QStringLiteral("99:99:99")));
+    recordPanel_->layout()->addWidget(timeLabel_);
+    recordPanel_->layout()->addWidget(
+        createSeparator(recordPanel_, QStringLiteral("color:white;")));
 
-    stopRecordButton = new PushButtonWithTooltip(recordPanel);
-    stopRecordButton->setObjectName(QStringLiteral("StopRecordButton"));
-    stopRecordButton->setAttribute(Qt::WA_MouseTracking);
-    stopRecordButton->setFont(panelFont());
-    stopRecordButton->setStyleSheet(QStringLiteral(
+    stopRecordButton_ = new PushButtonWithTooltip(recordPanel_);
+    stopRecordButton_->setObjectName(QStringLiteral("StopRecordButton"));
+    stopRecordButton_->setAttribute(Qt::WA_MouseTracking);
+    stopRecordButton_->setFont(panelFont());
+    stopRecordButton_->setStyleSheet(QStringLiteral(
         "background: url(:/Resources/Buttons/record_stop.png) right center no-repeat;\t"
         "background-color: transparent;\tcolor: white;\tpadding-left: -30px;"));
-    connect(stopRecordButton, &QPushButton::clicked, this, &CropCtrl::stopRecord);
-    recordPanel->layout()->addWidget(stopRecordButton);
+    connect(stopRecordButton_, &QPushButton::clicked, this, &CropCtrl::stopRecord);
+    recordPanel_->layout()->addWidget(stopRecordButton_);
 
-    recordPanel->adjustSize();
-    recordPanelWindow->adjustSize();
-    recordPanelWindow->hide();
+    recordPanel_->adjustSize();
+    recordPanelWindow_->adjustSize();
+    recordPanelWindow_->hide();
 }
 
 void CropCtrl::buildRecordFinishedPanel() {
-    finishedPanelWindow =
-        makePanelWindow(&finishedPanel, QStringLiteral("RecordFinishedPanel"), darkStyle);
+    finishedPanelWindow_ =
+        makePanelWindow(&finishedPanel_, QStringLiteral("RecordFinishedPanel"), darkStyle_);
     const QSize buttonSize(26, 25);
     const QString white = QStringLiteral("color:white;");
-    saveButton = makeImageButton(finishedPanel, QStringLiteral("SaveButton"),
-                                 QStringLiteral(":/Resources/Buttons/save.png"), true, buttonSize);
-    connect(saveButton, &QPushButton::clicked, this, &CropCtrl::save);
-    finishedPanel->layout()->addWidget(createSeparator(finishedPanel, white));
-    uploadButton =
-        makeImageButton(finishedPanel, QStringLiteral("UploadButton"),
+    saveButton_ = makeImageButton(finishedPanel_, QStringLiteral("SaveButton"),
+                                  QStringLiteral(":/Resources/Buttons/save.png"), true, buttonSize);
+    connect(saveButton_, &QPushButton::clicked, this, &CropCtrl::save);
+    finishedPanel_->layout()->addWidget(createSeparator(finishedPanel_, white));
+    uploadButton_ =
+        makeImageButton(finishedPanel_, QStringLiteral("UploadButton"),
                         QStringLiteral(":/Resources/Buttons/upload.png"), true, buttonSize);
-    connect(uploadButton, &QPushButton::clicked, this, &CropCtrl::upload);
-    finishedPanel->layout()->addWidget(createSeparator(finishedPanel, white));
-    shareButton =
-        makeImageButton(finishedPanel, QStringLiteral("ShareButton"),
+    connect(uploadButton_, &QPushButton::clicked, this, &CropCtrl::upload);
+    finishedPanel_->layout()->addWidget(createSeparator(finishedPanel_, white));
+    shareButton_ =
+        makeImageButton(finishedPanel_, QStringLiteral("ShareButton"),
                         QStringLiteral(":/Resources/Buttons/share.png"), true, buttonSize);
-    finishedPanel->layout()->addWidget(createSeparator(finishedPanel, white));
-    closeFinishPanelButton =
-        makeImageButton(finishedPanel, QStringLiteral("CloseFinishPanelButton"),
+    finishedPanel_->layout()->addWidget(createSeparator(finishedPanel_, white));
+    closeFinishPanelButton_ =
+        makeImageButton(finishedPanel_, QStringLiteral("CloseFinishPanelButton"),
                         QStringLiteral(":/Resources/Buttons/close.png"), true, buttonSize);
-    connect(closeFinishPanelButton, &QPushButton::clicked, this,
+    connect(closeFinishPanelButton_, &QPushButton::clicked, this,
             &CropCtrl::closeRecordFinishedPanel);
-    finishedPanel->adjustSize();
-    finishedPanelWindow->adjustSize();
-    finishedPanelWindow->hide();
+    finishedPanel_->adjustSize();
+    finishedPanelWindow_->adjustSize();
+    finishedPanelWindow_->hide();
 }
 
 void CropCtrl::buildSocialButtonPanel() {
-    socialPanelWindow =
-        makePanelWindow(&socialPanel, QStringLiteral("SocialButtonPanel"), lightStyle);
+    socialPanelWindow_ =
+        makePanelWindow(&socialPanel_, QStringLiteral("SocialButtonPanel"), lightStyle_);
     const QSize buttonSize(24, 24);
-    facebookButton =
-        makeImageButton(socialPanel, QStringLiteral("FacebookButton"),
+    facebookButton_ =
+        makeImageButton(socialPanel_, QStringLiteral("FacebookButton"),
                         QStringLiteral(":/Resources/Social/facebook.png"), false, buttonSize);
-    socialPanel->layout()->addWidget(createSeparator(socialPanel, QString()));
-    twitterButton =
-        makeImageButton(socialPanel, QStringLiteral("TwitterButton"),
+    socialPanel_->layout()->addWidget(createSeparator(socialPanel_, QString()));
+    twitterButton_ =
+        makeImageButton(socialPanel_, QStringLiteral("TwitterButton"),
                         QStringLiteral(":/Resources/Social/twitter.png"), false, buttonSize);
-    socialPanel->layout()->addWidget(createSeparator(socialPanel, QString()));
-    googleButton =
-        makeImageButton(socialPanel, QStringLiteral("GoogleButton"),
+    socialPanel_->layout()->addWidget(createSeparator(socialPanel_, QString()));
+    googleButton_ =
+        makeImageButton(socialPanel_, QStringLiteral("GoogleButton"),
                         QStringLiteral(":/Resources/Social/google+.png"), false, buttonSize);
-    connect(facebookButton, &QPushButton::clicked, this,
+    connect(facebookButton_, &QPushButton::clicked, this,
             [this] { share(SocialNetwork::Facebook); });
-    connect(twitterButton, &QPushButton::clicked, this, [this] { share(SocialNetwork::Twitter); });
-    connect(googleButton, &QPushButton::clicked, this,
+    connect(twitterButton_, &QPushButton::clicked, this, [this] { share(SocialNetwork::Twitter); });
+    connect(googleButton_, &QPushButton::clicked, this,
             [this] { share(SocialNetwork::GooglePlus); });
-    socialPanel->adjustSize();
-    socialPanelWindow->adjustSize();
-    socialPanelWindow->hide();
+    socialPanel_->adjustSize();
+    socialPanelWindow_->adjustSize();
+    socialPanelWindow_->hide();
 }
 
 void CropCtrl::updateTexts() {
-    recordAction->setText(tr("Record"));
-    clearAction->setText(tr("Clear"));
-    closeAction->setText(tr("Close"));
+    recordAction_->setText(tr("Record"));
+    clearAction_->setText(tr("Clear"));
+    closeAction_->setText(tr("Close"));
 
-    saveButton->tooltipText = tr("Save video to computer");
-    uploadButton->tooltipText = tr("Upload video to server");
-    shareButton->tooltipText = tr("Share");
-    closeButton->tooltipText = tr("Close");
-    closeFinishPanelButton->tooltipText = tr("Close");
-    facebookButton->tooltipText = tr("Share to facebook");
-    twitterButton->tooltipText = tr("Share to twitter");
-    googleButton->tooltipText = tr("Share to google+");
+    saveButton_->tooltipText = tr("Save video to computer");
+    uploadButton_->tooltipText = tr("Upload video to server");
+    shareButton_->tooltipText = tr("Share");
+    closeButton_->tooltipText = tr("Close");
+    closeFinishPanelButton_->tooltipText = tr("Close");
+    facebookButton_->tooltipText = tr("Share to facebook");
+    twitterButton_->tooltipText = tr("Share to twitter");
+    googleButton_->tooltipText = tr("Share to google+");
 
-    recordButton->setToolTip(tr("Record"));
+    recordButton_->setToolTip(tr("Record"));
 
     const QString withSound = tr("Record with sound");
-    soundCheckBox->setText(withSound);
-    recordWithSoundAction->setText(withSound);
-    soundCheckBox->setFixedWidth(QFontMetrics(soundCheckBox->font()).horizontalAdvance(withSound) +
-                                 30);
-    startRecordPanel->adjustSize();
+    soundCheckBox_->setText(withSound);
+    recordWithSoundAction_->setText(withSound);
+    soundCheckBox_->setFixedWidth(
+        QFontMetrics(soundCheckBox_->font()).horizontalAdvance(withSound) + 30);
+    startRecordPanel_->adjustSize();
 
     const QString stop = tr("Stop recording");
-    stopRecordButton->setText(stop);
-    stopRecordButton->tooltipText = stop;
-    stopRecordButton->setFixedSize(
-        QFontMetrics(stopRecordButton->font()).horizontalAdvance(stop) +
+    stopRecordButton_->setText(stop);
+    stopRecordButton_->tooltipText = stop;
+    stopRecordButton_->setFixedSize(
+        QFontMetrics(stopRecordButton_->font()).horizontalAdvance(stop) +
             QPixmap(QStringLiteral(":/Resources/Buttons/record.png")).width() + 15,
         26);
-    stopRecordButton->adjustSize();
-    recordPanel->adjustSize();
-    recordPanelWindow->adjustSize();
+    stopRecordButton_->adjustSize();
+    recordPanel_->adjustSize();
+    recordPanelWindow_->adjustSize();
 
     const QString hint = tr("Select the area");
-    hintLabel->setText(hint);
-    hintLabel->setMinimumWidth(QFontMetrics(hintLabel->font()).horizontalAdvance(hint) + 20);
+    hintLabel_->setText(hint);
+    hintLabel_->setMinimumWidth(QFontMetrics(hintLabel_->font()).horizontalAdvance(hint) + 20);
 }
 
 void CropCtrl::placePanel(QWidget* panel) {
-    QPoint pos = CaptureGeometry::panelPos(selection, panel->size(), height());
+    QPoint pos = CaptureGeometry::panelPos(selection_, panel->size(), height());
     if (panel->isWindow())
         pos += geometry().topLeft();
     panel->move(pos);
@@ -242,14 +243,14 @@ void CropCtrl::placePanel(QWidget* panel) {
 
 void CropCtrl::placeRecordPanel() {
     const QPoint pos =
-        CaptureGeometry::recordPanelPos(selection, recordPanelWindow->size(), height());
-    recordPanelWindow->move(pos + geometry().topLeft());
+        CaptureGeometry::recordPanelPos(selection_, recordPanelWindow_->size(), height());
+    recordPanelWindow_->move(pos + geometry().topLeft());
 }
 
 void CropCtrl::placeSocialPanel() {
-    const QPoint p = shareButton->mapToGlobal(QPoint(0, 0));
-    const QRect finished = finishedPanelWindow->geometry().translated(-geometry().topLeft());
-    QPoint pos = CaptureGeometry::socialPanelPos(p - geometry().topLeft(), shareButton->width(),
-                                                 socialPanelWindow->size(), finished, height());
-    socialPanelWindow->move(pos + geometry().topLeft());
+    const QPoint p = shareButton_->mapToGlobal(QPoint(0, 0));
+    const QRect finished = finishedPanelWindow_->geometry().translated(-geometry().topLeft());
+    QPoint pos = CaptureGeometry::socialPanelPos(p - geometry().topLeft(), shareButton_->width(),
+                                                 socialPanelWindow_->size(), finished, height());
+    socialPanelWindow_->move(pos + geometry().topLeft());
 }

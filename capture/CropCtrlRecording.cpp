@@ -16,7 +16,7 @@
 QRect CropCtrl::physicalCaptureRect() const {
     // The grabber reads the X root window in physical pixels; under a scale factor the
     // selection is mapped through the device pixel ratio of the screen it lies on.
-    const QRect global = captureRect.translated(geometry().topLeft());
+    const QRect global = captureRect_.translated(geometry().topLeft());
     QScreen* screen = QGuiApplication::screenAt(global.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
@@ -26,7 +26,7 @@ QRect CropCtrl::physicalCaptureRect() const {
 }
 
 void CropCtrl::record() {
-    startRecord(soundCheckBox->isChecked());
+    startRecord(soundCheckBox_->isChecked());
 }
 
 void CropCtrl::recordWithSound() {
@@ -38,14 +38,14 @@ void CropCtrl::recordWithoutSound() {
 }
 
 void CropCtrl::startRecord(bool withSound) {
-    const QString refusal = session.prepare();
+    const QString refusal = session_.prepare();
     if (!refusal.isEmpty()) {
         refuseStart(refusal);
         return;
     }
 
-    mode = Recording;
-    captureRect = CaptureGeometry::normalizedSelection(selection);
+    mode_ = Recording;
+    captureRect_ = CaptureGeometry::normalizedSelection(selection_);
 
     // The overlay goes before the engine starts, so that the first pictures show the
     // desktop and not the dimmed overlay.
@@ -54,16 +54,16 @@ void CropCtrl::startRecord(bool withSound) {
     hide();
 
     // A refusal reaches onSessionFailed() from the event loop, which ends the session.
-    if (!session.start(physicalCaptureRect(), captureRect.size(), withSound))
+    if (!session_.start(physicalCaptureRect(), captureRect_.size(), withSound))
         return;
 
-    recordRect.setGeometry(
-        CaptureGeometry::recordFrameGeometry(captureRect).translated(geometry().topLeft()));
-    recordRect.show();
-    recordRect.raise();
-    recordPanelWindow->show();
+    recordRect_.setGeometry(
+        CaptureGeometry::recordFrameGeometry(captureRect_).translated(geometry().topLeft()));
+    recordRect_.show();
+    recordRect_.raise();
+    recordPanelWindow_->show();
     placeRecordPanel();
-    recordPanelWindow->raise();
+    recordPanelWindow_->raise();
 }
 
 void CropCtrl::refuseStart(const QString& message) {
@@ -77,38 +77,38 @@ void CropCtrl::refuseStart(const QString& message) {
 }
 
 void CropCtrl::stopRecord() {
-    mode = RecordFinished;
-    session.stop();
-    recordPanelWindow->hide();
-    placePanel(finishedPanelWindow);
-    finishedPanelWindow->show();
-    finishedPanelWindow->raise();
+    mode_ = RecordFinished;
+    session_.stop();
+    recordPanelWindow_->hide();
+    placePanel(finishedPanelWindow_);
+    finishedPanelWindow_->show();
+    finishedPanelWindow_->raise();
     placeSocialPanel();
-    socialPanelWindow->show();
-    socialPanelWindow->raise();
+    socialPanelWindow_->show();
+    socialPanelWindow_->raise();
 }
 
 void CropCtrl::onBlinkChanged(bool on) {
-    stopRecordButton->setIcon(QIcon(on ? QStringLiteral(":/Resources/Buttons/record.png")
-                                       : QStringLiteral(":/Resources/Buttons/record_grey.png")));
+    stopRecordButton_->setIcon(QIcon(on ? QStringLiteral(":/Resources/Buttons/record.png")
+                                        : QStringLiteral(":/Resources/Buttons/record_grey.png")));
 }
 
 void CropCtrl::onRecordTimeChanged(const QString& time) {
-    timeLabel->setText(time);
+    timeLabel_->setText(time);
 }
 
 void CropCtrl::onSessionFailed(const QString& title, const QString& message) {
     // One failure may be reported by more than one part of the engine; the user hears of
     // it once.
-    if (endingWithError)
+    if (endingWithError_)
         return;
-    endingWithError = true;
+    endingWithError_ = true;
     stopRecord();
-    mode = Idle;
-    recordRect.hide();
-    finishedPanelWindow->hide();
-    socialPanelWindow->hide();
+    mode_ = Idle;
+    recordRect_.hide();
+    finishedPanelWindow_->hide();
+    socialPanelWindow_->hide();
     close();
     QMessageBox::critical(this, title, message, QMessageBox::Ok);
-    endingWithError = false;
+    endingWithError_ = false;
 }

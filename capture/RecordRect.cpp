@@ -1,5 +1,7 @@
 #include "capture/RecordRect.h"
 
+#include "capture/SelectionGeometry.h"
+
 #include <QPainter>
 #include <QRegion>
 
@@ -21,10 +23,14 @@ void RecordRect::paintEvent(QPaintEvent* event) {
     const QRect r(QPoint(1, 1), QPoint(width() - 2, height() - 2));
     painter.setPen(QColor(0, 0, 0, 255));
     painter.drawRects(&r, 1);
-    QPen dashed(QBrush(QColor(255, 255, 255, 255)), 1.7, Qt::DotLine, Qt::SquareCap, Qt::BevelJoin);
-    dashed.setDashPattern({3, 4});
-    painter.setPen(dashed);
+    painter.setPen(dashedFramePen(CaptureGeometry::kFrameWidth));
     painter.drawRects(&r, 1);
+}
+
+QPen dashedFramePen(double width) {
+    QPen pen(QBrush(QColor(255, 255, 255, 255)), width, Qt::DotLine, Qt::SquareCap, Qt::BevelJoin);
+    pen.setDashPattern({3, 4});
+    return pen;
 }
 
 void RecordRect::resizeEvent(QResizeEvent* event) {

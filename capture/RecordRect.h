@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPen>
 #include <QWidget>
 
 // The dashed frame drawn just outside the area being recorded, in a frameless window of its
@@ -15,3 +16,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 };
+
+// The white dashes of the selection and recording frames, drawn over a solid black line so
+// that the frame shows on light and dark desktops alike.
+QPen dashedFramePen(double width);

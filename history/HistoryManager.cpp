@@ -5,8 +5,8 @@
 HistoryManager* HistoryManager::instance() {
     // Deliberately leaked: records may still be added while other singletons go away at
     // exit, and the store is flushed after every change anyway.
-    static HistoryManager* const manager = new HistoryManager();
-    return manager;
+    static HistoryManager* const kManager = new HistoryManager();
+    return kManager;
 }
 
 HistoryManager::HistoryManager(QObject* parent)
@@ -14,38 +14,38 @@ HistoryManager::HistoryManager(QObject* parent)
 
 HistoryManager::HistoryManager(std::unique_ptr<QSettings> settings, QObject* parent)
     : QObject(parent)
-    , settings(std::move(settings)) {}
+    , settings_(std::move(settings)) {}
 
 HistoryManager::~HistoryManager() = default;
 
 void HistoryManager::load() {
-    records.clear();
-    const QList<HistoryRecord> stored = HistoryStore::read(*settings);
+    records_.clear();
+    const QList<HistoryRecord> stored = HistoryStore::read(*settings_);
     for (const HistoryRecord& record : stored) {
-        records.append(record);
+        records_.append(record);
         emit itemAdded(record);
     }
 }
 
 void HistoryManager::save() {
-    const QString error = HistoryStore::write(*settings, records);
+    const QString error = HistoryStore::write(*settings_, records_);
     if (!error.isEmpty())
         emit storeFailed(error);
 }
 
 void HistoryManager::add(const HistoryRecord& record) {
-    if (records.contains(record))
+    if (records_.contains(record))
         return;
-    records.append(record);
+    records_.append(record);
     emit itemAdded(record);
     save();
 }
 
 void HistoryManager::remove(const HistoryRecord& record) {
-    const qsizetype at = records.indexOf(record);
+    const qsizetype at = records_.indexOf(record);
     if (at < 0)
         return;
-    records.removeAt(at);
+    records_.removeAt(at);
     emit itemRemoved(record);
     save();
 }

@@ -35,8 +35,8 @@ public:
     // Removes the first record equal to `record`, if any, and announces it. Saves.
     void remove(const HistoryRecord& record);
 
-    int count() const { return records.size(); }
-    const QList<HistoryRecord>& list() const { return records; }
+    int count() const { return records_.size(); }
+    const QList<HistoryRecord>& list() const { return records_; }
 
 signals:
     void itemAdded(const HistoryRecord& record);
@@ -45,6 +45,6 @@ signals:
     void storeFailed(const QString& message);
 
 private:
-    std::unique_ptr<QSettings> settings;
-    QList<HistoryRecord> records;
+    std::unique_ptr<QSettings> settings_;
+    QList<HistoryRecord> records_;
 };

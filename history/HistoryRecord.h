@@ -10,9 +10,9 @@
 class HistoryRecord {
 public:
     HistoryRecord() = default;
-    HistoryRecord(const QDateTime& date, const QUrl& url)
-        : date(date)
-        , url(url) {}
+    HistoryRecord(const QDateTime& when, const QUrl& link)
+        : date(when)
+        , url(link) {}
 
     // Only records with a real moment and an absolute link are worth keeping: anything
     // else cannot be shown as a row or opened in a browser. A moment before 1970 cannot

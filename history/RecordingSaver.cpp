@@ -189,21 +189,21 @@ RecordingSaver::RecordingSaver(QObject* parent)
     : QObject(parent) {}
 
 RecordingSaver::~RecordingSaver() {
-    if (thread) {
-        cancel->store(true);
-        thread->wait();
-        delete thread;
+    if (thread_) {
+        cancel_->store(true);
+        thread_->wait();
+        delete thread_;
     }
 }
 
 bool RecordingSaver::start(const QString& source, const QString& target) {
-    if (thread)
+    if (thread_)
         return false;
-    cancel = std::make_shared<std::atomic<bool>>(false);
-    auto flag = cancel;
+    cancel_ = std::make_shared<std::atomic<bool>>(false);
+    auto flag = cancel_;
     // The worker reaches this object only through queued calls, which Qt drops once the
     // object is gone; the destructor waits for the thread anyway.
-    thread = QThread::create([this, source, target, flag] {
+    thread_ = QThread::create([this, source, target, flag] {
         int lastPercent = -1;
         const auto progress = [this, &lastPercent](qint64 done, qint64 total) {
             const int percent = total > 0 ? int(done * 100 / total) : 100;
@@ -219,16 +219,16 @@ bool RecordingSaver::start(const QString& source, const QString& target) {
             this, [this, source, target, result] { onThreadDone(source, target, result); },
             Qt::QueuedConnection);
     });
-    thread->start();
+    thread_->start();
     return true;
 }
 
 void RecordingSaver::onThreadDone(const QString& source, const QString& target,
                                   const RecordingSave::Result& result) {
-    if (thread) {
-        thread->wait();
-        delete thread;
-        thread = nullptr;
+    if (thread_) {
+        thread_->wait();
+        delete thread_;
+        thread_ = nullptr;
     }
     if (result.ok)
         emit finished(source, target, result.sourceKept);

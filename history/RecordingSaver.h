@@ -43,7 +43,7 @@ public:
 
     // Starts moving `source` to `target`. False (and nothing starts) while a save runs.
     bool start(const QString& source, const QString& target);
-    bool isRunning() const { return thread != nullptr; }
+    bool isRunning() const { return thread_ != nullptr; }
 
 signals:
     // Whole percent of the bytes copied so far, each value once.
@@ -55,6 +55,6 @@ private:
     void onThreadDone(const QString& source, const QString& target,
                       const RecordingSave::Result& result);
 
-    QThread* thread = nullptr;
-    std::shared_ptr<std::atomic<bool>> cancel;
+    QThread* thread_ = nullptr;
+    std::shared_ptr<std::atomic<bool>> cancel_;
 };

@@ -96,7 +96,7 @@ QString RecordingStore::open() {
         return error;
     readIndex();
     leftovers_.clear();
-    for (const Stored& s : std::as_const(entries)) {
+    for (const Stored& s : std::as_const(entries_)) {
         if (s.state == RecordingState::Recording)
             leftovers_.append(pathOf(s.fileName));
     }
@@ -105,7 +105,7 @@ QString RecordingStore::open() {
 }
 
 void RecordingStore::readIndex() {
-    entries.clear();
+    entries_.clear();
     QFile file(indexPath());
     if (!file.open(QIODevice::ReadOnly))
         return;
@@ -124,17 +124,17 @@ void RecordingStore::readIndex() {
         s.created = QDateTime::fromString(o.value("created").toString(), Qt::ISODateWithMs);
         s.reason = o.value("reason").toString();
         s.shareTarget = o.value("share").toInt(-1);
-        const bool duplicate = std::any_of(entries.cbegin(), entries.cend(), [&](const Stored& e) {
-            return e.fileName == s.fileName;
-        });
+        const bool duplicate =
+            std::any_of(entries_.cbegin(), entries_.cend(),
+                        [&](const Stored& e) { return e.fileName == s.fileName; });
         if (!duplicate)
-            entries.append(s);
+            entries_.append(s);
     }
 }
 
 void RecordingStore::writeIndex() {
     QJsonArray array;
-    for (const Stored& s : std::as_const(entries)) {
+    for (const Stored& s : std::as_const(entries_)) {
         QJsonObject o;
         o.insert("file", s.fileName);
         o.insert("state", stateName(s.state));
@@ -182,14 +182,14 @@ RecordingStore::Reservation RecordingStore::reserve(const QDateTime& now) {
                                    .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
         }
         ::close(fd);
-        entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [&](const Stored& s) { return s.fileName == name; }),
-                      entries.end());
+        entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                      [&](const Stored& s) { return s.fileName == name; }),
+                       entries_.end());
         Stored s;
         s.fileName = name;
         s.created = now;
         s.state = RecordingState::Recording;
-        entries.append(s);
+        entries_.append(s);
         writeIndex();
         emit changed();
         return {path, QString()};
@@ -212,17 +212,17 @@ void RecordingStore::setState(const QString& filePath, RecordingState state, con
     const QString name = nameOf(filePath);
     if (name.isEmpty())
         return;
-    auto it = std::find_if(entries.begin(), entries.end(),
+    auto it = std::find_if(entries_.begin(), entries_.end(),
                            [&](const Stored& s) { return s.fileName == name; });
-    if (it == entries.end()) {
+    if (it == entries_.end()) {
         struct stat st {};
         if (!isRegularFile(filePath, &st))
             return;
         Stored s;
         s.fileName = name;
         s.created = QDateTime::fromSecsSinceEpoch(st.st_mtime);
-        entries.append(s);
-        it = entries.end() - 1;
+        entries_.append(s);
+        it = entries_.end() - 1;
     }
     it->state = state;
     it->reason = state == RecordingState::UploadFailed ? reason : QString();
@@ -244,9 +244,9 @@ QList<RecordingEntry> RecordingStore::list() const {
         e.filePath = pathOf(name);
         e.size = st.st_size;
         e.created = QDateTime::fromSecsSinceEpoch(st.st_mtime);
-        const auto it = std::find_if(entries.cbegin(), entries.cend(),
+        const auto it = std::find_if(entries_.cbegin(), entries_.cend(),
                                      [&](const Stored& s) { return s.fileName == name; });
-        if (it != entries.cend()) {
+        if (it != entries_.cend()) {
             if (it->created.isValid())
                 e.created = it->created;
             e.state = it->state;
@@ -291,11 +291,11 @@ QString RecordingStore::remove(const QString& filePath) {
 
 void RecordingStore::forget(const QString& filePath) {
     const QString name = nameOf(filePath);
-    const auto before = entries.size();
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [&](const Stored& s) { return s.fileName == name; }),
-                  entries.end());
-    if (entries.size() != before)
+    const auto before = entries_.size();
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                  [&](const Stored& s) { return s.fileName == name; }),
+                   entries_.end());
+    if (entries_.size() != before)
         writeIndex();
     emit changed();
 }

@@ -104,6 +104,6 @@ private:
 
     QString folder_;
     bool open_ = false;
-    QList<Stored> entries;
+    QList<Stored> entries_;
     QStringList leftovers_;
 };

@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   qt6-qpa-plugins libgl-dev libxkbcommon-dev
   # recording engine
-  libavformat-dev libavcodec-dev libavdevice-dev libavutil-dev libswscale-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libswresample-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev
   libxcb-keysyms1-dev libx11-dev libpulse-dev ffmpeg
   # reference upload service

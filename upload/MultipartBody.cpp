@@ -4,7 +4,7 @@
 #include <cstring>
 
 namespace {
-const QByteArray crlf = QByteArrayLiteral("\r\n");
+const QByteArray kCrlf = QByteArrayLiteral("\r\n");
 }
 
 namespace MultipartBody {
@@ -12,17 +12,17 @@ namespace MultipartBody {
 QByteArray prefix(const QString& name, const QString& fileName, const QString& contentType,
                   const QString& boundary) {
     QByteArray out;
-    out += "--" + boundary.toLatin1() + crlf;
+    out += "--" + boundary.toLatin1() + kCrlf;
     // No space between the name and filename parameters: the service's parser expects the
     // line exactly like this.
     out += "Content-Disposition: form-data; name=\"" + name.toLatin1() + "\";filename=\"" +
-           fileName.toLatin1() + "\"" + crlf;
-    out += "Content-Type: " + contentType.toLatin1() + crlf + crlf;
+           fileName.toLatin1() + "\"" + kCrlf;
+    out += "Content-Type: " + contentType.toLatin1() + kCrlf + kCrlf;
     return out;
 }
 
 QByteArray suffix(const QString& boundary) {
-    return crlf + "--" + boundary.toLatin1() + "--" + crlf;
+    return kCrlf + "--" + boundary.toLatin1() + "--" + kCrlf;
 }
 
 QByteArray build(const QByteArray& data, const QString& name, const QString& fileName,
@@ -39,9 +39,9 @@ QByteArray contentTypeHeader(const QString& boundary) {
 MultipartBodyDevice::MultipartBodyDevice(const QByteArray& prefix, const QByteArray& data,
                                          const QByteArray& suffix, QObject* parent)
     : QIODevice(parent)
-    , head(prefix)
-    , data(data)
-    , tail(suffix) {}
+    , head_(prefix)
+    , data_(data)
+    , tail_(suffix) {}
 
 bool MultipartBodyDevice::open(OpenMode mode) {
     if ((mode & ReadWrite) != ReadOnly)
@@ -50,7 +50,7 @@ bool MultipartBodyDevice::open(OpenMode mode) {
 }
 
 qint64 MultipartBodyDevice::size() const {
-    return qint64(head.size()) + data.size() + tail.size();
+    return qint64(head_.size()) + data_.size() + tail_.size();
 }
 
 bool MultipartBodyDevice::seek(qint64 pos) {
@@ -67,7 +67,7 @@ qint64 MultipartBodyDevice::readData(char* out, qint64 maxSize) {
     // Unbuffered: pos() is where the caller's read starts.
     qint64 at = pos();
     qint64 written = 0;
-    const QByteArray* pieces[] = {&head, &data, &tail};
+    const QByteArray* pieces[] = {&head_, &data_, &tail_};
     qint64 pieceStart = 0;
     for (const QByteArray* piece : pieces) {
         const qint64 pieceEnd = pieceStart + piece->size();

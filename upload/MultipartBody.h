@@ -46,14 +46,14 @@ public:
     bool atEnd() const override;
 
     // The data array this device reads from, for checks that it was not copied.
-    const QByteArray& dataPiece() const { return data; }
+    const QByteArray& dataPiece() const { return data_; }
 
 protected:
     qint64 readData(char* out, qint64 maxSize) override;
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    const QByteArray head;
-    const QByteArray data;
-    const QByteArray tail;
+    const QByteArray head_;
+    const QByteArray data_;
+    const QByteArray tail_;
 };

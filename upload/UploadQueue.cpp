@@ -40,12 +40,12 @@ UploadQueue::UploadQueue(const QString& storePath, QObject* parent)
 
 UploadQueue::~UploadQueue() {
     // Abandon running requests silently; the store keeps them for the next start.
-    for (auto& e : entries)
+    for (auto& e : entries_)
         e->uploader.reset();
 }
 
 UploadQueue::Entry* UploadQueue::find(const QString& filePath) const {
-    for (const auto& e : entries) {
+    for (const auto& e : entries_) {
         if (e->job.filePath == filePath)
             return e.get();
     }
@@ -63,7 +63,7 @@ bool UploadQueue::isUploading(const QString& filePath) const {
 
 QList<UploadJob> UploadQueue::jobs() const {
     QList<UploadJob> result;
-    for (const auto& e : entries)
+    for (const auto& e : entries_)
         result.append(e->job);
     return result;
 }
@@ -99,7 +99,7 @@ QString UploadQueue::load() {
             raw->due = true;
             pump();
         });
-        entries.push_back(std::move(entry));
+        entries_.push_back(std::move(entry));
     }
     if (dropped)
         save();
@@ -132,7 +132,7 @@ void UploadQueue::add(const QString& filePath, const QUrl& url, int shareTarget)
         raw->due = true;
         pump();
     });
-    entries.push_back(std::move(entry));
+    entries_.push_back(std::move(entry));
     save();
     pump();
 }
@@ -146,11 +146,11 @@ void UploadQueue::remove(const QString& filePath) {
 }
 
 void UploadQueue::pump() {
-    int running = int(std::count_if(entries.cbegin(), entries.cend(),
+    int running = int(std::count_if(entries_.cbegin(), entries_.cend(),
                                     [](const auto& e) { return e->uploader != nullptr; }));
     // The user's own attempts go first: the user is watching the progress window.
     for (const bool users : {true, false}) {
-        for (const auto& e : entries) {
+        for (const auto& e : entries_) {
             if (running >= kMaxRunning)
                 return;
             if (e->uploader || !e->due || e->userStarted != users)
@@ -183,8 +183,8 @@ void UploadQueue::startAttempt(Entry* entry) {
     }
     entry->file = std::move(file);
     entry->uploader = std::make_unique<HttpUploader>();
-    if (stallTimeoutMs > 0)
-        entry->uploader->setStallTimeout(stallTimeoutMs);
+    if (stallTimeoutMs_ > 0)
+        entry->uploader->setStallTimeout(stallTimeoutMs_);
     HttpUploader* uploader = entry->uploader.get();
     connect(uploader, &HttpUploader::progressChanged, this, [this, entry](double progress) {
         emit progressChanged(entry->job.filePath, int(progress), entry->userStarted);
@@ -216,9 +216,9 @@ void UploadQueue::endAttempt(Entry* entry) {
 
 void UploadQueue::erase(Entry* entry) {
     endAttempt(entry);
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [entry](const auto& e) { return e.get() == entry; }),
-                  entries.end());
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                  [entry](const auto& e) { return e.get() == entry; }),
+                   entries_.end());
 }
 
 void UploadQueue::onAnswer(Entry* entry, const QString& answer) {
@@ -243,10 +243,10 @@ void UploadQueue::onError(Entry* entry, const QString& message, UploadFailureKin
     entry->job.failedAttempts += 1;
     entry->job.lastError = message;
     const bool retry = kind == UploadFailureKind::Transient &&
-                       entry->job.failedAttempts <= int(retryDelays.size());
+                       entry->job.failedAttempts <= int(retryDelays_.size());
     if (retry) {
         entry->userStarted = false;
-        entry->retryTimer.start(retryDelays[size_t(entry->job.failedAttempts - 1)]);
+        entry->retryTimer.start(retryDelays_[size_t(entry->job.failedAttempts - 1)]);
     } else {
         erase(entry);
     }
@@ -257,7 +257,7 @@ void UploadQueue::onError(Entry* entry, const QString& message, UploadFailureKin
 
 void UploadQueue::save() {
     QJsonArray array;
-    for (const auto& e : entries) {
+    for (const auto& e : entries_) {
         QJsonObject o;
         o.insert("file", e->job.filePath);
         o.insert("url", e->job.url.toString(QUrl::FullyEncoded));

@@ -73,8 +73,8 @@ public:
     QString storePath() const { return storePath_; }
 
     // For tests: other delays (and with them another number of tries) and stall timeout.
-    void setRetryDelays(const std::vector<int>& delaysMs) { retryDelays = delaysMs; }
-    void setStallTimeout(int milliseconds) { stallTimeoutMs = milliseconds; }
+    void setRetryDelays(const std::vector<int>& delaysMs) { retryDelays_ = delaysMs; }
+    void setStallTimeout(int milliseconds) { stallTimeoutMs_ = milliseconds; }
 
 signals:
     void attemptStarted(const QString& filePath, bool userStarted);
@@ -100,7 +100,7 @@ private:
     void save();
 
     QString storePath_;
-    std::vector<std::unique_ptr<Entry>> entries;
-    std::vector<int> retryDelays = defaultRetryDelays();
-    int stallTimeoutMs = 0;
+    std::vector<std::unique_ptr<Entry>> entries_;
+    std::vector<int> retryDelays_ = defaultRetryDelays();
+    int stallTimeoutMs_ = 0;
 };

@@ -15,9 +15,9 @@
 namespace {
 
 // The panel's fixed size: tall enough for six rows under the header.
-const QSize panelSize(230, 284);
-const int headerHeight = 41;
-const int rowHeight = 40;
+const QSize kPanelSize(230, 284);
+const int kHeaderHeight = 41;
+const int kRowHeight = 40;
 
 } // namespace
 
@@ -26,86 +26,86 @@ HistoryWidget::HistoryWidget(QWidget* parent)
 
 HistoryWidget::HistoryWidget(HistoryManager* store, QWidget* parent)
     : QWidget(parent)
-    , store(store) {
+    , store_(store) {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     installEventFilter(this);
 
-    panel = new QWidget(this);
-    panel->setObjectName("HistoryWidget");
-    panel->setStyleSheet("QWidget#HistoryWidget { background-color: rgb(118, 121, 122); "
-                         "border-radius: 3px; }");
+    panel_ = new QWidget(this);
+    panel_->setObjectName("HistoryWidget");
+    panel_->setStyleSheet("QWidget#HistoryWidget { background-color: rgb(118, 121, 122); "
+                          "border-radius: 3px; }");
     auto* outerLayout = new QVBoxLayout(this);
 
-    headerWidget = new QWidget(panel);
-    headerWidget->setObjectName("HeaderWidget");
-    headerWidget->setStyleSheet("QWidget#HeaderWidget { background-color: #808182; }");
-    headerWidget->setFixedHeight(headerHeight);
-    headerLayout = new QHBoxLayout(headerWidget);
-    headerLayout->setContentsMargins(10, 10, 10, 10);
-    headerLayout->setSpacing(0);
-    titleLabel = new QLabel(headerWidget);
-    titleLabel->setObjectName("TitleLabel");
-    titleLabel->setStyleSheet("color: white");
+    headerWidget_ = new QWidget(panel_);
+    headerWidget_->setObjectName("HeaderWidget");
+    headerWidget_->setStyleSheet("QWidget#HeaderWidget { background-color: #808182; }");
+    headerWidget_->setFixedHeight(kHeaderHeight);
+    headerLayout_ = new QHBoxLayout(headerWidget_);
+    headerLayout_->setContentsMargins(10, 10, 10, 10);
+    headerLayout_->setSpacing(0);
+    titleLabel_ = new QLabel(headerWidget_);
+    titleLabel_->setObjectName("TitleLabel");
+    titleLabel_->setStyleSheet("color: white");
     QFont titleFont("Arial Semibold");
     titleFont.setPointSize(13);
-    titleLabel->setFont(titleFont);
-    titleLabel->setAlignment(Qt::AlignVCenter);
-    auto* closeButton = new QPushButton(headerWidget);
+    titleLabel_->setFont(titleFont);
+    titleLabel_->setAlignment(Qt::AlignVCenter);
+    auto* closeButton = new QPushButton(headerWidget_);
     closeButton->setObjectName("CloseButton");
     closeButton->setStyleSheet("border-image: url(:/Resources/Buttons/history_close.png);");
     closeButton->setFixedSize(14, 14);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
-    headerLayout->addWidget(titleLabel);
-    headerLayout->addItem(new QSpacerItem(0, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
-    headerLayout->addWidget(closeButton);
-    headerWidget->adjustSize();
+    headerLayout_->addWidget(titleLabel_);
+    headerLayout_->addItem(new QSpacerItem(0, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    headerLayout_->addWidget(closeButton);
+    headerWidget_->adjustSize();
 
-    scrollArea = new QScrollArea(panel);
-    scrollArea->setFrameShape(QFrame::NoFrame);
-    scrollArea->setLineWidth(0);
-    scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scrollArea->setWidgetResizable(true);
-    scrollWidget = new QWidget();
-    scrollWidget->setObjectName("ScrollWidget");
-    scrollWidget->setStyleSheet("QWidget#ScrollWidget { background-color: rgb(236, 252, 255); }");
-    auto* scrollLayout = new QVBoxLayout(scrollWidget);
+    scrollArea_ = new QScrollArea(panel_);
+    scrollArea_->setFrameShape(QFrame::NoFrame);
+    scrollArea_->setLineWidth(0);
+    scrollArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollArea_->setWidgetResizable(true);
+    scrollWidget_ = new QWidget();
+    scrollWidget_->setObjectName("ScrollWidget");
+    scrollWidget_->setStyleSheet("QWidget#ScrollWidget { background-color: rgb(236, 252, 255); }");
+    auto* scrollLayout = new QVBoxLayout(scrollWidget_);
     scrollLayout->setAlignment(Qt::AlignTop);
     scrollLayout->setContentsMargins(0, 0, 0, 0);
     scrollLayout->setSpacing(0);
-    scrollArea->setWidget(scrollWidget);
-    scrollWidget->show();
-    scrollWidget->adjustSize();
-    scrollArea->adjustSize();
+    scrollArea_->setWidget(scrollWidget_);
+    scrollWidget_->show();
+    scrollWidget_->adjustSize();
+    scrollArea_->adjustSize();
 
-    noItemWidget = new QWidget(panel);
-    noItemWidget->setObjectName("NoItemWidget");
-    noItemWidget->setStyleSheet("QWidget#NoItemWidget { background-color: rgb(230, 230, 230); }");
-    noItemLabel = new QLabel(noItemWidget);
-    noItemLabel->setObjectName("NoItemLabel");
-    noItemLabel->setStyleSheet("color: rgb(159, 157, 158);");
-    auto* noItemLayout = new QHBoxLayout(noItemWidget);
+    noItemWidget_ = new QWidget(panel_);
+    noItemWidget_->setObjectName("NoItemWidget");
+    noItemWidget_->setStyleSheet("QWidget#NoItemWidget { background-color: rgb(230, 230, 230); }");
+    noItemLabel_ = new QLabel(noItemWidget_);
+    noItemLabel_->setObjectName("NoItemLabel");
+    noItemLabel_->setStyleSheet("color: rgb(159, 157, 158);");
+    auto* noItemLayout = new QHBoxLayout(noItemWidget_);
     noItemLayout->addItem(new QSpacerItem(0, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
-    noItemLayout->addWidget(noItemLabel);
+    noItemLayout->addWidget(noItemLabel_);
     noItemLayout->addItem(new QSpacerItem(0, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
-    noItemWidget->adjustSize();
+    noItemWidget_->adjustSize();
 
-    panelLayout = new QVBoxLayout(panel);
-    panelLayout->setContentsMargins(1, 1, 1, 1);
-    panelLayout->setSpacing(0);
-    panelLayout->addWidget(headerWidget);
-    panelLayout->addWidget(scrollArea);
-    panelLayout->addWidget(noItemWidget);
+    panelLayout_ = new QVBoxLayout(panel_);
+    panelLayout_->setContentsMargins(1, 1, 1, 1);
+    panelLayout_->setSpacing(0);
+    panelLayout_->addWidget(headerWidget_);
+    panelLayout_->addWidget(scrollArea_);
+    panelLayout_->addWidget(noItemWidget_);
 
-    panel->setMinimumSize(panelSize);
-    panel->setMaximumSize(panelSize);
+    panel_->setMinimumSize(kPanelSize);
+    panel_->setMaximumSize(kPanelSize);
 
-    scrollArea->hide();
-    noItemWidget->show();
+    scrollArea_->hide();
+    noItemWidget_->show();
 
-    outerLayout->addWidget(panel);
-    panel->adjustSize();
+    outerLayout->addWidget(panel_);
+    panel_->adjustSize();
     adjustSize();
 
     // The texts come with the language-change event of the catalogue installed at
@@ -114,51 +114,51 @@ HistoryWidget::HistoryWidget(HistoryManager* store, QWidget* parent)
 }
 
 void HistoryWidget::addRecord(const HistoryRecord& record) {
-    ++rowCount;
+    ++rowCount_;
     auto* row = new HistoryWidgetItem();
-    colorRow(row, rowCount % 2 == 1);
-    row->setMinimumHeight(rowHeight);
-    row->setMaximumHeight(rowHeight);
+    colorRow(row, rowCount_ % 2 == 1);
+    row->setMinimumHeight(kRowHeight);
+    row->setMaximumHeight(kRowHeight);
     row->setRecord(record);
     connect(row, &HistoryWidgetItem::removed, this, &HistoryWidget::onItemClose);
     connect(row, &HistoryWidgetItem::copiedToClipboard, this, &HistoryWidget::copiedToClipboard);
-    items.prepend(row);
-    static_cast<QVBoxLayout*>(scrollWidget->layout())->insertWidget(0, row);
+    items_.prepend(row);
+    static_cast<QVBoxLayout*>(scrollWidget_->layout())->insertWidget(0, row);
 
-    noItemWidget->hide();
-    scrollArea->show();
-    scrollWidget->update();
-    scrollArea->update();
+    noItemWidget_->hide();
+    scrollArea_->show();
+    scrollWidget_->update();
+    scrollArea_->update();
     update();
 }
 
 void HistoryWidget::onItemClose(const HistoryRecord& record) {
     auto* row = qobject_cast<HistoryWidgetItem*>(sender());
-    store->remove(record);
+    store_->remove(record);
     // Only a row of this window changes the count: a stray signal must not leave the
     // window claiming rows it does not have.
-    if (row && items.removeOne(row)) {
-        rowCount = items.size();
+    if (row && items_.removeOne(row)) {
+        rowCount_ = items_.size();
         // Destroyed later: this runs inside the row's own signal.
         row->hide();
         row->deleteLater();
     }
-    if (rowCount == 0) {
-        scrollArea->hide();
-        noItemWidget->show();
+    if (rowCount_ == 0) {
+        scrollArea_->hide();
+        noItemWidget_->show();
     }
     recolorRows();
 }
 
 void HistoryWidget::recolorRows() {
-    for (int i = 0; i < items.size(); ++i)
-        colorRow(items.at(i), i % 2 == 0);
+    for (int i = 0; i < items_.size(); ++i)
+        colorRow(items_.at(i), i % 2 == 0);
 }
 
 void HistoryWidget::colorRow(HistoryWidgetItem* row, bool firstColors) {
     const QString style("background-color: %1;");
-    row->setMainStyle(style.arg(firstColors ? rowColor1 : rowColor2));
-    row->setRightStyle(style.arg(firstColors ? rowColor3 : rowColor4));
+    row->setMainStyle(style.arg(firstColors ? rowColor1_ : rowColor2_));
+    row->setRightStyle(style.arg(firstColors ? rowColor3_ : rowColor4_));
 }
 
 bool HistoryWidget::eventFilter(QObject* watched, QEvent* event) {
@@ -176,6 +176,6 @@ void HistoryWidget::changeEvent(QEvent* event) {
 }
 
 void HistoryWidget::retranslate() {
-    titleLabel->setText(tr("History"));
-    noItemLabel->setText(tr("There are no items"));
+    titleLabel_->setText(tr("History"));
+    noItemLabel_->setText(tr("There are no items"));
 }

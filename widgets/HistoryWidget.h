@@ -24,7 +24,7 @@ public:
     explicit HistoryWidget(HistoryManager* store, QWidget* parent = nullptr);
 
     // The rows, index 0 being the top (newest) row.
-    const QList<HistoryWidgetItem*>& rows() const { return items; }
+    const QList<HistoryWidgetItem*>& rows() const { return items_; }
 
 signals:
     void copiedToClipboard();
@@ -44,20 +44,20 @@ private:
     void recolorRows();
     void colorRow(HistoryWidgetItem* row, bool firstColors);
 
-    HistoryManager* store;
-    QWidget* panel;
-    int rowCount = 0;
-    QList<HistoryWidgetItem*> items;
-    QVBoxLayout* panelLayout;
-    QWidget* headerWidget;
-    QHBoxLayout* headerLayout;
-    QLabel* titleLabel;
-    QScrollArea* scrollArea;
-    QWidget* scrollWidget;
-    const QString rowColor1 = "#e0e0e0";
-    const QString rowColor2 = "#ebebeb";
-    const QString rowColor3 = "#ebebeb";
-    const QString rowColor4 = "#f6f6f6";
-    QWidget* noItemWidget;
-    QLabel* noItemLabel;
+    HistoryManager* store_;
+    QWidget* panel_;
+    int rowCount_ = 0;
+    QList<HistoryWidgetItem*> items_;
+    QVBoxLayout* panelLayout_;
+    QWidget* headerWidget_;
+    QHBoxLayout* headerLayout_;
+    QLabel* titleLabel_;
+    QScrollArea* scrollArea_;
+    QWidget* scrollWidget_;
+    const QString rowColor1_ = "#e0e0e0";
+    const QString rowColor2_ = "#ebebeb";
+    const QString rowColor3_ = "#ebebeb";
+    const QString rowColor4_ = "#f6f6f6";
+    QWidget* noItemWidget_;
+    QLabel* noItemLabel_;
 };

@@ -22,7 +22,7 @@ public:
     void setRightStyle(const QString& style);
 
     void setRecord(const HistoryRecord& record);
-    const HistoryRecord& getRecord() const { return record; }
+    const HistoryRecord& getRecord() const { return record_; }
 
 signals:
     void removed(const HistoryRecord& record);
@@ -39,12 +39,12 @@ protected:
 private:
     void retranslate();
 
-    HistoryRecord record;
-    QWidget* rowWidget;
-    QLabel* timeLabel;
-    QWidget* rightWidget;
-    QLabel* dateLabel;
-    PushButtonWithTooltip* copyButton;
-    PushButtonWithTooltip* openButton;
-    PushButtonWithTooltip* deleteButton;
+    HistoryRecord record_;
+    QWidget* rowWidget_;
+    QLabel* timeLabel_;
+    QWidget* rightWidget_;
+    QLabel* dateLabel_;
+    PushButtonWithTooltip* copyButton_;
+    PushButtonWithTooltip* openButton_;
+    PushButtonWithTooltip* deleteButton_;
 };

@@ -8,65 +8,65 @@
 
 namespace {
 // How long one show() lasts, fade in and out included.
-constexpr int ShowDurationMs = 2000;
+constexpr int kShowDurationMs = 2000;
 
-const char* const popupStyle = "QWidget#PopupNotify {"
-                               " border-width: 1px;"
-                               " border-style: solid;"
-                               " border-color: black;"
-                               " border-radius: 5px;"
-                               " }";
+const char* const kPopupStyle = "QWidget#PopupNotify {"
+                                " border-width: 1px;"
+                                " border-style: solid;"
+                                " border-color: black;"
+                                " border-radius: 5px;"
+                                " }";
 } // namespace
 
 PopupNotify::PopupNotify(QWidget* parent)
     : QWidget(parent)
-    , label(new QLabel(this))
-    , layout(new QHBoxLayout(this))
-    , backgroundColor(0, 0, 0, 127) {
+    , label_(new QLabel(this))
+    , layout_(new QHBoxLayout(this))
+    , backgroundColor_(0, 0, 0, 127) {
     setObjectName(QStringLiteral("PopupNotify"));
     setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
     // A notification must not take the keyboard from whatever the user is typing into.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    layout->addWidget(label);
-    label->setStyleSheet(QStringLiteral("color: rgb(187, 217, 20);"));
+    label_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    layout_->addWidget(label_);
+    label_->setStyleSheet(QStringLiteral("color: rgb(187, 217, 20);"));
     QFont font(QStringLiteral("Arial Semibold"));
     font.setPointSize(13);
     font.setItalic(false);
-    label->setFont(font);
+    label_->setFont(font);
 
-    setStyleSheet(QString::fromLatin1(popupStyle));
+    setStyleSheet(QString::fromLatin1(kPopupStyle));
 
-    hideTimer.setInterval(ShowDurationMs);
-    hideTimer.setSingleShot(true);
-    connect(&hideTimer, &QTimer::timeout, this, &QWidget::hide);
+    hideTimer_.setInterval(kShowDurationMs);
+    hideTimer_.setSingleShot(true);
+    connect(&hideTimer_, &QTimer::timeout, this, &QWidget::hide);
 
-    fadeAnimation.setTargetObject(this);
-    fadeAnimation.setPropertyName("windowOpacity");
-    fadeAnimation.setDuration(ShowDurationMs);
-    fadeAnimation.setLoopCount(1);
-    fadeAnimation.setKeyValueAt(0.0, 0.0);
-    fadeAnimation.setKeyValueAt(0.2, 1.0);
-    fadeAnimation.setKeyValueAt(0.8, 1.0);
-    fadeAnimation.setKeyValueAt(1.0, 0.0);
+    fadeAnimation_.setTargetObject(this);
+    fadeAnimation_.setPropertyName("windowOpacity");
+    fadeAnimation_.setDuration(kShowDurationMs);
+    fadeAnimation_.setLoopCount(1);
+    fadeAnimation_.setKeyValueAt(0.0, 0.0);
+    fadeAnimation_.setKeyValueAt(0.2, 1.0);
+    fadeAnimation_.setKeyValueAt(0.8, 1.0);
+    fadeAnimation_.setKeyValueAt(1.0, 0.0);
 }
 
 void PopupNotify::setText(const QString& text) {
-    label->setText(text);
-    const QFontMetrics metrics(label->font());
+    label_->setText(text);
+    const QFontMetrics metrics(label_->font());
     setFixedSize(metrics.horizontalAdvance(text) + 50, metrics.height() + 25);
 }
 
 QString PopupNotify::text() const {
-    return label->text();
+    return label_->text();
 }
 
 void PopupNotify::show() {
-    fadeAnimation.stop();
-    hideTimer.start();
-    fadeAnimation.start();
+    fadeAnimation_.stop();
+    hideTimer_.start();
+    fadeAnimation_.start();
     QWidget::show();
 }
 
@@ -75,7 +75,7 @@ void PopupNotify::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::white);
-    painter.setBrush(backgroundColor);
+    painter.setBrush(backgroundColor_);
     const QRect r = rect();
     painter.drawRoundedRect(QRect(QPoint(r.left(), r.top()), QPoint(r.right() - 1, r.bottom() - 1)),
                             5, 5, Qt::AbsoluteSize);

@@ -25,9 +25,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QLabel* label;
-    QHBoxLayout* layout;
-    QTimer hideTimer;
-    QPropertyAnimation fadeAnimation;
-    QColor backgroundColor;
+    QLabel* label_;
+    QHBoxLayout* layout_;
+    QTimer hideTimer_;
+    QPropertyAnimation fadeAnimation_;
+    QColor backgroundColor_;
 };

@@ -10,14 +10,14 @@
 #include <QVBoxLayout>
 
 namespace {
-const char* const panelStyle = "QWidget#ProgressWidget {"
-                               " background-color: rgba(255, 255, 255, 200);"
-                               " border-radius: 3px;"
-                               " border-width: 1px;"
-                               " border-style: solid;"
-                               " border-color: rgb(134, 135, 136);"
-                               " }";
-const char* const labelStyle = "color: rgb(134, 135, 136);";
+const char* const kPanelStyle = "QWidget#ProgressWidget {"
+                                " background-color: rgba(255, 255, 255, 200);"
+                                " border-radius: 3px;"
+                                " border-width: 1px;"
+                                " border-style: solid;"
+                                " border-color: rgb(134, 135, 136);"
+                                " }";
+const char* const kLabelStyle = "color: rgb(134, 135, 136);";
 
 // A row that centres `label` between two expanding spacers.
 QWidget* centredRow(QLabel* label, QWidget* parent) {
@@ -32,65 +32,65 @@ QWidget* centredRow(QLabel* label, QWidget* parent) {
 
 ProgressWidget::ProgressWidget(QWidget*)
     : QWidget(nullptr)
-    , panel(new QWidget(this))
-    , bar(nullptr)
-    , percentLabel(nullptr)
-    , titleLabel(nullptr) {
+    , panel_(new QWidget(this))
+    , bar_(nullptr)
+    , percentLabel_(nullptr)
+    , titleLabel_(nullptr) {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
     // The upload runs in the background: showing its progress must not take the keyboard.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
-    panel->setObjectName(QStringLiteral("ProgressWidget"));
-    panel->setStyleSheet(QString::fromLatin1(panelStyle));
+    panel_->setObjectName(QStringLiteral("ProgressWidget"));
+    panel_->setStyleSheet(QString::fromLatin1(kPanelStyle));
 
     auto* outer = new QVBoxLayout(this);
-    outer->addWidget(panel);
-    auto* inner = new QVBoxLayout(panel);
+    outer->addWidget(panel_);
+    auto* inner = new QVBoxLayout(panel_);
 
-    titleLabel = new QLabel(panel);
+    titleLabel_ = new QLabel(panel_);
     QFont titleFont(QStringLiteral("Arial Semibold"));
     titleFont.setPointSize(14);
     titleFont.setFamily(QStringLiteral("Arial SemiBold"));
-    titleLabel->setFont(titleFont);
-    titleLabel->setAlignment(Qt::AlignVCenter);
-    titleLabel->setStyleSheet(QString::fromLatin1(labelStyle));
+    titleLabel_->setFont(titleFont);
+    titleLabel_->setAlignment(Qt::AlignVCenter);
+    titleLabel_->setStyleSheet(QString::fromLatin1(kLabelStyle));
 
-    bar = new ProgressBar(panel);
+    bar_ = new ProgressBar(panel_);
 
-    percentLabel = new QLabel(panel);
+    percentLabel_ = new QLabel(panel_);
     QFont percentFont(QStringLiteral("Arial Semibold"));
     percentFont.setPointSize(14);
-    percentLabel->setFont(percentFont);
-    percentLabel->setAlignment(Qt::AlignVCenter);
-    percentLabel->setStyleSheet(QString::fromLatin1(labelStyle));
+    percentLabel_->setFont(percentFont);
+    percentLabel_->setAlignment(Qt::AlignVCenter);
+    percentLabel_->setStyleSheet(QString::fromLatin1(kLabelStyle));
 
-    inner->addWidget(centredRow(titleLabel, panel));
-    inner->addWidget(bar);
-    inner->addWidget(centredRow(percentLabel, panel));
+    inner->addWidget(centredRow(titleLabel_, panel_));
+    inner->addWidget(bar_);
+    inner->addWidget(centredRow(percentLabel_, panel_));
 
-    connect(bar, &QProgressBar::valueChanged, this, &ProgressWidget::progressChanged);
+    connect(bar_, &QProgressBar::valueChanged, this, &ProgressWidget::progressChanged);
 }
 
 QString ProgressWidget::percentText() const {
-    return percentLabel->text();
+    return percentLabel_->text();
 }
 
 QString ProgressWidget::titleText() const {
-    return titleLabel->text();
+    return titleLabel_->text();
 }
 
 void ProgressWidget::setValue(int value) {
-    bar->setValue(value);
+    bar_->setValue(value);
 }
 
 void ProgressWidget::progressChanged(int value) {
-    percentLabel->setText(QStringLiteral("%1%").arg(value));
+    percentLabel_->setText(QStringLiteral("%1%").arg(value));
 }
 
 void ProgressWidget::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange)
-        titleLabel->setText(tr("Loading, please wait..."));
+        titleLabel_->setText(tr("Loading, please wait..."));
     QWidget::changeEvent(event);
 }

@@ -13,7 +13,7 @@ public:
     // `parent` is ignored: the window never has one.
     explicit ProgressWidget(QWidget* parent = nullptr);
 
-    ProgressBar* progressBar() const { return bar; }
+    ProgressBar* progressBar() const { return bar_; }
     QString percentText() const;
     QString titleText() const;
 
@@ -28,8 +28,8 @@ private slots:
     void progressChanged(int value);
 
 private:
-    QWidget* panel;
-    ProgressBar* bar;
-    QLabel* percentLabel;
-    QLabel* titleLabel;
+    QWidget* panel_;
+    ProgressBar* bar_;
+    QLabel* percentLabel_;
+    QLabel* titleLabel_;
 };

@@ -19,11 +19,11 @@ using namespace SnapshotButtonGeometry;
 namespace {
 
 // The glide to an edge: long enough to follow with the eye, accelerating into the edge.
-const int moveDuration = 500;
+const int kMoveDuration = 500;
 // Pause between arriving at an edge and tucking in, so the user sees where it went.
-const int tuckDelay = 250;
+const int kTuckDelay = 250;
 
-const char* const pictures[] = {
+const char* const kPictures[] = {
     nullptr,
     ":/Resources/SnapButton/top.png",
     ":/Resources/SnapButton/top_pressed.png",
@@ -55,25 +55,25 @@ SnapshotButton::SnapshotButton()
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setAttribute(Qt::WA_MouseTracking);
 
-    imageLabel = new QLabel(this);
-    imageLabel->setObjectName("ImageLabel");
-    imageLabel->setCursor(Qt::PointingHandCursor);
+    imageLabel_ = new QLabel(this);
+    imageLabel_->setObjectName("ImageLabel");
+    imageLabel_->setCursor(Qt::PointingHandCursor);
 
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &SnapshotButton::showContextMenu);
-    showHideAction = new QAction(&menu);
-    showHideAction->setCheckable(true);
-    showHideAction->setChecked(AppSettings::showSnapButton(QSettings()));
-    connect(showHideAction, &QAction::triggered, this, &SnapshotButton::onShowHide);
-    menu.addAction(showHideAction);
+    showHideAction_ = new QAction(&menu_);
+    showHideAction_->setCheckable(true);
+    showHideAction_->setChecked(AppSettings::showSnapButton(QSettings()));
+    connect(showHideAction_, &QAction::triggered, this, &SnapshotButton::onShowHide);
+    menu_.addAction(showHideAction_);
 
     for (int s = StateTop; s <= StateMoving; ++s)
-        pixmaps.insert(s, QPixmap(QString::fromLatin1(pictures[s])));
+        pixmaps_.insert(s, QPixmap(QString::fromLatin1(kPictures[s])));
 
     auto makeAnimation = [this](QObject* target, const char* property,
                                 QParallelAnimationGroup* group) {
         auto* animation = new QPropertyAnimation(target, property, group);
-        animation->setDuration(animationDuration);
+        animation->setDuration(animationDuration_);
         animation->setEasingCurve(QEasingCurve::OutQuad);
         group->addAnimation(animation);
         return animation;
@@ -81,24 +81,24 @@ SnapshotButton::SnapshotButton()
     // Each step must move the limit that lets the window change first: when shrinking the
     // minimum, when growing the maximum. Otherwise the other limit holds the window back
     // and it ends a few pixels off its target size.
-    minimizeMinSizeAnimation = makeAnimation(this, "minimumSize", &minimizeGroup);
-    minimizeMaxSizeAnimation = makeAnimation(this, "maximumSize", &minimizeGroup);
-    minimizePosAnimation = makeAnimation(this, "pos", &minimizeGroup);
-    restoreMaxSizeAnimation = makeAnimation(this, "maximumSize", &restoreGroup);
-    restoreMinSizeAnimation = makeAnimation(this, "minimumSize", &restoreGroup);
-    restorePosAnimation = makeAnimation(this, "pos", &restoreGroup);
+    minimizeMinSizeAnimation_ = makeAnimation(this, "minimumSize", &minimizeGroup_);
+    minimizeMaxSizeAnimation_ = makeAnimation(this, "maximumSize", &minimizeGroup_);
+    minimizePosAnimation_ = makeAnimation(this, "pos", &minimizeGroup_);
+    restoreMaxSizeAnimation_ = makeAnimation(this, "maximumSize", &restoreGroup_);
+    restoreMinSizeAnimation_ = makeAnimation(this, "minimumSize", &restoreGroup_);
+    restorePosAnimation_ = makeAnimation(this, "pos", &restoreGroup_);
 
-    moveAnimation = new QPropertyAnimation(this, "pos", this);
-    moveAnimation->setDuration(moveDuration);
-    moveAnimation->setEasingCurve(QEasingCurve::InCubic);
-    moveAnimation->setStartValue(pos());
-    moveAnimation->setEndValue(pos());
+    moveAnimation_ = new QPropertyAnimation(this, "pos", this);
+    moveAnimation_->setDuration(kMoveDuration);
+    moveAnimation_->setEasingCurve(QEasingCurve::InCubic);
+    moveAnimation_->setStartValue(pos());
+    moveAnimation_->setEndValue(pos());
     // The limits are equal at the end of each run; make sure the window took that size.
-    connect(&minimizeGroup, &QAbstractAnimation::finished, this,
-            [this] { resize(tucked.minimizedSize); });
-    connect(&restoreGroup, &QAbstractAnimation::finished, this, [this] { resize(fullSize); });
+    connect(&minimizeGroup_, &QAbstractAnimation::finished, this,
+            [this] { resize(tucked_.minimizedSize); });
+    connect(&restoreGroup_, &QAbstractAnimation::finished, this, [this] { resize(fullSize_); });
 
-    connect(moveAnimation, &QPropertyAnimation::finished, this,
+    connect(moveAnimation_, &QPropertyAnimation::finished, this,
             &SnapshotButton::onMovingAnimationFinished);
 
     // Rows of the tray menu get their texts from the language-change event; set the source
@@ -107,93 +107,93 @@ SnapshotButton::SnapshotButton()
 }
 
 void SnapshotButton::show() {
-    showHideAction->setChecked(true);
+    showHideAction_->setChecked(true);
     QWidget::show();
 }
 
 void SnapshotButton::setState(int s) {
-    if (s == state)
+    if (s == state_)
         return;
-    if (!isCounterpart(state, s))
+    if (!isCounterpart(state_, s))
         applySizes(s);
-    state = s;
-    imageLabel->setPixmap(pixmaps.value(s));
+    state_ = s;
+    imageLabel_->setPixmap(pixmaps_.value(s));
 }
 
 void SnapshotButton::setPosition(const QPoint& p) {
     adjustSize();
-    restoredWindowPos = p;
+    restoredWindowPos_ = p;
     updateDockGeometry(p);
     move(p);
 }
 
 void SnapshotButton::applySizes(int s) {
-    fullSize = pixmaps.value(s).size();
-    imageLabel->setGeometry(QRect(QPoint(0, 0), fullSize));
-    tucked = tuck(s, fullSize, restoredWindowPos, tucked);
-    setMinimumSize(fullSize);
-    setMaximumSize(fullSize);
+    fullSize_ = pixmaps_.value(s).size();
+    imageLabel_->setGeometry(QRect(QPoint(0, 0), fullSize_));
+    tucked_ = tuck(s, fullSize_, restoredWindowPos_, tucked_);
+    setMinimumSize(fullSize_);
+    setMaximumSize(fullSize_);
 }
 
 void SnapshotButton::updateDockGeometry(const QPoint& p) {
-    tucked = tuck(state, fullSize, p, tucked);
-    restoredLabelPos = QPoint(0, 0);
+    tucked_ = tuck(state_, fullSize_, p, tucked_);
+    restoredLabelPos_ = QPoint(0, 0);
 }
 
 void SnapshotButton::minimize() {
     // While moving or before the first docking there is nothing to tuck in; running the
     // group would replay a stale slide (for instance the delayed tuck-in firing during a
     // new drag).
-    if (state == StateMoving || state == StateNone)
+    if (state_ == StateMoving || state_ == StateNone)
         return;
-    restoreGroup.stop();
+    restoreGroup_.stop();
     // A run still going (a second leave, the delayed tuck-in) is restarted from here.
-    minimizeGroup.stop();
-    minimizeMaxSizeAnimation->setStartValue(size());
-    minimizeMaxSizeAnimation->setEndValue(tucked.minimizedSize);
-    minimizeMinSizeAnimation->setStartValue(size());
-    minimizeMinSizeAnimation->setEndValue(tucked.minimizedSize);
-    if (slidesPicture(state)) {
-        minimizePosAnimation->setTargetObject(imageLabel);
-        minimizePosAnimation->setStartValue(imageLabel->pos());
-        minimizePosAnimation->setEndValue(tucked.minimizedLabelPos);
-    } else if (slidesWindow(state)) {
-        minimizePosAnimation->setTargetObject(this);
-        minimizePosAnimation->setStartValue(pos());
-        minimizePosAnimation->setEndValue(tucked.minimizedWindowPos);
+    minimizeGroup_.stop();
+    minimizeMaxSizeAnimation_->setStartValue(size());
+    minimizeMaxSizeAnimation_->setEndValue(tucked_.minimizedSize);
+    minimizeMinSizeAnimation_->setStartValue(size());
+    minimizeMinSizeAnimation_->setEndValue(tucked_.minimizedSize);
+    if (slidesPicture(state_)) {
+        minimizePosAnimation_->setTargetObject(imageLabel_);
+        minimizePosAnimation_->setStartValue(imageLabel_->pos());
+        minimizePosAnimation_->setEndValue(tucked_.minimizedLabelPos);
+    } else if (slidesWindow(state_)) {
+        minimizePosAnimation_->setTargetObject(this);
+        minimizePosAnimation_->setStartValue(pos());
+        minimizePosAnimation_->setEndValue(tucked_.minimizedWindowPos);
     }
-    minimizeGroup.start();
+    minimizeGroup_.start();
 }
 
 void SnapshotButton::restore() {
-    if (state == StateMoving || state == StateNone)
+    if (state_ == StateMoving || state_ == StateNone)
         return;
-    minimizeGroup.stop();
-    restoreGroup.stop();
-    restoreMaxSizeAnimation->setStartValue(size());
-    restoreMaxSizeAnimation->setEndValue(fullSize);
-    restoreMinSizeAnimation->setStartValue(size());
-    restoreMinSizeAnimation->setEndValue(fullSize);
-    if (slidesPicture(state)) {
-        restorePosAnimation->setTargetObject(imageLabel);
-        restorePosAnimation->setStartValue(imageLabel->pos());
-        restorePosAnimation->setEndValue(restoredLabelPos);
-    } else if (slidesWindow(state)) {
-        restorePosAnimation->setTargetObject(this);
-        restorePosAnimation->setStartValue(pos());
-        restorePosAnimation->setEndValue(restoredWindowPos);
+    minimizeGroup_.stop();
+    restoreGroup_.stop();
+    restoreMaxSizeAnimation_->setStartValue(size());
+    restoreMaxSizeAnimation_->setEndValue(fullSize_);
+    restoreMinSizeAnimation_->setStartValue(size());
+    restoreMinSizeAnimation_->setEndValue(fullSize_);
+    if (slidesPicture(state_)) {
+        restorePosAnimation_->setTargetObject(imageLabel_);
+        restorePosAnimation_->setStartValue(imageLabel_->pos());
+        restorePosAnimation_->setEndValue(restoredLabelPos_);
+    } else if (slidesWindow(state_)) {
+        restorePosAnimation_->setTargetObject(this);
+        restorePosAnimation_->setStartValue(pos());
+        restorePosAnimation_->setEndValue(restoredWindowPos_);
     }
-    restoreGroup.start();
+    restoreGroup_.start();
 }
 
 void SnapshotButton::enterEvent(QEnterEvent* event) {
-    if (state != StateMoving)
+    if (state_ != StateMoving)
         restore();
     QWidget::enterEvent(event);
 }
 
 void SnapshotButton::leaveEvent(QEvent* event) {
-    if (state != StateMoving)
+    if (state_ != StateMoving)
         minimize();
     QWidget::leaveEvent(event);
 }
@@ -201,30 +201,30 @@ void SnapshotButton::leaveEvent(QEvent* event) {
 void SnapshotButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
-    lastGlobalPos = event->globalPosition().toPoint();
-    leftPressed = true;
-    setState(pressedCounterpart(state));
+    lastGlobalPos_ = event->globalPosition().toPoint();
+    leftPressed_ = true;
+    setState(pressedCounterpart(state_));
 }
 
 void SnapshotButton::mouseMoveEvent(QMouseEvent* event) {
-    if (!leftPressed) {
+    if (!leftPressed_) {
         setCursor(Qt::ArrowCursor);
         return;
     }
-    if (state != StateMoving) {
+    if (state_ != StateMoving) {
         // A drag may begin while the button is half tucked in or sliding; the moving
         // picture takes over from here.
-        minimizeGroup.stop();
-        restoreGroup.stop();
-        imageLabel->move(0, 0);
+        minimizeGroup_.stop();
+        restoreGroup_.stop();
+        imageLabel_->move(0, 0);
         setState(StateMoving);
-        move(lastGlobalPos - QPoint(fullSize.width() / 2, fullSize.height() / 2));
+        move(lastGlobalPos_ - QPoint(fullSize_.width() / 2, fullSize_.height() / 2));
         setCursor(Qt::SizeAllCursor);
     }
     const QPoint globalPos = event->globalPosition().toPoint();
-    move(pos() + globalPos - lastGlobalPos);
-    lastGlobalPos = globalPos;
-    dragging = true;
+    move(pos() + globalPos - lastGlobalPos_);
+    lastGlobalPos_ = globalPos;
+    dragging_ = true;
 }
 
 void SnapshotButton::mouseReleaseEvent(QMouseEvent* event) {
@@ -232,12 +232,12 @@ void SnapshotButton::mouseReleaseEvent(QMouseEvent* event) {
         return;
     setCursor(Qt::ArrowCursor);
     // Cleared so that a later move with another button held does not drag the button.
-    leftPressed = false;
-    if (!dragging) {
-        setState(pressedCounterpart(state));
+    leftPressed_ = false;
+    if (!dragging_) {
+        setState(pressedCounterpart(state_));
         emit clicked();
     } else {
-        dragging = false;
+        dragging_ = false;
         dock(false);
     }
 }
@@ -246,10 +246,10 @@ void SnapshotButton::dock(bool toRight) {
     const Edge edge = toRight ? Edge::Right : nearestEdge();
     const QPoint target = dockPosition(edge);
     qDebug() << "Move to:" << target;
-    moveAnimation->stop();
-    moveAnimation->setStartValue(pos());
-    moveAnimation->setEndValue(target);
-    moveAnimation->start();
+    moveAnimation_->stop();
+    moveAnimation_->setStartValue(pos());
+    moveAnimation_->setEndValue(target);
+    moveAnimation_->start();
 }
 
 QRect SnapshotButton::screenGeometry(bool available) const {
@@ -273,29 +273,29 @@ Edge SnapshotButton::nearestEdge() const {
 }
 
 QPoint SnapshotButton::dockPosition(Edge edge) {
-    pendingState = dockedState(edge);
+    pendingState_ = dockedState(edge);
     return SnapshotButtonGeometry::dockPosition(
-        edge, pos(), size(), pixmaps.value(pendingState).size(), screenGeometry(true));
+        edge, pos(), size(), pixmaps_.value(pendingState_).size(), screenGeometry(true));
 }
 
 void SnapshotButton::onMovingAnimationFinished() {
-    if (state != pendingState)
-        setState(pendingState);
+    if (state_ != pendingState_)
+        setState(pendingState_);
     const QRect a = screenGeometry(true);
     QPoint p = pos();
-    if (state == StateTop)
+    if (state_ == StateTop)
         p.setY(a.top());
-    else if (state == StateLeft)
+    else if (state_ == StateLeft)
         p.setX(a.left());
     adjustSize();
-    restoredWindowPos = p;
+    restoredWindowPos_ = p;
     updateDockGeometry(p);
     move(p);
-    QTimer::singleShot(tuckDelay, this, &SnapshotButton::minimize);
+    QTimer::singleShot(kTuckDelay, this, &SnapshotButton::minimize);
 }
 
 void SnapshotButton::showContextMenu(const QPoint& pos) {
-    menu.exec(mapToGlobal(pos));
+    menu_.exec(mapToGlobal(pos));
 }
 
 void SnapshotButton::changeEvent(QEvent* event) {
@@ -305,6 +305,6 @@ void SnapshotButton::changeEvent(QEvent* event) {
 }
 
 void SnapshotButton::retranslate() {
-    imageLabel->setToolTip(tr("Press to record video"));
-    showHideAction->setText(tr("Show/hide record button"));
+    imageLabel_->setToolTip(tr("Press to record video"));
+    showHideAction_->setText(tr("Show/hide record button"));
 }

@@ -37,9 +37,9 @@ public:
     SnapshotButton();
 
     void setState(int s);
-    int currentState() const { return state; }
+    int currentState() const { return state_; }
     // The context menu's only entry, checked while the button is meant to be shown.
-    QAction* showHideEntry() const { return showHideAction; }
+    QAction* showHideEntry() const { return showHideAction_; }
     // Places the window (at its current picture's size) with its top-left corner at p.
     void setPosition(const QPoint& p);
     // Glides to the right edge if `toRight`, else to the edge nearest the window's centre;
@@ -73,28 +73,28 @@ private:
     QRect screenGeometry(bool available) const;
     void retranslate();
 
-    int state = StateNone;
-    int pendingState = StateNone;
-    QMap<int, QPixmap> pixmaps;
-    QMenu menu;
-    QAction* showHideAction;
-    QLabel* imageLabel;
-    bool dragging = false;
-    bool leftPressed = false;
-    QPoint lastGlobalPos;
-    SnapshotButtonGeometry::Tuck tucked;
-    QSize fullSize;
-    QPoint restoredWindowPos;
-    QPoint restoredLabelPos;
+    int state_ = StateNone;
+    int pendingState_ = StateNone;
+    QMap<int, QPixmap> pixmaps_;
+    QMenu menu_;
+    QAction* showHideAction_;
+    QLabel* imageLabel_;
+    bool dragging_ = false;
+    bool leftPressed_ = false;
+    QPoint lastGlobalPos_;
+    SnapshotButtonGeometry::Tuck tucked_;
+    QSize fullSize_;
+    QPoint restoredWindowPos_;
+    QPoint restoredLabelPos_;
     // A quarter of a second: quick enough not to be in the way, slow enough to be seen.
-    int animationDuration = 250;
-    QParallelAnimationGroup minimizeGroup;
-    QPropertyAnimation* minimizeMinSizeAnimation;
-    QPropertyAnimation* minimizeMaxSizeAnimation;
-    QPropertyAnimation* minimizePosAnimation;
-    QParallelAnimationGroup restoreGroup;
-    QPropertyAnimation* restoreMinSizeAnimation;
-    QPropertyAnimation* restoreMaxSizeAnimation;
-    QPropertyAnimation* restorePosAnimation;
-    QPropertyAnimation* moveAnimation;
+    int animationDuration_ = 250;
+    QParallelAnimationGroup minimizeGroup_;
+    QPropertyAnimation* minimizeMinSizeAnimation_;
+    QPropertyAnimation* minimizeMaxSizeAnimation_;
+    QPropertyAnimation* minimizePosAnimation_;
+    QParallelAnimationGroup restoreGroup_;
+    QPropertyAnimation* restoreMinSizeAnimation_;
+    QPropertyAnimation* restoreMaxSizeAnimation_;
+    QPropertyAnimation* restorePosAnimation_;
+    QPropertyAnimation* moveAnimation_;
 };

@@ -219,11 +219,11 @@ void Session::convertLoop() {
         if (picture.height() < even.height())
             std::memcpy(luma + picture.height() * pitch, luma + (picture.height() - 1) * pitch,
                         size_t(even.width()));
-        Picture picture;
-        picture.frame = std::move(frame);
-        picture.tick = image->tick;
+        Picture converted;
+        converted.frame = std::move(frame);
+        converted.tick = image->tick;
         giveBackImage(std::move(image));
-        if (!encoderInput_.pushA(picture))
+        if (!encoderInput_.pushA(converted))
             break; // the encoder gave up
     }
     // Unblock the capture thread if we stopped early.

@@ -32,8 +32,8 @@ template <typename T> using ReplyPtr = std::unique_ptr<T, FreeDeleter>;
 
 // A System V shared-memory segment attached to this process.
 struct ShmMemory {
-    explicit ShmMemory(void* address)
-        : address(address) {}
+    explicit ShmMemory(void* attached)
+        : address(attached) {}
     ~ShmMemory() { shmdt(address); }
     ShmMemory(const ShmMemory&) = delete;
     ShmMemory& operator=(const ShmMemory&) = delete;

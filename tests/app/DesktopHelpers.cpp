@@ -197,14 +197,14 @@ QImage screenshot() {
 }
 
 AppHome::AppHome() {
-    QDir(dir.path()).mkpath(QStringLiteral("config"));
-    QDir(dir.path()).mkpath(QStringLiteral("runtime"));
-    QDir(dir.path()).mkpath(QStringLiteral("tmp"));
+    QDir(dir_.path()).mkpath(QStringLiteral("config"));
+    QDir(dir_.path()).mkpath(QStringLiteral("runtime"));
+    QDir(dir_.path()).mkpath(QStringLiteral("tmp"));
     QFile::setPermissions(runtimeDir(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     // A stand-in for the web browser: records the address it was asked to open.
-    const QString browser = dir.filePath(QStringLiteral("browser.sh"));
+    const QString browser = dir_.filePath(QStringLiteral("browser.sh"));
     QFile script(browser);
     if (script.open(QIODevice::WriteOnly)) {
         script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n")
@@ -217,45 +217,45 @@ AppHome::AppHome() {
 }
 
 bool AppHome::isValid() const {
-    return dir.isValid();
+    return dir_.isValid();
 }
 
 QString AppHome::path() const {
-    return dir.path();
+    return dir_.path();
 }
 
 QString AppHome::settingsPath() const {
-    return dir.filePath(QStringLiteral("config/clipnest.invalid/Clipnest.conf"));
+    return dir_.filePath(QStringLiteral("config/clipnest.invalid/Clipnest.conf"));
 }
 
 QString AppHome::runtimeDir() const {
-    return dir.filePath(QStringLiteral("runtime"));
+    return dir_.filePath(QStringLiteral("runtime"));
 }
 
 QString AppHome::browserLog() const {
-    return dir.filePath(QStringLiteral("browser.log"));
+    return dir_.filePath(QStringLiteral("browser.log"));
 }
 
 QProcessEnvironment AppHome::environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), dir.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("HOME"), dir_.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
-    env.insert(QStringLiteral("TMPDIR"), dir.filePath(QStringLiteral("tmp")));
+    env.insert(QStringLiteral("TMPDIR"), dir_.filePath(QStringLiteral("tmp")));
     env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
     for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(var));
-    env.insert(QStringLiteral("DEFAULT_BROWSER"), dir.filePath(QStringLiteral("browser.sh")));
+    env.insert(QStringLiteral("DEFAULT_BROWSER"), dir_.filePath(QStringLiteral("browser.sh")));
     return env;
 }
 
 App::App(const AppHome& appHome)
-    : home(appHome) {}
+    : home_(appHome) {}
 
 App::~App() {
-    if (process && process->state() != QProcess::NotRunning) {
-        process->kill();
-        process->waitForFinished(10000);
+    if (process_ && process_->state() != QProcess::NotRunning) {
+        process_->kill();
+        process_->waitForFinished(10000);
     }
 }
 
@@ -264,20 +264,20 @@ QString App::binary() {
 }
 
 bool App::start() {
-    process = std::make_unique<QProcess>();
-    process->setProcessEnvironment(home.environment());
-    process->setWorkingDirectory(home.path());
-    process->setProcessChannelMode(QProcess::MergedChannels);
-    process->start(binary(), {});
-    return process->waitForStarted(10000);
+    process_ = std::make_unique<QProcess>();
+    process_->setProcessEnvironment(home_.environment());
+    process_->setWorkingDirectory(home_.path());
+    process_->setProcessChannelMode(QProcess::MergedChannels);
+    process_->start(binary(), {});
+    return process_->waitForStarted(10000);
 }
 
 qint64 App::pid() const {
-    return process ? process->processId() : 0;
+    return process_ ? process_->processId() : 0;
 }
 
 bool App::isRunning() const {
-    return process && process->state() == QProcess::Running;
+    return process_ && process_->state() == QProcess::Running;
 }
 
 bool App::waitForTray(int timeoutMs) {
@@ -294,29 +294,29 @@ bool App::waitForTray(int timeoutMs) {
 }
 
 bool App::waitForExit(int timeoutMs) {
-    return process &&
-           (process->state() == QProcess::NotRunning || process->waitForFinished(timeoutMs));
+    return process_ &&
+           (process_->state() == QProcess::NotRunning || process_->waitForFinished(timeoutMs));
 }
 
 int App::exitCode() const {
-    return process ? process->exitCode() : -1;
+    return process_ ? process_->exitCode() : -1;
 }
 
 QProcess::ExitStatus App::exitStatus() const {
-    return process ? process->exitStatus() : QProcess::CrashExit;
+    return process_ ? process_->exitStatus() : QProcess::CrashExit;
 }
 
 void App::killHard() {
     if (isRunning()) {
         ::kill(static_cast<pid_t>(pid()), SIGKILL);
-        process->waitForFinished(10000);
+        process_->waitForFinished(10000);
     }
 }
 
 QString App::output() {
-    if (process)
-        collected += QString::fromLocal8Bit(process->readAll());
-    return collected;
+    if (process_)
+        collected_ += QString::fromLocal8Bit(process_->readAll());
+    return collected_;
 }
 
 } // namespace Desktop

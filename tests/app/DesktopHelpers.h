@@ -70,7 +70,7 @@ public:
     QProcessEnvironment environment() const;
 
 private:
-    QTemporaryDir dir;
+    QTemporaryDir dir_;
 };
 
 // One process of the built program.
@@ -93,9 +93,9 @@ public:
     static QString binary();
 
 private:
-    const AppHome& home;
-    std::unique_ptr<QProcess> process;
-    QString collected;
+    const AppHome& home_;
+    std::unique_ptr<QProcess> process_;
+    QString collected_;
 };
 
 } // namespace Desktop

@@ -39,12 +39,12 @@ class GuardTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir lockDir;
+    QTemporaryDir lockDir_;
 
     // Starts a holder and waits until it reports that it owns the guard.
     void startHolder(QProcess& holder, const QString& key) {
         holder.start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--hold-guard"), key, lockDir.path()});
+                     {QStringLiteral("--hold-guard"), key, lockDir_.path()});
         QVERIFY2(holder.waitForStarted(10000), qPrintable(holder.errorString()));
         QTRY_VERIFY_WITH_TIMEOUT(holder.canReadLine() || holder.state() != QProcess::Running,
                                  20000);
@@ -52,15 +52,15 @@ private:
     }
 
 private slots:
-    void initTestCase() { QVERIFY(lockDir.isValid()); }
+    void initTestCase() { QVERIFY(lockDir_.isValid()); }
 
     void secondGuardIsRefusedUntilTheFirstIsReleased() {
         const QString key = uniqueKey("inproc");
-        InstanceGuard first(key, lockDir.path());
+        InstanceGuard first(key, lockDir_.path());
         QVERIFY2(first.acquire(), qPrintable(first.errorString()));
         QVERIFY(first.ownsSegment());
 
-        InstanceGuard second(key, lockDir.path());
+        InstanceGuard second(key, lockDir_.path());
         QVERIFY(!second.acquire());
         QVERIFY(!second.isHeld());
         QVERIFY(second.errorString().contains(QLatin1String("Another instance")));
@@ -75,7 +75,7 @@ private slots:
         QProcess holder;
         startHolder(holder, key);
 
-        InstanceGuard guard(key, lockDir.path());
+        InstanceGuard guard(key, lockDir_.path());
         QVERIFY(!guard.acquire());
         QVERIFY(!guard.acquire()); // asking again changes nothing while it lives
 
@@ -101,14 +101,14 @@ private slots:
             QCOMPARE(probe.error(), QSharedMemory::AlreadyExists);
         }
         // ...and yet the next start gets the guard and a fresh segment of its own.
-        InstanceGuard guard(key, lockDir.path());
+        InstanceGuard guard(key, lockDir_.path());
         QVERIFY2(guard.acquire(), qPrintable(guard.errorString()));
         QVERIFY(guard.ownsSegment());
 
         // The freshly started instance keeps yet another process out again.
         QProcess third;
         third.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--hold-guard"), key, lockDir.path()});
+                    {QStringLiteral("--hold-guard"), key, lockDir_.path()});
         QVERIFY(third.waitForFinished(20000));
         QCOMPARE(third.exitCode(), 1);
         QVERIFY(third.readAllStandardOutput().startsWith("refused"));
@@ -116,7 +116,7 @@ private slots:
 
     void unusableLockFolderFallsBackToTheSegment() {
         const QString key = uniqueKey("nofolder");
-        const QString missing = lockDir.filePath(QStringLiteral("does/not/exist"));
+        const QString missing = lockDir_.filePath(QStringLiteral("does/not/exist"));
         InstanceGuard first(key, missing);
         QVERIFY2(first.acquire(), qPrintable(first.errorString()));
         QVERIFY(first.ownsSegment());

@@ -29,29 +29,29 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
-    UrlCatcher urls;
+    std::unique_ptr<MainWindow> window_;
+    UrlCatcher urls_;
 
 private slots:
     void initTestCase() {
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "open");
         {
             QSettings settings;
             settings.setValue(QStringLiteral("Service host"), QStringLiteral("127.0.0.1:9"));
             settings.setValue(QStringLiteral("Language"), QStringLiteral("en"));
         }
-        window = std::make_unique<MainWindow>();
+        window_ = std::make_unique<MainWindow>();
         // Installing the catalogue posts the language change that gives every window its texts.
         QCoreApplication::processEvents();
     }
 
     void cleanupTestCase() {
-        window.reset();
+        window_.reset();
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     }
 
     void uploadWindowsAreTitledAndTranslated() {
-        UploadController* uploads = window->uploadController();
+        UploadController* uploads = window_->uploadController();
         QCOMPARE(uploads->popup()->windowTitle(), MainWindow::popupWindowTitle());
         QCOMPARE(uploads->progressWindow()->windowTitle(), MainWindow::progressWindowTitle());
         QCOMPARE(uploads->popup()->text(), QStringLiteral("Video link copied to clipboard"));
@@ -59,18 +59,18 @@ private slots:
 
     void faqIsTheSamePageInEveryLanguage() {
         const QUrl faq(QStringLiteral("http://127.0.0.1:9/faq"));
-        auto* tray = window->findChild<QMenu*>(QStringLiteral("TrayMenu"));
+        auto* tray = window_->findChild<QMenu*>(QStringLiteral("TrayMenu"));
         QAction* faqEntry = tray->actions().at(4);
         faqEntry->trigger();
-        QCOMPARE(urls.opened, QList<QUrl>{faq});
-        auto* languages = window->findChild<QMenu*>(QStringLiteral("LanguagesMenu"));
+        QCOMPARE(urls_.opened, QList<QUrl>{faq});
+        auto* languages = window_->findChild<QMenu*>(QStringLiteral("LanguagesMenu"));
         languages->actions().at(0)->trigger(); // Portuguese
         QCOMPARE(faqEntry->text(), QStringLiteral("FAQ"));
         // The popup follows the interface language.
-        QTRY_COMPARE(window->uploadController()->popup()->text(),
+        QTRY_COMPARE(window_->uploadController()->popup()->text(),
                      QStringLiteral("O link de vídeo está copiado em área de transferência"));
         faqEntry->trigger();
-        QCOMPARE(urls.opened, (QList<QUrl>{faq, faq}));
+        QCOMPARE(urls_.opened, (QList<QUrl>{faq, faq}));
     }
 };
 

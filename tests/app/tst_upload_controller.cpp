@@ -36,11 +36,11 @@ class UploadControllerTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<UploadController> uploads;
-    UrlCatcher urls;
-    QTcpServer silentService; // takes uploads and never answers
-    QStringList boxes;        // "title|text" of every message box shown
-    QTimer boxCloser;
+    std::unique_ptr<UploadController> uploads_;
+    UrlCatcher urls_;
+    QTcpServer silentService_; // takes uploads and never answers
+    QStringList boxes_;        // "title|text" of every message box shown
+    QTimer boxCloser_;
 
     QPoint centred(const QSize& size) const {
         return Placement::centredOnScreen(QGuiApplication::primaryScreen()->geometry(), size);
@@ -48,54 +48,54 @@ private:
 
 private slots:
     void initTestCase() {
-        QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls, "open");
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls, "open");
-        QVERIFY(silentService.listen(QHostAddress::LocalHost));
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls_, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "open");
+        QVERIFY(silentService_.listen(QHostAddress::LocalHost));
         {
             QSettings settings;
             settings.setValue(QStringLiteral("Service host"),
-                              QStringLiteral("127.0.0.1:%1").arg(silentService.serverPort()));
+                              QStringLiteral("127.0.0.1:%1").arg(silentService_.serverPort()));
             settings.setValue(QStringLiteral("Language"), QStringLiteral("en"));
         }
         Languages::setCurrent(QStringLiteral("en"));
-        uploads = std::make_unique<UploadController>();
+        uploads_ = std::make_unique<UploadController>();
 
         // Message boxes are modal: note and dismiss each as soon as it is up.
-        connect(&boxCloser, &QTimer::timeout, this, [this] {
+        connect(&boxCloser_, &QTimer::timeout, this, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                boxes << box->windowTitle() + QLatin1Char('|') + box->text();
+                boxes_ << box->windowTitle() + QLatin1Char('|') + box->text();
                 box->done(QMessageBox::Ok);
             }
         });
-        boxCloser.start(20);
+        boxCloser_.start(20);
     }
 
     void cleanupTestCase() {
-        uploads.reset();
+        uploads_.reset();
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     }
 
     void init() {
-        boxes.clear();
-        urls.opened.clear();
+        boxes_.clear();
+        urls_.opened.clear();
     }
 
     void progressWindowShowsWholePercentagesInTheMiddle() {
-        ProgressWidget* progress = uploads->progressWindow();
+        ProgressWidget* progress = uploads_->progressWindow();
         QVERIFY(!progress->isVisible());
-        uploads->onUploadProgress(0.0);
+        uploads_->onUploadProgress(0.0);
         QVERIFY(progress->isVisible());
         QCOMPARE(progress->size(), QSize(372, 155));
         QCOMPARE(progress->pos(), centred(QSize(372, 155)));
         QCOMPARE(progress->percentText(), QStringLiteral("0%"));
-        uploads->onUploadProgress(57.9);
+        uploads_->onUploadProgress(57.9);
         QCOMPARE(progress->percentText(), QStringLiteral("57%"));
-        uploads->onUploadProgress(100.0);
+        uploads_->onUploadProgress(100.0);
         QCOMPARE(progress->percentText(), QStringLiteral("100%"));
 
         // Any end of the upload hides it: here an accepted answer.
-        uploads->onUploadFinished(QStringLiteral("https://videos.example.org/v/p.mp4"));
+        uploads_->onUploadFinished(QStringLiteral("https://videos.example.org/v/p.mp4"));
         QVERIFY(!progress->isVisible());
     }
 
@@ -103,21 +103,21 @@ private slots:
         HistoryManager* history = HistoryManager::instance();
         const int before = history->count();
         const QString link = QStringLiteral("https://videos.example.org/v/abc.mp4");
-        uploads->onUploadFinished(link);
+        uploads_->onUploadFinished(link);
         QCOMPARE(QGuiApplication::clipboard()->text(QClipboard::Clipboard), link);
         QCOMPARE(history->count(), before + 1);
         QCOMPARE(history->list().last().url, QUrl(link));
-        QVERIFY(urls.opened.isEmpty());
-        QVERIFY(boxes.isEmpty());
+        QVERIFY(urls_.opened.isEmpty());
+        QVERIFY(boxes_.isEmpty());
 
-        PopupNotify* note = uploads->popup();
+        PopupNotify* note = uploads_->popup();
         QVERIFY(note->isVisible());
         QCOMPARE(note->text(), QStringLiteral("Video link copied to clipboard"));
         QCOMPARE(note->pos(), centred(note->size()));
 
         // The same link again is a second row (the two differ in their time).
         QTest::qWait(5);
-        uploads->onUploadFinished(link);
+        uploads_->onUploadFinished(link);
         QCOMPARE(history->count(), before + 2);
 
         // The history is on disk at once, not only when the program ends.
@@ -137,20 +137,20 @@ private slots:
         QFETCH(QString, answer);
         QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
         const int before = HistoryManager::instance()->count();
-        uploads->onUploadFinished(answer);
-        QCOMPARE(boxes,
+        uploads_->onUploadFinished(answer);
+        QCOMPARE(boxes_,
                  QStringList{QStringLiteral(
                      "Upload error|Service temporarily not working. Please try again later")});
         QCOMPARE(HistoryManager::instance()->count(), before);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
-        QVERIFY(!uploads->progressWindow()->isVisible());
+        QVERIFY(!uploads_->progressWindow()->isVisible());
     }
 
     void uploaderErrorsAreShownAsTheySay() {
-        uploads->onUploadProgress(10.0);
-        uploads->onUploadError(QStringLiteral("Connection refused"));
-        QCOMPARE(boxes, QStringList{QStringLiteral("Upload error|Connection refused")});
-        QVERIFY(!uploads->progressWindow()->isVisible());
+        uploads_->onUploadProgress(10.0);
+        uploads_->onUploadError(QStringLiteral("Connection refused"));
+        QCOMPARE(boxes_, QStringList{QStringLiteral("Upload error|Connection refused")});
+        QVERIFY(!uploads_->progressWindow()->isVisible());
     }
 
     void sharingOpensTheNetworkPage_data() {
@@ -189,13 +189,13 @@ private slots:
 
         QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
         const int before = HistoryManager::instance()->count();
-        uploads->uploadAndShare(QByteArray("not really a video"), QSize(320, 240), network);
+        uploads_->uploadAndShare(QByteArray("not really a video"), QSize(320, 240), network);
         const QString link =
             QStringLiteral("https://videos.example.org/v/s%1.mp4").arg(int(network));
-        uploads->onUploadFinished(link);
+        uploads_->onUploadFinished(link);
 
-        QCOMPARE(urls.opened.size(), 1);
-        const QUrl page = urls.opened.first();
+        QCOMPARE(urls_.opened.size(), 1);
+        const QUrl page = urls_.opened.first();
         QCOMPARE(page.scheme(), QStringLiteral("https"));
         QCOMPARE(page.host(), host);
         QCOMPARE(page.path(), path);
@@ -213,16 +213,16 @@ private slots:
                               QStringLiteral("ftp://videos.example.org"));
         }
         // Read at each upload: a changed setting counts without a restart.
-        uploads->upload(QByteArray("x"), QSize(320, 240));
-        QTRY_COMPARE(boxes.size(), 1);
-        QVERIFY2(boxes.first().startsWith(QStringLiteral("Upload error|")),
-                 qPrintable(boxes.first()));
+        uploads_->upload(QByteArray("x"), QSize(320, 240));
+        QTRY_COMPARE(boxes_.size(), 1);
+        QVERIFY2(boxes_.first().startsWith(QStringLiteral("Upload error|")),
+                 qPrintable(boxes_.first()));
         // The address as given, where it is set, as plain text.
-        QVERIFY2(boxes.first().contains(QLatin1String("\"ftp://videos.example.org\"")),
-                 qPrintable(boxes.first()));
-        QVERIFY2(boxes.first().contains(QLatin1String("\"Service host\"")),
-                 qPrintable(boxes.first()));
-        QCOMPARE(uploads->progressWindow()->isVisible(), false);
+        QVERIFY2(boxes_.first().contains(QLatin1String("\"ftp://videos.example.org\"")),
+                 qPrintable(boxes_.first()));
+        QVERIFY2(boxes_.first().contains(QLatin1String("\"Service host\"")),
+                 qPrintable(boxes_.first()));
+        QCOMPARE(uploads_->progressWindow()->isVisible(), false);
     }
 };
 

@@ -71,7 +71,7 @@ private slots:
     void plantedLinkIsNotFollowed();
 
 private:
-    double dpr() const { return ctrl->devicePixelRatioF(); }
+    double dpr() const { return ctrl_->devicePixelRatioF(); }
     QPoint phys(QPointF logical) const { return (logical * dpr()).toPoint(); }
     void xdo(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
     void movePointer(QPoint logical) {
@@ -95,10 +95,10 @@ private:
     QImage screenImage();
     QJsonObject probe(const QString& file);
 
-    std::unique_ptr<CropCtrl> ctrl;
-    std::unique_ptr<QWidget> backdrop;
+    std::unique_ptr<CropCtrl> ctrl_;
+    std::unique_ptr<QWidget> backdrop_;
     // Owns the dialog handlers of one test, so none outlives the locals it writes to.
-    std::unique_ptr<QObject> handlers;
+    std::unique_ptr<QObject> handlers_;
 };
 
 void TestCropCtrl::initTestCase() {
@@ -108,17 +108,17 @@ void TestCropCtrl::initTestCase() {
 }
 
 void TestCropCtrl::init() {
-    handlers = std::make_unique<QObject>();
-    ctrl = std::make_unique<CropCtrl>();
+    handlers_ = std::make_unique<QObject>();
+    ctrl_ = std::make_unique<CropCtrl>();
     movePointer(QPoint(5, 5));
 }
 
 void TestCropCtrl::cleanup() {
-    if (ctrl)
-        ctrl->close();
-    ctrl.reset();
-    backdrop.reset();
-    handlers.reset();
+    if (ctrl_)
+        ctrl_->close();
+    ctrl_.reset();
+    backdrop_.reset();
+    handlers_.reset();
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (qobject_cast<QDialog*>(w) && w->isVisible())
             qobject_cast<QDialog*>(w)->reject();
@@ -144,31 +144,31 @@ void TestCropCtrl::openOverlay() {
     QRect desktop;
     for (QScreen* s : QGuiApplication::screens())
         desktop |= s->geometry();
-    ctrl->clear();
-    ctrl->setGeometry(desktop);
-    ctrl->show();
-    QVERIFY(QTest::qWaitForWindowExposed(ctrl.get()));
+    ctrl_->clear();
+    ctrl_->setGeometry(desktop);
+    ctrl_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(ctrl_.get()));
 }
 
 void TestCropCtrl::selectArea(QPoint from, QPoint to) {
     openOverlay();
     drag(from, to);
-    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Selected));
+    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
 }
 
 void TestCropCtrl::startRecording(bool withSound) {
-    auto* box = ctrl->findChild<QCheckBox*>(QStringLiteral("SoundCheckBox"));
+    auto* box = ctrl_->findChild<QCheckBox*>(QStringLiteral("SoundCheckBox"));
     QVERIFY(box);
     box->setChecked(withSound);
-    click(ctrl->findChild<QPushButton*>(QStringLiteral("RecordButton")));
-    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Recording));
+    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Recording));
 }
 
 void TestCropCtrl::stopRecording() {
     QWidget* panel = topLevel(QStringLiteral("RecordPanel"));
     QVERIFY(panel);
     click(panel->findChild<QPushButton*>(QStringLiteral("StopRecordButton")));
-    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::RecordFinished));
+    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::RecordFinished));
 }
 
 QWidget* TestCropCtrl::topLevel(const QString& panelName) const {
@@ -180,7 +180,7 @@ QWidget* TestCropCtrl::topLevel(const QString& panelName) const {
 }
 
 template <typename T> void TestCropCtrl::handleDialogs(std::function<bool(T*)> act) {
-    auto* timer = new QTimer(handlers.get());
+    auto* timer = new QTimer(handlers_.get());
     timer->setInterval(50);
     connect(timer, &QTimer::timeout, this, [timer, act] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -214,7 +214,7 @@ QJsonObject TestCropCtrl::probe(const QString& file) {
 void TestCropCtrl::overlayCoversScreenAboveTray() {
     openOverlay();
     const QString info = QString::fromLocal8Bit(
-        run(QStringLiteral("xwininfo"), {"-id", QString::number(ctrl->winId())}));
+        run(QStringLiteral("xwininfo"), {"-id", QString::number(ctrl_->winId())}));
     QVERIFY2(info.contains(QLatin1String("Absolute upper-left X:  0")), qPrintable(info));
     QVERIFY2(info.contains(QLatin1String("Absolute upper-left Y:  0")), qPrintable(info));
     QVERIFY2(info.contains(QLatin1String("Width: 1920")), qPrintable(info));
@@ -226,35 +226,37 @@ void TestCropCtrl::overlayCoversScreenAboveTray() {
         xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
         const QString where =
             QString::fromLocal8Bit(run(QStringLiteral("xdotool"), {"getmouselocation", "--shell"}));
-        QVERIFY2(where.contains(QStringLiteral("WINDOW=%1").arg(ctrl->winId())), qPrintable(where));
+        QVERIFY2(where.contains(QStringLiteral("WINDOW=%1").arg(ctrl_->winId())),
+                 qPrintable(where));
     }
     // The overlay has the keyboard at once.
-    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
     xdo({"key", "Escape"});
     QTRY_COMPARE(closed.count(), 1);
 }
 
 void TestCropCtrl::dragSelectsWorkedExampleAndDimsOutside() {
-    backdrop = std::make_unique<QWidget>();
-    backdrop->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
-    backdrop->setStyleSheet(QStringLiteral("background: white;"));
-    backdrop->setAttribute(Qt::WA_StyledBackground);
-    backdrop->setGeometry(QGuiApplication::primaryScreen()->geometry());
-    backdrop->show();
-    QVERIFY(QTest::qWaitForWindowExposed(backdrop.get()));
+    backdrop_ = std::make_unique<QWidget>();
+    backdrop_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint |
+                              Qt::X11BypassWindowManagerHint);
+    backdrop_->setStyleSheet(QStringLiteral("background: white;"));
+    backdrop_->setAttribute(Qt::WA_StyledBackground);
+    backdrop_->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    backdrop_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(backdrop_.get()));
     QTRY_VERIFY(screenImage().pixelColor(phys(QPoint(300, 300))).lightness() > 240);
 
     openOverlay();
     drag(QPoint(100, 100), QPoint(250, 180));
-    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Selected));
-    QCOMPARE(ctrl->currentSelection(), corners(100, 100, 247, 179));
-    auto* sizeLabel = ctrl->findChild<QLabel*>(QStringLiteral("SizeLabel"));
+    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl_->currentSelection(), corners(100, 100, 247, 179));
+    auto* sizeLabel = ctrl_->findChild<QLabel*>(QStringLiteral("SizeLabel"));
     QVERIFY(sizeLabel && sizeLabel->isVisible());
     QVERIFY(sizeLabel->text().contains(QLatin1String("148x80")));
-    auto* startPanel = ctrl->findChild<QWidget*>(QStringLiteral("StartRecordPanel"));
+    auto* startPanel = ctrl_->findChild<QWidget*>(QStringLiteral("StartRecordPanel"));
     QTRY_VERIFY(startPanel->isVisible());
-    QCOMPARE(startPanel->pos(), CaptureGeometry::panelPos(ctrl->currentSelection(),
-                                                          startPanel->size(), ctrl->height()));
+    QCOMPARE(startPanel->pos(), CaptureGeometry::panelPos(ctrl_->currentSelection(),
+                                                          startPanel->size(), ctrl_->height()));
 
     // Undimmed inside the selection, dimmed to about half outside it.
     QImage shot;
@@ -263,8 +265,9 @@ void TestCropCtrl::dragSelectsWorkedExampleAndDimsOutside() {
     for (const QPoint inside : {QPoint(110, 110), QPoint(240, 170), QPoint(175, 140)})
         QVERIFY2(shot.pixelColor(phys(inside)).lightness() > 240,
                  qPrintable(QString::number(inside.x())));
-    for (const QPoint outside : {QPoint(300, 140), QPoint(175, 95), QPoint(175, 260),
-                                 QPoint(50, 140), QPoint(ctrl->width() - 1, ctrl->height() - 1)}) {
+    for (const QPoint outside :
+         {QPoint(300, 140), QPoint(175, 95), QPoint(175, 260), QPoint(50, 140),
+          QPoint(ctrl_->width() - 1, ctrl_->height() - 1)}) {
         const int l = shot.pixelColor(phys(outside)).lightness();
         QVERIFY2(l > 100 && l < 160,
                  qPrintable(QStringLiteral("%1,%2: %3").arg(outside.x()).arg(outside.y()).arg(l)));
@@ -288,11 +291,12 @@ void TestCropCtrl::frozenPictureIsSharp() {
             QPainter(this).drawImage(QPoint(0, 0), image);
         }
     };
-    backdrop = std::make_unique<Stripes>();
-    backdrop->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
-    backdrop->setGeometry(QRect(0, 0, 400, 300));
-    backdrop->show();
-    QVERIFY(QTest::qWaitForWindowExposed(backdrop.get()));
+    backdrop_ = std::make_unique<Stripes>();
+    backdrop_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint |
+                              Qt::X11BypassWindowManagerHint);
+    backdrop_->setGeometry(QRect(0, 0, 400, 300));
+    backdrop_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(backdrop_.get()));
     const QPoint probe = phys(QPoint(150, 150));
     QTRY_VERIFY(screenImage().pixelColor(probe + QPoint(1, 0)).lightness() > 200);
 
@@ -314,61 +318,61 @@ void TestCropCtrl::clickWithoutDragStaysIdle() {
     const QPoint p(400, 300);
     movePointer(p);
     xdo({"click", "1"});
-    auto* hint = ctrl->findChild<QLabel*>(QStringLiteral("HintLabel"));
+    auto* hint = ctrl_->findChild<QLabel*>(QStringLiteral("HintLabel"));
     QTRY_COMPARE(hint->pos(), p + QPoint(15, 15));
     QVERIFY(hint->isVisible());
-    QCOMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
-    QVERIFY(ctrl->currentSelection().isNull());
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QVERIFY(ctrl_->currentSelection().isNull());
 
     // Dragging past the bottom-right corner clamps before snapping.
-    const QPoint from(ctrl->width() - 300, ctrl->height() - 200);
-    drag(from, QPoint(ctrl->width() + 50, ctrl->height() + 50));
-    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Selected));
-    QCOMPARE(ctrl->currentSelection(),
-             CaptureGeometry::drawnSelection(from, QPoint(ctrl->width() - 1, ctrl->height() - 1),
-                                             ctrl->size()));
+    const QPoint from(ctrl_->width() - 300, ctrl_->height() - 200);
+    drag(from, QPoint(ctrl_->width() + 50, ctrl_->height() + 50));
+    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl_->currentSelection(),
+             CaptureGeometry::drawnSelection(from, QPoint(ctrl_->width() - 1, ctrl_->height() - 1),
+                                             ctrl_->size()));
 }
 
 void TestCropCtrl::moveAndResizeByHandles() {
     selectArea(QPoint(400, 300), QPoint(600, 400)); // 200 x 100 after snapping
-    const QRect first = ctrl->currentSelection();
+    const QRect first = ctrl_->currentSelection();
     QCOMPARE(first, corners(400, 300, 599, 399));
 
     // Move by (+40, +20) from inside.
     drag(QPoint(500, 350), QPoint(540, 370));
-    QTRY_COMPARE(ctrl->currentSelection(), first.translated(40, 20));
-    QCOMPARE(ctrl->currentMode(), int(CropCtrl::Selected));
+    QTRY_COMPARE(ctrl_->currentSelection(), first.translated(40, 20));
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
 
     // Resize with handle 4 from the outer part of its grip by (+7, -6): right +4, bottom -4.
-    const QRect before = ctrl->currentSelection();
+    const QRect before = ctrl_->currentSelection();
     const QPoint grip = before.bottomRight() + QPoint(3, 3);
     drag(grip, grip + QPoint(7, -6));
-    QTRY_COMPARE(ctrl->currentSelection(), before.adjusted(0, 0, 4, -4));
+    QTRY_COMPARE(ctrl_->currentSelection(), before.adjusted(0, 0, 4, -4));
 
     // Moving hard against the right edge stops at the last usable column.
-    const QRect now = ctrl->currentSelection();
+    const QRect now = ctrl_->currentSelection();
     drag(now.center(), now.center() + QPoint(5000, 0));
-    QTRY_COMPARE(ctrl->currentSelection().right(), ctrl->width() - 2);
-    QCOMPARE(ctrl->currentSelection().size(), now.size());
+    QTRY_COMPARE(ctrl_->currentSelection().right(), ctrl_->width() - 2);
+    QCOMPARE(ctrl_->currentSelection().size(), now.size());
 
     // A press outside discards the selection and a drag from there draws a new one.
     drag(QPoint(100, 420), QPoint(180, 500));
-    QTRY_COMPARE(ctrl->currentSelection(), corners(100, 420, 179, 499));
+    QTRY_COMPARE(ctrl_->currentSelection(), corners(100, 420, 179, 499));
 }
 
 void TestCropCtrl::escapeClosesOnce() {
     openOverlay();
-    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
     const QPoint a = phys(QPoint(300, 300));
     xdo({"mousemove", QString::number(a.x()), QString::number(a.y()), "mousedown", "1",
          "mousemove_relative", "50", "50"});
-    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Selecting));
+    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Selecting));
     xdo({"key", "Escape"});
-    QTRY_VERIFY(!ctrl->isVisible());
+    QTRY_VERIFY(!ctrl_->isVisible());
     xdo({"mouseup", "1"});
     QTest::qWait(200); // a late second close would show here
     QCOMPARE(closed.count(), 1);
-    QCOMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
 }
 
 void TestCropCtrl::ctrlSOpensSaveAndCancelKeepsOverlay() {
@@ -383,21 +387,21 @@ void TestCropCtrl::ctrlSOpensSaveAndCancelKeepsOverlay() {
     xdo({"key", "ctrl+shift+s"}); // not a save
     xdo({"key", "ctrl+s"});
     QTRY_VERIFY(sawDialog);
-    QTRY_VERIFY(ctrl->isVisible());
-    QCOMPARE(ctrl->currentMode(), int(CropCtrl::Selected));
+    QTRY_VERIFY(ctrl_->isVisible());
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
     // The overlay has the keyboard again.
-    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
     xdo({"key", "Escape"});
     QTRY_COMPARE(closed.count(), 1);
 }
 
 void TestCropCtrl::contextMenuGreysOutWithoutSelection() {
     openOverlay();
-    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
     // The menu runs its own loop; it is read and answered from a timer inside that loop.
     QList<bool> enabled;
     QString lastText;
-    auto* poll = new QTimer(handlers.get());
+    auto* poll = new QTimer(handlers_.get());
     connect(poll, &QTimer::timeout, this, [&, poll] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (!menu || !menu->isVisible())
@@ -421,8 +425,8 @@ void TestCropCtrl::recordWithNothingSelectedEndsWithMessage() {
     // "Record with sound" stays active without a selection; the engine refuses the empty
     // area and the user is told, with the control closed and nothing left on screen.
     openOverlay();
-    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
-    auto* poll = new QTimer(handlers.get());
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
+    auto* poll = new QTimer(handlers_.get());
     connect(poll, &QTimer::timeout, this, [poll] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (!menu || !menu->isVisible())
@@ -443,32 +447,33 @@ void TestCropCtrl::recordWithNothingSelectedEndsWithMessage() {
     QTRY_COMPARE_WITH_TIMEOUT(titles.size(), 1, 15000);
     QVERIFY2(titles.first().startsWith(QLatin1String("Encoder error|")),
              qPrintable(titles.first()));
-    QCOMPARE(ctrl->videoWidth(), 0);
-    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(ctrl_->videoWidth(), 0);
+    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
     QCOMPARE(closed.count(), 1);
-    QVERIFY(!ctrl->isVisible());
+    QVERIFY(!ctrl_->isVisible());
     QVERIFY(!topLevel(QStringLiteral("RecordPanel"))->isVisible());
     QVERIFY(!topLevel(QStringLiteral("SocialButtonPanel"))->isVisible());
 }
 
 void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
-    backdrop = std::make_unique<QWidget>();
-    backdrop->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
-    backdrop->setStyleSheet(QStringLiteral("background: white;"));
-    backdrop->setAttribute(Qt::WA_StyledBackground);
-    backdrop->setGeometry(QGuiApplication::primaryScreen()->geometry());
-    backdrop->show();
-    QVERIFY(QTest::qWaitForWindowExposed(backdrop.get()));
+    backdrop_ = std::make_unique<QWidget>();
+    backdrop_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint |
+                              Qt::X11BypassWindowManagerHint);
+    backdrop_->setStyleSheet(QStringLiteral("background: white;"));
+    backdrop_->setAttribute(Qt::WA_StyledBackground);
+    backdrop_->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    backdrop_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(backdrop_.get()));
 
     selectArea(QPoint(300, 150), QPoint(620, 390));
-    const QRect sel = ctrl->currentSelection();
+    const QRect sel = ctrl_->currentSelection();
     QCOMPARE(sel, corners(300, 150, 619, 389));
     QElapsedTimer clock;
     startRecording(true);
     clock.start();
-    QVERIFY(!ctrl->isVisible());
-    QCOMPARE(ctrl->videoWidth(), 320);
-    QCOMPARE(ctrl->videoHeight(), 240);
+    QVERIFY(!ctrl_->isVisible());
+    QCOMPARE(ctrl_->videoWidth(), 320);
+    QCOMPARE(ctrl_->videoHeight(), 240);
 
     // The frame sits just outside the area; the panel below it, out of the video.
     RecordRect* frame = nullptr;
@@ -488,7 +493,7 @@ void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
     QWidget* finished = topLevel(QStringLiteral("RecordFinishedPanel"));
     QWidget* social = topLevel(QStringLiteral("SocialButtonPanel"));
     QVERIFY(finished && finished->isVisible() && social && social->isVisible());
-    QCOMPARE(finished->pos(), CaptureGeometry::panelPos(sel, finished->size(), ctrl->height()));
+    QCOMPARE(finished->pos(), CaptureGeometry::panelPos(sel, finished->size(), ctrl_->height()));
     QCOMPARE(social->geometry().top(), finished->geometry().bottom() + 10);
     QWidget* share = finished->findChild<QWidget*>(QStringLiteral("ShareButton"));
     QCOMPARE(social->x(),
@@ -496,7 +501,7 @@ void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
     QVERIFY(frame->isVisible());
 
     // The file has the selection's size in physical pixels, about the waited length, sound.
-    const QString video = ctrl->recordingFilePath();
+    const QString video = ctrl_->recordingFilePath();
     QVERIFY(video.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")));
     const QJsonObject info = probe(video);
     const QJsonArray streams = info.value("streams").toArray();
@@ -538,7 +543,7 @@ void TestCropCtrl::recordAndStop(QByteArray* recorded) {
     auto* time = topLevel(QStringLiteral("RecordPanel"))->findChild<QLabel*>("TimeLabel");
     QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("00:00:01"), 60000);
     stopRecording();
-    QFile original(ctrl->recordingFilePath());
+    QFile original(ctrl_->recordingFilePath());
     QVERIFY(original.open(QIODevice::ReadOnly));
     *recorded = original.readAll();
     QVERIFY(!recorded->isEmpty());
@@ -569,7 +574,7 @@ void TestCropCtrl::saveOntoAnExistingFileReplacesIt() {
     recordAndStop(&recorded);
     if (QTest::currentTestFailed())
         return;
-    const QString video = ctrl->recordingFilePath();
+    const QString video = ctrl_->recordingFilePath();
     QTemporaryDir tmp;
     const QString existing = tmp.filePath("existing.mp4");
     {
@@ -577,7 +582,7 @@ void TestCropCtrl::saveOntoAnExistingFileReplacesIt() {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("an older video");
     }
-    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
     QString message;
     saveVia(existing, &message);
     QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 60000);
@@ -595,7 +600,7 @@ void TestCropCtrl::saveIntoAnUnwritableFolderKeepsTheRecording() {
     recordAndStop(&recorded);
     if (QTest::currentTestFailed())
         return;
-    const QString video = ctrl->recordingFilePath();
+    const QString video = ctrl_->recordingFilePath();
     // Into a folder nobody can write to: read-only for its owner, and for root (who ignores
     // that) also immutable, or else a "folder" that is a plain file.
     QTemporaryDir tmp;
@@ -625,7 +630,7 @@ void TestCropCtrl::saveIntoAnUnwritableFolderKeepsTheRecording() {
     // The recording and the panels stay, so the user can pick another place.
     QVERIFY(QFileInfo::exists(video));
     QTRY_VERIFY(topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
-    QCOMPARE(ctrl->currentMode(), int(CropCtrl::RecordFinished));
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::RecordFinished));
 }
 
 void TestCropCtrl::saveToANewPathEndsTheCapture() {
@@ -633,10 +638,10 @@ void TestCropCtrl::saveToANewPathEndsTheCapture() {
     recordAndStop(&recorded);
     if (QTest::currentTestFailed())
         return;
-    const QString video = ctrl->recordingFilePath();
+    const QString video = ctrl_->recordingFilePath();
     QTemporaryDir tmp;
     const QString target = tmp.filePath("saved.mp4");
-    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
     QString message;
     saveVia(target, &message);
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(target) && closed.count() == 1, 60000);
@@ -644,7 +649,7 @@ void TestCropCtrl::saveToANewPathEndsTheCapture() {
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), recorded);
     QVERIFY(!QFileInfo::exists(video));
-    QCOMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
     QVERIFY(!topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
     QVERIFY(!topLevel(QStringLiteral("SocialButtonPanel"))->isVisible());
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -662,39 +667,39 @@ void TestCropCtrl::secondStartKeepsTheRunningRecording() {
         return false;
     });
     selectArea(QPoint(500, 200), QPoint(600, 300));
-    click(ctrl->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
     QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, 15000);
     QVERIFY2(messages.first().startsWith(QLatin1String("Error|A recording is already under way")),
              qPrintable(messages.first()));
-    QVERIFY(!ctrl->isVisible());
+    QVERIFY(!ctrl_->isVisible());
     QWidget* recordPanel = topLevel(QStringLiteral("RecordPanel"));
     QVERIFY(recordPanel->isVisible());
     stopRecording();
     QVERIFY(topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
-    const QJsonObject info = probe(ctrl->recordingFilePath());
+    const QJsonObject info = probe(ctrl_->recordingFilePath());
     QCOMPARE(info.value("streams").toArray().first().toObject().value("width").toInt(),
              phys(QPoint(100, 0)).x());
     QCOMPARE(messages.size(), 1);
 }
 
 void TestCropCtrl::uploadAndShareHandTheFileOver() {
-    QSignalSpy uploads(ctrl.get(), &CropCtrl::uploadImageData);
-    QSignalSpy shares(ctrl.get(), &CropCtrl::uploadImageDataAndShare);
-    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    QSignalSpy uploads(ctrl_.get(), &CropCtrl::uploadImageData);
+    QSignalSpy shares(ctrl_.get(), &CropCtrl::uploadImageDataAndShare);
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
 
     selectArea(QPoint(200, 200), QPoint(330, 290));
     startRecording(false);
     stopRecording();
-    QJsonObject info = probe(ctrl->recordingFilePath());
+    QJsonObject info = probe(ctrl_->recordingFilePath());
     QCOMPARE(info.value("streams").toArray().size(), 1); // no sound track
     click(topLevel(QStringLiteral("RecordFinishedPanel"))->findChild<QPushButton*>("UploadButton"));
     QTRY_COMPARE(uploads.count(), 1);
-    QFile f(ctrl->recordingFilePath());
+    QFile f(ctrl_->recordingFilePath());
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(uploads.at(0).at(0).toByteArray(), f.readAll());
     QTRY_COMPARE(closed.count(), 1);
-    QCOMPARE(ctrl->videoWidth(), 128);
-    QCOMPARE(ctrl->videoHeight(), 88);
+    QCOMPARE(ctrl_->videoWidth(), 128);
+    QCOMPARE(ctrl_->videoHeight(), 88);
 
     // Reused for a second capture, as the main window does.
     selectArea(QPoint(600, 200), QPoint(700, 300));
@@ -703,7 +708,7 @@ void TestCropCtrl::uploadAndShareHandTheFileOver() {
     click(topLevel(QStringLiteral("SocialButtonPanel"))->findChild<QPushButton*>("TwitterButton"));
     QTRY_COMPARE(shares.count(), 1);
     QCOMPARE(shares.at(0).at(1).value<SocialNetwork>(), SocialNetwork::Twitter);
-    QFile g(ctrl->recordingFilePath());
+    QFile g(ctrl_->recordingFilePath());
     QVERIFY(g.open(QIODevice::ReadOnly));
     QCOMPARE(shares.at(0).at(0).toByteArray(), g.readAll());
     QTRY_COMPARE(closed.count(), 2);
@@ -713,7 +718,7 @@ void TestCropCtrl::uploadAndShareHandTheFileOver() {
 void TestCropCtrl::missingSoundServerEndsWithMessage() {
     const QByteArray saved = qgetenv("PULSE_SERVER");
     qputenv("PULSE_SERVER", "unix:/nonexistent/clipnest-no-pulse");
-    QSignalSpy closed(ctrl.get(), &CropCtrl::closed);
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
     QStringList titles;
     handleDialogs<QMessageBox>([&](QMessageBox* box) {
         titles << box->windowTitle();
@@ -725,9 +730,9 @@ void TestCropCtrl::missingSoundServerEndsWithMessage() {
     QTRY_VERIFY_WITH_TIMEOUT(!titles.isEmpty(), 15000);
     qputenv("PULSE_SERVER", saved);
     QCOMPARE(titles.first(), QStringLiteral("Audio capture error"));
-    QTRY_COMPARE(ctrl->currentMode(), int(CropCtrl::Idle));
+    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
     QCOMPARE(closed.count(), 1);
-    QVERIFY(!ctrl->isVisible());
+    QVERIFY(!ctrl_->isVisible());
     QVERIFY(!topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
     QVERIFY(!topLevel(QStringLiteral("RecordPanel"))->isVisible());
     QTest::qWait(500); // a second box for the same failure would show here
@@ -753,7 +758,7 @@ void TestCropCtrl::plantedLinkIsNotFollowed() {
     selectArea(QPoint(300, 300), QPoint(400, 400));
     startRecording(false);
     stopRecording();
-    QCOMPARE(ctrl->recordingFilePath(), path);
+    QCOMPARE(ctrl_->recordingFilePath(), path);
     QVERIFY(!QFileInfo(path).isSymLink());
     QVERIFY(QFileInfo(path).size() > 0);
     QFile f(victim);

@@ -27,35 +27,35 @@ public:
         if (probe())
             return;
         if (setImmutable(true)) {
-            immutable = true;
+            immutable_ = true;
             if (probe())
                 return;
         }
         ::chmod(encoded(), 0755);
         if (::mount("clipnest-test", encoded(), "tmpfs", 0, "size=1m,mode=0755") != 0)
             return;
-        mounted = true;
+        mounted_ = true;
         if (writeFiles(files) &&
             ::mount("clipnest-test", encoded(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0)
             probe();
     }
     ~UnwritableFolder() {
-        if (mounted)
+        if (mounted_)
             ::umount2(encoded(), MNT_DETACH);
-        if (immutable)
+        if (immutable_)
             setImmutable(false);
         ::chmod(encoded(), 0755);
     }
     UnwritableFolder(const UnwritableFolder&) = delete;
     UnwritableFolder& operator=(const UnwritableFolder&) = delete;
 
-    bool isValid() const { return valid; }
+    bool isValid() const { return valid_; }
     QString path() const { return path_; }
 
 private:
     const char* encoded() {
-        bytes = QFile::encodeName(path_);
-        return bytes.constData();
+        bytes_ = QFile::encodeName(path_);
+        return bytes_.constData();
     }
     bool writeFiles(const QMap<QString, QByteArray>& files) {
         for (auto it = files.cbegin(); it != files.cend(); ++it) {
@@ -70,10 +70,10 @@ private:
         const QByteArray name = QFile::encodeName(path_ + QStringLiteral("/.probe"));
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
         if (fd < 0)
-            return valid = true;
+            return valid_ = true;
         ::close(fd);
         ::unlink(name.constData());
-        return valid = false;
+        return valid_ = false;
     }
     bool setImmutable(bool on) {
         const int fd = ::open(encoded(), O_RDONLY | O_DIRECTORY);
@@ -90,8 +90,8 @@ private:
     }
 
     QString path_;
-    QByteArray bytes;
-    bool valid = false;
-    bool immutable = false;
-    bool mounted = false;
+    QByteArray bytes_;
+    bool valid_ = false;
+    bool immutable_ = false;
+    bool mounted_ = false;
 };

@@ -33,11 +33,11 @@ public:
     QList<QByteArray> bodies;
 
     bool listen(quint16 port = 0) {
-        connect(&server, &QTcpServer::newConnection, this, &Service::accept, Qt::UniqueConnection);
-        return server.listen(QHostAddress::LocalHost, port);
+        connect(&server_, &QTcpServer::newConnection, this, &Service::accept, Qt::UniqueConnection);
+        return server_.listen(QHostAddress::LocalHost, port);
     }
-    void close() { server.close(); }
-    quint16 port() const { return server.serverPort(); }
+    void close() { server_.close(); }
+    quint16 port() const { return server_.serverPort(); }
 
 private:
     struct Pending {
@@ -45,7 +45,7 @@ private:
         int index;
     };
     void accept() {
-        while (QTcpSocket* socket = server.nextPendingConnection()) {
+        while (QTcpSocket* socket = server_.nextPendingConnection()) {
             auto* buffer = new QByteArray;
             connect(socket, &QObject::destroyed, [buffer] { delete buffer; });
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -62,20 +62,20 @@ private:
                     return;
                 socket->setProperty("done", true);
                 bodies.append(buffer->mid(end + 4));
-                pending.append({socket, requests++});
-                maxOpen = std::max(maxOpen, int(pending.size()));
-                if (int(pending.size()) >= holdUntil || requests > holdUntil) {
-                    for (const Pending& p : std::as_const(pending)) {
+                pending_.append({socket, requests++});
+                maxOpen = std::max(maxOpen, int(pending_.size()));
+                if (int(pending_.size()) >= holdUntil || requests > holdUntil) {
+                    for (const Pending& p : std::as_const(pending_)) {
                         p.socket->write(respond(p.index));
                         p.socket->disconnectFromHost();
                     }
-                    pending.clear();
+                    pending_.clear();
                 }
             });
         }
     }
-    QTcpServer server;
-    QList<Pending> pending;
+    QTcpServer server_;
+    QList<Pending> pending_;
 };
 
 quint16 freePort() {

@@ -48,7 +48,7 @@ private slots:
     void progressWindowShowsOnTopWithoutFocus();
 
 private:
-    QLineEdit* editor = nullptr;
+    QLineEdit* editor_ = nullptr;
 };
 
 void FloatingWindowsDesktopTest::initTestCase() {
@@ -58,18 +58,18 @@ void FloatingWindowsDesktopTest::initTestCase() {
 
 void FloatingWindowsDesktopTest::init() {
     // The window the user is typing into.
-    editor = new QLineEdit;
-    editor->setWindowTitle("editor");
-    editor->setGeometry(100, 100, 300, 40);
-    editor->show();
-    editor->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(editor, 10000));
-    QTRY_COMPARE_WITH_TIMEOUT(activeWindowId(), QString::number(editor->winId()), 10000);
+    editor_ = new QLineEdit;
+    editor_->setWindowTitle("editor");
+    editor_->setGeometry(100, 100, 300, 40);
+    editor_->show();
+    editor_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(editor_, 10000));
+    QTRY_COMPARE_WITH_TIMEOUT(activeWindowId(), QString::number(editor_->winId()), 10000);
 }
 
 void FloatingWindowsDesktopTest::cleanup() {
-    delete editor;
-    editor = nullptr;
+    delete editor_;
+    editor_ = nullptr;
 }
 
 void FloatingWindowsDesktopTest::popupShowsOnTopWithoutFocusAndGoes() {
@@ -81,11 +81,11 @@ void FloatingWindowsDesktopTest::popupShowsOnTopWithoutFocusAndGoes() {
     QTRY_VERIFY_WITH_TIMEOUT(isViewable(popup), 5000);
     QVERIFY(windowProperty(popup, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"));
     QVERIFY(hasNoFrame(popup));
-    QCOMPARE(activeWindowId(), QString::number(editor->winId()));
-    QVERIFY(editor->isActiveWindow());
+    QCOMPARE(activeWindowId(), QString::number(editor_->winId()));
+    QVERIFY(editor_->isActiveWindow());
     // Gone from the screen by itself.
     QTRY_VERIFY_WITH_TIMEOUT(!isViewable(popup), 10000);
-    QCOMPARE(activeWindowId(), QString::number(editor->winId()));
+    QCOMPARE(activeWindowId(), QString::number(editor_->winId()));
 }
 
 void FloatingWindowsDesktopTest::progressWindowShowsOnTopWithoutFocus() {
@@ -98,7 +98,7 @@ void FloatingWindowsDesktopTest::progressWindowShowsOnTopWithoutFocus() {
     QTRY_VERIFY_WITH_TIMEOUT(isViewable(window), 5000);
     QVERIFY(windowProperty(window, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"));
     QVERIFY(hasNoFrame(window));
-    QCOMPARE(activeWindowId(), QString::number(editor->winId()));
+    QCOMPARE(activeWindowId(), QString::number(editor_->winId()));
     window.setValue(75);
     QCOMPARE(window.percentText(), QString("75%"));
     window.hide();

@@ -74,29 +74,29 @@ private slots:
     void tooltipsAndTextsFollowTheLanguage();
 
 private:
-    HistoryWidgetItem* rowAt(int i) const { return window->rows().at(i); }
+    HistoryWidgetItem* rowAt(int i) const { return window_->rows().at(i); }
     void click(HistoryWidgetItem* row, const char* button);
 
-    QTemporaryDir dir;
-    int fileNumber = 0;
-    QString path;
-    std::unique_ptr<HistoryManager> store;
-    std::unique_ptr<HistoryWidget> window;
+    QTemporaryDir dir_;
+    int fileNumber_ = 0;
+    QString path_;
+    std::unique_ptr<HistoryManager> store_;
+    std::unique_ptr<HistoryWidget> window_;
 };
 
 void TestHistoryWidget::init() {
-    path = dir.filePath(QString("Clipnest%1.conf").arg(++fileNumber));
-    store =
-        std::make_unique<HistoryManager>(std::make_unique<QSettings>(path, QSettings::IniFormat));
-    window = std::make_unique<HistoryWidget>(store.get());
-    connect(store.get(), &HistoryManager::itemAdded, window.get(), &HistoryWidget::addRecord);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    path_ = dir_.filePath(QString("Clipnest%1.conf").arg(++fileNumber_));
+    store_ =
+        std::make_unique<HistoryManager>(std::make_unique<QSettings>(path_, QSettings::IniFormat));
+    window_ = std::make_unique<HistoryWidget>(store_.get());
+    connect(store_.get(), &HistoryManager::itemAdded, window_.get(), &HistoryWidget::addRecord);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
 
 void TestHistoryWidget::cleanup() {
-    window.reset();
-    store.reset();
+    window_.reset();
+    store_.reset();
 }
 
 void TestHistoryWidget::click(HistoryWidgetItem* row, const char* button) {
@@ -106,28 +106,28 @@ void TestHistoryWidget::click(HistoryWidgetItem* row, const char* button) {
 }
 
 void TestHistoryWidget::freshWindowSaysThereAreNoItems() {
-    auto* empty = window->findChild<QWidget*>("NoItemWidget");
-    auto* list = window->findChild<QScrollArea*>();
+    auto* empty = window_->findChild<QWidget*>("NoItemWidget");
+    auto* list = window_->findChild<QScrollArea*>();
     QVERIFY(empty && list);
     QVERIFY(empty->isVisible());
     QVERIFY(!list->isVisible());
-    QCOMPARE(window->findChild<QLabel*>("NoItemLabel")->text(), QString("There are no items"));
-    QCOMPARE(window->findChild<QLabel*>("TitleLabel")->text(), QString("History"));
-    QCOMPARE(window->findChild<QWidget*>("HistoryWidget")->size(), QSize(230, 284));
+    QCOMPARE(window_->findChild<QLabel*>("NoItemLabel")->text(), QString("There are no items"));
+    QCOMPARE(window_->findChild<QLabel*>("TitleLabel")->text(), QString("History"));
+    QCOMPARE(window_->findChild<QWidget*>("HistoryWidget")->size(), QSize(230, 284));
 }
 
 void TestHistoryWidget::rowsAreNewestFirstWithAlternatingColours() {
-    store->add(record(1));
-    QCOMPARE(window->rows().size(), 1);
-    QVERIFY(!window->findChild<QWidget*>("NoItemWidget")->isVisible());
-    auto* list = window->findChild<QScrollArea*>();
+    store_->add(record(1));
+    QCOMPARE(window_->rows().size(), 1);
+    QVERIFY(!window_->findChild<QWidget*>("NoItemWidget")->isVisible());
+    auto* list = window_->findChild<QScrollArea*>();
     QVERIFY(list->isVisible());
     QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QTRY_COMPARE(renderedColors(rowAt(0)).left, QString("#e0e0e0"));
     QCOMPARE(renderedColors(rowAt(0)).right, QString("#ebebeb"));
     QCOMPARE(rowAt(0)->height(), 40);
 
-    store->add(record(2));
+    store_->add(record(2));
     QCOMPARE(rowAt(0)->getRecord(), record(2));
     QCOMPARE(rowAt(1)->getRecord(), record(1));
     QTRY_COMPARE(renderedColors(rowAt(0)).left, QString("#ebebeb"));
@@ -135,10 +135,10 @@ void TestHistoryWidget::rowsAreNewestFirstWithAlternatingColours() {
     QCOMPARE(renderedColors(rowAt(1)).left, QString("#e0e0e0"));
     QCOMPARE(renderedColors(rowAt(1)).right, QString("#ebebeb"));
 
-    store->add(record(3));
+    store_->add(record(3));
     // A record the store already holds makes no row.
-    store->add(record(2));
-    QCOMPARE(window->rows().size(), 3);
+    store_->add(record(2));
+    QCOMPARE(window_->rows().size(), 3);
     QCOMPARE(rowAt(0)->getRecord(), record(3));
     QCOMPARE(rowAt(2)->getRecord(), record(1));
     // On screen the newest row is the highest one.
@@ -150,72 +150,73 @@ void TestHistoryWidget::rowsAreNewestFirstWithAlternatingColours() {
 }
 
 void TestHistoryWidget::deletingRowsRecoloursAndUpdatesTheStore() {
-    store->add(record(1));
-    store->add(record(2));
+    store_->add(record(1));
+    store_->add(record(2));
     QTRY_COMPARE(renderedColors(rowAt(0)).left, QString("#ebebeb"));
 
     // Delete the lower (older) row: the remaining one takes the first colours.
     QPointer<HistoryWidgetItem> older = rowAt(1);
     click(older, "DeleteButton");
     QTRY_VERIFY(older.isNull());
-    QCOMPARE(window->rows().size(), 1);
+    QCOMPARE(window_->rows().size(), 1);
     QCOMPARE(rowAt(0)->getRecord(), record(2));
     QTRY_COMPARE(renderedColors(rowAt(0)).left, QString("#e0e0e0"));
     QCOMPARE(renderedColors(rowAt(0)).right, QString("#ebebeb"));
-    QCOMPARE(store->list(), QList<HistoryRecord>{record(2)});
+    QCOMPARE(store_->list(), QList<HistoryRecord>{record(2)});
 
     click(rowAt(0), "DeleteButton");
-    QTRY_COMPARE(window->rows().size(), 0);
-    QVERIFY(window->findChild<QWidget*>("NoItemWidget")->isVisible());
-    QVERIFY(!window->findChild<QScrollArea*>()->isVisible());
-    QCOMPARE(store->count(), 0);
+    QTRY_COMPARE(window_->rows().size(), 0);
+    QVERIFY(window_->findChild<QWidget*>("NoItemWidget")->isVisible());
+    QVERIFY(!window_->findChild<QScrollArea*>()->isVisible());
+    QCOMPARE(store_->count(), 0);
 
     // The deletions are on disk.
-    const QString copy = path + ".copy";
-    QVERIFY(QFile::copy(path, copy));
+    const QString copy = path_ + ".copy";
+    QVERIFY(QFile::copy(path_, copy));
     QSettings settings(copy, QSettings::IniFormat);
     QCOMPARE(HistoryStore::read(settings).size(), 0);
 
     // A new record after emptying the list starts a list again.
-    store->add(record(5));
-    QCOMPARE(window->rows().size(), 1);
-    QVERIFY(window->findChild<QScrollArea*>()->isVisible());
+    store_->add(record(5));
+    QCOMPARE(window_->rows().size(), 1);
+    QVERIFY(window_->findChild<QScrollArea*>()->isVisible());
 }
 
 void TestHistoryWidget::rowShowsTimeAndDate() {
-    store->add({at(2024, 3, 5, 9, 7, 3), QUrl("https://videos.example.org/v/x")});
+    store_->add({at(2024, 3, 5, 9, 7, 3), QUrl("https://videos.example.org/v/x")});
     QCOMPARE(rowAt(0)->findChild<QLabel*>("TimeLabel")->text(), QString("09:07:03"));
     QCOMPARE(rowAt(0)->findChild<QLabel*>("DateLabel")->text(), QString("05/03/2024"));
 }
 
 void TestHistoryWidget::copyButtonFillsTheClipboardAfterTheSignal() {
     QApplication::clipboard()->setText("before");
-    store->add(record(1));
-    store->add(record(2));
+    store_->add(record(1));
+    store_->add(record(2));
     ClipboardWatcher watcher;
-    connect(window.get(), &HistoryWidget::copiedToClipboard, &watcher, &ClipboardWatcher::onCopied);
+    connect(window_.get(), &HistoryWidget::copiedToClipboard, &watcher,
+            &ClipboardWatcher::onCopied);
     click(rowAt(1), "CopyButton");
     QCOMPARE(watcher.seen, QStringList{"before"});
     QCOMPARE(QApplication::clipboard()->text(), QString("https://videos.example.org/v/1"));
     click(rowAt(0), "CopyButton");
     QCOMPARE(watcher.seen.size(), 2);
     QCOMPARE(QApplication::clipboard()->text(), QString("https://videos.example.org/v/2"));
-    QCOMPARE(window->rows().size(), 2);
+    QCOMPARE(window_->rows().size(), 2);
 }
 
 void TestHistoryWidget::openButtonOpensTheLink() {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("https", &catcher, "open");
-    store->add(record(7));
+    store_->add(record(7));
     click(rowAt(0), "OpenButton");
     QDesktopServices::unsetUrlHandler("https");
     QCOMPARE(catcher.opened, QList<QUrl>{QUrl("https://videos.example.org/v/7")});
-    QCOMPARE(window->rows().size(), 1);
-    QCOMPARE(store->count(), 1);
+    QCOMPARE(window_->rows().size(), 1);
+    QCOMPARE(store_->count(), 1);
 }
 
 void TestHistoryWidget::tooltipsAndTextsFollowTheLanguage() {
-    store->add(record(1));
+    store_->add(record(1));
     auto* copy = rowAt(0)->findChild<PushButtonWithTooltip*>("CopyButton");
     // A row added while the program runs has its tooltips at once.
     QCOMPARE(copy->tooltipText, QString("Copy to clipboard"));
@@ -231,10 +232,10 @@ void TestHistoryWidget::tooltipsAndTextsFollowTheLanguage() {
     QTRY_COMPARE(copy->tooltipText, QString("Copiar al portapapeles"));
     QCOMPARE(rowAt(0)->findChild<PushButtonWithTooltip*>("OpenButton")->tooltipText,
              QString("Abrir el enlace en el navegador"));
-    QCOMPARE(window->findChild<QLabel*>("TitleLabel")->text(), QString("Historia"));
-    QCOMPARE(window->findChild<QLabel*>("NoItemLabel")->text(), QString::fromUtf8("No hay ítems"));
+    QCOMPARE(window_->findChild<QLabel*>("TitleLabel")->text(), QString("Historia"));
+    QCOMPARE(window_->findChild<QLabel*>("NoItemLabel")->text(), QString::fromUtf8("No hay ítems"));
     QApplication::removeTranslator(&spanish);
-    QTRY_COMPARE(window->findChild<QLabel*>("TitleLabel")->text(), QString("History"));
+    QTRY_COMPARE(window_->findChild<QLabel*>("TitleLabel")->text(), QString("History"));
 }
 
 QTEST_MAIN(TestHistoryWidget)

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPropertyAnimation>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
@@ -18,7 +19,7 @@ using namespace SnapshotButtonGeometry;
 
 namespace {
 
-const QRect fullHd(0, 0, 1920, 1080);
+const QRect kFullHd(0, 0, 1920, 1080);
 
 // An 80 x 80 window whose centre (in the button's own rounding) is `c`.
 QRect windowCentredAt(const QPoint& c) {
@@ -79,11 +80,11 @@ void TestSnapshotButton::nearestEdge_data() {
 void TestSnapshotButton::nearestEdge() {
     QFETCH(QPoint, centre);
     QFETCH(int, edge);
-    QCOMPARE(int(SnapshotButtonGeometry::nearestEdge(windowCentredAt(centre), fullHd)), edge);
+    QCOMPARE(int(SnapshotButtonGeometry::nearestEdge(windowCentredAt(centre), kFullHd)), edge);
     // The same place on a second screen to the right of the first.
     const QPoint shift(1920, 0);
     QCOMPARE(int(SnapshotButtonGeometry::nearestEdge(windowCentredAt(centre + shift),
-                                                     fullHd.translated(shift))),
+                                                     kFullHd.translated(shift))),
              edge);
 }
 
@@ -248,17 +249,29 @@ void TestSnapshotButton::enterAndLeaveSlideOutAndIn() {
 
 void TestSnapshotButton::delayedTuckInDoesNotShrinkANewDrag() {
     auto button = dockedButton();
-    // Grab the button the moment it has docked, before its delayed tuck-in fires.
-    QVERIFY(QTest::qWaitFor([&] { return button->currentState() == SnapshotButton::StateRight; },
-                            5000));
-    QCOMPARE(button->size(), QSize(140, 80));
-    const QPoint p = button->mapToGlobal(QPoint(100, 40));
-    send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-    send(button.get(), QEvent::MouseMove, p - QPoint(300, 0), Qt::NoButton, Qt::LeftButton);
+    // The glide to the edge is the button's only animation of its position that belongs to
+    // no group. Its end docks the button and starts the delay before the tuck-in; the drag
+    // begins in the same turn of the event loop, so it is always inside that delay.
+    QPropertyAnimation* glide = nullptr;
+    for (auto* animation : button->findChildren<QPropertyAnimation*>()) {
+        if (animation->propertyName() == "pos" && !animation->group())
+            glide = animation;
+    }
+    QVERIFY(glide);
+    QSize dockedSize;
+    QPoint held;
+    connect(glide, &QAbstractAnimation::finished, button.get(), [&] {
+        dockedSize = button->size();
+        const QPoint p = button->mapToGlobal(QPoint(100, 40));
+        send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        send(button.get(), QEvent::MouseMove, p - QPoint(300, 0), Qt::NoButton, Qt::LeftButton);
+        held = button->pos();
+    });
+    QTRY_VERIFY(dockedSize.isValid());
+    QCOMPARE(dockedSize, QSize(140, 80));
     QCOMPARE(button->currentState(), int(SnapshotButton::StateMoving));
     QCOMPARE(button->size(), QSize(80, 80));
-    const QPoint held = button->pos();
-    // Well past the tuck-in delay and its animation: the held button keeps its size and place.
+    // Past the tuck-in delay and its animation: the held button keeps its size and place.
     QTest::qWait(800);
     QCOMPARE(button->size(), QSize(80, 80));
     QCOMPARE(button->pos(), held);

@@ -16,7 +16,7 @@
 namespace {
 
 // Animations take 500 + 250 + 250 ms; a loaded machine gets plenty of slack.
-const int settleTimeout = 15000;
+const int kSettleTimeout = 15000;
 
 bool xdotool(const QStringList& args) {
     return QProcess::execute("xdotool", args) == 0;
@@ -59,14 +59,14 @@ private slots:
 
 private:
     std::unique_ptr<SnapshotButton> dockAtRight();
-    QRect available;
+    QRect available_;
 };
 
 void TestSnapshotDesktop::initTestCase() {
     if (!qEnvironmentVariableIsSet("CLIPNEST_TEST_DESKTOP"))
         QSKIP("needs the test desktop (scripts/with-test-desktop.sh)");
     QVERIFY2(xdotool({"version"}), "xdotool is missing");
-    available = QGuiApplication::primaryScreen()->availableGeometry();
+    available_ = QGuiApplication::primaryScreen()->availableGeometry();
 }
 
 void TestSnapshotDesktop::init() {
@@ -88,70 +88,71 @@ void TestSnapshotDesktop::docksAtTheRightAndTucksIn() {
     auto button = dockAtRight();
     QVERIFY(QTest::qWaitForWindowExposed(button.get()));
     QTRY_COMPARE_WITH_TIMEOUT(button->currentState(), int(SnapshotButton::StateRight),
-                              settleTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), settleTimeout);
+                              kSettleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), kSettleTimeout);
     // Tucked in: the left half of the picture shows against the right edge.
-    const QRect expected(available.right() - 69, button->y(), 70, 80);
+    const QRect expected(available_.right() - 69, button->y(), 70, 80);
     QCOMPARE(button->geometry(), expected);
-    QTRY_COMPARE_WITH_TIMEOUT(serverGeometry(button.get()), expected, settleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(serverGeometry(button.get()), expected, kSettleTimeout);
 }
 
 void TestSnapshotDesktop::clickEmitsClickedOnce() {
     auto button = dockAtRight();
-    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), settleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), kSettleTimeout);
     QSignalSpy clicked(button.get(), &SnapshotButton::clicked);
     // The pointer on the visible half slides the button out.
     const QPoint onButton = button->geometry().center();
     QVERIFY(pointerTo(onButton));
     // Size and place change in steps of one animation: wait for both to arrive.
-    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(140, 80), settleTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(button->x(), available.right() - 139, settleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(140, 80), kSettleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(button->x(), available_.right() - 139, kSettleTimeout);
 
     QVERIFY(xdotool({"click", "1"}));
-    QTRY_COMPARE_WITH_TIMEOUT(clicked.count(), 1, settleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(clicked.count(), 1, kSettleTimeout);
     QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
     // Nothing moved, and no second click arrives late.
-    QCOMPARE(button->x(), available.right() - 139);
+    QCOMPARE(button->x(), available_.right() - 139);
     QTest::qWait(500);
     QCOMPARE(clicked.count(), 1);
     QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
 
     // Leaving tucks it in again.
     QVERIFY(pointerTo({700, 300}));
-    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), settleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), kSettleTimeout);
 }
 
 void TestSnapshotDesktop::dragMovesAndDocksWithoutClick() {
     auto button = dockAtRight();
-    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), settleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), kSettleTimeout);
     QSignalSpy clicked(button.get(), &SnapshotButton::clicked);
     QPoint p = button->geometry().center();
     QVERIFY(pointerTo(p));
-    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(140, 80), settleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(140, 80), kSettleTimeout);
 
     QVERIFY(xdotool({"mousedown", "1"}));
     QTRY_COMPARE_WITH_TIMEOUT(button->currentState(), int(SnapshotButton::StateRightPressed),
-                              settleTimeout);
+                              kSettleTimeout);
     // Towards the left part of the screen, a little above the middle: the moving picture
     // follows the pointer.
-    const QPoint target(available.left() + 240, available.top() + 380);
+    const QPoint target(available_.left() + 240, available_.top() + 380);
     for (int i = 1; i <= 8; ++i) {
         const QPoint step = p + (target - p) * i / 8;
         QVERIFY(pointerTo(step));
         QTRY_VERIFY_WITH_TIMEOUT((button->geometry().center() - step).manhattanLength() <= 3,
-                                 settleTimeout);
+                                 kSettleTimeout);
         QCOMPARE(button->currentState(), int(SnapshotButton::StateMoving));
         QCOMPARE(button->size(), QSize(80, 80));
     }
     QVERIFY(xdotool({"mouseup", "1"}));
 
     QTRY_COMPARE_WITH_TIMEOUT(button->currentState(), int(SnapshotButton::StateLeft),
-                              settleTimeout);
+                              kSettleTimeout);
     // Docked and, once the pointer is elsewhere, tucked in at the left edge.
     QVERIFY(pointerTo({900, 300}));
-    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), settleTimeout);
-    QCOMPARE(button->x(), available.left());
-    QTRY_COMPARE_WITH_TIMEOUT(serverGeometry(button.get()).topLeft(), button->pos(), settleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), kSettleTimeout);
+    QCOMPARE(button->x(), available_.left());
+    QTRY_COMPARE_WITH_TIMEOUT(serverGeometry(button.get()).topLeft(), button->pos(),
+                              kSettleTimeout);
     QCOMPARE(clicked.count(), 0);
 }
 
@@ -176,7 +177,7 @@ void TestSnapshotDesktop::historyWindowClosesWhenDeactivated() {
     // A click on another window takes the activation away.
     QVERIFY(pointerTo({250, 200}));
     QVERIFY(xdotool({"click", "1"}));
-    QTRY_VERIFY_WITH_TIMEOUT(!history.isVisible(), settleTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!history.isVisible(), kSettleTimeout);
 
     // Reopened, it shows the same rows.
     history.show();

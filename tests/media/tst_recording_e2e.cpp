@@ -469,4 +469,4 @@ int main(int argc, char** argv) {
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
-#include "recording_e2e.moc"
+#include "tst_recording_e2e.moc"

@@ -324,4 +324,4 @@ void EngineUnits::screenConverterMatchesLibswscale() {
 }
 
 QTEST_GUILESS_MAIN(EngineUnits)
-#include "engine_units.moc"
+#include "tst_engine_units.moc"

@@ -436,4 +436,4 @@ void EngineDesktop::fullDiskKeepsWhatWasWritten() {
 }
 
 QTEST_MAIN(EngineDesktop)
-#include "engine_desktop.moc"
+#include "tst_engine_desktop.moc"
