@@ -9,6 +9,10 @@
 namespace {
 // How long one show() lasts, fade in and out included.
 constexpr int kShowDurationMs = 2000;
+// Room around the text: the layout's margins plus the rounded border, with a little air so
+// that the text never touches the border in any interface language.
+constexpr int kTextPaddingX = 50;
+constexpr int kTextPaddingY = 25;
 
 const char* const kPopupStyle = "QWidget#PopupNotify {"
                                 " border-width: 1px;"
@@ -56,7 +60,7 @@ PopupNotify::PopupNotify(QWidget* parent)
 void PopupNotify::setText(const QString& text) {
     label_->setText(text);
     const QFontMetrics metrics(label_->font());
-    setFixedSize(metrics.horizontalAdvance(text) + 50, metrics.height() + 25);
+    setFixedSize(metrics.horizontalAdvance(text) + kTextPaddingX, metrics.height() + kTextPaddingY);
 }
 
 QString PopupNotify::text() const {

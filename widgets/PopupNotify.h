@@ -14,7 +14,7 @@ class PopupNotify : public QWidget {
 public:
     explicit PopupNotify(QWidget* parent = nullptr);
 
-    // Sets the message and fits the window to it: text width + 50 by font height + 25.
+    // Sets the message and fits the window to it, on one line.
     void setText(const QString& text);
     QString text() const;
 
