@@ -52,6 +52,7 @@ CropCtrl::CropCtrl(QWidget* parent)
     connect(&session_, &RecordingSession::elapsedChanged, this, &CropCtrl::onRecordTimeChanged);
     connect(&session_, &RecordingSession::blinkChanged, this, &CropCtrl::onBlinkChanged);
     connect(&session_, &RecordingSession::failed, this, &CropCtrl::onSessionFailed);
+    connect(&session_, &RecordingSession::fileFinished, this, &CropCtrl::onRecordingFinished);
 }
 
 CropCtrl::~CropCtrl() {

@@ -75,6 +75,7 @@ private slots:
     void onRecordTimeChanged(const QString& time);
     void onBlinkChanged(bool on);
     void onSessionFailed(const QString& title, const QString& message);
+    void onRecordingFinished();
     void closeRecordFinishedPanel();
     void showContextMenu(const QPoint& pos);
 
@@ -178,4 +179,6 @@ private:
     // An error handler is closing the session; a second error from the same failure is
     // not shown again.
     bool endingWithError_ = false;
+    // Stopped by the user; the finished panels wait for the session's finished file.
+    bool awaitingFinishedFile_ = false;
 };

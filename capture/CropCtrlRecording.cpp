@@ -77,9 +77,17 @@ void CropCtrl::refuseStart(const QString& message) {
 }
 
 void CropCtrl::stopRecord() {
-    mode_ = RecordFinished;
+    awaitingFinishedFile_ = session_.isRecording();
     session_.stop();
     recordPanelWindow_->hide();
+    // The finished panels offer the file, so they wait until it is complete.
+}
+
+void CropCtrl::onRecordingFinished() {
+    if (!awaitingFinishedFile_)
+        return; // the session ended with an error meanwhile
+    awaitingFinishedFile_ = false;
+    mode_ = RecordFinished;
     placePanel(finishedPanelWindow_);
     finishedPanelWindow_->show();
     finishedPanelWindow_->raise();
@@ -104,6 +112,7 @@ void CropCtrl::onSessionFailed(const QString& title, const QString& message) {
         return;
     endingWithError_ = true;
     stopRecord();
+    awaitingFinishedFile_ = false; // the session ends here, whatever becomes of its file
     mode_ = Idle;
     recordRect_.hide();
     finishedPanelWindow_->hide();

@@ -29,6 +29,18 @@ RecordingSession::RecordingSession(QObject* parent)
         stopClock();
         emit failed(tr("Encoder error"), recorder_->encoder()->errorString());
     });
+    connect(recorder_, &Recorder::finished, this,
+            [this](const QString& path, const QString& errorText) {
+                // Only the file of a recording stop() ended: one that ended with a failure was
+                // reported by the error signals already.
+                if (!awaitingFile_ || path != filePath_)
+                    return;
+                awaitingFile_ = false;
+                if (errorText.isEmpty())
+                    emit fileFinished();
+                else
+                    emit failed(tr("Encoder error"), errorText);
+            });
     connect(audioGrabber_, &AbstractGrabber::error, this, [this] {
         stopClock();
         emit failed(tr("Audio capture error"), audioGrabber_->errorString());
@@ -111,6 +123,7 @@ bool RecordingSession::start(const QRect& physicalArea, const QSize& logicalSize
 
 void RecordingSession::stop() {
     stopClock();
+    awaitingFile_ = recorder_->isRecording();
     recorder_->stop();
 }
 

@@ -31,7 +31,8 @@ public:
     // whether the engine runs: when it refuses, failed() follows from the event loop.
     bool start(const QRect& physicalArea, const QSize& logicalSize, bool withSound);
 
-    // Ends the recording and completes its file. Nothing happens when none runs.
+    // Ends the recording and returns at once; its file is completed on a thread of the
+    // engine, and fileFinished() follows. Nothing happens when none runs.
     void stop();
 
     // The file of the last recording, or of the one under way; empty before the first.
@@ -51,6 +52,8 @@ signals:
     void blinkChanged(bool on);
     // The engine failed; the recording has ended. `title` and `message` are for the user.
     void failed(const QString& title, const QString& message);
+    // The file of the recording that stop() ended is complete (filePath()).
+    void fileFinished();
 
 private:
     void stopClock();
@@ -65,4 +68,5 @@ private:
     QTimer blinkTimer_;
     int elapsedSeconds_ = 0;
     bool blinkOn_ = false;
+    bool awaitingFile_ = false; // stop() ended a recording whose file is being finished
 };

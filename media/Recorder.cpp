@@ -4,26 +4,24 @@
 #include "media/AudioGrabber.h"
 #include "media/Encoder.h"
 #include "media/MediaTypes.h"
+#include "media/engine/Ffmpeg.h"
 #include "media/engine/Session.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
 
-extern "C" {
-#include <libavutil/log.h>
-}
+#include <pthread.h>
 
 Recorder::Recorder(QObject* parent)
     : QObject(parent)
     , encoder_(new Encoder(this)) {
-    // FFmpeg's informational lines (encoder statistics and the like) would flood the
-    // program's output; warnings and errors still show. Only the untouched default level is
-    // changed, so a program that chose its own level keeps it.
-    if (av_log_get_level() == AV_LOG_INFO)
-        av_log_set_level(AV_LOG_WARNING);
+    engine::quietenFfmpegLog();
 }
 
 Recorder::~Recorder() {
     stop();
+    for (const std::unique_ptr<Finishing>& job : finishing_)
+        job->thread.join();
 }
 
 bool Recorder::isRecording() const {
@@ -72,6 +70,13 @@ void Recorder::start() {
             tr("Audio codec %1 is not available; use MP3 or AAC.").arg(encoder_->audioCodec()));
     if (encoder_->filePath().isEmpty())
         return refuse(Encoder::FileOpenError, tr("No file to record into is set."));
+    const QString target = QFileInfo(encoder_->filePath()).absoluteFilePath();
+    for (const std::unique_ptr<Finishing>& job : finishing_)
+        if (QFileInfo(job->path).absoluteFilePath() == target)
+            return refuse(Encoder::FileOpenError,
+                          tr("The recording %1 is still being finished; record into another "
+                             "file.")
+                              .arg(job->path));
 
     engine::SessionParts parts;
     parts.path = encoder_->filePath();
@@ -132,6 +137,7 @@ void Recorder::start() {
             },
             Qt::QueuedConnection);
     };
+    sessionPath_ = parts.path;
     session_ = std::make_unique<engine::Session>(std::move(parts), onFailure);
     session_->start();
     emit started();
@@ -141,22 +147,60 @@ void Recorder::stop() {
     if (!session_)
         return;
     std::unique_ptr<engine::Session> session = std::move(session_);
-    Encoder::Error code = Encoder::NoError;
-    QString text;
-    const bool complete = session->finish(&code, &text);
+    session->requestStop();
     lastStatistics_ = session->statistics();
-    // A failure during the recording is reported by failRecording(); only what went wrong
-    // while finishing is reported here.
-    if (!complete && !session->failed() && code != Encoder::NoError)
-        encoder_->reportError(code, text);
-    session.reset();
+    auto job = std::make_unique<Finishing>();
+    job->generation = generation_;
+    job->path = sessionPath_;
+    // Joining the recording's threads, the sound of the last moments and rewriting the file
+    // take from a few milliseconds to many seconds for a long recording: never on this
+    // thread.
+    job->thread = std::thread([this, generation = generation_, path = sessionPath_,
+                               session = std::move(session)]() mutable {
+        pthread_setname_np(pthread_self(), "clipnest-finish");
+        Encoder::Error code = Encoder::NoError;
+        QString text;
+        const bool complete = session->finish(&code, &text);
+        const RecorderStatistics statistics = session->statistics();
+        session.reset();
+        if (complete)
+            text.clear();
+        else if (text.isEmpty())
+            text = tr("Finishing the recording %1 failed. The file was kept as it was "
+                      "recorded.")
+                       .arg(path);
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, statistics, text] { fileFinished(generation, statistics, text); },
+            Qt::QueuedConnection);
+    });
+    finishing_.push_back(std::move(job));
     emit stopped();
 }
 
+void Recorder::fileFinished(quint64 generation, const RecorderStatistics& statistics,
+                            const QString& errorText) {
+    for (auto it = finishing_.begin(); it != finishing_.end(); ++it) {
+        if ((*it)->generation != generation)
+            continue;
+        // The thread has nothing left to do but to end.
+        (*it)->thread.join();
+        const QString path = (*it)->path;
+        finishing_.erase(it);
+        if (generation == generation_)
+            lastStatistics_ = statistics;
+        emit finished(path, errorText);
+        return;
+    }
+}
+
 void Recorder::failRecording(quint64 generation, int source, int code, const QString& text) {
-    if (generation != generation_)
-        return; // a failure of an earlier recording while a newer one runs
-    stop();
+    // A failure of a recording that has already ended (one found while finishing its file)
+    // is told by finished().
+    if (generation != generation_ || !session_)
+        return;
+    // Reported before the recording is stopped, so that the error signals come before
+    // finished().
     switch (engine::FailureSource(source)) {
     case engine::FailureSource::Image:
         if (imageGrabber_)
@@ -171,4 +215,5 @@ void Recorder::failRecording(quint64 generation, int source, int code, const QSt
         encoder_->reportError(Encoder::Error(code), text);
         break;
     }
+    stop();
 }

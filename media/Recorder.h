@@ -2,8 +2,11 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "media/AbstractImageGrabber.h"
 #include "media/AudioGrabber.h"
@@ -19,20 +22,25 @@ class Session;
 // an audio grabber into an MP4 file that its encoder() describes.
 //
 // While recording, the file is a fragmented MP4 cut every half second, so a program killed
-// in the middle leaves a file that plays up to about its last second. stop() turns it into an
-// ordinary MP4 (index in front, no fragments) that browsers play and seek: it is written
-// beside the recording and renamed over it once complete.
+// in the middle leaves a file that plays up to about its last second (recoverRecording()
+// finishes such a file later). Once the recording ends, the file is finished on a thread of
+// its own: turned into an ordinary MP4 (index in front, no fragments) that browsers play and
+// seek, written beside the recording and renamed over it once complete. finished() says when
+// the file is ready.
 //
-// Threads: every public method is called on the thread the object lives in (the GUI thread).
-// Grabbing, conversion and encoding run on threads of their own; errors come back as the
-// encoder's and the grabbers' error() signals on this thread. After a failure during a
-// recording the recording is finished (the file kept as far as it was written) before the
-// error signal is emitted; stop() after that does nothing.
+// Threads: every public method is called on the thread the object lives in (the GUI thread),
+// and every signal is emitted there. None of them blocks: grabbing, conversion, encoding and
+// finishing run on threads of their own. Errors come back as the encoder's and the grabbers'
+// error() signals. After a failure during a recording the recording ends as with stop()
+// (the file is kept as far as it was written, and finished() follows); stop() after that
+// does nothing.
 class Recorder : public QObject {
     Q_OBJECT
 public:
     explicit Recorder(QObject* parent = nullptr);
-    ~Recorder() override; // stops a running recording
+    // Stops a running recording and waits until every file is finished: the one place where
+    // the calling thread waits for finishing (a program quitting right after a stop).
+    ~Recorder() override;
 
     // The same encoder for the recorder's whole life.
     Encoder* encoder() const { return encoder_; }
@@ -44,26 +52,46 @@ public:
     AudioGrabber* audioGrabber() const { return audioGrabber_; }
 
     // Starts recording and returns at once. Refused with an error signal (and nothing else
-    // changes) while a recording is under way, for empty areas, unreachable devices and
-    // unwritable files.
+    // changes) while a recording is under way, while the encoder's file is still being
+    // finished, for empty areas, unreachable devices and unwritable files. A new recording
+    // into another file may start while an earlier one is still being finished.
     void start();
-    // Ends the recording; when it returns the file at the encoder's path is a complete MP4.
-    // Does nothing when no recording is under way. With sound it waits for the sound of the
-    // last moments still on its way from the sound server (microphones deliver every few
-    // tens of milliseconds; sources that deliver in blocks are waited for at most 2.2 s).
+    // Ends the recording at this moment and returns at once; stopped() is emitted before it
+    // returns, finished() once the file is complete. With sound, finishing first waits for
+    // the sound of the last moments still on its way from the sound server (microphones
+    // deliver every few tens of milliseconds; sources that deliver in blocks are waited for
+    // at most 2.2 s). Does nothing when no recording is under way.
     void stop();
 
     bool isRecording() const;
+    // Whether files of ended recordings are still being finished.
+    bool isFinishing() const { return !finishing_.empty(); }
 
-    // Counters of the running or the last recording.
+    // Counters of the running recording, or of the last one that ended (final once its
+    // finished() was emitted).
     RecorderStatistics statistics() const;
 
 signals:
     void started();
+    // The recording ended (stop() or a failure); its file is being finished.
     void stopped();
+    // The file of an ended recording is final. With an empty errorText it is an ordinary MP4
+    // at `path`. Otherwise errorText says, readable by the user, what went wrong and what was
+    // kept: usually the recording as it was written, which plays in most players and which
+    // recoverRecording() may finish later. A failure that ended the recording was reported by
+    // an error() signal before.
+    void finished(const QString& path, const QString& errorText);
 
 private:
+    struct Finishing {
+        quint64 generation = 0;
+        QString path;
+        std::thread thread;
+    };
+
     void failRecording(quint64 generation, int source, int code, const QString& text);
+    void fileFinished(quint64 generation, const RecorderStatistics& statistics,
+                      const QString& errorText);
 
     quint64 generation_ = 0;
 
@@ -72,5 +100,8 @@ private:
     QPointer<AbstractImageGrabber> imageGrabber_;
     QPointer<AudioGrabber> audioGrabber_;
     std::unique_ptr<engine::Session> session_;
+    QString sessionPath_;
+    // Files of ended recordings, each finished by its own thread, oldest first.
+    std::vector<std::unique_ptr<Finishing>> finishing_;
     RecorderStatistics lastStatistics_;
 };

@@ -65,6 +65,21 @@
     </message>
 </context>
 <context>
+    <name>Encoder</name>
+    <message>
+        <source>The file %1 cannot be read as a video: %2.</source>
+        <translation>O arquivo %1 não pode ser lido como vídeo: %2.</translation>
+    </message>
+    <message>
+        <source>The file %1 holds nothing that can be played.</source>
+        <translation>O arquivo %1 não contém nada que possa ser reproduzido.</translation>
+    </message>
+    <message>
+        <source>The recording %1 cannot be read.</source>
+        <translation>Não é possível ler a gravação %1.</translation>
+    </message>
+</context>
+<context>
     <name>HistoryWidget</name>
     <message>
         <source>History</source>
@@ -122,6 +137,17 @@
     <message>
         <source>Loading, please wait...</source>
         <translation>Descarregamento está em curso, aguarde, por favor...</translation>
+    </message>
+</context>
+<context>
+    <name>Recorder</name>
+    <message>
+        <source>Finishing the recording %1 failed. The file was kept as it was recorded.</source>
+        <translation>Não foi possível finalizar a gravação %1. O arquivo foi mantido como foi gravado.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is still being finished; record into another file.</source>
+        <translation>A gravação %1 ainda está sendo finalizada; grave em outro arquivo.</translation>
     </message>
 </context>
 <context>

@@ -65,6 +65,21 @@
     </message>
 </context>
 <context>
+    <name>Encoder</name>
+    <message>
+        <source>The file %1 cannot be read as a video: %2.</source>
+        <translation>The file %1 cannot be read as a video: %2.</translation>
+    </message>
+    <message>
+        <source>The file %1 holds nothing that can be played.</source>
+        <translation>The file %1 holds nothing that can be played.</translation>
+    </message>
+    <message>
+        <source>The recording %1 cannot be read.</source>
+        <translation>The recording %1 cannot be read.</translation>
+    </message>
+</context>
+<context>
     <name>HistoryWidget</name>
     <message>
         <source>History</source>
@@ -122,6 +137,17 @@
     <message>
         <source>Loading, please wait...</source>
         <translation>Loading, please wait...</translation>
+    </message>
+</context>
+<context>
+    <name>Recorder</name>
+    <message>
+        <source>Finishing the recording %1 failed. The file was kept as it was recorded.</source>
+        <translation>Finishing the recording %1 failed. The file was kept as it was recorded.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is still being finished; record into another file.</source>
+        <translation>The recording %1 is still being finished; record into another file.</translation>
     </message>
 </context>
 <context>

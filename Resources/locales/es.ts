@@ -65,6 +65,21 @@
     </message>
 </context>
 <context>
+    <name>Encoder</name>
+    <message>
+        <source>The file %1 cannot be read as a video: %2.</source>
+        <translation>El archivo %1 no se puede leer como video: %2.</translation>
+    </message>
+    <message>
+        <source>The file %1 holds nothing that can be played.</source>
+        <translation>El archivo %1 no contiene nada que se pueda reproducir.</translation>
+    </message>
+    <message>
+        <source>The recording %1 cannot be read.</source>
+        <translation>No se puede leer la grabación %1.</translation>
+    </message>
+</context>
+<context>
     <name>HistoryWidget</name>
     <message>
         <source>History</source>
@@ -122,6 +137,17 @@
     <message>
         <source>Loading, please wait...</source>
         <translation>Cargando, por favor espere...</translation>
+    </message>
+</context>
+<context>
+    <name>Recorder</name>
+    <message>
+        <source>Finishing the recording %1 failed. The file was kept as it was recorded.</source>
+        <translation>No se pudo terminar la grabación %1. El archivo se conservó tal como se grabó.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is still being finished; record into another file.</source>
+        <translation>La grabación %1 todavía se está terminando; graba en otro archivo.</translation>
     </message>
 </context>
 <context>

@@ -123,7 +123,8 @@ def run_engine(rec, out, seconds, workdir):
     return {'code': code, 'cpu': ru.ru_utime + ru.ru_stime, 'rss_mb': ru.ru_maxrss / 1024.0,
             'wall': wall, 'stats': stats, 'stderr': err,
             'dropped': int(stats.get('dropped', -1)), 'repeated': int(stats.get('repeated', -1)),
-            'stop_s': float(stats['stop_ms']) / 1000 if 'stop_ms' in stats else None}
+            # The stop returns at once; what counts is the time until the file is finished.
+            'stop_s': float(stats['finish_ms']) / 1000 if 'finish_ms' in stats else None}
 
 
 def run_ffmpeg(out, seconds, x264_params, encoder_args, lookahead, audio_kbps, workdir):
@@ -197,7 +198,13 @@ def run_killed(rec, out, kill_at):
     p.send_signal(signal.SIGKILL)
     p.wait()
     seconds, err = mediacheck.playable(out) if os.path.exists(out) else (0.0, 'no file')
-    return {'playable': seconds, 'error': err}
+    # What the program does with such a file at its next start.
+    r = subprocess.run([rec, '--recover', out], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                       text=True, check=False)
+    outcome = dict(line.split('=', 1) for line in r.stdout.split() if '=' in line)
+    recovered, rerr = mediacheck.playable(out) if os.path.exists(out) else (0.0, 'no file')
+    return {'playable': seconds, 'error': err, 'outcome': outcome.get('outcome', r.stderr.strip()),
+            'recovered': recovered, 'recovered_error': rerr}
 
 
 def analyse(path):
@@ -352,6 +359,11 @@ def report(r, seconds, kill_at):
                      '>= %d, no error' % (kill_at - GOALS['kill_slack_s']), ok))
         if killed['error']:
             log('killed recording decodes with errors: %s' % killed['error'][:500])
+        ok = killed['outcome'] == 'finished' and not killed['recovered_error'] and \
+            killed['recovered'] >= kill_at - GOALS['kill_slack_s']
+        rows.append(('  recovered: playable s', '%.2f (%s)' % (killed['recovered'],
+                                                             killed['outcome']), '',
+                     '>= %d, finished' % (kill_at - GOALS['kill_slack_s']), ok))
     log('')
     log('beep - flash: flash instants are known to one frame (+-%d ms), beeps to the sample'
         % (500 / FPS))

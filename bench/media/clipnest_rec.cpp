@@ -1,9 +1,15 @@
 // clipnest-rec --rect X,Y,W,H --seconds N [--sound] OUT.mp4
+// clipnest-rec --recover FILE.mp4
 //
 // Records a screen area through the same classes the program uses. On success prints
-// frames=, dropped=, repeated= and stop_ms= lines and exits with 0; on failure prints the
+// frames=, dropped=, repeated= lines and the figures of the stop: stop_ms= (how long stop()
+// took), finish_ms= (from the stop to the finished file) and stall_ms= (the longest a 10 ms
+// timer on the same thread was held up meanwhile), and exits with 0; on failure prints the
 // error text on stderr and exits with 1 (2 for bad arguments). SIGINT and SIGTERM end the
 // recording early with a complete file.
+//
+// --recover finishes a recording left by a killed run as the program does at its start and
+// prints outcome= and seconds= (exit 0), or the reason on stderr (exit 1).
 
 #include "media/AudioCodecSettings.h"
 #include "media/AudioFormat.h"
@@ -11,6 +17,7 @@
 #include "media/Encoder.h"
 #include "media/MediaTypes.h"
 #include "media/Recorder.h"
+#include "media/RecordingRecovery.h"
 #include "media/ScreenGrabber.h"
 #include "media/ScreenRecordingSettings.h"
 #include "media/VideoCodecSettings.h"
@@ -23,6 +30,7 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -38,15 +46,34 @@ void onSignal(int) {
 
 int usage(const QString& problem) {
     QTextStream(stderr) << problem << "\n"
-                        << "usage: clipnest-rec --rect X,Y,W,H --seconds N [--sound] OUT.mp4\n";
+                        << "usage: clipnest-rec --rect X,Y,W,H --seconds N [--sound] OUT.mp4\n"
+                        << "       clipnest-rec --recover FILE.mp4\n";
     return 2;
 }
+
+int recover(const QString& path) {
+    const RecoveryReport report = recoverRecording(path);
+    static const char* const names[] = {"finished", "already-finished", "kept", "unplayable"};
+    std::printf("outcome=%s\nseconds=%.3f\n", names[report.outcome], report.seconds);
+    if (!report.message.isEmpty())
+        QTextStream(stderr) << report.message << "\n";
+    return report.outcome == RecoveryReport::Finished ||
+                   report.outcome == RecoveryReport::AlreadyFinished
+               ? 0
+               : 1;
+}
+
+// How often the stall probe ticks while a recording is being finished: the GUI thread's
+// timers are rarely finer than this, so a stall it sees is one a user would see.
+constexpr int kProbePeriodMs = 10;
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args.size() == 2 && args[0] == "--recover")
+        return recover(args[1]);
     QRect rect;
     double seconds = -1;
     bool sound = false;
@@ -112,42 +139,56 @@ int main(int argc, char** argv) {
 
     int status = 0;
     double stopMs = 0;
-    auto finish = [&](int code, const QString& text) {
+    double finishMs = 0;
+    qint64 stallNs = 0;
+    QElapsedTimer sinceStop;
+    QElapsedTimer sinceTick;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, &app, [&] {
+        stallNs = std::max(stallNs, sinceTick.nsecsElapsed() - kProbePeriodMs * 1000000LL);
+        sinceTick.restart();
+    });
+    auto end = [&](int code, const QString& text) {
         if (status == 0 && code != 0) {
             status = code;
             QTextStream(stderr) << text << "\n";
         }
         if (recorder.isRecording()) {
-            QElapsedTimer timer;
-            timer.start();
+            probe.start(kProbePeriodMs);
+            sinceTick.start();
+            sinceStop.start();
             recorder.stop();
-            stopMs = double(timer.nsecsElapsed()) / 1e6;
+            stopMs = double(sinceStop.nsecsElapsed()) / 1e6;
         }
-        app.exit(status);
+        if (!recorder.isFinishing())
+            app.exit(status);
     };
+    QObject::connect(&recorder, &Recorder::finished, &app,
+                     [&](const QString&, const QString& errorText) {
+                         probe.stop();
+                         if (sinceStop.isValid())
+                             finishMs = double(sinceStop.nsecsElapsed()) / 1e6;
+                         end(errorText.isEmpty() ? 0 : 1, errorText);
+                     });
     QObject::connect(encoder, &Encoder::error, &app,
-                     [&](Encoder::Error) { finish(1, encoder->errorString()); });
+                     [&](Encoder::Error) { end(1, encoder->errorString()); });
     QObject::connect(&audio, &AbstractGrabber::error, &app,
-                     [&](AbstractGrabber::Error) { finish(1, audio.errorString()); });
+                     [&](AbstractGrabber::Error) { end(1, audio.errorString()); });
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
-                     [&] { finish(0, QString()); });
-    QTimer::singleShot(int(seconds * 1000), &app, [&] { finish(0, QString()); });
+                     [&] { end(0, QString()); });
+    QTimer::singleShot(int(seconds * 1000), &app, [&] { end(0, QString()); });
 
     recorder.start();
     const int result = app.exec();
-    if (recorder.isRecording())
-        recorder.stop();
     if (result != 0)
         return result;
-    // A late failure of the finished file (reported while stopping) also counts.
-    QCoreApplication::processEvents();
-    if (status != 0)
-        return status;
     const RecorderStatistics stats = recorder.statistics();
-    std::printf("frames=%lld\ndropped=%lld\nrepeated=%lld\nstop_ms=%.1f\n",
-                static_cast<long long>(stats.encodedFrames),
-                static_cast<long long>(stats.droppedFrames),
-                static_cast<long long>(stats.repeatedFrames), stopMs);
+    std::printf(
+        "frames=%lld\ndropped=%lld\nrepeated=%lld\nstop_ms=%.1f\nfinish_ms=%.1f\n"
+        "stall_ms=%.1f\n",
+        static_cast<long long>(stats.encodedFrames), static_cast<long long>(stats.droppedFrames),
+        static_cast<long long>(stats.repeatedFrames), stopMs, finishMs, double(stallNs) / 1e6);
     return 0;
 }

@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/buffer.h>
 #include <libavutil/frame.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -85,6 +86,14 @@ public:
 private:
     DictionaryPtr dictionary_;
 };
+
+// FFmpeg's informational lines (encoder statistics, the rewriting passes of a file) would
+// flood the program's output; warnings and errors still show. Only the untouched default
+// level is changed, so a program that chose its own level keeps it.
+inline void quietenFfmpegLog() {
+    if (av_log_get_level() == AV_LOG_INFO)
+        av_log_set_level(AV_LOG_WARNING);
+}
 
 // FFmpeg's text for an error code.
 inline QString avErrorText(int code) {

@@ -250,7 +250,7 @@ bool OutputFile::drain(AVCodecContext* codec, AVStream* stream) {
         // Written as they come, not interleaved: interleaving would hold the pictures back
         // until the sound of their time arrives, which some sources deliver seconds late, and
         // a killed program would lose them. Each fragment keeps its tracks apart, and the
-        // finished file is interleaved when stop() rewrites it.
+        // finished file is interleaved when finishing rewrites it.
         const int written = av_write_frame(format_.get(), packet_.get());
         if (written < 0)
             return writeError(written);

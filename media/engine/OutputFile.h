@@ -26,7 +26,8 @@ struct OutputSettings {
 };
 
 // The encoders and the fragmented MP4 file of one recording. Opened on the GUI thread, then
-// used only by the encoding thread.
+// used only by the encoding thread and, once that has ended, by the thread that finishes the
+// recording.
 class OutputFile {
 public:
     // Creates the file and writes its header. Null with *code and *errorText on failure.

@@ -1,34 +1,77 @@
 #include "media/engine/Remux.h"
 
+#include "media/RecordingRecovery.h"
 #include "media/Translate.h"
 #include "media/engine/Ffmpeg.h"
 
 #include <QFile>
-#include <QFileInfo>
+#include <QtEndian>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace engine {
 namespace {
+
 constexpr TranslationContext kTr{"Encoder"};
+
+// The end of the packet in seconds, or 0 when it has no time stamp.
+double packetEnd(const AVPacket* packet, AVRational timeBase) {
+    const int64_t at = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    if (at == AV_NOPTS_VALUE)
+        return 0;
+    return double(at + std::max<int64_t>(packet->duration, 0)) * av_q2d(timeBase);
+}
+
+// Opens `path` for reading and reads its stream parameters; null with *result on failure.
+InputContextPtr openInput(const QByteArray& path, int* result) {
+    AVFormatContext* raw = nullptr;
+    *result = avformat_open_input(&raw, path.constData(), nullptr, nullptr);
+    if (*result < 0)
+        return nullptr;
+    InputContextPtr in(raw);
+    if ((*result = avformat_find_stream_info(in.get(), nullptr)) < 0)
+        return nullptr;
+    return in;
+}
+
+// Whether the next packet is one to keep: false at the end and at a damaged tail (a read
+// error, or a packet cut short by the end of the file).
+bool readIntact(AVFormatContext* in, AVPacket* packet) {
+    if (av_read_frame(in, packet) < 0)
+        return false;
+    if (packet->flags & AV_PKT_FLAG_CORRUPT) {
+        av_packet_unref(packet);
+        return false;
+    }
+    return true;
+}
+
+// Pushes the file's data to the disk, so that the rename that follows cannot leave an empty
+// file behind after a power cut.
+int syncToDisk(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return AVERROR(errno);
+    const int synced = ::fsync(fd) == 0 ? 0 : AVERROR(errno);
+    ::close(fd);
+    return synced;
+}
+
 } // namespace
 
-bool remuxToFastStart(const QString& path, QString* errorText) {
-    const QFileInfo info(path);
-    const QString temporary =
-        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".finishing");
+bool remuxToFastStart(const QString& path, double* seconds, QString* errorText) {
+    const QString temporary = finishingPath(path);
     const QByteArray inPath = path.toLocal8Bit();
     const QByteArray outPath = temporary.toLocal8Bit();
 
-    AVFormatContext* rawIn = nullptr;
-    int result = avformat_open_input(&rawIn, inPath.constData(), nullptr, nullptr);
-    if (result < 0) {
-        *errorText =
-            kTr.tr("Cannot read back the recording %1: %2.").arg(path, avErrorText(result));
-        return false;
-    }
-    InputContextPtr in(rawIn);
-    if ((result = avformat_find_stream_info(in.get(), nullptr)) < 0) {
+    int result = 0;
+    InputContextPtr in = openInput(inPath, &result);
+    if (!in) {
         *errorText =
             kTr.tr("Cannot read back the recording %1: %2.").arg(path, avErrorText(result));
         return false;
@@ -74,16 +117,13 @@ bool remuxToFastStart(const QString& path, QString* errorText) {
         return failWrite(result);
 
     PacketPtr packet(av_packet_alloc());
-    for (;;) {
-        result = av_read_frame(in.get(), packet.get());
-        if (result == AVERROR_EOF)
-            break;
-        if (result < 0) {
-            // A damaged tail (a killed writer) ends the copy; what was read is kept.
-            break;
-        }
+    double end = 0;
+    int64_t copied = 0;
+    while (readIntact(in.get(), packet.get())) {
+        ++copied;
         AVStream* from = in->streams[packet->stream_index];
         AVStream* to = out->streams[packet->stream_index];
+        end = std::max(end, packetEnd(packet.get(), from->time_base));
         av_packet_rescale_ts(packet.get(), from->time_base, to->time_base);
         packet->pos = -1;
         result = av_interleaved_write_frame(out.get(), packet.get());
@@ -91,9 +131,18 @@ bool remuxToFastStart(const QString& path, QString* errorText) {
         if (result < 0)
             return failWrite(result);
     }
+    if (copied == 0) {
+        // Cut before its first fragment: an empty file would be no better.
+        out.reset();
+        QFile::remove(temporary);
+        *errorText = kTr.tr("The file %1 holds nothing that can be played.").arg(path);
+        return false;
+    }
     if ((result = av_write_trailer(out.get())) < 0)
         return failWrite(result);
     if ((result = avio_closep(&out->pb)) < 0)
+        return failWrite(result);
+    if ((result = syncToDisk(outPath)) < 0)
         return failWrite(result);
     out.reset();
     in.reset();
@@ -103,7 +152,59 @@ bool remuxToFastStart(const QString& path, QString* errorText) {
         *errorText = kTr.tr("Cannot replace %1 with the finished recording: %2.").arg(path, reason);
         return false;
     }
+    if (seconds)
+        *seconds = end;
     return true;
+}
+
+bool isFragmented(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    qint64 pos = 0;
+    while (pos + 8 <= size) {
+        if (!file.seek(pos))
+            return false;
+        const QByteArray head = file.read(16);
+        if (head.size() < 8)
+            return false;
+        const QByteArray name = head.mid(4, 4);
+        if (name == "moof")
+            return true;
+        qint64 length = qFromBigEndian<quint32>(head.constData());
+        if (length == 1 && head.size() == 16)
+            length = qFromBigEndian<qint64>(head.constData() + 8);
+        else if (length == 0)
+            return false; // the last box runs to the end of the file
+        if (length < 8)
+            return false;
+        pos += length;
+    }
+    return false;
+}
+
+double playableSeconds(const QString& path, QString* errorText) {
+    int result = 0;
+    InputContextPtr in = openInput(path.toLocal8Bit(), &result);
+    if (!in) {
+        *errorText =
+            kTr.tr("The file %1 cannot be read as a video: %2.").arg(path, avErrorText(result));
+        return -1;
+    }
+    PacketPtr packet(av_packet_alloc());
+    double end = 0;
+    bool any = false;
+    while (readIntact(in.get(), packet.get())) {
+        end = std::max(end, packetEnd(packet.get(), in->streams[packet->stream_index]->time_base));
+        any = true;
+        av_packet_unref(packet.get());
+    }
+    if (!any) {
+        *errorText = kTr.tr("The file %1 holds nothing that can be played.").arg(path);
+        return -1;
+    }
+    return end;
 }
 
 } // namespace engine

@@ -410,16 +410,22 @@ void Session::encodeLoop() {
     }
 }
 
-bool Session::finish(EncoderErrors::Error* code, QString* errorText) {
-    if (finished_)
-        return true;
-    finished_ = true;
+void Session::requestStop() {
     {
         std::lock_guard<std::mutex> lock(stopMutex_);
+        if (stopping_)
+            return;
         stopping_ = true;
         stopAtUs_ = started_ ? nowUs() : 0;
     }
     stopCondition_.notify_all();
+}
+
+bool Session::finish(EncoderErrors::Error* code, QString* errorText) {
+    if (finished_)
+        return true;
+    finished_ = true;
+    requestStop();
     if (started_) {
         if (captureThread_.joinable())
             captureThread_.join();
@@ -449,7 +455,7 @@ bool Session::finish(EncoderErrors::Error* code, QString* errorText) {
     if (out.writeFailed())
         return false;
     QString remuxError;
-    if (!remuxToFastStart(parts_.path, &remuxError)) {
+    if (!remuxToFastStart(parts_.path, nullptr, &remuxError)) {
         *code = EncoderErrors::WriteError;
         *errorText = remuxError;
         return false;

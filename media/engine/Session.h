@@ -40,8 +40,10 @@ struct SessionParts {
 //   convert (RGB to YUV 4:2:0, even size)        -> encoder input (bounded queue)
 //   sound   (reads the microphone, or paces silence while it is gone) -> encoder input
 //   encode  (H.264/sound encoding, fragmented MP4)
-// Created, started and finished on the GUI thread. The failure callback is called at most
-// once, from whichever thread found the failure.
+// Created, started and told to stop on the GUI thread; finish() then runs on a thread of its
+// own (it joins the others and rewrites the file), after which the session is destroyed
+// there. The failure callback is called at most once, from whichever thread found the
+// failure.
 class Session {
 public:
     using FailureCallback = std::function<void(FailureSource, int code, const QString& text)>;
@@ -50,8 +52,13 @@ public:
     ~Session();
 
     void start();
-    // Ends grabbing, encodes what is queued, closes the file and turns it into an ordinary MP4.
-    // Returns false with the output's error when the file could not be completed.
+    // Marks the moment the recording ends and tells the threads to wind down; returns at
+    // once. Only start() may come before it.
+    void requestStop();
+    // Ends grabbing (requestStop() if that was not done), waits for the sound of the last
+    // moments, encodes what is queued, closes the file and turns it into an ordinary MP4.
+    // Returns false with the output's error when the file could not be completed. Blocks for
+    // as long as that takes: never on the GUI thread.
     bool finish(EncoderErrors::Error* code, QString* errorText);
 
     RecorderStatistics statistics() const;

@@ -8,6 +8,7 @@
 #include "media/AudioGrabber.h"
 #include "media/Encoder.h"
 #include "media/Recorder.h"
+#include "media/RecordingRecovery.h"
 #include "media/ScreenGrabber.h"
 
 #include <QElapsedTimer>
@@ -28,6 +29,9 @@ using namespace enginetest;
 
 namespace {
 
+// Finishing a few seconds of recording takes a moment; a minute means it hangs.
+constexpr int kFinishWaitMs = 60000;
+
 // The three objects the program owns, configured as the program does, with spies on every
 // error signal.
 struct Rig {
@@ -37,7 +41,21 @@ struct Rig {
     QSignalSpy encoderErrors{recorder.encoder(), &Encoder::error};
     QSignalSpy audioErrors{&audio, &AbstractGrabber::error};
     QSignalSpy screenErrors{&screen, &AbstractGrabber::error};
+    QSignalSpy finished{&recorder, &Recorder::finished};
     Rig() { configureLikeTheProgram(recorder, screen, audio); }
+    // Waits until `count` files have been finished (finishing runs on a thread of its own).
+    bool waitForFinished(int count) {
+        while (finished.count() < count)
+            if (!finished.wait(kFinishWaitMs))
+                return false;
+        return true;
+    }
+    // Stops the recording and waits for its file: what the program's stop button leads to.
+    bool stopAndFinish() {
+        const int before = finished.count();
+        recorder.stop();
+        return waitForFinished(before + 1) && finished.last().at(1).toString().isEmpty();
+    }
     qint64 frames() const { return recorder.statistics().encodedFrames; }
     bool noErrors() const {
         return encoderErrors.isEmpty() && audioErrors.isEmpty() && screenErrors.isEmpty();
@@ -91,9 +109,15 @@ private slots:
     void missingDisplayIsReported();
     void shrinkingScreenEndsTheRecordingWithAnError();
     void fullDiskKeepsWhatWasWritten();
+    void stopReturnsWhileTheFileIsFinished();
+    void recoveryFinishesAFragmentedFile();
+    void recoveryOnAFullDiskKeepsTheFile();
+    void recoveryKeepsWhatCannotBePlayed();
 
 private:
     QString path(const QString& name) const { return dir_.filePath(name); }
+    // A fragmented recording as a killed run leaves it: a copy taken while recording.
+    QString fragmentedRecording(const QString& name);
     QTemporaryDir dir_;
 };
 
@@ -185,7 +209,7 @@ void EngineDesktop::secondStartIsRefusedWhileTheFirstGoesOn() {
     QVERIFY(rig.recorder.isRecording());
     const qint64 before = rig.frames();
     QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= before + 20, 20000);
-    rig.recorder.stop();
+    QVERIFY(rig.stopAndFinish());
     QVERIFY(!rig.recorder.isRecording());
 
     QCOMPARE(rig.encoderErrors.count(), 1);
@@ -219,7 +243,7 @@ void EngineDesktop::oddAreaWithSoundMakesAnOrdinaryMp4() {
 
     QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 4000, 10000);
     const double elapsed = clock.elapsed() / 1000.0;
-    rig.recorder.stop();
+    QVERIFY(rig.stopAndFinish());
     QVERIFY(rig.noErrors());
 
     // An ordinary MP4: index in front, no fragments.
@@ -308,7 +332,7 @@ void EngineDesktop::missingSoundServerIsAnAudioError() {
     rig.recorder.start();
     QVERIFY(rig.recorder.isRecording());
     QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 5, 20000);
-    rig.recorder.stop();
+    QVERIFY(rig.stopAndFinish());
     QVERIFY(readback::probe(path("nosound.mp4")).readable);
 }
 
@@ -334,7 +358,7 @@ void EngineDesktop::microphoneGoingAwayLeavesSilence() {
     const double lostAt = clock.elapsed() / 1000.0;
     QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 5500, 10000);
     QVERIFY(rig.recorder.isRecording());
-    rig.recorder.stop();
+    QVERIFY(rig.stopAndFinish());
     QVERIFY(rig.noErrors());
 
     const readback::Facts info = readback::probe(file);
@@ -389,9 +413,13 @@ void EngineDesktop::shrinkingScreenEndsTheRecordingWithAnError() {
     QVERIFY2(rig.recorder.encoder()->errorString().contains("1280 x 720"),
              qPrintable(rig.recorder.encoder()->errorString()));
     QCOMPARE(rig.screenErrors.count(), 1);
-    // The recording was finished by the engine; the program's stop() is harmless.
+    // The recording was ended by the engine; the program's stop() is harmless, and the file
+    // is finished as after a stop.
     QVERIFY(!rig.recorder.isRecording());
     rig.recorder.stop();
+    QVERIFY(rig.waitForFinished(1));
+    QCOMPARE(rig.finished.at(0).at(0).toString(), file);
+    QCOMPARE(rig.finished.at(0).at(1).toString(), QString());
 
     const readback::Facts info = readback::probe(file);
     QVERIFY2(info.readable, qPrintable(info.error));
@@ -425,6 +453,10 @@ void EngineDesktop::fullDiskKeepsWhatWasWritten() {
              qPrintable(rig.recorder.encoder()->errorString()));
     QVERIFY(!rig.recorder.isRecording());
     rig.recorder.stop();
+    // The file is not finished (there is no room for that) and says so.
+    QVERIFY(rig.waitForFinished(1));
+    QVERIFY2(rig.finished.at(0).at(1).toString().contains("disk is full"),
+             qPrintable(rig.finished.at(0).at(1).toString()));
     restore.dismiss();
     setrlimit(RLIMIT_FSIZE, &saved);
 
@@ -433,6 +465,180 @@ void EngineDesktop::fullDiskKeepsWhatWasWritten() {
     QVERIFY2(info.readable, qPrintable(info.error));
     QVERIFY2(info.duration >= 0.5, qPrintable(QString::number(info.duration)));
     QCOMPARE(info.stream("video").width, 320);
+}
+
+void EngineDesktop::stopReturnsWhileTheFileIsFinished() {
+    Rig rig;
+    QSignalSpy stopped(&rig.recorder, &Recorder::stopped);
+    const QString first = path("async-first.mp4"), second = path("async-second.mp4");
+    prepare(rig.recorder, rig.screen, QRect(0, 0, 320, 240), first, true);
+    rig.recorder.start();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 40, 20000);
+    rig.recorder.stop();
+
+    // stop() has returned without waiting for the file: the recording is over, its file is
+    // still being finished, and finished() can only come from the event loop.
+    QVERIFY(!rig.recorder.isRecording());
+    QVERIFY(rig.recorder.isFinishing());
+    QCOMPARE(stopped.count(), 1);
+    QCOMPARE(rig.finished.count(), 0);
+
+    // Meanwhile the same file cannot be recorded into; another one can.
+    rig.recorder.start();
+    QVERIFY(!rig.recorder.isRecording());
+    QTRY_COMPARE(rig.encoderErrors.count(), 1);
+    QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::FileOpenError);
+    QVERIFY2(rig.recorder.encoder()->errorString().contains("still being finished"),
+             qPrintable(rig.recorder.encoder()->errorString()));
+    prepare(rig.recorder, rig.screen, QRect(0, 0, 160, 120), second, false);
+    rig.recorder.start();
+    QVERIFY(rig.recorder.isRecording());
+
+    QVERIFY(rig.waitForFinished(1));
+    QCOMPARE(rig.finished.at(0).at(0).toString(), first);
+    QCOMPARE(rig.finished.at(0).at(1).toString(), QString());
+    const QStringList boxes = readback::topLevelBoxes(first);
+    QVERIFY2(!boxes.contains("moof") && boxes.indexOf("moov") < boxes.indexOf("mdat"),
+             qPrintable(boxes.join(' ')));
+    QVERIFY(!QFile::exists(finishingPath(first)));
+    const readback::Facts info = readback::probe(first);
+    QVERIFY2(info.readable, qPrintable(info.error));
+    QCOMPARE(info.count("video"), 1);
+    QCOMPARE(info.count("audio"), 1);
+    QVERIFY2(info.duration >= 1.5, qPrintable(QString::number(info.duration)));
+    const QString errors = readback::decodeErrors(first);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+
+    // The second recording went on through all of this.
+    QVERIFY(rig.recorder.isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 20, 20000);
+    QVERIFY(rig.stopAndFinish());
+    QCOMPARE(rig.finished.at(1).at(0).toString(), second);
+    QVERIFY(!rig.recorder.isFinishing());
+    QVERIFY(!readback::topLevelBoxes(second).contains("moof"));
+    QCOMPARE(rig.encoderErrors.count(), 1);
+}
+
+QString EngineDesktop::fragmentedRecording(const QString& name) {
+    Rig rig;
+    const QString recording = path(name + "-source.mp4"), copy = path(name);
+    prepare(rig.recorder, rig.screen, QRect(40, 40, 320, 240), recording, true);
+    rig.recorder.start();
+    if (!rig.recorder.isRecording())
+        return {};
+    // Two seconds and more: several fragments, the last one possibly cut in the middle.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2500)
+        QTest::qWait(50);
+    QFile::remove(copy);
+    const bool copied = QFile::copy(recording, copy);
+    rig.stopAndFinish();
+    return copied && readback::topLevelBoxes(copy).contains("moof") ? copy : QString();
+}
+
+void EngineDesktop::recoveryFinishesAFragmentedFile() {
+    const QString file = fragmentedRecording("recover.mp4");
+    QVERIFY(!file.isEmpty());
+    const RecoveryReport report = recoverRecording(file);
+    QCOMPARE(report.outcome, RecoveryReport::Finished);
+    QVERIFY(report.message.isEmpty());
+    QVERIFY(!QFile::exists(finishingPath(file)));
+
+    const QStringList boxes = readback::topLevelBoxes(file);
+    QVERIFY2(!boxes.contains("moof") && boxes.indexOf("moov") < boxes.indexOf("mdat"),
+             qPrintable(boxes.join(' ')));
+    const readback::Facts info = readback::probe(file);
+    QVERIFY2(info.readable, qPrintable(info.error));
+    QCOMPARE(info.count("video"), 1);
+    QCOMPARE(info.count("audio"), 1);
+    QVERIFY2(info.duration >= 1.0, qPrintable(QString::number(info.duration)));
+    QVERIFY2(qAbs(report.seconds - info.duration) < 0.2,
+             qPrintable(QStringLiteral("%1 vs %2").arg(report.seconds).arg(info.duration)));
+    const QString errors = readback::decodeErrors(file);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+
+    // A finished file is left as it is.
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray finished = f.readAll();
+    f.close();
+    const RecoveryReport again = recoverRecording(file);
+    QCOMPARE(again.outcome, RecoveryReport::AlreadyFinished);
+    QVERIFY(again.seconds > 1.0);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), finished);
+}
+
+void EngineDesktop::recoveryOnAFullDiskKeepsTheFile() {
+    const QString file = fragmentedRecording("recover-full.mp4");
+    QVERIFY(!file.isEmpty());
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray original = f.readAll();
+    f.close();
+
+    // The rewritten file may not grow beyond half the recording: as on a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &saved); });
+    rlimit small = saved;
+    small.rlim_cur = rlim_t(original.size() / 2);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const RecoveryReport report = recoverRecording(file);
+    restore.dismiss();
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    QCOMPARE(report.outcome, RecoveryReport::KeptAsItWas);
+    QVERIFY2(report.message.contains("disk is full"), qPrintable(report.message));
+    QVERIFY(report.seconds >= 1.0);
+    QVERIFY(!QFile::exists(finishingPath(file)));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), original);
+    f.close();
+    // With room again it is finished.
+    QCOMPARE(recoverRecording(file).outcome, RecoveryReport::Finished);
+}
+
+void EngineDesktop::recoveryKeepsWhatCannotBePlayed() {
+    const QList<QPair<QString, QByteArray>> files{
+        {path("empty.mp4"), QByteArray()},
+        {path("garbage.mp4"), QByteArray(5000, 'x')},
+        // Only the start of a recording: its header, killed before the first fragment.
+        {path("header-only.mp4"), QByteArray()}};
+    {
+        const QString fragmented = fragmentedRecording("header-source.mp4");
+        QVERIFY(!fragmented.isEmpty());
+        QFile f(fragmented);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray data = f.readAll();
+        const qsizetype moof = data.indexOf("moof");
+        QVERIFY(moof > 4);
+        QFile header(files[2].first);
+        QVERIFY(header.open(QIODevice::WriteOnly));
+        header.write(data.left(moof - 4));
+    }
+    for (int i = 0; i < files.size(); ++i) {
+        const QString& file = files[i].first;
+        if (i < 2) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(files[i].second);
+        }
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
+        const RecoveryReport report = recoverRecording(file);
+        QCOMPARE(report.outcome, RecoveryReport::Unplayable);
+        QVERIFY2(report.message.contains(file), qPrintable(report.message));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+    }
+    const RecoveryReport missing = recoverRecording(path("no-such-recording.mp4"));
+    QCOMPARE(missing.outcome, RecoveryReport::Unplayable);
+    QVERIFY(!QFile::exists(path("no-such-recording.mp4")));
 }
 
 QTEST_MAIN(EngineDesktop)

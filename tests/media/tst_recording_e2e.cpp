@@ -21,21 +21,24 @@
 namespace {
 
 // The tool records at this rate whatever the screen does.
-constexpr double Fps = 20.0;
+constexpr double kFps = 20.0;
 // Long enough for several hundred milliseconds of start-up to leave a clear majority of
 // steady recording, short enough to keep the whole program around a minute.
-constexpr int RecordSeconds = 3;
+constexpr int kRecordSeconds = 3;
 // A recording that has to be stopped from outside is asked for far longer than the test
 // waits, so that only the signal can end it.
-constexpr int LongSeconds = 60;
+constexpr int kLongSeconds = 60;
+// When the recovery test kills the tool: long enough that the two seconds a kill may cost
+// are a clear minority of the recording.
+constexpr int kKilledAtSeconds = 7;
 // Start-up of the tool, encoder flush and file finishing on a loaded two-core machine.
-constexpr int FinishTimeoutMs = 60000;
+constexpr int kFinishTimeoutMs = 60000;
 
 // Where the pattern window sits; the recordings grab exactly this area or a part of it.
-const QRect PatternRect(100, 100, 640, 480);
+const QRect kPatternRect(100, 100, 640, 480);
 // The top quarter of the pattern carries a moving bar; below it the left half is red and
 // the right half blue, so that a frame shows whether the right area was grabbed.
-constexpr int StripHeight = 120;
+constexpr int kStripHeight = 120;
 
 class MovingPattern : public QWidget {
 public:
@@ -43,7 +46,7 @@ public:
         : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                Qt::X11BypassWindowManagerHint) {
         setAttribute(Qt::WA_OpaquePaintEvent);
-        setGeometry(PatternRect);
+        setGeometry(kPatternRect);
         connect(&tick_, &QTimer::timeout, this, [this] { update(); });
         tick_.start(16);
         clock_.start();
@@ -53,11 +56,11 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         const int w = width(), h = height();
-        p.fillRect(0, 0, w, StripHeight, QColor(40, 40, 40));
+        p.fillRect(0, 0, w, kStripHeight, QColor(40, 40, 40));
         const int barX = int(clock_.elapsed() * 400 / 1000 % (w + 80)) - 80;
-        p.fillRect(barX, 0, 80, StripHeight, Qt::white);
-        p.fillRect(0, StripHeight, w / 2, h - StripHeight, QColor(255, 0, 0));
-        p.fillRect(w / 2, StripHeight, w - w / 2, h - StripHeight, QColor(0, 0, 255));
+        p.fillRect(barX, 0, 80, kStripHeight, Qt::white);
+        p.fillRect(0, kStripHeight, w / 2, h - kStripHeight, QColor(255, 0, 0));
+        p.fillRect(w / 2, kStripHeight, w - w / 2, h - kStripHeight, QColor(0, 0, 255));
     }
 
 private:
@@ -91,7 +94,7 @@ QStringList recArgs(const QRect& r, int seconds, bool sound, const QString& out)
 }
 
 // Waits for the tool while the event loop keeps the pattern moving.
-Run finish(QProcess& p, int timeoutMs = FinishTimeoutMs) {
+Run finish(QProcess& p, int timeoutMs = kFinishTimeoutMs) {
     Run run;
     if (p.state() != QProcess::NotRunning) {
         QSignalSpy spy(&p, &QProcess::finished);
@@ -174,6 +177,7 @@ private slots:
     void stopOnSignal_data();
     void stopOnSignal();
     void killLeavesPlayableFile();
+    void killedRecordingIsRecovered();
     void badRequestsFailCleanly_data();
     void badRequestsFailCleanly();
 
@@ -202,7 +206,7 @@ void RecordingTest::initTestCase() {
 void RecordingTest::checkFrameRate(const readback::Stream& v) {
     QVERIFY2(v.duration > 0, "video stream has no duration");
     const double fps = double(v.frames) / v.duration;
-    QVERIFY2(qAbs(fps - Fps) <= Fps * 0.05,
+    QVERIFY2(qAbs(fps - kFps) <= kFps * 0.05,
              qPrintable(QStringLiteral("%1 frames in %2 s = %3 fps, want 20 +- 5 %")
                             .arg(v.frames)
                             .arg(v.duration)
@@ -223,9 +227,9 @@ void RecordingTest::checkOrdinaryMp4(const QString& file) {
 
 void RecordingTest::videoOnly() {
     const QString file = path("video-only.mp4");
-    const Run run = record(PatternRect, RecordSeconds, false, file);
+    const Run run = record(kPatternRect, kRecordSeconds, false, file);
     QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
-    for (const char* key : {"frames", "dropped", "repeated", "stop_ms"}) {
+    for (const char* key : {"frames", "dropped", "repeated", "stop_ms", "finish_ms", "stall_ms"}) {
         bool ok = false;
         run.stats.value(key).toDouble(&ok);
         QVERIFY2(ok, qPrintable(QStringLiteral("no numeric %1= line: ").arg(key) + describe(run)));
@@ -237,10 +241,10 @@ void RecordingTest::videoOnly() {
     QCOMPARE(facts.count("audio"), 0);
     const readback::Stream& v = *facts.first("video");
     QCOMPARE(v.codec, QString("h264"));
-    QCOMPARE(v.width, PatternRect.width());
-    QCOMPARE(v.height, PatternRect.height());
+    QCOMPARE(v.width, kPatternRect.width());
+    QCOMPARE(v.height, kPatternRect.height());
     checkFrameRate(v);
-    QVERIFY2(v.duration > RecordSeconds - 0.5 && v.duration < RecordSeconds + 0.5,
+    QVERIFY2(v.duration > kRecordSeconds - 0.5 && v.duration < kRecordSeconds + 0.5,
              qPrintable(QString::number(v.duration)));
     QCOMPARE(run.stats.value("frames").toLongLong(), v.frames);
     QCOMPARE(readback::decodeErrors(file), QString());
@@ -252,8 +256,8 @@ void RecordingTest::videoOnly() {
     const QByteArray late = readback::rgbFrameAt(file, v.duration - 0.6, w, h);
     QVERIFY(!early.isEmpty() && !late.isEmpty());
     for (const QByteArray& frame : {early, late}) {
-        const Rgb left = pixel(frame, w, w / 4, (h + StripHeight) / 2);
-        const Rgb right = pixel(frame, w, 3 * w / 4, (h + StripHeight) / 2);
+        const Rgb left = pixel(frame, w, w / 4, (h + kStripHeight) / 2);
+        const Rgb right = pixel(frame, w, 3 * w / 4, (h + kStripHeight) / 2);
         QVERIFY2(isRed(left), qPrintable(QStringLiteral("left half %1,%2,%3, want red")
                                              .arg(left.r)
                                              .arg(left.g)
@@ -266,9 +270,12 @@ void RecordingTest::videoOnly() {
         QVERIFY(isRed(pixel(frame, w, 2, h - 3)));
         QVERIFY(isBlue(pixel(frame, w, w - 3, h - 3)));
     }
-    QVERIFY2(rowsDifference(early, late, w, 0, StripHeight) > 5,
+    // The bar comes back to the same place every 1.8 s (720 px at 400 px/s), which is about
+    // how far apart the first and last frames above are: compare with half a period later.
+    const QByteArray moved = readback::rgbFrameAt(file, 0.6 + 0.9, w, h);
+    QVERIFY2(rowsDifference(early, moved, w, 0, kStripHeight) > 5,
              "the moving bar does not move in the recording");
-    QVERIFY(rowsDifference(early, late, w, StripHeight + 8, h) < 5);
+    QVERIFY(rowsDifference(early, late, w, kStripHeight + 8, h) < 5);
     videoOnlyFile_ = file;
 }
 
@@ -305,7 +312,7 @@ void RecordingTest::encoderSettings() {
 
 void RecordingTest::withSound() {
     const QString file = path("with-sound.mp4");
-    const Run run = record(PatternRect, RecordSeconds, true, file);
+    const Run run = record(kPatternRect, kRecordSeconds, true, file);
     QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
 
     const readback::Facts facts = readback::probe(file);
@@ -318,8 +325,8 @@ void RecordingTest::withSound() {
     QCOMPARE(a.codec, QString("mp3"));
     QCOMPARE(a.sampleRate, 44100);
     QCOMPARE(a.channels, 2);
-    QCOMPARE(v.width, PatternRect.width());
-    QCOMPARE(v.height, PatternRect.height());
+    QCOMPARE(v.width, kPatternRect.width());
+    QCOMPARE(v.height, kPatternRect.height());
     checkFrameRate(v);
     QVERIFY2(qAbs(a.duration - v.duration) <= 0.1,
              qPrintable(QStringLiteral("audio %1 s, video %2 s").arg(a.duration).arg(v.duration)));
@@ -350,9 +357,9 @@ void RecordingTest::withSound() {
 }
 
 void RecordingTest::oddSize() {
-    const QRect odd(PatternRect.x() + 11, PatternRect.y() + 13, 333, 187);
+    const QRect odd(kPatternRect.x() + 11, kPatternRect.y() + 13, 333, 187);
     const QString file = path("odd.mp4");
-    const Run run = record(odd, RecordSeconds, false, file);
+    const Run run = record(odd, kRecordSeconds, false, file);
     QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
     const readback::Facts facts = readback::probe(file);
     QVERIFY2(facts.readable, qPrintable(facts.error));
@@ -382,7 +389,7 @@ void RecordingTest::stopOnSignal_data() {
 void RecordingTest::stopOnSignal() {
     QFETCH(int, signalNumber);
     const QString file = path(QStringLiteral("signal-%1.mp4").arg(signalNumber));
-    auto p = startRec(recArgs(PatternRect, LongSeconds, true, file));
+    auto p = startRec(recArgs(kPatternRect, kLongSeconds, true, file));
     QVERIFY2(p->waitForStarted(), qPrintable(p->errorString()));
     // The file appears when the recording starts; the clock runs from there, so that a
     // slow start of the process on a busy machine does not eat into the recording.
@@ -400,7 +407,7 @@ void RecordingTest::stopOnSignal() {
     QVERIFY2(facts.readable, qPrintable(facts.error));
     QCOMPARE(facts.count("video"), 1);
     QCOMPARE(facts.count("audio"), 1);
-    QVERIFY2(facts.duration >= 1.5 && facts.duration < LongSeconds / 2,
+    QVERIFY2(facts.duration >= 1.5 && facts.duration < kLongSeconds / 2,
              qPrintable(QString::number(facts.duration)));
     QCOMPARE(readback::decodeErrors(file), QString());
     checkOrdinaryMp4(file);
@@ -408,7 +415,7 @@ void RecordingTest::stopOnSignal() {
 
 void RecordingTest::killLeavesPlayableFile() {
     const QString file = path("killed.mp4");
-    auto p = startRec(recArgs(PatternRect, LongSeconds, true, file));
+    auto p = startRec(recArgs(kPatternRect, kLongSeconds, true, file));
     QVERIFY2(p->waitForStarted(), qPrintable(p->errorString()));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(file).size() > 0, 30000);
     QElapsedTimer clock;
@@ -425,8 +432,42 @@ void RecordingTest::killLeavesPlayableFile() {
     QVERIFY(facts.first("video"));
     QVERIFY2(facts.duration >= 2.0,
              qPrintable(QStringLiteral("only %1 s survive a kill after 4 s").arg(facts.duration)));
-    QVERIFY2(facts.first("video")->frames >= qint64(2.0 * Fps),
+    QVERIFY2(facts.first("video")->frames >= qint64(2.0 * kFps),
              qPrintable(QStringLiteral("%1 frames decode").arg(facts.first("video")->frames)));
+    QCOMPARE(readback::decodeErrors(file), QString());
+}
+
+void RecordingTest::killedRecordingIsRecovered() {
+    const QString file = path("killed-at-7.mp4");
+    auto p = startRec(recArgs(kPatternRect, kLongSeconds, true, file));
+    QVERIFY2(p->waitForStarted(), qPrintable(p->errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(file).size() > 0, 30000);
+    QElapsedTimer clock;
+    clock.start();
+    QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() > kKilledAtSeconds * 1000, 20000);
+    QVERIFY(p->state() == QProcess::Running);
+    ::kill(pid_t(p->processId()), SIGKILL);
+    QCOMPARE(finish(*p).status, QProcess::CrashExit);
+    QVERIFY2(readback::topLevelBoxes(file).contains("moof"),
+             qPrintable(readback::topLevelBoxes(file).join(' ')));
+
+    // What the program does with such a file at its next start.
+    auto recovery = startRec({"--recover", file});
+    const Run run = finish(*recovery);
+    QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
+    QCOMPARE(run.stats.value("outcome"), QString("finished"));
+    checkOrdinaryMp4(file);
+    const readback::Facts facts = readback::probe(file);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    QCOMPARE(facts.count("video"), 1);
+    QCOMPARE(facts.count("audio"), 1);
+    // Killed at T seconds, at least T - 2 seconds survive.
+    QVERIFY2(facts.duration >= kKilledAtSeconds - 2,
+             qPrintable(QStringLiteral("only %1 s survive a kill after %2 s")
+                            .arg(facts.duration)
+                            .arg(kKilledAtSeconds)));
+    QVERIFY2(qAbs(run.stats.value("seconds").toDouble() - facts.duration) < 0.2,
+             qPrintable(describe(run)));
     QCOMPARE(readback::decodeErrors(file), QString());
 }
 
@@ -435,7 +476,7 @@ void RecordingTest::badRequestsFailCleanly_data() {
     QTest::addColumn<bool>("mayRecord");
     const QString out = path("bad.mp4");
     QTest::newRow("unwritable folder")
-        << recArgs(PatternRect, 1, false, "/nonexistent-folder/x.mp4") << false;
+        << recArgs(kPatternRect, 1, false, "/nonexistent-folder/x.mp4") << false;
     QTest::newRow("garbage rectangle")
         << QStringList{"--rect", "a,b,c,d", "--seconds", "1", out} << false;
     QTest::newRow("no output file")
