@@ -62,7 +62,6 @@ public:
     bool finish(EncoderErrors::Error* code, QString* errorText);
 
     RecorderStatistics statistics() const;
-    bool failed() const { return failed_.load(); }
 
 private:
     struct SoundChunk {
