@@ -3,7 +3,8 @@
 # also when the command fails:
 #   - Xvfb 1920x1080x24 on a free display number, openbox, trayer as the tray host;
 #   - a PulseAudio server whose default source is a 440 Hz sine wave (the "microphone");
-#   - the reference upload service (PHP's built-in server) on a free loopback port.
+#   - the reference upload service (nginx in front of php-fpm, server/run-local.sh) on a free
+#     loopback port.
 # Everything lives under one temporary folder: HOME, XDG_RUNTIME_DIR, settings, uploads.
 #
 # Exported to the command:
@@ -72,11 +73,16 @@ pactl set-default-sink speakers
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 export CLIPNEST_TEST_SERVICE="127.0.0.1:$port"
 export CLIPNEST_TEST_UPLOADS="$run/uploads"
-if [ -f "$here/server/router.php" ]; then
-  CLIPNEST_STORAGE="$run/uploads" php -d enable_post_data_reading=0 -S "$CLIPNEST_TEST_SERVICE" -t "$here/server" "$here/server/router.php" \
-    > "$run/php.log" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do curl -s -o /dev/null "http://$CLIPNEST_TEST_SERVICE/faq" && break; sleep 0.1; done
+bash "$here/server/run-local.sh" --dir "$run/service" --listen "$CLIPNEST_TEST_SERVICE" \
+  --storage "$run/uploads" > "$run/service.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 600); do
+  grep -q '^ready' "$run/service.log" 2>/dev/null && break
+  kill -0 "${pids[-1]}" 2>/dev/null || break
+  sleep 0.05
+done
+if ! grep -q '^ready' "$run/service.log"; then
+  echo "test desktop: the upload service did not start" >&2; cat "$run/service.log" >&2; exit 1
 fi
 
 # Let the window manager and the tray take the screen before the tests look at it.

@@ -1,6 +1,6 @@
 <?php
 // Shared pieces of the reference upload service: where videos live, how they are named,
-// checked and served. Defines functions only; does nothing when requested on its own.
+// checked and served, and who may upload. Lives beside the web root (public/), never in it.
 declare(strict_types=1);
 
 // Largest video accepted. A long screen recording at full HD stays well below it; anything
@@ -12,27 +12,49 @@ const CLIPNEST_DEFAULT_MAX_UPLOAD = 1024 * 1024 * 1024;
 // opened from the storage folder.
 const CLIPNEST_NAME_PATTERN = '/^[0-9a-f]{32}\.mp4$/D';
 
+// Total size of the stored videos beyond which uploads are refused (507), so a busy or abused
+// service fills its own quota rather than the host's disk. CLIPNEST_MAX_STORAGE (bytes) changes it.
+const CLIPNEST_DEFAULT_MAX_STORAGE = 20 * 1000 * 1000 * 1000;
+
+// A half-received file ("incoming-...") untouched for this long belongs to a worker that was
+// killed: a live upload writes to it many times a second, even a 1 GiB one finishes in minutes.
+const CLIPNEST_ORPHAN_AGE = 3600;
+
 // Size of the pieces in which request bodies are copied and videos are sent.
 const CLIPNEST_CHUNK = 1024 * 1024;
 
 final class HttpError extends Exception
 {
-    public function __construct(public readonly int $status, string $message)
+    // $headers: extra response header lines.
+    public function __construct(public readonly int $status, string $message, public readonly array $headers = [])
     {
         parent::__construct($message);
     }
 }
 
-function clipnest_max_upload(): int
+// A whole number of bytes from the environment variable $name, or $default when it is unset or
+// not such a number.
+function clipnest_bytes_setting(string $name, int $default): int
 {
-    $value = getenv('CLIPNEST_MAX_UPLOAD');
+    $value = getenv($name);
     if ($value !== false && preg_match('/^[1-9][0-9]{0,15}$/D', $value)) {
         return (int)$value;
     }
-    return CLIPNEST_DEFAULT_MAX_UPLOAD;
+    return $default;
 }
 
-// The storage folder, created on first use. Its real path, without a trailing slash.
+function clipnest_max_upload(): int
+{
+    return clipnest_bytes_setting('CLIPNEST_MAX_UPLOAD', CLIPNEST_DEFAULT_MAX_UPLOAD);
+}
+
+function clipnest_max_storage(): int
+{
+    return clipnest_bytes_setting('CLIPNEST_MAX_STORAGE', CLIPNEST_DEFAULT_MAX_STORAGE);
+}
+
+// The storage folder, created on first use. Its real path, without a trailing slash. The
+// default lies beside the web root (public/), so the web server never serves it as files.
 function clipnest_storage(): string
 {
     $dir = getenv('CLIPNEST_STORAGE');
@@ -94,6 +116,111 @@ function clipnest_request_scheme(): string
     }
     $https = $_SERVER['HTTPS'] ?? '';
     return ($https !== '' && strtolower($https) !== 'off') ? 'https' : 'http';
+}
+
+// The origin ("scheme://host[:port]", lower case, without a default port) the client reached
+// this service at.
+function clipnest_own_origin(): string
+{
+    return clipnest_normalize_origin(clipnest_request_scheme() . '://' . clipnest_request_host()) ?? '';
+}
+
+// "scheme://host[:port]" in lower case with the scheme's default port dropped, or null for
+// anything that is not an http(s) origin (including the "null" of sandboxed pages and files).
+function clipnest_normalize_origin(string $origin): ?string
+{
+    if (!preg_match('/^(https?):\/\/([^\/:?#]+|\[[0-9A-Fa-f:.]+\])(?::([0-9]{1,5}))?\/?$/Di', $origin, $m)) {
+        return null;
+    }
+    $scheme = strtolower($m[1]);
+    $host = strtolower(rtrim($m[2], '.'));
+    $port = $m[3] ?? '';
+    if ($port !== '' && (int)$port === ($scheme === 'https' ? 443 : 80)) {
+        $port = '';
+    }
+    return $scheme . '://' . $host . ($port !== '' ? ':' . (int)$port : '');
+}
+
+// Refuses uploads a web browser sends on behalf of another site: any page can make a browser
+// POST a file to a service on loopback or the local network. Browsers mark such requests with
+// an Origin header and, lately, Sec-Fetch-Site; the program sends neither.
+function clipnest_check_same_origin(): void
+{
+    $site = strtolower(trim($_SERVER['HTTP_SEC_FETCH_SITE'] ?? ''));
+    if ($site !== '' && $site !== 'same-origin' && $site !== 'none') {
+        throw new HttpError(403, 'Uploads from other web sites are not accepted.');
+    }
+    if (isset($_SERVER['HTTP_ORIGIN'])) {
+        $origin = clipnest_normalize_origin(trim($_SERVER['HTTP_ORIGIN']));
+        if ($origin === null || $origin !== clipnest_own_origin()) {
+            throw new HttpError(403, 'Uploads from other web sites are not accepted.');
+        }
+    }
+}
+
+// With CLIPNEST_TOKEN_FILE set, an upload needs "Authorization: Bearer <token>" with one of the
+// tokens in that file (one a line; empty lines and lines starting with "#" are skipped). A
+// file that cannot be read refuses every upload rather than letting everyone in.
+function clipnest_check_token(): void
+{
+    $file = getenv('CLIPNEST_TOKEN_FILE');
+    if ($file === false || $file === '') {
+        return;
+    }
+    $lines = @file($file, FILE_IGNORE_NEW_LINES);
+    if ($lines === false) {
+        error_log("cannot read the token file $file");
+        throw new HttpError(500, 'The service cannot read its list of access tokens.');
+    }
+    $given = '';
+    if (preg_match('/^Bearer[ \t]+([\x21-\x7e]+)[ \t]*$/Di', $_SERVER['HTTP_AUTHORIZATION'] ?? '', $m)) {
+        $given = $m[1];
+    }
+    $accepted = false;
+    foreach ($lines as $line) {
+        $token = trim($line);
+        if ($token === '' || $token[0] === '#') {
+            continue;
+        }
+        // Compared in constant time, and every line is looked at, so timing tells nothing.
+        if ($given !== '' && hash_equals($token, $given)) {
+            $accepted = true;
+        }
+    }
+    if (!$accepted) {
+        throw new HttpError(401, 'This service needs an access token: set "Service token" in the program\'s settings.',
+            ['WWW-Authenticate: Bearer realm="clipnest"']);
+    }
+}
+
+// Bytes held by the stored videos.
+function clipnest_stored_bytes(string $storage): int
+{
+    $total = 0;
+    foreach (scandir($storage) ?: [] as $entry) {
+        if (preg_match(CLIPNEST_NAME_PATTERN, $entry)) {
+            $size = @filesize($storage . '/' . $entry);
+            $total += $size === false ? 0 : $size;
+        }
+    }
+    return $total;
+}
+
+// Removes half-received files that a killed worker left behind.
+function clipnest_remove_orphans(string $storage): void
+{
+    $before = time() - CLIPNEST_ORPHAN_AGE;
+    foreach (scandir($storage) ?: [] as $entry) {
+        if (!str_starts_with($entry, 'incoming-')) {
+            continue;
+        }
+        $path = $storage . '/' . $entry;
+        clearstatcache(true, $path);
+        $mtime = @filemtime($path);
+        if ($mtime !== false && $mtime < $before && is_file($path) && !is_link($path)) {
+            @unlink($path);
+        }
+    }
 }
 
 // host[:port] the client addressed; falls back to the server's own name when the Host header

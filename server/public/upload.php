@@ -2,15 +2,14 @@
 // Takes one video as a multipart/form-data POST (the file in the field "attachment"), stores
 // it under a fresh unguessable name and answers with its link as the plain response body.
 //
-// PHP parses multipart bodies itself up to upload_max_filesize / post_max_size. Bodies larger
-// than post_max_size (or every body, when the server runs with enable_post_data_reading=0)
-// reach this script unparsed through php://input and are read here in pieces, so the
-// service takes large videos even under PHP's default limits. A body between the two
-// limits is refused by PHP before this script runs; see README.md for the options that lift
-// that.
+// The shipped php-fpm pool switches PHP's own body parsing off (enable_post_data_reading=Off):
+// every body then reaches this script unparsed through php://input and is copied to disk here
+// in pieces, so a large video never sits in memory. Where PHP parses multipart bodies itself
+// (its default) the file PHP received is taken instead; PHP's upload_max_filesize then caps the
+// video, see README.md.
 declare(strict_types=1);
 
-require_once __DIR__ . '/lib.php';
+require_once __DIR__ . '/../lib.php';
 
 const CLIPNEST_FIELD = 'attachment';
 // Largest width or height taken from the query.
@@ -67,7 +66,7 @@ function clipnest_take_parsed_upload(string $dest, int $max): void
         case UPLOAD_ERR_FORM_SIZE:
             throw new HttpError(413, sprintf(
                 'The video is larger than this PHP installation takes (upload_max_filesize=%s). '
-                . 'Start the service with -d upload_max_filesize=1G -d post_max_size=1G.',
+                . 'Set php_admin_value[enable_post_data_reading] = Off in the php-fpm pool.',
                 ini_get('upload_max_filesize')));
         default:
             throw new HttpError(400, 'The video arrived incomplete. Please try again.');
@@ -78,6 +77,34 @@ function clipnest_take_parsed_upload(string $dest, int $max): void
     }
     if (!is_uploaded_file($file['tmp_name']) || !move_uploaded_file($file['tmp_name'], $dest)) {
         throw new HttpError(500, 'The service could not store the video.');
+    }
+}
+
+function clipnest_full(int $cap): HttpError
+{
+    return new HttpError(507, sprintf(
+        'The service has no room for this video: its videos may take %d bytes in all. Ask its operator to remove old videos.',
+        $cap));
+}
+
+// Gives the received file its public name, unless that would take the stored videos past the
+// cap. Under a lock, so that uploads finishing together cannot each squeeze in under it.
+function clipnest_store(string $storage, string $incoming, string $name, int $size, int $cap): void
+{
+    $lock = @fopen($storage . '/.lock', 'c');
+    if ($lock === false || !flock($lock, LOCK_EX)) {
+        throw new HttpError(500, 'The service could not store the video.');
+    }
+    try {
+        if (clipnest_stored_bytes($storage) + $size > $cap) {
+            throw clipnest_full($cap);
+        }
+        if (!rename($incoming, $storage . '/' . $name)) {
+            throw new HttpError(500, 'The service could not store the video.');
+        }
+    } finally {
+        flock($lock, LOCK_UN);
+        fclose($lock);
     }
 }
 
@@ -180,8 +207,10 @@ function clipnest_take_raw_upload(string $boundary, string $dest, int $max): voi
 function clipnest_handle_upload(): void
 {
     if (($_SERVER['REQUEST_METHOD'] ?? '') !== 'POST') {
-        throw new HttpError(405, 'Send the video with POST.');
+        throw new HttpError(405, 'Send the video with POST.', ['Allow: POST']);
     }
+    clipnest_check_same_origin();
+    clipnest_check_token();
     clipnest_check_size_parameters();
     $max = clipnest_max_upload();
     // The body carries a few hundred bytes of framing around the video.
@@ -192,6 +221,11 @@ function clipnest_handle_upload(): void
     $boundary = clipnest_boundary();
 
     $storage = clipnest_storage();
+    clipnest_remove_orphans($storage);
+    $cap = clipnest_max_storage();
+    if (clipnest_stored_bytes($storage) + min($length, $max) > $cap) {
+        throw clipnest_full($cap);
+    }
     $id = bin2hex(random_bytes(16));
     // Not a name the video endpoint serves, so a half-received file is never handed out.
     $incoming = $storage . '/incoming-' . $id;
@@ -213,9 +247,7 @@ function clipnest_handle_upload(): void
             throw new HttpError(415, 'The file is not an MP4 video.');
         }
         @chmod($incoming, 0644);
-        if (!rename($incoming, $storage . '/' . $id . '.mp4')) {
-            throw new HttpError(500, 'The service could not store the video.');
-        }
+        clipnest_store($storage, $incoming, $id . '.mp4', $size, $cap);
     } finally {
         if (is_file($incoming)) {
             @unlink($incoming);
@@ -234,8 +266,7 @@ function clipnest_handle_upload(): void
 try {
     clipnest_handle_upload();
 } catch (HttpError $e) {
-    $headers = $e->status === 405 ? ['Allow: POST'] : [];
-    clipnest_plain($e->status, $e->getMessage(), $headers);
+    clipnest_plain($e->status, $e->getMessage(), $e->headers);
 } catch (Throwable $e) {
     error_log('upload failed: ' . $e->getMessage());
     clipnest_plain(500, 'The service could not store the video.');
