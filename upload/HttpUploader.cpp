@@ -26,22 +26,46 @@ int HttpUploader::stallTimeout() const {
     return stallTimer.interval();
 }
 
+void HttpUploader::setServiceToken(const QString& token) {
+    serviceToken = token.trimmed();
+}
+
+void HttpUploader::setSettingsFile(const QString& path) {
+    context.settingsFile = path;
+}
+
+void HttpUploader::fail(const UploadFailure& failure) {
+    qDebug() << "Upload failed:" << failure.message;
+    failureError = failure.networkError;
+    failureStatus = failure.httpStatus;
+    emit failed(failure);
+    emit error(failure.message);
+}
+
 void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString& name,
                           const QString& fileName, const QString& contentType,
                           const QString& boundary) {
-    qDebug() << "Try upload to: " << url.toString();
+    qDebug() << "Try upload to:" << ServiceUrls::withoutCredentials(url);
     answer.clear();
     failureError = QNetworkReply::NoError;
     failureStatus = 0;
-    if (!url.isValid()) {
-        emit error(QStringLiteral("Invalid url: ") + url.toString());
+    if (!url.isValid() || url.isEmpty()) {
+        fail(UploadFailures::invalidAddress(url));
         return;
     }
     if (data.isEmpty()) {
-        emit error(QStringLiteral("Empty data"));
+        fail(UploadFailures::noData());
         return;
     }
+    // Visible ASCII only: anything else could end the header line or would be mangled on the way.
+    for (const QChar c : serviceToken) {
+        if (c.unicode() <= 0x20 || c.unicode() >= 0x7f) {
+            fail(UploadFailures::invalidToken({url, context.settingsFile}));
+            return;
+        }
+    }
     abortUpload();
+    context.url = url;
 
     auto* body =
         new MultipartBodyDevice(MultipartBody::prefix(name, fileName, contentType, boundary), data,
@@ -52,6 +76,12 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       MultipartBody::contentTypeHeader(boundary));
     request.setHeader(QNetworkRequest::ContentLengthHeader, body->size());
+    // A 301/302/303 would turn the upload into a GET elsewhere and take that page for the link; a
+    // 307/308 would send the video to another host. Neither happens: a 3xx is reported.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    if (!serviceToken.isEmpty())
+        request.setRawHeader("Authorization", "Bearer " + serviceToken.toLatin1());
 
     reply = manager.post(request, body);
     // The body must live as long as the request that reads it.
@@ -98,12 +128,9 @@ void HttpUploader::onAnswerData() {
     if (!reply)
         return;
     if (reply->bytesAvailable() > MaxAnswerBytes) {
-        failureError = QNetworkReply::NoError;
-        failureStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         abortUpload();
         answer.clear();
-        emit error(QStringLiteral("The upload service sent an answer too long to be a link. "
-                                  "Please try again later."));
+        fail(UploadFailures::answerTooLong(context));
         return;
     }
     // The answer coming in is progress too: keep the stall timer from firing.
@@ -112,8 +139,6 @@ void HttpUploader::onAnswerData() {
 
 void HttpUploader::onReplyError(QNetworkReply::NetworkError) {
     // The reply's finished() follows every error; the failure is reported there, once.
-    if (reply)
-        qDebug() << "Upload failed:" << reply->errorString();
 }
 
 void HttpUploader::onReplyFinished() {
@@ -123,33 +148,39 @@ void HttpUploader::onReplyFinished() {
     QNetworkReply* done = reply;
     reply = nullptr;
     done->deleteLater();
-    failureError = done->error();
-    failureStatus = done->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QVariant statusAttribute = done->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;
+    if (status >= 300) {
+        // Error answers are read only as far as a short message goes.
+        const QByteArray body = done->read(UploadFailures::MaxServiceTextBytes + 1);
+        fail(UploadFailures::forStatus(
+            context, status, body, done->header(QNetworkRequest::ContentTypeHeader).toByteArray(),
+            done->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl()));
+        return;
+    }
     if (done->error() != QNetworkReply::NoError) {
-        const QString text = done->errorString();
-        qDebug() << text;
-        emit error(text);
+        fail(UploadFailures::forNetworkError(context, done->error(), done->errorString()));
         return;
     }
     answer = done->readAll();
     if (answer.size() > MaxAnswerBytes) {
         answer.clear();
-        emit error(QStringLiteral("The upload service sent an answer too long to be a link. "
-                                  "Please try again later."));
+        fail(UploadFailures::answerTooLong(context));
         return;
     }
-    emit finished(QString::fromLatin1(answer));
+    const ServiceUrls::CheckedAnswer checked = ServiceUrls::checkAnswer(answer);
+    if (checked.problem != ServiceUrls::AnswerProblem::None) {
+        fail(UploadFailures::forAnswer(context, checked.problem));
+        return;
+    }
+    emit finished(checked.link);
 }
 
 void HttpUploader::onStalled() {
     if (!reply)
         return;
     const int seconds = (stallTimer.interval() + 999) / 1000;
-    failureError = QNetworkReply::TimeoutError;
-    failureStatus = 0;
     abortUpload();
     answer.clear();
-    emit error(QStringLiteral("The upload service stopped answering for %1 seconds. Please try "
-                              "again later.")
-                   .arg(seconds));
+    fail(UploadFailures::stalled(context, seconds));
 }

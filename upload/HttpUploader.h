@@ -1,5 +1,7 @@
 #pragma once
 
+#include "upload/UploadFailure.h"
+
 #include <QByteArray>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -8,9 +10,13 @@
 #include <QTimer>
 #include <QUrl>
 
-// Posts one file as a multipart/form-data body and reports progress, the server's answer or a
-// failure through its three signals. At most one request runs at a time; a new upload abandons
-// the running one without letting any of its signals through.
+// Posts one file as a multipart/form-data body and reports progress, the link the server
+// answered with, or a failure through its signals. At most one request runs at a time; a new
+// upload abandons the running one without letting any of its signals through.
+//
+// The upload is never sent on to another address: a redirection is a failure that names the
+// address it pointed to. The answer is taken only when it is a plain link (ServiceUrls::
+// checkAnswer); anything else is a failure, so nothing else reaches the clipboard or the history.
 //
 // Threads: create, use and destroy on the GUI thread (the thread that owns the object). All
 // signals are emitted on that thread.
@@ -30,14 +36,23 @@ public:
 
     // Starts an upload of `data` as the single file part `name` (file name `fileName`, type
     // `contentType`) separated by `boundary`. `data` is shared, not copied; the caller may drop
-    // its own copy at once. Reports exactly one of finished() or error() for each upload that is
-    // not abandoned by a later upload() or by destroying the uploader.
+    // its own copy at once. Reports exactly one of finished() or failed() (with error() right
+    // after it) for each upload that is not abandoned by a later upload() or by destroying the
+    // uploader.
     void upload(const QUrl& url, const QByteArray& data, const QString& name,
                 const QString& fileName, const QString& contentType, const QString& boundary);
 
     // How long the request may go without any progress before it is abandoned with error().
     void setStallTimeout(int milliseconds);
     int stallTimeout() const;
+
+    // The value of the "Service token" setting: when not empty, later uploads carry
+    // "Authorization: Bearer <token>" (surrounding white space dropped); when empty they carry no
+    // Authorization header at all.
+    void setServiceToken(const QString& token);
+    // The settings file that holds "Service host", named in messages that ask the user to check
+    // that setting.
+    void setSettingsFile(const QString& path);
 
     // True while a request is under way.
     bool isUploading() const { return reply != nullptr; }
@@ -50,9 +65,11 @@ public:
 signals:
     // A whole percentage from 0 to 100 of the body sent so far.
     void progressChanged(double progress);
-    // The response body, read as Latin-1.
-    void finished(const QString& answer);
-    // A readable description of what went wrong.
+    // The link the service answered with, trimmed of surrounding white space.
+    void finished(const QString& link);
+    // What went wrong, with its kind (transient or not) for a retry queue.
+    void failed(const UploadFailure& failure);
+    // The same failure's readable message (failure.message), emitted right after failed().
     void error(const QString& error);
 
 private slots:
@@ -66,10 +83,14 @@ private slots:
 private:
     // Abandons a running request silently: none of its signals reach this object afterwards.
     void abortUpload();
+    void fail(const UploadFailure& failure);
 
     QNetworkAccessManager manager;
     QNetworkReply* reply = nullptr;
     QByteArray answer;
+    QString serviceToken;
+    // The running (or last) upload's address and settings file, for messages.
+    UploadContext context;
     QTimer stallTimer;
     // The last percentage reported for the running upload, so each is reported once.
     int lastPercent = -1;

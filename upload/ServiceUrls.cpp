@@ -1,5 +1,6 @@
 #include "upload/ServiceUrls.h"
 
+#include <QStringDecoder>
 #include <QUrlQuery>
 
 namespace ServiceUrls {
@@ -38,9 +39,68 @@ QUrl faqUrl(const QString& serviceHost) {
     return QUrl(base + QStringLiteral("/faq"));
 }
 
+namespace {
+
+// Characters a link never holds: pasted into a terminal or a chat they would end the link or run
+// what follows (line breaks), ring or redraw (controls), or show the text in another order than
+// it is (bidirectional and other invisible format characters).
+bool isForbiddenInLink(QChar c) {
+    switch (c.category()) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return c.isSpace() || c.isSurrogate() || c.isNonCharacter() ||
+               c == QChar::ReplacementCharacter;
+    }
+}
+
+} // namespace
+
+AnswerProblem checkLink(const QString& link) {
+    if (link.isEmpty())
+        return AnswerProblem::Empty;
+    if (!link.startsWith(QLatin1String("http://"), Qt::CaseSensitive) &&
+        !link.startsWith(QLatin1String("https://"), Qt::CaseSensitive))
+        return AnswerProblem::NotALink;
+    for (const QChar c : link) {
+        if (isForbiddenInLink(c))
+            return AnswerProblem::BadCharacters;
+    }
+    if (link.toUtf8().size() > MaxLinkBytes)
+        return AnswerProblem::TooLong;
+    if (QUrl(link, QUrl::TolerantMode).host().isEmpty())
+        return AnswerProblem::NoHost;
+    return AnswerProblem::None;
+}
+
+CheckedAnswer checkAnswer(const QByteArray& body) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(body);
+    if (utf8.hasError())
+        text = QString::fromLatin1(body);
+    CheckedAnswer checked;
+    checked.link = text.trimmed();
+    checked.problem = checkLink(checked.link);
+    return checked;
+}
+
 bool isAcceptedAnswer(const QString& answer) {
-    return !answer.isEmpty() && (answer.startsWith(QLatin1String("http://"), Qt::CaseSensitive) ||
-                                 answer.startsWith(QLatin1String("https://"), Qt::CaseSensitive));
+    return checkLink(answer) == AnswerProblem::None;
+}
+
+QString displayAddress(const QUrl& url) {
+    return url
+        .adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
+                  QUrl::RemoveFragment)
+        .toString();
+}
+
+QString withoutCredentials(const QUrl& url) {
+    return url.adjusted(QUrl::RemoveUserInfo).toString();
 }
 
 QString sharedLink(const QString& answer, const QString& languageCode) {

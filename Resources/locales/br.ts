@@ -106,6 +106,113 @@
     </message>
 </context>
 <context>
+    <name>HttpUploader</name>
+    <message>
+        <source>the program's settings</source>
+        <translation>as configurações do programa</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 points to another address: %2. Uploads are not sent on; if that is the right service, put its address in the "Service host" setting in %3.</source>
+        <translation>O serviço de envio em %1 aponta para outro endereço: %2. Os envios não são repassados; se esse for o serviço certo, coloque o endereço dele na configuração "Service host" em %3.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 points to another address without naming it (status %2). Check the "Service host" setting in %3.</source>
+        <translation>O serviço de envio em %1 aponta para outro endereço sem dizer qual (status %2). Verifique a configuração "Service host" em %3.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered: %2</source>
+        <translation>O serviço de envio em %1 respondeu: %2</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 has a problem (status %2). Please try again later.</source>
+        <translation>O serviço de envio em %1 está com um problema (status %2). Tente novamente mais tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 is busy. Please try again later.</source>
+        <translation>O serviço de envio em %1 está ocupado. Tente novamente mais tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 gave up waiting for the video. Please try again later.</source>
+        <translation>O serviço de envio em %1 desistiu de esperar pelo vídeo. Tente novamente mais tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 wants an access token. Put it in the "Service token" setting in %2.</source>
+        <translation>O serviço de envio em %1 exige um token de acesso. Coloque-o na configuração "Service token" em %2.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 refused the video (status %2).</source>
+        <translation>O serviço de envio em %1 recusou o vídeo (status %2).</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 does not answer. Is it running? The address is the "Service host" setting in %2.</source>
+        <translation>O serviço de envio em %1 não responde. Ele está em execução? O endereço é a configuração "Service host" em %2.</translation>
+    </message>
+    <message>
+        <source>The host of the upload service at %1 is not known. Check the network connection and the "Service host" setting in %2.</source>
+        <translation>O servidor do serviço de envio em %1 não é conhecido. Verifique a conexão de rede e a configuração "Service host" em %2.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 closed the connection before it answered. Please try again later.</source>
+        <translation>O serviço de envio em %1 fechou a conexão antes de responder. Tente novamente mais tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 took too long to answer. Please try again later.</source>
+        <translation>O serviço de envio em %1 demorou demais para responder. Tente novamente mais tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 cannot be reached. Check the network connection and try again later.</source>
+        <translation>Não é possível alcançar o serviço de envio em %1. Verifique a conexão de rede e tente novamente mais tarde.</translation>
+    </message>
+    <message>
+        <source>The secure connection to the upload service at %1 failed: %2</source>
+        <translation>A conexão segura com o serviço de envio em %1 falhou: %2</translation>
+    </message>
+    <message>
+        <source>The upload to %1 failed: %2</source>
+        <translation>O envio para %1 falhou: %2</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered without a link.</source>
+        <translation>O serviço de envio em %1 respondeu sem um link.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with something that is not a link.</source>
+        <translation>O serviço de envio em %1 respondeu com algo que não é um link.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link that has spaces or control characters in it; it was not used.</source>
+        <translation>O serviço de envio em %1 respondeu com um link que contém espaços ou caracteres de controle; ele não foi usado.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link longer than %2 bytes; it was not used.</source>
+        <translation>O serviço de envio em %1 respondeu com um link de mais de %2 bytes; ele não foi usado.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link without a host name; it was not used.</source>
+        <translation>O serviço de envio em %1 respondeu com um link sem nome de servidor; ele não foi usado.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 stopped answering for %2 seconds. Please try again later.</source>
+        <translation>O serviço de envio em %1 parou de responder por %2 segundos. Tente novamente mais tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 sent an answer too long to be a link.</source>
+        <translation>O serviço de envio em %1 enviou uma resposta longa demais para ser um link.</translation>
+    </message>
+    <message>
+        <source>The upload address "%1" is not usable. Check the "Service host" setting.</source>
+        <translation>O endereço de envio "%1" não pode ser usado. Verifique a configuração "Service host".</translation>
+    </message>
+    <message>
+        <source>The "Service token" setting in %1 holds characters a token cannot have: only letters, digits and visible punctuation, without spaces.</source>
+        <translation>A configuração "Service token" em %1 contém caracteres que um token não pode ter: apenas letras, dígitos e pontuação visível, sem espaços.</translation>
+    </message>
+    <message>
+        <source>There is no video to upload.</source>
+        <translation>Não há nenhum vídeo para enviar.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Close</source>

@@ -106,6 +106,113 @@
     </message>
 </context>
 <context>
+    <name>HttpUploader</name>
+    <message>
+        <source>the program's settings</source>
+        <translation>the program's settings</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 points to another address: %2. Uploads are not sent on; if that is the right service, put its address in the "Service host" setting in %3.</source>
+        <translation>The upload service at %1 points to another address: %2. Uploads are not sent on; if that is the right service, put its address in the "Service host" setting in %3.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 points to another address without naming it (status %2). Check the "Service host" setting in %3.</source>
+        <translation>The upload service at %1 points to another address without naming it (status %2). Check the "Service host" setting in %3.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered: %2</source>
+        <translation>The upload service at %1 answered: %2</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 has a problem (status %2). Please try again later.</source>
+        <translation>The upload service at %1 has a problem (status %2). Please try again later.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 is busy. Please try again later.</source>
+        <translation>The upload service at %1 is busy. Please try again later.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 gave up waiting for the video. Please try again later.</source>
+        <translation>The upload service at %1 gave up waiting for the video. Please try again later.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 wants an access token. Put it in the "Service token" setting in %2.</source>
+        <translation>The upload service at %1 wants an access token. Put it in the "Service token" setting in %2.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 refused the video (status %2).</source>
+        <translation>The upload service at %1 refused the video (status %2).</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 does not answer. Is it running? The address is the "Service host" setting in %2.</source>
+        <translation>The upload service at %1 does not answer. Is it running? The address is the "Service host" setting in %2.</translation>
+    </message>
+    <message>
+        <source>The host of the upload service at %1 is not known. Check the network connection and the "Service host" setting in %2.</source>
+        <translation>The host of the upload service at %1 is not known. Check the network connection and the "Service host" setting in %2.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 closed the connection before it answered. Please try again later.</source>
+        <translation>The upload service at %1 closed the connection before it answered. Please try again later.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 took too long to answer. Please try again later.</source>
+        <translation>The upload service at %1 took too long to answer. Please try again later.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 cannot be reached. Check the network connection and try again later.</source>
+        <translation>The upload service at %1 cannot be reached. Check the network connection and try again later.</translation>
+    </message>
+    <message>
+        <source>The secure connection to the upload service at %1 failed: %2</source>
+        <translation>The secure connection to the upload service at %1 failed: %2</translation>
+    </message>
+    <message>
+        <source>The upload to %1 failed: %2</source>
+        <translation>The upload to %1 failed: %2</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered without a link.</source>
+        <translation>The upload service at %1 answered without a link.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with something that is not a link.</source>
+        <translation>The upload service at %1 answered with something that is not a link.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link that has spaces or control characters in it; it was not used.</source>
+        <translation>The upload service at %1 answered with a link that has spaces or control characters in it; it was not used.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link longer than %2 bytes; it was not used.</source>
+        <translation>The upload service at %1 answered with a link longer than %2 bytes; it was not used.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link without a host name; it was not used.</source>
+        <translation>The upload service at %1 answered with a link without a host name; it was not used.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 stopped answering for %2 seconds. Please try again later.</source>
+        <translation>The upload service at %1 stopped answering for %2 seconds. Please try again later.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 sent an answer too long to be a link.</source>
+        <translation>The upload service at %1 sent an answer too long to be a link.</translation>
+    </message>
+    <message>
+        <source>The upload address "%1" is not usable. Check the "Service host" setting.</source>
+        <translation>The upload address "%1" is not usable. Check the "Service host" setting.</translation>
+    </message>
+    <message>
+        <source>The "Service token" setting in %1 holds characters a token cannot have: only letters, digits and visible punctuation, without spaces.</source>
+        <translation>The "Service token" setting in %1 holds characters a token cannot have: only letters, digits and visible punctuation, without spaces.</translation>
+    </message>
+    <message>
+        <source>There is no video to upload.</source>
+        <translation>There is no video to upload.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Close</source>

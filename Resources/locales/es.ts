@@ -106,6 +106,113 @@
     </message>
 </context>
 <context>
+    <name>HttpUploader</name>
+    <message>
+        <source>the program's settings</source>
+        <translation>los ajustes del programa</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 points to another address: %2. Uploads are not sent on; if that is the right service, put its address in the "Service host" setting in %3.</source>
+        <translation>El servicio de subida en %1 remite a otra dirección: %2. Las subidas no se reenvían; si ese es el servicio correcto, pon su dirección en el ajuste "Service host" de %3.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 points to another address without naming it (status %2). Check the "Service host" setting in %3.</source>
+        <translation>El servicio de subida en %1 remite a otra dirección sin decir cuál (estado %2). Revisa el ajuste "Service host" de %3.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered: %2</source>
+        <translation>El servicio de subida en %1 respondió: %2</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 has a problem (status %2). Please try again later.</source>
+        <translation>El servicio de subida en %1 tiene un problema (estado %2). Vuelve a intentarlo más tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 is busy. Please try again later.</source>
+        <translation>El servicio de subida en %1 está ocupado. Vuelve a intentarlo más tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 gave up waiting for the video. Please try again later.</source>
+        <translation>El servicio de subida en %1 dejó de esperar el video. Vuelve a intentarlo más tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 wants an access token. Put it in the "Service token" setting in %2.</source>
+        <translation>El servicio de subida en %1 pide una clave de acceso. Ponla en el ajuste "Service token" de %2.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 refused the video (status %2).</source>
+        <translation>El servicio de subida en %1 rechazó el video (estado %2).</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 does not answer. Is it running? The address is the "Service host" setting in %2.</source>
+        <translation>El servicio de subida en %1 no responde. ¿Está en marcha? La dirección es el ajuste "Service host" de %2.</translation>
+    </message>
+    <message>
+        <source>The host of the upload service at %1 is not known. Check the network connection and the "Service host" setting in %2.</source>
+        <translation>No se conoce el servidor del servicio de subida en %1. Revisa la conexión de red y el ajuste "Service host" de %2.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 closed the connection before it answered. Please try again later.</source>
+        <translation>El servicio de subida en %1 cerró la conexión antes de responder. Vuelve a intentarlo más tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 took too long to answer. Please try again later.</source>
+        <translation>El servicio de subida en %1 tardó demasiado en responder. Vuelve a intentarlo más tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 cannot be reached. Check the network connection and try again later.</source>
+        <translation>No se puede llegar al servicio de subida en %1. Revisa la conexión de red y vuelve a intentarlo más tarde.</translation>
+    </message>
+    <message>
+        <source>The secure connection to the upload service at %1 failed: %2</source>
+        <translation>Falló la conexión segura con el servicio de subida en %1: %2</translation>
+    </message>
+    <message>
+        <source>The upload to %1 failed: %2</source>
+        <translation>Falló la subida a %1: %2</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered without a link.</source>
+        <translation>El servicio de subida en %1 respondió sin un enlace.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with something that is not a link.</source>
+        <translation>El servicio de subida en %1 respondió con algo que no es un enlace.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link that has spaces or control characters in it; it was not used.</source>
+        <translation>El servicio de subida en %1 respondió con un enlace que contiene espacios o caracteres de control; no se ha usado.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link longer than %2 bytes; it was not used.</source>
+        <translation>El servicio de subida en %1 respondió con un enlace de más de %2 bytes; no se ha usado.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link without a host name; it was not used.</source>
+        <translation>El servicio de subida en %1 respondió con un enlace sin nombre de servidor; no se ha usado.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 stopped answering for %2 seconds. Please try again later.</source>
+        <translation>El servicio de subida en %1 dejó de responder durante %2 segundos. Vuelve a intentarlo más tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 sent an answer too long to be a link.</source>
+        <translation>El servicio de subida en %1 envió una respuesta demasiado larga para ser un enlace.</translation>
+    </message>
+    <message>
+        <source>The upload address "%1" is not usable. Check the "Service host" setting.</source>
+        <translation>La dirección de subida "%1" no se puede usar. Revisa el ajuste "Service host".</translation>
+    </message>
+    <message>
+        <source>The "Service token" setting in %1 holds characters a token cannot have: only letters, digits and visible punctuation, without spaces.</source>
+        <translation>El ajuste "Service token" de %1 contiene caracteres que una clave no puede tener: solo letras, cifras y signos de puntuación visibles, sin espacios.</translation>
+    </message>
+    <message>
+        <source>There is no video to upload.</source>
+        <translation>No hay ningún video que subir.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Close</source>

@@ -618,8 +618,10 @@ void UploadServiceTest::parallelUploadsAreStoredIntact() {
         QByteArray data = video + randomBytes(20 * 1024 * 1024);
         sums.insert(sha1(data));
         uploaders.push_back(std::make_unique<HttpUploader>());
-        done.push_back(std::make_unique<QSignalSpy>(uploaders.back().get(), &HttpUploader::finished));
-        failed.push_back(std::make_unique<QSignalSpy>(uploaders.back().get(), &HttpUploader::error));
+        done.push_back(
+            std::make_unique<QSignalSpy>(uploaders.back().get(), &HttpUploader::finished));
+        failed.push_back(
+            std::make_unique<QSignalSpy>(uploaders.back().get(), &HttpUploader::error));
         uploaders.back()->upload(ServiceUrls::uploadUrl(plain.host(), 64, 48), data, "attachment",
                                  "video.mp4", "video/mp4", "Ax3WQkoke");
     }
@@ -657,7 +659,8 @@ void UploadServiceTest::crossOriginUploadsAreRefused_data() {
     QTest::newRow("cross-site") << QByteArray("Sec-Fetch-Site: cross-site\r\n") << 403;
     QTest::newRow("same-site") << QByteArray("Sec-Fetch-Site: same-site\r\n") << 403;
     QTest::newRow("own origin, cross-site")
-        << "Origin: " + own + "\r\nSec-Fetch-Site: cross-site\r\n" << 403;
+        << "Origin: " + own + "\r\nSec-Fetch-Site: cross-site\r\n"
+        << 403;
     QTest::newRow("own origin") << "Origin: " + own + "\r\nSec-Fetch-Site: same-origin\r\n" << 200;
     QTest::newRow("typed by the user") << QByteArray("Sec-Fetch-Site: none\r\n") << 200;
 }
@@ -686,8 +689,8 @@ void UploadServiceTest::storageCapAnswers507() {
     }
     const QStringList before = capped.stored();
     QCOMPARE(before.size(), 3);
-    const Response r = raw(capped.port, uploadRequest(capped, {}, multipart("attachment",
-                                                                            "video.mp4", data)));
+    const Response r =
+        raw(capped.port, uploadRequest(capped, {}, multipart("attachment", "video.mp4", data)));
     QCOMPARE(r.status, 507);
     QVERIFY2(r.body.contains("no room") && r.body.contains("1000000"), r.body.constData());
     QCOMPARE(capped.stored(), before);
@@ -732,13 +735,28 @@ void UploadServiceTest::tokensGuardUploads() {
         QVERIFY2(r.body.contains("Service token"), r.body.constData());
     }
     QCOMPARE(guarded.stored(), before);
-    for (const QByteArray& token : {QByteArray("first-token-1234"), QByteArray("second/token+5678")}) {
-        const Response r =
-            raw(guarded.port, uploadRequest(guarded, "Authorization: Bearer " + token + "\r\n", body));
+    for (const QByteArray& token :
+         {QByteArray("first-token-1234"), QByteArray("second/token+5678")}) {
+        const Response r = raw(
+            guarded.port, uploadRequest(guarded, "Authorization: Bearer " + token + "\r\n", body));
         QCOMPARE(r.status, 200);
         QVERIFY(r.body.startsWith("http://"));
     }
-    QCOMPARE(guarded.stored().size(), before.size() + 2);
+    // The program's uploader: refused with the service's own words without a token, taken with.
+    HttpUploader uploader;
+    QSignalSpy finished(&uploader, &HttpUploader::finished);
+    QSignalSpy failures(&uploader, &HttpUploader::failed);
+    uploader.upload(ServiceUrls::uploadUrl(guarded.host(), 64, 48), video, "attachment",
+                    "video.mp4", "video/mp4", "Ax3WQkoke");
+    QVERIFY(failures.wait(60000));
+    const auto failure = failures.at(0).at(0).value<UploadFailure>();
+    QCOMPARE(failure.httpStatus, 401);
+    QVERIFY2(failure.message.contains("needs an access token"), qPrintable(failure.message));
+    uploader.setServiceToken("second/token+5678");
+    uploader.upload(ServiceUrls::uploadUrl(guarded.host(), 64, 48), video, "attachment",
+                    "video.mp4", "video/mp4", "Ax3WQkoke");
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(guarded.stored().size(), before.size() + 3);
     // Downloads need no token: links are meant to be shared.
     QCOMPARE(get(net, guarded.url("/video.php/" + guarded.stored().first())).body, video);
 }

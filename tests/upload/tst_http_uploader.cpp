@@ -115,8 +115,14 @@ private slots:
     void serverDownIsReportedOnce();
     void serverErrorIsReportedOnce();
     void stalledServerIsReportedOnceAfterTheTimeout();
-    void answersThatAreNoLinkArriveThroughFinished_data();
-    void answersThatAreNoLinkArriveThroughFinished();
+    void answersAreCheckedBeforeUse_data();
+    void answersAreCheckedBeforeUse();
+    void redirectsAreNotFollowed_data();
+    void redirectsAreNotFollowed();
+    void errorAnswersShowTheServiceText_data();
+    void errorAnswersShowTheServiceText();
+    void tokenIsSentOnlyWhenSet();
+    void passwordsStayOutOfLogsAndMessages();
     void destroyingTheUploaderAbandonsTheRequest();
     void oversizedAnswerIsReportedOnce();
     void slowButSteadyAnswerIsNotCutOff();
@@ -216,12 +222,24 @@ void HttpUploaderTest::rejectedArgumentsLeaveTheRunningUploadAlone() {
     uploadVideo(uploader, server.url(), "running");
     QTRY_VERIFY_WITH_TIMEOUT(!server.exchanges.empty() && server.exchanges[0]->complete, 10000);
 
+    QSignalSpy failures(&uploader, &HttpUploader::failed);
     uploadVideo(uploader, QUrl(), "data");
     QCOMPARE(errors.count(), 1);
-    QCOMPARE(errors.at(0).at(0).toString(), QString("Invalid url: "));
+    QVERIFY2(errors.at(0).at(0).toString().contains("Service host"),
+             qPrintable(errors.at(0).at(0).toString()));
     uploadVideo(uploader, server.url(), QByteArray());
     QCOMPARE(errors.count(), 2);
-    QCOMPARE(errors.at(1).at(0).toString(), QString("Empty data"));
+    QCOMPARE(errors.at(1).at(0).toString(), QString("There is no video to upload."));
+    uploader.setServiceToken("two words");
+    uploadVideo(uploader, server.url(), "data");
+    QCOMPARE(errors.count(), 3);
+    QVERIFY(errors.at(2).at(0).toString().contains("Service token"));
+    QCOMPARE(failures.count(), 3);
+    for (const auto& f : failures)
+        QVERIFY(!f.at(0).value<UploadFailure>().isTransient());
+    QCOMPARE(failures.at(0).at(0).value<UploadFailure>().kind, UploadFailure::Kind::BadSettings);
+    QCOMPARE(failures.at(1).at(0).value<UploadFailure>().kind, UploadFailure::Kind::NoData);
+    uploader.setServiceToken({});
     QVERIFY(uploader.isUploading());
 
     // The running request still gets its answer.
@@ -230,7 +248,7 @@ void HttpUploaderTest::rejectedArgumentsLeaveTheRunningUploadAlone() {
     ex.socket->disconnectFromHost();
     QVERIFY(finished.wait(10000));
     QCOMPARE(finished.at(0).at(0).toString(), QString("http://first/1"));
-    QCOMPARE(errors.count(), 2);
+    QCOMPARE(errors.count(), 3);
 }
 
 void HttpUploaderTest::serverDownIsReportedOnce() {
@@ -242,13 +260,22 @@ void HttpUploaderTest::serverDownIsReportedOnce() {
         port = probe.serverPort();
     }
     HttpUploader uploader;
+    uploader.setSettingsFile("/home/u/.config/Clipnest/Clipnest.conf");
     QSignalSpy finished(&uploader, &HttpUploader::finished);
     QSignalSpy errors(&uploader, &HttpUploader::error);
+    QSignalSpy failures(&uploader, &HttpUploader::failed);
     uploadVideo(uploader, ServiceUrls::uploadUrl(QStringLiteral("127.0.0.1:%1").arg(port), 8, 8),
                 "video");
     QVERIFY(errors.wait(10000));
-    QVERIFY2(errors.at(0).at(0).toString().contains("refused", Qt::CaseInsensitive),
-             qPrintable(errors.at(0).at(0).toString()));
+    // Says what to do, and where.
+    QCOMPARE(errors.at(0).at(0).toString(),
+             QStringLiteral("The upload service at http://127.0.0.1:%1 does not answer. Is it "
+                            "running? The address is the \"Service host\" setting in "
+                            "/home/u/.config/Clipnest/Clipnest.conf.")
+                 .arg(port));
+    QCOMPARE(failures.count(), 1);
+    QCOMPARE(failures.at(0).at(0).value<UploadFailure>().kind, UploadFailure::Kind::Refused);
+    QVERIFY(failures.at(0).at(0).value<UploadFailure>().isTransient());
     // A second report would come from the same reply within the same event processing.
     QTest::qWait(300);
     QCOMPARE(errors.count(), 1);
@@ -269,8 +296,10 @@ void HttpUploaderTest::serverErrorIsReportedOnce() {
     QVERIFY(errors.wait(10000));
     QTest::qWait(300);
     QCOMPARE(errors.count(), 1);
-    QVERIFY2(errors.at(0).at(0).toString().contains("Internal Server Error"),
-             qPrintable(errors.at(0).at(0).toString()));
+    // The body looks like a link but comes with an error status: it is the service's message.
+    QCOMPARE(errors.at(0).at(0).toString(), "The upload service at http://" +
+                                                server.url().authority() +
+                                                " answered: http://looks-like-a-link/but-is-not");
     QCOMPARE(finished.count(), 0);
 }
 
@@ -291,9 +320,9 @@ void HttpUploaderTest::stalledServerIsReportedOnceAfterTheTimeout() {
     QVERIFY(errors.wait(20000));
     // Not before the request went quiet for the whole timeout.
     QVERIFY(clock.elapsed() >= 900);
-    QCOMPARE(
-        errors.at(0).at(0).toString(),
-        QString("The upload service stopped answering for 1 seconds. Please try again later."));
+    QCOMPARE(errors.at(0).at(0).toString(),
+             "The upload service at http://" + server.url().authority() +
+                 " stopped answering for 1 seconds. Please try again later.");
     QVERIFY(!uploader.isUploading());
     QTRY_VERIFY_WITH_TIMEOUT(server.exchanges[0]->disconnected, 10000);
     QTest::qWait(300);
@@ -301,19 +330,41 @@ void HttpUploaderTest::stalledServerIsReportedOnceAfterTheTimeout() {
     QCOMPARE(finished.count(), 0);
 }
 
-void HttpUploaderTest::answersThatAreNoLinkArriveThroughFinished_data() {
+void HttpUploaderTest::answersAreCheckedBeforeUse_data() {
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("html") << QByteArray("<html><body>Maintenance</body></html>") << false;
-    QTest::newRow("capital scheme") << QByteArray("HTTP://127.0.0.1/v/1.mp4") << false;
-    QTest::newRow("empty") << QByteArray() << false;
-    QTest::newRow("link") << QByteArray("https://v.example/1.mp4") << true;
-    QTest::newRow("latin1") << QByteArray("http://v.example/caf\xe9") << true;
+    QTest::addColumn<QString>("link"); // empty: refused
+    QTest::newRow("html") << QByteArray("<html><body>Maintenance</body></html>") << QString();
+    QTest::newRow("capital scheme") << QByteArray("HTTP://127.0.0.1/v/1.mp4") << QString();
+    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("line break and command")
+        << QByteArray("http://ok.example/v.mp4\nrm -rf ~") << QString();
+    QTest::newRow("escape") << QByteArray("http://ok.example/v\x1b[2J.mp4") << QString();
+    QTest::newRow("bell") << QByteArray("http://ok.example/v\x07.mp4") << QString();
+    QTest::newRow("nul") << QByteArray("http://ok.example/v\0.mp4", 24) << QString();
+    QTest::newRow("delete") << QByteArray("http://ok.example/v\x7f.mp4") << QString();
+    QTest::newRow("space") << QByteArray("http://ok.example/my video.mp4") << QString();
+    QTest::newRow("tab") << QByteArray("http://ok.example/v\t.mp4") << QString();
+    QTest::newRow("right-to-left override")
+        << QByteArray("http://ok.example/\xe2\x80\xaemp4.exe") << QString();
+    QTest::newRow("3000 bytes") << "http://ok.example/" + QByteArray(3000 - 18, 'a') << QString();
+    QTest::newRow("no host") << QByteArray("http:///v.mp4") << QString();
+    QTest::newRow("trailing line break")
+        << QByteArray("http://x.test/v.mp4\n") << QString("http://x.test/v.mp4");
+    QTest::newRow("surrounding white space")
+        << QByteArray(" \r\nhttps://x.test/v.mp4\r\n\t ") << QString("https://x.test/v.mp4");
+    QTest::newRow("2048 bytes") << "http://ok.example/" + QByteArray(2048 - 18, 'a')
+                                << "http://ok.example/" + QString(2048 - 18, 'a');
+    QTest::newRow("link") << QByteArray("https://v.example/1.mp4")
+                          << QString("https://v.example/1.mp4");
+    QTest::newRow("latin1") << QByteArray("http://v.example/caf\xe9")
+                            << QString("http://v.example/caf\u00e9");
+    QTest::newRow("utf-8") << QByteArray("http://v.example/caf\xc3\xa9")
+                           << QString("http://v.example/caf\u00e9");
 }
 
-void HttpUploaderTest::answersThatAreNoLinkArriveThroughFinished() {
+void HttpUploaderTest::answersAreCheckedBeforeUse() {
     QFETCH(QByteArray, body);
-    QFETCH(bool, accepted);
+    QFETCH(QString, link);
     LoopbackServer server;
     QVERIFY(server.listen());
     server.respond = [body](int, const Exchange&) {
@@ -322,12 +373,205 @@ void HttpUploaderTest::answersThatAreNoLinkArriveThroughFinished() {
     HttpUploader uploader;
     QSignalSpy finished(&uploader, &HttpUploader::finished);
     QSignalSpy errors(&uploader, &HttpUploader::error);
+    QSignalSpy failures(&uploader, &HttpUploader::failed);
     uploadVideo(uploader, server.url(), "video");
+    QTRY_VERIFY_WITH_TIMEOUT(finished.count() + errors.count() > 0, 10000);
+    QTest::qWait(100);
+    if (link.isEmpty()) {
+        QCOMPARE(finished.count(), 0);
+        QCOMPARE(errors.count(), 1);
+        const auto failure = failures.at(0).at(0).value<UploadFailure>();
+        QCOMPARE(failure.kind, UploadFailure::Kind::BadAnswer);
+        QVERIFY(!failure.isTransient());
+        QVERIFY2(failure.message.startsWith("The upload service at http://127.0.0.1:"),
+                 qPrintable(failure.message));
+        // The refused answer itself is not repeated in the message.
+        QVERIFY(!body.isEmpty() || failure.message.contains("without a link"));
+        QVERIFY(!failure.message.contains("rm -rf"));
+    } else {
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toString(), link);
+    }
+}
+
+void HttpUploaderTest::redirectsAreNotFollowed_data() {
+    QTest::addColumn<int>("status");
+    for (int status : {301, 302, 303, 307, 308})
+        QTest::addRow("%d", status) << status;
+}
+
+void HttpUploaderTest::redirectsAreNotFollowed() {
+    QFETCH(int, status);
+    LoopbackServer elsewhere;
+    QVERIFY(elsewhere.listen());
+    elsewhere.respond = [](int, const Exchange&) {
+        return httpResponse(200, "OK", "http://elsewhere.example/taken.mp4");
+    };
+    const QUrl target = elsewhere.url();
+    LoopbackServer server;
+    QVERIFY(server.listen());
+    server.respond = [&](int, const Exchange&) {
+        return "HTTP/1.1 " + QByteArray::number(status) +
+               " Moved\r\nLocation: " + target.toEncoded() +
+               "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    };
+    HttpUploader uploader;
+    uploader.setSettingsFile("/cfg/Clipnest.conf");
+    QSignalSpy finished(&uploader, &HttpUploader::finished);
+    QSignalSpy failures(&uploader, &HttpUploader::failed);
+    uploadVideo(uploader, server.url(), randomBytes(100000));
+    QVERIFY(failures.wait(10000));
+    const auto failure = failures.at(0).at(0).value<UploadFailure>();
+    QCOMPARE(failure.kind, UploadFailure::Kind::Redirected);
+    QCOMPARE(failure.httpStatus, status);
+    QCOMPARE(failure.redirectTarget, target);
+    QVERIFY(!failure.isTransient());
+    // Names the address it pointed to and the setting to change.
+    QVERIFY2(failure.message.contains(target.toString()), qPrintable(failure.message));
+    QVERIFY(failure.message.contains("\"Service host\" setting in /cfg/Clipnest.conf"));
+    QTest::qWait(300);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(elsewhere.exchanges.empty());
+}
+
+void HttpUploaderTest::errorAnswersShowTheServiceText_data() {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("kind");
+    const auto K = [](UploadFailure::Kind k) {
+        return int(k);
+    };
+    QTest::newRow("413 with text")
+        << 413 << QByteArray("Payload Too Large") << QByteArray("text/plain; charset=utf-8")
+        << QByteArray("The video is larger than the 100000 bytes this service accepts.\n")
+        << "answered: The video is larger than the 100000 bytes this service accepts."
+        << K(UploadFailure::Kind::Rejected);
+    QTest::newRow("html reason, html text kept literal")
+        << 403 << QByteArray("<a href=\"file:///etc/passwd\">Click to retry</a>")
+        << QByteArray("text/plain") << QByteArray("<b>Nope</b>\r\nsecond line\x07")
+        << "answered: <b>Nope</b> second line" << K(UploadFailure::Kind::Rejected);
+    QTest::newRow("long text is cut")
+        << 400 << QByteArray("Bad Request") << QByteArray("text/plain") << QByteArray(1000, 'x')
+        << QString(": ") + QString(299, 'x') + QChar(0x2026) << K(UploadFailure::Kind::Rejected);
+    QTest::newRow("html page is not shown")
+        << 502 << QByteArray("Bad Gateway") << QByteArray("text/html")
+        << QByteArray("<html><body><h1>502</h1></body></html>") << "has a problem (status 502)"
+        << K(UploadFailure::Kind::ServerError);
+    QTest::newRow("429") << 429 << QByteArray("Too Many Requests") << QByteArray("text/html")
+                         << QByteArray("<p>slow down</p>") << "is busy"
+                         << K(UploadFailure::Kind::TooManyRequests);
+    QTest::newRow("408") << 408 << QByteArray("Request Timeout") << QByteArray() << QByteArray()
+                         << "gave up waiting" << K(UploadFailure::Kind::RequestTimeout);
+    QTest::newRow("401 without text")
+        << 401 << QByteArray("Unauthorized") << QByteArray() << QByteArray()
+        << "\"Service token\" setting" << K(UploadFailure::Kind::Rejected);
+    QTest::newRow("401 with text")
+        << 401 << QByteArray("Unauthorized") << QByteArray("text/plain")
+        << QByteArray("This service needs an access token.")
+        << "This service needs an access token." << K(UploadFailure::Kind::Rejected);
+    QTest::newRow("404 empty") << 404 << QByteArray("Not Found") << QByteArray() << QByteArray()
+                               << "refused the video (status 404)"
+                               << K(UploadFailure::Kind::Rejected);
+    QTest::newRow("507 with text")
+        << 507 << QByteArray("Insufficient Storage") << QByteArray("text/plain")
+        << QByteArray("The service has no room for this video.")
+        << "answered: The service has no room for this video."
+        << K(UploadFailure::Kind::ServerError);
+}
+
+void HttpUploaderTest::errorAnswersShowTheServiceText() {
+    QFETCH(int, status);
+    QFETCH(QByteArray, reason);
+    QFETCH(QByteArray, type);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, message);
+    QFETCH(int, kind);
+    LoopbackServer server;
+    QVERIFY(server.listen());
+    server.respond = [&](int, const Exchange&) {
+        QByteArray answer = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\n";
+        if (!type.isEmpty())
+            answer += "Content-Type: " + type + "\r\n";
+        if (status == 401)
+            answer += "WWW-Authenticate: Bearer realm=\"clipnest\"\r\n";
+        return answer + "Content-Length: " + QByteArray::number(body.size()) +
+               "\r\nConnection: close\r\n\r\n" + body;
+    };
+    HttpUploader uploader;
+    QSignalSpy failures(&uploader, &HttpUploader::failed);
+    QSignalSpy errors(&uploader, &HttpUploader::error);
+    uploadVideo(uploader, server.url(), "video");
+    QVERIFY(failures.wait(10000));
+    const auto failure = failures.at(0).at(0).value<UploadFailure>();
+    QVERIFY2(failure.message.contains(message), qPrintable(failure.message));
+    QCOMPARE(errors.at(0).at(0).toString(), failure.message);
+    QCOMPARE(failure.httpStatus, status);
+    QCOMPARE(int(failure.kind), kind);
+    // Qt's own text would carry the reason phrase; it is never used for an answer with a status.
+    QVERIFY(!failure.message.contains("Click to retry"));
+}
+
+void HttpUploaderTest::tokenIsSentOnlyWhenSet() {
+    LoopbackServer server;
+    QVERIFY(server.listen());
+    server.respond = [](int, const Exchange&) {
+        return httpResponse(200, "OK", "http://v.example/1.mp4");
+    };
+    HttpUploader uploader;
+    QSignalSpy finished(&uploader, &HttpUploader::finished);
+    uploadVideo(uploader, server.url(), "one");
     QVERIFY(finished.wait(10000));
-    const QString answer = finished.at(0).at(0).toString();
-    QCOMPARE(answer, QString::fromLatin1(body));
-    QCOMPARE(ServiceUrls::isAcceptedAnswer(answer), accepted);
-    QCOMPARE(errors.count(), 0);
+    QVERIFY(server.exchanges[0]->header("Authorization").isNull());
+    QVERIFY(!server.exchanges[0]->bytes.toLower().contains("authorization"));
+    uploader.setServiceToken("  s3cret-Token_1/+=  ");
+    uploadVideo(uploader, server.url(), "two");
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(server.exchanges[1]->header("Authorization"), QByteArray("Bearer s3cret-Token_1/+="));
+    uploader.setServiceToken("");
+    uploadVideo(uploader, server.url(), "three");
+    QVERIFY(finished.wait(10000));
+    QVERIFY(!server.exchanges[2]->bytes.toLower().contains("authorization"));
+    // Nor does the program ever claim an origin: the service refuses browsers' cross-site posts.
+    for (const auto& ex : server.exchanges)
+        QVERIFY(ex->header("Origin").isNull());
+}
+
+namespace {
+QStringList logLines;
+void keepLogLine(QtMsgType, const QMessageLogContext&, const QString& line) {
+    logLines << line;
+}
+} // namespace
+
+void HttpUploaderTest::passwordsStayOutOfLogsAndMessages() {
+    LoopbackServer server;
+    QVERIFY(server.listen());
+    server.respond = [](int index, const Exchange&) {
+        return index == 0 ? httpResponse(200, "OK", "http://v.example/1.mp4")
+                          : httpResponse(500, "Internal Server Error", "");
+    };
+    const QString host = "http://alice:pa55word@" + server.url().authority() + "/";
+    logLines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepLogLine);
+    HttpUploader uploader;
+    QSignalSpy finished(&uploader, &HttpUploader::finished);
+    QSignalSpy errors(&uploader, &HttpUploader::error);
+    uploadVideo(uploader, ServiceUrls::uploadUrl(host, 8, 8), "video");
+    const bool answered = finished.wait(10000);
+    uploadVideo(uploader, ServiceUrls::uploadUrl(host, 8, 8), "video");
+    const bool failed = errors.wait(10000);
+    qInstallMessageHandler(previous);
+    QVERIFY(answered);
+    QVERIFY(failed);
+    QVERIFY(!logLines.isEmpty());
+    for (const QString& line : logLines)
+        QVERIFY2(!line.contains("pa55word"), qPrintable(line));
+    QVERIFY(!errors.at(0).at(0).toString().contains("pa55word"));
+    QVERIFY(!errors.at(0).at(0).toString().contains("alice"));
 }
 
 void HttpUploaderTest::destroyingTheUploaderAbandonsTheRequest() {
