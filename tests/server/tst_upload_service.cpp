@@ -24,6 +24,9 @@
 
 #include <memory>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace {
 
 const QString ServerDir = QStringLiteral(CLIPNEST_SOURCE_DIR "/server");
@@ -63,6 +66,9 @@ public:
             port = probe.serverPort();
         }
         process.setProcessChannelMode(QProcess::MergedChannels);
+        // Should this test die without its destructors, the runner still hears of it and stops
+        // its servers.
+        process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         process.start("bash", QStringList{ServerDir + "/run-local.sh", "--dir", runDir, "--listen",
                                           host(), "--storage", storage} +
                                   options);
