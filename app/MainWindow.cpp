@@ -8,6 +8,7 @@
 #include "history/HistoryManager.h"
 #include "settings/AppSettings.h"
 #include "upload/ServiceUrls.h"
+#include "widgets/PlainMessageBox.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
 
@@ -330,7 +331,7 @@ void MainWindow::onAbout() {
 
 void MainWindow::onHistoryStoreFailed(const QString& message) {
     // The link itself is still on the clipboard and in the window; only keeping it failed.
-    QMessageBox::warning(this, QStringLiteral("Clipnest"), message, QMessageBox::Ok);
+    showPlainMessage(this, QMessageBox::Warning, QStringLiteral("Clipnest"), message);
 }
 
 void MainWindow::placeHistoryWidget() {

@@ -5,6 +5,7 @@
 #include "history/HistoryManager.h"
 #include "settings/AppSettings.h"
 #include "upload/ServiceUrls.h"
+#include "widgets/PlainMessageBox.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
 
@@ -87,7 +88,9 @@ void UploadController::startUpload(const QByteArray& data, const QSize& videoSiz
                           .arg(host, AppSettings::kServiceHost, settings.fileName()));
         return;
     }
-    qDebug() << "Try upload to: " << url;
+    // Read at each upload, like the host: a changed setting counts without a restart.
+    uploader_.setServiceToken(AppSettings::serviceToken(settings));
+    uploader_.setSettingsFile(settings.fileName());
     uploader_.upload(url, data, kUploadFieldName, kUploadFileName, kUploadContentType,
                      kUploadBoundary);
 }
@@ -103,9 +106,8 @@ void UploadController::onUploadProgress(double percent) {
 void UploadController::onUploadFinished(const QString& answer) {
     if (!ServiceUrls::isAcceptedAnswer(answer)) {
         progressWindow_->hide();
-        QMessageBox::critical(dialogParent_, tr("Upload error"),
-                              tr("Service temporarily not working. Please try again later"),
-                              QMessageBox::Ok);
+        showError(QMessageBox::Critical,
+                  tr("Service temporarily not working. Please try again later"));
         return;
     }
 
@@ -123,11 +125,14 @@ void UploadController::onUploadFinished(const QString& answer) {
 
 void UploadController::onUploadError(const QString& error) {
     progressWindow_->hide();
-    // The uploader's text may quote the server or a file name: plain text only.
-    QMessageBox box(QMessageBox::Information, tr("Upload error"), error, QMessageBox::Ok,
-                    dialogParent_);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    showError(QMessageBox::Information, error);
+}
+
+void UploadController::showError(QMessageBox::Icon icon, const QString& text) {
+    // The text may quote the service, an address from the settings or a file name: plain text
+    // only, so that markup in it shows as the characters it is and never as a live link or a
+    // picture loaded from a local file.
+    showPlainMessage(dialogParent_, icon, tr("Upload error"), text);
 }
 
 void UploadController::showCopiedToClipboard() {

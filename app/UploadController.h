@@ -4,6 +4,7 @@
 #include "upload/SocialNetwork.h"
 
 #include <QByteArray>
+#include <QMessageBox>
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -47,6 +48,7 @@ protected:
 
 private:
     void startUpload(const QByteArray& data, const QSize& videoSize);
+    void showError(QMessageBox::Icon icon, const QString& text);
     void centreOnScreen(QWidget* window) const;
     void retranslate();
 

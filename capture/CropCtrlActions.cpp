@@ -2,6 +2,7 @@
 #include "capture/CropCtrl.h"
 
 #include "capture/RecordingPath.h"
+#include "widgets/PlainMessageBox.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -52,9 +53,8 @@ void CropCtrl::save() {
     }
     if (!saveRecordingCopy(recording, target)) {
         // The recording and the panels stay, so the user can pick another place.
-        QMessageBox::critical(this, tr("Error"),
-                              QStringLiteral("%1: \"%2\"").arg(tr("Can not save file"), target),
-                              QMessageBox::Ok);
+        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
+                         QStringLiteral("%1: \"%2\"").arg(tr("Can not save file"), target));
         restoreOverlay();
         return;
     }

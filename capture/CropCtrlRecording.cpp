@@ -3,6 +3,7 @@
 #include "capture/CropCtrl.h"
 
 #include "capture/SelectionGeometry.h"
+#include "widgets/PlainMessageBox.h"
 #include "widgets/PushButtonWithTooltip.h"
 
 #include <QCheckBox>
@@ -73,7 +74,7 @@ void CropCtrl::refuseStart(const QString& message) {
         window->setKeyboardGrabEnabled(false);
     hide();
     close();
-    QMessageBox::critical(this, tr("Error"), message, QMessageBox::Ok);
+    showPlainMessage(this, QMessageBox::Critical, tr("Error"), message);
 }
 
 void CropCtrl::stopRecord() {
@@ -118,6 +119,6 @@ void CropCtrl::onSessionFailed(const QString& title, const QString& message) {
     finishedPanelWindow_->hide();
     socialPanelWindow_->hide();
     close();
-    QMessageBox::critical(this, title, message, QMessageBox::Ok);
+    showPlainMessage(this, QMessageBox::Critical, title, message);
     endingWithError_ = false;
 }

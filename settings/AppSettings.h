@@ -15,6 +15,10 @@ constexpr QLatin1String kServiceHost("Service host");
 // the user names another service.
 constexpr QLatin1String kDefaultServiceHost("127.0.0.1:8080");
 
+// The access token of a service that wants one ("Authorization: Bearer <token>"); missing or
+// blank: uploads carry no Authorization header.
+constexpr QLatin1String kServiceToken("Service token");
+
 // Code of the interface language ("en", "es", "br"); missing until the first start chose one.
 constexpr QLatin1String kLanguage("Language");
 
@@ -35,6 +39,11 @@ constexpr QLatin1String kHistoryUrl("Url");
 inline QString serviceHost(const QSettings& settings) {
     const QString host = settings.value(kServiceHost).toString().trimmed();
     return host.isEmpty() ? QString(kDefaultServiceHost) : host;
+}
+
+// The service token with surrounding white space dropped; empty when there is none.
+inline QString serviceToken(const QSettings& settings) {
+    return settings.value(kServiceToken).toString().trimmed();
 }
 
 inline bool showSnapButton(const QSettings& settings) {

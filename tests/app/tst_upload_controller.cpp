@@ -1,6 +1,6 @@
 // What the upload controller does with the uploader's answers, in one process on the
 // offscreen platform and without a main window: the progress window, the clipboard, the
-// share pages, the history and the error boxes. Settings live in a private folder.
+// share pages, the history and the error boxes_. Settings live in a private folder.
 #include "app/AppIdentity.h"
 #include "app/Languages.h"
 #include "app/Placement.h"
@@ -12,16 +12,90 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrlQuery>
 #include <QtTest>
 
 #include <memory>
+
+// A stand-in for the upload service on loopback: keeps each request it receives and answers it
+// with whatever the test sets.
+class FakeService : public QObject {
+    Q_OBJECT
+public:
+    QByteArray answer;
+    QList<QByteArray> requests; // each complete request as received
+
+    bool listen() {
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                auto* received = new QByteArray;
+                connect(socket, &QTcpSocket::disconnected, socket, [socket, received] {
+                    delete received;
+                    socket->deleteLater();
+                });
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket, received] {
+                    *received += socket->readAll();
+                    const qsizetype end = received->indexOf("\r\n\r\n");
+                    if (end < 0)
+                        return;
+                    const QByteArray head = received->left(end).toLower();
+                    const qsizetype at = head.indexOf("content-length:");
+                    const qint64 length =
+                        at < 0 ? 0
+                               : head.mid(at + 15, head.indexOf("\r\n", at) - at - 15)
+                                     .trimmed()
+                                     .toLongLong();
+                    if (received->size() < end + 4 + length)
+                        return;
+                    requests << *received;
+                    received->clear();
+                    socket->write(answer);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        return server_.listen(QHostAddress::LocalHost);
+    }
+    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
+    QByteArray header(int request, const QByteArray& name) const {
+        for (const QByteArray& line : requests.value(request).split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed().toLower() == name.toLower())
+                return line.mid(colon + 1).trimmed();
+            if (line.trimmed().isEmpty())
+                break;
+        }
+        return {};
+    }
+
+private:
+    QTcpServer server_;
+};
+
+QByteArray httpAnswer(const QByteArray& statusLine, const QByteArray& type, const QByteArray& body,
+                      const QByteArray& extra = {}) {
+    return "HTTP/1.1 " + statusLine + "\r\n" +
+           (type.isEmpty() ? QByteArray() : "Content-Type: " + type + "\r\n") + extra +
+           "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
+           body;
+}
+
+// What a message box showed.
+struct SeenBox {
+    QString title;
+    QString text;
+    QString labelText;
+    Qt::TextFormat boxFormat = Qt::AutoText;
+    Qt::TextFormat labelFormat = Qt::AutoText;
+};
 
 // Receives every address the program asks the desktop to open.
 class UrlCatcher : public QObject {
@@ -38,9 +112,28 @@ class UploadControllerTest : public QObject {
 private:
     std::unique_ptr<UploadController> uploads_;
     UrlCatcher urls_;
-    QTcpServer silentService_; // takes uploads and never answers
+    QTcpServer silentService_; // takes uploads_ and never answers
     QStringList boxes_;        // "title|text" of every message box shown
+    QList<SeenBox> seen_;      // the same boxes_ in detail
     QTimer boxCloser_;
+    FakeService service_;
+    FakeService elsewhere_;
+
+    void useService(const QString& host) {
+        QSettings settings;
+        settings.setValue(QStringLiteral("Service host"), host);
+    }
+    // Uploads through the controller and waits until the user hears of the outcome.
+    void uploadAndWait() {
+        const int before = boxes_.size();
+        const QString clip = QGuiApplication::clipboard()->text();
+        const int rows = HistoryManager::instance()->count();
+        uploads_->upload(QByteArray("not really a video"), QSize(320, 240));
+        QTRY_VERIFY_WITH_TIMEOUT(boxes_.size() > before ||
+                                     QGuiApplication::clipboard()->text() != clip ||
+                                     HistoryManager::instance()->count() != rows,
+                                 20000);
+    }
 
     QPoint centred(const QSize& size) const {
         return Placement::centredOnScreen(QGuiApplication::primaryScreen()->geometry(), size);
@@ -51,6 +144,9 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls_, "open");
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "open");
         QVERIFY(silentService_.listen(QHostAddress::LocalHost));
+        QVERIFY(service_.listen());
+        QVERIFY(elsewhere_.listen());
+        elsewhere_.answer = httpAnswer("200 OK", "text/plain", "http://elsewhere.test/taken.mp4");
         {
             QSettings settings;
             settings.setValue(QStringLiteral("Service host"),
@@ -60,10 +156,16 @@ private slots:
         Languages::setCurrent(QStringLiteral("en"));
         uploads_ = std::make_unique<UploadController>();
 
-        // Message boxes are modal: note and dismiss each as soon as it is up.
+        // Message boxes_ are modal: note and dismiss each as soon as it is up.
         connect(&boxCloser_, &QTimer::timeout, this, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 boxes_ << box->windowTitle() + QLatin1Char('|') + box->text();
+                SeenBox detail{box->windowTitle(), box->text(), {}, box->textFormat(), {}};
+                if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+                    detail.labelText = label->text();
+                    detail.labelFormat = label->textFormat();
+                }
+                seen_ << detail;
                 box->done(QMessageBox::Ok);
             }
         });
@@ -78,6 +180,7 @@ private slots:
 
     void init() {
         boxes_.clear();
+        seen_.clear();
         urls_.opened.clear();
     }
 
@@ -204,6 +307,135 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
         QCOMPARE(HistoryManager::instance()->count(), before + 1);
         QCOMPARE(HistoryManager::instance()->list().last().url, QUrl(link));
+    }
+
+    void serviceTextsShowAsPlainText_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("shown"); // must be in the box, literally
+        QTest::newRow("markup in the reason phrase")
+            << httpAnswer("500 <a href=\"file:///etc/passwd\">Click to retry</a>", {}, {})
+            << QString("has a problem (status 500)");
+        QTest::newRow("link in the error text")
+            << httpAnswer("403 Forbidden", "text/plain",
+                          "<a href=\"file:///etc/passwd\">Click to retry</a>")
+            << QString("<a href=\"file:///etc/passwd\">Click to retry</a>");
+        QTest::newRow("picture in the error text")
+            << httpAnswer("400 Bad Request", "text/plain; charset=utf-8",
+                          "<img src=\"/usr/share/pixmaps/debian-logo.png\"> no")
+            << QString("<img src=\"/usr/share/pixmaps/debian-logo.png\"> no");
+        QTest::newRow("the service's own words")
+            << httpAnswer("413 Payload Too Large", "text/plain; charset=utf-8",
+                          "The video is larger than the 100000 bytes this service accepts.\n")
+            << QString("answered: The video is larger than the 100000 bytes this service "
+                       "accepts.");
+    }
+
+    void serviceTextsShowAsPlainText() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, shown);
+        service_.answer = answer;
+        useService(service_.host());
+        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
+        const int rows = HistoryManager::instance()->count();
+        uploadAndWait();
+        QCOMPARE(seen_.size(), 1);
+        const SeenBox box = seen_.first();
+        QCOMPARE(box.title, QStringLiteral("Upload error"));
+        QCOMPARE(box.boxFormat, Qt::PlainText);
+        QCOMPARE(box.labelFormat, Qt::PlainText);
+        QCOMPARE(box.labelText, box.text);
+        QVERIFY2(box.text.contains(shown), qPrintable(box.text));
+        QVERIFY(!box.text.contains("Click to retry") || shown.contains("Click to retry"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
+        QCOMPARE(HistoryManager::instance()->count(), rows);
+    }
+
+    void answersThatAreNoPlainLinkAreRefused_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("line break and a command")
+            << QByteArray("http://ok.example/v.mp4\nrm -rf ~");
+        QTest::newRow("escape") << QByteArray("http://ok.example/v\x1b]0;x\x07.mp4");
+        QTest::newRow("nul") << QByteArray("http://ok.example/v\0.mp4", 24);
+        QTest::newRow("delete") << QByteArray("http://ok.example/v\x7f.mp4");
+        QTest::newRow("space") << QByteArray("http://ok.example/a video.mp4");
+        QTest::newRow("3000 bytes") << "http://ok.example/" + QByteArray(3000 - 18, 'a');
+    }
+
+    void answersThatAreNoPlainLinkAreRefused() {
+        QFETCH(QByteArray, body);
+        service_.answer = httpAnswer("200 OK", "text/plain", body);
+        useService(service_.host());
+        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
+        const int rows = HistoryManager::instance()->count();
+        uploadAndWait();
+        QCOMPARE(seen_.size(), 1);
+        QCOMPARE(seen_.first().labelFormat, Qt::PlainText);
+        QVERIFY2(seen_.first().text.contains(service_.host()), qPrintable(seen_.first().text));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
+        QCOMPARE(HistoryManager::instance()->count(), rows);
+    }
+
+    void linkWithATrailingLineBreakIsTakenTrimmed() {
+        service_.answer = httpAnswer("200 OK", "text/plain", "http://x.test/v.mp4\n");
+        useService(service_.host());
+        const int rows = HistoryManager::instance()->count();
+        uploadAndWait();
+        QVERIFY(seen_.isEmpty());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("http://x.test/v.mp4"));
+        QCOMPARE(HistoryManager::instance()->count(), rows + 1);
+        QCOMPARE(HistoryManager::instance()->list().last().url, QUrl("http://x.test/v.mp4"));
+    }
+
+    void redirectionsAreNotFollowed_data() {
+        QTest::addColumn<QByteArray>("status");
+        QTest::newRow("301") << QByteArray("301 Moved Permanently");
+        QTest::newRow("307") << QByteArray("307 Temporary Redirect");
+    }
+
+    void redirectionsAreNotFollowed() {
+        QFETCH(QByteArray, status);
+        const QByteArray target = "http://" + elsewhere_.host().toLatin1() + "/upload.php";
+        service_.answer = httpAnswer(status, "text/plain", "moved", "Location: " + target + "\r\n");
+        useService(service_.host());
+        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
+        const int rows = HistoryManager::instance()->count();
+        uploadAndWait();
+        QCOMPARE(seen_.size(), 1);
+        QVERIFY2(seen_.first().text.contains(QString::fromLatin1(target)),
+                 qPrintable(seen_.first().text));
+        QVERIFY(seen_.first().text.contains("\"Service host\""));
+        QCOMPARE(seen_.first().labelFormat, Qt::PlainText);
+        QTest::qWait(200);
+        QVERIFY(elsewhere_.requests.isEmpty());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
+        QCOMPARE(HistoryManager::instance()->count(), rows);
+    }
+
+    void tokenIsSentOnlyWhenSet() {
+        service_.answer = httpAnswer("200 OK", "text/plain", "http://x.test/t.mp4");
+        useService(service_.host());
+        service_.requests.clear();
+        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
+        uploadAndWait();
+        QCOMPARE(service_.requests.size(), 1);
+        QVERIFY(service_.header(0, "Authorization").isNull());
+        {
+            QSettings settings;
+            settings.setValue(QStringLiteral("Service token"), QStringLiteral(" tok-123/xyz= "));
+        }
+        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
+        uploadAndWait();
+        QCOMPARE(service_.requests.size(), 2);
+        QCOMPARE(service_.header(1, "Authorization"), QByteArray("Bearer tok-123/xyz="));
+        {
+            QSettings settings;
+            settings.remove(QStringLiteral("Service token"));
+        }
+        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
+        uploadAndWait();
+        QCOMPARE(service_.requests.size(), 3);
+        QVERIFY(service_.header(2, "Authorization").isNull());
+        QVERIFY(seen_.isEmpty());
     }
 
     void unusableServiceAddressIsExplained() {
