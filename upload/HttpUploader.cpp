@@ -9,9 +9,9 @@
 
 HttpUploader::HttpUploader(QObject* parent)
     : QObject(parent) {
-    stallTimer.setSingleShot(true);
-    stallTimer.setInterval(DefaultStallTimeoutMs);
-    connect(&stallTimer, &QTimer::timeout, this, &HttpUploader::onStalled);
+    stallTimer_.setSingleShot(true);
+    stallTimer_.setInterval(DefaultStallTimeoutMs);
+    connect(&stallTimer_, &QTimer::timeout, this, &HttpUploader::onStalled);
 }
 
 HttpUploader::~HttpUploader() {
@@ -19,25 +19,25 @@ HttpUploader::~HttpUploader() {
 }
 
 void HttpUploader::setStallTimeout(int milliseconds) {
-    stallTimer.setInterval(std::max(1, milliseconds));
+    stallTimer_.setInterval(std::max(1, milliseconds));
 }
 
 int HttpUploader::stallTimeout() const {
-    return stallTimer.interval();
+    return stallTimer_.interval();
 }
 
 void HttpUploader::setServiceToken(const QString& token) {
-    serviceToken = token.trimmed();
+    serviceToken_ = token.trimmed();
 }
 
 void HttpUploader::setSettingsFile(const QString& path) {
-    context.settingsFile = path;
+    context_.settingsFile = path;
 }
 
 void HttpUploader::fail(const UploadFailure& failure) {
     qDebug() << "Upload failed:" << failure.message;
-    failureError = failure.networkError;
-    failureStatus = failure.httpStatus;
+    failureError_ = failure.networkError;
+    failureStatus_ = failure.httpStatus;
     emit failed(failure);
     emit error(failure.message);
 }
@@ -46,9 +46,9 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
                           const QString& fileName, const QString& contentType,
                           const QString& boundary) {
     qDebug() << "Try upload to:" << ServiceUrls::withoutCredentials(url);
-    answer.clear();
-    failureError = QNetworkReply::NoError;
-    failureStatus = 0;
+    answer_.clear();
+    failureError_ = QNetworkReply::NoError;
+    failureStatus_ = 0;
     if (!url.isValid() || url.isEmpty()) {
         fail(UploadFailures::invalidAddress(url));
         return;
@@ -58,14 +58,14 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
         return;
     }
     // Visible ASCII only: anything else could end the header line or would be mangled on the way.
-    for (const QChar c : serviceToken) {
+    for (const QChar c : serviceToken_) {
         if (c.unicode() <= 0x20 || c.unicode() >= 0x7f) {
-            fail(UploadFailures::invalidToken({url, context.settingsFile}));
+            fail(UploadFailures::invalidToken({url, context_.settingsFile}));
             return;
         }
     }
     abortUpload();
-    context.url = url;
+    context_.url = url;
 
     auto* body =
         new MultipartBodyDevice(MultipartBody::prefix(name, fileName, contentType, boundary), data,
@@ -80,27 +80,27 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
     // 307/308 would send the video to another host. Neither happens: a 3xx is reported.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
-    if (!serviceToken.isEmpty())
-        request.setRawHeader("Authorization", "Bearer " + serviceToken.toLatin1());
+    if (!serviceToken_.isEmpty())
+        request.setRawHeader("Authorization", "Bearer " + serviceToken_.toLatin1());
 
-    reply = manager.post(request, body);
+    reply_ = manager_.post(request, body);
     // The body must live as long as the request that reads it.
-    body->setParent(reply);
+    body->setParent(reply_);
 
-    lastPercent = -1;
-    connect(reply, &QNetworkReply::uploadProgress, this, &HttpUploader::onUploadProgress);
-    connect(reply, &QNetworkReply::readyRead, this, &HttpUploader::onAnswerData);
-    connect(reply, &QNetworkReply::finished, this, &HttpUploader::onReplyFinished);
-    connect(reply, &QNetworkReply::errorOccurred, this, &HttpUploader::onReplyError);
-    stallTimer.start();
+    lastPercent_ = -1;
+    connect(reply_, &QNetworkReply::uploadProgress, this, &HttpUploader::onUploadProgress);
+    connect(reply_, &QNetworkReply::readyRead, this, &HttpUploader::onAnswerData);
+    connect(reply_, &QNetworkReply::finished, this, &HttpUploader::onReplyFinished);
+    connect(reply_, &QNetworkReply::errorOccurred, this, &HttpUploader::onReplyError);
+    stallTimer_.start();
 }
 
 void HttpUploader::abortUpload() {
-    stallTimer.stop();
-    if (!reply)
+    stallTimer_.stop();
+    if (!reply_)
         return;
-    QNetworkReply* abandoned = reply;
-    reply = nullptr;
+    QNetworkReply* abandoned = reply_;
+    reply_ = nullptr;
     // Disconnect first, so that nothing the abort raises reaches this object.
     abandoned->disconnect(this);
     abandoned->abort();
@@ -109,32 +109,32 @@ void HttpUploader::abortUpload() {
 }
 
 void HttpUploader::onUploadProgress(qint64 bytesSent, qint64 bytesTotal) {
-    if (!reply)
+    if (!reply_)
         return;
-    stallTimer.start();
+    stallTimer_.start();
     // An unknown or empty total gives no meaningful percentage: say nothing rather than guess.
     if (bytesTotal <= 0)
         return;
     const double percent = double(bytesSent) * 100.0 / double(bytesTotal);
     const int whole = std::clamp(int(percent), 0, 100);
     // The network module reports every few kilobytes; the percentage changes far less often.
-    if (whole == lastPercent)
+    if (whole == lastPercent_)
         return;
-    lastPercent = whole;
+    lastPercent_ = whole;
     emit progressChanged(double(whole));
 }
 
 void HttpUploader::onAnswerData() {
-    if (!reply)
+    if (!reply_)
         return;
-    if (reply->bytesAvailable() > MaxAnswerBytes) {
+    if (reply_->bytesAvailable() > MaxAnswerBytes) {
         abortUpload();
-        answer.clear();
-        fail(UploadFailures::answerTooLong(context));
+        answer_.clear();
+        fail(UploadFailures::answerTooLong(context_));
         return;
     }
     // The answer coming in is progress too: keep the stall timer from firing.
-    stallTimer.start();
+    stallTimer_.start();
 }
 
 void HttpUploader::onReplyError(QNetworkReply::NetworkError) {
@@ -142,45 +142,45 @@ void HttpUploader::onReplyError(QNetworkReply::NetworkError) {
 }
 
 void HttpUploader::onReplyFinished() {
-    if (!reply)
+    if (!reply_)
         return;
-    stallTimer.stop();
-    QNetworkReply* done = reply;
-    reply = nullptr;
+    stallTimer_.stop();
+    QNetworkReply* done = reply_;
+    reply_ = nullptr;
     done->deleteLater();
     const QVariant statusAttribute = done->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;
     if (status >= 300) {
         // Error answers are read only as far as a short message goes.
-        const QByteArray body = done->read(UploadFailures::MaxServiceTextBytes + 1);
+        const QByteArray body = done->read(UploadFailures::kMaxServiceTextBytes + 1);
         fail(UploadFailures::forStatus(
-            context, status, body, done->header(QNetworkRequest::ContentTypeHeader).toByteArray(),
+            context_, status, body, done->header(QNetworkRequest::ContentTypeHeader).toByteArray(),
             done->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl()));
         return;
     }
     if (done->error() != QNetworkReply::NoError) {
-        fail(UploadFailures::forNetworkError(context, done->error(), done->errorString()));
+        fail(UploadFailures::forNetworkError(context_, done->error(), done->errorString()));
         return;
     }
-    answer = done->readAll();
-    if (answer.size() > MaxAnswerBytes) {
-        answer.clear();
-        fail(UploadFailures::answerTooLong(context));
+    answer_ = done->readAll();
+    if (answer_.size() > MaxAnswerBytes) {
+        answer_.clear();
+        fail(UploadFailures::answerTooLong(context_));
         return;
     }
-    const ServiceUrls::CheckedAnswer checked = ServiceUrls::checkAnswer(answer);
+    const ServiceUrls::CheckedAnswer checked = ServiceUrls::checkAnswer(answer_);
     if (checked.problem != ServiceUrls::AnswerProblem::None) {
-        fail(UploadFailures::forAnswer(context, checked.problem));
+        fail(UploadFailures::forAnswer(context_, checked.problem));
         return;
     }
     emit finished(checked.link);
 }
 
 void HttpUploader::onStalled() {
-    if (!reply)
+    if (!reply_)
         return;
-    const int seconds = (stallTimer.interval() + 999) / 1000;
+    const int seconds = (stallTimer_.interval() + 999) / 1000;
     abortUpload();
-    answer.clear();
-    fail(UploadFailures::stalled(context, seconds));
+    answer_.clear();
+    fail(UploadFailures::stalled(context_, seconds));
 }

@@ -55,12 +55,12 @@ public:
     void setSettingsFile(const QString& path);
 
     // True while a request is under way.
-    bool isUploading() const { return reply != nullptr; }
+    bool isUploading() const { return reply_ != nullptr; }
 
     // What the last error() came from: the network error (NoError for an answer that could
     // not be taken) and the HTTP status of the answer (0 when none arrived).
-    QNetworkReply::NetworkError lastNetworkError() const { return failureError; }
-    int lastHttpStatus() const { return failureStatus; }
+    QNetworkReply::NetworkError lastNetworkError() const { return failureError_; }
+    int lastHttpStatus() const { return failureStatus_; }
 
 signals:
     // A whole percentage from 0 to 100 of the body sent so far.
@@ -85,15 +85,15 @@ private:
     void abortUpload();
     void fail(const UploadFailure& failure);
 
-    QNetworkAccessManager manager;
-    QNetworkReply* reply = nullptr;
-    QByteArray answer;
-    QString serviceToken;
+    QNetworkAccessManager manager_;
+    QNetworkReply* reply_ = nullptr;
+    QByteArray answer_;
+    QString serviceToken_;
     // The running (or last) upload's address and settings file, for messages.
-    UploadContext context;
-    QTimer stallTimer;
+    UploadContext context_;
+    QTimer stallTimer_;
     // The last percentage reported for the running upload, so each is reported once.
-    int lastPercent = -1;
-    QNetworkReply::NetworkError failureError = QNetworkReply::NoError;
-    int failureStatus = 0;
+    int lastPercent_ = -1;
+    QNetworkReply::NetworkError failureError_ = QNetworkReply::NoError;
+    int failureStatus_ = 0;
 };

@@ -70,7 +70,7 @@ AnswerProblem checkLink(const QString& link) {
         if (isForbiddenInLink(c))
             return AnswerProblem::BadCharacters;
     }
-    if (link.toUtf8().size() > MaxLinkBytes)
+    if (link.toUtf8().size() > kMaxLinkBytes)
         return AnswerProblem::TooLong;
     if (QUrl(link, QUrl::TolerantMode).host().isEmpty())
         return AnswerProblem::NoHost;

@@ -27,13 +27,13 @@ enum class AnswerProblem {
     Empty,
     NotALink,      // does not start with "http://" or "https://" (case-sensitive)
     BadCharacters, // white space, a control character or an invisible format character inside
-    TooLong,       // more than MaxLinkBytes
+    TooLong,       // more than kMaxLinkBytes
     NoHost,
 };
 
 // A link longer than this is no link a service hands out: it would only carry something else
 // to the clipboard and the history.
-constexpr int MaxLinkBytes = 2048;
+constexpr int kMaxLinkBytes = 2048;
 
 // What a link as it stands (nothing trimmed) is wrong with.
 AnswerProblem checkLink(const QString& link);

@@ -80,7 +80,7 @@ QString serviceText(const QByteArray& body, const QByteArray& contentType) {
     const QByteArray type = contentType.split(';').first().trimmed().toLower();
     if (!type.isEmpty() && type != "text/plain")
         return {};
-    if (body.size() > MaxServiceTextBytes)
+    if (body.size() > kMaxServiceTextBytes)
         return {};
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(body);
@@ -92,8 +92,8 @@ QString serviceText(const QByteArray& body, const QByteArray& contentType) {
             c = QLatin1Char(' ');
     }
     text = text.simplified();
-    if (text.size() > MaxServiceTextChars)
-        text = text.left(MaxServiceTextChars - 1).trimmed() + QChar(0x2026);
+    if (text.size() > kMaxServiceTextChars)
+        text = text.left(kMaxServiceTextChars - 1).trimmed() + QChar(0x2026);
     return text;
 }
 
@@ -106,8 +106,8 @@ UploadFailure forStatus(const UploadContext& context, int status, const QByteArr
         if (location.isValid() && !location.isEmpty()) {
             failure.redirectTarget = context.url.resolved(location).adjusted(QUrl::RemoveUserInfo);
             QString target = failure.redirectTarget.toString();
-            if (target.size() > MaxServiceTextChars)
-                target = target.left(MaxServiceTextChars - 1) + QChar(0x2026);
+            if (target.size() > kMaxServiceTextChars)
+                target = target.left(kMaxServiceTextChars - 1) + QChar(0x2026);
             failure.message =
                 kTr.tr("The upload service at %1 points to another address: %2. Uploads are not "
                        "sent on; if that is the right service, put its address in the \"Service "
@@ -244,7 +244,7 @@ UploadFailure forAnswer(const UploadContext& context, ServiceUrls::AnswerProblem
                     kTr.tr("The upload service at %1 answered with a link longer than %2 bytes; "
                            "it was not used.")
                         .arg(where(context))
-                        .arg(ServiceUrls::MaxLinkBytes),
+                        .arg(ServiceUrls::kMaxLinkBytes),
                     200);
     case AnswerProblem::NoHost:
         message = kTr.tr("The upload service at %1 answered with a link without a host name; "

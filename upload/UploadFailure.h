@@ -70,13 +70,13 @@ namespace UploadFailures {
 
 // At most this many characters of a service's own error text are shown: enough for a sentence
 // or two, not enough to turn a message box into a page.
-constexpr int MaxServiceTextChars = 300;
+constexpr int kMaxServiceTextChars = 300;
 // A plain-text error body longer than this is no short message meant for a person.
-constexpr int MaxServiceTextBytes = 4096;
+constexpr int kMaxServiceTextBytes = 4096;
 
 // The service's own explanation from an error answer: the body when it is short plain text,
 // decoded, its line breaks and control characters made spaces, trimmed and cut to
-// MaxServiceTextChars. Empty when there is none worth showing (HTML, binary, too long, empty).
+// kMaxServiceTextChars. Empty when there is none worth showing (HTML, binary, too long, empty).
 QString serviceText(const QByteArray& body, const QByteArray& contentType);
 
 // An answer with an HTTP status of 300 or more.
