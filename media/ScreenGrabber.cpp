@@ -16,5 +16,8 @@ std::unique_ptr<engine::ImageSource> ScreenGrabber::openSource(Error* code, QStr
                          .arg(qMax(0, captureRect_.height()));
         return nullptr;
     }
-    return engine::openX11ShmSource(captureRect_, code, errorText);
+    engine::X11SourceOptions options;
+    options.pointer = drawPointer_;
+    options.clicks = drawClicks_;
+    return engine::openX11ShmSource(captureRect_, options, code, errorText);
 }

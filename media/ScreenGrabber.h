@@ -17,9 +17,13 @@ public:
     void setCaptureRect(const QRect& rect) { captureRect_ = rect; }
     QRect captureRect() const { return captureRect_; }
 
-    // Whether mouse clicks are marked in the pictures. Clicks are never drawn (nor is the
-    // pointer: shared-memory grabs do not contain it); the setting is kept for callers that
-    // ask.
+    // Whether the mouse pointer is drawn into the pictures (it is by default), with its
+    // current shape at its position on screen.
+    void setDrawPointer(bool draw) { drawPointer_ = draw; }
+    bool drawPointer() const { return drawPointer_; }
+
+    // Whether each mouse click is marked with a short-lived ring around the pointer (off by
+    // default). Clicks are marked only while the pointer is drawn.
     void setDrawClicks(bool draw) { drawClicks_ = draw; }
     bool drawClicks() const { return drawClicks_; }
 
@@ -28,5 +32,6 @@ public:
 
 private:
     QRect captureRect_;
+    bool drawPointer_ = true;
     bool drawClicks_ = false;
 };

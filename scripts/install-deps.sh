@@ -11,12 +11,13 @@ PACKAGES=(
   qt6-qpa-plugins libgl-dev libxkbcommon-dev
   # recording engine
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-  libswresample-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev
+  libswresample-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-damage0-dev
+  libxcb-xinput-dev
   libxcb-keysyms1-dev libx11-dev libpulse-dev ffmpeg
   # reference upload service: nginx in front of php-fpm
   nginx php-fpm php-cli
   # test desktop
-  xvfb openbox trayer xdotool xclip x11-utils x11-xserver-utils pulseaudio pulseaudio-utils
+  xvfb openbox trayer xterm xdotool xclip x11-utils x11-xserver-utils pulseaudio pulseaudio-utils
   imagemagick fonts-dejavu-core dbus-x11 procps psmisc curl python3
 )
 

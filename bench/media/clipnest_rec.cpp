@@ -1,4 +1,4 @@
-// clipnest-rec --rect X,Y,W,H --seconds N [--sound] OUT.mp4
+// clipnest-rec --rect X,Y,W,H --seconds N [--sound] [--no-pointer] [--clicks] OUT.mp4
 // clipnest-rec --recover FILE.mp4
 //
 // Records a screen area through the same classes the program uses. On success prints
@@ -46,7 +46,8 @@ void onSignal(int) {
 
 int usage(const QString& problem) {
     QTextStream(stderr) << problem << "\n"
-                        << "usage: clipnest-rec --rect X,Y,W,H --seconds N [--sound] OUT.mp4\n"
+                        << "usage: clipnest-rec --rect X,Y,W,H --seconds N [--sound] "
+                           "[--no-pointer] [--clicks] OUT.mp4\n"
                         << "       clipnest-rec --recover FILE.mp4\n";
     return 2;
 }
@@ -77,6 +78,8 @@ int main(int argc, char** argv) {
     QRect rect;
     double seconds = -1;
     bool sound = false;
+    bool pointer = true;
+    bool clicks = false;
     QString out;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -95,6 +98,10 @@ int main(int argc, char** argv) {
                 return usage("bad --seconds: " + args[i]);
         } else if (a == "--sound") {
             sound = true;
+        } else if (a == "--no-pointer") {
+            pointer = false;
+        } else if (a == "--clicks") {
+            clicks = true;
         } else if (!a.startsWith("--") && out.isEmpty()) {
             out = a;
         } else {
@@ -113,7 +120,8 @@ int main(int argc, char** argv) {
     AudioGrabber audio;
     Recorder recorder;
     screen.setLatency(kPicturePeriodMs);
-    screen.setDrawClicks(false);
+    screen.setDrawPointer(pointer);
+    screen.setDrawClicks(clicks);
     AudioFormat format;
     format.setChannelCount(2);
     format.setSampleRate(44100);

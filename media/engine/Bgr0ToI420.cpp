@@ -77,15 +77,29 @@ CLIPNEST_PIXEL_LOOP void chromaRow(const int32_t* __restrict r0, const int32_t* 
 
 void convertBgr0ToI420(const uint8_t* src, int srcStride, int width, int height, uint8_t* y,
                        int yStride, uint8_t* u, int uStride, uint8_t* v, int vStride) {
-    if (width <= 0 || height <= 0)
+    convertBgr0ToI420Rows(src, srcStride, 0, width, height, 0, height, y, yStride, u, uStride, v,
+                          vStride);
+}
+
+void convertBgr0ToI420Rows(const uint8_t* band, int srcStride, int bandTop, int width, int height,
+                           int firstRow, int endRow, uint8_t* y, int yStride, uint8_t* u,
+                           int uStride, uint8_t* v, int vStride) {
+    firstRow = std::max(0, firstRow & ~1);
+    endRow = std::min(endRow, height);
+    if (width <= 0 || height <= 0 || endRow <= firstRow)
         return;
-    for (int row = 0; row < height; ++row)
-        lumaRow(src + std::ptrdiff_t(row) * srcStride, y + std::ptrdiff_t(row) * yStride, width);
+    auto sourceRow = [&](int row) {
+        const int clamped = std::min(std::max(row, 0), height - 1);
+        return band + std::ptrdiff_t(clamped - bandTop) * srcStride;
+    };
+    for (int row = firstRow; row < endRow; ++row)
+        lumaRow(sourceRow(row), y + std::ptrdiff_t(row) * yStride, width);
 
     // Chroma row c uses source rows 2c - 1 .. 2c + 2 (clamped to the picture); consecutive
     // chroma rows share two of them, so the partials of the last four rows are kept.
     const int chromaWidth = (width + 1) / 2;
-    const int chromaHeight = (height + 1) / 2;
+    const int chromaFirst = firstRow / 2;
+    const int chromaEnd = (endRow + 1) / 2;
     std::vector<int32_t> scratch(size_t(chromaWidth) * 8);
     auto slotU = [&](int row) {
         return scratch.data() + size_t((row + 4) & 3) * chromaWidth;
@@ -94,12 +108,11 @@ void convertBgr0ToI420(const uint8_t* src, int srcStride, int width, int height,
         return slotU(row) + size_t(4) * chromaWidth;
     };
     auto fill = [&](int row) {
-        const int clamped = std::min(std::max(row, 0), height - 1);
-        chromaPartials(src + std::ptrdiff_t(clamped) * srcStride, slotU(row), slotV(row), width);
+        chromaPartials(sourceRow(row), slotU(row), slotV(row), width);
     };
-    fill(-1);
-    fill(0);
-    for (int c = 0; c < chromaHeight; ++c) {
+    fill(2 * chromaFirst - 1);
+    fill(2 * chromaFirst);
+    for (int c = chromaFirst; c < chromaEnd; ++c) {
         fill(2 * c + 1);
         fill(2 * c + 2);
         const int top = 2 * c - 1;

@@ -13,4 +13,14 @@ namespace engine {
 void convertBgr0ToI420(const uint8_t* src, int srcStride, int width, int height, uint8_t* y,
                        int yStride, uint8_t* u, int uStride, uint8_t* v, int vStride);
 
+// The same for the rows [firstRow, endRow) of a picture `height` rows tall (firstRow is
+// rounded down to even), giving exactly what a conversion of the whole picture gives there:
+// luma rows [firstRow, endRow) and the chroma rows over them are written, into planes given
+// from the picture's first row. `band` holds the source rows from `bandTop` on and must
+// reach one row beyond the converted ones on both sides (where the picture has them), which
+// the chroma filter reads.
+void convertBgr0ToI420Rows(const uint8_t* band, int srcStride, int bandTop, int width, int height,
+                           int firstRow, int endRow, uint8_t* y, int yStride, uint8_t* u,
+                           int uStride, uint8_t* v, int vStride);
+
 } // namespace engine

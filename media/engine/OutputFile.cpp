@@ -11,6 +11,8 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace engine {
@@ -225,10 +227,16 @@ bool OutputFile::openSound() {
                                      inputSampleFormat(in.format()), in.sampleRate(), 0, nullptr);
     av_channel_layout_uninit(&inLayout);
     resampler_.reset(swr);
+    // The resampler runs even at equal rates, so that the sound can be stretched a little at
+    // any time (setSoundStretch) without starting over.
+    if (result >= 0)
+        result = av_opt_set_int(swr, "flags", SWR_FLAG_RESAMPLE, 0);
     if (result < 0 || (result = swr_init(swr)) < 0)
         return fail(
             EncoderErrors::EncodingError,
             kTr.tr("Cannot convert the sound for the encoder: %1.").arg(avErrorText(result)));
+    // The encoder's first samples are its priming: what it is given is heard that much later.
+    soundLead_ = std::max(0, sound_->initial_padding);
     fifo_.reset(av_audio_fifo_alloc(sound_->sample_fmt, channels,
                                     sound_->frame_size > 0 ? sound_->frame_size * 4 : 4096));
     soundFrame_.reset(av_frame_alloc());
@@ -247,14 +255,42 @@ bool OutputFile::drain(AVCodecContext* codec, AVStream* stream) {
                         kTr.tr("Encoding failed: %1.").arg(avErrorText(received)));
         av_packet_rescale_ts(packet_.get(), codec->time_base, stream->time_base);
         packet_->stream_index = stream->index;
-        // Written as they come, not interleaved: interleaving would hold the pictures back
-        // until the sound of their time arrives, which some sources deliver seconds late, and
-        // a killed program would lose them. Each fragment keeps its tracks apart, and the
-        // finished file is interleaved when finishing rewrites it.
-        const int written = av_write_frame(format_.get(), packet_.get());
-        if (written < 0)
-            return writeError(written);
+        if (stream == videoStream_) {
+            // Pictures come without B-frames, so in order: the previous one lasts until this
+            // one, and this one waits for the next.
+            if (heldPicture_ && !writeHeldPicture(packet_->dts))
+                return false;
+            if (!heldPicture_)
+                heldPicture_.reset(av_packet_alloc());
+            if (!heldPicture_)
+                return fail(EncoderErrors::EncodingError,
+                            kTr.tr("Out of memory: a coded picture could not be kept."));
+            av_packet_move_ref(heldPicture_.get(), packet_.get());
+            continue;
+        }
+        if (!writePacket(packet_.get()))
+            return false;
     }
+}
+
+bool OutputFile::writeHeldPicture(int64_t nextDts) {
+    AVPacket* held = heldPicture_.get();
+    held->duration = std::max<int64_t>(1, nextDts - held->dts);
+    const bool ok = writePacket(held);
+    heldPicture_.reset();
+    return ok;
+}
+
+bool OutputFile::writePacket(AVPacket* packet) {
+    // Written as they come, not interleaved: interleaving would hold the pictures back until
+    // the sound of their time arrives, which some sources deliver seconds late, and a killed
+    // program would lose them. Each fragment keeps its tracks apart, and the finished file is
+    // interleaved when finishing rewrites it.
+    const int written = av_write_frame(format_.get(), packet);
+    av_packet_unref(packet);
+    if (written < 0)
+        return writeError(written);
+    return true;
 }
 
 bool OutputFile::writeVideo(AVFrame* frame, int64_t tick) {
@@ -268,12 +304,40 @@ bool OutputFile::writeVideo(AVFrame* frame, int64_t tick) {
     return drain(video_.get(), videoStream_);
 }
 
+int64_t OutputFile::soundPosition() const {
+    if (!sound_)
+        return 0;
+    return soundConverted_ + swr_get_delay(resampler_.get(), sound_->sample_rate) + soundLead_;
+}
+
+void OutputFile::setSoundStretch(double ratio) {
+    if (!sound_)
+        return;
+    // Applied over the next ten seconds (renewed with every piece of sound): a distance this
+    // long makes the step of one sample a fine enough step of speed (2 ppm).
+    const int distance = sound_->sample_rate * 10;
+    const int delta = int(std::lround(ratio * distance));
+    if (delta == stretchDelta_)
+        return;
+    if (swr_set_compensation(resampler_.get(), delta, delta == 0 ? 0 : distance) >= 0)
+        stretchDelta_ = delta;
+}
+
 bool OutputFile::writeSound(const uint8_t* data, int frames) {
     if (!sound_ || errorCode_ != EncoderErrors::NoError)
         return false;
     if (frames <= 0)
         return true;
+    const uint8_t* in[1] = {data};
+    return convertSound(in, frames) && encodeSoundFrames(false);
+}
+
+// Runs `frames` input samples (or, with `data` null, what the resampler still holds) through
+// the resampler into the queue of the encoder.
+bool OutputFile::convertSound(const uint8_t* const* data, int frames) {
     const int outCapacity = swr_get_out_samples(resampler_.get(), frames);
+    if (outCapacity <= 0)
+        return true;
     const int channels = sound_->ch_layout.nb_channels;
     const int bytes =
         av_samples_get_buffer_size(nullptr, channels, outCapacity, sound_->sample_fmt, 1);
@@ -284,16 +348,16 @@ bool OutputFile::writeSound(const uint8_t* data, int frames) {
     if (av_samples_fill_arrays(planes.data(), nullptr, buffer.data(), channels, outCapacity,
                                sound_->sample_fmt, 1) < 0)
         return fail(EncoderErrors::EncodingError, kTr.tr("Converting the sound failed."));
-    const uint8_t* in[1] = {data};
-    const int converted = swr_convert(resampler_.get(), planes.data(), outCapacity, in, frames);
+    const int converted = swr_convert(resampler_.get(), planes.data(), outCapacity,
+                                      const_cast<const uint8_t**>(data), data ? frames : 0);
     bool ok = converted >= 0;
     if (ok && converted > 0)
         ok = av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(planes.data()), converted) ==
              converted;
     if (!ok)
         return fail(EncoderErrors::EncodingError, kTr.tr("Converting the sound failed."));
-    soundPosition_ += frames;
-    return encodeSoundFrames(false);
+    soundConverted_ += converted;
+    return true;
 }
 
 bool OutputFile::writeSilence(int64_t frames) {
@@ -333,7 +397,8 @@ bool OutputFile::encodeSoundFrames(bool flush) {
                                sound_->ch_layout.nb_channels, sound_->sample_fmt);
         if (av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame->extended_data), n) != n)
             return fail(EncoderErrors::EncodingError, kTr.tr("Converting the sound failed."));
-        frame->pts = soundEncoded_;
+        // Counted from the encoder's priming, so that its packets start at zero.
+        frame->pts = soundEncoded_ + soundLead_;
         soundEncoded_ += frame->nb_samples;
         const int sent = avcodec_send_frame(sound_.get(), frame);
         if (sent < 0)
@@ -344,7 +409,7 @@ bool OutputFile::encodeSoundFrames(bool flush) {
     }
 }
 
-bool OutputFile::finish() {
+bool OutputFile::finish(int64_t endTick) {
     if (finished_)
         return errorCode_ == EncoderErrors::NoError;
     finished_ = true;
@@ -355,11 +420,23 @@ bool OutputFile::finish() {
                        : fail(EncoderErrors::EncodingError,
                               kTr.tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
     }
+    // The last picture is shown until the end of the recording.
+    if (heldPicture_) {
+        const int64_t end =
+            endTick >= 0 ? av_rescale_q(endTick, video_->time_base, videoStream_->time_base) : -1;
+        const int64_t oneTick = av_rescale_q(1, video_->time_base, videoStream_->time_base);
+        if (ok)
+            ok = writeHeldPicture(std::max(end, heldPicture_->dts + oneTick));
+        heldPicture_.reset();
+    }
     if (ok && sound_) {
-        ok = encodeSoundFrames(true);
+        ok = convertSound(nullptr, 0) && encodeSoundFrames(true);
         if (ok) {
             const int sent = avcodec_send_frame(sound_.get(), nullptr);
-            ok = sent >= 0 && drain(sound_.get(), soundStream_);
+            ok = sent >= 0 ? drain(sound_.get(), soundStream_)
+                           : fail(EncoderErrors::EncodingError,
+                                  kTr.tr("The sound encoder failed while finishing: %1.")
+                                      .arg(avErrorText(sent)));
         }
     }
     // The trailer is written also after a failure: it closes the last fragment, so that what

@@ -35,16 +35,23 @@ public:
                                             EncoderErrors::Error* code, QString* errorText);
     ~OutputFile();
 
-    // Encodes one picture (YUV 4:2:0 at the even size) for capture tick `tick`.
+    // Encodes one picture (YUV 4:2:0 at the even size) for capture tick `tick`. Ticks may
+    // leave gaps: the previous picture lasts until the next one (variable frame timing).
     bool writeVideo(AVFrame* frame, int64_t tick);
     // Appends sound in the input layout, or silence.
     bool writeSound(const uint8_t* data, int frames);
     bool writeSilence(int64_t frames);
-    // Sound written so far, in input samples (per channel).
-    int64_t soundPosition() const { return soundPosition_; }
+    // Where the next sound handed over will be heard in the file, in samples from its start
+    // (per channel): the encoder's start-up delay is accounted for, so that sound recorded
+    // at time t is heard at time t.
+    int64_t soundPosition() const;
     int soundRate() const { return settings_.soundFormat.sampleRate(); }
-    // Flushes the encoders and writes the trailer; the file is closed afterwards.
-    bool finish();
+    // Plays the coming sound faster or slower by `ratio` (0.001: one sample in a thousand
+    // more), to follow a sound card whose clock runs off; 0 plays it as it is.
+    void setSoundStretch(double ratio);
+    // Flushes the encoders and writes the trailer; the file is closed afterwards. The last
+    // picture lasts until `endTick` (when later than it).
+    bool finish(int64_t endTick = -1);
 
     EncoderErrors::Error errorCode() const { return errorCode_; }
     QString errorText() const { return errorText_; }
@@ -57,6 +64,9 @@ private:
     bool openSound();
     bool encodeSoundFrames(bool flush);
     bool drain(AVCodecContext* codec, AVStream* stream);
+    bool writePacket(AVPacket* packet);
+    bool writeHeldPicture(int64_t nextDts);
+    bool convertSound(const uint8_t* const* data, int frames);
     bool fail(EncoderErrors::Error code, const QString& text);
     bool writeError(int result);
 
@@ -70,8 +80,15 @@ private:
     SwrPtr resampler_;
     AudioFifoPtr fifo_;
     FramePtr soundFrame_;
-    int64_t soundPosition_ = 0;
+    // Sound samples the encoder's output starts late by (its priming): the first ones
+    // handed over are dropped so that what follows is heard at its time.
+    int64_t soundLead_ = 0;
+    int64_t soundConverted_ = 0; // samples out of the resampler, in the file's timeline
     int64_t soundEncoded_ = 0;
+    int stretchDelta_ = 0;
+    // The latest coded picture waits here until the next one: its duration (how long it is
+    // shown) is known only then, and a fragment must carry it.
+    PacketPtr heldPicture_;
     bool finished_ = false;
     bool writeFailed_ = false;
     EncoderErrors::Error errorCode_ = EncoderErrors::NoError;

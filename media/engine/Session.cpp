@@ -29,26 +29,46 @@ constexpr std::size_t kPicturesCapacity = 3;
 // Sound chunks (20 ms each) waiting for the encoder: a second and a half, so the microphone
 // is never held up while a picture is encoded.
 constexpr std::size_t kSoundCapacity = 75;
-// Sound whose smoothed offset from the capture clock stays below this is taken as it is;
-// beyond it silence is inserted or sound dropped to catch up (sound-card drift).
-constexpr int64_t kSoundToleranceUs = 60000;
 // Sound this far off the clock is moved at once (a gap after the source came back).
 constexpr int64_t kSoundJumpUs = 500000;
 // Offsets are averaged over this long: long enough to smooth the jitter of sources that
 // deliver in blocks of seconds, short enough to follow drift within a minute.
 constexpr int64_t kSoundWindowUs = 10000000;
+// A smoothed offset is worked off over this long. Twice the averaging window keeps the
+// correction from overshooting; a sound card 200 ppm off then stays 4 ms off the clock.
+constexpr int64_t kSoundHorizonUs = 20000000;
+// The largest change of the sound's speed used to follow the clock: 0.5 % (a twelfth of a
+// semitone, which few ears notice, and never a jump) follows any sound card within spec.
+constexpr double kMaxSoundStretch = 0.005;
+// While the recording starts (sources hand over what they had buffered, often with stale
+// timestamps), sound more than this far off is moved at once: stale sound runs off by
+// hundreds of milliseconds within a few pieces, while the timestamps of sources that deliver
+// in blocks jitter by up to 75 ms and must not cut their sound...
+constexpr int64_t kSoundSettleJumpUs = 80000;
+// ...for this long: the first two seconds, which is also how long the sources that deliver
+// in blocks take to hand over their first one.
+constexpr int64_t kSoundSettleUs = 2500000;
+
+SoundAligner::Limits soundLimits(int rate) {
+    auto samples = [rate](int64_t us) {
+        return us * rate / 1000000;
+    };
+    SoundAligner::Limits limits;
+    limits.jump = samples(kSoundJumpUs);
+    limits.settle = samples(kSoundSettleUs);
+    limits.settleJump = samples(kSoundSettleJumpUs);
+    limits.window = samples(kSoundWindowUs);
+    limits.horizon = samples(kSoundHorizonUs);
+    limits.maxStretch = kMaxSoundStretch;
+    return limits;
+}
+
 // Length of one piece of silence while the microphone is gone.
 constexpr int64_t kSoundChunkUs = 20000;
-// Gaps longer than this (a suspended machine) are not filled with copies: the picture just
-// stays on screen longer.
-constexpr int64_t kMaxRepeatUs = 2000000;
-// Copies of the previous picture are encoded only while the encoder is less than this far
-// behind the capture clock: a saturated pipeline is a quarter second behind (five pictures
-// queued), so copies still fill moderate overload, and stop() never has more than about
-// half a second of them left to encode.
-constexpr int64_t kMaxRepeatLagUs = 500000;
-// At most this many copies fill the ticks before the stop (half a second at 20 fps).
-constexpr int64_t kMaxClosingCopies = 10;
+// While the screen stays still no picture is encoded, but one goes out at least this often:
+// players show the time and seek by pictures, and a recording cut off by a crash keeps the
+// last second at most in the encoder.
+constexpr int64_t kKeepAliveUs = 1000000;
 // How long stop() waits for the sound of the recording's last moments. Microphones deliver
 // every few tens of milliseconds, so this costs them nothing; sources that deliver in
 // blocks (PulseAudio's fixed-latency sources use up to 2 s) would otherwise lose the end.
@@ -64,9 +84,7 @@ Session::Session(SessionParts parts, FailureCallback onFailure)
     , periodUs_(int64_t(parts_.periodMs) * 1000)
     , captured_(kCapturedCapacity)
     , encoderInput_(kPicturesCapacity, kSoundCapacity)
-    , soundAligner_(kSoundToleranceUs * parts_.soundFormat.sampleRate() / 1000000,
-                    kSoundJumpUs * parts_.soundFormat.sampleRate() / 1000000,
-                    kSoundWindowUs * parts_.soundFormat.sampleRate() / 1000000) {}
+    , soundAligner_(soundLimits(parts_.soundFormat.sampleRate())) {}
 
 Session::~Session() {
     EncoderErrors::Error code = EncoderErrors::NoError;
@@ -125,16 +143,21 @@ void Session::start() {
 
 void Session::captureLoop() {
     pthread_setname_np(pthread_self(), "clipnest-grab");
+    const int64_t keepAliveTicks = std::max<int64_t>(1, kKeepAliveUs / periodUs_);
     int64_t tick = 0;
-    std::unique_ptr<RawImage> image; // kept when the queue refused it
+    int64_t lastSent = -1;
+    std::unique_ptr<RawImage> image; // kept when nothing changed
     while (waitUntilOrStop(tick * periodUs_)) {
+        // A picture grabbed late belongs to the tick of its time: it is shown for as long as
+        // it was late, and the recording keeps the wall clock's time.
         const int64_t missed = missedTicks(nowUs(), tick, periodUs_);
         if (missed > 0) {
             dropped_ += missed;
             tick += missed;
         }
         if (captured_.full()) {
-            // Conversion is behind: skip this tick rather than pile up pictures.
+            // Conversion is behind: skip this tick rather than pile up pictures. What changed
+            // meanwhile is grabbed at the next tick.
             ++dropped_;
             ++tick;
             continue;
@@ -147,9 +170,15 @@ void Session::captureLoop() {
             report(FailureSource::Image, code, text);
             break;
         }
+        // Nothing changed: the previous picture goes on, apart from one repeat a second.
+        if (image->rows == 0 && lastSent >= 0 && tick - lastSent < keepAliveTicks) {
+            ++tick;
+            continue;
+        }
         image->tick = tick;
         if (!captured_.tryPush(image))
-            ++dropped_;
+            break; // closed: the other threads are gone
+        lastSent = tick;
         ++tick;
     }
     captured_.close();
@@ -158,17 +187,17 @@ void Session::captureLoop() {
 void Session::convertLoop() {
     pthread_setname_np(pthread_self(), "clipnest-conv");
     const QSize source = parts_.image->size();
-    const QSize picture = parts_.videoSize;
-    const QSize even = evenSize(picture);
+    const QSize wanted = parts_.videoSize;
+    const QSize even = evenSize(wanted);
     // The usual case, screen pixels taken 1:1 from a little-endian X server, has a converter of
     // its own at a third of libswscale's cost; anything else (scaling, other byte orders)
     // goes through libswscale. Bilinear only matters when the picture is scaled.
-    const bool direct = source == picture && parts_.image->pixelFormat() == int(AV_PIX_FMT_BGR0);
+    const bool direct = source == wanted && parts_.image->pixelFormat() == int(AV_PIX_FMT_BGR0);
     SwsPtr scaler;
     if (!direct)
         scaler.reset(sws_getContext(source.width(), source.height(),
-                                    AVPixelFormat(parts_.image->pixelFormat()), picture.width(),
-                                    picture.height(), AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
+                                    AVPixelFormat(parts_.image->pixelFormat()), wanted.width(),
+                                    wanted.height(), AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
                                     nullptr, nullptr));
     if (!direct && !scaler) {
         report(FailureSource::Output, EncoderErrors::EncodingError,
@@ -185,45 +214,73 @@ void Session::convertLoop() {
     BufferPoolPtr pool(pictureBytes > 0
                            ? av_buffer_pool_init(size_t(pictureBytes) + kPictureAlign, nullptr)
                            : nullptr);
+    // The screen as converted so far: each grab converts only the rows that changed into
+    // it, and every picture handed to the encoder is a copy of it.
+    FramePtr screen(av_frame_alloc());
+    if (screen) {
+        screen->format = AV_PIX_FMT_YUV420P;
+        screen->width = even.width();
+        screen->height = even.height();
+    }
+    if (!screen || av_frame_get_buffer(screen.get(), kPictureAlign) < 0) {
+        report(FailureSource::Output, EncoderErrors::EncodingError,
+               kTr.tr("Out of memory: there is no room for the screen pictures."));
+        captured_.close();
+        return;
+    }
+    // Pictures that are scaled (or not in the usual layout) are converted whole, from a copy
+    // of the grabbed screen kept up to date here.
+    std::vector<uint8_t> whole;
     std::unique_ptr<RawImage> image;
     while (captured_.pop(image)) {
-        FramePtr frame(av_frame_alloc());
-        if (frame && pool)
-            frame->buf[0] = av_buffer_pool_get(pool.get());
-        if (!frame || !frame->buf[0] ||
-            av_image_fill_arrays(frame->data, frame->linesize, frame->buf[0]->data,
-                                 AV_PIX_FMT_YUV420P, even.width(), even.height(),
-                                 kPictureAlign) < 0) {
-            report(FailureSource::Output, EncoderErrors::EncodingError, kTr.tr("Out of memory."));
-            break;
+        Picture picture;
+        picture.tick = image->tick;
+        if (image->rows > 0) {
+            if (direct) {
+                convertBgr0ToI420Rows(image->pixels.data(), image->stride, image->top, image->width,
+                                      image->height, image->changedTop, image->changedEnd,
+                                      screen->data[0], screen->linesize[0], screen->data[1],
+                                      screen->linesize[1], screen->data[2], screen->linesize[2]);
+            } else {
+                whole.resize(size_t(image->stride) * size_t(image->height));
+                std::memcpy(whole.data() + size_t(image->top) * size_t(image->stride),
+                            image->pixels.data(), size_t(image->rows) * size_t(image->stride));
+                const uint8_t* src[4] = {whole.data(), nullptr, nullptr, nullptr};
+                const int srcStride[4] = {image->stride, 0, 0, 0};
+                sws_scale(scaler.get(), src, srcStride, 0, image->height, screen->data,
+                          screen->linesize);
+            }
+            // Odd sizes: the extra column and row repeat the picture's edge.
+            uint8_t* luma = screen->data[0];
+            const int pitch = screen->linesize[0];
+            if (wanted.width() < even.width()) {
+                for (int y = 0; y < wanted.height(); ++y)
+                    luma[y * pitch + wanted.width()] = luma[y * pitch + wanted.width() - 1];
+            }
+            if (wanted.height() < even.height())
+                std::memcpy(luma + wanted.height() * pitch, luma + (wanted.height() - 1) * pitch,
+                            size_t(even.width()));
+
+            FramePtr frame(av_frame_alloc());
+            if (frame && pool)
+                frame->buf[0] = av_buffer_pool_get(pool.get());
+            if (!frame || !frame->buf[0] ||
+                av_image_fill_arrays(frame->data, frame->linesize, frame->buf[0]->data,
+                                     AV_PIX_FMT_YUV420P, even.width(), even.height(),
+                                     kPictureAlign) < 0) {
+                report(FailureSource::Output, EncoderErrors::EncodingError,
+                       kTr.tr("Out of memory: a screen picture could not be stored."));
+                break;
+            }
+            frame->format = AV_PIX_FMT_YUV420P;
+            frame->width = even.width();
+            frame->height = even.height();
+            av_image_copy(frame->data, frame->linesize, const_cast<const uint8_t**>(screen->data),
+                          screen->linesize, AV_PIX_FMT_YUV420P, even.width(), even.height());
+            picture.frame = std::move(frame);
         }
-        frame->format = AV_PIX_FMT_YUV420P;
-        frame->width = even.width();
-        frame->height = even.height();
-        if (direct) {
-            convertBgr0ToI420(image->pixels.data(), image->stride, image->width, image->height,
-                              frame->data[0], frame->linesize[0], frame->data[1],
-                              frame->linesize[1], frame->data[2], frame->linesize[2]);
-        } else {
-            const uint8_t* src[4] = {image->pixels.data(), nullptr, nullptr, nullptr};
-            const int srcStride[4] = {image->stride, 0, 0, 0};
-            sws_scale(scaler.get(), src, srcStride, 0, image->height, frame->data, frame->linesize);
-        }
-        // Odd sizes: the extra column and row repeat the picture's edge.
-        uint8_t* luma = frame->data[0];
-        const int pitch = frame->linesize[0];
-        if (picture.width() < even.width()) {
-            for (int y = 0; y < picture.height(); ++y)
-                luma[y * pitch + picture.width()] = luma[y * pitch + picture.width() - 1];
-        }
-        if (picture.height() < even.height())
-            std::memcpy(luma + picture.height() * pitch, luma + (picture.height() - 1) * pitch,
-                        size_t(even.width()));
-        Picture converted;
-        converted.frame = std::move(frame);
-        converted.tick = image->tick;
         giveBackImage(std::move(image));
-        if (!encoderInput_.pushA(converted))
+        if (!encoderInput_.pushA(picture))
             break; // the encoder gave up
     }
     // Unblock the capture thread if we stopped early.
@@ -307,6 +364,7 @@ bool Session::encodeSound(const SoundChunk& chunk) {
     const int rate = out.soundRate();
     const int64_t start = chunk.startUs * rate / 1000000;
     const SoundPlacement place = soundAligner_.place(out.soundPosition(), start, chunk.frames);
+    out.setSoundStretch(place.stretch);
     if (place.silenceBefore > 0) {
         silenceSamples_ += place.silenceBefore;
         if (!out.writeSilence(place.silenceBefore))
@@ -335,75 +393,70 @@ bool Session::encodeSound(const SoundChunk& chunk) {
 void Session::encodeLoop() {
     pthread_setname_np(pthread_self(), "clipnest-encode");
     OutputFile& out = *parts_.output;
-    const int64_t maxRepeat = std::max<int64_t>(1, kMaxRepeatUs / std::max<int64_t>(1, periodUs_));
     int64_t lastTick = -1;
     FramePtr lastPicture;
     bool ok = true;
-    // Ticks without a picture of their own show the previous picture again, so that the
-    // video keeps its constant rate. Copies are encoded only while the encoder keeps up with
-    // the clock: on a machine too busy for that, they would take the time of the real
-    // pictures (and pile up work for stop()), so the previous picture just stays on screen
-    // longer (its frame lasts until the next one).
+    EncoderErrors::Error failure = EncoderErrors::NoError;
+    QString failureText;
+    // A picture shown again (once a second on a still screen, and at the stop) is the same
+    // frame handed to the encoder once more, which x264 codes as a few skipped blocks.
     auto encodeCopy = [&](int64_t tick) {
         FramePtr copy(av_frame_clone(lastPicture.get()));
-        if (!copy || !out.writeVideo(copy.get(), tick))
+        if (!copy) {
+            failure = EncoderErrors::EncodingError;
+            failureText = kTr.tr("Out of memory: a screen picture could not be repeated.");
+            return false;
+        }
+        if (!out.writeVideo(copy.get(), tick))
             return false;
         ++repeated_;
         ++encoded_;
-        return true;
-    };
-    auto repeatUntil = [&](int64_t tick) {
-        const int64_t gap = repeatsBefore(lastTick, tick);
-        if (!lastPicture || gap > maxRepeat)
-            return true;
-        for (int64_t t = lastTick + 1; t < tick; ++t) {
-            if (nowUs() - t * periodUs_ > kMaxRepeatLagUs)
-                break;
-            if (!encodeCopy(t))
-                return false;
-        }
+        lastTick = tick;
         return true;
     };
     Picture picture;
     std::unique_ptr<SoundChunk> sound;
     while (ok && encoderInput_.pop(&picture, &sound)) {
         if (picture.frame) {
-            ok = repeatUntil(picture.tick) && out.writeVideo(picture.frame.get(), picture.tick);
+            ok = out.writeVideo(picture.frame.get(), picture.tick);
             ++encoded_;
             lastTick = picture.tick;
             lastPicture = std::move(picture.frame);
+        } else if (lastPicture && picture.tick > lastTick) {
+            ok = encodeCopy(picture.tick);
         }
         if (ok && sound)
             ok = encodeSound(*sound);
         picture = Picture();
         sound.reset();
     }
-    // The last picture stays until the moment of the stop.
+    // The last picture stays until the moment of the stop: a copy of it on the last tick
+    // before gives the file its full length (the file's last frame lasts one tick whatever
+    // it is given, as players read it).
     int64_t stopAtUs = -1;
     {
         std::lock_guard<std::mutex> lock(stopMutex_);
         stopAtUs = stopAtUs_;
     }
-    if (ok && lastPicture && stopAtUs > 0) {
-        // The file lasts until the stop: a few copies fill the last ticks; after a longer
-        // gap one copy on the last tick holds the picture until then.
-        const int64_t stopTick = (stopAtUs - 1) / periodUs_ + 1; // first tick at or after it
-        const int64_t gap = repeatsBefore(lastTick, stopTick);
-        for (int64_t t = gap <= kMaxClosingCopies ? lastTick + 1 : stopTick - 1; ok && t < stopTick;
-             ++t)
-            ok = encodeCopy(t);
-        lastTick = std::max(lastTick, stopTick - 1);
+    if (lastTick >= 0 && stopAtUs > 0) {
+        endTick_ = std::max(lastTick + 1, (stopAtUs - 1) / periodUs_ + 1);
+        if (ok && lastTick < endTick_ - 1)
+            ok = encodeCopy(endTick_ - 1);
     }
     // With picture and sound, the sound runs to the end of the last picture.
-    if (ok && parts_.sound && lastTick >= 0) {
-        const int64_t end = (lastTick + 1) * periodUs_ * out.soundRate() / 1000000;
+    if (ok && parts_.sound && endTick_ >= 0) {
+        const int64_t end = endTick_ * periodUs_ * out.soundRate() / 1000000;
         if (end > out.soundPosition()) {
             silenceSamples_ += end - out.soundPosition();
             ok = out.writeSilence(end - out.soundPosition());
         }
     }
     if (!ok) {
-        report(FailureSource::Output, out.errorCode(), out.errorText());
+        if (failure == EncoderErrors::NoError) {
+            failure = out.errorCode();
+            failureText = out.errorText();
+        }
+        report(FailureSource::Output, failure, failureText);
         // Producers must not wait for an encoder that is gone.
         encoderInput_.close();
         captured_.close();
@@ -447,7 +500,7 @@ bool Session::finish(EncoderErrors::Error* code, QString* errorText) {
             encodeThread_.join();
     }
     OutputFile& out = *parts_.output;
-    const bool complete = out.finish();
+    const bool complete = out.finish(endTick_);
     if (!complete && out.errorCode() != EncoderErrors::NoError) {
         *code = out.errorCode();
         *errorText = out.errorText();

@@ -112,6 +112,9 @@ private:
     std::thread encodeThread_;
     bool started_ = false;
     bool finished_ = false;
+    // Where the pictures end, in capture ticks: set by the encode thread when it ends, read by
+    // finish() after joining it.
+    int64_t endTick_ = -1;
 
     std::atomic<bool> failed_{false};
     std::atomic<int64_t> encoded_{0};

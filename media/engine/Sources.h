@@ -11,12 +11,20 @@
 
 namespace engine {
 
-// One grabbed picture in the screen's own pixel layout.
+// What changed in a grabbed picture, in the screen's own pixel layout: the source rows
+// [top, top + rows) of a picture width x height, `stride` bytes apart. The rows
+// [changedTop, changedEnd) differ from the previous picture (changedTop even); the band also
+// holds the row above and the row below them where the picture has them, which the colour
+// conversion reads. rows == 0: nothing changed since the previous picture.
 struct RawImage {
     std::vector<uint8_t> pixels;
     int width = 0;
     int height = 0;
     int stride = 0;
+    int top = 0;
+    int rows = 0;
+    int changedTop = 0;
+    int changedEnd = 0;
     // Tick of the capture clock this picture belongs to.
     int64_t tick = 0;
 };
@@ -29,7 +37,9 @@ public:
     virtual QSize size() const = 0;
     // The pixels' layout as an FFmpeg AVPixelFormat value.
     virtual int pixelFormat() const = 0;
-    // Takes the current picture. On failure returns false and fills *code and *errorText.
+    // Takes what changed on screen since the previous grab (the whole picture the first time);
+    // image.rows == 0 when nothing did. On failure returns false and fills *code and
+    // *errorText.
     virtual bool grab(RawImage& image, GrabberErrors::Error* code, QString* errorText) = 0;
 };
 

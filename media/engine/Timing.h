@@ -16,16 +16,13 @@ QSize evenSize(const QSize& size);
 // returns how many ticks have already passed unserved (0 when on time).
 int64_t missedTicks(int64_t nowUs, int64_t nextTick, int64_t periodUs);
 
-// How many copies of the previous picture fill the ticks before a picture of tick `tick`
-// when the last encoded one had tick `lastTick` (-1: none yet).
-int64_t repeatsBefore(int64_t lastTick, int64_t tick);
-
 // Keeps sound in step with the capture clock: a chunk that should start at sample `start`
 // arrives when `next` samples have been written. Small differences (clock jitter) are
 // absorbed; a late chunk is preceded by silence, an early one loses its overlapping start.
 struct SoundPlacement {
     int64_t silenceBefore = 0; // samples of silence to write first
     int64_t skip = 0;          // samples to drop from the chunk's start (at most its length)
+    double stretch = 0;        // speed change for what follows (0.001: a sample in 1000 more)
 };
 SoundPlacement placeSound(int64_t next, int64_t start, int64_t length, int64_t tolerance);
 
@@ -36,21 +33,32 @@ namespace engine {
 // Places a stream of sound chunks on the capture clock. Chunk timestamps come from the sound
 // server's latency reports and jitter (by up to a tenth of a second with sources that
 // deliver in blocks), while the sound itself is continuous: so the stream is kept continuous
-// and only moved when its smoothed offset from the clock exceeds the tolerance (sound-card
-// drift, lost sound), or at once when a chunk is far off (the first chunk, a gap after a
-// lost source).
+// and its smoothed offset from the clock (sound-card drift) is worked off by playing the
+// sound a little faster or slower, never by cutting it. Only a chunk far off (the first one,
+// a gap after a lost source) is moved at once, with silence before it or its start dropped.
+// While the recording starts, sources hand over what they had buffered, often with stale
+// timestamps: until `settle` samples are written, any offset beyond `settleJump` is also
+// corrected at once, so that the sound is in step from the first second.
 class SoundAligner {
 public:
-    // All in samples: `tolerance` of smoothed offset before a correction (an eighth of the
-    // chunk if that is more), `jump` of offset corrected at once, `window` over which offsets
-    // are averaged.
-    SoundAligner(int64_t tolerance, int64_t jump, int64_t window);
+    struct Limits {
+        int64_t jump = 0;       // samples of offset corrected at once
+        int64_t settle = 0;     // samples from the start during which...
+        int64_t settleJump = 0; // ...this much offset is corrected at once
+        int64_t window = 1;     // samples over which offsets are averaged
+        int64_t horizon = 1;    // samples over which a smoothed offset is worked off
+        double maxStretch = 0;  // the largest change of speed used for that (0.003: 0.3 %)
+    };
+    explicit SoundAligner(const Limits& limits);
     SoundPlacement place(int64_t next, int64_t start, int64_t length);
 
 private:
-    int64_t tolerance_;
     int64_t jump_;
+    int64_t settle_;
+    int64_t settleJump_;
     double window_;
+    double horizon_;
+    double maxStretch_;
     double smoothed_ = 0;
     bool first_ = true;
 };

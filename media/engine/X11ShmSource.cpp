@@ -1,5 +1,7 @@
 #include "media/engine/X11ShmSource.h"
 #include "media/Translate.h"
+#include "media/engine/PointerOverlay.h"
+#include "media/engine/X11ScreenWatcher.h"
 
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
@@ -7,6 +9,7 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -42,13 +45,22 @@ struct ShmMemory {
 
 class X11ShmSource : public ImageSource {
 public:
-    X11ShmSource(ConnectionPtr connection, xcb_window_t root, const QRect& rect, int format)
+    X11ShmSource(ConnectionPtr connection, xcb_window_t root, const QRect& rect, int format,
+                 const X11SourceOptions& options)
         : connection_(std::move(connection))
         , root_(root)
         , rect_(rect)
-        , format_(format) {}
+        , format_(format) {
+        X11ScreenWatcher::Options watch;
+        // The pointer is drawn into little-endian pixels only (what every current X server
+        // on a PC delivers).
+        watch.pointer = options.pointer && format_ == AV_PIX_FMT_BGR0;
+        watch.clicks = options.clicks;
+        watcher_ = std::make_unique<X11ScreenWatcher>(connection_.get(), root_, rect_, watch);
+    }
 
     ~X11ShmSource() override {
+        watcher_.reset();
         if (attached_) {
             xcb_shm_detach(connection_.get(), segment_);
             xcb_flush(connection_.get());
@@ -99,43 +111,94 @@ public:
 
     bool grab(RawImage& image, GrabberErrors::Error* code, QString* errorText) override {
         xcb_connection_t* c = connection_.get();
+        const X11ScreenWatcher::Look look = watcher_->look();
+        if (xcb_connection_has_error(c)) {
+            *code = GrabberErrors::DeviceLostError;
+            *errorText = kTr.tr("The connection to the X display was lost.");
+            return false;
+        }
+        const int height = rect_.height();
+        const int64_t now = std::chrono::duration_cast<std::chrono::microseconds>(
+                                std::chrono::steady_clock::now().time_since_epoch())
+                                .count();
+        for (int i = 0; i < look.clicks; ++i)
+            rings_.add(watcher_->pointerX(), watcher_->pointerY(), now);
+        const bool ringsBefore = ringsShown_;
+        ringsShown_ = rings_.update(now);
+        RowSpan overlay = rings_.rows(now, height);
+        if (watcher_->pointerShown())
+            overlay =
+                overlay.united(pointerRows(watcher_->pointerImage(), watcher_->pointerY(), height));
+        RowSpan changed = look.damaged;
+        if (look.pointerChanged || ringsBefore || ringsShown_)
+            changed = changed.united(lastOverlay_).united(overlay);
+        image.rows = 0;
+        if (changed.empty())
+            return true;
+        if (!look.damaged.empty() && !grabRows(look.damaged, code, errorText))
+            return false;
+        lastOverlay_ = overlay;
+
+        // The colour conversion turns four source rows into one chroma row, so a changed row
+        // changes the chroma of the two rows pairs around it: those are converted again too,
+        // and the band carries one more row on each side for the filter to read.
+        const RowSpan converted =
+            RowSpan{(changed.top & ~1) - 2, ((changed.end + 1) & ~1) + 2}.clipped(height);
+        const RowSpan band = RowSpan{converted.top - 1, converted.end + 1}.clipped(height);
+        const int stride = rect_.width() * 4;
+        image.width = rect_.width();
+        image.height = height;
+        image.stride = stride;
+        image.top = band.top;
+        image.rows = band.end - band.top;
+        image.changedTop = converted.top;
+        image.changedEnd = converted.end;
+        image.pixels.resize(size_t(image.rows) * size_t(stride));
+        std::memcpy(image.pixels.data(),
+                    static_cast<const uint8_t*>(memory_->address) + size_t(band.top) * stride,
+                    image.pixels.size());
+        if (watcher_->pointerShown())
+            blendPointer(image.pixels.data(), stride, image.width, image.top, image.rows,
+                         watcher_->pointerImage(), watcher_->pointerX(), watcher_->pointerY());
+        rings_.draw(image.pixels.data(), stride, image.width, image.top, image.rows, now);
+        return true;
+    }
+
+    // Grabs the rows `rows` of the area into the same rows of the shared segment, which so
+    // always holds the area as it is on screen (without the pointer).
+    bool grabRows(const RowSpan& rows, GrabberErrors::Error* code, QString* errorText) {
+        xcb_connection_t* c = connection_.get();
         xcb_generic_error_t* rawError = nullptr;
         ReplyPtr<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
             c,
-            xcb_shm_get_image(c, root_, int16_t(rect_.x()), int16_t(rect_.y()),
-                              uint16_t(rect_.width()), uint16_t(rect_.height()), ~0u,
-                              XCB_IMAGE_FORMAT_Z_PIXMAP, segment_, 0),
+            xcb_shm_get_image(c, root_, int16_t(rect_.x()), int16_t(rect_.y() + rows.top),
+                              uint16_t(rect_.width()), uint16_t(rows.end - rows.top), ~0u,
+                              XCB_IMAGE_FORMAT_Z_PIXMAP, segment_,
+                              uint32_t(size_t(rows.top) * size_t(rect_.width()) * 4)),
             &rawError));
         ReplyPtr<xcb_generic_error_t> error(rawError);
-        if (!reply) {
-            *code = GrabberErrors::DeviceLostError;
-            if (xcb_connection_has_error(c)) {
-                *errorText = kTr.tr("The connection to the X display was lost.");
-                return false;
-            }
-            const QSize screen = screenSize();
-            if (!QRect(QPoint(0, 0), screen).contains(rect_)) {
-                *errorText = kTr.tr("The screen is now %1 x %2 pixels; the recorded area (%3 x %4 "
-                                    "at %5, %6) no longer fits on it.")
-                                 .arg(screen.width())
-                                 .arg(screen.height())
-                                 .arg(rect_.width())
-                                 .arg(rect_.height())
-                                 .arg(rect_.x())
-                                 .arg(rect_.y());
-            } else {
-                *errorText =
-                    kTr.tr("The X server refused to hand over the screen picture (error %1).")
-                        .arg(error ? error->error_code : 0);
-            }
+        if (reply)
+            return true;
+        *code = GrabberErrors::DeviceLostError;
+        if (xcb_connection_has_error(c)) {
+            *errorText = kTr.tr("The connection to the X display was lost.");
             return false;
         }
-        image.width = rect_.width();
-        image.height = rect_.height();
-        image.stride = rect_.width() * 4;
-        image.pixels.resize(bytes_);
-        std::memcpy(image.pixels.data(), memory_->address, bytes_);
-        return true;
+        const QSize screen = screenSize();
+        if (!QRect(QPoint(0, 0), screen).contains(rect_)) {
+            *errorText = kTr.tr("The screen is now %1 x %2 pixels; the recorded area (%3 x %4 "
+                                "at %5, %6) no longer fits on it.")
+                             .arg(screen.width())
+                             .arg(screen.height())
+                             .arg(rect_.width())
+                             .arg(rect_.height())
+                             .arg(rect_.x())
+                             .arg(rect_.y());
+        } else {
+            *errorText = kTr.tr("The X server refused to hand over the screen picture (error %1).")
+                             .arg(error ? error->error_code : 0);
+        }
+        return false;
     }
 
     QSize screenSize() const {
@@ -153,12 +216,17 @@ private:
     xcb_shm_seg_t segment_ = 0;
     bool attached_ = false;
     size_t bytes_ = 0;
+    std::unique_ptr<X11ScreenWatcher> watcher_;
+    ClickRings rings_;
+    bool ringsShown_ = false;
+    // Rows the pointer and the rings covered in the previous picture.
+    RowSpan lastOverlay_;
 };
 
 } // namespace
 
-std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, GrabberErrors::Error* code,
-                                              QString* errorText) {
+std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, const X11SourceOptions& options,
+                                              GrabberErrors::Error* code, QString* errorText) {
     const char* display = std::getenv("DISPLAY");
     const QString displayName = display ? QString::fromLocal8Bit(display) : QString();
     int screenNumber = 0;
@@ -212,7 +280,8 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, GrabberErrors::
     const int format =
         setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_0RGB;
 
-    auto source = std::make_unique<X11ShmSource>(std::move(connection), screen->root, rect, format);
+    auto source =
+        std::make_unique<X11ShmSource>(std::move(connection), screen->root, rect, format, options);
     const QSize screenSize = source->screenSize();
     if (!QRect(QPoint(0, 0), screenSize).contains(rect)) {
         *code = GrabberErrors::InvalidSettingsError;

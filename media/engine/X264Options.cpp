@@ -53,18 +53,20 @@ QString x264Options(const VideoCodecSettings& s) {
     // real time on two cores with a short stop and bounded memory:
     // - one reference frame: screen content rarely gains from more, and each costs a frame
     //   of memory and search time;
-    // - two B-frames without pyramid: cheap gains on mostly static pictures, little delay;
-    // - a 5-frame lookahead (a quarter second at 20 fps): enough for the B-frame decision
-    //   and macroblock-tree rate control, while every frame held back is work left for
-    //   stop() and 3 MB of memory at 1920 x 1080;
+    // - no B-frames and no lookahead: pictures go in only when the screen changed, so a
+    //   frame can stand for anything from 50 ms to a second; B-frames would reorder across
+    //   such gaps (the file would have to start with an edit list up to seconds long), and a
+    //   lookahead would hold a still screen's pictures back for seconds, out of the file a
+    //   crash leaves and on the way to stop(). Every picture leaves the encoder at once;
     // - two sliced threads: the machines we target have two cores; slices, unlike frame
-    //   threads, hold no frames back, so stop() stays short;
+    //   threads, hold no frames back either;
     // - constant quality 23 (set with the "crf" option): text stays sharp, static screens
     //   cost almost nothing.
     o << "ref=1"
-      << "bframes=2"
-      << "b-pyramid=none"
-      << "rc-lookahead=5"
+      << "bframes=0"
+      << "rc-lookahead=0"
+      << "mbtree=0"
+      << "sync-lookahead=0"
       << "threads=2"
       << "sliced-threads=1";
 
