@@ -148,6 +148,8 @@ int main(int argc, char** argv) {
     int status = 0;
     double stopMs = 0;
     double finishMs = 0;
+    double recordedMs = 0;
+    QElapsedTimer recording;
     qint64 stallNs = 0;
     QElapsedTimer sinceStop;
     QElapsedTimer sinceTick;
@@ -163,6 +165,7 @@ int main(int argc, char** argv) {
             QTextStream(stderr) << text << "\n";
         }
         if (recorder.isRecording()) {
+            recordedMs = double(recording.nsecsElapsed()) / 1e6;
             probe.start(kProbePeriodMs);
             sinceTick.start();
             sinceStop.start();
@@ -186,17 +189,22 @@ int main(int argc, char** argv) {
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
                      [&] { end(0, QString()); });
-    QTimer::singleShot(int(seconds * 1000), &app, [&] { end(0, QString()); });
+    // The recording's length counts from the moment it runs, not from the program's start.
+    QObject::connect(&recorder, &Recorder::started, &app, [&] {
+        recording.start();
+        QTimer::singleShot(int(seconds * 1000), &app, [&] { end(0, QString()); });
+    });
 
     recorder.start();
     const int result = app.exec();
     if (result != 0)
         return result;
     const RecorderStatistics stats = recorder.statistics();
-    std::printf(
-        "frames=%lld\ndropped=%lld\nrepeated=%lld\nstop_ms=%.1f\nfinish_ms=%.1f\n"
-        "stall_ms=%.1f\n",
-        static_cast<long long>(stats.encodedFrames), static_cast<long long>(stats.droppedFrames),
-        static_cast<long long>(stats.repeatedFrames), stopMs, finishMs, double(stallNs) / 1e6);
+    std::printf("frames=%lld\ndropped=%lld\nrepeated=%lld\nstop_ms=%.1f\nfinish_ms=%.1f\n"
+                "stall_ms=%.1f\nrecorded_ms=%.1f\n",
+                static_cast<long long>(stats.encodedFrames),
+                static_cast<long long>(stats.droppedFrames),
+                static_cast<long long>(stats.repeatedFrames), stopMs, finishMs,
+                double(stallNs) / 1e6, recordedMs);
     return 0;
 }

@@ -40,23 +40,12 @@ constexpr int64_t kSoundHorizonUs = 20000000;
 // The largest change of the sound's speed used to follow the clock: 0.5 % (a twelfth of a
 // semitone, which few ears notice, and never a jump) follows any sound card within spec.
 constexpr double kMaxSoundStretch = 0.005;
-// While the recording starts (sources hand over what they had buffered, often with stale
-// timestamps), sound more than this far off is moved at once: stale sound runs off by
-// hundreds of milliseconds within a few pieces, while the timestamps of sources that deliver
-// in blocks jitter by up to 75 ms and must not cut their sound...
-constexpr int64_t kSoundSettleJumpUs = 80000;
-// ...for this long: the first two seconds, which is also how long the sources that deliver
-// in blocks take to hand over their first one.
-constexpr int64_t kSoundSettleUs = 2500000;
-
 SoundAligner::Limits soundLimits(int rate) {
     auto samples = [rate](int64_t us) {
         return us * rate / 1000000;
     };
     SoundAligner::Limits limits;
     limits.jump = samples(kSoundJumpUs);
-    limits.settle = samples(kSoundSettleUs);
-    limits.settleJump = samples(kSoundSettleJumpUs);
     limits.window = samples(kSoundWindowUs);
     limits.horizon = samples(kSoundHorizonUs);
     limits.maxStretch = kMaxSoundStretch;

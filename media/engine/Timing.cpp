@@ -32,16 +32,18 @@ namespace engine {
 
 SoundAligner::SoundAligner(const Limits& limits)
     : jump_(limits.jump)
-    , settle_(limits.settle)
-    , settleJump_(limits.settleJump)
     , window_(double(std::max<int64_t>(limits.window, 1)))
     , horizon_(double(std::max<int64_t>(limits.horizon, 1)))
     , maxStretch_(limits.maxStretch) {}
 
 SoundPlacement SoundAligner::place(int64_t next, int64_t start, int64_t length) {
     const int64_t offset = start - next;
-    const int64_t jump = next < settle_ ? settleJump_ : jump_;
-    if (first_ || offset > jump || offset < -jump) {
+    if (first_ && start + length <= next) {
+        SoundPlacement placement;
+        placement.skip = std::max<int64_t>(length, 0);
+        return placement;
+    }
+    if (first_ || offset > jump_ || offset < -jump_) {
         first_ = false;
         smoothed_ = 0;
         return placeSound(next, start, length, 0);

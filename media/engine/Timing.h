@@ -36,26 +36,22 @@ namespace engine {
 // and its smoothed offset from the clock (sound-card drift) is worked off by playing the
 // sound a little faster or slower, never by cutting it. Only a chunk far off (the first one,
 // a gap after a lost source) is moved at once, with silence before it or its start dropped.
-// While the recording starts, sources hand over what they had buffered, often with stale
-// timestamps: until `settle` samples are written, any offset beyond `settleJump` is also
-// corrected at once, so that the sound is in step from the first second.
+// Sources start by handing over what they had buffered before the recording: until a chunk
+// reaches the file's position, chunks are dropped whole, so that the first sound placed is
+// in step from the first second.
 class SoundAligner {
 public:
     struct Limits {
-        int64_t jump = 0;       // samples of offset corrected at once
-        int64_t settle = 0;     // samples from the start during which...
-        int64_t settleJump = 0; // ...this much offset is corrected at once
-        int64_t window = 1;     // samples over which offsets are averaged
-        int64_t horizon = 1;    // samples over which a smoothed offset is worked off
-        double maxStretch = 0;  // the largest change of speed used for that (0.003: 0.3 %)
+        int64_t jump = 0;      // samples of offset corrected at once
+        int64_t window = 1;    // samples over which offsets are averaged
+        int64_t horizon = 1;   // samples over which a smoothed offset is worked off
+        double maxStretch = 0; // the largest change of speed used for that (0.003: 0.3 %)
     };
     explicit SoundAligner(const Limits& limits);
     SoundPlacement place(int64_t next, int64_t start, int64_t length);
 
 private:
     int64_t jump_;
-    int64_t settle_;
-    int64_t settleJump_;
     double window_;
     double horizon_;
     double maxStretch_;
