@@ -78,6 +78,26 @@
         <source>The recording %1 cannot be read.</source>
         <translation>Não é possível ler a gravação %1.</translation>
     </message>
+    <message>
+        <source>Out of memory: there is no room for the screen pictures.</source>
+        <translation>Memória esgotada: não há espaço para as imagens da tela.</translation>
+    </message>
+    <message>
+        <source>Out of memory: a screen picture could not be stored.</source>
+        <translation>Memória esgotada: não foi possível guardar uma imagem da tela.</translation>
+    </message>
+    <message>
+        <source>Out of memory: a screen picture could not be repeated.</source>
+        <translation>Memória esgotada: não foi possível repetir uma imagem da tela.</translation>
+    </message>
+    <message>
+        <source>Out of memory: a coded picture could not be kept.</source>
+        <translation>Memória esgotada: não foi possível manter uma imagem codificada.</translation>
+    </message>
+    <message>
+        <source>The sound encoder failed while finishing: %1.</source>
+        <translation>O codificador de som falhou ao terminar: %1.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryWidget</name>

@@ -78,6 +78,26 @@
         <source>The recording %1 cannot be read.</source>
         <translation>The recording %1 cannot be read.</translation>
     </message>
+    <message>
+        <source>Out of memory: there is no room for the screen pictures.</source>
+        <translation>Out of memory: there is no room for the screen pictures.</translation>
+    </message>
+    <message>
+        <source>Out of memory: a screen picture could not be stored.</source>
+        <translation>Out of memory: a screen picture could not be stored.</translation>
+    </message>
+    <message>
+        <source>Out of memory: a screen picture could not be repeated.</source>
+        <translation>Out of memory: a screen picture could not be repeated.</translation>
+    </message>
+    <message>
+        <source>Out of memory: a coded picture could not be kept.</source>
+        <translation>Out of memory: a coded picture could not be kept.</translation>
+    </message>
+    <message>
+        <source>The sound encoder failed while finishing: %1.</source>
+        <translation>The sound encoder failed while finishing: %1.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryWidget</name>

@@ -78,6 +78,26 @@
         <source>The recording %1 cannot be read.</source>
         <translation>No se puede leer la grabación %1.</translation>
     </message>
+    <message>
+        <source>Out of memory: there is no room for the screen pictures.</source>
+        <translation>Memoria agotada: no hay sitio para las imágenes de la pantalla.</translation>
+    </message>
+    <message>
+        <source>Out of memory: a screen picture could not be stored.</source>
+        <translation>Memoria agotada: no se pudo guardar una imagen de la pantalla.</translation>
+    </message>
+    <message>
+        <source>Out of memory: a screen picture could not be repeated.</source>
+        <translation>Memoria agotada: no se pudo repetir una imagen de la pantalla.</translation>
+    </message>
+    <message>
+        <source>Out of memory: a coded picture could not be kept.</source>
+        <translation>Memoria agotada: no se pudo conservar una imagen codificada.</translation>
+    </message>
+    <message>
+        <source>The sound encoder failed while finishing: %1.</source>
+        <translation>El codificador de sonido falló al terminar: %1.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryWidget</name>

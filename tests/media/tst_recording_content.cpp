@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -79,6 +81,31 @@ private:
     int speed_;
     QTimer timer_;
     QElapsedTimer clock_;
+};
+
+// Coloured blocks that all change every 20 ms: as hard on the encoder as screen content gets.
+class Noise : public QWidget {
+public:
+    explicit Noise(const QRect& where)
+        : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                               Qt::X11BypassWindowManagerHint) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setGeometry(where);
+        connect(&timer_, &QTimer::timeout, this, [this] { update(); });
+        timer_.start(20);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        for (int y = 0; y < height(); y += 16)
+            for (int x = 0; x < width(); x += 16)
+                p.fillRect(x, y, 16, 16, QColor::fromRgb(rng_.generate() | 0xff000000));
+    }
+
+private:
+    QTimer timer_;
+    QRandomGenerator rng_{42};
 };
 
 // A grey field with the arrow pointer.
@@ -206,6 +233,7 @@ private slots:
     void movingWindowOverStillOne();
     void pointer_data();
     void pointer();
+    void busyMachineKeepsTheTime();
 
 private:
     QString path(const QString& name) const { return dir_.filePath(name); }
@@ -373,6 +401,47 @@ void RecordingContent::pointer() {
                             .arg(marked.height())
                             .arg(tip.x())
                             .arg(tip.y())));
+}
+
+void RecordingContent::busyMachineKeepsTheTime() {
+    // Two programs that take a core each, and content the encoder cannot keep up with: the
+    // recording may lose pictures, but never time.
+    QList<QProcess*> hogs;
+    auto cleanup = qScopeGuard([&] {
+        for (QProcess* hog : hogs) {
+            hog->kill();
+            hog->waitForFinished();
+            delete hog;
+        }
+    });
+    for (int i = 0; i < 2; ++i) {
+        auto* hog = new QProcess;
+        hog->setStandardOutputFile(QProcess::nullDevice());
+        hog->start("yes", {});
+        QVERIFY(hog->waitForStarted());
+        hogs << hog;
+    }
+    const QRect area(0, 0, 1280, 720);
+    Noise noise(area);
+    noise.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&noise));
+
+    const QString file = path("busy.mp4");
+    const Run run = record(area, 8, {}, file);
+    QCOMPARE(run.exitCode, 0);
+    bool ok = false;
+    const double recorded = run.stats.value("recorded_ms").toDouble(&ok) / 1000;
+    QVERIFY2(ok, qPrintable(describe(run)));
+    const readback::Facts facts = readback::probe(file);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    const readback::Stream* v = facts.first("video");
+    QVERIFY(v);
+    QVERIFY2(qAbs(v->duration - recorded) <= 0.1,
+             qPrintable(QStringLiteral("file %1 s, recorded %2 s; %3")
+                            .arg(v->duration)
+                            .arg(recorded)
+                            .arg(describe(run))));
+    QCOMPARE(readback::decodeErrors(file), QString());
 }
 
 QTEST_MAIN(RecordingContent)
