@@ -40,6 +40,7 @@ constexpr int64_t kSoundHorizonUs = 20000000;
 // The largest change of the sound's speed used to follow the clock: 0.5 % (a twelfth of a
 // semitone, which few ears notice, and never a jump) follows any sound card within spec.
 constexpr double kMaxSoundStretch = 0.005;
+
 SoundAligner::Limits soundLimits(int rate) {
     auto samples = [rate](int64_t us) {
         return us * rate / 1000000;

@@ -36,8 +36,10 @@ struct SessionParts {
 };
 
 // One recording's threads:
-//   capture (ticks of the capture clock, grabs) -> captured pictures (bounded queue)
-//   convert (RGB to YUV 4:2:0, even size)        -> encoder input (bounded queue)
+//   capture (ticks of the capture clock; grabs the rows that changed, or nothing, plus a
+//            repeat once a second on a still screen) -> captured pictures (bounded queue)
+//   convert (the changed rows from RGB into a kept YUV 4:2:0 picture, even size; a copy of
+//            it per picture)                         -> encoder input (bounded queue)
 //   sound   (reads the microphone, or paces silence while it is gone) -> encoder input
 //   encode  (H.264/sound encoding, fragmented MP4)
 // Created, started and told to stop on the GUI thread; finish() then runs on a thread of its

@@ -207,6 +207,34 @@ double maxVolume(const QString& path, double from, double length) {
     return m.captured(1) == "-inf" ? -1000 : m.captured(1).toDouble();
 }
 
+QList<QPair<double, double>> pictureBrightness(const QString& path) {
+    const Result times =
+        runTool("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                            "frame=pts_time", "-of", "csv=p=0", path});
+    // Each picture shrunk to 16 x 16 grey pixels: their mean is the picture's brightness.
+    const Result grey = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:v:0",
+                                           "-fps_mode", "passthrough", "-vf",
+                                           "scale=16:16,format=gray", "-f", "rawvideo", "pipe:1"});
+    QList<QPair<double, double>> out;
+    if (times.exitCode != 0 || grey.exitCode != 0)
+        return out;
+    // One line per picture; side data may add a field or an empty line.
+    QList<double> at;
+    for (const QByteArray& line : times.out.split('\n')) {
+        bool ok = false;
+        const double t = line.split(',').value(0).trimmed().toDouble(&ok);
+        if (ok)
+            at << t;
+    }
+    for (int i = 0; i < at.size() && (i + 1) * 256 <= grey.out.size(); ++i) {
+        qint64 sum = 0;
+        for (int j = 0; j < 256; ++j)
+            sum += uchar(grey.out[i * 256 + j]);
+        out.append({at[i], double(sum) / 256});
+    }
+    return out;
+}
+
 QByteArray monoPcm(const QString& path) {
     const Result r = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:a:0",
                                         "-ac", "1", "-c:a", "pcm_s16le", "-f", "s16le", "pipe:1"});

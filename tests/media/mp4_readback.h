@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -53,6 +54,10 @@ QByteArray rgbFrameAt(const QString& path, double seconds, int width, int height
 // Loudest sample (dBFS) of the sound between `from` and `from + length` seconds; 1000 when
 // there is no sound at all (louder than anything, so a check for silence fails).
 double maxVolume(const QString& path, double from, double length);
+
+// Presentation time and mean brightness (0..255) of every decoded picture of the first video
+// stream, in order.
+QList<QPair<double, double>> pictureBrightness(const QString& path);
 
 // The first audio stream decoded to 16-bit mono PCM at its own rate.
 QByteArray monoPcm(const QString& path);

@@ -1,6 +1,7 @@
 #include "media/engine/Bgr0ToI420.h"
 #include "media/engine/BoundedQueue.h"
 #include "media/engine/Ffmpeg.h"
+#include "media/engine/PointerOverlay.h"
 #include "media/engine/Timing.h"
 
 #include <QRandomGenerator>
@@ -29,6 +30,9 @@ private slots:
     void boundedQueueRefusesWhenFullAndDrainsAfterClose();
     void boundedQueueBlocksProducerUntilRoom();
     void twoLaneQueueBoundsEachLaneAndPrefersSound();
+    void changedRowsConvertLikeTheWholePicture();
+    void pointerIsBlendedAtItsHotSpot();
+    void clickRingsGrowFadeAndEnd();
     void screenConverterMatchesLibswscale_data();
     void screenConverterMatchesLibswscale();
 };
@@ -349,6 +353,99 @@ void EngineUnits::screenConverterMatchesLibswscale() {
                                             .arg(where.x())
                                             .arg(where.y())));
     }
+}
+
+void EngineUnits::changedRowsConvertLikeTheWholePicture() {
+    // A picture of odd size changes in a few rows; converting only around those rows into the
+    // previous result gives exactly what converting the whole new picture gives.
+    const int w = 37, h = 29, stride = w * 4;
+    QRandomGenerator rng(11);
+    std::vector<uint8_t> picture(size_t(stride) * h);
+    for (auto& byte : picture)
+        byte = uint8_t(rng.bounded(256));
+    const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+    auto convertWhole = [&](std::vector<uint8_t>& y, std::vector<uint8_t>& u,
+                            std::vector<uint8_t>& v) {
+        y.assign(size_t(w) * h, 0);
+        u.assign(size_t(cw) * ch, 0);
+        v.assign(size_t(cw) * ch, 0);
+        convertBgr0ToI420(picture.data(), stride, w, h, y.data(), w, u.data(), cw, v.data(), cw);
+    };
+    std::vector<uint8_t> y, u, v;
+    convertWhole(y, u, v);
+    for (const RowSpan changed : {RowSpan{5, 6}, RowSpan{0, 3}, RowSpan{20, 29}, RowSpan{9, 17}}) {
+        for (int row = changed.top; row < changed.end; ++row)
+            for (int x = 0; x < stride; ++x)
+                picture[size_t(row) * stride + x] = uint8_t(rng.bounded(256));
+        // What the grabber hands over: the rows around the change, as X11ShmSource cuts them.
+        const RowSpan converted =
+            RowSpan{(changed.top & ~1) - 2, ((changed.end + 1) & ~1) + 2}.clipped(h);
+        const RowSpan band = RowSpan{converted.top - 1, converted.end + 1}.clipped(h);
+        const std::vector<uint8_t> rows(picture.begin() + ptrdiff_t(band.top) * stride,
+                                        picture.begin() + ptrdiff_t(band.end) * stride);
+        convertBgr0ToI420Rows(rows.data(), stride, band.top, w, h, converted.top, converted.end,
+                              y.data(), w, u.data(), cw, v.data(), cw);
+        std::vector<uint8_t> y2, u2, v2;
+        convertWhole(y2, u2, v2);
+        QVERIFY2(y == y2 && u == u2 && v == v2,
+                 qPrintable(QStringLiteral("rows %1..%2").arg(changed.top).arg(changed.end)));
+    }
+}
+
+void EngineUnits::pointerIsBlendedAtItsHotSpot() {
+    // A 3 x 3 pointer: opaque black centre, half-transparent white (premultiplied) right
+    // of it, transparent elsewhere; hot spot in the middle.
+    PointerImage pointer;
+    pointer.width = 3;
+    pointer.height = 3;
+    pointer.hotX = 1;
+    pointer.hotY = 1;
+    pointer.argb.assign(9, 0);
+    pointer.argb[4] = 0xff000000;
+    pointer.argb[5] = 0x80808080;
+    const int w = 8, h = 6, stride = w * 4;
+    std::vector<uint8_t> band(size_t(stride) * h, 100);
+    // The band holds rows 2..5 of the picture; the pointer sits at (4, 3).
+    blendPointer(band.data(), stride, w, 2, 4, pointer, 4, 3);
+    auto at = [&](int x, int row) {
+        return band[size_t(row - 2) * stride + size_t(x) * 4];
+    };
+    QCOMPARE(int(at(4, 3)), 0);                             // the opaque centre
+    QCOMPARE(int(at(5, 3)), 128 + (100 * 127 + 127) / 255); // half white over grey
+    QCOMPARE(int(at(3, 3)), 100);                           // transparent
+    QCOMPARE(int(at(4, 2)), 100);
+    QCOMPARE(pointerRows(pointer, 3, h), (RowSpan{2, 5}));
+    // At the picture's corner only what lies inside is drawn, and nothing outside the band.
+    std::vector<uint8_t> corner(size_t(stride) * h, 100);
+    blendPointer(corner.data(), stride, w, 0, 1, pointer, 0, 0);
+    QCOMPARE(int(corner[0]), 0);
+    QCOMPARE(pointerRows(pointer, 0, h), (RowSpan{0, 2}));
+    QCOMPARE(pointerRows(PointerImage(), 3, h), RowSpan());
+}
+
+void EngineUnits::clickRingsGrowFadeAndEnd() {
+    ClickRings rings;
+    QVERIFY(rings.empty());
+    rings.add(50, 40, 1000000);
+    QVERIFY(rings.update(1100000));
+    const RowSpan rows = rings.rows(1100000, 100);
+    QVERIFY(rows.top <= 40 - ClickRings::kEndRadius && rows.end >= 40 + ClickRings::kEndRadius);
+    const int w = 100, stride = w * 4;
+    std::vector<uint8_t> picture(size_t(stride) * 100, 0);
+    rings.draw(picture.data(), stride, w, 0, 100, 1000000);
+    // A ring around the click, not on it.
+    const auto red = [&](int x, int y) {
+        return picture[size_t(y) * stride + size_t(x) * 4 + 2];
+    };
+    QCOMPARE(int(red(50, 40)), 0);
+    QVERIFY(red(50 + ClickRings::kStartRadius - 1, 40) > 100);
+    // Later it is wider and fainter, and then gone.
+    std::vector<uint8_t> later(size_t(stride) * 100, 0);
+    rings.draw(later.data(), stride, w, 0, 100, 1300000);
+    QCOMPARE(int(later[size_t(40) * stride + size_t(50 + ClickRings::kStartRadius - 1) * 4 + 2]),
+             0);
+    QVERIFY(!rings.update(1000000 + ClickRings::kClickRingUs));
+    QVERIFY(rings.rows(1500000, 100).empty());
 }
 
 QTEST_GUILESS_MAIN(EngineUnits)

@@ -1,13 +1,15 @@
-// The recording engine with a sound source whose clock runs fast against the computer's, as
-// sound cards' clocks do: the recorded sound must stay with the clock without a single cut,
-// read back from the finished file. No desktop needed: the source is made up here, the file
-// and the encoders are real.
+// The recording engine's timing with made-up sources, read back from the finished files (the
+// files and the encoders are real; no desktop needed): a picture that flashes once a second
+// and a beep at the same moments stay together from the first flash on, and a sound source
+// whose clock runs fast against the computer's, as sound cards' clocks do, is followed without
+// a single cut in the sound.
 //
 // CLIPNEST_DRIFT_SECONDS and CLIPNEST_DRIFT_PPM change the run (the media bench runs it for
 // minutes at 200 ppm).
 #include "mp4_readback.h"
 
 #include "media/AudioFormat.h"
+#include "media/engine/Ffmpeg.h"
 #include "media/engine/OutputFile.h"
 #include "media/engine/Session.h"
 
@@ -33,9 +35,10 @@ constexpr int BeepFrames = Rate / 20;
 // with the real time its first sample was made.
 class FastSource : public SoundSource {
 public:
-    explicit FastSource(double ppm)
+    explicit FastSource(
+        double ppm, std::chrono::steady_clock::time_point origin = std::chrono::steady_clock::now())
         : rate_(Rate * (1 + ppm / 1e6))
-        , origin_(std::chrono::steady_clock::now()) {}
+        , origin_(origin) {}
 
     ReadResult read(SoundData& data, QString*) override {
         const auto due = origin_ + std::chrono::nanoseconds(
@@ -79,16 +82,50 @@ private:
     bool interrupted_ = false; // guarded by mutex_
 };
 
+// A small picture, white for the first 100 ms of every second since `origin`, black
+// otherwise; it reports a change only when it flips.
+class FlashSource : public ImageSource {
+public:
+    static constexpr int Width = 160;
+    static constexpr int Height = 120;
+    explicit FlashSource(std::chrono::steady_clock::time_point origin)
+        : origin_(origin) {}
+    QSize size() const override { return QSize(Width, Height); }
+    int pixelFormat() const override { return AV_PIX_FMT_BGR0; }
+    bool grab(RawImage& image, GrabberErrors::Error*, QString*) override {
+        const double t =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - origin_).count();
+        const int white = t >= 0 && std::fmod(t, 1.0) < 0.1 ? 1 : 0;
+        image.rows = 0;
+        if (white == shown_)
+            return true;
+        shown_ = white;
+        image.width = Width;
+        image.height = Height;
+        image.stride = Width * 4;
+        image.top = 0;
+        image.rows = Height;
+        image.changedTop = 0;
+        image.changedEnd = Height;
+        image.pixels.assign(size_t(Width) * Height * 4, white ? 0xff : 0);
+        return true;
+    }
+
+private:
+    std::chrono::steady_clock::time_point origin_;
+    int shown_ = -1;
+};
+
 // Sample positions where a beep starts: the first loud sample after a quiet stretch.
 QList<int64_t> beepOnsets(const QByteArray& pcm) {
     const auto* s = reinterpret_cast<const int16_t*>(pcm.constData());
     const int64_t n = pcm.size() / 2;
     QList<int64_t> onsets;
-    // A beep under way when the recording started is not a beep's start.
-    int64_t lastLoud = 0;
+    int64_t lastLoud = -Rate;
     for (int64_t i = 0; i < n; ++i) {
         if (std::abs(int(s[i])) > 4000) {
-            if (i - lastLoud > Rate / 3)
+            // A beep under way when the recording started is not a beep's start.
+            if (i - lastLoud > Rate / 3 && i >= BeepFrames)
                 onsets << i;
             lastLoud = i;
         }
@@ -98,13 +135,79 @@ QList<int64_t> beepOnsets(const QByteArray& pcm) {
 
 } // namespace
 
-class EngineDrift : public QObject {
+class EngineTiming : public QObject {
     Q_OBJECT
 private slots:
+    void flashesAndBeepsStayTogether();
     void fastSoundCardIsFollowedWithoutCuts();
 };
 
-void EngineDrift::fastSoundCardIsFollowedWithoutCuts() {
+void EngineTiming::flashesAndBeepsStayTogether() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("sync.mp4");
+    AudioFormat format;
+    format.setChannelCount(2);
+    format.setSampleRate(Rate);
+    format.setFormat(AudioFormat::Format_S16LE);
+    OutputSettings settings;
+    settings.path = path;
+    settings.video = true;
+    settings.sound = true;
+    settings.videoSize = QSize(FlashSource::Width, FlashSource::Height);
+    settings.audioSettings.setSampleRate(Rate);
+    settings.audioSettings.setChannelCount(2);
+    settings.soundFormat = format;
+    EncoderErrors::Error code = EncoderErrors::NoError;
+    QString text;
+    std::unique_ptr<OutputFile> output = OutputFile::open(settings, &code, &text);
+    QVERIFY2(output, qPrintable(text));
+
+    // Flashes and beeps share a clock that starts a little before the recording, so that the
+    // first flash comes early in the recording (and the sound source starts with sound from
+    // before it, as microphones do).
+    const auto origin = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    SessionParts parts;
+    parts.image = std::make_unique<FlashSource>(origin);
+    parts.sound = std::make_unique<FastSource>(0, origin - std::chrono::seconds(1));
+    parts.output = std::move(output);
+    parts.path = path;
+    parts.videoSize = settings.videoSize;
+    parts.soundFormat = format;
+    std::atomic<bool> failed{false};
+    Session session(std::move(parts), [&](FailureSource, int, const QString&) { failed = true; });
+    session.start();
+    QTest::qWait(6500);
+    QVERIFY(session.finish(&code, &text));
+    QVERIFY(!failed);
+    QCOMPARE(readback::decodeErrors(path), QString());
+
+    QList<double> flashes;
+    double before = 0;
+    for (const auto& [at, brightness] : readback::pictureBrightness(path)) {
+        if (brightness > 128 && before <= 128)
+            flashes << at;
+        before = brightness;
+    }
+    const QList<int64_t> onsets = beepOnsets(readback::monoPcm(path));
+    QVERIFY2(flashes.size() >= 5, qPrintable(QString::number(flashes.size())));
+    QStringList offsets;
+    for (double flash : flashes) {
+        // A flash shows in the first picture grabbed after it, up to one picture interval
+        // (50 ms) late: half an interval before that picture is the best guess of its moment.
+        const double moment = flash - 0.025;
+        double nearest = 1e9;
+        for (int64_t onset : onsets)
+            if (std::abs(double(onset) / Rate - moment) < std::abs(nearest))
+                nearest = double(onset) / Rate - moment;
+        offsets << QString::number(nearest * 1000, 'f', 1);
+        QVERIFY2(std::abs(nearest) <= 0.030,
+                 qPrintable(QStringLiteral("beep - flash in ms: %1").arg(offsets.join(' '))));
+    }
+    qInfo("beep - flash in ms: %s", qPrintable(offsets.join(' ')));
+}
+
+void EngineTiming::fastSoundCardIsFollowedWithoutCuts() {
     const double seconds = qEnvironmentVariableIsSet("CLIPNEST_DRIFT_SECONDS")
                                ? qEnvironmentVariable("CLIPNEST_DRIFT_SECONDS").toDouble()
                                : 40;
@@ -185,5 +288,5 @@ void EngineDrift::fastSoundCardIsFollowedWithoutCuts() {
           qPrintable(intervals.join(' ')));
 }
 
-QTEST_GUILESS_MAIN(EngineDrift)
-#include "engine_drift.moc"
+QTEST_GUILESS_MAIN(EngineTiming)
+#include "engine_timing.moc"
