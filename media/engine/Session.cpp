@@ -165,7 +165,9 @@ void Session::captureLoop() {
             ++tick;
             continue;
         }
-        image->tick = tick;
+        // The first picture starts the video at zero, however late this thread got going
+        // on a busy machine: it stands for the screen from the start of the recording on.
+        image->tick = lastSent < 0 ? 0 : tick;
         if (!captured_.tryPush(image))
             break; // closed: the other threads are gone
         lastSent = tick;
