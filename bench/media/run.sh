@@ -20,7 +20,7 @@ drift=${BENCH_DRIFT_SECONDS:-180}
 if [ "$drift" != 0 ]; then
   echo "-- sound source 200 ppm fast for $drift s"
   CLIPNEST_DRIFT_SECONDS=$drift CLIPNEST_DRIFT_PPM=200 QT_QPA_PLATFORM=offscreen \
-    "$build/tests/media/engine_timing" fastSoundCardIsFollowedWithoutCuts 2>&1 \
+    "$build/tests/media/tst_engine_timing" fastSoundCardIsFollowedWithoutCuts 2>&1 \
     | grep -E "PASS|FAIL|QINFO|Loc" || status=1
 fi
 exit $status

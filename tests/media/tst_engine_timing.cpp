@@ -289,4 +289,4 @@ void EngineTiming::fastSoundCardIsFollowedWithoutCuts() {
 }
 
 QTEST_GUILESS_MAIN(EngineTiming)
-#include "engine_timing.moc"
+#include "tst_engine_timing.moc"
