@@ -6,7 +6,7 @@ SAN_BUILD  ?= build-san
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build build-san run test test-unit bench format check-format clean
+.PHONY: all deps build build-san run test test-unit bench package format check-format clean
 
 all: build
 
@@ -31,6 +31,10 @@ test: check-format
 
 bench: build
 	bash scripts/with-test-desktop.sh bash bench/run-all.sh $(BUILD)
+
+# A Debian package of the program: $(BUILD)/clipnest_<version>_<arch>.deb
+package: build
+	cmake --build $(BUILD) --target package
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -6,6 +6,7 @@ namespace AppIdentity {
 
 void apply() {
     QCoreApplication::setApplicationName(QStringLiteral("Clipnest"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CLIPNEST_VERSION));
     QCoreApplication::setOrganizationDomain(QStringLiteral("clipnest.invalid"));
 }
 

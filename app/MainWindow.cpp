@@ -266,6 +266,10 @@ void MainWindow::onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason)
     }
 }
 
+void MainWindow::openCapture() {
+    makeScreenshot();
+}
+
 void MainWindow::makeScreenshot() {
     if (!cropCtrl_) {
         cropCtrl_ = new CropCtrl;

@@ -38,6 +38,11 @@ public:
     static QString popupWindowTitle();
     static QString snapButtonWindowTitle();
 
+public slots:
+    // Opens the capture overlay, as the tray's record entry does; nothing
+    // happens while it is already open.
+    void openCapture();
+
 signals:
     void closed();
 

@@ -1,18 +1,66 @@
 #include "app/AppIdentity.h"
+#include "app/CommandLine.h"
+#include "app/InstanceChannel.h"
 #include "app/InstanceGuard.h"
+#include "app/Languages.h"
 #include "app/MainWindow.h"
+#include "settings/AppSettings.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
+#include <QSettings>
+#include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
+
+namespace {
+
+QStringList argumentsOf(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+// --help, --version and mistakes on the command line: answered on the terminal
+// without a display, in the language the user chose for the program.
+[[noreturn]] void answerOnTerminal(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QTranslator translator;
+    const QString code = QSettings().value(AppSettings::kLanguage).toString();
+    if (!code.isEmpty() && translator.load(Languages::catalogPath(code)))
+        QCoreApplication::installTranslator(&translator);
+    QCommandLineParser parser;
+    CommandLine::setUp(parser);
+    parser.process(app); // prints and exits for --help, --version and unknown options
+    // What is left is a stray argument.
+    std::fprintf(stderr, "%s\n\n%s", qPrintable(CommandLine::parse(app.arguments()).error),
+                 qPrintable(parser.helpText()));
+    std::exit(1);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // Identity first: it decides where every settings object reads and writes.
     AppIdentity::apply();
 
+    const CommandLine::Request request = CommandLine::parse(argumentsOf(argc, argv));
+    if (!request.valid || request.help || request.version)
+        answerOnTerminal(argc, argv);
+
     InstanceGuard guard(QCoreApplication::applicationName());
     if (!guard.acquire()) {
+        if (request.capture) {
+            // The user asked for the capture: the running instance opens it.
+            QString error;
+            if (InstanceChannel::requestCapture(&error))
+                return 0;
+            std::fprintf(stderr, "Clipnest: %s\n", qPrintable(error));
+            return 1;
+        }
         // Nothing is shown: the running instance stays the only one on screen.
         std::fprintf(stderr, "Clipnest: %s\n", qPrintable(guard.errorString()));
         return 1;
@@ -26,6 +74,14 @@ int main(int argc, char* argv[]) {
 
         MainWindow window;
         QObject::connect(&window, &MainWindow::closed, &app, &QCoreApplication::quit);
+
+        // Opened once the window is ready, so every request finds a working program.
+        InstanceChannel channel;
+        QObject::connect(&channel, &InstanceChannel::captureRequested, &window,
+                         &MainWindow::openCapture);
+        channel.listen();
+        if (request.capture)
+            QTimer::singleShot(0, &window, &MainWindow::openCapture);
         result = app.exec();
     }
     guard.release();

@@ -14,6 +14,8 @@ PACKAGES=(
   libswresample-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-damage0-dev
   libxcb-xinput-dev
   libxcb-keysyms1-dev libx11-dev libpulse-dev ffmpeg
+  # installing and packaging: validators for the menu entry and metadata, dpkg-shlibdeps
+  desktop-file-utils appstream dpkg-dev file man-db
   # reference upload service: nginx in front of php-fpm
   nginx php-fpm php-cli
   # test desktop

@@ -383,18 +383,74 @@ def snap_button():
 # ---------------------------------------------------------------- window icon
 
 
-def window_icon():
-    c = Canvas(128, 128)
-    c.fill(rbox(4, 4, 124, 124, 26), hexcolor("#2f343a"))
-    c.fill(rbox(4, 4, 124, 64, 26), hexcolor("#ffffff", 14))  # a faint upper sheen
+# The frame's corner brackets, on the 128-unit grid of the window icon.
+ICON_BRACKETS = (((22, 46), (22, 22), (46, 22)), ((82, 22), (106, 22), (106, 46)),
+                 ((106, 82), (106, 106), (82, 106)), ((46, 106), (22, 106), (22, 82)))
+
+
+def draw_icon(size):
+    """The program's icon at `size` pixels: the 128-unit drawing scaled."""
+    k = size / 128.0
+    c = Canvas(size, size)
+    c.fill(rbox(4 * k, 4 * k, 124 * k, 124 * k, 26 * k), hexcolor("#2f343a"))
+    c.fill(rbox(4 * k, 4 * k, 124 * k, 64 * k, 26 * k), hexcolor("#ffffff", 14))  # a faint upper sheen
     frame = hexcolor("#e8eaed")
-    for (ax, ay), (bx, by), (qx, qy) in (((22, 46), (22, 22), (46, 22)), ((82, 22), (106, 22), (106, 46)),
-                                         ((106, 82), (106, 106), (82, 106)), ((46, 106), (22, 106), (22, 82))):
-        c.fill(stroke([(ax, ay), (bx, by), (qx, qy)], 7), frame)
-    c.fill(disc(64, 64, 29), hexcolor("#ffffff", 240))
-    c.fill(disc(64, 64, 24), RED)
-    c.fill(disc(56, 56, 7), hexcolor("#ffffff", 60))
-    save(c, "windowIcon.png")
+    for corner in ICON_BRACKETS:
+        c.fill(stroke([(x * k, y * k) for x, y in corner], 7 * k), frame)
+    c.fill(disc(64 * k, 64 * k, 29 * k), hexcolor("#ffffff", 240))
+    c.fill(disc(64 * k, 64 * k, 24 * k), RED)
+    c.fill(disc(56 * k, 56 * k, 7 * k), hexcolor("#ffffff", 60))
+    return c
+
+
+def icon_svg():
+    """The same drawing as scalable vector graphics, for the desktop's icon theme."""
+    def rgb(color):
+        return "#%02x%02x%02x" % color[:3]
+
+    def opacity(color):
+        return "%.4g" % (color[3] / 255.0)
+    # The sheen is the upper half of the rounded box: clip the box to y <= 64.
+    parts = [
+        '<?xml version="1.0" encoding="UTF-8"?>',
+        '<svg xmlns="http://www.w3.org/2000/svg" width="128" height="128" viewBox="0 0 128 128">',
+        '  <title>Clipnest</title>',
+        '  <defs><clipPath id="upper"><rect x="0" y="0" width="128" height="64"/></clipPath></defs>',
+        '  <rect x="4" y="4" width="120" height="120" rx="26" fill="#2f343a"/>',
+        '  <rect x="4" y="4" width="120" height="120" rx="26" fill="#ffffff" fill-opacity="%s"'
+        ' clip-path="url(#upper)"/>' % opacity(hexcolor("#ffffff", 14)),
+    ]
+    for corner in ICON_BRACKETS:
+        points = " ".join("%d,%d" % p for p in corner)
+        parts.append('  <polyline points="%s" fill="none" stroke="#e8eaed" stroke-width="7"'
+                     ' stroke-linecap="round" stroke-linejoin="round"/>' % points)
+    parts += [
+        '  <circle cx="64" cy="64" r="29" fill="#ffffff" fill-opacity="%s"/>'
+        % opacity(hexcolor("#ffffff", 240)),
+        '  <circle cx="64" cy="64" r="24" fill="%s"/>' % rgb(RED),
+        '  <circle cx="56" cy="56" r="7" fill="#ffffff" fill-opacity="%s"/>'
+        % opacity(hexcolor("#ffffff", 60)),
+        '</svg>',
+        '',
+    ]
+    return "\n".join(parts)
+
+
+# The hicolor theme sizes desktops look for, small panel icons to large launchers.
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
+def window_icon():
+    save(draw_icon(128), "windowIcon.png")
+
+
+def theme_icons():
+    for size in ICON_SIZES:
+        save(draw_icon(size), "icons/hicolor/%dx%d/apps/clipnest.png" % (size, size))
+    path = os.path.join(ROOT, "icons/hicolor/scalable/apps/clipnest.svg")
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as f:
+        f.write(icon_svg())
 
 
 if __name__ == "__main__":
@@ -403,3 +459,4 @@ if __name__ == "__main__":
     flags()
     snap_button()
     window_icon()
+    theme_icons()

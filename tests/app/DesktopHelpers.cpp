@@ -263,12 +263,12 @@ QString App::binary() {
     return QStringLiteral(CLIPNEST_BINARY_DIR "/app/clipnest");
 }
 
-bool App::start() {
+bool App::start(const QStringList& arguments) {
     process_ = std::make_unique<QProcess>();
     process_->setProcessEnvironment(home_.environment());
     process_->setWorkingDirectory(home_.path());
     process_->setProcessChannelMode(QProcess::MergedChannels);
-    process_->start(binary(), {});
+    process_->start(binary(), arguments);
     return process_->waitForStarted(10000);
 }
 

@@ -79,7 +79,7 @@ public:
     explicit App(const AppHome& home);
     ~App(); // kills it if it still runs
 
-    bool start();
+    bool start(const QStringList& arguments = {});
     qint64 pid() const;
     bool isRunning() const;
     // Waits until the tray icon is on screen; false when it never came.

@@ -128,6 +128,38 @@ private slots:
         QVERIFY2(QFile::exists(App::binary()), "the program is not built");
     }
 
+    void helpAndVersionNeedNoDisplay() {
+        AppHome home;
+        QProcess process;
+        QProcessEnvironment env = home.environment();
+        env.remove(QStringLiteral("DISPLAY"));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(App::binary(), {QStringLiteral("--version")});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY2(QString::fromLocal8Bit(process.readAll())
+                     .contains(QRegularExpression(QStringLiteral("^Clipnest \\d+\\.\\d+\\.\\d+")),
+                 "no version line");
+
+        process.start(App::binary(), {QStringLiteral("--help")});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        const QString help = QString::fromLocal8Bit(process.readAll());
+        QVERIFY2(help.contains(QLatin1String("--capture")), qPrintable(help));
+        QVERIFY(help.contains(QLatin1String("--version")));
+
+        // A mistake is reported, with the usage, and nothing starts.
+        process.start(App::binary(), {QStringLiteral("--frobnicate")});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(QString::fromLocal8Bit(process.readAll()).contains(QLatin1String("frobnicate")));
+        process.start(App::binary(), {QStringLiteral("stray")});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(QString::fromLocal8Bit(process.readAll()).contains(QLatin1String("stray")));
+    }
+
     void oneInstanceAtATimeEvenAfterACrash() {
         AppHome home;
         // The user's files in the folder the program starts in are not the program's to touch.
@@ -351,6 +383,54 @@ private slots:
         QVERIFY(waitFor(
             [] { return windowsNamed(QStringLiteral("Clipnest record button")).size() == 1; }));
         QVERIFY(app.isRunning());
+    }
+
+    void captureSwitchOpensTheOverlayOfTheRunningInstance() {
+        AppHome home;
+        App first(home);
+        QVERIFY(first.start());
+        QVERIFY2(first.waitForTray(), qPrintable(first.output()));
+
+        // The asking process hands the request over and ends; the overlay is the
+        // running instance's own window.
+        App asker(home);
+        QVERIFY(asker.start({QStringLiteral("--capture")}));
+        QVERIFY(asker.waitForExit(30000));
+        QCOMPARE(asker.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(asker.exitCode() == 0, qPrintable(asker.output()));
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        QVERIFY(visibleWindowsOf(first.pid()).contains(windowsNamed(CaptureTitle).first()));
+
+        // Asked again while it is open: still one overlay.
+        App again(home);
+        QVERIFY(again.start({QStringLiteral("--capture")}));
+        QVERIFY(again.waitForExit(30000));
+        QCOMPARE(again.exitCode(), 0);
+        QCOMPARE(windowsNamed(CaptureTitle).size(), 1);
+        keys({QStringLiteral("Escape")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
+
+        // A plain second start still ends with code 1 and shows nothing.
+        App plain(home);
+        QVERIFY(plain.start());
+        QVERIFY(plain.waitForExit(15000));
+        QCOMPARE(plain.exitCode(), 1);
+        QVERIFY(windowsNamed(CaptureTitle).isEmpty());
+        QVERIFY(first.isRunning());
+    }
+
+    void captureSwitchStartsTheProgramWhenNoneRuns() {
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start({QStringLiteral("--capture")}));
+        QVERIFY2(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }),
+                 qPrintable(app.output()));
+        QVERIFY(app.isRunning());
+        QVERIFY(visibleWindowsOf(app.pid()).contains(windowsNamed(CaptureTitle).first()));
+        keys({QStringLiteral("Escape")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
+        // It stays running in the tray afterwards, like any other start.
+        QVERIFY(app.waitForTray());
     }
 
     void printKeyOpensTheOverlay() {
