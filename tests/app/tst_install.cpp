@@ -58,19 +58,22 @@ private slots:
         QTemporaryDir prefix;
         QVERIFY(prefix.isValid());
         const Result install =
-            run(QStringLiteral("cmake"), {QStringLiteral("--install"), QStringLiteral(CLIPNEST_BINARY_DIR),
-                                          QStringLiteral("--prefix"), prefix.path()});
+            run(QStringLiteral("cmake"),
+                {QStringLiteral("--install"), QStringLiteral(CLIPNEST_BINARY_DIR),
+                 QStringLiteral("--prefix"), prefix.path()});
         QVERIFY2(install.code == 0, qPrintable(install.out));
         const QDir root(prefix.path());
 
-        for (const QString& exe : {QStringLiteral("bin/clipnest"), QStringLiteral("bin/clipnest-rec")}) {
+        for (const QString& exe :
+             {QStringLiteral("bin/clipnest"), QStringLiteral("bin/clipnest-rec")}) {
             const QFileInfo info(root.filePath(exe));
             QVERIFY2(info.isFile() && info.isExecutable(), qPrintable(exe));
         }
         const Result version = versionOf(root.filePath(QStringLiteral("bin/clipnest")));
         QVERIFY2(version.code == 0, qPrintable(version.out));
-        QVERIFY2(version.out.startsWith(QStringLiteral("Clipnest ") + QStringLiteral(CLIPNEST_VERSION)),
-                 qPrintable(version.out));
+        QVERIFY2(
+            version.out.startsWith(QStringLiteral("Clipnest ") + QStringLiteral(CLIPNEST_VERSION)),
+            qPrintable(version.out));
 
         // Every icon size is a real picture of that size, plus the scalable drawing.
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
@@ -105,8 +108,9 @@ private slots:
         const Result desktopCheck = run(QStringLiteral("desktop-file-validate"), {desktop});
         QVERIFY2(desktopCheck.code == 0 && desktopCheck.out.trimmed().isEmpty(),
                  qPrintable(desktopCheck.out));
-        const Result metaCheck = run(QStringLiteral("appstreamcli"),
-                                     {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
+        const Result metaCheck =
+            run(QStringLiteral("appstreamcli"),
+                {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
         QVERIFY2(metaCheck.code == 0, qPrintable(metaCheck.out));
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -128,8 +132,8 @@ private slots:
         QProcess cpack;
         cpack.setWorkingDirectory(QStringLiteral(CLIPNEST_BINARY_DIR));
         cpack.setProcessChannelMode(QProcess::MergedChannels);
-        cpack.start(QStringLiteral("cpack"), {QStringLiteral("-G"), QStringLiteral("DEB"),
-                                              QStringLiteral("-B"), out});
+        cpack.start(QStringLiteral("cpack"),
+                    {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out});
         QVERIFY(cpack.waitForStarted());
         cpack.waitForFinished(-1);
         QVERIFY2(cpack.exitCode() == 0, cpack.readAll().constData());
@@ -159,8 +163,9 @@ private slots:
 
         const Result version = versionOf(QDir(root).filePath(QStringLiteral("usr/bin/clipnest")));
         QVERIFY2(version.code == 0, qPrintable(version.out));
-        QVERIFY2(version.out.startsWith(QStringLiteral("Clipnest ") + QStringLiteral(CLIPNEST_VERSION)),
-                 qPrintable(version.out));
+        QVERIFY2(
+            version.out.startsWith(QStringLiteral("Clipnest ") + QStringLiteral(CLIPNEST_VERSION)),
+            qPrintable(version.out));
     }
 };
 
