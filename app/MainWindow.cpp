@@ -1,8 +1,10 @@
 #include "app/MainWindow.h"
 
+#include "app/DesktopSession.h"
 #include "app/GlobalKey.h"
 #include "app/Languages.h"
 #include "app/Placement.h"
+#include "app/ScreenChoice.h"
 #include "app/UploadController.h"
 #include "capture/CropCtrl.h"
 #include "history/HistoryManager.h"
@@ -20,6 +22,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 #include <QtDebug>
@@ -27,6 +30,11 @@
 namespace {
 
 constexpr QLatin1String kWindowIconPath(":/Resources/windowIcon.png");
+// Qt tells nobody when a tray host appears or goes away: look every few seconds. Rare
+// enough to cost nothing, soon enough that a vanished panel leaves no gap worth noticing.
+constexpr int kTrayCheckIntervalMs = 3000;
+// A notice of two sentences needs longer than the two seconds of the usual popup.
+constexpr int kNoticeDurationMs = 12000;
 
 } // namespace
 
@@ -47,6 +55,14 @@ MainWindow::MainWindow(QWidget* parent)
 
     if (AppSettings::showSnapButton(settings_))
         initSnapButton();
+
+    notice_ = new PopupNotify;
+    notice_->setWindowTitle(popupWindowTitle());
+    uploads_->setTrayGeometrySource([this] { return trayIcon_.geometry(); });
+    connect(&trayWatch_, &QTimer::timeout, this, &MainWindow::checkTrayHost);
+    trayWatch_.start(kTrayCheckIntervalMs);
+    // After the constructor, once the language is set: the notices speak it.
+    QTimer::singleShot(0, this, &MainWindow::checkDesktop);
 
     globalKey_ = new GlobalKey(this);
     connect(globalKey_, &GlobalKey::pressed, this, &MainWindow::makeScreenshot);
@@ -69,6 +85,7 @@ MainWindow::~MainWindow() {
     storeLanguage();
     delete cropCtrl_;
     cropCtrl_ = nullptr;
+    delete notice_;
 }
 
 QString MainWindow::captureWindowTitle() {
@@ -89,6 +106,60 @@ QString MainWindow::popupWindowTitle() {
 
 QString MainWindow::snapButtonWindowTitle() {
     return QStringLiteral("Clipnest record button");
+}
+
+void MainWindow::checkDesktop() {
+    if (DesktopSession::isWayland()) {
+        // Said once per start, before the user records black pictures. Not modal: the
+        // program goes on working (windows of X11 programs do record).
+        auto* box = new QMessageBox(
+            QMessageBox::Warning, QStringLiteral("Clipnest"),
+            tr("This is a Wayland session. Clipnest records the screen through X11, so here it "
+               "sees only the windows of X11 programs; everything else records as black."),
+            QMessageBox::Ok);
+        box->setInformativeText(tr("To record the whole screen, log out and choose an X11 "
+                                   "(Xorg) session on the login screen."));
+        box->setTextFormat(Qt::PlainText);
+        box->setObjectName(QStringLiteral("WaylandNotice"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+    }
+    checkTrayHost();
+}
+
+void MainWindow::checkTrayHost() {
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    if (available == trayAvailable_ && trayMissingSaid_ == !available)
+        return;
+    trayAvailable_ = available;
+    if (!available) {
+        // Without a tray the record button is the only way in: show it whatever the
+        // setting says (the setting itself is left as the user chose it).
+        if (!cropCtrl_ || !cropCtrl_->isVisible()) {
+            if (!snapButtonInitialised_)
+                initSnapButton();
+            else
+                snapshotButton_.show();
+        }
+        if (!trayMissingSaid_) {
+            trayMissingSaid_ = true;
+            showNotice(tr("There is no system tray here: use the record button, or bind a "
+                          "keyboard shortcut to clipnest --capture"));
+        }
+    } else if (snapButtonInitialised_ && !AppSettings::showSnapButton(settings_)) {
+        snapshotButton_.hide();
+    }
+}
+
+bool MainWindow::recordButtonWanted() const {
+    return !trayAvailable_ || AppSettings::showSnapButton(settings_);
+}
+
+void MainWindow::showNotice(const QString& text) {
+    notice_->setText(text);
+    if (QScreen* screen = screenForOurWindows(QRect()))
+        notice_->move(Placement::centredOnScreen(screen->geometry(), notice_->size()));
+    notice_->showFor(kNoticeDurationMs);
 }
 
 void MainWindow::applyFirstRunDefaults() {
@@ -296,7 +367,7 @@ void MainWindow::makeScreenshot() {
 }
 
 void MainWindow::onCropControlClosed() {
-    if (!AppSettings::showSnapButton(settings_))
+    if (!recordButtonWanted())
         return;
     if (snapButtonInitialised_)
         snapshotButton_.show();
@@ -311,7 +382,7 @@ void MainWindow::onShowHideSnapButton(bool checked) {
         if (!snapButtonInitialised_)
             initSnapButton();
         snapshotButton_.show();
-    } else {
+    } else if (trayAvailable_) {
         snapshotButton_.hide();
     }
 }
@@ -339,10 +410,11 @@ void MainWindow::onHistoryStoreFailed(const QString& message) {
 }
 
 void MainWindow::placeHistoryWidget() {
+    // Empty when the tray host does not say where the icon is (StatusNotifierItem).
     const QRect tray = trayIcon_.geometry();
-    QScreen* screen = QGuiApplication::screenAt(tray.topLeft());
+    QScreen* screen = screenForOurWindows(tray);
     if (!screen)
-        screen = QGuiApplication::primaryScreen();
+        return;
     qDebug() << "Screen number" << QGuiApplication::screens().indexOf(screen);
     const QRect available = screen->availableGeometry();
     qDebug() << "Available geometry" << available;

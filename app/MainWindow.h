@@ -7,8 +7,10 @@
 #include <QPointer>
 #include <QSettings>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
+class PopupNotify;
 class QAction;
 class QMenu;
 class QTranslator;
@@ -62,6 +64,11 @@ private slots:
     void onHistoryStoreFailed(const QString& message);
 
 private:
+    // Things about the desktop the user must hear of once: a Wayland session, no tray.
+    void checkDesktop();
+    void checkTrayHost();
+    bool recordButtonWanted() const;
+    void showNotice(const QString& text);
     void applyFirstRunDefaults();
     void createTrayMenu();
     void createLanguageMenu();
@@ -98,4 +105,10 @@ private:
     UploadController* uploads_;
 
     GlobalKey* globalKey_ = nullptr;
+
+    // The tray host may come and go (a panel restarted, or never there at all).
+    QTimer trayWatch_;
+    bool trayAvailable_ = true;
+    bool trayMissingSaid_ = false;
+    PopupNotify* notice_ = nullptr;
 };

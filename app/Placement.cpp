@@ -12,14 +12,35 @@ int half(int n) {
 
 } // namespace
 
-QPoint historyWidgetPosition(const QRect& a, const QRect& t, const QSize& window,
+QPoint historyWidgetPosition(const QRect& a, const QRect& trayIcon, const QSize& window,
                              std::optional<Edge> panelEdge) {
+    const QRect& t = trayIcon;
     const int w = window.width();
     const int h = window.height();
     int x = a.left() + half(a.width()) - half(w);
     int y = a.top() + half(a.height()) - half(h);
 
-    if (panelEdge) {
+    const bool trayKnown = trayIcon.isValid() && !trayIcon.isEmpty();
+    if (panelEdge && !trayKnown) {
+        switch (*panelEdge) {
+        case Edge::Left:
+            x = a.left();
+            y = a.top() + a.height() - h;
+            break;
+        case Edge::Top:
+            x = a.left() + a.width() - w;
+            y = a.top();
+            break;
+        case Edge::Right:
+            x = a.left() + a.width() - w;
+            y = a.top() + a.height() - h;
+            break;
+        case Edge::Bottom:
+            x = a.left() + a.width() - w;
+            y = a.top() + a.height() - h;
+            break;
+        }
+    } else if (panelEdge) {
         switch (*panelEdge) {
         case Edge::Left:
             x = a.left();
@@ -39,14 +60,35 @@ QPoint historyWidgetPosition(const QRect& a, const QRect& t, const QSize& window
             break;
         }
     }
-    // A window larger than the available area, or a tray icon near a corner, must not push
-    // the window's top or left side off the screen: its title and first rows stay reachable.
-    return QPoint(std::max(x, a.left()), std::max(y, a.top()));
+    return keptInside(a, QPoint(x, y), window);
+}
+
+QPoint keptInside(const QRect& area, const QPoint& topLeft, const QSize& size) {
+    // Right and bottom first, then left and top: a window larger than the area, or a
+    // tray icon near a corner, must not push the window's top or left side off the
+    // screen; its title and first rows stay reachable.
+    const int x = std::min(topLeft.x(), area.left() + area.width() - size.width());
+    const int y = std::min(topLeft.y(), area.top() + area.height() - size.height());
+    return QPoint(std::max(x, area.left()), std::max(y, area.top()));
 }
 
 QPoint centredOnScreen(const QRect& screen, const QSize& window) {
-    return QPoint(half(screen.width()) - half(window.width()),
-                  half(screen.height()) - half(window.height()));
+    return QPoint(screen.left() + half(screen.width()) - half(window.width()),
+                  screen.top() + half(screen.height()) - half(window.height()));
+}
+
+int screenIndexFor(const QList<QRect>& screens, const QRect& trayIcon, const QPoint& pointer) {
+    if (trayIcon.isValid() && !trayIcon.isEmpty()) {
+        for (int i = 0; i < screens.size(); ++i) {
+            if (screens[i].contains(trayIcon.center()))
+                return i;
+        }
+    }
+    for (int i = 0; i < screens.size(); ++i) {
+        if (screens[i].contains(pointer))
+            return i;
+    }
+    return screens.isEmpty() ? -1 : 0;
 }
 
 QPoint snapButtonStartPoint(const QRect& available, const QSize& button) {

@@ -2,6 +2,7 @@
 
 #include "widgets/ScreenEdge.h"
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -14,15 +15,27 @@
 namespace Placement {
 
 // Top-left corner of the history window: against the panel side of the available
-// area, centred on the tray icon along the panel and kept on the screen; a window larger
-// than the available area keeps its top-left corner on it. Without a panel edge, the middle
-// of the available area.
+// area, centred on the tray icon along the panel. Tray hosts that speak the
+// StatusNotifierItem protocol never say where the icon is (an empty trayIcon): then the
+// window goes into the corner at the panel's end, where such desktops keep their
+// tray area (right end of a horizontal panel, bottom of a vertical one). Without a panel
+// edge, the middle of the available area. On every path the window lies fully inside the
+// available area; one larger than it keeps its top-left corner on it.
 QPoint historyWidgetPosition(const QRect& available, const QRect& trayIcon, const QSize& window,
                              std::optional<Edge> panelEdge);
 
-// Top-left corner that puts a window in the middle of a screen of the given
-// geometry. The screen's own origin is not added.
+// Top-left corner that puts a window in the middle of the given screen (in
+// virtual-desktop coordinates: the screen's origin counts).
 QPoint centredOnScreen(const QRect& screen, const QSize& window);
+
+// Which of the screens a window of ours belongs on: the one holding the tray icon's
+// centre, else the one under the pointer, else the first (the primary screen comes
+// first). -1 for an empty list.
+int screenIndexFor(const QList<QRect>& screens, const QRect& trayIcon, const QPoint& pointer);
+
+// The top-left corner that keeps a window of `size` at `topLeft` fully inside `area`;
+// one larger than the area keeps its top-left corner on it.
+QPoint keptInside(const QRect& area, const QPoint& topLeft, const QSize& size);
 
 // Where the floating record button starts: horizontally centred, its bottom edge
 // on the vertical middle of the available area (whose origin is not added).

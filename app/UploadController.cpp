@@ -2,6 +2,7 @@
 
 #include "app/Languages.h"
 #include "app/Placement.h"
+#include "app/ScreenChoice.h"
 #include "history/HistoryManager.h"
 #include "settings/AppSettings.h"
 #include "upload/ServiceUrls.h"
@@ -140,7 +141,11 @@ void UploadController::showCopiedToClipboard() {
     popup_->show();
 }
 
+void UploadController::setTrayGeometrySource(std::function<QRect()> source) {
+    trayGeometry_ = std::move(source);
+}
+
 void UploadController::centreOnScreen(QWidget* window) const {
-    QScreen* screen = dialogParent_ ? dialogParent_->screen() : QGuiApplication::primaryScreen();
-    window->move(Placement::centredOnScreen(screen->geometry(), window->size()));
+    if (QScreen* screen = screenForOurWindows(trayGeometry_ ? trayGeometry_() : QRect()))
+        window->move(Placement::centredOnScreen(screen->geometry(), window->size()));
 }

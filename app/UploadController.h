@@ -6,8 +6,11 @@
 #include <QByteArray>
 #include <QMessageBox>
 #include <QObject>
+#include <QRect>
 #include <QSize>
 #include <QString>
+
+#include <functional>
 
 class PopupNotify;
 class ProgressWidget;
@@ -28,6 +31,10 @@ public:
     // The windows it shows, for their titles and for tests.
     PopupNotify* popup() const { return popup_; }
     ProgressWidget* progressWindow() const { return progressWindow_; }
+
+    // Where the tray icon is now (empty when the tray host does not say): the popup and
+    // the progress window go on that monitor, else on the pointer's.
+    void setTrayGeometrySource(std::function<QRect()> source);
 
 public slots:
     // Uploads a recording of `videoSize` (the recorded area in screen pixels, which the
@@ -58,4 +65,5 @@ private:
     ProgressWidget* progressWindow_;
     bool shareAfterUpload_ = false;
     SocialNetwork network_ = SocialNetwork::Facebook;
+    std::function<QRect()> trayGeometry_;
 };

@@ -68,7 +68,13 @@ QString PopupNotify::text() const {
 }
 
 void PopupNotify::show() {
+    showFor(kShowDurationMs);
+}
+
+void PopupNotify::showFor(int durationMs) {
     fadeAnimation_.stop();
+    fadeAnimation_.setDuration(durationMs);
+    hideTimer_.setInterval(durationMs);
     hideTimer_.start();
     fadeAnimation_.start();
     QWidget::show();

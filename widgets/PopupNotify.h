@@ -20,6 +20,8 @@ public:
 
     // Shows the popup and (re)starts the fade and the two seconds after which it hides.
     virtual void show();
+    // The same for another time span: a longer text needs longer to be read.
+    void showFor(int durationMs);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

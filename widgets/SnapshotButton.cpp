@@ -3,6 +3,7 @@
 #include "settings/AppSettings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDebug>
 #include <QEnterEvent>
 #include <QEvent>
@@ -201,9 +202,19 @@ void SnapshotButton::leaveEvent(QEvent* event) {
 void SnapshotButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
+    // A press catches a gliding button where it is: the glide must not carry it
+    // on under the pointer, nor dock it in the middle of a new drag.
+    caughtInGlide_ = isGliding();
+    if (caughtInGlide_)
+        moveAnimation_->stop();
     lastGlobalPos_ = event->globalPosition().toPoint();
+    pressGlobalPos_ = lastGlobalPos_;
     leftPressed_ = true;
     setState(pressedCounterpart(state_));
+}
+
+bool SnapshotButton::isGliding() const {
+    return moveAnimation_->state() == QAbstractAnimation::Running;
 }
 
 void SnapshotButton::mouseMoveEvent(QMouseEvent* event) {
@@ -211,6 +222,12 @@ void SnapshotButton::mouseMoveEvent(QMouseEvent* event) {
         setCursor(Qt::ArrowCursor);
         return;
     }
+    const QPoint globalPos = event->globalPosition().toPoint();
+    // A hand that trembles while clicking still clicks: only a move past the
+    // platform's drag distance starts a drag.
+    if (!dragging_ &&
+        (globalPos - pressGlobalPos_).manhattanLength() < QApplication::startDragDistance())
+        return;
     if (state_ != StateMoving) {
         // A drag may begin while the button is half tucked in or sliding; the moving
         // picture takes over from here.
@@ -221,7 +238,6 @@ void SnapshotButton::mouseMoveEvent(QMouseEvent* event) {
         move(lastGlobalPos_ - QPoint(fullSize_.width() / 2, fullSize_.height() / 2));
         setCursor(Qt::SizeAllCursor);
     }
-    const QPoint globalPos = event->globalPosition().toPoint();
     move(pos() + globalPos - lastGlobalPos_);
     lastGlobalPos_ = globalPos;
     dragging_ = true;
@@ -235,8 +251,13 @@ void SnapshotButton::mouseReleaseEvent(QMouseEvent* event) {
     leftPressed_ = false;
     if (!dragging_) {
         setState(pressedCounterpart(state_));
+        // A button caught in its glide still belongs at an edge.
+        if (caughtInGlide_)
+            dock(false);
+        caughtInGlide_ = false;
         emit clicked();
     } else {
+        caughtInGlide_ = false;
         dragging_ = false;
         dock(false);
     }

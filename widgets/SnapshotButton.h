@@ -45,6 +45,8 @@ public:
     // Glides to the right edge if `toRight`, else to the edge nearest the window's centre;
     // there it docks and, a moment later, tucks in.
     void dock(bool toRight);
+    // Whether the button is on its way to an edge.
+    bool isGliding() const;
 
 signals:
     void clicked();
@@ -82,6 +84,8 @@ private:
     bool dragging_ = false;
     bool leftPressed_ = false;
     QPoint lastGlobalPos_;
+    QPoint pressGlobalPos_;
+    bool caughtInGlide_ = false;
     SnapshotButtonGeometry::Tuck tucked_;
     QSize fullSize_;
     QPoint restoredWindowPos_;

@@ -263,9 +263,16 @@ QString App::binary() {
     return QStringLiteral(CLIPNEST_BINARY_DIR "/app/clipnest");
 }
 
-bool App::start(const QStringList& arguments) {
+bool App::start(const QStringList& arguments, const QMap<QString, QString>& extra) {
     process_ = std::make_unique<QProcess>();
-    process_->setProcessEnvironment(home_.environment());
+    QProcessEnvironment env = home_.environment();
+    for (auto it = extra.cbegin(); it != extra.cend(); ++it) {
+        if (it.value().isEmpty())
+            env.remove(it.key());
+        else
+            env.insert(it.key(), it.value());
+    }
+    process_->setProcessEnvironment(env);
     process_->setWorkingDirectory(home_.path());
     process_->setProcessChannelMode(QProcess::MergedChannels);
     process_->start(binary(), arguments);

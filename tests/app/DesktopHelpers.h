@@ -4,6 +4,7 @@
 // real X windows found with xdotool/xwininfo, pointer and keys sent with xdotool.
 
 #include <QImage>
+#include <QMap>
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -79,7 +80,8 @@ public:
     explicit App(const AppHome& home);
     ~App(); // kills it if it still runs
 
-    bool start(const QStringList& arguments = {});
+    // extra: variables set (or, with an empty value, removed) on top of the home's.
+    bool start(const QStringList& arguments = {}, const QMap<QString, QString>& extra = {});
     qint64 pid() const;
     bool isRunning() const;
     // Waits until the tray icon is on screen; false when it never came.

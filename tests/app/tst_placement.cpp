@@ -71,8 +71,76 @@ private slots:
     void centredWindows() {
         QCOMPARE(centredOnScreen(QRect(0, 0, 1920, 1080), QSize(372, 155)), QPoint(774, 463));
         QCOMPARE(centredOnScreen(QRect(0, 0, 1920, 1080), QSize(301, 40)).x(), 810);
-        // A second screen's origin is not added.
-        QCOMPARE(centredOnScreen(QRect(1920, 0, 1280, 1024), QSize(372, 155)), QPoint(454, 435));
+        // On a second screen: in the middle of that screen, not of the first.
+        QCOMPARE(centredOnScreen(QRect(1920, 0, 1280, 1024), QSize(372, 155)),
+                 QPoint(1920 + 454, 435));
+        QCOMPARE(centredOnScreen(QRect(-1280, 200, 1280, 1024), QSize(372, 155)),
+                 QPoint(-1280 + 454, 200 + 435));
+    }
+
+    void windowsGoWhereTheTrayOrThePointerIs() {
+        // Two monitors side by side, primary (listed first) on the right.
+        const QList<QRect> screens{QRect(1920, 0, 1920, 1080), QRect(0, 0, 1920, 1080)};
+        const QRect trayOnLeft(QPoint(1800, 1050), QPoint(1815, 1065));
+        const QRect trayOnRight(QPoint(3700, 1050), QPoint(3715, 1065));
+        // The tray icon's monitor wins over the pointer's.
+        QCOMPARE(screenIndexFor(screens, trayOnLeft, QPoint(3000, 500)), 1);
+        QCOMPARE(screenIndexFor(screens, trayOnRight, QPoint(100, 500)), 0);
+        // No tray geometry (StatusNotifierItem hosts, no tray at all): the pointer's.
+        QCOMPARE(screenIndexFor(screens, QRect(), QPoint(100, 500)), 1);
+        QCOMPARE(screenIndexFor(screens, QRect(0, 0, 0, 0), QPoint(2000, 5)), 0);
+        // Pointer in a gap between monitors (scaled layouts have them): the primary.
+        const QList<QRect> gapped{QRect(0, 0, 960, 540), QRect(1920, 0, 960, 540)};
+        QCOMPARE(screenIndexFor(gapped, QRect(), QPoint(1500, 100)), 0);
+        QCOMPARE(screenIndexFor({}, trayOnLeft, QPoint()), -1);
+    }
+
+    void historyWindowWithAnUnknownTrayPlaceGoesToThePanelsCorner() {
+        const QRect none; // what a StatusNotifierItem host gives as the icon's geometry
+        const QSize w(300, 400);
+        // Second monitor on the right, panel at the bottom: bottom-right corner of it.
+        QCOMPARE(historyWidgetPosition(QRect(1920, 0, 1920, 1040), none, w, Edge::Bottom),
+                 QPoint(3840 - 300, 1040 - 400));
+        QCOMPARE(historyWidgetPosition(QRect(0, 32, 1920, 1048), none, w, Edge::Top),
+                 QPoint(1620, 32));
+        QCOMPARE(historyWidgetPosition(QRect(48, 0, 1872, 1080), none, w, Edge::Left),
+                 QPoint(48, 680));
+        QCOMPARE(historyWidgetPosition(QRect(0, 0, 1872, 1080), none, w, Edge::Right),
+                 QPoint(1572, 680));
+        // No panel at all: the middle, still on the monitor's own area.
+        QCOMPARE(historyWidgetPosition(QRect(1920, 0, 1920, 1080), none, w, std::nullopt),
+                 QPoint(1920 + 810, 340));
+    }
+
+    void historyWindowIsFullyOnScreenOnEveryPath() {
+        const QSize w(300, 400);
+        const QList<QRect> areas{QRect(0, 0, 1920, 1040), QRect(1920, 0, 1920, 1040),
+                                 QRect(0, 32, 1280, 700), QRect(-1280, 0, 1280, 1024)};
+        const QList<QRect> trays{QRect(), QRect(QPoint(0, 1050), QPoint(15, 1065)),
+                                 QRect(QPoint(3830, 1050), QPoint(3845, 1065)),
+                                 QRect(QPoint(-5000, -5000), QPoint(-4990, -4990)),
+                                 QRect(QPoint(1900, 0), QPoint(1915, 15))};
+        for (const QRect& a : areas) {
+            for (const QRect& t : trays) {
+                for (const std::optional<Edge>& e :
+                     {std::optional<Edge>(), std::optional<Edge>(Edge::Left),
+                      std::optional<Edge>(Edge::Top), std::optional<Edge>(Edge::Right),
+                      std::optional<Edge>(Edge::Bottom)}) {
+                    const QRect placed(historyWidgetPosition(a, t, w, e), w);
+                    QVERIFY2(a.contains(placed),
+                             qPrintable(QStringLiteral("area %1,%2 %3x%4 tray %5,%6")
+                                            .arg(a.x())
+                                            .arg(a.y())
+                                            .arg(a.width())
+                                            .arg(a.height())
+                                            .arg(t.x())
+                                            .arg(t.y())));
+                }
+            }
+        }
+        QCOMPARE(keptInside(QRect(0, 0, 100, 100), QPoint(90, 95), QSize(20, 10)), QPoint(80, 90));
+        QCOMPARE(keptInside(QRect(10, 10, 100, 100), QPoint(-50, 0), QSize(20, 10)),
+                 QPoint(10, 10));
     }
 
     void snapButtonStartsAboveTheMiddle() {

@@ -51,6 +51,8 @@ private slots:
     void clickWithoutMovingEmitsClickedOnce();
     void dragMovesAndDocksWithoutClick();
     void moveWithAnotherButtonAfterAClickDoesNotDrag();
+    void trembleWithinTheDragDistanceIsAClick();
+    void pressWhileGlidingStopsTheGlide();
     void enterAndLeaveSlideOutAndIn();
     void delayedTuckInDoesNotShrinkANewDrag();
     void contextMenuEntryFollowsTheSetting();
@@ -191,8 +193,9 @@ void TestSnapshotButton::dragMovesAndDocksWithoutClick() {
     const QRect s = QGuiApplication::primaryScreen()->geometry();
     QPoint p = button->mapToGlobal(QPoint(30, 40));
     send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-    // The first move starts the drag: the moving picture, centred under the press point.
-    p += QPoint(-1, 0);
+    // The first move past the drag distance starts the drag: the moving picture,
+    // centred under the pointer.
+    p += QPoint(-QApplication::startDragDistance(), 0);
     send(button.get(), QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
     QCOMPARE(button->currentState(), int(SnapshotButton::StateMoving));
     QCOMPARE(button->size(), QSize(80, 80));
@@ -230,6 +233,79 @@ void TestSnapshotButton::moveWithAnotherButtonAfterAClickDoesNotDrag() {
     send(button.get(), QEvent::MouseMove, p - QPoint(200, 200), Qt::NoButton, Qt::MiddleButton);
     QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
     QCOMPARE(button->pos(), before);
+}
+
+void TestSnapshotButton::trembleWithinTheDragDistanceIsAClick() {
+    auto button = dockedButton();
+    QTRY_COMPARE(button->size(), QSize(70, 80));
+    QSignalSpy clicked(button.get(), &SnapshotButton::clicked);
+    const int distance = QApplication::startDragDistance();
+    QVERIFY(distance > 1);
+    const QPoint before = button->pos();
+    const QPoint p = button->mapToGlobal(QPoint(30, 40));
+    send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    // Back and forth, never as far as the drag distance (Manhattan length).
+    for (const QPoint& d : {QPoint(1, 0), QPoint(distance - 1, 0), QPoint(0, -(distance - 1)),
+                            QPoint(-1, distance - 2), QPoint(0, 0)}) {
+        send(button.get(), QEvent::MouseMove, p + d, Qt::NoButton, Qt::LeftButton);
+        QCOMPARE(button->currentState(), int(SnapshotButton::StateRightPressed));
+        QCOMPARE(button->pos(), before);
+    }
+    send(button.get(), QEvent::MouseButtonRelease, p + QPoint(1, 1), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QCOMPARE(button->pos(), before);
+
+    // One pixel further is a drag, and no click.
+    send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    send(button.get(), QEvent::MouseMove, p + QPoint(0, -distance), Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(button->currentState(), int(SnapshotButton::StateMoving));
+    send(button.get(), QEvent::MouseButtonRelease, p + QPoint(0, -distance), Qt::LeftButton,
+         Qt::NoButton);
+    QCOMPARE(clicked.count(), 1);
+    QTRY_COMPARE(button->currentState(), int(SnapshotButton::StateRight));
+}
+
+void TestSnapshotButton::pressWhileGlidingStopsTheGlide() {
+    auto button = std::make_unique<SnapshotButton>();
+    button->show();
+    button->setState(SnapshotButton::StateMoving);
+    const QRect s = QGuiApplication::primaryScreen()->geometry();
+    button->setPosition(s.center() - QPoint(40, 40));
+    QSignalSpy clicked(button.get(), &SnapshotButton::clicked);
+
+    // Caught in its glide and dragged elsewhere: it stays under the pointer while
+    // held, then glides to the edge nearest where it was let go.
+    button->dock(true);
+    QVERIFY(button->isGliding());
+    QPoint p = button->geometry().center();
+    send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    QVERIFY(!button->isGliding());
+    const QPoint caught = button->pos();
+    QTest::qWait(50); // the animation, were it still running, would move it meanwhile
+    QCOMPARE(button->pos(), caught);
+    const QPoint target(s.left() + s.width() / 8, s.center().y());
+    for (int i = 1; i <= 10; ++i)
+        send(button.get(), QEvent::MouseMove, p + (target - p) * i / 10, Qt::NoButton,
+             Qt::LeftButton);
+    QVERIFY(!button->isGliding());
+    QVERIFY((button->geometry().center() - target).manhattanLength() <= 2);
+    send(button.get(), QEvent::MouseButtonRelease, target, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(clicked.count(), 0);
+    QTRY_COMPARE(button->currentState(), int(SnapshotButton::StateLeft));
+
+    // Caught and let go without moving: a click, and the glide goes on to an edge.
+    button->setState(SnapshotButton::StateMoving);
+    button->setPosition(s.center() - QPoint(40, 40));
+    button->dock(true);
+    QVERIFY(button->isGliding());
+    p = button->geometry().center();
+    send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    QVERIFY(!button->isGliding());
+    send(button.get(), QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(clicked.count(), 1);
+    QTRY_VERIFY(button->currentState() != int(SnapshotButton::StateMoving));
+    QVERIFY(!button->isGliding());
 }
 
 void TestSnapshotButton::enterAndLeaveSlideOutAndIn() {
