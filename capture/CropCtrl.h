@@ -120,6 +120,9 @@ private:
     void placeSocialPanel();
     // CropCtrlRecording.cpp
     QRect physicalCaptureRect() const;
+    // An area of the overlay in physical pixels of the X screen: what a recording of it
+    // holds, and so the size the user is shown and the service is told.
+    QRect physicalRect(const QRect& overlayArea) const;
     void refuseStart(const QString& message);
     // CropCtrlActions.cpp
     void tearDown();

@@ -15,9 +15,13 @@
 #include <QWindow>
 
 QRect CropCtrl::physicalCaptureRect() const {
+    return physicalRect(captureRect_);
+}
+
+QRect CropCtrl::physicalRect(const QRect& overlayArea) const {
     // The grabber reads the X root window in physical pixels; under a scale factor the
     // selection is mapped through the device pixel ratio of the screen it lies on.
-    const QRect global = captureRect_.translated(geometry().topLeft());
+    const QRect global = overlayArea.translated(geometry().topLeft());
     QScreen* screen = QGuiApplication::screenAt(global.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
@@ -55,7 +59,7 @@ void CropCtrl::startRecord(bool withSound) {
     hide();
 
     // A refusal reaches onSessionFailed() from the event loop, which ends the session.
-    if (!session_.start(physicalCaptureRect(), captureRect_.size(), withSound))
+    if (!session_.start(physicalCaptureRect(), withSound))
         return;
 
     recordRect_.setGeometry(

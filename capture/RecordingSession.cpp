@@ -101,9 +101,9 @@ QString RecordingSession::prepare() {
     return path.filePath.isEmpty() ? path.error : QString();
 }
 
-bool RecordingSession::start(const QRect& physicalArea, const QSize& logicalSize, bool withSound) {
+bool RecordingSession::start(const QRect& physicalArea, bool withSound) {
     filePath_ = preparedPath_;
-    videoSize_ = logicalSize;
+    videoSize_ = physicalArea.size();
     Encoder* encoder = recorder_->encoder();
     encoder->setFilePath(filePath_);
     screenGrabber_->setCaptureRect(physicalArea);

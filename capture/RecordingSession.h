@@ -26,10 +26,10 @@ public:
     // recording runs.
     QString prepare();
 
-    // Starts recording `physicalArea` (X screen pixels) into the prepared file; `logicalSize`
-    // is the area's size in the overlay's pixels, which the upload service is told. Returns
-    // whether the engine runs: when it refuses, failed() follows from the event loop.
-    bool start(const QRect& physicalArea, const QSize& logicalSize, bool withSound);
+    // Starts recording `physicalArea` (X screen pixels) into the prepared file; its size is
+    // the video's, which the upload service is told. Returns whether the engine runs: when
+    // it refuses, failed() follows from the event loop.
+    bool start(const QRect& physicalArea, bool withSound);
 
     // Ends the recording and returns at once; its file is completed on a thread of the
     // engine, and fileFinished() follows. Nothing happens when none runs.

@@ -2,6 +2,56 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="pt_BR">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Open the capture in the running program, starting the program first if it is not running.</source>
+        <translation>Abre a captura no programa em execução; se ele não estiver em execução, inicia-o primeiro.</translation>
+    </message>
+    <message>
+        <source>Records an area of the screen to a video and shares the video's link.</source>
+        <translation>Grava uma área da tela em um vídeo e compartilha o link do vídeo.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>There is no system tray here: use the record button, or bind a keyboard shortcut to clipnest --capture</source>
+        <translation>Não há bandeja do sistema aqui: use o botão de gravação ou associe um atalho de teclado a clipnest --capture</translation>
+    </message>
+    <message>
+        <source>This is a Wayland session. Clipnest records the screen through X11, so here it sees only the windows of X11 programs; everything else records as black.</source>
+        <translation>Esta é uma sessão Wayland. O Clipnest grava a tela por meio do X11, então aqui ele só vê as janelas dos programas X11; todo o resto é gravado em preto.</translation>
+    </message>
+    <message>
+        <source>To record the whole screen, log out and choose an X11 (Xorg) session on the login screen.</source>
+        <translation>Para gravar a tela inteira, encerre a sessão e escolha uma sessão X11 (Xorg) na tela de login.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fechar</translation>
+    </message>
+    <message>
+        <source>FAQ</source>
+        <translation>FAQ</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>História</translation>
+    </message>
+    <message>
+        <source>Languages</source>
+        <translation>Lingua de interface</translation>
+    </message>
+    <message>
+        <source>Record video</source>
+        <translation>Gravar vídeo</translation>
+    </message>
+    <message>
+        <source>Show/hide record button</source>
+        <translation>Mostrar/esconder o botão de gravação</translation>
+    </message>
+</context>
+<context>
     <name>CropCtrl</name>
     <message>
         <source>Can not save file</source>
@@ -230,33 +280,6 @@
     <message>
         <source>There is no video to upload.</source>
         <translation>Não há nenhum vídeo para enviar.</translation>
-    </message>
-</context>
-<context>
-    <name>MainWindow</name>
-    <message>
-        <source>Close</source>
-        <translation>Fechar</translation>
-    </message>
-    <message>
-        <source>FAQ</source>
-        <translation>FAQ</translation>
-    </message>
-    <message>
-        <source>History</source>
-        <translation>História</translation>
-    </message>
-    <message>
-        <source>Languages</source>
-        <translation>Lingua de interface</translation>
-    </message>
-    <message>
-        <source>Record video</source>
-        <translation>Gravar vídeo</translation>
-    </message>
-    <message>
-        <source>Show/hide record button</source>
-        <translation>Mostrar/esconder o botão de gravação</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,56 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Open the capture in the running program, starting the program first if it is not running.</source>
+        <translation>Open the capture in the running program, starting the program first if it is not running.</translation>
+    </message>
+    <message>
+        <source>Records an area of the screen to a video and shares the video's link.</source>
+        <translation>Records an area of the screen to a video and shares the video's link.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>There is no system tray here: use the record button, or bind a keyboard shortcut to clipnest --capture</source>
+        <translation>There is no system tray here: use the record button, or bind a keyboard shortcut to clipnest --capture</translation>
+    </message>
+    <message>
+        <source>This is a Wayland session. Clipnest records the screen through X11, so here it sees only the windows of X11 programs; everything else records as black.</source>
+        <translation>This is a Wayland session. Clipnest records the screen through X11, so here it sees only the windows of X11 programs; everything else records as black.</translation>
+    </message>
+    <message>
+        <source>To record the whole screen, log out and choose an X11 (Xorg) session on the login screen.</source>
+        <translation>To record the whole screen, log out and choose an X11 (Xorg) session on the login screen.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>FAQ</source>
+        <translation>FAQ</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>Languages</source>
+        <translation>Interface language</translation>
+    </message>
+    <message>
+        <source>Record video</source>
+        <translation>Record video</translation>
+    </message>
+    <message>
+        <source>Show/hide record button</source>
+        <translation>Show/hide record button</translation>
+    </message>
+</context>
+<context>
     <name>CropCtrl</name>
     <message>
         <source>Can not save file</source>
@@ -230,33 +280,6 @@
     <message>
         <source>There is no video to upload.</source>
         <translation>There is no video to upload.</translation>
-    </message>
-</context>
-<context>
-    <name>MainWindow</name>
-    <message>
-        <source>Close</source>
-        <translation>Close</translation>
-    </message>
-    <message>
-        <source>FAQ</source>
-        <translation>FAQ</translation>
-    </message>
-    <message>
-        <source>History</source>
-        <translation>History</translation>
-    </message>
-    <message>
-        <source>Languages</source>
-        <translation>Interface language</translation>
-    </message>
-    <message>
-        <source>Record video</source>
-        <translation>Record video</translation>
-    </message>
-    <message>
-        <source>Show/hide record button</source>
-        <translation>Show/hide record button</translation>
     </message>
 </context>
 <context>

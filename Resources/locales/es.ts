@@ -2,6 +2,56 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="es_ES">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Open the capture in the running program, starting the program first if it is not running.</source>
+        <translation>Abre la captura en el programa en marcha; si no está en marcha, primero lo inicia.</translation>
+    </message>
+    <message>
+        <source>Records an area of the screen to a video and shares the video's link.</source>
+        <translation>Graba un área de la pantalla en un video y comparte el enlace al video.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>There is no system tray here: use the record button, or bind a keyboard shortcut to clipnest --capture</source>
+        <translation>Aquí no hay bandeja del sistema: usa el botón de grabación o asigna un atajo de teclado a clipnest --capture</translation>
+    </message>
+    <message>
+        <source>This is a Wayland session. Clipnest records the screen through X11, so here it sees only the windows of X11 programs; everything else records as black.</source>
+        <translation>Esta es una sesión de Wayland. Clipnest graba la pantalla a través de X11, así que aquí solo ve las ventanas de los programas X11; todo lo demás se graba en negro.</translation>
+    </message>
+    <message>
+        <source>To record the whole screen, log out and choose an X11 (Xorg) session on the login screen.</source>
+        <translation>Para grabar toda la pantalla, cierra la sesión y elige una sesión X11 (Xorg) en la pantalla de inicio de sesión.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>FAQ</source>
+        <translation>FAQ</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>Historia</translation>
+    </message>
+    <message>
+        <source>Languages</source>
+        <translation>Idioma de la interfaz</translation>
+    </message>
+    <message>
+        <source>Record video</source>
+        <translation>Grabación del video</translation>
+    </message>
+    <message>
+        <source>Show/hide record button</source>
+        <translation>Mostrar/Ocultar el botón de grabación</translation>
+    </message>
+</context>
+<context>
     <name>CropCtrl</name>
     <message>
         <source>Can not save file</source>
@@ -230,33 +280,6 @@
     <message>
         <source>There is no video to upload.</source>
         <translation>No hay ningún video que subir.</translation>
-    </message>
-</context>
-<context>
-    <name>MainWindow</name>
-    <message>
-        <source>Close</source>
-        <translation>Cerrar</translation>
-    </message>
-    <message>
-        <source>FAQ</source>
-        <translation>FAQ</translation>
-    </message>
-    <message>
-        <source>History</source>
-        <translation>Historia</translation>
-    </message>
-    <message>
-        <source>Languages</source>
-        <translation>Idioma de la interfaz</translation>
-    </message>
-    <message>
-        <source>Record video</source>
-        <translation>Grabación del video</translation>
-    </message>
-    <message>
-        <source>Show/hide record button</source>
-        <translation>Mostrar/Ocultar el botón de grabación</translation>
     </message>
 </context>
 <context>

@@ -15,6 +15,36 @@ SAME = None  # English repeats the source text
 
 # (context, source, en, es, br)
 TABLE = [
+    ("CommandLine",
+     "Open the capture in the running program, starting the program first if it is not "
+     "running.", SAME,
+     "Abre la captura en el programa en marcha; si no está en marcha, primero lo inicia.",
+     "Abre a captura no programa em execução; se ele não estiver em execução, inicia-o "
+     "primeiro."),
+    ("CommandLine", "Records an area of the screen to a video and shares the video's link.",
+     SAME, "Graba un área de la pantalla en un video y comparte el enlace al video.",
+     "Grava uma área da tela em um vídeo e compartilha o link do vídeo."),
+    ("MainWindow",
+     "There is no system tray here: use the record button, or bind a keyboard shortcut to "
+     "clipnest --capture", SAME,
+     "Aquí no hay bandeja del sistema: usa el botón de grabación o asigna un atajo de teclado "
+     "a clipnest --capture",
+     "Não há bandeja do sistema aqui: use o botão de gravação ou associe um atalho de teclado "
+     "a clipnest --capture"),
+    ("MainWindow",
+     "This is a Wayland session. Clipnest records the screen through X11, so here it sees only "
+     "the windows of X11 programs; everything else records as black.", SAME,
+     "Esta es una sesión de Wayland. Clipnest graba la pantalla a través de X11, así que aquí "
+     "solo ve las ventanas de los programas X11; todo lo demás se graba en negro.",
+     "Esta é uma sessão Wayland. O Clipnest grava a tela por meio do X11, então aqui ele só vê "
+     "as janelas dos programas X11; todo o resto é gravado em preto."),
+    ("MainWindow",
+     "To record the whole screen, log out and choose an X11 (Xorg) session on the login "
+     "screen.", SAME,
+     "Para grabar toda la pantalla, cierra la sesión y elige una sesión X11 (Xorg) en la "
+     "pantalla de inicio de sesión.",
+     "Para gravar a tela inteira, encerre a sessão e escolha uma sessão X11 (Xorg) na tela "
+     "de login."),
     ("CropCtrl", "Can not save file", SAME, "No se puede guardar el archivo",
      "Impossível guardar o arquivo"),
     ("CropCtrl", "Clear", SAME, "Borrar", "Limpar"),

@@ -253,7 +253,10 @@ void TestCropCtrl::dragSelectsWorkedExampleAndDimsOutside() {
     QCOMPARE(ctrl_->currentSelection(), corners(100, 100, 247, 179));
     auto* sizeLabel = ctrl_->findChild<QLabel*>(QStringLiteral("SizeLabel"));
     QVERIFY(sizeLabel && sizeLabel->isVisible());
-    QVERIFY(sizeLabel->text().contains(QLatin1String("148x80")));
+    // The label gives the video's pixels, not the overlay's.
+    QVERIFY2(sizeLabel->text().contains(
+                 QStringLiteral("%1x%2").arg(qRound(148 * dpr())).arg(qRound(80 * dpr()))),
+             qPrintable(sizeLabel->text()));
     auto* startPanel = ctrl_->findChild<QWidget*>(QStringLiteral("StartRecordPanel"));
     QTRY_VERIFY(startPanel->isVisible());
     QCOMPARE(startPanel->pos(), CaptureGeometry::panelPos(ctrl_->currentSelection(),
@@ -473,8 +476,9 @@ void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
     startRecording(true);
     clock.start();
     QVERIFY(!ctrl_->isVisible());
-    QCOMPARE(ctrl_->videoWidth(), 320);
-    QCOMPARE(ctrl_->videoHeight(), 240);
+    // The video's real pixel size, also under a scale factor.
+    QCOMPARE(ctrl_->videoWidth(), qRound(320 * dpr()));
+    QCOMPARE(ctrl_->videoHeight(), qRound(240 * dpr()));
 
     // The frame sits just outside the area; the panel below it, out of the video.
     RecordRect* frame = nullptr;
@@ -699,8 +703,8 @@ void TestCropCtrl::uploadAndShareHandTheFileOver() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(uploads.at(0).at(0).toByteArray(), f.readAll());
     QTRY_COMPARE(closed.count(), 1);
-    QCOMPARE(ctrl_->videoWidth(), 128);
-    QCOMPARE(ctrl_->videoHeight(), 88);
+    QCOMPARE(ctrl_->videoWidth(), qRound(128 * dpr()));
+    QCOMPARE(ctrl_->videoHeight(), qRound(88 * dpr()));
 
     // Reused for a second capture, as the main window does.
     selectArea(QPoint(600, 200), QPoint(700, 300));
