@@ -50,6 +50,10 @@
         <source>Show/hide record button</source>
         <translation>Mostrar/esconder o botão de gravação</translation>
     </message>
+    <message>
+        <source>Service temporarily not working. Please try again later</source>
+        <translation>Serviço temporariamente indisponível. Por favor, tente mais tarde</translation>
+    </message>
 </context>
 <context>
     <name>CropCtrl</name>
@@ -112,6 +116,22 @@
     <message>
         <source>Upload video to server</source>
         <translation>Carregar o arquivo de vídeo no servidor</translation>
+    </message>
+    <message>
+        <source>Can not create the folder for the recording %1: %2</source>
+        <translation>Não é possível criar a pasta da gravação %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not use the folder for the recording %1: %2</source>
+        <translation>Não é possível usar a pasta da gravação %1: %2</translation>
+    </message>
+    <message>
+        <source>The folder for the recording %1 is not a private folder of yours. Remove it and try again.</source>
+        <translation>A pasta da gravação %1 não é uma pasta privada sua. Remova-a e tente novamente.</translation>
+    </message>
+    <message>
+        <source>Can not remove %1, which is in the way of the recording: %2</source>
+        <translation>Não é possível remover %1, que impede a criação da gravação: %2</translation>
     </message>
 </context>
 <context>
@@ -432,6 +452,245 @@
     <message>
         <source>Video link copied to clipboard</source>
         <translation>O link de vídeo está copiado em área de transferência</translation>
+    </message>
+</context>
+<context>
+    <name>Recorder</name>
+    <message>
+        <source>A recording is already under way; stop it before starting another one.</source>
+        <translation>Já há uma gravação em andamento; pare-a antes de começar outra.</translation>
+    </message>
+    <message>
+        <source>No screen grabber is set.</source>
+        <translation>Nenhum capturador de tela foi definido.</translation>
+    </message>
+    <message>
+        <source>No sound grabber is set.</source>
+        <translation>Nenhum capturador de som foi definido.</translation>
+    </message>
+    <message>
+        <source>Video codec %1 is not available; use H.264.</source>
+        <translation>O codec de vídeo %1 não está disponível; use H.264.</translation>
+    </message>
+    <message>
+        <source>Pixel format %1 is not available; use YUV 4:2:0.</source>
+        <translation>O formato de pixel %1 não está disponível; use YUV 4:2:0.</translation>
+    </message>
+    <message>
+        <source>Audio codec %1 is not available; use MP3 or AAC.</source>
+        <translation>O codec de áudio %1 não está disponível; use MP3 ou AAC.</translation>
+    </message>
+    <message>
+        <source>No file to record into is set.</source>
+        <translation>Nenhum arquivo para gravar foi definido.</translation>
+    </message>
+    <message>
+        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
+        <translation>A área a gravar está vazia (%1 x %2 pixels). Selecione uma área de pelo menos 1 x 1 pixel.</translation>
+    </message>
+</context>
+<context>
+    <name>ScreenGrabber</name>
+    <message>
+        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
+        <translation>A área a gravar está vazia (%1 x %2 pixels). Selecione uma área de pelo menos 1 x 1 pixel.</translation>
+    </message>
+    <message>
+        <source>Cannot reserve shared memory for the screen pictures: %1.</source>
+        <translation>Não é possível reservar memória compartilhada para as imagens da tela: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot map shared memory for the screen pictures: %1.</source>
+        <translation>Não é possível mapear a memória compartilhada para as imagens da tela: %1.</translation>
+    </message>
+    <message>
+        <source>The X server cannot share memory with this program (error %1). Screen recording needs a local X display.</source>
+        <translation>O servidor X não consegue compartilhar memória com este programa (erro %1). A gravação da tela precisa de um display X local.</translation>
+    </message>
+    <message>
+        <source>The connection to the X display was lost.</source>
+        <translation>A conexão com o display X foi perdida.</translation>
+    </message>
+    <message>
+        <source>The screen is now %1 x %2 pixels; the recorded area (%3 x %4 at %5, %6) no longer fits on it.</source>
+        <translation>A tela agora tem %1 x %2 pixels; a área gravada (%3 x %4 em %5, %6) não cabe mais nela.</translation>
+    </message>
+    <message>
+        <source>The X server refused to hand over the screen picture (error %1).</source>
+        <translation>O servidor X se recusou a entregar a imagem da tela (erro %1).</translation>
+    </message>
+    <message>
+        <source>No X display is set (DISPLAY is empty), so the screen cannot be recorded.</source>
+        <translation>Nenhum display X foi definido (DISPLAY está vazia), então a tela não pode ser gravada.</translation>
+    </message>
+    <message>
+        <source>Cannot connect to the X display "%1", so the screen cannot be recorded. Check that the X server is running.</source>
+        <translation>Não é possível conectar ao display X "%1", então a tela não pode ser gravada. Verifique se o servidor X está em execução.</translation>
+    </message>
+    <message>
+        <source>The X display "%1" has no screen %2.</source>
+        <translation>O display X "%1" não tem a tela %2.</translation>
+    </message>
+    <message>
+        <source>The X display "%1" cannot share memory with programs (no MIT-SHM), which screen recording needs.</source>
+        <translation>O display X "%1" não consegue compartilhar memória com programas (sem MIT-SHM), o que a gravação da tela exige.</translation>
+    </message>
+    <message>
+        <source>The screen uses %1 bits per pixel; only 32-bit screens can be recorded.</source>
+        <translation>A tela usa %1 bits por pixel; só telas de 32 bits podem ser gravadas.</translation>
+    </message>
+    <message>
+        <source>The area to record (%1 x %2 at %3, %4) does not lie on the screen of %5 x %6 pixels.</source>
+        <translation>A área a gravar (%1 x %2 em %3, %4) não está dentro da tela de %5 x %6 pixels.</translation>
+    </message>
+</context>
+<context>
+    <name>AudioGrabber</name>
+    <message>
+        <source>Cannot start the sound connection.</source>
+        <translation>Não é possível iniciar a conexão de som.</translation>
+    </message>
+    <message>
+        <source>Cannot reach the sound server (%1), so the microphone cannot be recorded. Check that PulseAudio is running, or record without sound.</source>
+        <translation>Não é possível alcançar o servidor de som (%1), então o microfone não pode ser gravado. Verifique se o PulseAudio está em execução ou grave sem som.</translation>
+    </message>
+    <message>
+        <source>There is no sound source number %1 (%2). Connect a microphone, or record without sound.</source>
+        <translation>Não existe a fonte de som número %1 (%2). Conecte um microfone ou grave sem som.</translation>
+    </message>
+    <message>
+        <source>There is no microphone to record from (%1). Connect one, or record without sound.</source>
+        <translation>Não há nenhum microfone para gravar (%1). Conecte um ou grave sem som.</translation>
+    </message>
+    <message>
+        <source>The microphone cannot be opened: %1. Record without sound, or check the sound settings.</source>
+        <translation>Não é possível abrir o microfone: %1. Grave sem som ou verifique as configurações de som.</translation>
+    </message>
+    <message>
+        <source>The connection to the sound server was lost (%1).</source>
+        <translation>A conexão com o servidor de som foi perdida (%1).</translation>
+    </message>
+    <message>
+        <source>The microphone went away (%1).</source>
+        <translation>O microfone desapareceu (%1).</translation>
+    </message>
+    <message>
+        <source>The sound sample format %1 is not supported.</source>
+        <translation>O formato de amostra de som %1 não é suportado.</translation>
+    </message>
+    <message>
+        <source>The sound format (%1 Hz, %2 channels) is not supported.</source>
+        <translation>O formato de som (%1 Hz, %2 canais) não é suportado.</translation>
+    </message>
+</context>
+<context>
+    <name>Encoder</name>
+    <message>
+        <source>Cannot convert the screen pictures for the encoder.</source>
+        <translation>Não é possível converter as imagens da tela para o codificador.</translation>
+    </message>
+    <message>
+        <source>Out of memory.</source>
+        <translation>Memória esgotada.</translation>
+    </message>
+    <message>
+        <source>Cannot read back the recording %1: %2.</source>
+        <translation>Não é possível reler a gravação %1: %2.</translation>
+    </message>
+    <message>
+        <source>The MP4 writer is not available.</source>
+        <translation>O gravador de MP4 não está disponível.</translation>
+    </message>
+    <message>
+        <source>Cannot copy the streams of %1.</source>
+        <translation>Não é possível copiar as trilhas de %1.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</source>
+        <translation>O disco está cheio (%1): a gravação %2 foi mantida como foi gravada; a maioria dos reprodutores a reproduz, mas os navegadores talvez não consigam avançar nela.</translation>
+    </message>
+    <message>
+        <source>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</source>
+        <translation>Não foi possível concluir a gravação %1: %2. O arquivo foi mantido como foi gravado.</translation>
+    </message>
+    <message>
+        <source>Cannot replace %1 with the finished recording: %2.</source>
+        <translation>Não é possível substituir %1 pela gravação concluída: %2.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</source>
+        <translation>O disco está cheio (%1): a gravação parou. O arquivo %2 mantém o que foi gravado até agora; libere espaço antes de gravar novamente.</translation>
+    </message>
+    <message>
+        <source>Writing the video file %1 failed: %2. The recording stopped.</source>
+        <translation>Não foi possível gravar o arquivo de vídeo %1: %2. A gravação parou.</translation>
+    </message>
+    <message>
+        <source>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</source>
+        <translation>Não é possível criar o arquivo de vídeo %1: %2. Verifique se a pasta %3 existe e se você pode gravar nela.</translation>
+    </message>
+    <message>
+        <source>Cannot start the MP4 file: %1.</source>
+        <translation>Não é possível iniciar o arquivo MP4: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder (libx264) is not available.</source>
+        <translation>O codificador H.264 (libx264) não está disponível.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder refused the settings: %1.</source>
+        <translation>O codificador H.264 recusou as configurações: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the picture to the MP4 file.</source>
+        <translation>Não é possível adicionar a imagem ao arquivo MP4.</translation>
+    </message>
+    <message>
+        <source>The sound encoder (%1) is not available.</source>
+        <translation>O codificador de som (%1) não está disponível.</translation>
+    </message>
+    <message>
+        <source>Sound with %1 channels cannot be encoded; use 1 or 2.</source>
+        <translation>Não é possível codificar som com %1 canais; use 1 ou 2.</translation>
+    </message>
+    <message>
+        <source>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</source>
+        <translation>O som é lido a %1 Hz, mas deveria ser codificado a %2 Hz; use a mesma taxa para ambos.</translation>
+    </message>
+    <message>
+        <source>The sound encoder refused the settings: %1.</source>
+        <translation>O codificador de som recusou as configurações: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the sound to the MP4 file.</source>
+        <translation>Não é possível adicionar o som ao arquivo MP4.</translation>
+    </message>
+    <message>
+        <source>Cannot convert the sound for the encoder: %1.</source>
+        <translation>Não é possível converter o som para o codificador: %1.</translation>
+    </message>
+    <message>
+        <source>Encoding failed: %1.</source>
+        <translation>A codificação falhou: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder failed: %1.</source>
+        <translation>O codificador H.264 falhou: %1.</translation>
+    </message>
+    <message>
+        <source>Converting the sound failed.</source>
+        <translation>A conversão do som falhou.</translation>
+    </message>
+    <message>
+        <source>The sound encoder failed: %1.</source>
+        <translation>O codificador de som falhou: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryManager</name>
+    <message>
+        <source>The upload history could not be written to %1. Check that the folder exists and that you may write to it.</source>
+        <translation>Não foi possível gravar o histórico de envios em %1. Verifique se a pasta existe e se você pode gravar nela.</translation>
     </message>
 </context>
 </TS>

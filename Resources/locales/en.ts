@@ -50,6 +50,10 @@
         <source>Show/hide record button</source>
         <translation>Show/hide record button</translation>
     </message>
+    <message>
+        <source>Service temporarily not working. Please try again later</source>
+        <translation>Service temporarily not working. Please try again later</translation>
+    </message>
 </context>
 <context>
     <name>CropCtrl</name>
@@ -112,6 +116,22 @@
     <message>
         <source>Upload video to server</source>
         <translation>Upload video to server</translation>
+    </message>
+    <message>
+        <source>Can not create the folder for the recording %1: %2</source>
+        <translation>Can not create the folder for the recording %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not use the folder for the recording %1: %2</source>
+        <translation>Can not use the folder for the recording %1: %2</translation>
+    </message>
+    <message>
+        <source>The folder for the recording %1 is not a private folder of yours. Remove it and try again.</source>
+        <translation>The folder for the recording %1 is not a private folder of yours. Remove it and try again.</translation>
+    </message>
+    <message>
+        <source>Can not remove %1, which is in the way of the recording: %2</source>
+        <translation>Can not remove %1, which is in the way of the recording: %2</translation>
     </message>
 </context>
 <context>
@@ -432,6 +452,245 @@
     <message>
         <source>Video link copied to clipboard</source>
         <translation>Video link copied to clipboard</translation>
+    </message>
+</context>
+<context>
+    <name>Recorder</name>
+    <message>
+        <source>A recording is already under way; stop it before starting another one.</source>
+        <translation>A recording is already under way; stop it before starting another one.</translation>
+    </message>
+    <message>
+        <source>No screen grabber is set.</source>
+        <translation>No screen grabber is set.</translation>
+    </message>
+    <message>
+        <source>No sound grabber is set.</source>
+        <translation>No sound grabber is set.</translation>
+    </message>
+    <message>
+        <source>Video codec %1 is not available; use H.264.</source>
+        <translation>Video codec %1 is not available; use H.264.</translation>
+    </message>
+    <message>
+        <source>Pixel format %1 is not available; use YUV 4:2:0.</source>
+        <translation>Pixel format %1 is not available; use YUV 4:2:0.</translation>
+    </message>
+    <message>
+        <source>Audio codec %1 is not available; use MP3 or AAC.</source>
+        <translation>Audio codec %1 is not available; use MP3 or AAC.</translation>
+    </message>
+    <message>
+        <source>No file to record into is set.</source>
+        <translation>No file to record into is set.</translation>
+    </message>
+    <message>
+        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
+        <translation>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</translation>
+    </message>
+</context>
+<context>
+    <name>ScreenGrabber</name>
+    <message>
+        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
+        <translation>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</translation>
+    </message>
+    <message>
+        <source>Cannot reserve shared memory for the screen pictures: %1.</source>
+        <translation>Cannot reserve shared memory for the screen pictures: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot map shared memory for the screen pictures: %1.</source>
+        <translation>Cannot map shared memory for the screen pictures: %1.</translation>
+    </message>
+    <message>
+        <source>The X server cannot share memory with this program (error %1). Screen recording needs a local X display.</source>
+        <translation>The X server cannot share memory with this program (error %1). Screen recording needs a local X display.</translation>
+    </message>
+    <message>
+        <source>The connection to the X display was lost.</source>
+        <translation>The connection to the X display was lost.</translation>
+    </message>
+    <message>
+        <source>The screen is now %1 x %2 pixels; the recorded area (%3 x %4 at %5, %6) no longer fits on it.</source>
+        <translation>The screen is now %1 x %2 pixels; the recorded area (%3 x %4 at %5, %6) no longer fits on it.</translation>
+    </message>
+    <message>
+        <source>The X server refused to hand over the screen picture (error %1).</source>
+        <translation>The X server refused to hand over the screen picture (error %1).</translation>
+    </message>
+    <message>
+        <source>No X display is set (DISPLAY is empty), so the screen cannot be recorded.</source>
+        <translation>No X display is set (DISPLAY is empty), so the screen cannot be recorded.</translation>
+    </message>
+    <message>
+        <source>Cannot connect to the X display "%1", so the screen cannot be recorded. Check that the X server is running.</source>
+        <translation>Cannot connect to the X display "%1", so the screen cannot be recorded. Check that the X server is running.</translation>
+    </message>
+    <message>
+        <source>The X display "%1" has no screen %2.</source>
+        <translation>The X display "%1" has no screen %2.</translation>
+    </message>
+    <message>
+        <source>The X display "%1" cannot share memory with programs (no MIT-SHM), which screen recording needs.</source>
+        <translation>The X display "%1" cannot share memory with programs (no MIT-SHM), which screen recording needs.</translation>
+    </message>
+    <message>
+        <source>The screen uses %1 bits per pixel; only 32-bit screens can be recorded.</source>
+        <translation>The screen uses %1 bits per pixel; only 32-bit screens can be recorded.</translation>
+    </message>
+    <message>
+        <source>The area to record (%1 x %2 at %3, %4) does not lie on the screen of %5 x %6 pixels.</source>
+        <translation>The area to record (%1 x %2 at %3, %4) does not lie on the screen of %5 x %6 pixels.</translation>
+    </message>
+</context>
+<context>
+    <name>AudioGrabber</name>
+    <message>
+        <source>Cannot start the sound connection.</source>
+        <translation>Cannot start the sound connection.</translation>
+    </message>
+    <message>
+        <source>Cannot reach the sound server (%1), so the microphone cannot be recorded. Check that PulseAudio is running, or record without sound.</source>
+        <translation>Cannot reach the sound server (%1), so the microphone cannot be recorded. Check that PulseAudio is running, or record without sound.</translation>
+    </message>
+    <message>
+        <source>There is no sound source number %1 (%2). Connect a microphone, or record without sound.</source>
+        <translation>There is no sound source number %1 (%2). Connect a microphone, or record without sound.</translation>
+    </message>
+    <message>
+        <source>There is no microphone to record from (%1). Connect one, or record without sound.</source>
+        <translation>There is no microphone to record from (%1). Connect one, or record without sound.</translation>
+    </message>
+    <message>
+        <source>The microphone cannot be opened: %1. Record without sound, or check the sound settings.</source>
+        <translation>The microphone cannot be opened: %1. Record without sound, or check the sound settings.</translation>
+    </message>
+    <message>
+        <source>The connection to the sound server was lost (%1).</source>
+        <translation>The connection to the sound server was lost (%1).</translation>
+    </message>
+    <message>
+        <source>The microphone went away (%1).</source>
+        <translation>The microphone went away (%1).</translation>
+    </message>
+    <message>
+        <source>The sound sample format %1 is not supported.</source>
+        <translation>The sound sample format %1 is not supported.</translation>
+    </message>
+    <message>
+        <source>The sound format (%1 Hz, %2 channels) is not supported.</source>
+        <translation>The sound format (%1 Hz, %2 channels) is not supported.</translation>
+    </message>
+</context>
+<context>
+    <name>Encoder</name>
+    <message>
+        <source>Cannot convert the screen pictures for the encoder.</source>
+        <translation>Cannot convert the screen pictures for the encoder.</translation>
+    </message>
+    <message>
+        <source>Out of memory.</source>
+        <translation>Out of memory.</translation>
+    </message>
+    <message>
+        <source>Cannot read back the recording %1: %2.</source>
+        <translation>Cannot read back the recording %1: %2.</translation>
+    </message>
+    <message>
+        <source>The MP4 writer is not available.</source>
+        <translation>The MP4 writer is not available.</translation>
+    </message>
+    <message>
+        <source>Cannot copy the streams of %1.</source>
+        <translation>Cannot copy the streams of %1.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</source>
+        <translation>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</translation>
+    </message>
+    <message>
+        <source>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</source>
+        <translation>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</translation>
+    </message>
+    <message>
+        <source>Cannot replace %1 with the finished recording: %2.</source>
+        <translation>Cannot replace %1 with the finished recording: %2.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</source>
+        <translation>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</translation>
+    </message>
+    <message>
+        <source>Writing the video file %1 failed: %2. The recording stopped.</source>
+        <translation>Writing the video file %1 failed: %2. The recording stopped.</translation>
+    </message>
+    <message>
+        <source>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</source>
+        <translation>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</translation>
+    </message>
+    <message>
+        <source>Cannot start the MP4 file: %1.</source>
+        <translation>Cannot start the MP4 file: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder (libx264) is not available.</source>
+        <translation>The H.264 encoder (libx264) is not available.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder refused the settings: %1.</source>
+        <translation>The H.264 encoder refused the settings: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the picture to the MP4 file.</source>
+        <translation>Cannot add the picture to the MP4 file.</translation>
+    </message>
+    <message>
+        <source>The sound encoder (%1) is not available.</source>
+        <translation>The sound encoder (%1) is not available.</translation>
+    </message>
+    <message>
+        <source>Sound with %1 channels cannot be encoded; use 1 or 2.</source>
+        <translation>Sound with %1 channels cannot be encoded; use 1 or 2.</translation>
+    </message>
+    <message>
+        <source>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</source>
+        <translation>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</translation>
+    </message>
+    <message>
+        <source>The sound encoder refused the settings: %1.</source>
+        <translation>The sound encoder refused the settings: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the sound to the MP4 file.</source>
+        <translation>Cannot add the sound to the MP4 file.</translation>
+    </message>
+    <message>
+        <source>Cannot convert the sound for the encoder: %1.</source>
+        <translation>Cannot convert the sound for the encoder: %1.</translation>
+    </message>
+    <message>
+        <source>Encoding failed: %1.</source>
+        <translation>Encoding failed: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder failed: %1.</source>
+        <translation>The H.264 encoder failed: %1.</translation>
+    </message>
+    <message>
+        <source>Converting the sound failed.</source>
+        <translation>Converting the sound failed.</translation>
+    </message>
+    <message>
+        <source>The sound encoder failed: %1.</source>
+        <translation>The sound encoder failed: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryManager</name>
+    <message>
+        <source>The upload history could not be written to %1. Check that the folder exists and that you may write to it.</source>
+        <translation>The upload history could not be written to %1. Check that the folder exists and that you may write to it.</translation>
     </message>
 </context>
 </TS>

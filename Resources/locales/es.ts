@@ -50,6 +50,10 @@
         <source>Show/hide record button</source>
         <translation>Mostrar/Ocultar el botón de grabación</translation>
     </message>
+    <message>
+        <source>Service temporarily not working. Please try again later</source>
+        <translation>Este servicio ahora no está disponible. Vuelve a intentarlo más tarde</translation>
+    </message>
 </context>
 <context>
     <name>CropCtrl</name>
@@ -112,6 +116,22 @@
     <message>
         <source>Upload video to server</source>
         <translation>Subir video al servidor</translation>
+    </message>
+    <message>
+        <source>Can not create the folder for the recording %1: %2</source>
+        <translation>No se puede crear la carpeta de la grabación %1: %2</translation>
+    </message>
+    <message>
+        <source>Can not use the folder for the recording %1: %2</source>
+        <translation>No se puede usar la carpeta de la grabación %1: %2</translation>
+    </message>
+    <message>
+        <source>The folder for the recording %1 is not a private folder of yours. Remove it and try again.</source>
+        <translation>La carpeta de la grabación %1 no es una carpeta privada tuya. Bórrala y vuelve a intentarlo.</translation>
+    </message>
+    <message>
+        <source>Can not remove %1, which is in the way of the recording: %2</source>
+        <translation>No se puede borrar %1, que impide crear la grabación: %2</translation>
     </message>
 </context>
 <context>
@@ -432,6 +452,245 @@
     <message>
         <source>Video link copied to clipboard</source>
         <translation>El enlace al video fue copiado al portapapeles</translation>
+    </message>
+</context>
+<context>
+    <name>Recorder</name>
+    <message>
+        <source>A recording is already under way; stop it before starting another one.</source>
+        <translation>Ya hay una grabación en curso; detenla antes de empezar otra.</translation>
+    </message>
+    <message>
+        <source>No screen grabber is set.</source>
+        <translation>No se ha indicado ningún capturador de pantalla.</translation>
+    </message>
+    <message>
+        <source>No sound grabber is set.</source>
+        <translation>No se ha indicado ningún capturador de sonido.</translation>
+    </message>
+    <message>
+        <source>Video codec %1 is not available; use H.264.</source>
+        <translation>El códec de video %1 no está disponible; usa H.264.</translation>
+    </message>
+    <message>
+        <source>Pixel format %1 is not available; use YUV 4:2:0.</source>
+        <translation>El formato de píxel %1 no está disponible; usa YUV 4:2:0.</translation>
+    </message>
+    <message>
+        <source>Audio codec %1 is not available; use MP3 or AAC.</source>
+        <translation>El códec de audio %1 no está disponible; usa MP3 o AAC.</translation>
+    </message>
+    <message>
+        <source>No file to record into is set.</source>
+        <translation>No se ha indicado el archivo en el que grabar.</translation>
+    </message>
+    <message>
+        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
+        <translation>El área que grabar está vacía (%1 x %2 píxeles). Selecciona un área de al menos 1 x 1 píxel.</translation>
+    </message>
+</context>
+<context>
+    <name>ScreenGrabber</name>
+    <message>
+        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
+        <translation>El área que grabar está vacía (%1 x %2 píxeles). Selecciona un área de al menos 1 x 1 píxel.</translation>
+    </message>
+    <message>
+        <source>Cannot reserve shared memory for the screen pictures: %1.</source>
+        <translation>No se puede reservar memoria compartida para las imágenes de la pantalla: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot map shared memory for the screen pictures: %1.</source>
+        <translation>No se puede asignar la memoria compartida para las imágenes de la pantalla: %1.</translation>
+    </message>
+    <message>
+        <source>The X server cannot share memory with this program (error %1). Screen recording needs a local X display.</source>
+        <translation>El servidor X no puede compartir memoria con este programa (error %1). Para grabar la pantalla hace falta una pantalla X local.</translation>
+    </message>
+    <message>
+        <source>The connection to the X display was lost.</source>
+        <translation>Se perdió la conexión con la pantalla X.</translation>
+    </message>
+    <message>
+        <source>The screen is now %1 x %2 pixels; the recorded area (%3 x %4 at %5, %6) no longer fits on it.</source>
+        <translation>La pantalla ahora mide %1 x %2 píxeles; el área grabada (%3 x %4 en %5, %6) ya no cabe en ella.</translation>
+    </message>
+    <message>
+        <source>The X server refused to hand over the screen picture (error %1).</source>
+        <translation>El servidor X se negó a entregar la imagen de la pantalla (error %1).</translation>
+    </message>
+    <message>
+        <source>No X display is set (DISPLAY is empty), so the screen cannot be recorded.</source>
+        <translation>No se ha indicado ninguna pantalla X (DISPLAY está vacía), así que no se puede grabar la pantalla.</translation>
+    </message>
+    <message>
+        <source>Cannot connect to the X display "%1", so the screen cannot be recorded. Check that the X server is running.</source>
+        <translation>No se puede conectar con la pantalla X "%1", así que no se puede grabar la pantalla. Comprueba que el servidor X está en marcha.</translation>
+    </message>
+    <message>
+        <source>The X display "%1" has no screen %2.</source>
+        <translation>La pantalla X "%1" no tiene la pantalla %2.</translation>
+    </message>
+    <message>
+        <source>The X display "%1" cannot share memory with programs (no MIT-SHM), which screen recording needs.</source>
+        <translation>La pantalla X "%1" no puede compartir memoria con los programas (no tiene MIT-SHM), algo necesario para grabar la pantalla.</translation>
+    </message>
+    <message>
+        <source>The screen uses %1 bits per pixel; only 32-bit screens can be recorded.</source>
+        <translation>La pantalla usa %1 bits por píxel; solo se pueden grabar pantallas de 32 bits.</translation>
+    </message>
+    <message>
+        <source>The area to record (%1 x %2 at %3, %4) does not lie on the screen of %5 x %6 pixels.</source>
+        <translation>El área que grabar (%1 x %2 en %3, %4) no está dentro de la pantalla de %5 x %6 píxeles.</translation>
+    </message>
+</context>
+<context>
+    <name>AudioGrabber</name>
+    <message>
+        <source>Cannot start the sound connection.</source>
+        <translation>No se puede iniciar la conexión de sonido.</translation>
+    </message>
+    <message>
+        <source>Cannot reach the sound server (%1), so the microphone cannot be recorded. Check that PulseAudio is running, or record without sound.</source>
+        <translation>No se puede contactar con el servidor de sonido (%1), así que no se puede grabar el micrófono. Comprueba que PulseAudio está en marcha o graba sin sonido.</translation>
+    </message>
+    <message>
+        <source>There is no sound source number %1 (%2). Connect a microphone, or record without sound.</source>
+        <translation>No existe la fuente de sonido número %1 (%2). Conecta un micrófono o graba sin sonido.</translation>
+    </message>
+    <message>
+        <source>There is no microphone to record from (%1). Connect one, or record without sound.</source>
+        <translation>No hay ningún micrófono desde el que grabar (%1). Conecta uno o graba sin sonido.</translation>
+    </message>
+    <message>
+        <source>The microphone cannot be opened: %1. Record without sound, or check the sound settings.</source>
+        <translation>No se puede abrir el micrófono: %1. Graba sin sonido o revisa la configuración de sonido.</translation>
+    </message>
+    <message>
+        <source>The connection to the sound server was lost (%1).</source>
+        <translation>Se perdió la conexión con el servidor de sonido (%1).</translation>
+    </message>
+    <message>
+        <source>The microphone went away (%1).</source>
+        <translation>El micrófono ha desaparecido (%1).</translation>
+    </message>
+    <message>
+        <source>The sound sample format %1 is not supported.</source>
+        <translation>El formato de muestra de sonido %1 no es compatible.</translation>
+    </message>
+    <message>
+        <source>The sound format (%1 Hz, %2 channels) is not supported.</source>
+        <translation>El formato de sonido (%1 Hz, %2 canales) no es compatible.</translation>
+    </message>
+</context>
+<context>
+    <name>Encoder</name>
+    <message>
+        <source>Cannot convert the screen pictures for the encoder.</source>
+        <translation>No se pueden convertir las imágenes de la pantalla para el codificador.</translation>
+    </message>
+    <message>
+        <source>Out of memory.</source>
+        <translation>No queda memoria.</translation>
+    </message>
+    <message>
+        <source>Cannot read back the recording %1: %2.</source>
+        <translation>No se puede volver a leer la grabación %1: %2.</translation>
+    </message>
+    <message>
+        <source>The MP4 writer is not available.</source>
+        <translation>El escritor de MP4 no está disponible.</translation>
+    </message>
+    <message>
+        <source>Cannot copy the streams of %1.</source>
+        <translation>No se pueden copiar las pistas de %1.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</source>
+        <translation>El disco está lleno (%1): la grabación %2 se guardó tal como se grabó; la mayoría de los reproductores la reproducen, pero los navegadores quizá no puedan saltar dentro de ella.</translation>
+    </message>
+    <message>
+        <source>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</source>
+        <translation>No se pudo terminar la grabación %1: %2. El archivo se guardó tal como se grabó.</translation>
+    </message>
+    <message>
+        <source>Cannot replace %1 with the finished recording: %2.</source>
+        <translation>No se puede sustituir %1 por la grabación terminada: %2.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</source>
+        <translation>El disco está lleno (%1): la grabación se detuvo. El archivo %2 conserva lo grabado hasta ahora; libera espacio antes de volver a grabar.</translation>
+    </message>
+    <message>
+        <source>Writing the video file %1 failed: %2. The recording stopped.</source>
+        <translation>No se pudo escribir el archivo de video %1: %2. La grabación se detuvo.</translation>
+    </message>
+    <message>
+        <source>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</source>
+        <translation>No se puede crear el archivo de video %1: %2. Comprueba que la carpeta %3 existe y que puedes escribir en ella.</translation>
+    </message>
+    <message>
+        <source>Cannot start the MP4 file: %1.</source>
+        <translation>No se puede empezar el archivo MP4: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder (libx264) is not available.</source>
+        <translation>El codificador H.264 (libx264) no está disponible.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder refused the settings: %1.</source>
+        <translation>El codificador H.264 rechazó la configuración: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the picture to the MP4 file.</source>
+        <translation>No se puede añadir la imagen al archivo MP4.</translation>
+    </message>
+    <message>
+        <source>The sound encoder (%1) is not available.</source>
+        <translation>El codificador de sonido (%1) no está disponible.</translation>
+    </message>
+    <message>
+        <source>Sound with %1 channels cannot be encoded; use 1 or 2.</source>
+        <translation>No se puede codificar sonido con %1 canales; usa 1 o 2.</translation>
+    </message>
+    <message>
+        <source>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</source>
+        <translation>El sonido se lee a %1 Hz pero debería codificarse a %2 Hz; usa la misma frecuencia para ambos.</translation>
+    </message>
+    <message>
+        <source>The sound encoder refused the settings: %1.</source>
+        <translation>El codificador de sonido rechazó la configuración: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the sound to the MP4 file.</source>
+        <translation>No se puede añadir el sonido al archivo MP4.</translation>
+    </message>
+    <message>
+        <source>Cannot convert the sound for the encoder: %1.</source>
+        <translation>No se puede convertir el sonido para el codificador: %1.</translation>
+    </message>
+    <message>
+        <source>Encoding failed: %1.</source>
+        <translation>La codificación falló: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder failed: %1.</source>
+        <translation>El codificador H.264 falló: %1.</translation>
+    </message>
+    <message>
+        <source>Converting the sound failed.</source>
+        <translation>La conversión del sonido falló.</translation>
+    </message>
+    <message>
+        <source>The sound encoder failed: %1.</source>
+        <translation>El codificador de sonido falló: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryManager</name>
+    <message>
+        <source>The upload history could not be written to %1. Check that the folder exists and that you may write to it.</source>
+        <translation>No se pudo escribir el historial de subidas en %1. Comprueba que la carpeta existe y que puedes escribir en ella.</translation>
     </message>
 </context>
 </TS>
