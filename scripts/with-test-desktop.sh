@@ -12,6 +12,11 @@
 #   CLIPNEST_TEST_SERVICE   host:port of the upload service
 #   CLIPNEST_TEST_UPLOADS   the service's storage folder
 #   CLIPNEST_TEST_DESKTOP=1
+#
+# CLIPNEST_TEST_MONITORS=2 (opt-in) makes it a desktop of two monitors: one 3840x1080
+# screen split by `xrandr --setmonitor` into two 1920x1080 monitors side by side, the
+# primary one on the left (CLIPNEST_TEST_PRIMARY=right puts it on the right). The tray
+# stays at the bottom right, so it is on the right monitor.
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -35,8 +40,12 @@ export DBUS_SESSION_BUS_ADDRESS="unix:path=$run/no-bus"
 unset WAYLAND_DISPLAY SESSION_MANAGER
 
 # Xvfb picks a free display itself and writes its number once it accepts clients.
+monitors=${CLIPNEST_TEST_MONITORS:-1}
+screen=1920x1080x24
+[ "$monitors" = 2 ] && screen=3840x1080x24
 exec 3> "$run/displayfd"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp +extension RANDR > "$run/xvfb.log" 2>&1 &
+# -noreset: the monitor split lives in the server, which must not reset when a client leaves.
+Xvfb -displayfd 3 -screen 0 "$screen" -noreset -nolisten tcp +extension RANDR > "$run/xvfb.log" 2>&1 &
 pids+=($!)
 exec 3>&-
 for _ in $(seq 100); do
@@ -48,6 +57,15 @@ if [ ! -s "$run/displayfd" ]; then
   echo "test desktop: Xvfb did not start" >&2; cat "$run/xvfb.log" >&2; exit 1
 fi
 export DISPLAY=":$(head -n1 "$run/displayfd")"
+if [ "$monitors" = 2 ]; then
+  # 1920 pixels over 508 mm: about 96 dpi, like the single monitor.
+  left="1920/508x1080/286+0+0"; right="1920/508x1080/286+1920+0"
+  if [ "${CLIPNEST_TEST_PRIMARY:-left}" = right ]; then
+    xrandr --setmonitor clipnest-left "$left" none && xrandr --setmonitor '*clipnest-right' "$right" screen
+  else
+    xrandr --setmonitor '*clipnest-left' "$left" screen && xrandr --setmonitor clipnest-right "$right" none
+  fi || { echo "test desktop: cannot split the screen into two monitors" >&2; exit 1; }
+fi
 
 openbox --sm-disable > "$run/openbox.log" 2>&1 &
 pids+=($!)

@@ -2,6 +2,7 @@
 // tray icon inside the tray host, keys and clicks through the X server.
 #include "DesktopHelpers.h"
 
+#include <QCursor>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QTcpServer>
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSettings>
@@ -560,6 +562,80 @@ private slots:
         QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
         keys({QStringLiteral("Escape")});
         QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
+    }
+
+    void notificationGoesToTheMonitorOfTheTray() {
+        if (QGuiApplication::screens().size() < 2) {
+            if (qEnvironmentVariable("CLIPNEST_TEST_MONITORS") == QLatin1String("2"))
+                QFAIL("the test desktop was asked for two monitors, Qt sees one");
+            // This test again, on test desktops of two monitors: the primary one (which the
+            // tray host picks) on the left, then on the right.
+            for (const char* primary : {"left", "right"}) {
+                QProcess nested;
+                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+                env.insert(QStringLiteral("CLIPNEST_TEST_MONITORS"), QStringLiteral("2"));
+                env.insert(QStringLiteral("CLIPNEST_TEST_PRIMARY"), QString::fromLatin1(primary));
+                nested.setProcessEnvironment(env);
+                nested.setProcessChannelMode(QProcess::MergedChannels);
+                nested.start(QStringLiteral("bash"),
+                             {QStringLiteral(CLIPNEST_SOURCE_DIR "/scripts/with-test-desktop.sh"),
+                              QCoreApplication::applicationFilePath(),
+                              QStringLiteral("notificationGoesToTheMonitorOfTheTray")});
+                QVERIFY(nested.waitForStarted());
+                nested.waitForFinished(-1);
+                const QString output = QString::fromLocal8Bit(nested.readAll());
+                QVERIFY2(nested.exitStatus() == QProcess::NormalExit && nested.exitCode() == 0,
+                         qPrintable(output));
+                QVERIFY2(output.contains(
+                             QLatin1String("PASS   : DesktopTest::notificationGoesToTheMonitor")),
+                         qPrintable(output));
+            }
+            return;
+        }
+        const QString service = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
+        if (service.isEmpty())
+            QSKIP("needs the reference upload service of the test desktop");
+        const QRect left(0, 0, 1920, 1080);
+        const QRect right(1920, 0, 1920, 1080);
+        // The tray host's panel: whichever monitor it picked holds the tray.
+        QRect panel;
+        for (const QString& w :
+             run(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("trayer")})
+                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QRect g = windowGeometry(w);
+            if (g.height() == 32)
+                panel = g;
+        }
+        QVERIFY(panel.isValid());
+        const bool trayOnLeft = left.contains(panel.center());
+        const QRect trayMonitor = trayOnLeft ? left : right;
+        const QRect otherMonitor = trayOnLeft ? right : left;
+
+        AppHome home;
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("Service host"), service);
+        }
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+
+        // Recorded and sent from the other monitor, the pointer staying there.
+        const QPoint at = otherMonitor.topLeft() + QPoint(300, 300);
+        recordAndUpload(app, QRect(at, QSize(320, 240)));
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(otherMonitor.contains(QCursor::pos()));
+        const QString title = QStringLiteral("Clipnest notification");
+        QVERIFY(waitFor([&] { return windowsNamed(title).size() == 1; }, 60000));
+        const QRect popup = windowGeometry(windowsNamed(title).first());
+        QVERIFY2(trayMonitor.contains(popup), qPrintable(QStringLiteral("popup at %1,%2 %3x%4")
+                                                             .arg(popup.x())
+                                                             .arg(popup.y())
+                                                             .arg(popup.width())
+                                                             .arg(popup.height())));
+        QVERIFY(qAbs(popup.center().x() - trayMonitor.center().x()) <= 1);
     }
 
     void uploadPutsTheLinkOnTheClipboardAndInTheHistory() {
