@@ -276,7 +276,8 @@ TABLE = [
      "No se puede usar la carpeta de la grabación %1: %2",
      "Não é possível usar a pasta da gravação %1: %2"),
     ("CropCtrl", "The folder for the recording %1 is not a private folder of yours. Remove it and try again.", SAME,
-     "La carpeta de la grabación %1 no es una carpeta privada tuya. Bórrala y vuelve a intentarlo.",
+     "La carpeta de la grabación %1 no es una carpeta privada tuya. Bórrala y vuelve a "
+     "intentarlo.",
      "A pasta da gravação %1 não é uma pasta privada sua. Remova-a e tente novamente."),
     ("CropCtrl", "Can not remove %1, which is in the way of the recording: %2", SAME,
      "No se puede borrar %1, que impide crear la grabación: %2",
@@ -303,17 +304,21 @@ TABLE = [
      "No se ha indicado el archivo en el que grabar.",
      "Nenhum arquivo para gravar foi definido."),
     ("Recorder", "The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.", SAME,
-     "El área que grabar está vacía (%1 x %2 píxeles). Selecciona un área de al menos 1 x 1 píxel.",
+     "El área que grabar está vacía (%1 x %2 píxeles). Selecciona un área de al menos 1 x 1 "
+     "píxel.",
      "A área a gravar está vazia (%1 x %2 pixels). Selecione uma área de pelo menos 1 x 1 pixel."),
     ("ScreenGrabber", "The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.", SAME,
-     "El área que grabar está vacía (%1 x %2 píxeles). Selecciona un área de al menos 1 x 1 píxel.",
+     "El área que grabar está vacía (%1 x %2 píxeles). Selecciona un área de al menos 1 x 1 "
+     "píxel.",
      "A área a gravar está vazia (%1 x %2 pixels). Selecione uma área de pelo menos 1 x 1 pixel."),
     ("AudioGrabber", "Cannot start the sound connection.", SAME,
      "No se puede iniciar la conexión de sonido.",
      "Não é possível iniciar a conexão de som."),
     ("AudioGrabber", "Cannot reach the sound server (%1), so the microphone cannot be recorded. Check that PulseAudio is running, or record without sound.", SAME,
-     "No se puede contactar con el servidor de sonido (%1), así que no se puede grabar el micrófono. Comprueba que PulseAudio está en marcha o graba sin sonido.",
-     "Não é possível alcançar o servidor de som (%1), então o microfone não pode ser gravado. Verifique se o PulseAudio está em execução ou grave sem som."),
+     "No se puede contactar con el servidor de sonido (%1), así que no se puede grabar el "
+     "micrófono. Comprueba que PulseAudio está en marcha o graba sin sonido.",
+     "Não é possível alcançar o servidor de som (%1), então o microfone não pode ser gravado. "
+     "Verifique se o PulseAudio está em execução ou grave sem som."),
     ("AudioGrabber", "There is no sound source number %1 (%2). Connect a microphone, or record without sound.", SAME,
      "No existe la fuente de sonido número %1 (%2). Conecta un micrófono o graba sin sonido.",
      "Não existe a fonte de som número %1 (%2). Conecte um microfone ou grave sem som."),
@@ -348,29 +353,37 @@ TABLE = [
      "No se puede asignar la memoria compartida para las imágenes de la pantalla: %1.",
      "Não é possível mapear a memória compartilhada para as imagens da tela: %1."),
     ("ScreenGrabber", "The X server cannot share memory with this program (error %1). Screen recording needs a local X display.", SAME,
-     "El servidor X no puede compartir memoria con este programa (error %1). Para grabar la pantalla hace falta una pantalla X local.",
-     "O servidor X não consegue compartilhar memória com este programa (erro %1). A gravação da tela precisa de um display X local."),
+     "El servidor X no puede compartir memoria con este programa (error %1). Para grabar la "
+     "pantalla hace falta una pantalla X local.",
+     "O servidor X não consegue compartilhar memória com este programa (erro %1). A gravação "
+     "da tela precisa de um display X local."),
     ("ScreenGrabber", "The connection to the X display was lost.", SAME,
      "Se perdió la conexión con la pantalla X.",
      "A conexão com o display X foi perdida."),
     ("ScreenGrabber", "The screen is now %1 x %2 pixels; the recorded area (%3 x %4 at %5, %6) no longer fits on it.", SAME,
-     "La pantalla ahora mide %1 x %2 píxeles; el área grabada (%3 x %4 en %5, %6) ya no cabe en ella.",
+     "La pantalla ahora mide %1 x %2 píxeles; el área grabada (%3 x %4 en %5, %6) ya no cabe "
+     "en ella.",
      "A tela agora tem %1 x %2 pixels; a área gravada (%3 x %4 em %5, %6) não cabe mais nela."),
     ("ScreenGrabber", "The X server refused to hand over the screen picture (error %1).", SAME,
      "El servidor X se negó a entregar la imagen de la pantalla (error %1).",
      "O servidor X se recusou a entregar a imagem da tela (erro %1)."),
     ("ScreenGrabber", "No X display is set (DISPLAY is empty), so the screen cannot be recorded.", SAME,
-     "No se ha indicado ninguna pantalla X (DISPLAY está vacía), así que no se puede grabar la pantalla.",
+     "No se ha indicado ninguna pantalla X (DISPLAY está vacía), así que no se puede grabar la "
+     "pantalla.",
      "Nenhum display X foi definido (DISPLAY está vazia), então a tela não pode ser gravada."),
     ("ScreenGrabber", "Cannot connect to the X display \"%1\", so the screen cannot be recorded. Check that the X server is running.", SAME,
-     "No se puede conectar con la pantalla X \"%1\", así que no se puede grabar la pantalla. Comprueba que el servidor X está en marcha.",
-     "Não é possível conectar ao display X \"%1\", então a tela não pode ser gravada. Verifique se o servidor X está em execução."),
+     "No se puede conectar con la pantalla X \"%1\", así que no se puede grabar la pantalla. "
+     "Comprueba que el servidor X está en marcha.",
+     "Não é possível conectar ao display X \"%1\", então a tela não pode ser gravada. "
+     "Verifique se o servidor X está em execução."),
     ("ScreenGrabber", "The X display \"%1\" has no screen %2.", SAME,
      "La pantalla X \"%1\" no tiene la pantalla %2.",
      "O display X \"%1\" não tem a tela %2."),
     ("ScreenGrabber", "The X display \"%1\" cannot share memory with programs (no MIT-SHM), which screen recording needs.", SAME,
-     "La pantalla X \"%1\" no puede compartir memoria con los programas (no tiene MIT-SHM), algo necesario para grabar la pantalla.",
-     "O display X \"%1\" não consegue compartilhar memória com programas (sem MIT-SHM), o que a gravação da tela exige."),
+     "La pantalla X \"%1\" no puede compartir memoria con los programas (no tiene MIT-SHM), "
+     "algo necesario para grabar la pantalla.",
+     "O display X \"%1\" não consegue compartilhar memória com programas (sem MIT-SHM), o que "
+     "a gravação da tela exige."),
     ("ScreenGrabber", "The screen uses %1 bits per pixel; only 32-bit screens can be recorded.", SAME,
      "La pantalla usa %1 bits por píxel; solo se pueden grabar pantallas de 32 bits.",
      "A tela usa %1 bits por pixel; só telas de 32 bits podem ser gravadas."),
@@ -387,8 +400,10 @@ TABLE = [
      "No se pueden copiar las pistas de %1.",
      "Não é possível copiar as trilhas de %1."),
     ("Encoder", "The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.", SAME,
-     "El disco está lleno (%1): la grabación %2 se guardó tal como se grabó; la mayoría de los reproductores la reproducen, pero los navegadores quizá no puedan saltar dentro de ella.",
-     "O disco está cheio (%1): a gravação %2 foi mantida como foi gravada; a maioria dos reprodutores a reproduz, mas os navegadores talvez não consigam avançar nela."),
+     "El disco está lleno (%1): la grabación %2 se guardó tal como se grabó; la mayoría de los "
+     "reproductores la reproducen, pero los navegadores quizá no puedan saltar dentro de ella.",
+     "O disco está cheio (%1): a gravação %2 foi mantida como foi gravada; a maioria dos "
+     "reprodutores a reproduz, mas os navegadores talvez não consigam avançar nela."),
     ("Encoder", "Finishing the recording %1 failed: %2. The file was kept as it was recorded.", SAME,
      "No se pudo terminar la grabación %1: %2. El archivo se guardó tal como se grabó.",
      "Não foi possível concluir a gravação %1: %2. O arquivo foi mantido como foi gravado."),
@@ -396,14 +411,18 @@ TABLE = [
      "No se puede sustituir %1 por la grabación terminada: %2.",
      "Não é possível substituir %1 pela gravação concluída: %2."),
     ("Encoder", "The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.", SAME,
-     "El disco está lleno (%1): la grabación se detuvo. El archivo %2 conserva lo grabado hasta ahora; libera espacio antes de volver a grabar.",
-     "O disco está cheio (%1): a gravação parou. O arquivo %2 mantém o que foi gravado até agora; libere espaço antes de gravar novamente."),
+     "El disco está lleno (%1): la grabación se detuvo. El archivo %2 conserva lo grabado "
+     "hasta ahora; libera espacio antes de volver a grabar.",
+     "O disco está cheio (%1): a gravação parou. O arquivo %2 mantém o que foi gravado até "
+     "agora; libere espaço antes de gravar novamente."),
     ("Encoder", "Writing the video file %1 failed: %2. The recording stopped.", SAME,
      "No se pudo escribir el archivo de video %1: %2. La grabación se detuvo.",
      "Não foi possível gravar o arquivo de vídeo %1: %2. A gravação parou."),
     ("Encoder", "Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.", SAME,
-     "No se puede crear el archivo de video %1: %2. Comprueba que la carpeta %3 existe y que puedes escribir en ella.",
-     "Não é possível criar o arquivo de vídeo %1: %2. Verifique se a pasta %3 existe e se você pode gravar nela."),
+     "No se puede crear el archivo de video %1: %2. Comprueba que la carpeta %3 existe y que "
+     "puedes escribir en ella.",
+     "Não é possível criar o arquivo de vídeo %1: %2. Verifique se a pasta %3 existe e se você "
+     "pode gravar nela."),
     ("Encoder", "Cannot start the MP4 file: %1.", SAME,
      "No se puede empezar el archivo MP4: %1.",
      "Não é possível iniciar o arquivo MP4: %1."),
@@ -423,7 +442,8 @@ TABLE = [
      "No se puede codificar sonido con %1 canales; usa 1 o 2.",
      "Não é possível codificar som com %1 canais; use 1 ou 2."),
     ("Encoder", "The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.", SAME,
-     "El sonido se lee a %1 Hz pero debería codificarse a %2 Hz; usa la misma frecuencia para ambos.",
+     "El sonido se lee a %1 Hz pero debería codificarse a %2 Hz; usa la misma frecuencia para "
+     "ambos.",
      "O som é lido a %1 Hz, mas deveria ser codificado a %2 Hz; use a mesma taxa para ambos."),
     ("Encoder", "The sound encoder refused the settings: %1.", SAME,
      "El codificador de sonido rechazó la configuración: %1.",
@@ -450,8 +470,10 @@ TABLE = [
      "Este servicio ahora no está disponible. Vuelve a intentarlo más tarde",
      "Serviço temporariamente indisponível. Por favor, tente mais tarde"),
     ("HistoryManager", "The upload history could not be written to %1. Check that the folder exists and that you may write to it.", SAME,
-     "No se pudo escribir el historial de subidas en %1. Comprueba que la carpeta existe y que puedes escribir en ella.",
-     "Não foi possível gravar o histórico de envios em %1. Verifique se a pasta existe e se você pode gravar nela."),
+     "No se pudo escribir el historial de subidas en %1. Comprueba que la carpeta existe y que "
+     "puedes escribir en ella.",
+     "Não foi possível gravar o histórico de envios em %1. Verifique se a pasta existe e se "
+     "você pode gravar nela."),
 ]
 
 # (file code, Qt language name, column of TABLE)
