@@ -57,10 +57,11 @@ void CropCtrl::mouseMoveEvent(QMouseEvent* event) {
 
     if (event->buttons() & Qt::LeftButton) {
         if (mode_ == Moving) {
-            selection_ = movedSelection(selection_, moveOrigin_, pressPos_, currentPos_, moveLimit_);
+            selection_ =
+                movedSelection(selection_, moveOrigin_, pressPos_, currentPos_, moveLimit_);
         } else if (mode_ == Resizing) {
-            selection_ = resizedSelection(selection_, resizeStart_, activeHandle_, pressPos_, currentPos_,
-                                         size());
+            selection_ = resizedSelection(selection_, resizeStart_, activeHandle_, pressPos_,
+                                          currentPos_, size());
             setCursor(handleCursor(activeHandle_));
             const QSize s = physicalRect(normalizedSelection(selection_)).size();
             updateSizeLabel(s.width(), s.height());
