@@ -142,9 +142,14 @@ private slots:
         QVERIFY(visibleWindowsOf(app.pid()).contains(box));
         keys({QStringLiteral("Return")});
         QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("Clipnest")).isEmpty(); }));
-        // The program goes on: the capture still opens.
-        click(trayIconWindow(app.pid()), 1);
-        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        // The program goes on: the capture still opens. The click is repeated until it
+        // does: right after the box closes, a loaded desktop may not pass the first one on.
+        QVERIFY(waitFor([&] {
+            if (windowsNamed(CaptureTitle).size() == 1)
+                return true;
+            click(trayIconWindow(app.pid()), 1);
+            return false;
+        }));
         keys({QStringLiteral("Escape")});
         QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
         QVERIFY(windowsNamed(QStringLiteral("Clipnest")).isEmpty());
