@@ -168,6 +168,106 @@
         <source>The sound encoder failed while finishing: %1.</source>
         <translation>O codificador de som falhou ao terminar: %1.</translation>
     </message>
+    <message>
+        <source>Cannot convert the screen pictures for the encoder.</source>
+        <translation>Não é possível converter as imagens da tela para o codificador.</translation>
+    </message>
+    <message>
+        <source>Out of memory.</source>
+        <translation>Memória esgotada.</translation>
+    </message>
+    <message>
+        <source>Cannot read back the recording %1: %2.</source>
+        <translation>Não é possível reler a gravação %1: %2.</translation>
+    </message>
+    <message>
+        <source>The MP4 writer is not available.</source>
+        <translation>O gravador de MP4 não está disponível.</translation>
+    </message>
+    <message>
+        <source>Cannot copy the streams of %1.</source>
+        <translation>Não é possível copiar as trilhas de %1.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</source>
+        <translation>O disco está cheio (%1): a gravação %2 foi mantida como foi gravada; a maioria dos reprodutores a reproduz, mas os navegadores talvez não consigam avançar nela.</translation>
+    </message>
+    <message>
+        <source>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</source>
+        <translation>Não foi possível concluir a gravação %1: %2. O arquivo foi mantido como foi gravado.</translation>
+    </message>
+    <message>
+        <source>Cannot replace %1 with the finished recording: %2.</source>
+        <translation>Não é possível substituir %1 pela gravação concluída: %2.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</source>
+        <translation>O disco está cheio (%1): a gravação parou. O arquivo %2 mantém o que foi gravado até agora; libere espaço antes de gravar novamente.</translation>
+    </message>
+    <message>
+        <source>Writing the video file %1 failed: %2. The recording stopped.</source>
+        <translation>Não foi possível gravar o arquivo de vídeo %1: %2. A gravação parou.</translation>
+    </message>
+    <message>
+        <source>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</source>
+        <translation>Não é possível criar o arquivo de vídeo %1: %2. Verifique se a pasta %3 existe e se você pode gravar nela.</translation>
+    </message>
+    <message>
+        <source>Cannot start the MP4 file: %1.</source>
+        <translation>Não é possível iniciar o arquivo MP4: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder (libx264) is not available.</source>
+        <translation>O codificador H.264 (libx264) não está disponível.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder refused the settings: %1.</source>
+        <translation>O codificador H.264 recusou as configurações: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the picture to the MP4 file.</source>
+        <translation>Não é possível adicionar a imagem ao arquivo MP4.</translation>
+    </message>
+    <message>
+        <source>The sound encoder (%1) is not available.</source>
+        <translation>O codificador de som (%1) não está disponível.</translation>
+    </message>
+    <message>
+        <source>Sound with %1 channels cannot be encoded; use 1 or 2.</source>
+        <translation>Não é possível codificar som com %1 canais; use 1 ou 2.</translation>
+    </message>
+    <message>
+        <source>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</source>
+        <translation>O som é lido a %1 Hz, mas deveria ser codificado a %2 Hz; use a mesma taxa para ambos.</translation>
+    </message>
+    <message>
+        <source>The sound encoder refused the settings: %1.</source>
+        <translation>O codificador de som recusou as configurações: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the sound to the MP4 file.</source>
+        <translation>Não é possível adicionar o som ao arquivo MP4.</translation>
+    </message>
+    <message>
+        <source>Cannot convert the sound for the encoder: %1.</source>
+        <translation>Não é possível converter o som para o codificador: %1.</translation>
+    </message>
+    <message>
+        <source>Encoding failed: %1.</source>
+        <translation>A codificação falhou: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder failed: %1.</source>
+        <translation>O codificador H.264 falhou: %1.</translation>
+    </message>
+    <message>
+        <source>Converting the sound failed.</source>
+        <translation>A conversão do som falhou.</translation>
+    </message>
+    <message>
+        <source>The sound encoder failed: %1.</source>
+        <translation>O codificador de som falhou: %1.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryWidget</name>
@@ -319,6 +419,38 @@
         <source>The recording %1 is still being finished; record into another file.</source>
         <translation>A gravação %1 ainda está sendo finalizada; grave em outro arquivo.</translation>
     </message>
+    <message>
+        <source>A recording is already under way; stop it before starting another one.</source>
+        <translation>Já há uma gravação em andamento; pare-a antes de começar outra.</translation>
+    </message>
+    <message>
+        <source>No screen grabber is set.</source>
+        <translation>Nenhum capturador de tela foi definido.</translation>
+    </message>
+    <message>
+        <source>No sound grabber is set.</source>
+        <translation>Nenhum capturador de som foi definido.</translation>
+    </message>
+    <message>
+        <source>Video codec %1 is not available; use H.264.</source>
+        <translation>O codec de vídeo %1 não está disponível; use H.264.</translation>
+    </message>
+    <message>
+        <source>Pixel format %1 is not available; use YUV 4:2:0.</source>
+        <translation>O formato de pixel %1 não está disponível; use YUV 4:2:0.</translation>
+    </message>
+    <message>
+        <source>Audio codec %1 is not available; use MP3 or AAC.</source>
+        <translation>O codec de áudio %1 não está disponível; use MP3 ou AAC.</translation>
+    </message>
+    <message>
+        <source>No file to record into is set.</source>
+        <translation>Nenhum arquivo para gravar foi definido.</translation>
+    </message>
+    <message>
+        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
+        <translation>A área a gravar está vazia (%1 x %2 pixels). Selecione uma área de pelo menos 1 x 1 pixel.</translation>
+    </message>
 </context>
 <context>
     <name>RecordingSaver</name>
@@ -455,41 +587,6 @@
     </message>
 </context>
 <context>
-    <name>Recorder</name>
-    <message>
-        <source>A recording is already under way; stop it before starting another one.</source>
-        <translation>Já há uma gravação em andamento; pare-a antes de começar outra.</translation>
-    </message>
-    <message>
-        <source>No screen grabber is set.</source>
-        <translation>Nenhum capturador de tela foi definido.</translation>
-    </message>
-    <message>
-        <source>No sound grabber is set.</source>
-        <translation>Nenhum capturador de som foi definido.</translation>
-    </message>
-    <message>
-        <source>Video codec %1 is not available; use H.264.</source>
-        <translation>O codec de vídeo %1 não está disponível; use H.264.</translation>
-    </message>
-    <message>
-        <source>Pixel format %1 is not available; use YUV 4:2:0.</source>
-        <translation>O formato de pixel %1 não está disponível; use YUV 4:2:0.</translation>
-    </message>
-    <message>
-        <source>Audio codec %1 is not available; use MP3 or AAC.</source>
-        <translation>O codec de áudio %1 não está disponível; use MP3 ou AAC.</translation>
-    </message>
-    <message>
-        <source>No file to record into is set.</source>
-        <translation>Nenhum arquivo para gravar foi definido.</translation>
-    </message>
-    <message>
-        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
-        <translation>A área a gravar está vazia (%1 x %2 pixels). Selecione uma área de pelo menos 1 x 1 pixel.</translation>
-    </message>
-</context>
-<context>
     <name>ScreenGrabber</name>
     <message>
         <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
@@ -581,109 +678,6 @@
     <message>
         <source>The sound format (%1 Hz, %2 channels) is not supported.</source>
         <translation>O formato de som (%1 Hz, %2 canais) não é suportado.</translation>
-    </message>
-</context>
-<context>
-    <name>Encoder</name>
-    <message>
-        <source>Cannot convert the screen pictures for the encoder.</source>
-        <translation>Não é possível converter as imagens da tela para o codificador.</translation>
-    </message>
-    <message>
-        <source>Out of memory.</source>
-        <translation>Memória esgotada.</translation>
-    </message>
-    <message>
-        <source>Cannot read back the recording %1: %2.</source>
-        <translation>Não é possível reler a gravação %1: %2.</translation>
-    </message>
-    <message>
-        <source>The MP4 writer is not available.</source>
-        <translation>O gravador de MP4 não está disponível.</translation>
-    </message>
-    <message>
-        <source>Cannot copy the streams of %1.</source>
-        <translation>Não é possível copiar as trilhas de %1.</translation>
-    </message>
-    <message>
-        <source>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</source>
-        <translation>O disco está cheio (%1): a gravação %2 foi mantida como foi gravada; a maioria dos reprodutores a reproduz, mas os navegadores talvez não consigam avançar nela.</translation>
-    </message>
-    <message>
-        <source>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</source>
-        <translation>Não foi possível concluir a gravação %1: %2. O arquivo foi mantido como foi gravado.</translation>
-    </message>
-    <message>
-        <source>Cannot replace %1 with the finished recording: %2.</source>
-        <translation>Não é possível substituir %1 pela gravação concluída: %2.</translation>
-    </message>
-    <message>
-        <source>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</source>
-        <translation>O disco está cheio (%1): a gravação parou. O arquivo %2 mantém o que foi gravado até agora; libere espaço antes de gravar novamente.</translation>
-    </message>
-    <message>
-        <source>Writing the video file %1 failed: %2. The recording stopped.</source>
-        <translation>Não foi possível gravar o arquivo de vídeo %1: %2. A gravação parou.</translation>
-    </message>
-    <message>
-        <source>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</source>
-        <translation>Não é possível criar o arquivo de vídeo %1: %2. Verifique se a pasta %3 existe e se você pode gravar nela.</translation>
-    </message>
-    <message>
-        <source>Cannot start the MP4 file: %1.</source>
-        <translation>Não é possível iniciar o arquivo MP4: %1.</translation>
-    </message>
-    <message>
-        <source>The H.264 encoder (libx264) is not available.</source>
-        <translation>O codificador H.264 (libx264) não está disponível.</translation>
-    </message>
-    <message>
-        <source>The H.264 encoder refused the settings: %1.</source>
-        <translation>O codificador H.264 recusou as configurações: %1.</translation>
-    </message>
-    <message>
-        <source>Cannot add the picture to the MP4 file.</source>
-        <translation>Não é possível adicionar a imagem ao arquivo MP4.</translation>
-    </message>
-    <message>
-        <source>The sound encoder (%1) is not available.</source>
-        <translation>O codificador de som (%1) não está disponível.</translation>
-    </message>
-    <message>
-        <source>Sound with %1 channels cannot be encoded; use 1 or 2.</source>
-        <translation>Não é possível codificar som com %1 canais; use 1 ou 2.</translation>
-    </message>
-    <message>
-        <source>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</source>
-        <translation>O som é lido a %1 Hz, mas deveria ser codificado a %2 Hz; use a mesma taxa para ambos.</translation>
-    </message>
-    <message>
-        <source>The sound encoder refused the settings: %1.</source>
-        <translation>O codificador de som recusou as configurações: %1.</translation>
-    </message>
-    <message>
-        <source>Cannot add the sound to the MP4 file.</source>
-        <translation>Não é possível adicionar o som ao arquivo MP4.</translation>
-    </message>
-    <message>
-        <source>Cannot convert the sound for the encoder: %1.</source>
-        <translation>Não é possível converter o som para o codificador: %1.</translation>
-    </message>
-    <message>
-        <source>Encoding failed: %1.</source>
-        <translation>A codificação falhou: %1.</translation>
-    </message>
-    <message>
-        <source>The H.264 encoder failed: %1.</source>
-        <translation>O codificador H.264 falhou: %1.</translation>
-    </message>
-    <message>
-        <source>Converting the sound failed.</source>
-        <translation>A conversão do som falhou.</translation>
-    </message>
-    <message>
-        <source>The sound encoder failed: %1.</source>
-        <translation>O codificador de som falhou: %1.</translation>
     </message>
 </context>
 <context>

@@ -168,6 +168,106 @@
         <source>The sound encoder failed while finishing: %1.</source>
         <translation>The sound encoder failed while finishing: %1.</translation>
     </message>
+    <message>
+        <source>Cannot convert the screen pictures for the encoder.</source>
+        <translation>Cannot convert the screen pictures for the encoder.</translation>
+    </message>
+    <message>
+        <source>Out of memory.</source>
+        <translation>Out of memory.</translation>
+    </message>
+    <message>
+        <source>Cannot read back the recording %1: %2.</source>
+        <translation>Cannot read back the recording %1: %2.</translation>
+    </message>
+    <message>
+        <source>The MP4 writer is not available.</source>
+        <translation>The MP4 writer is not available.</translation>
+    </message>
+    <message>
+        <source>Cannot copy the streams of %1.</source>
+        <translation>Cannot copy the streams of %1.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</source>
+        <translation>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</translation>
+    </message>
+    <message>
+        <source>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</source>
+        <translation>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</translation>
+    </message>
+    <message>
+        <source>Cannot replace %1 with the finished recording: %2.</source>
+        <translation>Cannot replace %1 with the finished recording: %2.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</source>
+        <translation>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</translation>
+    </message>
+    <message>
+        <source>Writing the video file %1 failed: %2. The recording stopped.</source>
+        <translation>Writing the video file %1 failed: %2. The recording stopped.</translation>
+    </message>
+    <message>
+        <source>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</source>
+        <translation>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</translation>
+    </message>
+    <message>
+        <source>Cannot start the MP4 file: %1.</source>
+        <translation>Cannot start the MP4 file: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder (libx264) is not available.</source>
+        <translation>The H.264 encoder (libx264) is not available.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder refused the settings: %1.</source>
+        <translation>The H.264 encoder refused the settings: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the picture to the MP4 file.</source>
+        <translation>Cannot add the picture to the MP4 file.</translation>
+    </message>
+    <message>
+        <source>The sound encoder (%1) is not available.</source>
+        <translation>The sound encoder (%1) is not available.</translation>
+    </message>
+    <message>
+        <source>Sound with %1 channels cannot be encoded; use 1 or 2.</source>
+        <translation>Sound with %1 channels cannot be encoded; use 1 or 2.</translation>
+    </message>
+    <message>
+        <source>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</source>
+        <translation>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</translation>
+    </message>
+    <message>
+        <source>The sound encoder refused the settings: %1.</source>
+        <translation>The sound encoder refused the settings: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the sound to the MP4 file.</source>
+        <translation>Cannot add the sound to the MP4 file.</translation>
+    </message>
+    <message>
+        <source>Cannot convert the sound for the encoder: %1.</source>
+        <translation>Cannot convert the sound for the encoder: %1.</translation>
+    </message>
+    <message>
+        <source>Encoding failed: %1.</source>
+        <translation>Encoding failed: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder failed: %1.</source>
+        <translation>The H.264 encoder failed: %1.</translation>
+    </message>
+    <message>
+        <source>Converting the sound failed.</source>
+        <translation>Converting the sound failed.</translation>
+    </message>
+    <message>
+        <source>The sound encoder failed: %1.</source>
+        <translation>The sound encoder failed: %1.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryWidget</name>
@@ -319,6 +419,38 @@
         <source>The recording %1 is still being finished; record into another file.</source>
         <translation>The recording %1 is still being finished; record into another file.</translation>
     </message>
+    <message>
+        <source>A recording is already under way; stop it before starting another one.</source>
+        <translation>A recording is already under way; stop it before starting another one.</translation>
+    </message>
+    <message>
+        <source>No screen grabber is set.</source>
+        <translation>No screen grabber is set.</translation>
+    </message>
+    <message>
+        <source>No sound grabber is set.</source>
+        <translation>No sound grabber is set.</translation>
+    </message>
+    <message>
+        <source>Video codec %1 is not available; use H.264.</source>
+        <translation>Video codec %1 is not available; use H.264.</translation>
+    </message>
+    <message>
+        <source>Pixel format %1 is not available; use YUV 4:2:0.</source>
+        <translation>Pixel format %1 is not available; use YUV 4:2:0.</translation>
+    </message>
+    <message>
+        <source>Audio codec %1 is not available; use MP3 or AAC.</source>
+        <translation>Audio codec %1 is not available; use MP3 or AAC.</translation>
+    </message>
+    <message>
+        <source>No file to record into is set.</source>
+        <translation>No file to record into is set.</translation>
+    </message>
+    <message>
+        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
+        <translation>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</translation>
+    </message>
 </context>
 <context>
     <name>RecordingSaver</name>
@@ -455,41 +587,6 @@
     </message>
 </context>
 <context>
-    <name>Recorder</name>
-    <message>
-        <source>A recording is already under way; stop it before starting another one.</source>
-        <translation>A recording is already under way; stop it before starting another one.</translation>
-    </message>
-    <message>
-        <source>No screen grabber is set.</source>
-        <translation>No screen grabber is set.</translation>
-    </message>
-    <message>
-        <source>No sound grabber is set.</source>
-        <translation>No sound grabber is set.</translation>
-    </message>
-    <message>
-        <source>Video codec %1 is not available; use H.264.</source>
-        <translation>Video codec %1 is not available; use H.264.</translation>
-    </message>
-    <message>
-        <source>Pixel format %1 is not available; use YUV 4:2:0.</source>
-        <translation>Pixel format %1 is not available; use YUV 4:2:0.</translation>
-    </message>
-    <message>
-        <source>Audio codec %1 is not available; use MP3 or AAC.</source>
-        <translation>Audio codec %1 is not available; use MP3 or AAC.</translation>
-    </message>
-    <message>
-        <source>No file to record into is set.</source>
-        <translation>No file to record into is set.</translation>
-    </message>
-    <message>
-        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
-        <translation>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</translation>
-    </message>
-</context>
-<context>
     <name>ScreenGrabber</name>
     <message>
         <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
@@ -581,109 +678,6 @@
     <message>
         <source>The sound format (%1 Hz, %2 channels) is not supported.</source>
         <translation>The sound format (%1 Hz, %2 channels) is not supported.</translation>
-    </message>
-</context>
-<context>
-    <name>Encoder</name>
-    <message>
-        <source>Cannot convert the screen pictures for the encoder.</source>
-        <translation>Cannot convert the screen pictures for the encoder.</translation>
-    </message>
-    <message>
-        <source>Out of memory.</source>
-        <translation>Out of memory.</translation>
-    </message>
-    <message>
-        <source>Cannot read back the recording %1: %2.</source>
-        <translation>Cannot read back the recording %1: %2.</translation>
-    </message>
-    <message>
-        <source>The MP4 writer is not available.</source>
-        <translation>The MP4 writer is not available.</translation>
-    </message>
-    <message>
-        <source>Cannot copy the streams of %1.</source>
-        <translation>Cannot copy the streams of %1.</translation>
-    </message>
-    <message>
-        <source>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</source>
-        <translation>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</translation>
-    </message>
-    <message>
-        <source>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</source>
-        <translation>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</translation>
-    </message>
-    <message>
-        <source>Cannot replace %1 with the finished recording: %2.</source>
-        <translation>Cannot replace %1 with the finished recording: %2.</translation>
-    </message>
-    <message>
-        <source>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</source>
-        <translation>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</translation>
-    </message>
-    <message>
-        <source>Writing the video file %1 failed: %2. The recording stopped.</source>
-        <translation>Writing the video file %1 failed: %2. The recording stopped.</translation>
-    </message>
-    <message>
-        <source>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</source>
-        <translation>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</translation>
-    </message>
-    <message>
-        <source>Cannot start the MP4 file: %1.</source>
-        <translation>Cannot start the MP4 file: %1.</translation>
-    </message>
-    <message>
-        <source>The H.264 encoder (libx264) is not available.</source>
-        <translation>The H.264 encoder (libx264) is not available.</translation>
-    </message>
-    <message>
-        <source>The H.264 encoder refused the settings: %1.</source>
-        <translation>The H.264 encoder refused the settings: %1.</translation>
-    </message>
-    <message>
-        <source>Cannot add the picture to the MP4 file.</source>
-        <translation>Cannot add the picture to the MP4 file.</translation>
-    </message>
-    <message>
-        <source>The sound encoder (%1) is not available.</source>
-        <translation>The sound encoder (%1) is not available.</translation>
-    </message>
-    <message>
-        <source>Sound with %1 channels cannot be encoded; use 1 or 2.</source>
-        <translation>Sound with %1 channels cannot be encoded; use 1 or 2.</translation>
-    </message>
-    <message>
-        <source>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</source>
-        <translation>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</translation>
-    </message>
-    <message>
-        <source>The sound encoder refused the settings: %1.</source>
-        <translation>The sound encoder refused the settings: %1.</translation>
-    </message>
-    <message>
-        <source>Cannot add the sound to the MP4 file.</source>
-        <translation>Cannot add the sound to the MP4 file.</translation>
-    </message>
-    <message>
-        <source>Cannot convert the sound for the encoder: %1.</source>
-        <translation>Cannot convert the sound for the encoder: %1.</translation>
-    </message>
-    <message>
-        <source>Encoding failed: %1.</source>
-        <translation>Encoding failed: %1.</translation>
-    </message>
-    <message>
-        <source>The H.264 encoder failed: %1.</source>
-        <translation>The H.264 encoder failed: %1.</translation>
-    </message>
-    <message>
-        <source>Converting the sound failed.</source>
-        <translation>Converting the sound failed.</translation>
-    </message>
-    <message>
-        <source>The sound encoder failed: %1.</source>
-        <translation>The sound encoder failed: %1.</translation>
     </message>
 </context>
 <context>

@@ -168,6 +168,106 @@
         <source>The sound encoder failed while finishing: %1.</source>
         <translation>El codificador de sonido falló al terminar: %1.</translation>
     </message>
+    <message>
+        <source>Cannot convert the screen pictures for the encoder.</source>
+        <translation>No se pueden convertir las imágenes de la pantalla para el codificador.</translation>
+    </message>
+    <message>
+        <source>Out of memory.</source>
+        <translation>No queda memoria.</translation>
+    </message>
+    <message>
+        <source>Cannot read back the recording %1: %2.</source>
+        <translation>No se puede volver a leer la grabación %1: %2.</translation>
+    </message>
+    <message>
+        <source>The MP4 writer is not available.</source>
+        <translation>El escritor de MP4 no está disponible.</translation>
+    </message>
+    <message>
+        <source>Cannot copy the streams of %1.</source>
+        <translation>No se pueden copiar las pistas de %1.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</source>
+        <translation>El disco está lleno (%1): la grabación %2 se guardó tal como se grabó; la mayoría de los reproductores la reproducen, pero los navegadores quizá no puedan saltar dentro de ella.</translation>
+    </message>
+    <message>
+        <source>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</source>
+        <translation>No se pudo terminar la grabación %1: %2. El archivo se guardó tal como se grabó.</translation>
+    </message>
+    <message>
+        <source>Cannot replace %1 with the finished recording: %2.</source>
+        <translation>No se puede sustituir %1 por la grabación terminada: %2.</translation>
+    </message>
+    <message>
+        <source>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</source>
+        <translation>El disco está lleno (%1): la grabación se detuvo. El archivo %2 conserva lo grabado hasta ahora; libera espacio antes de volver a grabar.</translation>
+    </message>
+    <message>
+        <source>Writing the video file %1 failed: %2. The recording stopped.</source>
+        <translation>No se pudo escribir el archivo de video %1: %2. La grabación se detuvo.</translation>
+    </message>
+    <message>
+        <source>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</source>
+        <translation>No se puede crear el archivo de video %1: %2. Comprueba que la carpeta %3 existe y que puedes escribir en ella.</translation>
+    </message>
+    <message>
+        <source>Cannot start the MP4 file: %1.</source>
+        <translation>No se puede empezar el archivo MP4: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder (libx264) is not available.</source>
+        <translation>El codificador H.264 (libx264) no está disponible.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder refused the settings: %1.</source>
+        <translation>El codificador H.264 rechazó la configuración: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the picture to the MP4 file.</source>
+        <translation>No se puede añadir la imagen al archivo MP4.</translation>
+    </message>
+    <message>
+        <source>The sound encoder (%1) is not available.</source>
+        <translation>El codificador de sonido (%1) no está disponible.</translation>
+    </message>
+    <message>
+        <source>Sound with %1 channels cannot be encoded; use 1 or 2.</source>
+        <translation>No se puede codificar sonido con %1 canales; usa 1 o 2.</translation>
+    </message>
+    <message>
+        <source>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</source>
+        <translation>El sonido se lee a %1 Hz pero debería codificarse a %2 Hz; usa la misma frecuencia para ambos.</translation>
+    </message>
+    <message>
+        <source>The sound encoder refused the settings: %1.</source>
+        <translation>El codificador de sonido rechazó la configuración: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot add the sound to the MP4 file.</source>
+        <translation>No se puede añadir el sonido al archivo MP4.</translation>
+    </message>
+    <message>
+        <source>Cannot convert the sound for the encoder: %1.</source>
+        <translation>No se puede convertir el sonido para el codificador: %1.</translation>
+    </message>
+    <message>
+        <source>Encoding failed: %1.</source>
+        <translation>La codificación falló: %1.</translation>
+    </message>
+    <message>
+        <source>The H.264 encoder failed: %1.</source>
+        <translation>El codificador H.264 falló: %1.</translation>
+    </message>
+    <message>
+        <source>Converting the sound failed.</source>
+        <translation>La conversión del sonido falló.</translation>
+    </message>
+    <message>
+        <source>The sound encoder failed: %1.</source>
+        <translation>El codificador de sonido falló: %1.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryWidget</name>
@@ -319,6 +419,38 @@
         <source>The recording %1 is still being finished; record into another file.</source>
         <translation>La grabación %1 todavía se está terminando; graba en otro archivo.</translation>
     </message>
+    <message>
+        <source>A recording is already under way; stop it before starting another one.</source>
+        <translation>Ya hay una grabación en curso; detenla antes de empezar otra.</translation>
+    </message>
+    <message>
+        <source>No screen grabber is set.</source>
+        <translation>No se ha indicado ningún capturador de pantalla.</translation>
+    </message>
+    <message>
+        <source>No sound grabber is set.</source>
+        <translation>No se ha indicado ningún capturador de sonido.</translation>
+    </message>
+    <message>
+        <source>Video codec %1 is not available; use H.264.</source>
+        <translation>El códec de video %1 no está disponible; usa H.264.</translation>
+    </message>
+    <message>
+        <source>Pixel format %1 is not available; use YUV 4:2:0.</source>
+        <translation>El formato de píxel %1 no está disponible; usa YUV 4:2:0.</translation>
+    </message>
+    <message>
+        <source>Audio codec %1 is not available; use MP3 or AAC.</source>
+        <translation>El códec de audio %1 no está disponible; usa MP3 o AAC.</translation>
+    </message>
+    <message>
+        <source>No file to record into is set.</source>
+        <translation>No se ha indicado el archivo en el que grabar.</translation>
+    </message>
+    <message>
+        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
+        <translation>El área que grabar está vacía (%1 x %2 píxeles). Selecciona un área de al menos 1 x 1 píxel.</translation>
+    </message>
 </context>
 <context>
     <name>RecordingSaver</name>
@@ -455,41 +587,6 @@
     </message>
 </context>
 <context>
-    <name>Recorder</name>
-    <message>
-        <source>A recording is already under way; stop it before starting another one.</source>
-        <translation>Ya hay una grabación en curso; detenla antes de empezar otra.</translation>
-    </message>
-    <message>
-        <source>No screen grabber is set.</source>
-        <translation>No se ha indicado ningún capturador de pantalla.</translation>
-    </message>
-    <message>
-        <source>No sound grabber is set.</source>
-        <translation>No se ha indicado ningún capturador de sonido.</translation>
-    </message>
-    <message>
-        <source>Video codec %1 is not available; use H.264.</source>
-        <translation>El códec de video %1 no está disponible; usa H.264.</translation>
-    </message>
-    <message>
-        <source>Pixel format %1 is not available; use YUV 4:2:0.</source>
-        <translation>El formato de píxel %1 no está disponible; usa YUV 4:2:0.</translation>
-    </message>
-    <message>
-        <source>Audio codec %1 is not available; use MP3 or AAC.</source>
-        <translation>El códec de audio %1 no está disponible; usa MP3 o AAC.</translation>
-    </message>
-    <message>
-        <source>No file to record into is set.</source>
-        <translation>No se ha indicado el archivo en el que grabar.</translation>
-    </message>
-    <message>
-        <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
-        <translation>El área que grabar está vacía (%1 x %2 píxeles). Selecciona un área de al menos 1 x 1 píxel.</translation>
-    </message>
-</context>
-<context>
     <name>ScreenGrabber</name>
     <message>
         <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
@@ -581,109 +678,6 @@
     <message>
         <source>The sound format (%1 Hz, %2 channels) is not supported.</source>
         <translation>El formato de sonido (%1 Hz, %2 canales) no es compatible.</translation>
-    </message>
-</context>
-<context>
-    <name>Encoder</name>
-    <message>
-        <source>Cannot convert the screen pictures for the encoder.</source>
-        <translation>No se pueden convertir las imágenes de la pantalla para el codificador.</translation>
-    </message>
-    <message>
-        <source>Out of memory.</source>
-        <translation>No queda memoria.</translation>
-    </message>
-    <message>
-        <source>Cannot read back the recording %1: %2.</source>
-        <translation>No se puede volver a leer la grabación %1: %2.</translation>
-    </message>
-    <message>
-        <source>The MP4 writer is not available.</source>
-        <translation>El escritor de MP4 no está disponible.</translation>
-    </message>
-    <message>
-        <source>Cannot copy the streams of %1.</source>
-        <translation>No se pueden copiar las pistas de %1.</translation>
-    </message>
-    <message>
-        <source>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</source>
-        <translation>El disco está lleno (%1): la grabación %2 se guardó tal como se grabó; la mayoría de los reproductores la reproducen, pero los navegadores quizá no puedan saltar dentro de ella.</translation>
-    </message>
-    <message>
-        <source>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</source>
-        <translation>No se pudo terminar la grabación %1: %2. El archivo se guardó tal como se grabó.</translation>
-    </message>
-    <message>
-        <source>Cannot replace %1 with the finished recording: %2.</source>
-        <translation>No se puede sustituir %1 por la grabación terminada: %2.</translation>
-    </message>
-    <message>
-        <source>The disk is full (%1): the recording stopped. The file %2 keeps what was recorded so far; free some space before recording again.</source>
-        <translation>El disco está lleno (%1): la grabación se detuvo. El archivo %2 conserva lo grabado hasta ahora; libera espacio antes de volver a grabar.</translation>
-    </message>
-    <message>
-        <source>Writing the video file %1 failed: %2. The recording stopped.</source>
-        <translation>No se pudo escribir el archivo de video %1: %2. La grabación se detuvo.</translation>
-    </message>
-    <message>
-        <source>Cannot create the video file %1: %2. Check that the folder %3 exists and that you may write to it.</source>
-        <translation>No se puede crear el archivo de video %1: %2. Comprueba que la carpeta %3 existe y que puedes escribir en ella.</translation>
-    </message>
-    <message>
-        <source>Cannot start the MP4 file: %1.</source>
-        <translation>No se puede empezar el archivo MP4: %1.</translation>
-    </message>
-    <message>
-        <source>The H.264 encoder (libx264) is not available.</source>
-        <translation>El codificador H.264 (libx264) no está disponible.</translation>
-    </message>
-    <message>
-        <source>The H.264 encoder refused the settings: %1.</source>
-        <translation>El codificador H.264 rechazó la configuración: %1.</translation>
-    </message>
-    <message>
-        <source>Cannot add the picture to the MP4 file.</source>
-        <translation>No se puede añadir la imagen al archivo MP4.</translation>
-    </message>
-    <message>
-        <source>The sound encoder (%1) is not available.</source>
-        <translation>El codificador de sonido (%1) no está disponible.</translation>
-    </message>
-    <message>
-        <source>Sound with %1 channels cannot be encoded; use 1 or 2.</source>
-        <translation>No se puede codificar sonido con %1 canales; usa 1 o 2.</translation>
-    </message>
-    <message>
-        <source>The sound is read at %1 Hz but should be encoded at %2 Hz; use the same rate for both.</source>
-        <translation>El sonido se lee a %1 Hz pero debería codificarse a %2 Hz; usa la misma frecuencia para ambos.</translation>
-    </message>
-    <message>
-        <source>The sound encoder refused the settings: %1.</source>
-        <translation>El codificador de sonido rechazó la configuración: %1.</translation>
-    </message>
-    <message>
-        <source>Cannot add the sound to the MP4 file.</source>
-        <translation>No se puede añadir el sonido al archivo MP4.</translation>
-    </message>
-    <message>
-        <source>Cannot convert the sound for the encoder: %1.</source>
-        <translation>No se puede convertir el sonido para el codificador: %1.</translation>
-    </message>
-    <message>
-        <source>Encoding failed: %1.</source>
-        <translation>La codificación falló: %1.</translation>
-    </message>
-    <message>
-        <source>The H.264 encoder failed: %1.</source>
-        <translation>El codificador H.264 falló: %1.</translation>
-    </message>
-    <message>
-        <source>Converting the sound failed.</source>
-        <translation>La conversión del sonido falló.</translation>
-    </message>
-    <message>
-        <source>The sound encoder failed: %1.</source>
-        <translation>El codificador de sonido falló: %1.</translation>
     </message>
 </context>
 <context>
