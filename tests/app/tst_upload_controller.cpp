@@ -36,11 +36,9 @@ public:
     bool listen() {
         connect(&server_, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                auto* received = new QByteArray;
-                connect(socket, &QTcpSocket::disconnected, socket, [socket, received] {
-                    delete received;
-                    socket->deleteLater();
-                });
+                // Lives as long as the socket's connections, which go with the socket.
+                auto received = std::make_shared<QByteArray>();
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
                 connect(socket, &QTcpSocket::readyRead, this, [this, socket, received] {
                     *received += socket->readAll();
                     const qsizetype end = received->indexOf("\r\n\r\n");
