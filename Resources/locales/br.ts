@@ -625,8 +625,8 @@
         <translation>Não é possível conectar ao display X "%1", então a tela não pode ser gravada. Verifique se o servidor X está em execução.</translation>
     </message>
     <message>
-        <source>The X display "%1" has no screen %2.</source>
-        <translation>O display X "%1" não tem a tela %2.</translation>
+        <source>The X display %1 has no screen %2.</source>
+        <translation>O display X %1 não tem a tela %2.</translation>
     </message>
     <message>
         <source>The X display "%1" cannot share memory with programs (no MIT-SHM), which screen recording needs.</source>

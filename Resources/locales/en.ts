@@ -625,8 +625,8 @@
         <translation>Cannot connect to the X display "%1", so the screen cannot be recorded. Check that the X server is running.</translation>
     </message>
     <message>
-        <source>The X display "%1" has no screen %2.</source>
-        <translation>The X display "%1" has no screen %2.</translation>
+        <source>The X display %1 has no screen %2.</source>
+        <translation>The X display %1 has no screen %2.</translation>
     </message>
     <message>
         <source>The X display "%1" cannot share memory with programs (no MIT-SHM), which screen recording needs.</source>

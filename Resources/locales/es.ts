@@ -625,8 +625,8 @@
         <translation>No se puede conectar con la pantalla X "%1", así que no se puede grabar la pantalla. Comprueba que el servidor X está en marcha.</translation>
     </message>
     <message>
-        <source>The X display "%1" has no screen %2.</source>
-        <translation>La pantalla X "%1" no tiene la pantalla %2.</translation>
+        <source>The X display %1 has no screen %2.</source>
+        <translation>La pantalla X %1 no tiene la pantalla %2.</translation>
     </message>
     <message>
         <source>The X display "%1" cannot share memory with programs (no MIT-SHM), which screen recording needs.</source>

@@ -376,9 +376,9 @@ TABLE = [
      "Comprueba que el servidor X está en marcha.",
      "Não é possível conectar ao display X \"%1\", então a tela não pode ser gravada. "
      "Verifique se o servidor X está em execução."),
-    ("ScreenGrabber", "The X display \"%1\" has no screen %2.", SAME,
-     "La pantalla X \"%1\" no tiene la pantalla %2.",
-     "O display X \"%1\" não tem a tela %2."),
+    ("ScreenGrabber", "The X display %1 has no screen %2.", SAME,
+     "La pantalla X %1 no tiene la pantalla %2.",
+     "O display X %1 não tem a tela %2."),
     ("ScreenGrabber", "The X display \"%1\" cannot share memory with programs (no MIT-SHM), which screen recording needs.", SAME,
      "La pantalla X \"%1\" no puede compartir memoria con los programas (no tiene MIT-SHM), "
      "algo necesario para grabar la pantalla.",

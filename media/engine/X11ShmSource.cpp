@@ -249,7 +249,7 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, const X11Source
     if (!it.rem) {
         *code = GrabberErrors::DeviceOpenError;
         *errorText =
-            kTr.tr("The X display \"%1\" has no screen %2.").arg(displayName).arg(screenNumber);
+            kTr.tr("The X display %1 has no screen %2.").arg(displayName).arg(screenNumber);
         return nullptr;
     }
     const xcb_screen_t* screen = it.data;
