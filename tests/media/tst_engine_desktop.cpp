@@ -475,6 +475,12 @@ void EngineDesktop::fullDiskKeepsWhatWasWritten() {
 }
 
 void EngineDesktop::stopReturnsWhileTheFileIsFinished() {
+    // Changing content, so pictures are encoded at the full rate (a still screen gives one a
+    // second) and the file has something to finish.
+    NoiseWindow noise;
+    noise.setGeometry(0, 0, 320, 240);
+    noise.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&noise));
     Rig rig;
     QSignalSpy stopped(&rig.recorder, &Recorder::stopped);
     const QString first = path("async-first.mp4"), second = path("async-second.mp4");
@@ -527,6 +533,12 @@ void EngineDesktop::stopReturnsWhileTheFileIsFinished() {
 }
 
 QString EngineDesktop::fragmentedRecording(const QString& name) {
+    // Changing content: pictures at the full rate fill every fragment with video.
+    NoiseWindow noise;
+    noise.setGeometry(40, 40, 320, 240);
+    noise.show();
+    if (!QTest::qWaitForWindowExposed(&noise))
+        return {};
     Rig rig;
     const QString recording = path(name + "-source.mp4"), copy = path(name);
     prepare(rig.recorder, rig.screen, QRect(40, 40, 320, 240), recording, true);
