@@ -91,20 +91,25 @@ QString UploadQueue::load() {
             dropped = true;
             continue;
         }
-        auto entry = std::make_unique<Entry>();
-        entry->job = job;
-        Entry* raw = entry.get();
-        entry->retryTimer.setSingleShot(true);
-        connect(&entry->retryTimer, &QTimer::timeout, this, [this, raw] {
-            raw->due = true;
-            pump();
-        });
-        entries_.push_back(std::move(entry));
+        append(job);
     }
     if (dropped)
         save();
     pump();
     return {};
+}
+
+UploadQueue::Entry* UploadQueue::append(const UploadJob& job) {
+    auto entry = std::make_unique<Entry>();
+    entry->job = job;
+    Entry* raw = entry.get();
+    entry->retryTimer.setSingleShot(true);
+    connect(&entry->retryTimer, &QTimer::timeout, this, [this, raw] {
+        raw->due = true;
+        pump();
+    });
+    entries_.push_back(std::move(entry));
+    return raw;
 }
 
 void UploadQueue::add(const QString& filePath, const QUrl& url, int shareTarget) {
@@ -121,18 +126,11 @@ void UploadQueue::add(const QString& filePath, const QUrl& url, int shareTarget)
         pump();
         return;
     }
-    auto entry = std::make_unique<Entry>();
-    entry->job.filePath = filePath;
-    entry->job.url = url;
-    entry->job.shareTarget = shareTarget;
-    entry->userStarted = true;
-    Entry* raw = entry.get();
-    entry->retryTimer.setSingleShot(true);
-    connect(&entry->retryTimer, &QTimer::timeout, this, [this, raw] {
-        raw->due = true;
-        pump();
-    });
-    entries_.push_back(std::move(entry));
+    UploadJob job;
+    job.filePath = filePath;
+    job.url = url;
+    job.shareTarget = shareTarget;
+    append(job)->userStarted = true;
     save();
     pump();
 }

@@ -91,6 +91,7 @@ signals:
 private:
     struct Entry;
     Entry* find(const QString& filePath) const;
+    Entry* append(const UploadJob& job);
     void pump();
     void startAttempt(Entry* entry);
     void onAnswer(Entry* entry, const QString& answer);
