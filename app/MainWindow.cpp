@@ -42,7 +42,7 @@ MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent)
     , trayIcon_(this)
     , trayMenu_(new QMenu(this))
-    , uploads_(new UploadController(this, this)) {
+    , uploads_(new UploadController(&recordings_, this, this)) {
     trayMenu_->setObjectName(QStringLiteral("TrayMenu"));
     historyWidget_.setWindowTitle(historyWindowTitle());
     uploads_->popup()->setWindowTitle(popupWindowTitle());
@@ -75,6 +75,21 @@ MainWindow::MainWindow(QWidget* parent)
     connect(&historyWidget_, &HistoryWidget::copiedToClipboard, uploads_,
             &UploadController::showCopiedToClipboard);
     history->load();
+    openRecordings();
+}
+
+void MainWindow::openRecordings() {
+    // A folder that cannot be used now is tried again at the next recording; until then the
+    // program runs without the kept recordings, and says why.
+    QString error = recordings_.open();
+    if (error.isEmpty())
+        error = uploads_->resumePending();
+    connect(&recordings_, &RecordingStore::storeFailed, this, &MainWindow::showNotice);
+    if (!error.isEmpty()) {
+        QTimer::singleShot(0, this, [this, error] {
+            showPlainMessage(this, QMessageBox::Warning, QStringLiteral("Clipnest"), error);
+        });
+    }
 }
 
 MainWindow::~MainWindow() {
@@ -83,8 +98,12 @@ MainWindow::~MainWindow() {
     disconnect(history, &HistoryManager::storeFailed, this, &MainWindow::onHistoryStoreFailed);
     history->save();
     storeLanguage();
+    // The capture waits for recordings still being finished and marks them in the store;
+    // then the uploads stop (the queue keeps them for the next start). Both before the store.
     delete cropCtrl_;
     cropCtrl_ = nullptr;
+    delete uploads_;
+    uploads_ = nullptr;
     delete notice_;
 }
 
@@ -343,20 +362,23 @@ void MainWindow::openCapture() {
 
 void MainWindow::makeScreenshot() {
     if (!cropCtrl_) {
-        cropCtrl_ = new CropCtrl;
+        cropCtrl_ = new CropCtrl(&recordings_);
         cropCtrl_->setWindowTitle(captureWindowTitle());
-        connect(cropCtrl_, &CropCtrl::uploadImageData, uploads_, [this](const QByteArray& video) {
-            uploads_->upload(video, QSize(cropCtrl_->videoWidth(), cropCtrl_->videoHeight()));
-        });
-        connect(cropCtrl_, &CropCtrl::uploadImageDataAndShare, uploads_,
-                [this](const QByteArray& video, SocialNetwork network) {
-                    uploads_->uploadAndShare(
-                        video, QSize(cropCtrl_->videoWidth(), cropCtrl_->videoHeight()), network);
-                });
+        connect(cropCtrl_, &CropCtrl::uploadRecording, uploads_,
+                &UploadController::uploadRecordingOfSize);
+        connect(cropCtrl_, &CropCtrl::notice, this, &MainWindow::showNotice);
         connect(cropCtrl_, &CropCtrl::closed, this, &MainWindow::onCropControlClosed);
     }
     if (cropCtrl_->isVisible())
         return;
+    if (cropCtrl_->isRecording()) {
+        // The overlay would lie over the area being recorded: the user is pointed at the
+        // recording instead.
+        cropCtrl_->bringRecordPanelForward();
+        showNotice(tr("A recording is under way. Stop it with its Stop recording button "
+                      "before starting another one."));
+        return;
+    }
     if (snapButtonInitialised_)
         snapshotButton_.hide();
     cropCtrl_->clear();

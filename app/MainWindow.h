@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/RecordingStore.h"
 #include "widgets/HistoryWidget.h"
 #include "widgets/SnapshotButton.h"
 
@@ -31,6 +32,8 @@ public:
     ~MainWindow() override;
 
     UploadController* uploadController() const { return uploads_; }
+    // The user's kept recordings (not uploaded, failed, recovered), opened at start.
+    RecordingStore* recordings() const { return const_cast<RecordingStore*>(&recordings_); }
 
     // Titles of the program's own windows. They are frameless, so nobody sees
     // these; they let the window manager's lists and other processes tell them apart.
@@ -62,6 +65,7 @@ private slots:
     void onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason);
     void onChooseLanguage(QAction* action);
     void onHistoryStoreFailed(const QString& message);
+    void openRecordings();
 
 private:
     // Things about the desktop the user must hear of once: a Wayland session, no tray.
@@ -86,6 +90,8 @@ private:
     QPoint snapButtonStartPoint(const QSize& size) const;
 
     QSettings settings_;
+    // Before everything that keeps a pointer to it.
+    RecordingStore recordings_;
     CropCtrl* cropCtrl_ = nullptr;
 
     QSystemTrayIcon trayIcon_;

@@ -4,8 +4,11 @@
 #include "app/Placement.h"
 #include "app/ScreenChoice.h"
 #include "history/HistoryManager.h"
+#include "history/RecordingStore.h"
+#include "media/VideoInfo.h"
 #include "settings/AppSettings.h"
 #include "upload/ServiceUrls.h"
+#include "upload/UploadQueue.h"
 #include "widgets/PlainMessageBox.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
@@ -14,6 +17,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -24,37 +28,52 @@
 
 namespace {
 
-// Fixed parts of every upload request, as the service expects them.
-constexpr QLatin1String kUploadFieldName("attachment");
-constexpr QLatin1String kUploadFileName("video.mp4");
-constexpr QLatin1String kUploadContentType("video/mp4");
-constexpr QLatin1String kUploadBoundary("Ax3WQkoke");
-
 // The progress window's fixed size: room for the title, the bar and the percentage in every
 // interface language.
 constexpr QSize kProgressWindowSize(372, 155);
+// A failure notice is a sentence or two with a reason: longer than the two-second popup.
+constexpr int kNoticeDurationMs = 8000;
 
 } // namespace
 
-UploadController::UploadController(QWidget* dialogParent, QObject* parent)
+UploadController::UploadController(RecordingStore* store, QWidget* dialogParent, QObject* parent)
     : QObject(parent)
     , dialogParent_(dialogParent)
+    , store_(store)
+    , queue_(new UploadQueue(
+          queueFileFor(store ? store->folder() : RecordingStore::defaultFolder()), this))
     , popup_(new PopupNotify)
+    , notice_(new PopupNotify)
     , progressWindow_(new ProgressWidget) {
     progressWindow_->setMinimumSize(kProgressWindowSize);
     progressWindow_->setMaximumSize(kProgressWindowSize);
     progressWindow_->hide();
-    connect(&uploader_, &HttpUploader::finished, this, &UploadController::onUploadFinished);
-    connect(&uploader_, &HttpUploader::error, this, &UploadController::onUploadError);
-    connect(&uploader_, &HttpUploader::progressChanged, this, &UploadController::onUploadProgress);
+    notice_->setObjectName(QStringLiteral("UploadNotice"));
+    connect(queue_, &UploadQueue::progressChanged, this, &UploadController::onProgress);
+    connect(queue_, &UploadQueue::accepted, this, &UploadController::onAccepted);
+    connect(queue_, &UploadQueue::failed, this, &UploadController::onFailed);
+    connect(queue_, &UploadQueue::storeFailed, this, [this](const QString& message) {
+        // The uploads still run; only a restart would lose them.
+        qWarning() << message;
+        showNotice(message);
+    });
     // The popup is a window of its own: it hears of every change of the interface language.
     popup_->installEventFilter(this);
     retranslate();
 }
 
 UploadController::~UploadController() {
+    // The queue goes first: its running requests end without a signal reaching the windows.
+    delete queue_;
+    queue_ = nullptr;
     delete progressWindow_;
+    delete notice_;
     delete popup_;
+}
+
+QString UploadController::queueFileFor(const QString& recordingsFolder) {
+    // Beside the recordings, in the same private folder: the list names them.
+    return recordingsFolder + QStringLiteral("/uploads.json");
 }
 
 bool UploadController::eventFilter(QObject* watched, QEvent* event) {
@@ -67,66 +86,129 @@ void UploadController::retranslate() {
     popup_->setText(tr("Video link copied to clipboard"));
 }
 
-void UploadController::upload(const QByteArray& data, const QSize& videoSize) {
-    shareAfterUpload_ = false;
-    startUpload(data, videoSize);
+void UploadController::applySettings() {
+    // Read at each upload, like the host: a changed setting counts without a restart.
+    const QSettings settings;
+    queue_->setServiceToken(AppSettings::serviceToken(settings));
+    queue_->setSettingsFile(settings.fileName());
 }
 
-void UploadController::uploadAndShare(const QByteArray& data, const QSize& videoSize,
-                                      SocialNetwork network) {
-    shareAfterUpload_ = true;
-    network_ = network;
-    startUpload(data, videoSize);
+QString UploadController::resumePending() {
+    applySettings();
+    return queue_->load();
 }
 
-void UploadController::startUpload(const QByteArray& data, const QSize& videoSize) {
+void UploadController::uploadRecording(const QString& filePath, int shareTarget) {
+    const QSize size = probeVideoSize(filePath);
+    if (size.isEmpty()) {
+        refuse(filePath,
+               QFileInfo::exists(filePath)
+                   ? tr("The recording %1 holds no video that can be read; it was not uploaded.")
+                         .arg(filePath)
+                   : tr("The recording %1 is not there any more.").arg(filePath));
+        return;
+    }
+    uploadRecordingOfSize(filePath, size, shareTarget);
+}
+
+void UploadController::uploadRecordingOfSize(const QString& filePath, const QSize& videoSize,
+                                             int shareTarget) {
+    if (videoSize.isEmpty()) {
+        uploadRecording(filePath, shareTarget);
+        return;
+    }
     const QSettings settings;
     const QString host = AppSettings::serviceHost(settings);
     const QUrl url = ServiceUrls::uploadUrl(host, videoSize.width(), videoSize.height());
     if (!url.isValid() || url.isEmpty()) {
-        onUploadError(tr("The upload service address \"%1\" is not usable. Put a host name "
-                         "(host:port) or an http:// or https:// address under \"%2\" in %3.")
-                          .arg(host, AppSettings::kServiceHost, settings.fileName()));
+        refuse(filePath, tr("The upload service address \"%1\" is not usable. Put a host name "
+                            "(host:port) or an http:// or https:// address under \"%2\" in %3.")
+                             .arg(host, AppSettings::kServiceHost, settings.fileName()));
         return;
     }
-    // Read at each upload, like the host: a changed setting counts without a restart.
-    uploader_.setServiceToken(AppSettings::serviceToken(settings));
-    uploader_.setSettingsFile(settings.fileName());
-    uploader_.upload(url, data, kUploadFieldName, kUploadFileName, kUploadContentType,
-                     kUploadBoundary);
+    applySettings();
+    if (store_)
+        store_->setState(filePath, RecordingState::Queued, {}, shareTarget);
+    queue_->add(filePath, url, shareTarget);
 }
 
-void UploadController::onUploadProgress(double percent) {
+void UploadController::cancelUpload(const QString& filePath) {
+    queue_->remove(filePath);
+    endProgress(filePath);
+}
+
+void UploadController::refuse(const QString& filePath, const QString& message) {
+    if (store_)
+        store_->setState(filePath, RecordingState::UploadFailed, message);
+    showError(QMessageBox::Information, message);
+}
+
+void UploadController::onProgress(const QString& filePath, int percent, bool userStarted) {
+    // The window follows what the user waits for; retries run without it.
+    if (!userStarted)
+        return;
+    if (progressFile_.isEmpty())
+        progressFile_ = filePath;
+    if (progressFile_ != filePath)
+        return;
     if (!progressWindow_->isVisible()) {
         centreOnScreen(progressWindow_);
         progressWindow_->show();
     }
-    progressWindow_->setValue(static_cast<int>(percent));
+    progressWindow_->setValue(percent);
 }
 
-void UploadController::onUploadFinished(const QString& answer) {
-    if (!ServiceUrls::isAcceptedAnswer(answer)) {
-        progressWindow_->hide();
-        showError(QMessageBox::Critical,
-                  tr("Service temporarily not working. Please try again later"));
+void UploadController::endProgress(const QString& filePath) {
+    if (progressFile_ != filePath)
         return;
-    }
+    progressFile_.clear();
+    progressWindow_->hide();
+}
 
-    if (!shareAfterUpload_) {
-        QGuiApplication::clipboard()->setText(answer, QClipboard::Clipboard);
+void UploadController::onAccepted(const QString& filePath, const QString& link, int shareTarget,
+                                  bool userStarted) {
+    Q_UNUSED(userStarted) // a retry that gets through is told like a first try
+    endProgress(filePath);
+    if (shareTarget < 0) {
+        QGuiApplication::clipboard()->setText(link, QClipboard::Clipboard);
         showCopiedToClipboard();
     } else {
-        const QString link = ServiceUrls::sharedLink(answer, Languages::current());
-        QDesktopServices::openUrl(ServiceUrls::sharePageUrl(network_, link));
+        const QString shared = ServiceUrls::sharedLink(link, Languages::current());
+        QDesktopServices::openUrl(
+            ServiceUrls::sharePageUrl(static_cast<SocialNetwork>(shareTarget), shared));
     }
-
-    HistoryManager::instance()->add(HistoryRecord(QDateTime::currentDateTime(), QUrl(answer)));
-    progressWindow_->hide();
+    HistoryManager::instance()->add(HistoryRecord(QDateTime::currentDateTime(), QUrl(link)));
+    // The service has the video now: the recording has done its job. (A file outside the
+    // recordings folder is the user's own and is not touched.)
+    if (store_ && store_->contains(filePath)) {
+        const QString error = store_->remove(filePath);
+        if (!error.isEmpty())
+            qWarning() << error;
+    }
 }
 
-void UploadController::onUploadError(const QString& error) {
-    progressWindow_->hide();
-    showError(QMessageBox::Information, error);
+void UploadController::onFailed(const QString& filePath, const QString& message,
+                                UploadFailureKind kind, bool userStarted, bool willRetry) {
+    Q_UNUSED(kind)
+    endProgress(filePath);
+    if (store_) {
+        if (willRetry) {
+            const auto entry = store_->entry(filePath);
+            store_->setState(filePath, RecordingState::Queued, {}, entry ? entry->shareTarget : -1);
+        } else {
+            store_->setState(filePath, RecordingState::UploadFailed, message);
+        }
+    }
+    if (userStarted) {
+        showError(QMessageBox::Information,
+                  willRetry ? message + QStringLiteral("\n\n") +
+                                  tr("The recording is kept, and Clipnest tries again by "
+                                     "itself.")
+                            : message);
+    } else if (!willRetry) {
+        // The last automatic try: said once, quietly; the recording stays with its reason.
+        showNotice(tr("A recording could not be uploaded: %1").arg(message));
+    }
 }
 
 void UploadController::showError(QMessageBox::Icon icon, const QString& text) {
@@ -134,6 +216,12 @@ void UploadController::showError(QMessageBox::Icon icon, const QString& text) {
     // only, so that markup in it shows as the characters it is and never as a live link or a
     // picture loaded from a local file.
     showPlainMessage(dialogParent_, icon, tr("Upload error"), text);
+}
+
+void UploadController::showNotice(const QString& text) {
+    notice_->setText(text);
+    centreOnScreen(notice_);
+    notice_->showFor(kNoticeDurationMs);
 }
 
 void UploadController::showCopiedToClipboard() {

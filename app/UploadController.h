@@ -1,11 +1,11 @@
 #pragma once
 
-#include "upload/HttpUploader.h"
 #include "upload/SocialNetwork.h"
+#include "upload/UploadFailure.h"
 
-#include <QByteArray>
 #include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -15,55 +15,83 @@
 class PopupNotify;
 class ProgressWidget;
 class QWidget;
+class RecordingStore;
+class UploadQueue;
 
-// What happens to a finished recording the user sends away: the service address is checked,
-// the file goes to the uploader, the progress window follows it, and the service's answer
-// becomes a link on the clipboard (with the "copied" popup) or a share page in the browser,
-// and a row in the upload history. Failures end in a message box. It has no tray and no
-// main window, so tests drive it alone. GUI thread only.
+// What happens to a recording the user sends away: the service address is checked, the file
+// joins the upload queue (which retries what failed for a passing reason and resumes after a
+// restart), the progress window follows the uploads the user is waiting for, and an accepted
+// answer becomes a link on the clipboard (with the "copied" popup) or a share page in the
+// browser, a row in the upload history, and the recording leaves the recordings folder.
+//
+// A failed attempt the user started ends in a message box; the attempts the queue makes by
+// itself are told more quietly (the popup, and the recording's state in the store, which
+// keeps the reason). It has no tray and no main window, so tests drive it alone.
+// GUI thread only.
 class UploadController : public QObject {
     Q_OBJECT
 public:
-    // `dialogParent` is the window message boxes belong to; it may be null.
-    explicit UploadController(QWidget* dialogParent = nullptr, QObject* parent = nullptr);
+    // `store` holds the recordings (it must outlive the controller); the pending uploads are
+    // kept beside them. `dialogParent` is the window message boxes belong to; it may be null.
+    explicit UploadController(RecordingStore* store, QWidget* dialogParent = nullptr,
+                              QObject* parent = nullptr);
     ~UploadController() override;
 
     // The windows it shows, for their titles and for tests.
     PopupNotify* popup() const { return popup_; }
+    PopupNotify* failureNotice() const { return notice_; }
     ProgressWidget* progressWindow() const { return progressWindow_; }
+    UploadQueue* queue() const { return queue_; }
+    RecordingStore* store() const { return store_; }
+
+    // Where the pending uploads are kept for recordings in `recordingsFolder`.
+    static QString queueFileFor(const QString& recordingsFolder);
+
+    // Starts again the uploads an earlier run left pending. Returns an empty string, or a
+    // readable message when they could not be read.
+    QString resumePending();
 
     // Where the tray icon is now (empty when the tray host does not say): the popup and
     // the progress window go on that monitor, else on the pointer's.
     void setTrayGeometrySource(std::function<QRect()> source);
 
 public slots:
-    // Uploads a recording of `videoSize` (the recorded area in screen pixels, which the
-    // service is told) and puts the answered link on the clipboard.
-    void upload(const QByteArray& data, const QSize& videoSize);
-    // The same, then opens the share page of `network` for the link instead.
-    void uploadAndShare(const QByteArray& data, const QSize& videoSize, SocialNetwork network);
+    // Uploads a kept recording and then puts the link on the clipboard (shareTarget -1) or
+    // opens the share page of that SocialNetwork value. The video's size, which the service
+    // is told, is read from the file.
+    void uploadRecording(const QString& filePath, int shareTarget);
+    // The same for a recording whose size (in the video's pixels) is known.
+    void uploadRecordingOfSize(const QString& filePath, const QSize& videoSize, int shareTarget);
+    // Drops the pending upload of a recording (it was deleted or saved elsewhere).
+    void cancelUpload(const QString& filePath);
     // The "copied to clipboard" popup, in the middle of the screen.
     void showCopiedToClipboard();
-
-    // The uploader's reports. Public so that tests can play the service's part.
-    void onUploadProgress(double percent);
-    void onUploadFinished(const QString& answer);
-    void onUploadError(const QString& error);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void startUpload(const QByteArray& data, const QSize& videoSize);
+    void onProgress(const QString& filePath, int percent, bool userStarted);
+    void onAccepted(const QString& filePath, const QString& link, int shareTarget,
+                    bool userStarted);
+    void onFailed(const QString& filePath, const QString& message, UploadFailureKind kind,
+                  bool userStarted, bool willRetry);
+    // A failure before anything was sent: told to the user, and kept with the recording.
+    void refuse(const QString& filePath, const QString& message);
+    void endProgress(const QString& filePath);
     void showError(QMessageBox::Icon icon, const QString& text);
+    void showNotice(const QString& text);
+    void applySettings();
     void centreOnScreen(QWidget* window) const;
     void retranslate();
 
     QWidget* dialogParent_;
-    HttpUploader uploader_;
+    QPointer<RecordingStore> store_;
+    UploadQueue* queue_;
     PopupNotify* popup_;
+    PopupNotify* notice_;
     ProgressWidget* progressWindow_;
-    bool shareAfterUpload_ = false;
-    SocialNetwork network_ = SocialNetwork::Facebook;
+    // The upload the progress window follows: one the user started and waits for.
+    QString progressFile_;
     std::function<QRect()> trayGeometry_;
 };

@@ -20,7 +20,7 @@ namespace {
 constexpr int kKeyboardRetryMs = 50;
 } // namespace
 
-CropCtrl::CropCtrl(QWidget* parent)
+CropCtrl::CropCtrl(RecordingStore* store, QWidget* parent)
     : QWidget(parent)
     , frameWidth_(CaptureGeometry::kFrameWidth)
     , dimColor_(0, 0, 0, 127)
@@ -33,7 +33,8 @@ CropCtrl::CropCtrl(QWidget* parent)
     , sizeLabelSize_(145, 43)
     , panelHeight_(43)
     , selection_(CaptureGeometry::nullSelection())
-    , resizeStart_(CaptureGeometry::nullSelection()) {
+    , resizeStart_(CaptureGeometry::nullSelection())
+    , session_(store) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_MouseTracking);
     // The overlay must lie above every window, docks and panels included, on every screen:
@@ -63,6 +64,17 @@ CropCtrl::~CropCtrl() {
 }
 
 void CropCtrl::show() {
+    // A new capture: the finished panels of the last one go, its recording stays in the
+    // recordings folder (and Ctrl+S still reaches it).
+    // (The caller may have cleared the mode already: the panels tell.)
+    if (!saving_ && (mode_ == RecordFinished || finishedPanelWindow_->isVisible())) {
+        mode_ = Idle;
+        recordRect_.hide();
+        finishedPanelWindow_->hide();
+        socialPanelWindow_->hide();
+        shownRecording_.clear();
+        setFinishing(false);
+    }
     updateTexts();
     clear();
     repaint();

@@ -5,6 +5,7 @@
 #include "upload/SocialNetwork.h"
 
 #include <QColor>
+#include <QHash>
 #include <QMap>
 #include <QMenu>
 #include <QPixmap>
@@ -19,6 +20,7 @@ class QAction;
 class QCheckBox;
 class QFrame;
 class QLabel;
+class RecordingStore;
 
 // The full-screen capture control: shows the frozen desktop, lets the user pick a rectangle,
 // records it and offers the result for saving, uploading or sharing.
@@ -41,23 +43,35 @@ public:
         RecordFinished = 6
     };
 
-    explicit CropCtrl(QWidget* parent = nullptr);
+    // `store` keeps the recordings (it must outlive the control); without one the control
+    // uses the user's default recordings folder.
+    explicit CropCtrl(RecordingStore* store = nullptr, QWidget* parent = nullptr);
     ~CropCtrl() override;
 
-    // Size of the recorded area in the control's (logical) pixels; 0 before the first
-    // recording.
+    // Size of the recorded area in physical pixels (what the video holds); 0 before the
+    // first recording.
     int videoWidth() const { return session_.videoSize().width(); }
     int videoHeight() const { return session_.videoSize().height(); }
+
+    RecordingStore* recordingStore() const { return session_.store(); }
+    bool isRecording() const { return session_.isRecording(); }
+    // Raises the record panel and the frame of the recording under way above other windows.
+    void bringRecordPanelForward();
 
     // Read-only views for the program's tests and benchmarks.
     int currentMode() const { return mode_; }
     QRect currentSelection() const { return selection_; }
     QString recordingFilePath() const { return session_.filePath(); }
+    // Whether the finished panels still wait for their file to be finished.
+    bool isFinishingFile() const { return finishing_; }
 
 signals:
     void closed();
-    void uploadImageData(const QByteArray& data);
-    void uploadImageDataAndShare(const QByteArray& data, SocialNetwork network);
+    // The user sent a finished recording away: upload it (shareTarget -1) or upload it and
+    // share the link (a SocialNetwork value). `videoSize` is the recorded size in pixels.
+    void uploadRecording(const QString& filePath, const QSize& videoSize, int shareTarget);
+    // Something the user should read that needs no answer (little free space left).
+    void notice(const QString& text);
 
 public slots:
     void clear();
@@ -75,7 +89,7 @@ private slots:
     void onRecordTimeChanged(const QString& time);
     void onBlinkChanged(bool on);
     void onSessionFailed(const QString& title, const QString& message);
-    void onRecordingFinished();
+    void onRecordingFinished(const QString& filePath, bool ok, const QString& errorText);
     void closeRecordFinishedPanel();
     void showContextMenu(const QPoint& pos);
 
@@ -127,7 +141,10 @@ private:
     // CropCtrlActions.cpp
     void tearDown();
     void share(SocialNetwork network);
-    bool readRecording(QByteArray* video, const QString& errorTitle);
+    void handOver(int shareTarget, const QString& errorTitle);
+    // The finished recording Ctrl+S and Save act on, or empty when there is none.
+    QString recordingToSave() const;
+    void setFinishing(bool finishing);
 
     // Selection state (see the mode enumeration).
     double frameWidth_;
@@ -169,6 +186,7 @@ private:
     PushButtonWithTooltip* uploadButton_ = nullptr;
     PushButtonWithTooltip* shareButton_ = nullptr;
     PushButtonWithTooltip* closeFinishPanelButton_ = nullptr;
+    QLabel* finishingLabel_ = nullptr;
     QWidget* socialPanelWindow_ = nullptr;
     QWidget* socialPanel_ = nullptr;
     PushButtonWithTooltip* facebookButton_ = nullptr;
@@ -182,6 +200,14 @@ private:
     // An error handler is closing the session; a second error from the same failure is
     // not shown again.
     bool endingWithError_ = false;
-    // Stopped by the user; the finished panels wait for the session's finished file.
-    bool awaitingFinishedFile_ = false;
+    // The recording the finished panels offer, and whether its file is still being finished
+    // (Save waits for it; upload and share are queued until it is ready).
+    QString shownRecording_;
+    bool finishing_ = false;
+    // The last recording whose file was finished whole, for Ctrl+S on a fresh overlay.
+    QString lastFinished_;
+    // Uploads asked for while their file was still being finished: share target by file.
+    QHash<QString, int> pendingUploads_;
+    // A save of the shown recording runs.
+    bool saving_ = false;
 };

@@ -1,14 +1,11 @@
 // What the user can do with a finished recording: save it, upload it, share it, or close.
 #include "capture/CropCtrl.h"
 
-#include "capture/RecordingPath.h"
-#include "widgets/PlainMessageBox.h"
+#include "history/RecordingStore.h"
+#include "widgets/SaveRecordingFlow.h"
 
-#include <QDateTime>
-#include <QFile>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
-#include <QStandardPaths>
 #include <QWindow>
 
 void CropCtrl::tearDown() {
@@ -16,16 +13,34 @@ void CropCtrl::tearDown() {
     recordRect_.hide();
     finishedPanelWindow_->hide();
     socialPanelWindow_->hide();
+    shownRecording_.clear();
+    setFinishing(false);
     close();
+}
+
+QString CropCtrl::recordingToSave() const {
+    // Never the recording under way, nor a file still being finished: either would copy a
+    // half-written file.
+    QString path = mode_ == RecordFinished ? shownRecording_ : lastFinished_;
+    if (path.isEmpty() || session_.isFinishing(path) ||
+        (isRecording() && path == session_.filePath()))
+        return {};
+    // The history may have uploaded, saved or deleted it meanwhile.
+    RecordingStore* store = session_.store();
+    const auto entry = store ? store->entry(path) : std::nullopt;
+    if (!entry || entry->state == RecordingState::Queued ||
+        entry->state == RecordingState::Recording)
+        return {};
+    return path;
 }
 
 void CropCtrl::save() {
     setCursor(Qt::ArrowCursor);
-    const QString proposed =
-        QStandardPaths::writableLocation(QStandardPaths::MoviesLocation) + QLatin1Char('/') +
-        QStringLiteral("record-%1")
-            .arg(QDateTime::currentDateTime().toString(QStringLiteral("hh.mm.ss[dd.MM.yyyy]"))) +
-        QLatin1Char('.') + session_.fileExtension();
+    if (saving_ || SaveRecordingFlow::isSaving())
+        return;
+    const QString recording = recordingToSave();
+    if (recording.isEmpty())
+        return; // nothing finished to save (yet): Ctrl+S does nothing
 
     // Reached by Ctrl+S while the overlay is up: the overlay lies above every window, so it
     // steps aside while the dialog and any message are open, and comes back if nothing was
@@ -37,7 +52,7 @@ void CropCtrl::save() {
         QWidget::hide();
     }
     const auto restoreOverlay = [this, overlayShown] {
-        if (overlayShown && mode_ != Idle && !isVisible()) {
+        if (overlayShown && !isVisible()) {
             QWidget::show();
             raise();
             activateWindow();
@@ -45,52 +60,55 @@ void CropCtrl::save() {
         }
     };
 
-    const QString recording = session_.finishedFile();
-    const QString target = QFileDialog::getSaveFileName(this, tr("Save"), proposed);
-    if (target.isEmpty()) {
+    SaveRecordingFlow* flow = SaveRecordingFlow::saveRecordingAs(recording, session_.store(), this);
+    if (!flow) {
         restoreOverlay();
         return;
     }
-    if (!saveRecordingCopy(recording, target)) {
-        // The recording and the panels stay, so the user can pick another place.
-        showPlainMessage(this, QMessageBox::Critical, tr("Error"),
-                         QStringLiteral("%1: \"%2\"").arg(tr("Can not save file"), target));
-        restoreOverlay();
-        return;
-    }
-    QFile::remove(recording);
-    tearDown();
+    saving_ = true;
+    finishedPanel_->setEnabled(false);
+    socialPanel_->setEnabled(false);
+    connect(flow, &SaveRecordingFlow::done, this,
+            [this, restoreOverlay](const QString& source, const QString&, bool saved) {
+                saving_ = false;
+                finishedPanel_->setEnabled(true);
+                socialPanel_->setEnabled(true);
+                if (!saved) {
+                    // The recording and the panels stay, so the user can pick another place.
+                    restoreOverlay();
+                    return;
+                }
+                if (lastFinished_ == source)
+                    lastFinished_.clear();
+                if (mode_ == RecordFinished && shownRecording_ != source)
+                    return; // another recording's panels are up now
+                tearDown();
+            });
 }
 
-bool CropCtrl::readRecording(QByteArray* video, const QString& errorTitle) {
-    const QString recording = session_.filePath();
-    QFile file(recording);
-    if (recording.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+void CropCtrl::handOver(int shareTarget, const QString& errorTitle) {
+    setCursor(Qt::ArrowCursor);
+    const QString recording = shownRecording_;
+    if (recording.isEmpty() || !QFileInfo::exists(recording)) {
         QMessageBox::critical(this, errorTitle, QStringLiteral("Can not open file"),
                               QMessageBox::Ok);
-        return false;
+        return;
     }
-    *video = file.readAll();
-    file.close();
-    return true;
+    if (lastFinished_ == recording)
+        lastFinished_.clear();
+    if (session_.isFinishing(recording))
+        pendingUploads_.insert(recording, shareTarget); // sent once its file is ready
+    else
+        emit uploadRecording(recording, session_.videoSizeOf(recording), shareTarget);
+    tearDown();
 }
 
 void CropCtrl::upload() {
-    setCursor(Qt::ArrowCursor);
-    QByteArray video;
-    if (!readRecording(&video, QStringLiteral("Upload error")))
-        return;
-    emit uploadImageData(video);
-    tearDown();
+    handOver(-1, QStringLiteral("Upload error"));
 }
 
 void CropCtrl::share(SocialNetwork network) {
-    setCursor(Qt::ArrowCursor);
-    QByteArray video;
-    if (!readRecording(&video, QStringLiteral("Share error")))
-        return;
-    emit uploadImageDataAndShare(video, network);
-    tearDown();
+    handOver(int(network), QStringLiteral("Share error"));
 }
 
 void CropCtrl::closeRecordFinishedPanel() {

@@ -165,6 +165,12 @@ void CropCtrl::buildRecordFinishedPanel() {
                         QStringLiteral(":/Resources/Buttons/close.png"), true, buttonSize);
     connect(closeFinishPanelButton_, &QPushButton::clicked, this,
             &CropCtrl::closeRecordFinishedPanel);
+    finishingLabel_ = new QLabel(finishedPanel_);
+    finishingLabel_->setObjectName(QStringLiteral("FinishingLabel"));
+    finishingLabel_->setFont(panelFont());
+    finishingLabel_->setStyleSheet(white);
+    finishingLabel_->hide();
+    finishedPanel_->layout()->addWidget(finishingLabel_);
     finishedPanel_->adjustSize();
     finishedPanelWindow_->adjustSize();
     finishedPanelWindow_->hide();
@@ -205,6 +211,7 @@ void CropCtrl::updateTexts() {
     shareButton_->tooltipText = tr("Share");
     closeButton_->tooltipText = tr("Close");
     closeFinishPanelButton_->tooltipText = tr("Close");
+    finishingLabel_->setText(tr("Finishing the video…"));
     facebookButton_->tooltipText = tr("Share to facebook");
     twitterButton_->tooltipText = tr("Share to twitter");
     googleButton_->tooltipText = tr("Share to google+");

@@ -7,6 +7,7 @@
 #include "widgets/PushButtonWithTooltip.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -43,11 +44,14 @@ void CropCtrl::recordWithoutSound() {
 }
 
 void CropCtrl::startRecord(bool withSound) {
-    const QString refusal = session_.prepare();
+    QString warning;
+    const QString refusal = session_.prepare(&warning);
     if (!refusal.isEmpty()) {
         refuseStart(refusal);
         return;
     }
+    if (!warning.isEmpty())
+        emit notice(warning);
 
     mode_ = Recording;
     captureRect_ = CaptureGeometry::normalizedSelection(selection_);
@@ -81,24 +85,74 @@ void CropCtrl::refuseStart(const QString& message) {
     showPlainMessage(this, QMessageBox::Critical, tr("Error"), message);
 }
 
-void CropCtrl::stopRecord() {
-    awaitingFinishedFile_ = session_.isRecording();
-    session_.stop();
-    recordPanelWindow_->hide();
-    // The finished panels offer the file, so they wait until it is complete.
+void CropCtrl::bringRecordPanelForward() {
+    if (!isRecording())
+        return;
+    recordRect_.show();
+    recordRect_.raise();
+    recordPanelWindow_->show();
+    recordPanelWindow_->raise();
 }
 
-void CropCtrl::onRecordingFinished() {
-    if (!awaitingFinishedFile_)
-        return; // the session ended with an error meanwhile
-    awaitingFinishedFile_ = false;
+void CropCtrl::stopRecord() {
+    const bool wasRecording = session_.isRecording();
+    // Returns at once: the file is finished on a thread of the engine.
+    session_.stop();
+    recordPanelWindow_->hide();
+    if (!wasRecording || endingWithError_)
+        return;
+    // The panels come at once; they say that the file is still being finished, and Save waits
+    // for it while upload and share are queued until it is ready.
     mode_ = RecordFinished;
+    shownRecording_ = session_.filePath();
+    setFinishing(session_.isFinishing(shownRecording_));
     placePanel(finishedPanelWindow_);
     finishedPanelWindow_->show();
     finishedPanelWindow_->raise();
     placeSocialPanel();
     socialPanelWindow_->show();
     socialPanelWindow_->raise();
+}
+
+void CropCtrl::setFinishing(bool finishing) {
+    finishing_ = finishing;
+    finishingLabel_->setVisible(finishing);
+    saveButton_->setEnabled(!finishing);
+    finishedPanel_->adjustSize();
+    finishedPanelWindow_->adjustSize();
+    if (finishedPanelWindow_->isVisible()) {
+        placePanel(finishedPanelWindow_);
+        placeSocialPanel();
+    }
+}
+
+void CropCtrl::onRecordingFinished(const QString& filePath, bool ok, const QString& errorText) {
+    if (ok)
+        lastFinished_ = filePath;
+    const auto pending = pendingUploads_.constFind(filePath);
+    if (pending != pendingUploads_.cend()) {
+        const int shareTarget = pending.value();
+        pendingUploads_.erase(pending);
+        // A file that could not be finished stays listed as not uploaded; the message below
+        // says what was kept.
+        if (ok)
+            emit uploadRecording(filePath, session_.videoSizeOf(filePath), shareTarget);
+    }
+    const bool shown = mode_ == RecordFinished && filePath == shownRecording_;
+    if (shown && ok) {
+        setFinishing(false);
+        return;
+    }
+    if (errorText.isEmpty())
+        return;
+    // Titled as the session titles the engine's other failures.
+    const QString title = QCoreApplication::translate("RecordingSession", "Encoder error");
+    if (shown) {
+        onSessionFailed(title, errorText);
+        return;
+    }
+    // An earlier recording, its panels long gone: the user still hears what became of it.
+    showPlainMessage(nullptr, QMessageBox::Critical, title, errorText);
 }
 
 void CropCtrl::onBlinkChanged(bool on) {
@@ -117,11 +171,12 @@ void CropCtrl::onSessionFailed(const QString& title, const QString& message) {
         return;
     endingWithError_ = true;
     stopRecord();
-    awaitingFinishedFile_ = false; // the session ends here, whatever becomes of its file
     mode_ = Idle;
     recordRect_.hide();
     finishedPanelWindow_->hide();
     socialPanelWindow_->hide();
+    shownRecording_.clear();
+    setFinishing(false);
     close();
     showPlainMessage(this, QMessageBox::Critical, title, message);
     endingWithError_ = false;

@@ -1,7 +1,8 @@
 #include "capture/RecordingSession.h"
 
-#include "capture/RecordingPath.h"
 #include "capture/SelectionGeometry.h"
+#include "history/FreeSpace.h"
+#include "history/RecordingStore.h"
 #include "media/AudioCodecSettings.h"
 #include "media/AudioFormat.h"
 #include "media/AudioGrabber.h"
@@ -10,6 +11,8 @@
 #include "media/Recorder.h"
 #include "media/ScreenGrabber.h"
 #include "media/ScreenRecordingSettings.h"
+
+#include <QFileInfo>
 
 namespace {
 // The label shows whole seconds; the stop button blinks once a second (on, off).
@@ -20,29 +23,23 @@ constexpr int kSoundSampleRate = 44100;
 constexpr int kSoundChannels = 2;
 } // namespace
 
-RecordingSession::RecordingSession(QObject* parent)
+RecordingSession::RecordingSession(RecordingStore* store, QObject* parent)
     : QObject(parent)
     , screenGrabber_(new ScreenGrabber(this))
     , audioGrabber_(new AudioGrabber(this))
-    , recorder_(new Recorder(this)) {
+    , recorder_(new Recorder(this))
+    , store_(store) {
     connect(recorder_->encoder(), &Encoder::error, this, [this] {
         stopClock();
+        if (unfinished_.contains(filePath_))
+            unfinished_[filePath_] = true;
         emit failed(tr("Encoder error"), recorder_->encoder()->errorString());
     });
-    connect(recorder_, &Recorder::finished, this,
-            [this](const QString& path, const QString& errorText) {
-                // Only the file of a recording stop() ended: one that ended with a failure was
-                // reported by the error signals already.
-                if (!awaitingFile_ || path != filePath_)
-                    return;
-                awaitingFile_ = false;
-                if (errorText.isEmpty())
-                    emit fileFinished();
-                else
-                    emit failed(tr("Encoder error"), errorText);
-            });
+    connect(recorder_, &Recorder::finished, this, &RecordingSession::onRecorderFinished);
     connect(audioGrabber_, &AbstractGrabber::error, this, [this] {
         stopClock();
+        if (unfinished_.contains(filePath_))
+            unfinished_[filePath_] = true;
         emit failed(tr("Audio capture error"), audioGrabber_->errorString());
     });
 
@@ -83,27 +80,65 @@ RecordingSession::RecordingSession(QObject* parent)
 }
 
 RecordingSession::~RecordingSession() {
-    // The engine's threads end before the grabbers they read from go.
-    recorder_->stop();
+    // The engine's threads end before the grabbers they read from go; deleting the recorder
+    // waits for the files still being finished, which are then ready to be offered again.
+    disconnect(recorder_, nullptr, this, nullptr);
+    delete recorder_;
+    recorder_ = nullptr;
+    if (store_) {
+        for (auto it = unfinished_.cbegin(); it != unfinished_.cend(); ++it) {
+            if (QFileInfo(it.key()).size() > 0)
+                store_->setState(it.key(), RecordingState::NotUploaded);
+        }
+    }
+}
+
+RecordingStore* RecordingSession::ensureStore() {
+    if (!store_)
+        store_ = new RecordingStore(RecordingStore::defaultFolder(), this);
+    return store_;
 }
 
 bool RecordingSession::isRecording() const {
     return recorder_->isRecording();
 }
 
-QString RecordingSession::prepare() {
+bool RecordingSession::isFinishing(const QString& filePath) const {
+    return unfinished_.contains(filePath) && !(isRecording() && filePath == filePath_);
+}
+
+QString RecordingSession::prepare(QString* warning) {
+    if (warning)
+        warning->clear();
     // The overlay may be opened again while a recording runs; a second start would end the
     // first one through the engine's refusal.
     if (isRecording())
         return tr("A recording is already under way. Stop it before starting another one.");
-    const RecordingPath path = prepareRecordingPath();
-    preparedPath_ = path.filePath;
-    return path.filePath.isEmpty() ? path.error : QString();
+    RecordingStore* store = ensureStore();
+    if (!store->isOpen()) {
+        const QString error = store->open();
+        if (!error.isEmpty())
+            return error;
+    }
+    const FreeSpace::Check room = FreeSpace::check(store->folder());
+    if (room.level == FreeSpace::Level::TooLow)
+        return room.message;
+    if (room.level == FreeSpace::Level::Low && warning)
+        *warning = room.message;
+    return {};
 }
 
 bool RecordingSession::start(const QRect& physicalArea, bool withSound) {
-    filePath_ = preparedPath_;
+    const RecordingStore::Reservation file = ensureStore()->reserve();
+    if (file.filePath.isEmpty()) {
+        // Told the way an engine refusal is: from the event loop, after start() returned.
+        QTimer::singleShot(0, this,
+                           [this, error = file.error] { emit failed(tr("Encoder error"), error); });
+        return false;
+    }
+    filePath_ = file.filePath;
     videoSize_ = physicalArea.size();
+    sizes_.insert(filePath_, videoSize_);
     Encoder* encoder = recorder_->encoder();
     encoder->setFilePath(filePath_);
     screenGrabber_->setCaptureRect(physicalArea);
@@ -111,8 +146,13 @@ bool RecordingSession::start(const QRect& physicalArea, bool withSound) {
     encoder->setEncodingMode(withSound ? Encoder::VideoAudioMode : Encoder::VideoMode);
 
     recorder_->start();
-    if (!recorder_->isRecording())
+    if (!recorder_->isRecording()) {
+        // Refused before writing anything: the empty file reserved for it goes again.
+        if (store_ && QFileInfo(filePath_).size() == 0)
+            store_->remove(filePath_);
         return false;
+    }
+    unfinished_.insert(filePath_, false);
     emit elapsedChanged(CaptureGeometry::elapsedText(0));
     elapsedSeconds_ = 0;
     blinkOn_ = false;
@@ -123,19 +163,30 @@ bool RecordingSession::start(const QRect& physicalArea, bool withSound) {
 
 void RecordingSession::stop() {
     stopClock();
-    awaitingFile_ = recorder_->isRecording();
     recorder_->stop();
+}
+
+void RecordingSession::onRecorderFinished(const QString& path, const QString& errorText) {
+    const auto it = unfinished_.constFind(path);
+    if (it == unfinished_.cend())
+        return;
+    const bool reported = it.value();
+    unfinished_.erase(it);
+    if (store_) {
+        // What the engine kept is the user's, even after a failure; a file with nothing in it
+        // is no recording.
+        if (QFileInfo(path).size() > 0)
+            store_->setState(path, RecordingState::NotUploaded);
+        else
+            store_->remove(path);
+    }
+    const bool ok = errorText.isEmpty() && !reported;
+    emit fileFinished(path, ok, reported ? QString() : errorText);
 }
 
 void RecordingSession::stopClock() {
     blinkTimer_.stop();
     elapsedTimer_.stop();
-}
-
-QString RecordingSession::finishedFile() {
-    if (filePath_.isEmpty()) // nothing recorded since start: whatever an earlier run left
-        filePath_ = prepareRecordingPath().filePath;
-    return filePath_;
 }
 
 QString RecordingSession::fileExtension() const {

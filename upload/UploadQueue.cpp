@@ -183,6 +183,8 @@ void UploadQueue::startAttempt(Entry* entry) {
     entry->uploader = std::make_unique<HttpUploader>();
     if (stallTimeoutMs_ > 0)
         entry->uploader->setStallTimeout(stallTimeoutMs_);
+    entry->uploader->setServiceToken(serviceToken_);
+    entry->uploader->setSettingsFile(settingsFile_);
     HttpUploader* uploader = entry->uploader.get();
     connect(uploader, &HttpUploader::progressChanged, this, [this, entry](double progress) {
         emit progressChanged(entry->job.filePath, int(progress), entry->userStarted);

@@ -72,6 +72,11 @@ public:
     QList<UploadJob> jobs() const;
     QString storePath() const { return storePath_; }
 
+    // Given to every attempt started from now on (see HttpUploader): the service's token
+    // and the settings file that messages name.
+    void setServiceToken(const QString& token) { serviceToken_ = token; }
+    void setSettingsFile(const QString& path) { settingsFile_ = path; }
+
     // For tests: other delays (and with them another number of tries) and stall timeout.
     void setRetryDelays(const std::vector<int>& delaysMs) { retryDelays_ = delaysMs; }
     void setStallTimeout(int milliseconds) { stallTimeoutMs_ = milliseconds; }
@@ -104,4 +109,6 @@ private:
     std::vector<std::unique_ptr<Entry>> entries_;
     std::vector<int> retryDelays_ = defaultRetryDelays();
     int stallTimeoutMs_ = 0;
+    QString serviceToken_;
+    QString settingsFile_;
 };

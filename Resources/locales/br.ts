@@ -27,6 +27,10 @@
         <translation>Para gravar a tela inteira, encerre a sessão e escolha uma sessão X11 (Xorg) na tela de login.</translation>
     </message>
     <message>
+        <source>A recording is under way. Stop it with its Stop recording button before starting another one.</source>
+        <translation>Há uma gravação em andamento. Pare-a com o botão Parar gravação antes de iniciar outra.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Fechar</translation>
     </message>
@@ -112,6 +116,10 @@
     <message>
         <source>Stop recording</source>
         <translation>Parar gravação</translation>
+    </message>
+    <message>
+        <source>Finishing the video…</source>
+        <translation>Finalizando o vídeo…</translation>
     </message>
     <message>
         <source>Upload video to server</source>
@@ -580,6 +588,22 @@
     <message>
         <source>Upload error</source>
         <translation>Erro de carregamento</translation>
+    </message>
+    <message>
+        <source>The recording %1 holds no video that can be read; it was not uploaded.</source>
+        <translation>A gravação %1 não contém nenhum vídeo legível; não foi enviada.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is not there any more.</source>
+        <translation>A gravação %1 não existe mais.</translation>
+    </message>
+    <message>
+        <source>The recording is kept, and Clipnest tries again by itself.</source>
+        <translation>A gravação foi mantida e o Clipnest tenta de novo sozinho.</translation>
+    </message>
+    <message>
+        <source>A recording could not be uploaded: %1</source>
+        <translation>Não foi possível enviar uma gravação: %1</translation>
     </message>
     <message>
         <source>Video link copied to clipboard</source>

@@ -27,6 +27,10 @@
         <translation>To record the whole screen, log out and choose an X11 (Xorg) session on the login screen.</translation>
     </message>
     <message>
+        <source>A recording is under way. Stop it with its Stop recording button before starting another one.</source>
+        <translation>A recording is under way. Stop it with its Stop recording button before starting another one.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Close</translation>
     </message>
@@ -112,6 +116,10 @@
     <message>
         <source>Stop recording</source>
         <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>Finishing the video…</source>
+        <translation>Finishing the video…</translation>
     </message>
     <message>
         <source>Upload video to server</source>
@@ -580,6 +588,22 @@
     <message>
         <source>Upload error</source>
         <translation>Upload error</translation>
+    </message>
+    <message>
+        <source>The recording %1 holds no video that can be read; it was not uploaded.</source>
+        <translation>The recording %1 holds no video that can be read; it was not uploaded.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is not there any more.</source>
+        <translation>The recording %1 is not there any more.</translation>
+    </message>
+    <message>
+        <source>The recording is kept, and Clipnest tries again by itself.</source>
+        <translation>The recording is kept, and Clipnest tries again by itself.</translation>
+    </message>
+    <message>
+        <source>A recording could not be uploaded: %1</source>
+        <translation>A recording could not be uploaded: %1</translation>
     </message>
     <message>
         <source>Video link copied to clipboard</source>

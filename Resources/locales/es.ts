@@ -27,6 +27,10 @@
         <translation>Para grabar toda la pantalla, cierra la sesión y elige una sesión X11 (Xorg) en la pantalla de inicio de sesión.</translation>
     </message>
     <message>
+        <source>A recording is under way. Stop it with its Stop recording button before starting another one.</source>
+        <translation>Hay una grabación en curso. Detenla con su botón Parar la grabación antes de empezar otra.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Cerrar</translation>
     </message>
@@ -112,6 +116,10 @@
     <message>
         <source>Stop recording</source>
         <translation>Parar la grabación</translation>
+    </message>
+    <message>
+        <source>Finishing the video…</source>
+        <translation>Terminando el video…</translation>
     </message>
     <message>
         <source>Upload video to server</source>
@@ -580,6 +588,22 @@
     <message>
         <source>Upload error</source>
         <translation>Error de descarga</translation>
+    </message>
+    <message>
+        <source>The recording %1 holds no video that can be read; it was not uploaded.</source>
+        <translation>La grabación %1 no contiene ningún video legible; no se subió.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is not there any more.</source>
+        <translation>La grabación %1 ya no está.</translation>
+    </message>
+    <message>
+        <source>The recording is kept, and Clipnest tries again by itself.</source>
+        <translation>La grabación se conserva y Clipnest lo vuelve a intentar por sí solo.</translation>
+    </message>
+    <message>
+        <source>A recording could not be uploaded: %1</source>
+        <translation>No se pudo subir una grabación: %1</translation>
     </message>
     <message>
         <source>Video link copied to clipboard</source>

@@ -45,6 +45,13 @@ TABLE = [
      "pantalla de inicio de sesión.",
      "Para gravar a tela inteira, encerre a sessão e escolha uma sessão X11 (Xorg) na tela "
      "de login."),
+    ("MainWindow",
+     "A recording is under way. Stop it with its Stop recording button before starting "
+     "another one.", SAME,
+     "Hay una grabación en curso. Detenla con su botón Parar la grabación antes de empezar "
+     "otra.",
+     "Há uma gravação em andamento. Pare-a com o botão Parar gravação antes de iniciar "
+     "outra."),
     ("CropCtrl", "Can not save file", SAME, "No se puede guardar el archivo",
      "Impossível guardar o arquivo"),
     ("CropCtrl", "Clear", SAME, "Borrar", "Limpar"),
@@ -64,6 +71,7 @@ TABLE = [
     ("CropCtrl", "Share to twitter", "Share to Twitter", "Compartir en Twitter",
      "Partilhar em Twitter"),
     ("CropCtrl", "Stop recording", SAME, "Parar la grabación", "Parar gravação"),
+    ("CropCtrl", "Finishing the video…", SAME, "Terminando el video…", "Finalizando o vídeo…"),
     ("CropCtrl", "Upload video to server", SAME, "Subir video al servidor",
      "Carregar o arquivo de vídeo no servidor"),
     ("Encoder", "The file %1 cannot be read as a video: %2.", SAME,
@@ -266,6 +274,17 @@ TABLE = [
      "O endereço do serviço de envio \"%1\" não pode ser usado. Coloque um nome de host "
      "(host:porta) ou um endereço http:// ou https:// em \"%2\" no arquivo %3."),
     ("UploadController", "Upload error", SAME, "Error de descarga", "Erro de carregamento"),
+    ("UploadController",
+     "The recording %1 holds no video that can be read; it was not uploaded.", SAME,
+     "La grabación %1 no contiene ningún video legible; no se subió.",
+     "A gravação %1 não contém nenhum vídeo legível; não foi enviada."),
+    ("UploadController", "The recording %1 is not there any more.", SAME,
+     "La grabación %1 ya no está.", "A gravação %1 não existe mais."),
+    ("UploadController", "The recording is kept, and Clipnest tries again by itself.", SAME,
+     "La grabación se conserva y Clipnest lo vuelve a intentar por sí solo.",
+     "A gravação foi mantida e o Clipnest tenta de novo sozinho."),
+    ("UploadController", "A recording could not be uploaded: %1", SAME,
+     "No se pudo subir una grabación: %1", "Não foi possível enviar uma gravação: %1"),
     ("UploadController", "Video link copied to clipboard", SAME,
      "El enlace al video fue copiado al portapapeles",
      "O link de vídeo está copiado em área de transferência"),

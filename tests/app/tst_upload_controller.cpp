@@ -1,11 +1,14 @@
-// What the upload controller does with the uploader's answers, in one process on the
-// offscreen platform and without a main window: the progress window, the clipboard, the
-// share pages, the history and the error boxes_. Settings live in a private folder.
+// What the upload controller does with kept recordings and the service's answers, in one
+// process on the offscreen platform and without a main window, against services on loopback:
+// the queue and its retries, the progress window, the clipboard, the share pages, the history,
+// the recordings folder and the error boxes. Settings and recordings live in a private folder.
 #include "app/AppIdentity.h"
 #include "app/Languages.h"
 #include "app/Placement.h"
 #include "app/UploadController.h"
 #include "history/HistoryManager.h"
+#include "history/RecordingStore.h"
+#include "upload/UploadQueue.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
 
@@ -14,6 +17,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 #include <QTcpServer>
@@ -33,7 +37,8 @@ public:
     QByteArray answer;
     QList<QByteArray> requests; // each complete request as received
 
-    bool listen() {
+    // Listens on `port`, any free one by default (a service coming up where it was down).
+    bool listen(quint16 port = 0) {
         connect(&server_, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = server_.nextPendingConnection()) {
                 // Lives as long as the socket's connections, which go with the socket.
@@ -60,9 +65,14 @@ public:
                 });
             }
         });
-        return server_.listen(QHostAddress::LocalHost);
+        return server_.listen(QHostAddress::LocalHost, port);
     }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
+    // The path and query the request was sent to.
+    QByteArray target(int request) const {
+        const QByteArray line = requests.value(request).split('\n').value(0);
+        return line.split(' ').value(1);
+    }
     QByteArray header(int request, const QByteArray& name) const {
         for (const QByteArray& line : requests.value(request).split('\n')) {
             const qsizetype colon = line.indexOf(':');
@@ -108,11 +118,12 @@ class UploadControllerTest : public QObject {
     Q_OBJECT
 
 private:
+    std::unique_ptr<RecordingStore> store_;
     std::unique_ptr<UploadController> uploads_;
     UrlCatcher urls_;
-    QTcpServer silentService_; // takes uploads_ and never answers
+    QTcpServer silentService_; // takes uploads and never answers
     QStringList boxes_;        // "title|text" of every message box shown
-    QList<SeenBox> seen_;      // the same boxes_ in detail
+    QList<SeenBox> seen_;      // the same boxes in detail
     QTimer boxCloser_;
     FakeService service_;
     FakeService elsewhere_;
@@ -121,20 +132,45 @@ private:
         QSettings settings;
         settings.setValue(QStringLiteral("Service host"), host);
     }
-    // Uploads through the controller and waits until the user hears of the outcome.
-    void uploadAndWait() {
+    // A kept recording with `content`, as a finished capture leaves it.
+    QString makeRecording(const QByteArray& content = "not really a video") {
+        const RecordingStore::Reservation r = store_->reserve();
+        if (r.filePath.isEmpty())
+            return {};
+        QFile f(r.filePath);
+        if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+            return {};
+        f.close();
+        store_->setState(r.filePath, RecordingState::NotUploaded);
+        return r.filePath;
+    }
+    // Uploads a kept recording and waits until the user hears of the outcome; gives its path.
+    QString uploadAndWait(int shareTarget = -1) {
         const int before = boxes_.size();
         const QString clip = QGuiApplication::clipboard()->text();
         const int rows = HistoryManager::instance()->count();
-        uploads_->upload(QByteArray("not really a video"), QSize(320, 240));
-        QTRY_VERIFY_WITH_TIMEOUT(boxes_.size() > before ||
-                                     QGuiApplication::clipboard()->text() != clip ||
-                                     HistoryManager::instance()->count() != rows,
-                                 20000);
+        const QString path = makeRecording();
+        if (path.isEmpty())
+            return {};
+        uploads_->uploadRecordingOfSize(path, QSize(320, 240), shareTarget);
+        const bool told = QTest::qWaitFor(
+            [&] {
+                return boxes_.size() > before || QGuiApplication::clipboard()->text() != clip ||
+                       HistoryManager::instance()->count() != rows;
+            },
+            20000);
+        if (!told)
+            QTest::qFail("the upload had no outcome within 20 s", __FILE__, __LINE__);
+        return path;
     }
-
     QPoint centred(const QSize& size) const {
         return Placement::centredOnScreen(QGuiApplication::primaryScreen()->geometry(), size);
+    }
+    // A port where nothing listens now.
+    quint16 freePort() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        return probe.serverPort();
     }
 
 private slots:
@@ -152,9 +188,15 @@ private slots:
             settings.setValue(QStringLiteral("Language"), QStringLiteral("en"));
         }
         Languages::setCurrent(QStringLiteral("en"));
-        uploads_ = std::make_unique<UploadController>();
+        store_ = std::make_unique<RecordingStore>();
+        QCOMPARE(store_->open(), QString());
+        uploads_ = std::make_unique<UploadController>(store_.get());
+        QCOMPARE(uploads_->queue()->storePath(),
+                 store_->folder() + QStringLiteral("/uploads.json"));
+        // Retries within the test's patience: three tries in all.
+        uploads_->queue()->setRetryDelays({300, 300});
 
-        // Message boxes_ are modal: note and dismiss each as soon as it is up.
+        // Message boxes are modal: note and dismiss each as soon as it is up.
         connect(&boxCloser_, &QTimer::timeout, this, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 boxes_ << box->windowTitle() + QLatin1Char('|') + box->text();
@@ -172,6 +214,7 @@ private slots:
 
     void cleanupTestCase() {
         uploads_.reset();
+        store_.reset();
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     }
@@ -180,78 +223,190 @@ private slots:
         boxes_.clear();
         seen_.clear();
         urls_.opened.clear();
+        service_.requests.clear();
     }
 
-    void progressWindowShowsWholePercentagesInTheMiddle() {
+    void cleanup() {
+        // No retry of one test reaches the next one's service.
+        for (const UploadJob& job : uploads_->queue()->jobs())
+            uploads_->cancelUpload(job.filePath);
+    }
+
+    void progressWindowFollowsTheUploadInTheMiddle() {
+        useService(QStringLiteral("127.0.0.1:%1").arg(silentService_.serverPort()));
         ProgressWidget* progress = uploads_->progressWindow();
         QVERIFY(!progress->isVisible());
-        uploads_->onUploadProgress(0.0);
-        QVERIFY(progress->isVisible());
+        const QString path = makeRecording(QByteArray(256 * 1024, 'v'));
+        uploads_->uploadRecordingOfSize(path, QSize(320, 240), -1);
+        QTRY_VERIFY(progress->isVisible());
         QCOMPARE(progress->size(), QSize(372, 155));
         QCOMPARE(progress->pos(), centred(QSize(372, 155)));
-        QCOMPARE(progress->percentText(), QStringLiteral("0%"));
-        uploads_->onUploadProgress(57.9);
-        QCOMPARE(progress->percentText(), QStringLiteral("57%"));
-        uploads_->onUploadProgress(100.0);
-        QCOMPARE(progress->percentText(), QStringLiteral("100%"));
-
-        // Any end of the upload hides it: here an accepted answer.
-        uploads_->onUploadFinished(QStringLiteral("https://videos.example.org/v/p.mp4"));
+        // The silent service took every byte and keeps quiet.
+        QTRY_COMPARE(progress->percentText(), QStringLiteral("100%"));
+        QCOMPARE(store_->entry(path)->state, RecordingState::Queued);
+        uploads_->cancelUpload(path);
         QVERIFY(!progress->isVisible());
+        QVERIFY(QFileInfo::exists(path));
     }
 
     void acceptedAnswerGoesToTheClipboardAndTheHistory() {
         HistoryManager* history = HistoryManager::instance();
         const int before = history->count();
         const QString link = QStringLiteral("https://videos.example.org/v/abc.mp4");
-        uploads_->onUploadFinished(link);
-        QCOMPARE(QGuiApplication::clipboard()->text(QClipboard::Clipboard), link);
-        QCOMPARE(history->count(), before + 1);
+        service_.answer = httpAnswer("200 OK", "text/plain", link.toUtf8());
+        useService(service_.host());
+        const QString path = uploadAndWait();
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(QClipboard::Clipboard), link);
+        QTRY_COMPARE(history->count(), before + 1);
         QCOMPARE(history->list().last().url, QUrl(link));
         QVERIFY(urls_.opened.isEmpty());
         QVERIFY(boxes_.isEmpty());
+        QCOMPARE(service_.target(0), QByteArray("/upload.php?width=320&height=240"));
 
         PopupNotify* note = uploads_->popup();
         QVERIFY(note->isVisible());
         QCOMPARE(note->text(), QStringLiteral("Video link copied to clipboard"));
         QCOMPARE(note->pos(), centred(note->size()));
+        QVERIFY(!uploads_->progressWindow()->isVisible());
+        // The service has it: the recording has done its job.
+        QVERIFY(!QFileInfo::exists(path));
+        QVERIFY(!store_->contains(path));
 
         // The same link again is a second row (the two differ in their time).
         QTest::qWait(5);
-        uploads_->onUploadFinished(link);
-        QCOMPARE(history->count(), before + 2);
+        uploadAndWait();
+        QTRY_COMPARE(history->count(), before + 2);
 
         // The history is on disk at once, not only when the program ends.
         QSettings stored;
         QCOMPARE(stored.value(QStringLiteral("History/size")).toInt(), before + 2);
     }
 
-    void rejectedAnswersShowOneBoxAndKeepNothing_data() {
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("HTML") << QStringLiteral("<html>oops</html>");
-        QTest::newRow("capital scheme") << QStringLiteral("HTTPS://videos.example.org/v/x.mp4");
-        QTest::newRow("no scheme") << QStringLiteral("videos.example.org/v/x.mp4");
+    void rejectedAnswersShowOneBoxAndKeepTheRecording_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("HTML") << QByteArray("<html>oops</html>");
+        QTest::newRow("capital scheme") << QByteArray("HTTPS://videos.example.org/v/x.mp4");
+        QTest::newRow("no scheme") << QByteArray("videos.example.org/v/x.mp4");
     }
 
-    void rejectedAnswersShowOneBoxAndKeepNothing() {
-        QFETCH(QString, answer);
+    void rejectedAnswersShowOneBoxAndKeepTheRecording() {
+        QFETCH(QByteArray, body);
+        service_.answer = httpAnswer("200 OK", "text/plain", body);
+        useService(service_.host());
         QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
         const int before = HistoryManager::instance()->count();
-        uploads_->onUploadFinished(answer);
-        QCOMPARE(boxes_,
-                 QStringList{QStringLiteral(
-                     "Upload error|Service temporarily not working. Please try again later")});
+        const QString path = uploadAndWait();
+        QTest::qWait(1000); // a retry would come within this
+        QCOMPARE(boxes_.size(), 1);
+        QVERIFY2(boxes_.first().startsWith(QLatin1String("Upload error|")), qPrintable(boxes_[0]));
+        QCOMPARE(service_.requests.size(), 1);
         QCOMPARE(HistoryManager::instance()->count(), before);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
         QVERIFY(!uploads_->progressWindow()->isVisible());
+        QVERIFY(QFileInfo::exists(path));
+        const auto entry = store_->entry(path);
+        QCOMPARE(entry->state, RecordingState::UploadFailed);
+        QVERIFY(!entry->reason.isEmpty());
+        QVERIFY(!uploads_->queue()->contains(path));
     }
 
-    void uploaderErrorsAreShownAsTheySay() {
-        uploads_->onUploadProgress(10.0);
-        uploads_->onUploadError(QStringLiteral("Connection refused"));
-        QCOMPARE(boxes_, QStringList{QStringLiteral("Upload error|Connection refused")});
-        QVERIFY(!uploads_->progressWindow()->isVisible());
+    void retryDeliversTheLinkOnceTheServiceIsUp() {
+        const quint16 port = freePort();
+        useService(QStringLiteral("127.0.0.1:%1").arg(port));
+        uploads_->queue()->setRetryDelays({1500, 1500, 1500});
+        FakeService late;
+        const QString link = QStringLiteral("https://videos.example.org/v/late.mp4");
+        late.answer = httpAnswer("200 OK", "text/plain", link.toUtf8());
+        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
+        const int rows = HistoryManager::instance()->count();
+        const QString path = uploadAndWait();
+        // The user's own attempt failed: one box, which says the recording is kept.
+        QCOMPARE(boxes_.size(), 1);
+        QVERIFY2(boxes_.first().contains(QLatin1String("tries again by itself")),
+                 qPrintable(boxes_.first()));
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(store_->entry(path)->state, RecordingState::Queued);
+        // The service comes up; the retry gets through without a click.
+        QVERIFY(late.listen(port));
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), link, 15000);
+        QTRY_COMPARE(HistoryManager::instance()->count(), rows + 1);
+        QCOMPARE(HistoryManager::instance()->list().last().url, QUrl(link));
+        QVERIFY(uploads_->popup()->isVisible());
+        QCOMPARE(boxes_.size(), 1);
+        QTRY_VERIFY(!QFileInfo::exists(path));
+        QVERIFY(!store_->contains(path));
+        uploads_->queue()->setRetryDelays({300, 300});
+    }
+
+    void automaticFailuresAreToldQuietly() {
+        // The service is down, then refuses the video for good: one box for the user's try,
+        // the popup for the last automatic one, and the recording kept with the reason.
+        const quint16 port = freePort();
+        useService(QStringLiteral("127.0.0.1:%1").arg(port));
+        uploads_->queue()->setRetryDelays({1500, 1500});
+        FakeService refusing;
+        refusing.answer = httpAnswer("400 Bad Request", "text/plain", "No such format here.");
+        const QString path = uploadAndWait();
+        QCOMPARE(boxes_.size(), 1);
+        QVERIFY(refusing.listen(port));
+        QTRY_VERIFY_WITH_TIMEOUT(uploads_->failureNotice()->isVisible(), 15000);
+        QVERIFY2(uploads_->failureNotice()->text().contains(QLatin1String("No such format here.")),
+                 qPrintable(uploads_->failureNotice()->text()));
+        QCOMPARE(refusing.requests.size(), 1);
+        QCOMPARE(boxes_.size(), 1);
+        QVERIFY(QFileInfo::exists(path));
+        const auto entry = store_->entry(path);
+        QCOMPARE(entry->state, RecordingState::UploadFailed);
+        QVERIFY2(entry->reason.contains(QLatin1String("No such format here.")),
+                 qPrintable(entry->reason));
+        uploads_->queue()->setRetryDelays({300, 300});
+    }
+
+    void eachUploadKeepsItsShareTarget() {
+        // Two uploads at once, one shared on Twitter, one copied: neither takes the other's
+        // choice.
+        const QString link = QStringLiteral("https://videos.example.org/v/both.mp4");
+        service_.answer = httpAnswer("200 OK", "text/plain", link.toUtf8());
+        useService(service_.host());
+        Languages::setCurrent(QStringLiteral("en"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
+        const QString shared = makeRecording();
+        const QString copied = makeRecording();
+        uploads_->uploadRecordingOfSize(shared, QSize(64, 48), int(SocialNetwork::Twitter));
+        uploads_->uploadRecordingOfSize(copied, QSize(64, 48), -1);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(shared) && !QFileInfo::exists(copied), 15000);
+        QCOMPARE(urls_.opened.size(), 1);
+        QCOMPARE(urls_.opened.first().path(), QStringLiteral("/intent/tweet"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), link);
+    }
+
+    void sizeIsReadFromTheFileWhenNotKnown() {
+        QTemporaryDir tmp;
+        const QString source = tmp.filePath("clip.mp4");
+        QCOMPARE(QProcess::execute(QStringLiteral("ffmpeg"),
+                                   {"-v", "error", "-f", "lavfi", "-i",
+                                    "testsrc=size=176x144:rate=10:duration=1", "-c:v", "libx264",
+                                    "-movflags", "+faststart", source}),
+                 0);
+        QFile clip(source);
+        QVERIFY(clip.open(QIODevice::ReadOnly));
+        const QString path = makeRecording(clip.readAll());
+        service_.answer = httpAnswer("200 OK", "text/plain", "https://videos.example.org/v/s.mp4");
+        useService(service_.host());
+        uploads_->uploadRecording(path, -1);
+        QTRY_COMPARE_WITH_TIMEOUT(service_.requests.size(), 1, 15000);
+        QCOMPARE(service_.target(0), QByteArray("/upload.php?width=176&height=144"));
+
+        // A file that is no video is not sent with a made-up size.
+        const QString broken = makeRecording("no video at all");
+        uploads_->uploadRecording(broken, -1);
+        QTRY_COMPARE(boxes_.size(), 1);
+        QVERIFY2(boxes_.first().contains(broken), qPrintable(boxes_.first()));
+        QTest::qWait(300);
+        QCOMPARE(service_.requests.size(), 1);
+        QCOMPARE(store_->entry(broken)->state, RecordingState::UploadFailed);
+        QVERIFY(QFileInfo::exists(broken));
     }
 
     void sharingOpensTheNetworkPage_data() {
@@ -287,15 +442,16 @@ private slots:
         QFETCH(QString, sentLanguage);
 
         Languages::setCurrent(language);
+        const QString link =
+            QStringLiteral("https://videos.example.org/v/s%1.mp4").arg(int(network));
+        service_.answer = httpAnswer("200 OK", "text/plain", link.toUtf8());
+        useService(service_.host());
 
         QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
         const int before = HistoryManager::instance()->count();
-        uploads_->uploadAndShare(QByteArray("not really a video"), QSize(320, 240), network);
-        const QString link =
-            QStringLiteral("https://videos.example.org/v/s%1.mp4").arg(int(network));
-        uploads_->onUploadFinished(link);
+        uploadAndWait(int(network));
 
-        QCOMPARE(urls_.opened.size(), 1);
+        QTRY_COMPARE(urls_.opened.size(), 1);
         const QUrl page = urls_.opened.first();
         QCOMPARE(page.scheme(), QStringLiteral("https"));
         QCOMPARE(page.host(), host);
@@ -305,6 +461,7 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
         QCOMPARE(HistoryManager::instance()->count(), before + 1);
         QCOMPARE(HistoryManager::instance()->list().last().url, QUrl(link));
+        Languages::setCurrent(QStringLiteral("en"));
     }
 
     void serviceTextsShowAsPlainText_data() {
@@ -443,7 +600,8 @@ private slots:
                               QStringLiteral("ftp://videos.example.org"));
         }
         // Read at each upload: a changed setting counts without a restart.
-        uploads_->upload(QByteArray("x"), QSize(320, 240));
+        const QString path = makeRecording();
+        uploads_->uploadRecordingOfSize(path, QSize(320, 240), -1);
         QTRY_COMPARE(boxes_.size(), 1);
         QVERIFY2(boxes_.first().startsWith(QStringLiteral("Upload error|")),
                  qPrintable(boxes_.first()));
@@ -453,6 +611,8 @@ private slots:
         QVERIFY2(boxes_.first().contains(QLatin1String("\"Service host\"")),
                  qPrintable(boxes_.first()));
         QCOMPARE(uploads_->progressWindow()->isVisible(), false);
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(store_->entry(path)->state, RecordingState::UploadFailed);
     }
 };
 
@@ -460,6 +620,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
     qputenv("LANG", "en_US.UTF-8");
     AppIdentity::apply();
     QApplication app(argc, argv);

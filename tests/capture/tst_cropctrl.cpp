@@ -4,6 +4,7 @@
 #include "capture/CropCtrl.h"
 #include "capture/RecordRect.h"
 #include "capture/SelectionGeometry.h"
+#include "history/RecordingStore.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QtEndian>
 #include <QtTest>
 
 #include <functional>
@@ -59,6 +61,7 @@ private slots:
     void moveAndResizeByHandles();
     void escapeClosesOnce();
     void ctrlSOpensSaveAndCancelKeepsOverlay();
+    void ctrlSDuringARecordingLeavesItAlone();
     void contextMenuGreysOutWithoutSelection();
     void recordWithNothingSelectedEndsWithMessage();
     void recordingShowsFrameAndPanelsOutsideTheVideo();
@@ -67,6 +70,7 @@ private slots:
     void saveToANewPathEndsTheCapture();
     void secondStartKeepsTheRunningRecording();
     void uploadAndShareHandTheFileOver();
+    void newCaptureKeepsTheFinishedRecording();
     void missingSoundServerEndsWithMessage();
     void plantedLinkIsNotFollowed();
 
@@ -95,6 +99,9 @@ private:
     QImage screenImage();
     QJsonObject probe(const QString& file);
 
+    // Each test records into a recordings folder of its own.
+    std::unique_ptr<QTemporaryDir> data_;
+    std::unique_ptr<RecordingStore> store_;
     std::unique_ptr<CropCtrl> ctrl_;
     std::unique_ptr<QWidget> backdrop_;
     // Owns the dialog handlers of one test, so none outlives the locals it writes to.
@@ -109,7 +116,10 @@ void TestCropCtrl::initTestCase() {
 
 void TestCropCtrl::init() {
     handlers_ = std::make_unique<QObject>();
-    ctrl_ = std::make_unique<CropCtrl>();
+    data_ = std::make_unique<QTemporaryDir>();
+    store_ = std::make_unique<RecordingStore>(data_->filePath(QStringLiteral("recordings")));
+    QCOMPARE(store_->open(), QString());
+    ctrl_ = std::make_unique<CropCtrl>(store_.get());
     movePointer(QPoint(5, 5));
 }
 
@@ -117,6 +127,8 @@ void TestCropCtrl::cleanup() {
     if (ctrl_)
         ctrl_->close();
     ctrl_.reset();
+    store_.reset();
+    data_.reset();
     backdrop_.reset();
     handlers_.reset();
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -168,8 +180,22 @@ void TestCropCtrl::stopRecording() {
     QWidget* panel = topLevel(QStringLiteral("RecordPanel"));
     QVERIFY(panel);
     click(panel->findChild<QPushButton*>(QStringLiteral("StopRecordButton")));
-    // The file is finished on a thread of its own; the panels come once it is complete.
-    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), int(CropCtrl::RecordFinished), 60000);
+    // The panels come at once; the file is finished on a thread of its own meanwhile, and
+    // the panels say so until it is complete.
+    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), int(CropCtrl::RecordFinished), 10000);
+    QWidget* finished = topLevel(QStringLiteral("RecordFinishedPanel"));
+    QVERIFY(finished && finished->isVisible());
+    auto* finishing = finished->findChild<QLabel*>(QStringLiteral("FinishingLabel"));
+    auto* save = finished->findChild<QPushButton*>(QStringLiteral("SaveButton"));
+    QVERIFY(finishing && save);
+    QCOMPARE(finishing->isVisible(), ctrl_->isFinishingFile());
+    QCOMPARE(save->isEnabled(), !ctrl_->isFinishingFile());
+    QTRY_VERIFY_WITH_TIMEOUT(!ctrl_->isFinishingFile(), 60000);
+    QVERIFY(!finishing->isVisible());
+    QVERIFY(save->isEnabled());
+    const auto entry = store_->entry(ctrl_->recordingFilePath());
+    QVERIFY(entry);
+    QCOMPARE(entry->state, RecordingState::NotUploaded);
 }
 
 QWidget* TestCropCtrl::topLevel(const QString& panelName) const {
@@ -380,23 +406,115 @@ void TestCropCtrl::escapeClosesOnce() {
 }
 
 void TestCropCtrl::ctrlSOpensSaveAndCancelKeepsOverlay() {
-    selectArea(QPoint(300, 300), QPoint(500, 400));
     bool sawDialog = false;
     handleDialogs<QFileDialog>([&](QFileDialog* d) {
-        sawDialog = d->windowTitle() == QLatin1String("Save") &&
-                    d->selectedFiles().value(0).contains(QLatin1String("record-"));
+        sawDialog = true;
+        d->reject();
+        return false;
+    });
+    // Nothing finished yet: Ctrl+S has nothing to save and leaves the overlay as it is.
+    selectArea(QPoint(300, 300), QPoint(500, 400));
+    xdo({"key", "ctrl+s"});
+    QTest::qWait(1000);
+    QVERIFY(!sawDialog);
+    QVERIFY(ctrl_->isVisible());
+
+    // A finished recording whose panels were closed: kept, and Ctrl+S offers it.
+    startRecording(false);
+    stopRecording();
+    const QString video = ctrl_->recordingFilePath();
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
+    click(topLevel(QStringLiteral("RecordFinishedPanel"))
+              ->findChild<QPushButton*>(QStringLiteral("CloseFinishPanelButton")));
+    QTRY_COMPARE(closed.count(), 1);
+    QVERIFY(QFileInfo::exists(video));
+
+    QString proposed;
+    handlers_ = std::make_unique<QObject>();
+    handleDialogs<QFileDialog>([&](QFileDialog* d) {
+        if (d->windowTitle() == QLatin1String("Save"))
+            proposed = d->selectedFiles().value(0);
         d->reject();
         return true;
     });
+    selectArea(QPoint(300, 300), QPoint(500, 400));
     xdo({"key", "ctrl+shift+s"}); // not a save
     xdo({"key", "ctrl+s"});
-    QTRY_VERIFY(sawDialog);
+    QTRY_VERIFY(proposed.contains(QLatin1String("record-")));
     QTRY_VERIFY(ctrl_->isVisible());
     QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
     // The overlay has the keyboard again.
-    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
     xdo({"key", "Escape"});
-    QTRY_COMPARE(closed.count(), 1);
+    QTRY_COMPARE(closed.count(), 2);
+
+    // With nothing selected, Cancel brings the overlay back too, and Escape still closes it.
+    proposed.clear();
+    handlers_ = std::make_unique<QObject>();
+    handleDialogs<QFileDialog>([&](QFileDialog* d) {
+        proposed = d->selectedFiles().value(0);
+        d->reject();
+        return true;
+    });
+    openOverlay();
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    xdo({"key", "ctrl+s"});
+    QTRY_VERIFY(!proposed.isEmpty());
+    QTRY_VERIFY(ctrl_->isVisible());
+    xdo({"key", "Escape"});
+    QTRY_COMPARE(closed.count(), 3);
+    QVERIFY(QFileInfo::exists(video));
+}
+
+void TestCropCtrl::ctrlSDuringARecordingLeavesItAlone() {
+    bool sawDialog = false;
+    handleDialogs<QFileDialog>([&](QFileDialog* d) {
+        sawDialog = true;
+        d->reject();
+        return false;
+    });
+    QStringList messages;
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        messages << box->text();
+        box->button(QMessageBox::Ok)->click();
+        return false;
+    });
+    selectArea(QPoint(300, 200), QPoint(460, 320));
+    startRecording(false);
+    QElapsedTimer clock;
+    clock.start();
+    // The overlay reopened during the recording, and Ctrl+S on it.
+    openOverlay();
+    xdo({"key", "ctrl+s"});
+    QTest::qWait(1500);
+    QVERIFY(!sawDialog);
+    QVERIFY(ctrl_->isRecording());
+    ctrl_->close();
+    auto* time = topLevel(QStringLiteral("RecordPanel"))->findChild<QLabel*>("TimeLabel");
+    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("00:00:03"), 60000);
+    stopRecording();
+    const double waited = clock.elapsed() / 1000.0;
+    // The whole recording is there, finished (index in front) and as long as it ran.
+    const QString video = ctrl_->recordingFilePath();
+    const double duration =
+        probe(video).value("format").toObject().value("duration").toString().toDouble();
+    QVERIFY2(duration > waited - 1.5,
+             qPrintable(QStringLiteral("%1 s recorded, %2 s waited").arg(duration).arg(waited)));
+    QFile f(video);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QStringList boxes; // the file's top-level boxes, in order
+    for (qint64 at = 0; at + 8 <= bytes.size();) {
+        const quint32 size = qFromBigEndian<quint32>(bytes.constData() + at);
+        boxes << QString::fromLatin1(bytes.mid(at + 4, 4));
+        if (size < 8)
+            break;
+        at += size;
+    }
+    QVERIFY2(!boxes.contains("moof"), qPrintable(boxes.join(' '))); // no fragments left
+    QVERIFY2(boxes.indexOf("moov") >= 0 && boxes.indexOf("moov") < boxes.indexOf("mdat"),
+             qPrintable(boxes.join(' ')));
+    QVERIFY(messages.isEmpty());
+    QVERIFY(!sawDialog);
 }
 
 void TestCropCtrl::contextMenuGreysOutWithoutSelection() {
@@ -507,7 +625,7 @@ void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
 
     // The file has the selection's size in physical pixels, about the waited length, sound.
     const QString video = ctrl_->recordingFilePath();
-    QVERIFY(video.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")));
+    QVERIFY(video.startsWith(store_->folder() + QLatin1Char('/')));
     const QJsonObject info = probe(video);
     const QJsonArray streams = info.value("streams").toArray();
     QJsonObject v, a;
@@ -596,6 +714,7 @@ void TestCropCtrl::saveOntoAnExistingFileReplacesIt() {
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), recorded);
     QVERIFY(!QFileInfo::exists(video));
+    QVERIFY(!store_->contains(video));
     QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("existing.mp4")});
 }
@@ -634,6 +753,7 @@ void TestCropCtrl::saveIntoAnUnwritableFolderKeepsTheRecording() {
     QCOMPARE(message, QStringLiteral("Error|Can not save file: \"%1\"").arg(unwritable));
     // The recording and the panels stay, so the user can pick another place.
     QVERIFY(QFileInfo::exists(video));
+    QCOMPARE(store_->entry(video)->state, RecordingState::NotUploaded);
     QTRY_VERIFY(topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
     QCOMPARE(ctrl_->currentMode(), int(CropCtrl::RecordFinished));
 }
@@ -688,36 +808,69 @@ void TestCropCtrl::secondStartKeepsTheRunningRecording() {
 }
 
 void TestCropCtrl::uploadAndShareHandTheFileOver() {
-    QSignalSpy uploads(ctrl_.get(), &CropCtrl::uploadImageData);
-    QSignalSpy shares(ctrl_.get(), &CropCtrl::uploadImageDataAndShare);
+    QSignalSpy uploads(ctrl_.get(), &CropCtrl::uploadRecording);
     QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
 
     selectArea(QPoint(200, 200), QPoint(330, 290));
     startRecording(false);
     stopRecording();
-    QJsonObject info = probe(ctrl_->recordingFilePath());
+    const QString first = ctrl_->recordingFilePath();
+    QJsonObject info = probe(first);
     QCOMPARE(info.value("streams").toArray().size(), 1); // no sound track
     click(topLevel(QStringLiteral("RecordFinishedPanel"))->findChild<QPushButton*>("UploadButton"));
     QTRY_COMPARE(uploads.count(), 1);
-    QFile f(ctrl_->recordingFilePath());
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(uploads.at(0).at(0).toByteArray(), f.readAll());
+    QCOMPARE(uploads.at(0).at(0).toString(), first);
+    QCOMPARE(uploads.at(0).at(1).toSize(), QSize(qRound(128 * dpr()), qRound(88 * dpr())));
+    QCOMPARE(uploads.at(0).at(2).toInt(), -1);
     QTRY_COMPARE(closed.count(), 1);
     QCOMPARE(ctrl_->videoWidth(), qRound(128 * dpr()));
     QCOMPARE(ctrl_->videoHeight(), qRound(88 * dpr()));
+    QVERIFY(QFileInfo::exists(first)); // the uploader's to remove, once the service has it
 
-    // Reused for a second capture, as the main window does.
+    // Reused for a second capture, as the main window does; shared before the file is
+    // finished, the upload waits for it.
     selectArea(QPoint(600, 200), QPoint(700, 300));
     startRecording(false);
-    stopRecording();
+    QWidget* panel = topLevel(QStringLiteral("RecordPanel"));
+    click(panel->findChild<QPushButton*>(QStringLiteral("StopRecordButton")));
     click(topLevel(QStringLiteral("SocialButtonPanel"))->findChild<QPushButton*>("TwitterButton"));
-    QTRY_COMPARE(shares.count(), 1);
-    QCOMPARE(shares.at(0).at(1).value<SocialNetwork>(), SocialNetwork::Twitter);
-    QFile g(ctrl_->recordingFilePath());
-    QVERIFY(g.open(QIODevice::ReadOnly));
-    QCOMPARE(shares.at(0).at(0).toByteArray(), g.readAll());
+    QTRY_COMPARE_WITH_TIMEOUT(uploads.count(), 2, 60000);
+    const QString second = uploads.at(1).at(0).toString();
+    QVERIFY(second != first);
+    QCOMPARE(uploads.at(1).at(2).toInt(), int(SocialNetwork::Twitter));
+    // Handed over only once complete: an ordinary MP4 of the recorded size.
+    info = probe(second);
+    QCOMPARE(info.value("streams").toArray().first().toObject().value("width").toInt(),
+             uploads.at(1).at(1).toSize().width());
     QTRY_COMPARE(closed.count(), 2);
-    QCOMPARE(uploads.count(), 1);
+}
+
+void TestCropCtrl::newCaptureKeepsTheFinishedRecording() {
+    selectArea(QPoint(200, 200), QPoint(330, 290));
+    startRecording(false);
+    stopRecording();
+    const QString first = ctrl_->recordingFilePath();
+    QByteArray firstBytes;
+    {
+        QFile f(first);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        firstBytes = f.readAll();
+    }
+    // The finished panels are up; the user opens a new capture and records again.
+    selectArea(QPoint(500, 300), QPoint(600, 400));
+    QVERIFY(!topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
+    startRecording(false);
+    stopRecording();
+    const QString second = ctrl_->recordingFilePath();
+    QVERIFY(second != first);
+    QFile f(first);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), firstBytes);
+    QVERIFY(QFileInfo(second).size() > 0);
+    const QList<RecordingEntry> kept = store_->list();
+    QCOMPARE(kept.size(), 2);
+    for (const RecordingEntry& e : kept)
+        QCOMPARE(e.state, RecordingState::NotUploaded);
 }
 
 void TestCropCtrl::missingSoundServerEndsWithMessage() {
@@ -745,30 +898,28 @@ void TestCropCtrl::missingSoundServerEndsWithMessage() {
 }
 
 void TestCropCtrl::plantedLinkIsNotFollowed() {
+    // The recordings folder replaced by a link to a folder others can read: nothing is
+    // written through it, and the refusal names the folder.
     QTemporaryDir tmp;
     const QString victim = tmp.filePath("victim");
-    {
-        QFile f(victim);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("not a video");
-    }
-    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/clipnest");
-    QDir().mkpath(folder);
-    QFile::setPermissions(folder,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QString path = folder + QStringLiteral("/readyOrNot.mp4");
-    QFile::remove(path);
-    QVERIFY(QFile::link(victim, path));
-
+    QVERIFY(QDir().mkpath(victim));
+    const QString folder = store_->folder();
+    QVERIFY(QDir(folder).removeRecursively());
+    QVERIFY(QFile::link(victim, folder));
+    QStringList messages;
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        messages << box->text();
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
     selectArea(QPoint(300, 300), QPoint(400, 400));
-    startRecording(false);
-    stopRecording();
-    QCOMPARE(ctrl_->recordingFilePath(), path);
-    QVERIFY(!QFileInfo(path).isSymLink());
-    QVERIFY(QFileInfo(path).size() > 0);
-    QFile f(victim);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("not a video"));
+    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, 15000);
+    QVERIFY2(messages.first().contains(folder), qPrintable(messages.first()));
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QVERIFY(!ctrl_->isRecording());
+    QCOMPARE(QDir(victim).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
 }
 
 QTEST_MAIN(TestCropCtrl)
