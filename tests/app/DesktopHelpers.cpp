@@ -232,6 +232,10 @@ QString AppHome::runtimeDir() const {
     return dir_.filePath(QStringLiteral("runtime"));
 }
 
+QString AppHome::recordingsDir() const {
+    return dir_.filePath(QStringLiteral("data/clipnest/recordings"));
+}
+
 QString AppHome::browserLog() const {
     return dir_.filePath(QStringLiteral("browser.log"));
 }
@@ -240,6 +244,7 @@ QProcessEnvironment AppHome::environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), dir_.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir_.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
     env.insert(QStringLiteral("TMPDIR"), dir_.filePath(QStringLiteral("tmp")));
     env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));

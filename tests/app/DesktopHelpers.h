@@ -66,6 +66,8 @@ public:
     QString path() const;
     QString settingsPath() const;
     QString runtimeDir() const;
+    // The program's kept recordings (and its pending uploads beside them).
+    QString recordingsDir() const;
     // Where the fake browser writes every address it is asked to open.
     QString browserLog() const;
     QProcessEnvironment environment() const;

@@ -730,7 +730,7 @@ private slots:
         QCOMPARE(clipboardText(), QStringLiteral("before"));
     }
 
-    void failedUploadsShowOneErrorAndKeepNothing_data() {
+    void failedUploadsShowOneErrorAndKeepTheRecording_data() {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("refuseConnection");
         QTest::newRow("service down") << QString() << true;
@@ -740,7 +740,7 @@ private slots:
         QTest::newRow("empty answer") << QString() << false;
     }
 
-    void failedUploadsShowOneErrorAndKeepNothing() {
+    void failedUploadsShowOneErrorAndKeepTheRecording() {
         QFETCH(QString, answer);
         QFETCH(bool, refuseConnection);
 
@@ -791,6 +791,9 @@ private slots:
         QCOMPARE(windowsNamed(QStringLiteral("Upload error")).size(), 1);
         QVERIFY(historyLinks(home.settingsPath()).isEmpty());
         QVERIFY(windowsNamed(QStringLiteral("Clipnest upload progress")).isEmpty());
+        // No link, but the video is still there for another try.
+        QCOMPARE(
+            QDir(home.recordingsDir()).entryList({QStringLiteral("*.mp4")}, QDir::Files).size(), 1);
         if (!refuseConnection)
             QVERIFY(request.contains("filename=\"video.mp4\""));
     }

@@ -1,0 +1,373 @@
+// The program keeps the user's recordings on the ordinary failure paths: real processes of the
+// built program on the test desktop, a stand-in upload service on loopback that the tests
+// start, stop and make refuse, and the recordings folder checked on disk.
+#include "DesktopHelpers.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace Desktop;
+
+namespace {
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(100);
+    }
+    return true;
+}
+
+const QString CaptureTitle = QStringLiteral("Clipnest capture");
+
+// A stand-in for the upload service: counts whole requests and answers each with `answer`;
+// with an empty answer it takes the request and keeps quiet (an upload left in flight).
+class Service : public QObject {
+public:
+    QByteArray answer;
+    int requests = 0;
+
+    bool listen(quint16 port = 0) {
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                auto received = std::make_shared<QByteArray>();
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket, received] {
+                    *received += socket->readAll();
+                    const qsizetype end = received->indexOf("\r\n\r\n");
+                    if (end < 0)
+                        return;
+                    const QByteArray head = received->left(end).toLower();
+                    const qsizetype at = head.indexOf("content-length:");
+                    const qint64 length =
+                        at < 0 ? 0
+                               : head.mid(at + 15, head.indexOf("\r\n", at) - at - 15)
+                                     .trimmed()
+                                     .toLongLong();
+                    if (received->size() < end + 4 + length)
+                        return;
+                    ++requests;
+                    received->clear();
+                    if (answer.isEmpty())
+                        return;
+                    socket->write(answer);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        return server_.listen(QHostAddress::LocalHost, port);
+    }
+    quint16 port() const { return server_.serverPort(); }
+
+private:
+    QTcpServer server_;
+};
+
+QByteArray httpAnswer(const QByteArray& status, const QByteArray& body) {
+    return "HTTP/1.1 " + status +
+           "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+}
+
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+// Small untitled windows: the capture panels (never the tray icon, which is narrower).
+QList<QPair<QString, QRect>> panelWindows(qint64 pid) {
+    QList<QPair<QString, QRect>> panels;
+    for (const auto& w : untitledWindows(pid)) {
+        if (w.second.width() > 64 && w.second.height() < 64)
+            panels.append(w);
+    }
+    return panels;
+}
+
+// Opens the overlay from the tray, selects `area` and starts recording it through the
+// overlay's context menu; gives back the record panel's place.
+QRect startRecording(App& app, const QRect& area) {
+    click(trayIconWindow(app.pid()), 1);
+    if (!waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }))
+        return {};
+    drag(area.topLeft(), area.bottomRight());
+    clickAt(area.center(), 3);
+    if (!waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }))
+        return {};
+    keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Record"
+    if (!waitFor([&] {
+            return windowsNamed(CaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
+        }))
+        return {};
+    return panelWindows(app.pid()).first().second;
+}
+
+void stopRecording(const QRect& recordPanel) {
+    // The stop button fills the right part of the panel, after the time.
+    clickAt(QPoint(recordPanel.left() + recordPanel.width() * 4 / 5, recordPanel.center().y()));
+}
+
+// Clicks the button showing `picture` on one of the finished panels.
+bool clickPanelButton(App& app, const QString& picture) {
+    const QImage image(picture);
+    QPoint button;
+    const bool found = waitFor(
+        [&] {
+            const QImage screen = screenshot();
+            for (const auto& w : panelWindows(app.pid())) {
+                button = findPicture(screen, w.second, image);
+                if (!button.isNull())
+                    return true;
+            }
+            return false;
+        },
+        60000);
+    if (found)
+        clickAt(button);
+    return found;
+}
+
+// Records `area` for a moment and clicks the upload button of the finished panels.
+bool recordAndUpload(App& app, const QRect& area) {
+    const QRect panel = startRecording(app, area);
+    if (panel.isNull())
+        return false;
+    QTest::qWait(1500);
+    stopRecording(panel);
+    return clickPanelButton(app, QStringLiteral(":/Resources/Buttons/upload.png"));
+}
+
+QStringList recordings(const AppHome& home) {
+    return QDir(home.recordingsDir()).entryList({QStringLiteral("*.mp4")}, QDir::Files, QDir::Name);
+}
+
+// What the recordings index says of each file: state and reason by file name.
+QMap<QString, QPair<QString, QString>> recordingStates(const AppHome& home) {
+    QFile f(home.recordingsDir() + QStringLiteral("/recordings.json"));
+    QMap<QString, QPair<QString, QString>> states;
+    if (!f.open(QIODevice::ReadOnly))
+        return states;
+    const QJsonArray list = QJsonDocument::fromJson(f.readAll()).object()["recordings"].toArray();
+    for (const QJsonValue& v : list) {
+        const QJsonObject o = v.toObject();
+        states.insert(o["file"].toString(), {o["state"].toString(), o["reason"].toString()});
+    }
+    return states;
+}
+
+QStringList historyLinks(const QString& settingsPath) {
+    QSettings stored(settingsPath, QSettings::IniFormat);
+    QStringList links;
+    const int n = stored.beginReadArray(QStringLiteral("History"));
+    for (int i = 0; i < n; ++i) {
+        stored.setArrayIndex(i);
+        links << stored.value(QStringLiteral("Url")).toUrl().toString();
+    }
+    stored.endArray();
+    return links;
+}
+
+void useService(const AppHome& home, quint16 port) {
+    QSettings stored(home.settingsPath(), QSettings::IniFormat);
+    stored.setValue(QStringLiteral("Service host"), QStringLiteral("127.0.0.1:%1").arg(port));
+}
+
+// Answers the open "Upload error" box (the user reads it and clicks OK).
+void dismissUploadError() {
+    for (const QString& id : windowsNamed(QStringLiteral("Upload error"))) {
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
+        keys({QStringLiteral("Return")});
+    }
+}
+
+} // namespace
+
+class KeepDesktopTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        if (qEnvironmentVariable("CLIPNEST_TEST_DESKTOP") != QLatin1String("1"))
+            QSKIP("needs the test desktop (scripts/with-test-desktop.sh)");
+    }
+
+    void retryDeliversTheLinkOnceTheServiceIsUp() {
+        AppHome home;
+        const quint16 port = freePort();
+        useService(home, port);
+        run(QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("printf before | xclip -selection clipboard")});
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        QVERIFY(recordAndUpload(app, QRect(QPoint(500, 300), QPoint(659, 419))));
+
+        // The user's attempt meets a service that is down: one box, the recording kept.
+        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("Upload error")).size() == 1; },
+                        60000));
+        QCOMPARE(recordings(home).size(), 1);
+        dismissUploadError();
+        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("Upload error")).isEmpty(); }));
+
+        // The service comes up; the retry delivers without a click.
+        Service service;
+        const QByteArray link = "https://videos.example.org/v/retried.mp4";
+        service.answer = httpAnswer("200 OK", link);
+        QVERIFY(service.listen(port));
+        QVERIFY2(waitFor([&] { return clipboardText() == QString::fromLatin1(link); }, 60000),
+                 qPrintable(clipboardText()));
+        QVERIFY(waitFor(
+            [&] { return historyLinks(home.settingsPath()) == QStringList{QString(link)}; }));
+        QVERIFY(waitFor([&] { return recordings(home).isEmpty(); }));
+        QCOMPARE(service.requests, 1);
+        QVERIFY(windowsNamed(QStringLiteral("Upload error")).isEmpty());
+    }
+
+    void refusedUploadKeepsTheRecording() {
+        AppHome home;
+        Service service;
+        service.answer = httpAnswer("400 Bad Request", "This is not a video we take.");
+        QVERIFY(service.listen());
+        useService(home, service.port());
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        QVERIFY(recordAndUpload(app, QRect(QPoint(500, 300), QPoint(659, 419))));
+        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("Upload error")).size() == 1; },
+                        60000));
+        dismissUploadError();
+        QTest::qWait(7000); // past the first retry's delay: none comes
+        QCOMPARE(service.requests, 1);
+        QVERIFY(windowsNamed(QStringLiteral("Upload error")).isEmpty());
+        const QStringList kept = recordings(home);
+        QCOMPARE(kept.size(), 1);
+        const auto state = recordingStates(home).value(kept.first());
+        QCOMPARE(state.first, QStringLiteral("upload-failed"));
+        QVERIFY2(state.second.contains(QLatin1String("This is not a video we take.")),
+                 qPrintable(state.second));
+        QVERIFY(historyLinks(home.settingsPath()).isEmpty());
+    }
+
+    void queuedUploadSurvivesAKill() {
+        AppHome home;
+        // The service takes the video and keeps quiet: the upload is still under way when
+        // the program is killed.
+        auto silent = std::make_unique<Service>();
+        QVERIFY(silent->listen());
+        const quint16 port = silent->port();
+        useService(home, port);
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        QVERIFY(recordAndUpload(app, QRect(QPoint(400, 300), QPoint(559, 419))));
+        QVERIFY(waitFor([&] { return silent->requests == 1; }, 60000));
+        app.killHard();
+        const QStringList kept = recordings(home);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(recordingStates(home).value(kept.first()).first, QStringLiteral("queued"));
+
+        // Next start: the upload resumes by itself and completes.
+        silent.reset();
+        Service service;
+        const QByteArray link = "https://videos.example.org/v/resumed.mp4";
+        service.answer = httpAnswer("200 OK", link);
+        QVERIFY(service.listen(port));
+        App restarted(home);
+        QVERIFY(restarted.start());
+        QVERIFY(restarted.waitForTray());
+        QVERIFY2(waitFor([&] { return clipboardText() == QString::fromLatin1(link); }, 60000),
+                 qPrintable(clipboardText()));
+        QVERIFY(waitFor(
+            [&] { return historyLinks(home.settingsPath()) == QStringList{QString(link)}; }));
+        QVERIFY(waitFor([&] { return recordings(home).isEmpty(); }));
+        QVERIFY(windowsNamed(QStringLiteral("Upload error")).isEmpty());
+    }
+
+    void newCaptureKeepsTheFinishedRecording() {
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        QRect panel = startRecording(app, QRect(QPoint(400, 300), QPoint(559, 419)));
+        QVERIFY(!panel.isNull());
+        QTest::qWait(1200);
+        stopRecording(panel);
+        // The finished panels are up; the user opens a new capture and records again.
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
+        panel = startRecording(app, QRect(QPoint(800, 300), QPoint(959, 419)));
+        QVERIFY(!panel.isNull());
+        QTest::qWait(1200);
+        stopRecording(panel);
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
+        QVERIFY(waitFor([&] {
+            const auto states = recordingStates(home);
+            return states.size() == 2 &&
+                   std::all_of(states.cbegin(), states.cend(), [](const auto& s) {
+                       return s.first == QLatin1String("not-uploaded");
+                   });
+        }));
+        QCOMPARE(recordings(home).size(), 2);
+        for (const QString& name : recordings(home)) {
+            const QString size = run(
+                QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                 QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=width,height"), QStringLiteral("-of"),
+                 QStringLiteral("csv=p=0"), home.recordingsDir() + QLatin1Char('/') + name});
+            QCOMPARE(size, QStringLiteral("160,120"));
+        }
+    }
+
+    void captureRequestDuringARecordingPointsAtIt() {
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        const QRect panel = startRecording(app, QRect(QPoint(400, 300), QPoint(719, 539)));
+        QVERIFY(!panel.isNull());
+        // A tray click and Ctrl+S while recording: no overlay over the recorded area, a
+        // notice instead, and the recording goes on.
+        click(trayIconWindow(app.pid()), 1);
+        QVERIFY(waitFor(
+            [] { return !windowsNamed(QStringLiteral("Clipnest notification")).isEmpty(); }));
+        QVERIFY(windowsNamed(CaptureTitle).isEmpty());
+        keys({QStringLiteral("ctrl+s")});
+        QTest::qWait(3000);
+        QVERIFY(windowsNamed(CaptureTitle).isEmpty());
+        QVERIFY(windowsNamed(QStringLiteral("Save")).isEmpty());
+        QCOMPARE(panelWindows(app.pid()).size(), 1);
+        stopRecording(panel);
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
+        QVERIFY(waitFor([&] {
+            const auto states = recordingStates(home);
+            return states.size() == 1 && states.first().first == QLatin1String("not-uploaded");
+        }));
+        const QString file = home.recordingsDir() + QLatin1Char('/') + recordings(home).first();
+        const double seconds =
+            run(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                 QStringLiteral("format=duration"), QStringLiteral("-of"),
+                 QStringLiteral("csv=p=0"), file})
+                .toDouble();
+        QVERIFY2(seconds > 2.5, qPrintable(QString::number(seconds)));
+    }
+};
+
+QTEST_MAIN(KeepDesktopTest)
+#include "tst_keep_desktop.moc"
