@@ -3,6 +3,7 @@
 #include "app/DesktopSession.h"
 #include "app/GlobalKey.h"
 #include "app/Languages.h"
+#include "app/PanelStrips.h"
 #include "app/Placement.h"
 #include "app/ScreenChoice.h"
 #include "app/UploadController.h"
@@ -438,7 +439,7 @@ void MainWindow::placeHistoryWidget() {
     if (!screen)
         return;
     qDebug() << "Screen number" << QGuiApplication::screens().indexOf(screen);
-    const QRect available = screen->availableGeometry();
+    const QRect available = PanelStrips::availableGeometry(screen);
     qDebug() << "Available geometry" << available;
 
     if (!historyWidget_.isVisible())
