@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/CountdownMenu.h"
 #include "app/DesktopSession.h"
 #include "app/GlobalKey.h"
 #include "app/Languages.h"
@@ -204,6 +205,7 @@ void MainWindow::createTrayMenu() {
     connect(historyAction_, &QAction::triggered, this, &MainWindow::openHistory);
     trayMenu_->addAction(historyAction_);
     trayMenu_->addAction(showHideAction_);
+    trayMenu_->addMenu(new CountdownMenu(settings_, trayMenu_));
 
     createLanguageMenu();
 
@@ -382,6 +384,7 @@ void MainWindow::makeScreenshot() {
     }
     if (snapButtonInitialised_)
         snapshotButton_.hide();
+    cropCtrl_->setCountdownSeconds(AppSettings::countdownSeconds(settings_));
     cropCtrl_->clear();
     // The control spans every screen; its own coordinates are then screen coordinates.
     const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();

@@ -64,6 +64,7 @@ CropCtrl::~CropCtrl() {
 }
 
 void CropCtrl::show() {
+    abandonCountdown();
     // A new capture: the finished panels of the last one go, its recording stays in the
     // recordings folder (and Ctrl+S still reaches it).
     // (The caller may have cleared the mode already: the panels tell.)
@@ -159,6 +160,7 @@ void CropCtrl::keyPressEvent(QKeyEvent* event) {
 }
 
 void CropCtrl::closeEvent(QCloseEvent* event) {
+    abandonCountdown();
     if (QWindow* window = windowHandle())
         window->setKeyboardGrabEnabled(false);
     clear();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/Countdown.h"
+#include "capture/CountdownWindow.h"
 #include "capture/RecordRect.h"
 #include "capture/RecordingSession.h"
 #include "upload/SocialNetwork.h"
@@ -14,6 +16,8 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
+
+#include <memory>
 
 class PushButtonWithTooltip;
 class QAction;
@@ -65,6 +69,11 @@ public:
     // Whether the finished panels still wait for their file to be finished.
     bool isFinishingFile() const { return finishing_; }
 
+    // Seconds counted down over the area between the record button and the recording's
+    // start (CropCtrlCountdown.cpp); 0 starts at once.
+    void setCountdownSeconds(int seconds) { countdownSeconds_ = seconds; }
+    bool isCountingDown() const { return countdown_.isRunning(); }
+
 signals:
     void closed();
     // The user sent a finished recording away: upload it (shareTarget -1) or upload it and
@@ -77,6 +86,9 @@ public slots:
     void clear();
     void clearAndShowLabel();
     virtual void show();
+    // A stop asked for from outside the panels (a keyboard shortcut): ends the countdown or
+    // the recording under way; nothing otherwise.
+    void stopFromOutside();
 
 private slots:
     void startRecord(bool withSound);
@@ -138,6 +150,14 @@ private:
     // holds, and so the size the user is shown and the service is told.
     QRect physicalRect(const QRect& overlayArea) const;
     void refuseStart(const QString& message);
+    void beginRecording(bool withSound);
+    // CropCtrlCountdown.cpp
+    void startCountdown(bool withSound);
+    void onCountdownFinished();
+    // Escape: back to the selected area, as before the record button.
+    void cancelCountdown();
+    // The overlay is opened anew or closed: the countdown just ends.
+    void abandonCountdown();
     // CropCtrlActions.cpp
     void tearDown();
     void share(SocialNetwork network);
@@ -210,4 +230,10 @@ private:
     QHash<QString, int> pendingUploads_;
     // A save of the shown recording runs.
     bool saving_ = false;
+
+    // The countdown before a recording, and the sound choice it waits to start with.
+    int countdownSeconds_ = 0;
+    Countdown countdown_;
+    std::unique_ptr<CountdownWindow> countdownWindow_;
+    bool countdownWithSound_ = false;
 };

@@ -52,7 +52,13 @@ void CropCtrl::startRecord(bool withSound) {
     }
     if (!warning.isEmpty())
         emit notice(warning);
+    if (countdownSeconds_ > 0)
+        startCountdown(withSound);
+    else
+        beginRecording(withSound);
+}
 
+void CropCtrl::beginRecording(bool withSound) {
     mode_ = Recording;
     captureRect_ = CaptureGeometry::normalizedSelection(selection_);
 

@@ -30,6 +30,12 @@ constexpr bool kDefaultFirstRun = true;
 constexpr QLatin1String kShowSnapButton("Show snap button");
 constexpr bool kDefaultShowSnapButton = false;
 
+// Seconds counted down over the selected area before a recording starts; 0: none.
+constexpr QLatin1String kCountdownSeconds("Countdown seconds");
+constexpr int kDefaultCountdownSeconds = 0;
+// Longer than anyone waits on purpose; a larger stored number is taken for a broken value.
+constexpr int kMaxCountdownSeconds = 10;
+
 // The upload history: an array of elements holding a date-time and a link.
 constexpr QLatin1String kHistoryArray("History");
 constexpr QLatin1String kHistoryDate("Date");
@@ -48,6 +54,15 @@ inline QString serviceToken(const QSettings& settings) {
 
 inline bool showSnapButton(const QSettings& settings) {
     return settings.value(kShowSnapButton, kDefaultShowSnapButton).toBool();
+}
+
+// The countdown's length; a value that is no whole number from 0 to the maximum gives the
+// default.
+inline int countdownSeconds(const QSettings& settings) {
+    bool ok = false;
+    const int seconds = settings.value(kCountdownSeconds, kDefaultCountdownSeconds).toInt(&ok);
+    return ok && seconds >= 0 && seconds <= kMaxCountdownSeconds ? seconds
+                                                                 : kDefaultCountdownSeconds;
 }
 
 inline bool isFirstRun(const QSettings& settings) {

@@ -60,6 +60,21 @@
     </message>
 </context>
 <context>
+    <name>CountdownMenu</name>
+    <message>
+        <source>Countdown</source>
+        <translation>Contagem regressiva</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Desativada</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+</context>
+<context>
     <name>CropCtrl</name>
     <message>
         <source>Can not save file</source>

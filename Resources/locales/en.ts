@@ -60,6 +60,21 @@
     </message>
 </context>
 <context>
+    <name>CountdownMenu</name>
+    <message>
+        <source>Countdown</source>
+        <translation>Countdown</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+</context>
+<context>
     <name>CropCtrl</name>
     <message>
         <source>Can not save file</source>

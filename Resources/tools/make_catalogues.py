@@ -52,6 +52,9 @@ TABLE = [
      "otra.",
      "Há uma gravação em andamento. Pare-a com o botão Parar gravação antes de iniciar "
      "outra."),
+    ("CountdownMenu", "Countdown", SAME, "Cuenta atrás", "Contagem regressiva"),
+    ("CountdownMenu", "Off", SAME, "Desactivada", "Desativada"),
+    ("CountdownMenu", "%1 s", SAME, SAME, SAME),
     ("CropCtrl", "Can not save file", SAME, "No se puede guardar el archivo",
      "Impossível guardar o arquivo"),
     ("CropCtrl", "Clear", SAME, "Borrar", "Limpar"),

@@ -1,6 +1,7 @@
 // The capture overlay driven as a user would, on the test desktop: real pointer and keys
 // through xdotool, the screen read back with ImageMagick, recordings read back with ffprobe.
 // Also run with QT_SCALE_FACTOR=2, where xdotool works in physical pixels and Qt in logical.
+#include "capture/CountdownWindow.h"
 #include "capture/CropCtrl.h"
 #include "capture/RecordRect.h"
 #include "capture/SelectionGeometry.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,6 +48,52 @@ void chooseFile(QFileDialog* dialog, const QString& path) {
         edit->setText(path);
 }
 
+// A backdrop whose grey tells the time since `clock` started: 128 at 3 s, 12 levels per
+// tenth of a second, so that a decoded picture says when it was grabbed within a few tens of
+// milliseconds. Dark before 2 s, where a light number would stand out.
+class ClockBackdrop : public QWidget {
+public:
+    explicit ClockBackdrop(const QElapsedTimer* clock)
+        : clock_(clock) {
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+        timer_.setTimerType(Qt::PreciseTimer);
+        connect(&timer_, &QTimer::timeout, this, qOverload<>(&QWidget::repaint));
+        timer_.start(10);
+    }
+    static int greyAt(qint64 ms) { return qBound(8, int(128 + (ms - 3000) * 12 / 100), 248); }
+    static double secondsFor(int grey) { return 3.0 + (grey - 128) / 120.0; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        const int grey = clock_->isValid() ? greyAt(clock_->elapsed()) : 8;
+        QPainter(this).fillRect(rect(), QColor(grey, grey, grey));
+    }
+
+private:
+    const QElapsedTimer* clock_;
+    QTimer timer_;
+};
+
+// Every recording file under the private recordings folder, with its last change.
+QMap<QString, QDateTime> recordingFiles() {
+    QMap<QString, QDateTime> files;
+    QDirIterator it(qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        files.insert(it.filePath(), it.fileInfo().lastModified());
+    }
+    return files;
+}
+
+CountdownWindow* countdownWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* c = qobject_cast<CountdownWindow*>(w))
+            return c;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class TestCropCtrl : public QObject {
@@ -73,6 +121,8 @@ private slots:
     void newCaptureKeepsTheFinishedRecording();
     void missingSoundServerEndsWithMessage();
     void plantedLinkIsNotFollowed();
+    void countdownStartsOnTimeAndStaysOutOfTheVideo();
+    void escapeDuringCountdownRecordsNothing();
 
 private:
     double dpr() const { return ctrl_->devicePixelRatioF(); }
@@ -920,6 +970,123 @@ void TestCropCtrl::plantedLinkIsNotFollowed() {
     QVERIFY(!ctrl_->isRecording());
     QCOMPARE(QDir(victim).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList());
+}
+
+void TestCropCtrl::countdownStartsOnTimeAndStaysOutOfTheVideo() {
+    QElapsedTimer clock;
+    auto* backdrop = new ClockBackdrop(&clock);
+    backdrop_.reset(backdrop);
+    backdrop->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    backdrop->show();
+    QVERIFY(QTest::qWaitForWindowExposed(backdrop));
+
+    ctrl_->setCountdownSeconds(3);
+    selectArea(QPoint(300, 150), QPoint(620, 390));
+    const QRect sel = ctrl_->currentSelection();
+    clock.start();
+    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+
+    // The overlay goes at once and the desktop shows, with the number over the area.
+    QTRY_VERIFY(ctrl_->isCountingDown());
+    QTRY_VERIFY(!ctrl_->isVisible());
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    CountdownWindow* number = countdownWindow();
+    QVERIFY(number);
+    QTRY_VERIFY(number->isVisible());
+    QCOMPARE(number->number(), 3);
+    QVERIFY(sel.contains(number->geometry().center(), false));
+    QTest::qWait(200);
+    {
+        // Light pixels of the number over the dark backdrop, within the area.
+        const QImage shot = screenImage();
+        QVERIFY(!shot.isNull());
+        const QRect drawn(phys(number->geometry().topLeft()),
+                          phys(number->geometry().bottomRight()));
+        int light = 0;
+        for (int y = drawn.top(); y <= drawn.bottom(); y += 2)
+            for (int x = drawn.left(); x <= drawn.right(); x += 2)
+                light += shot.pixelColor(x, y).lightness() > 100;
+        QVERIFY2(light > 100, qPrintable(QString::number(light)));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(number->number(), 1, 3000);
+    QVERIFY(!topLevel(QStringLiteral("RecordPanel"))->isVisible());
+
+    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), int(CropCtrl::Recording), 3000);
+    QVERIFY(!number->isVisible());
+    QTest::qWait(1500);
+    stopRecording();
+    const qint64 waited = clock.elapsed();
+
+    // The video starts when the count ends, not when the button was clicked.
+    const QString video = ctrl_->recordingFilePath();
+    const double duration =
+        probe(video).value("format").toObject().value("duration").toString().toDouble();
+    QVERIFY2(duration < waited / 1000.0 - 2.5,
+             qPrintable(QStringLiteral("%1 s recorded, %2 ms waited").arg(duration).arg(waited)));
+
+    // The first pictures: each one flat backdrop grey (no number, no outline), and the first
+    // grabbed 3 s after the click.
+    QTemporaryDir tmp;
+    run(QStringLiteral("ffmpeg"),
+        {"-v", "error", "-i", video, "-frames:v", "4", tmp.filePath("first%d.png")});
+    for (int i = 1; i <= 4; ++i) {
+        const QImage picture(tmp.filePath(QStringLiteral("first%1.png").arg(i)));
+        QVERIFY2(!picture.isNull(), qPrintable(QString::number(i)));
+        const int grey = picture.pixelColor(picture.rect().center()).red();
+        for (int y = 0; y < picture.height(); y += 3) {
+            for (int x = 0; x < picture.width(); x += 3) {
+                const QColor c = picture.pixelColor(x, y);
+                QVERIFY2(qAbs(c.red() - grey) < 16 && qAbs(c.green() - grey) < 16 &&
+                             qAbs(c.blue() - grey) < 16,
+                         qPrintable(QStringLiteral("picture %1 at %2,%3: %4 against %5")
+                                        .arg(i)
+                                        .arg(x)
+                                        .arg(y)
+                                        .arg(c.name())
+                                        .arg(grey)));
+            }
+        }
+        if (i == 1) {
+            const double at = ClockBackdrop::secondsFor(grey);
+            qDebug() << "first picture grabbed" << at << "s after the click";
+            QVERIFY2(qAbs(at - 3.0) <= 0.3, qPrintable(QStringLiteral("%1 s").arg(at)));
+        }
+    }
+}
+
+void TestCropCtrl::escapeDuringCountdownRecordsNothing() {
+    const QMap<QString, QDateTime> before = recordingFiles();
+    ctrl_->setCountdownSeconds(3);
+    selectArea(QPoint(300, 150), QPoint(620, 390));
+    const QRect sel = ctrl_->currentSelection();
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
+    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_VERIFY(ctrl_->isCountingDown());
+    QTRY_VERIFY(countdownWindow() && countdownWindow()->isVisible());
+    QTest::qWait(700);
+    xdo({"key", "Escape"});
+
+    // Back to the selected area, as before the record button; nothing is recorded.
+    QTRY_VERIFY(!ctrl_->isCountingDown());
+    QTRY_VERIFY(ctrl_->isVisible());
+    QVERIFY(!countdownWindow()->isVisible());
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl_->currentSelection(), sel);
+    QTRY_VERIFY(ctrl_->findChild<QWidget*>(QStringLiteral("StartRecordPanel"))->isVisible());
+    QTest::qWait(3000); // past the cancelled count's end
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QVERIFY(!topLevel(QStringLiteral("RecordPanel"))->isVisible());
+    QVERIFY(ctrl_->recordingFilePath().isEmpty());
+    QCOMPARE(recordingFiles(), before);
+    QCOMPARE(closed.count(), 0);
+
+    // The overlay has the keyboard again, and the area can still be recorded.
+    ctrl_->setCountdownSeconds(1);
+    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), int(CropCtrl::Recording), 5000);
+    QTest::qWait(1000);
+    stopRecording();
+    QVERIFY(QFileInfo(ctrl_->recordingFilePath()).size() > 0);
 }
 
 QTEST_MAIN(TestCropCtrl)

@@ -1,0 +1,65 @@
+// The seconds counted down over the selected area between the record button and the start
+// of the recording. The number is never in the video: it leaves the screen before the engine
+// starts.
+#include "capture/CropCtrl.h"
+
+#include "capture/SelectionGeometry.h"
+
+#include <QWindow>
+
+namespace {
+// The number leaves the screen this long before the recording starts: the windows beneath it
+// need a moment to paint themselves again, or the first picture could still show it. Short
+// enough that the last number is seen for most of its second.
+constexpr int kNumberClearanceMs = 150;
+} // namespace
+
+void CropCtrl::startCountdown(bool withSound) {
+    countdownWithSound_ = withSound;
+    if (!countdownWindow_) {
+        countdownWindow_ = std::make_unique<CountdownWindow>();
+        connect(countdownWindow_.get(), &CountdownWindow::cancelRequested, this,
+                &CropCtrl::cancelCountdown);
+        countdown_.setLeadOut(kNumberClearanceMs);
+        connect(&countdown_, &Countdown::remainingChanged, this, [this](int seconds) {
+            const QRect area =
+                CaptureGeometry::normalizedSelection(selection_).translated(geometry().topLeft());
+            countdownWindow_->showNumber(seconds, area);
+        });
+        connect(&countdown_, &Countdown::endingSoon, countdownWindow_.get(), &QWidget::hide);
+        connect(&countdown_, &Countdown::finished, this, &CropCtrl::onCountdownFinished);
+    }
+    // The desktop itself shows during the count, so the user can get it ready.
+    if (QWindow* window = windowHandle())
+        window->setKeyboardGrabEnabled(false);
+    QWidget::hide();
+    countdown_.start(countdownSeconds_);
+}
+
+void CropCtrl::onCountdownFinished() {
+    countdownWindow_->hide();
+    beginRecording(countdownWithSound_);
+}
+
+void CropCtrl::cancelCountdown() {
+    if (!countdown_.isRunning())
+        return;
+    abandonCountdown();
+    QWidget::show();
+    raise();
+    activateWindow();
+    takeKeyboard(kKeyboardRetries);
+}
+
+void CropCtrl::abandonCountdown() {
+    countdown_.cancel();
+    if (countdownWindow_)
+        countdownWindow_->hide();
+}
+
+void CropCtrl::stopFromOutside() {
+    if (countdown_.isRunning())
+        cancelCountdown();
+    else if (mode_ == Recording && session_.isRecording())
+        stopRecord();
+}
