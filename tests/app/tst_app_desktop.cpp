@@ -448,6 +448,44 @@ private slots:
         QVERIFY(app.isRunning());
     }
 
+    void countdownChosenInTheTrayComesBeforeTheRecording() {
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        // "Countdown" is the fourth entry from the bottom; its second entry is 3 seconds.
+        QVERIFY(openTrayMenu(app.pid()));
+        keys({QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Up"),
+              QStringLiteral("Up"), QStringLiteral("Right"), QStringLiteral("Down"),
+              QStringLiteral("Return")});
+        QVERIFY(waitFor([&] {
+            return QSettings(home.settingsPath(), QSettings::IniFormat)
+                       .value(QStringLiteral("Countdown seconds"))
+                       .toInt() == 3;
+        }));
+
+        click(trayIconWindow(app.pid()), 1);
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        const QRect area(QPoint(400, 300), QPoint(719, 539));
+        drag(area.topLeft(), area.bottomRight());
+        clickAt(area.center(), 3);
+        QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
+        QElapsedTimer clock;
+        clock.start();
+        keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Record"
+
+        // The number over the area first, the overlay gone; the recording when it is over.
+        const QString number = QStringLiteral("Clipnest countdown");
+        QVERIFY(waitFor([&] { return windowsNamed(number).size() == 1; }, 3000));
+        QVERIFY(area.contains(windowGeometry(windowsNamed(number).first()).center()));
+        QVERIFY(windowsNamed(CaptureTitle).isEmpty());
+        QVERIFY(panelWindows(app.pid()).isEmpty());
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 1; }, 6000));
+        const qint64 started = clock.elapsed();
+        QVERIFY2(started > 2700 && started < 4000, qPrintable(QString::number(started)));
+        QVERIFY(windowsNamed(number).isEmpty());
+    }
+
     void trayClickOpensTheOverlayOverTheWholeScreen() {
         // A light desktop, so that dimming shows in a screenshot.
         run(QStringLiteral("xsetroot"), {QStringLiteral("-solid"), QStringLiteral("#c8c8c8")});
