@@ -10,7 +10,7 @@
 HttpUploader::HttpUploader(QObject* parent)
     : QObject(parent) {
     stallTimer_.setSingleShot(true);
-    stallTimer_.setInterval(DefaultStallTimeoutMs);
+    stallTimer_.setInterval(kDefaultStallTimeoutMs);
     connect(&stallTimer_, &QTimer::timeout, this, &HttpUploader::onStalled);
 }
 
@@ -127,7 +127,7 @@ void HttpUploader::onUploadProgress(qint64 bytesSent, qint64 bytesTotal) {
 void HttpUploader::onAnswerData() {
     if (!reply_)
         return;
-    if (reply_->bytesAvailable() > MaxAnswerBytes) {
+    if (reply_->bytesAvailable() > kMaxAnswerBytes) {
         abortUpload();
         answer_.clear();
         fail(UploadFailures::answerTooLong(context_));
@@ -163,7 +163,7 @@ void HttpUploader::onReplyFinished() {
         return;
     }
     answer_ = done->readAll();
-    if (answer_.size() > MaxAnswerBytes) {
+    if (answer_.size() > kMaxAnswerBytes) {
         answer_.clear();
         fail(UploadFailures::answerTooLong(context_));
         return;

@@ -26,10 +26,10 @@ public:
     // A server that neither takes upload bytes nor sends answer bytes for this long is treated as
     // gone. Long enough for a slow uplink or a service that spends a while storing a large
     // video, short enough that the user is not left staring at a frozen progress window.
-    static constexpr int DefaultStallTimeoutMs = 30000;
+    static constexpr int kDefaultStallTimeoutMs = 30000;
     // The answer is a link; anything longer than this is not one, and reading on would only
     // let a broken or hostile server fill our memory.
-    static constexpr qint64 MaxAnswerBytes = 1024 * 1024;
+    static constexpr qint64 kMaxAnswerBytes = 1024 * 1024;
 
     explicit HttpUploader(QObject* parent = nullptr);
     ~HttpUploader() override;

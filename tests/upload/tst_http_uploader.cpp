@@ -310,7 +310,7 @@ void HttpUploaderTest::stalledServerIsReportedOnceAfterTheTimeout() {
         return std::nullopt;
     };
     HttpUploader uploader;
-    QCOMPARE(uploader.stallTimeout(), HttpUploader::DefaultStallTimeoutMs);
+    QCOMPARE(uploader.stallTimeout(), HttpUploader::kDefaultStallTimeoutMs);
     uploader.setStallTimeout(1000);
     QSignalSpy finished(&uploader, &HttpUploader::finished);
     QSignalSpy errors(&uploader, &HttpUploader::error);
@@ -591,7 +591,7 @@ void HttpUploaderTest::oversizedAnswerIsReportedOnce() {
     QVERIFY(server.listen());
     server.respond = [](int, const Exchange& ex) -> std::optional<QByteArray> {
         ex.socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\nhttp://" +
-                         QByteArray(4 * HttpUploader::MaxAnswerBytes, 'a'));
+                         QByteArray(4 * HttpUploader::kMaxAnswerBytes, 'a'));
         return std::nullopt;
     };
     HttpUploader uploader;
