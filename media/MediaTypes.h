@@ -56,4 +56,24 @@ struct RecorderStatistics {
     int64_t repeatedFrames = 0;
     // Milliseconds of sound filled with silence (late start, lost source, clock drift).
     int64_t silenceMs = 0;
+    // Milliseconds the recording was paused: the file is that much shorter than the time
+    // from start to stop.
+    int64_t pausedMs = 0;
+};
+
+// Which sound a recording takes: the microphone, what the computer plays (the monitor of the
+// sound server's default output), or both mixed into the one sound track.
+enum class SoundInput { Microphone = 0, ComputerSound = 1, Both = 2 };
+
+// The sound inputs of a recording and their levels in the mix (1: as they come). The levels
+// apply only when both are mixed; a limiter keeps their sum from clipping.
+struct SoundMix {
+    SoundInput input = SoundInput::Microphone;
+    float microphoneLevel = 1.0f;
+    float computerLevel = 1.0f;
+
+    bool operator==(const SoundMix& other) const {
+        return input == other.input && microphoneLevel == other.microphoneLevel &&
+               computerLevel == other.computerLevel;
+    }
 };

@@ -101,10 +101,12 @@ void Recorder::start() {
     }
     if (withSound) {
         parts.soundFormat = audioGrabber_->format();
+        const SoundMix mix = audioGrabber_->mix();
+        parts.soundLevel = mix.microphoneLevel;
+        parts.secondSoundLevel = mix.computerLevel;
         AbstractGrabber::Error code = AbstractGrabber::NoError;
         QString text;
-        parts.sound = audioGrabber_->openSource(&code, &text);
-        if (!parts.sound) {
+        if (!audioGrabber_->openSources(&parts.sound, &parts.secondSound, &code, &text)) {
             audioGrabber_->reportError(code, text);
             return;
         }
@@ -137,15 +139,42 @@ void Recorder::start() {
             },
             Qt::QueuedConnection);
     };
+    auto onSoundLost = [this, generation](const QString& reason) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, reason] {
+                if (generation == generation_ && session_)
+                    emit soundLost(tr("The sound stopped: %1 The recording goes on, silent "
+                                      "until the sound comes back.")
+                                       .arg(reason));
+            },
+            Qt::QueuedConnection);
+    };
     sessionPath_ = parts.path;
-    session_ = std::make_unique<engine::Session>(std::move(parts), onFailure);
+    paused_ = false;
+    session_ = std::make_unique<engine::Session>(std::move(parts), onFailure, onSoundLost);
     session_->start();
     emit started();
+}
+
+void Recorder::pause() {
+    if (!session_ || paused_ || !session_->pause())
+        return;
+    paused_ = true;
+    emit paused();
+}
+
+void Recorder::resume() {
+    if (!session_ || !paused_ || !session_->resume())
+        return;
+    paused_ = false;
+    emit resumed();
 }
 
 void Recorder::stop() {
     if (!session_)
         return;
+    paused_ = false;
     std::unique_ptr<engine::Session> session = std::move(session_);
     session->requestStop();
     lastStatistics_ = session->statistics();

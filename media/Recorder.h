@@ -67,7 +67,18 @@ public:
     // at most 2.2 s). Does nothing when no recording is under way.
     void stop();
 
+    // Pauses the recording under way and returns at once: nothing is grabbed or encoded
+    // until resume(), and the file goes on after it as if there had been no pause (picture
+    // and sound alike). paused() is emitted before it returns. Does nothing when no
+    // recording runs or it is paused already.
+    void pause();
+    // Goes on with a paused recording; resumed() is emitted before it returns. Does nothing
+    // when the recording is not paused. stop() during a pause ends the file where the pause
+    // began.
+    void resume();
+
     bool isRecording() const;
+    bool isPaused() const { return session_ && paused_; }
     // Whether files of ended recordings are still being finished.
     bool isFinishing() const { return !finishing_.empty(); }
 
@@ -79,6 +90,12 @@ signals:
     void started();
     // The recording ended (stop() or a failure); its file is being finished.
     void stopped();
+    void paused();
+    void resumed();
+    // A sound source went away during the recording, which goes on with silence in its
+    // place (and the source's sound again when it comes back). At most once a recording;
+    // `message` is readable by the user.
+    void soundLost(const QString& message);
     // The file of an ended recording is final. With an empty errorText it is an ordinary MP4
     // at `path`. Otherwise errorText says, readable by the user, what went wrong and what was
     // kept: usually the recording as it was written, which plays in most players and which
@@ -105,6 +122,7 @@ private:
     QPointer<AudioGrabber> audioGrabber_;
     std::unique_ptr<engine::Session> session_;
     QString sessionPath_;
+    bool paused_ = false;
     // Files of ended recordings, each finished by its own thread, oldest first.
     std::vector<std::unique_ptr<Finishing>> finishing_;
     RecorderStatistics lastStatistics_;

@@ -291,6 +291,10 @@
         <source>The sound encoder failed: %1.</source>
         <translation>O codificador de som falhou: %1.</translation>
     </message>
+    <message>
+        <source>Mixing the sound inputs failed.</source>
+        <translation>A mixagem das entradas de som falhou.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryWidget</name>
@@ -473,6 +477,10 @@
     <message>
         <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
         <translation>A área a gravar está vazia (%1 x %2 pixels). Selecione uma área de pelo menos 1 x 1 pixel.</translation>
+    </message>
+    <message>
+        <source>The sound stopped: %1 The recording goes on, silent until the sound comes back.</source>
+        <translation>O som parou: %1 A gravação continua, em silêncio até o som voltar.</translation>
     </message>
 </context>
 <context>
@@ -717,6 +725,14 @@
     <message>
         <source>The sound format (%1 Hz, %2 channels) is not supported.</source>
         <translation>O formato de som (%1 Hz, %2 canais) não é suportado.</translation>
+    </message>
+    <message>
+        <source>The computer's sound cannot be recorded: %1. Record the microphone instead, or record without sound.</source>
+        <translation>Não é possível gravar o som do computador: %1. Grave o microfone no lugar dele, ou grave sem som.</translation>
+    </message>
+    <message>
+        <source>The computer's sound went away (%1).</source>
+        <translation>O som do computador sumiu (%1).</translation>
     </message>
 </context>
 <context>

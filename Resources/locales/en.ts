@@ -291,6 +291,10 @@
         <source>The sound encoder failed: %1.</source>
         <translation>The sound encoder failed: %1.</translation>
     </message>
+    <message>
+        <source>Mixing the sound inputs failed.</source>
+        <translation>Mixing the sound inputs failed.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryWidget</name>
@@ -473,6 +477,10 @@
     <message>
         <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
         <translation>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</translation>
+    </message>
+    <message>
+        <source>The sound stopped: %1 The recording goes on, silent until the sound comes back.</source>
+        <translation>The sound stopped: %1 The recording goes on, silent until the sound comes back.</translation>
     </message>
 </context>
 <context>
@@ -717,6 +725,14 @@
     <message>
         <source>The sound format (%1 Hz, %2 channels) is not supported.</source>
         <translation>The sound format (%1 Hz, %2 channels) is not supported.</translation>
+    </message>
+    <message>
+        <source>The computer's sound cannot be recorded: %1. Record the microphone instead, or record without sound.</source>
+        <translation>The computer's sound cannot be recorded: %1. Record the microphone instead, or record without sound.</translation>
+    </message>
+    <message>
+        <source>The computer's sound went away (%1).</source>
+        <translation>The computer's sound went away (%1).</translation>
     </message>
 </context>
 <context>

@@ -291,6 +291,10 @@
         <source>The sound encoder failed: %1.</source>
         <translation>El codificador de sonido falló: %1.</translation>
     </message>
+    <message>
+        <source>Mixing the sound inputs failed.</source>
+        <translation>La mezcla de las entradas de sonido falló.</translation>
+    </message>
 </context>
 <context>
     <name>HistoryWidget</name>
@@ -473,6 +477,10 @@
     <message>
         <source>The area to record is empty (%1 x %2 pixels). Select an area of at least 1 x 1 pixel.</source>
         <translation>El área que grabar está vacía (%1 x %2 píxeles). Selecciona un área de al menos 1 x 1 píxel.</translation>
+    </message>
+    <message>
+        <source>The sound stopped: %1 The recording goes on, silent until the sound comes back.</source>
+        <translation>El sonido se detuvo: %1 La grabación continúa, en silencio hasta que vuelva el sonido.</translation>
     </message>
 </context>
 <context>
@@ -717,6 +725,14 @@
     <message>
         <source>The sound format (%1 Hz, %2 channels) is not supported.</source>
         <translation>El formato de sonido (%1 Hz, %2 canales) no es compatible.</translation>
+    </message>
+    <message>
+        <source>The computer's sound cannot be recorded: %1. Record the microphone instead, or record without sound.</source>
+        <translation>No se puede grabar el sonido del ordenador: %1. Graba el micrófono en su lugar, o graba sin sonido.</translation>
+    </message>
+    <message>
+        <source>The computer's sound went away (%1).</source>
+        <translation>El sonido del ordenador desapareció (%1).</translation>
     </message>
 </context>
 <context>

@@ -491,6 +491,20 @@ TABLE = [
     ("MainWindow", "Service temporarily not working. Please try again later", SAME,
      "Este servicio ahora no está disponible. Vuelve a intentarlo más tarde",
      "Serviço temporariamente indisponível. Por favor, tente mais tarde"),
+    ("AudioGrabber", "The computer's sound cannot be recorded: %1. Record the microphone instead, or record without sound.", SAME,
+     "No se puede grabar el sonido del ordenador: %1. Graba el micrófono en su lugar, o graba "
+     "sin sonido.",
+     "Não é possível gravar o som do computador: %1. Grave o microfone no lugar dele, ou grave "
+     "sem som."),
+    ("AudioGrabber", "The computer's sound went away (%1).", SAME,
+     "El sonido del ordenador desapareció (%1).",
+     "O som do computador sumiu (%1)."),
+    ("Encoder", "Mixing the sound inputs failed.", SAME,
+     "La mezcla de las entradas de sonido falló.",
+     "A mixagem das entradas de som falhou."),
+    ("Recorder", "The sound stopped: %1 The recording goes on, silent until the sound comes back.", SAME,
+     "El sonido se detuvo: %1 La grabación continúa, en silencio hasta que vuelva el sonido.",
+     "O som parou: %1 A gravação continua, em silêncio até o som voltar."),
     ("HistoryManager", "The upload history could not be written to %1. Check that the folder exists and that you may write to it.", SAME,
      "No se pudo escribir el historial de subidas en %1. Comprueba que la carpeta existe y que "
      "puedes escribir en ella.",

@@ -1,6 +1,10 @@
-// clipnest-rec --rect X,Y,W,H --seconds N [--sound] [--no-pointer] [--clicks] OUT.mp4
+// clipnest-rec --rect X,Y,W,H --seconds N [--sound] [--sound-input microphone|computer|both]
+//              [--pause-at S --resume-at S] [--no-pointer] [--clicks] OUT.mp4
 // clipnest-rec --recover FILE.mp4
 //
+// --seconds counts from the start to the stop, pauses included; --pause-at and --resume-at
+// pause and resume the recording that many seconds after its start (the file is then the
+// pause's length shorter, and paused_ms= says how long it was).
 // Records a screen area through the same classes the program uses. On success prints
 // frames=, dropped=, repeated= lines and the figures of the stop: stop_ms= (how long stop()
 // took), finish_ms= (from the stop to the finished file) and stall_ms= (the longest a 10 ms
@@ -47,7 +51,8 @@ void onSignal(int) {
 int usage(const QString& problem) {
     QTextStream(stderr) << problem << "\n"
                         << "usage: clipnest-rec --rect X,Y,W,H --seconds N [--sound] "
-                           "[--no-pointer] [--clicks] OUT.mp4\n"
+                           "[--sound-input microphone|computer|both] [--pause-at S "
+                           "--resume-at S] [--no-pointer] [--clicks] OUT.mp4\n"
                         << "       clipnest-rec --recover FILE.mp4\n";
     return 2;
 }
@@ -80,6 +85,9 @@ int main(int argc, char** argv) {
     bool sound = false;
     bool pointer = true;
     bool clicks = false;
+    double pauseAt = -1;
+    double resumeAt = -1;
+    SoundMix mix;
     QString out;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -98,6 +106,22 @@ int main(int argc, char** argv) {
                 return usage("bad --seconds: " + args[i]);
         } else if (a == "--sound") {
             sound = true;
+        } else if (a == "--sound-input" && i + 1 < args.size()) {
+            const QString v = args[++i];
+            if (v == "microphone")
+                mix.input = SoundInput::Microphone;
+            else if (v == "computer")
+                mix.input = SoundInput::ComputerSound;
+            else if (v == "both")
+                mix.input = SoundInput::Both;
+            else
+                return usage("bad --sound-input: " + v);
+        } else if ((a == "--pause-at" || a == "--resume-at") && i + 1 < args.size()) {
+            bool ok = false;
+            const double v = args[++i].toDouble(&ok);
+            if (!ok || v < 0)
+                return usage("bad " + a + ": " + args[i]);
+            (a == "--pause-at" ? pauseAt : resumeAt) = v;
         } else if (a == "--no-pointer") {
             pointer = false;
         } else if (a == "--clicks") {
@@ -110,6 +134,8 @@ int main(int argc, char** argv) {
     }
     if (seconds < 0 || out.isEmpty())
         return usage("--seconds and OUT.mp4 are required");
+    if ((pauseAt >= 0) != (resumeAt >= 0) || (pauseAt >= 0 && resumeAt < pauseAt))
+        return usage("--pause-at and --resume-at go together, the resume after the pause");
 
     if (::pipe(signalPipe) != 0)
         return 1;
@@ -128,6 +154,7 @@ int main(int argc, char** argv) {
     format.setFormat(AudioFormat::Format_S16LE);
     audio.setDeviceIndex(0);
     audio.setFormat(format);
+    audio.setMix(mix);
     Encoder* encoder = recorder.encoder();
     encoder->setVideoCodecSettings(screenRecordingVideoSettings());
     AudioCodecSettings audioSettings;
@@ -193,7 +220,16 @@ int main(int argc, char** argv) {
     QObject::connect(&recorder, &Recorder::started, &app, [&] {
         recording.start();
         QTimer::singleShot(int(seconds * 1000), &app, [&] { end(0, QString()); });
+        if (pauseAt >= 0) {
+            QTimer::singleShot(int(pauseAt * 1000), Qt::PreciseTimer, &recorder,
+                               [&] { recorder.pause(); });
+            QTimer::singleShot(int(resumeAt * 1000), Qt::PreciseTimer, &recorder,
+                               [&] { recorder.resume(); });
+        }
     });
+    // A lost sound source is told on stderr; the recording goes on.
+    QObject::connect(&recorder, &Recorder::soundLost, &app,
+                     [](const QString& message) { QTextStream(stderr) << message << "\n"; });
 
     recorder.start();
     const int result = app.exec();
@@ -201,10 +237,10 @@ int main(int argc, char** argv) {
         return result;
     const RecorderStatistics stats = recorder.statistics();
     std::printf("frames=%lld\ndropped=%lld\nrepeated=%lld\nstop_ms=%.1f\nfinish_ms=%.1f\n"
-                "stall_ms=%.1f\nrecorded_ms=%.1f\n",
+                "stall_ms=%.1f\nrecorded_ms=%.1f\npaused_ms=%lld\n",
                 static_cast<long long>(stats.encodedFrames),
                 static_cast<long long>(stats.droppedFrames),
                 static_cast<long long>(stats.repeatedFrames), stopMs, finishMs,
-                double(stallNs) / 1e6, recordedMs);
+                double(stallNs) / 1e6, recordedMs, static_cast<long long>(stats.pausedMs));
     return 0;
 }

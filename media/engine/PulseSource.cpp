@@ -71,8 +71,9 @@ bool sampleFormatOf(AudioFormat::Format format, pa_sample_format_t* out) {
 // a wait for sound can always be interrupted (some sources deliver in blocks of seconds).
 class PulseSource : public SoundSource {
 public:
-    PulseSource(int deviceIndex, const pa_sample_spec& layout)
+    PulseSource(int deviceIndex, bool computerSound, const pa_sample_spec& layout)
         : deviceIndex_(deviceIndex)
+        , computerSound_(computerSound)
         , layout_(layout) {}
 
     ~PulseSource() override { close(); }
@@ -150,7 +151,8 @@ private:
             pa_threaded_mainloop_wait(loop_.get());
         }
 
-        stream_.reset(pa_stream_new(context_.get(), "Microphone", &layout_, nullptr));
+        stream_.reset(pa_stream_new(
+            context_.get(), computerSound_ ? "Computer sound" : "Microphone", &layout_, nullptr));
         if (!stream_)
             return sourceFailed(code, errorText);
         pa_stream_set_state_callback(stream_.get(), &PulseSource::onStreamState, this);
@@ -161,12 +163,20 @@ private:
         attr.prebuf = uint32_t(-1);
         attr.minreq = uint32_t(-1);
         attr.fragsize = uint32_t(pa_usec_to_bytes(kFragmentUs, &layout_));
-        const QByteArray device =
-            deviceIndex_ > 0 ? QByteArray::number(deviceIndex_) : QByteArray();
+        // A microphone that goes away is lost, not silently swapped for whatever source the
+        // server would move the stream to (often the monitor of an output): the user is
+        // told, and the source is looked for again. What the computer plays follows the
+        // server to another output.
+        // The server knows the default output's monitor by this name, and follows the
+        // default when it changes.
+        const QByteArray device = computerSound_     ? QByteArray("@DEFAULT_MONITOR@")
+                                  : deviceIndex_ > 0 ? QByteArray::number(deviceIndex_)
+                                                     : QByteArray();
         if (pa_stream_connect_record(
                 stream_.get(), device.isEmpty() ? nullptr : device.constData(), &attr,
                 pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
-                                  PA_STREAM_INTERPOLATE_TIMING)) < 0)
+                                  PA_STREAM_INTERPOLATE_TIMING |
+                                  (computerSound_ ? 0 : PA_STREAM_DONT_MOVE))) < 0)
             return sourceFailed(code, errorText);
         for (;;) {
             const pa_stream_state_t state = pa_stream_get_state(stream_.get());
@@ -192,7 +202,11 @@ private:
         const int error = pa_context_errno(context_.get());
         const QString reason = QString::fromLocal8Bit(pa_strerror(error));
         *code = GrabberErrors::DeviceOpenError;
-        if (error == PA_ERR_NOENTITY)
+        if (computerSound_)
+            *errorText = kTr.tr("The computer's sound cannot be recorded: %1. Record the "
+                                "microphone instead, or record without sound.")
+                             .arg(reason);
+        else if (error == PA_ERR_NOENTITY)
             *errorText =
                 deviceIndex_ > 0
                     ? kTr.tr("There is no sound source number %1 (%2). Connect a microphone, "
@@ -242,10 +256,13 @@ private:
     static void onStreamState(pa_stream* stream, void* self) {
         auto* source = static_cast<PulseSource*>(self);
         const pa_stream_state_t state = pa_stream_get_state(stream);
-        if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
-            source->markLost(kTr.tr("The microphone went away (%1).")
-                                 .arg(QString::fromLocal8Bit(
-                                     pa_strerror(pa_context_errno(source->context_.get())))));
+        if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
+            const QString reason =
+                QString::fromLocal8Bit(pa_strerror(pa_context_errno(source->context_.get())));
+            source->markLost(source->computerSound_
+                                 ? kTr.tr("The computer's sound went away (%1).").arg(reason)
+                                 : kTr.tr("The microphone went away (%1).").arg(reason));
+        }
         pa_threaded_mainloop_signal(source->loop_.get(), 0);
     }
 
@@ -289,6 +306,7 @@ private:
     }
 
     const int deviceIndex_;
+    const bool computerSound_;
     const pa_sample_spec layout_;
     std::unique_ptr<pa_threaded_mainloop, MainloopDeleter> loop_;
     // Created and released with the main loop locked.
@@ -306,8 +324,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<SoundSource> openPulseSource(int deviceIndex, const AudioFormat& format,
-                                             GrabberErrors::Error* code, QString* errorText) {
+std::unique_ptr<SoundSource> openPulseSource(int deviceIndex, bool computerSound,
+                                             const AudioFormat& format, GrabberErrors::Error* code,
+                                             QString* errorText) {
     pa_sample_spec layout;
     if (!sampleFormatOf(format.format(), &layout.format)) {
         *code = GrabberErrors::InvalidSettingsError;
@@ -325,7 +344,7 @@ std::unique_ptr<SoundSource> openPulseSource(int deviceIndex, const AudioFormat&
                          .arg(format.channelCount());
         return nullptr;
     }
-    auto source = std::make_unique<PulseSource>(deviceIndex, layout);
+    auto source = std::make_unique<PulseSource>(deviceIndex, computerSound, layout);
     if (!source->open(code, errorText))
         return nullptr;
     return source;

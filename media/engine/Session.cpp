@@ -65,16 +65,27 @@ constexpr int64_t kKeepAliveUs = 1000000;
 constexpr int64_t kSoundTailWaitUs = 2200000;
 // How often a lost microphone is looked for again.
 constexpr int64_t kSoundRetryUs = 1000000;
+// At a resume the sound before the pause fades out over the sound after it for this long:
+// long enough that the join does not click (a ramp of 10 ms carries nothing above 100 Hz),
+// short enough not to smear a syllable.
+constexpr int64_t kJoinFadeUs = 10000;
 
 } // namespace
 
-Session::Session(SessionParts parts, FailureCallback onFailure)
+Session::Session(SessionParts parts, FailureCallback onFailure, NoticeCallback onSoundLost)
     : parts_(std::move(parts))
     , onFailure_(std::move(onFailure))
+    , onSoundLost_(std::move(onSoundLost))
     , periodUs_(int64_t(parts_.periodMs) * 1000)
     , captured_(kCapturedCapacity)
-    , encoderInput_(kPicturesCapacity, kSoundCapacity)
-    , soundAligner_(soundLimits(parts_.soundFormat.sampleRate())) {}
+    , encoderInput_(kPicturesCapacity, parts_.secondSound ? 2 * kSoundCapacity : kSoundCapacity)
+    , soundAligner_(soundLimits(parts_.soundFormat.sampleRate())) {
+    if (parts_.sound && parts_.secondSound)
+        mixer_ = std::make_unique<SoundMixer>(
+            parts_.soundFormat.sampleRate(), parts_.soundFormat.channelCount(),
+            std::vector<float>{parts_.soundLevel, parts_.secondSoundLevel},
+            soundLimits(parts_.soundFormat.sampleRate()));
+}
 
 Session::~Session() {
     EncoderErrors::Error code = EncoderErrors::NoError;
@@ -93,6 +104,48 @@ bool Session::waitUntilOrStop(int64_t us) {
     stopCondition_.wait_until(lock, origin_ + std::chrono::microseconds(us),
                               [this] { return stopping_; });
     return !stopping_;
+}
+
+bool Session::waitForRecordingTime(int64_t us) {
+    std::unique_lock<std::mutex> lock(stopMutex_);
+    for (;;) {
+        if (stopping_)
+            return false;
+        if (pauses_.paused()) {
+            stopCondition_.wait(lock);
+            continue;
+        }
+        const int64_t due = us + pauses_.pausedUs();
+        if (nowUs() >= due)
+            return true;
+        stopCondition_.wait_until(lock, origin_ + std::chrono::microseconds(due));
+    }
+}
+
+int64_t Session::recordingNowUs() const {
+    const int64_t now = nowUs();
+    std::lock_guard<std::mutex> lock(stopMutex_);
+    return pauses_.toRecording(now);
+}
+
+bool Session::pause() {
+    {
+        std::lock_guard<std::mutex> lock(stopMutex_);
+        if (!started_ || stopping_ || !pauses_.pause(nowUs()))
+            return false;
+    }
+    stopCondition_.notify_all();
+    return true;
+}
+
+bool Session::resume() {
+    {
+        std::lock_guard<std::mutex> lock(stopMutex_);
+        if (!started_ || stopping_ || !pauses_.resume(nowUs()))
+            return false;
+    }
+    stopCondition_.notify_all();
+    return true;
 }
 
 void Session::report(FailureSource source, int code, const QString& text) {
@@ -128,7 +181,9 @@ void Session::start() {
         captureThread_ = std::thread(&Session::captureLoop, this);
     }
     if (parts_.sound)
-        soundThread_ = std::thread(&Session::soundLoop, this);
+        soundThread_ = std::thread(&Session::soundLoop, this, 0);
+    if (parts_.sound && parts_.secondSound)
+        secondSoundThread_ = std::thread(&Session::soundLoop, this, 1);
 }
 
 void Session::captureLoop() {
@@ -137,10 +192,12 @@ void Session::captureLoop() {
     int64_t tick = 0;
     int64_t lastSent = -1;
     std::unique_ptr<RawImage> image; // kept when nothing changed
-    while (waitUntilOrStop(tick * periodUs_)) {
+    // Ticks count the recording's time: a pause holds them, so that the still-screen repeats
+    // and the late-picture logic see no gap.
+    while (waitForRecordingTime(tick * periodUs_)) {
         // A picture grabbed late belongs to the tick of its time: it is shown for as long as
         // it was late, and the recording keeps the wall clock's time.
-        const int64_t missed = missedTicks(nowUs(), tick, periodUs_);
+        const int64_t missed = missedTicks(recordingNowUs(), tick, periodUs_);
         if (missed > 0) {
             dropped_ += missed;
             tick += missed;
@@ -279,79 +336,117 @@ void Session::convertLoop() {
     captured_.close();
 }
 
-void Session::soundLoop() {
-    pthread_setname_np(pthread_self(), "clipnest-sound");
+void Session::soundLoop(int input) {
+    pthread_setname_np(pthread_self(), input == 0 ? "clipnest-sound" : "clipnest-sound2");
+    SoundSource& source = input == 0 ? *parts_.sound : *parts_.secondSound;
     const AudioFormat format = parts_.soundFormat;
-    const int frameBytes = std::max(1, format.bytesPerSample() * format.channelCount());
+    const int channels = std::max(1, format.channelCount());
+    const int rate = std::max(1, format.sampleRate());
+    const int frameBytes = std::max(1, format.bytesPerSample() * channels);
     const int64_t chunkUs = kSoundChunkUs;
-    const int chunkFrames = std::max(1, int(int64_t(format.sampleRate()) * chunkUs / 1000000));
+    const int chunkFrames = std::max(1, int(int64_t(rate) * chunkUs / 1000000));
+    PauseCutter cutter(rate, channels, int(int64_t(rate) * kJoinFadeUs / 1000000));
+    // Where the pauses cut is decided on the samples' count, not on their jittery
+    // timestamps: the sound before a pause is then as long as the pictures before it.
+    SoundClock sampleClock(rate, kSoundJumpUs, kSoundWindowUs, kSoundHorizonUs, kMaxSoundStretch);
     bool lost = false;
     int64_t nextRetryUs = 0;
     int64_t silentUntilUs = 0;
     for (;;) {
         auto chunk = std::make_unique<SoundChunk>();
+        chunk->input = input;
+        std::vector<float> samples;
+        int64_t clockStart = 0;
         if (!lost) {
             SoundData data;
             QString text;
-            const SoundSource::ReadResult result = parts_.sound->read(data, &text);
+            const SoundSource::ReadResult result = source.read(data, &text);
             if (result == SoundSource::ReadResult::Interrupted)
                 break;
             if (result == SoundSource::ReadResult::Lost) {
                 // The recording goes on with silence; the source is looked for again.
-                qWarning() << "Microphone lost, recording silence:" << text;
+                qWarning() << "Sound source lost, recording silence:" << text;
+                if (!soundLost_.exchange(true) && onSoundLost_)
+                    onSoundLost_(text);
                 lost = true;
                 silentUntilUs = nowUs();
                 nextRetryUs = silentUntilUs + kSoundRetryUs;
                 continue;
             }
-            chunk->frames = int(data.bytes.size() / size_t(frameBytes));
-            chunk->startUs =
+            const int frames = int(data.bytes.size() / size_t(frameBytes));
+            samples =
+                samplesToFloat(data.bytes.data(), int64_t(frames) * channels, int(format.format()));
+            clockStart =
                 std::chrono::duration_cast<std::chrono::microseconds>(data.start - origin_).count();
-            chunk->data = std::move(data.bytes);
-            // After stop(): only the sound up to the moment of the stop is kept.
-            int64_t stopAt = -1;
-            {
-                std::lock_guard<std::mutex> lock(stopMutex_);
-                stopAt = stopAtUs_;
-            }
-            if (stopAt >= 0) {
-                const int64_t keep = (stopAt - chunk->startUs) * format.sampleRate() / 1000000;
-                if (keep <= chunk->frames) {
-                    chunk->frames = int(std::max<int64_t>(0, keep));
-                    chunk->data.resize(size_t(chunk->frames) * size_t(frameBytes));
-                    if (chunk->frames > 0)
-                        encoderInput_.pushB(chunk);
-                    break;
-                }
-            }
         } else {
             // Silence paced by the capture clock, so the file keeps its sound track.
             if (!waitUntilOrStop(silentUntilUs + chunkUs))
                 break;
             if (nowUs() >= nextRetryUs) {
                 QString text;
-                if (parts_.sound->reopen(&text)) {
-                    qWarning() << "Microphone back";
+                if (source.reopen(&text)) {
+                    qWarning() << "Sound source back";
                     lost = false;
                     continue;
                 }
                 nextRetryUs = nowUs() + kSoundRetryUs;
             }
-            chunk->frames = chunkFrames;
-            chunk->startUs = silentUntilUs;
+            samples.assign(size_t(chunkFrames) * size_t(channels), 0.0f);
+            chunk->silent = true;
+            clockStart = silentUntilUs;
             silentUntilUs += chunkUs;
         }
+        const int64_t clockEnd =
+            clockStart + int64_t(samples.size() / size_t(channels)) * 1000000 / rate;
+        PauseTimeline timeline;
+        int64_t stopAt = -1;
+        int64_t stopClock = -1;
+        {
+            std::lock_guard<std::mutex> lock(stopMutex_);
+            timeline = pauses_;
+            stopAt = stopAtUs_;
+            stopClock = stopClockUs_;
+        }
+        const int64_t counted =
+            sampleClock.place(clockStart, int64_t(samples.size() / size_t(channels)));
+        chunk->startUs = cutter.cut(timeline, counted, samples);
+        // The encoder places the sound by the timestamps as ever; the cut only moved them.
+        chunk->startUs += clockStart - counted;
+        chunk->frames = int(samples.size() / size_t(channels));
+        chunk->samples = std::move(samples);
+        // After stop(): only the sound up to the moment of the stop is kept, and the first
+        // sound from past it is the last this thread needs.
+        const bool last = stopClock >= 0 && clockEnd >= stopClock;
+        if (last && chunk->frames > 0) {
+            const int64_t keep = (stopAt - chunk->startUs) * rate / 1000000;
+            if (keep < chunk->frames) {
+                chunk->frames = int(std::max<int64_t>(0, keep));
+                chunk->samples.resize(size_t(chunk->frames) * size_t(channels));
+            }
+        }
         if (chunk->frames > 0 && !encoderInput_.pushB(chunk))
+            break;
+        if (last)
             break;
     }
     {
         std::lock_guard<std::mutex> lock(stopMutex_);
-        soundDone_ = true;
+        ++soundsDone_;
     }
     stopCondition_.notify_all();
 }
 
+bool Session::writeSound(const float* samples, int64_t frames) {
+    const AudioFormat& format = parts_.soundFormat;
+    const int64_t count = frames * std::max(1, format.channelCount());
+    std::vector<uint8_t> bytes(size_t(count) * size_t(std::max(1, format.bytesPerSample())));
+    floatToSamples(samples, count, int(format.format()), bytes.data());
+    return parts_.output->writeSound(bytes.data(), int(frames));
+}
+
 bool Session::encodeSound(const SoundChunk& chunk) {
+    if (mixer_)
+        return mixSound(&chunk);
     OutputFile& out = *parts_.output;
     const int rate = out.soundRate();
     const int64_t start = chunk.startUs * rate / 1000000;
@@ -374,12 +469,30 @@ bool Session::encodeSound(const SoundChunk& chunk) {
         frames = int(std::min<int64_t>(frames, stopAtUs * rate / 1000000 - out.soundPosition()));
     if (frames <= 0)
         return true;
-    if (chunk.data.empty()) {
+    if (chunk.silent)
         silenceSamples_ += frames;
-        return out.writeSilence(frames);
+    const int channels = std::max(1, parts_.soundFormat.channelCount());
+    return writeSound(chunk.samples.data() + place.skip * channels, frames);
+}
+
+bool Session::mixSound(const SoundChunk* chunk) {
+    OutputFile& out = *parts_.output;
+    const int rate = out.soundRate();
+    if (chunk && !mixer_->add(chunk->input, chunk->samples.data(), chunk->frames,
+                              chunk->startUs * rate / 1000000, out.soundPosition()))
+        return false;
+    std::vector<float> mixed;
+    int64_t frames = mixer_->take(mixed, chunk == nullptr);
+    int64_t stopAtUs = -1;
+    {
+        std::lock_guard<std::mutex> lock(stopMutex_);
+        stopAtUs = stopAtUs_;
     }
-    const int frameBytes = parts_.soundFormat.bytesPerSample() * parts_.soundFormat.channelCount();
-    return out.writeSound(chunk.data.data() + place.skip * frameBytes, frames);
+    if (stopAtUs >= 0)
+        frames = std::min<int64_t>(frames, stopAtUs * rate / 1000000 - out.soundPosition());
+    if (frames <= 0)
+        return true;
+    return writeSound(mixed.data(), frames);
 }
 
 void Session::encodeLoop() {
@@ -417,8 +530,13 @@ void Session::encodeLoop() {
         } else if (lastPicture && picture.tick > lastTick) {
             ok = encodeCopy(picture.tick);
         }
-        if (ok && sound)
+        if (ok && sound) {
             ok = encodeSound(*sound);
+            if (!ok && mixer_ && out.errorCode() == EncoderErrors::NoError) {
+                failure = EncoderErrors::EncodingError;
+                failureText = kTr.tr("Mixing the sound inputs failed.");
+            }
+        }
         picture = Picture();
         sound.reset();
     }
@@ -435,6 +553,8 @@ void Session::encodeLoop() {
         if (ok && lastTick < endTick_ - 1)
             ok = encodeCopy(endTick_ - 1);
     }
+    if (ok && mixer_)
+        ok = mixSound(nullptr);
     // With picture and sound, the sound runs to the end of the last picture.
     if (ok && parts_.sound && endTick_ >= 0) {
         const int64_t end = endTick_ * periodUs_ * out.soundRate() / 1000000;
@@ -461,7 +581,8 @@ void Session::requestStop() {
         if (stopping_)
             return;
         stopping_ = true;
-        stopAtUs_ = started_ ? nowUs() : 0;
+        stopClockUs_ = started_ ? nowUs() : 0;
+        stopAtUs_ = pauses_.toRecording(stopClockUs_);
     }
     stopCondition_.notify_all();
 }
@@ -479,13 +600,18 @@ bool Session::finish(EncoderErrors::Error* code, QString* errorText) {
         if (soundThread_.joinable()) {
             // The sound of the last moments may still be on its way (sources deliver in
             // blocks); it is waited for, up to a limit, rather than lost.
+            const int threads = secondSoundThread_.joinable() ? 2 : 1;
             {
                 std::unique_lock<std::mutex> lock(stopMutex_);
                 stopCondition_.wait_for(lock, std::chrono::microseconds(kSoundTailWaitUs),
-                                        [this] { return soundDone_; });
+                                        [this, threads] { return soundsDone_ >= threads; });
             }
             parts_.sound->interrupt();
+            if (parts_.secondSound)
+                parts_.secondSound->interrupt();
             soundThread_.join();
+            if (secondSoundThread_.joinable())
+                secondSoundThread_.join();
         }
         encoderInput_.close();
         if (encodeThread_.joinable())
@@ -515,6 +641,14 @@ RecorderStatistics Session::statistics() const {
     s.repeatedFrames = repeated_.load();
     const int rate = parts_.soundFormat.sampleRate();
     s.silenceMs = rate > 0 ? silenceSamples_.load() * 1000 / rate : 0;
+    {
+        std::lock_guard<std::mutex> lock(stopMutex_);
+        int64_t paused = pauses_.pausedUs();
+        if (pauses_.paused())
+            paused += std::max<int64_t>(0, (stopClockUs_ >= 0 ? stopClockUs_ : nowUs()) -
+                                               pauses_.pauses().back().start);
+        s.pausedMs = paused / 1000;
+    }
     return s;
 }
 

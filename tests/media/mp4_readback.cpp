@@ -8,7 +8,9 @@
 #include <QRegularExpression>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace readback {
 namespace {
@@ -275,6 +277,29 @@ QList<Window> windows(const QByteArray& pcm, int sampleRate, double seconds) {
         out.append(w);
     }
     return out;
+}
+
+double toneAmplitude(const QByteArray& pcm, int sampleRate, double hz, double from, double length) {
+    const qsizetype n = pcm.size() / 2;
+    const qsizetype first = qBound<qsizetype>(0, qsizetype(from * sampleRate), n);
+    const qsizetype last = qBound<qsizetype>(first, qsizetype((from + length) * sampleRate), n);
+    if (last <= first || sampleRate <= 0)
+        return 0;
+    const double w = 2 * M_PI * hz / sampleRate;
+    double re = 0, im = 0;
+    for (qsizetype i = first; i < last; ++i) {
+        const double v = qFromLittleEndian<qint16>(pcm.constData() + 2 * i);
+        re += v * std::cos(w * double(i));
+        im -= v * std::sin(w * double(i));
+    }
+    return 2 * std::sqrt(re * re + im * im) / double(last - first);
+}
+
+int peakSample(const QByteArray& pcm) {
+    int peak = 0;
+    for (qsizetype i = 0; i + 1 < pcm.size(); i += 2)
+        peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(pcm.constData() + i))));
+    return peak;
 }
 
 } // namespace readback

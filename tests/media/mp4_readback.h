@@ -73,4 +73,11 @@ struct Window {
 };
 QList<Window> windows(const QByteArray& pcm, int sampleRate, double seconds);
 
+// Amplitude (in sample units) of the `hz` component of a 16-bit mono signal between `from` and
+// `from + length` seconds (a single-frequency Fourier transform).
+double toneAmplitude(const QByteArray& pcm, int sampleRate, double hz, double from, double length);
+
+// The largest magnitude of a 16-bit mono signal's samples.
+int peakSample(const QByteArray& pcm);
+
 } // namespace readback

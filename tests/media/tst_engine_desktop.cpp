@@ -106,6 +106,7 @@ private slots:
     void unwritablePathIsReported();
     void missingSoundServerIsAnAudioError();
     void microphoneGoingAwayLeavesSilence();
+    void pauseIsToldAndStopWhilePausedEndsAtThePause();
     void missingDisplayIsReported();
     void shrinkingScreenEndsTheRecordingWithAnError();
     void fullDiskKeepsWhatWasWritten();
@@ -353,6 +354,7 @@ void EngineDesktop::microphoneGoingAwayLeavesSilence() {
         }
     });
     Rig rig;
+    QSignalSpy lost(&rig.recorder, &Recorder::soundLost);
     const QString file = path("lost.mp4");
     prepare(rig.recorder, rig.screen, QRect(0, 0, 128, 96), file, true);
     QElapsedTimer clock;
@@ -362,10 +364,16 @@ void EngineDesktop::microphoneGoingAwayLeavesSilence() {
     QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 2500, 10000);
     QCOMPARE(run("pactl", {"unload-module", QString::number(module)}).exitCode, 0);
     const double lostAt = clock.elapsed() / 1000.0;
+    // The user hears of it once, in words, while the recording goes on.
+    QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 5000);
+    const QString message = lost.first().at(0).toString();
+    QVERIFY2(message.contains("sound stopped") && message.contains("microphone"),
+             qPrintable(message));
     QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 5500, 10000);
     QVERIFY(rig.recorder.isRecording());
     QVERIFY(rig.stopAndFinish());
     QVERIFY(rig.noErrors());
+    QCOMPARE(lost.count(), 1);
 
     const readback::Facts info = readback::probe(file);
     QVERIFY2(info.readable, qPrintable(info.error));
@@ -380,6 +388,48 @@ void EngineDesktop::microphoneGoingAwayLeavesSilence() {
         readback::maxVolume(file, lostAt + 0.5, info.stream("audio").duration - lostAt - 0.7);
     QVERIFY2(before > -30, qPrintable(QString::number(before)));
     QVERIFY2(after < -60, qPrintable(QString::number(after)));
+}
+
+void EngineDesktop::pauseIsToldAndStopWhilePausedEndsAtThePause() {
+    Rig rig;
+    QSignalSpy paused(&rig.recorder, &Recorder::paused);
+    QSignalSpy resumed(&rig.recorder, &Recorder::resumed);
+    // Nothing to pause before a recording.
+    rig.recorder.pause();
+    QCOMPARE(paused.count(), 0);
+    const QString file = path("stopped-paused.mp4");
+    prepare(rig.recorder, rig.screen, QRect(0, 0, 128, 96), file, true);
+    rig.recorder.start();
+    QVERIFY(rig.recorder.isRecording());
+    QTest::qWait(1200);
+    rig.recorder.pause();
+    rig.recorder.pause();
+    QCOMPARE(paused.count(), 1);
+    QVERIFY(rig.recorder.isPaused());
+    QTest::qWait(700);
+    rig.recorder.resume();
+    rig.recorder.resume();
+    QCOMPARE(resumed.count(), 1);
+    QVERIFY(!rig.recorder.isPaused());
+    QTest::qWait(800);
+    rig.recorder.pause();
+    QTest::qWait(1500);
+    // Stopped during the second pause: the file ends where it began, and the sound of the
+    // pause is not waited for.
+    QElapsedTimer finishing;
+    finishing.start();
+    QVERIFY(rig.stopAndFinish());
+    QVERIFY2(finishing.elapsed() < 2000, qPrintable(QString::number(finishing.elapsed())));
+    QVERIFY(!rig.recorder.isPaused());
+    QVERIFY(rig.noErrors());
+    QVERIFY(std::abs(rig.recorder.statistics().pausedMs - 2200) < 150);
+    const readback::Facts info = readback::probe(file);
+    QVERIFY2(info.readable, qPrintable(info.error));
+    for (const char* type : {"video", "audio"})
+        QVERIFY2(
+            std::abs(info.stream(type).duration - 2.0) < 0.2,
+            qPrintable(
+                QStringLiteral("%1: %2 s, want 2 s").arg(type).arg(info.stream(type).duration)));
 }
 
 void EngineDesktop::missingDisplayIsReported() {

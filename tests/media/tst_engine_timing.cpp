@@ -13,6 +13,7 @@
 #include "media/engine/OutputFile.h"
 #include "media/engine/Session.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -139,6 +140,7 @@ class EngineTiming : public QObject {
     Q_OBJECT
 private slots:
     void flashesAndBeepsStayTogether();
+    void flashesAndBeepsStayTogetherAcrossPauses();
     void fastSoundCardIsFollowedWithoutCuts();
 };
 
@@ -205,6 +207,101 @@ void EngineTiming::flashesAndBeepsStayTogether() {
                  qPrintable(QStringLiteral("beep - flash in ms: %1").arg(offsets.join(' '))));
     }
     qInfo("beep - flash in ms: %s", qPrintable(offsets.join(' ')));
+}
+
+// Two pauses of odd lengths (so the flashes move against the file's pictures) on a screen that
+// is still apart from the flashes: after each join the beeps and flashes are as together as
+// before, and the file is the recorded time without the pauses.
+void EngineTiming::flashesAndBeepsStayTogetherAcrossPauses() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("paused.mp4");
+    AudioFormat format;
+    format.setChannelCount(2);
+    format.setSampleRate(Rate);
+    format.setFormat(AudioFormat::Format_S16LE);
+    OutputSettings settings;
+    settings.path = path;
+    settings.video = true;
+    settings.sound = true;
+    settings.videoSize = QSize(FlashSource::Width, FlashSource::Height);
+    settings.audioSettings.setSampleRate(Rate);
+    settings.audioSettings.setChannelCount(2);
+    settings.soundFormat = format;
+    EncoderErrors::Error code = EncoderErrors::NoError;
+    QString text;
+    std::unique_ptr<OutputFile> output = OutputFile::open(settings, &code, &text);
+    QVERIFY2(output, qPrintable(text));
+
+    const auto origin = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    SessionParts parts;
+    parts.image = std::make_unique<FlashSource>(origin);
+    parts.sound = std::make_unique<FastSource>(0, origin - std::chrono::seconds(1));
+    parts.output = std::move(output);
+    parts.path = path;
+    parts.videoSize = settings.videoSize;
+    parts.soundFormat = format;
+    std::atomic<bool> failed{false};
+    Session session(std::move(parts), [&](FailureSource, int, const QString&) { failed = true; });
+    QElapsedTimer clock;
+    session.start();
+    clock.start();
+    qint64 pausedMs = 0;
+    // Recorded 2.4 s, paused 1.37 s, recorded 1.8 s, paused 0.61 s (a pause while a flash is
+    // on screen), recorded 2.2 s.
+    const QList<QPair<int, int>> plan{{2400, 1370}, {1800, 610}};
+    for (const auto& [record, pause] : plan) {
+        QTest::qWait(record);
+        QVERIFY(session.pause());
+        QVERIFY(!session.pause());
+        QElapsedTimer held;
+        held.start();
+        QTest::qWait(pause);
+        QVERIFY(session.resume());
+        pausedMs += held.elapsed();
+    }
+    QTest::qWait(2200);
+    const qint64 totalMs = clock.elapsed();
+    QVERIFY(session.finish(&code, &text));
+    QVERIFY(!failed);
+    QCOMPARE(readback::decodeErrors(path), QString());
+    QVERIFY(std::abs(double(session.statistics().pausedMs - pausedMs)) < 30);
+
+    const readback::Facts facts = readback::probe(path);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    const double wanted = double(totalMs - pausedMs) / 1000;
+    QVERIFY2(std::abs(facts.duration - wanted) < 0.2,
+             qPrintable(QStringLiteral("%1 s, want %2 s").arg(facts.duration).arg(wanted)));
+
+    QList<double> flashes;
+    double before = 0;
+    for (const auto& [at, brightness] : readback::pictureBrightness(path)) {
+        if (brightness > 128 && before <= 128)
+            flashes << at;
+        before = brightness;
+    }
+    const QList<int64_t> onsets = beepOnsets(readback::monoPcm(path));
+    QVERIFY2(flashes.size() >= 5, qPrintable(QString::number(flashes.size())));
+    QStringList offsets;
+    for (double flash : flashes) {
+        const double moment = flash - 0.025;
+        double nearest = 1e9;
+        for (int64_t onset : onsets)
+            if (std::abs(double(onset) / Rate - moment) < std::abs(nearest))
+                nearest = double(onset) / Rate - moment;
+        offsets << QString::number(nearest * 1000, 'f', 1);
+        QVERIFY2(std::abs(nearest) <= 0.030,
+                 qPrintable(QStringLiteral("beep - flash in ms at %1 s: %2")
+                                .arg(flash)
+                                .arg(offsets.join(' '))));
+    }
+    // The pauses moved the flashes off the whole seconds of the file: both the pictures and
+    // the sound were shifted, not only one of them.
+    bool shifted = false;
+    for (double flash : flashes)
+        shifted = shifted || std::abs(flash - std::floor(flash) - 0.325) > 0.1;
+    QVERIFY2(shifted, qPrintable(offsets.join(' ')));
+    qInfo("beep - flash in ms across pauses: %s", qPrintable(offsets.join(' ')));
 }
 
 void EngineTiming::fastSoundCardIsFollowedWithoutCuts() {

@@ -2,6 +2,7 @@
 #include "media/engine/BoundedQueue.h"
 #include "media/engine/Ffmpeg.h"
 #include "media/engine/PointerOverlay.h"
+#include "media/engine/SoundMixer.h"
 #include "media/engine/Timing.h"
 
 #include <QRandomGenerator>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -27,6 +29,11 @@ private slots:
     void soundAlignerKeepsJitteryBlocksContinuous();
     void soundAlignerDropsWhatCameBeforeTheStart();
     void soundAlignerFollowsDriftSmoothlyAndJumpsGaps();
+    void pauseTimelineTakesThePausesOut();
+    void pauseCutterJoinsSoundWithoutGapOrClick_data();
+    void pauseCutterJoinsSoundWithoutGapOrClick();
+    void soundMixerAddsInputsAtTheirLevelsWithoutClipping();
+    void soundMixerDoesNotWaitForAnInputFarBehind();
     void boundedQueueRefusesWhenFullAndDrainsAfterClose();
     void boundedQueueBlocksProducerUntilRoom();
     void twoLaneQueueBoundsEachLaneAndPrefersSound();
@@ -179,6 +186,196 @@ void EngineUnits::soundAlignerFollowsDriftSmoothlyAndJumpsGaps() {
     // Sound from the past (an old buffer after a reconnection) is dropped at once.
     const SoundPlacement old = aligner.place(int64_t(written), int64_t(written) - rate, chunk);
     QCOMPARE(old.skip, chunk);
+}
+
+void EngineUnits::pauseTimelineTakesThePausesOut() {
+    PauseTimeline t;
+    QVERIFY(!t.resume(10));
+    QVERIFY(t.pause(1000000));
+    QVERIFY(!t.pause(1100000));
+    QVERIFY(t.paused());
+    QVERIFY(t.resume(3000000));
+    QVERIFY(t.pause(5000000));
+    QCOMPARE(t.pausedUs(), int64_t(2000000));
+    QCOMPARE(t.toRecording(500000), int64_t(500000));
+    // Inside a pause the recording's time stands at the pause's start.
+    QCOMPARE(t.toRecording(2000000), int64_t(1000000));
+    QCOMPARE(t.toRecording(3000000), int64_t(1000000));
+    QCOMPARE(t.toRecording(4000000), int64_t(2000000));
+    QCOMPARE(t.toRecording(9000000), int64_t(3000000));
+    QVERIFY(t.resume(6000000));
+    QCOMPARE(t.toRecording(7000000), int64_t(4000000));
+}
+
+void EngineUnits::pauseCutterJoinsSoundWithoutGapOrClick_data() {
+    QTest::addColumn<bool>("soundDuringPause");
+    // The source goes on delivering while paused (the usual case), or nothing at all comes
+    // in meanwhile (a source that was lost): the sound after the resume then fades in from
+    // silence.
+    QTest::newRow("sound during the pause") << true;
+    QTest::newRow("nothing during the pause") << false;
+}
+
+void EngineUnits::pauseCutterJoinsSoundWithoutGapOrClick() {
+    QFETCH(bool, soundDuringPause);
+    const int rate = 44100;
+    const int channels = 2;
+    const double amplitude = 0.5;
+    const double hz = 440;
+    // Pause and resume at odd moments, so that neither falls on a chunk's edge.
+    const int64_t pauseAt = 1001300;
+    const int64_t resumeAt = 2507100;
+    const int chunk = rate / 50;
+    PauseTimeline timeline;
+    PauseCutter cutter(rate, channels, rate / 100);
+    std::vector<float> kept;
+    QStringList jumps;
+    for (int64_t first = 0; first < 4 * rate; first += chunk) {
+        const int64_t startUs = first * 1000000 / rate;
+        // A chunk is read once its last sample was recorded: by then the pause (or the
+        // resume) that came before that sample is known.
+        const int64_t arrivesUs = (first + chunk) * 1000000 / rate;
+        if (arrivesUs > pauseAt && timeline.pauses().empty())
+            timeline.pause(pauseAt);
+        if (arrivesUs > resumeAt && timeline.paused())
+            timeline.resume(resumeAt);
+        if (!soundDuringPause && startUs >= pauseAt + 30000 && startUs < resumeAt - 30000)
+            continue;
+        std::vector<float> samples(size_t(chunk) * channels);
+        for (int i = 0; i < chunk; ++i)
+            for (int c = 0; c < channels; ++c)
+                samples[size_t(i) * channels + size_t(c)] =
+                    float(amplitude * std::sin(2 * M_PI * hz * double(first + i) / rate));
+        const int64_t at = cutter.cut(timeline, startUs, samples);
+        if (samples.empty())
+            continue;
+        // What is kept follows on in recording time without a gap.
+        const int64_t expectedUs = int64_t(kept.size() / channels) * 1000000 / rate;
+        if (std::abs(at - expectedUs) > 1000000 / rate + 1)
+            jumps << QStringLiteral("%1 at %2 us, want %3").arg(first).arg(at).arg(expectedUs);
+        kept.insert(kept.end(), samples.begin(), samples.end());
+    }
+    QVERIFY2(jumps.isEmpty(), qPrintable(jumps.join("; ")));
+    const int64_t frames = int64_t(kept.size()) / channels;
+    const int64_t pausedFrames = (resumeAt - pauseAt) * rate / 1000000;
+    QVERIFY2(
+        std::abs(frames - (4 * rate - pausedFrames)) <= 2,
+        qPrintable(
+            QStringLiteral("%1 frames kept, want %2").arg(frames).arg(4 * rate - pausedFrames)));
+    // Up to the pause the sound is untouched; after the fade it is the source's, moved by
+    // the pause.
+    // The first samples recorded at or after the pause and the resume.
+    auto firstAt = [rate](int64_t us) {
+        int64_t m = us * rate / 1000000;
+        while (m * 1000000 / rate < us)
+            ++m;
+        return m;
+    };
+    const int64_t joinFrame = firstAt(pauseAt);
+    for (int64_t n = 0; n < joinFrame - 1; n += 97)
+        QVERIFY(std::abs(kept[size_t(n) * channels] -
+                         float(amplitude * std::sin(2 * M_PI * hz * double(n) / rate))) < 1e-5f);
+    const int64_t shift = firstAt(resumeAt) - joinFrame;
+    for (int64_t n = joinFrame + rate / 100 + 2; n < frames; n += 97)
+        QVERIFY2(std::abs(kept[size_t(n) * channels] -
+                          float(amplitude * std::sin(2 * M_PI * hz * double(n + shift) / rate))) <
+                     2e-3f,
+                 qPrintable(QString::number(n)));
+    // No click: no step between samples is much larger than the sine's own steepest.
+    const double steepest = amplitude * 2 * M_PI * hz / rate;
+    double worst = 0;
+    for (int64_t n = 1; n < frames; ++n)
+        for (int c = 0; c < channels; ++c)
+            worst = std::max(worst, double(std::abs(kept[size_t(n) * channels + c] -
+                                                    kept[size_t(n - 1) * channels + c])));
+    QVERIFY2(
+        worst <= steepest * 1.3,
+        qPrintable(QStringLiteral("step %1, the sine's steepest %2").arg(worst).arg(steepest)));
+}
+
+namespace {
+// Amplitude of the `hz` component of a mono signal (Goertzel over the whole signal).
+double toneAmplitude(const std::vector<float>& mono, int rate, double hz) {
+    const double w = 2 * M_PI * hz / rate;
+    double re = 0, im = 0;
+    for (size_t n = 0; n < mono.size(); ++n) {
+        re += mono[n] * std::cos(w * double(n));
+        im -= mono[n] * std::sin(w * double(n));
+    }
+    return 2 * std::sqrt(re * re + im * im) / double(mono.size());
+}
+} // namespace
+
+void EngineUnits::soundMixerAddsInputsAtTheirLevelsWithoutClipping() {
+    const int rate = 44100;
+    SoundAligner::Limits limits;
+    limits.jump = rate / 2;
+    limits.window = rate * 10;
+    limits.horizon = rate * 20;
+    limits.maxStretch = 0.005;
+    // Two loud tones: added as they are they would reach 1.6, far beyond full scale.
+    SoundMixer mixer(rate, 1, {1.0f, 0.5f}, limits);
+    const double a = 0.8, b = 0.8;
+    std::vector<float> out;
+    int64_t next = 0;
+    int64_t madeA = 0, madeB = 0;
+    // The inputs come in pieces of different sizes, as two sound cards deliver them.
+    for (int round = 0; round < 100; ++round) {
+        for (int piece = 0; piece < 2; ++piece) {
+            const int frames = piece == 0 ? 882 : 1323;
+            int64_t& made = piece == 0 ? madeA : madeB;
+            if (made >= 2 * rate)
+                continue;
+            std::vector<float> s(static_cast<size_t>(frames));
+            for (int i = 0; i < frames; ++i)
+                s[size_t(i)] =
+                    float(piece == 0 ? a * std::sin(2 * M_PI * 440 * double(made + i) / rate)
+                                     : b * std::sin(2 * M_PI * 1000 * double(made + i) / rate));
+            QVERIFY(mixer.add(piece, s.data(), frames, made, next));
+            made += frames;
+            next += mixer.take(out, false);
+        }
+    }
+    next += mixer.take(out, true);
+    QVERIFY2(std::abs(int64_t(out.size()) - 2 * rate) < rate / 50,
+             qPrintable(QString::number(out.size())));
+    float peak = 0;
+    for (float v : out)
+        peak = std::max(peak, std::fabs(v));
+    QVERIFY2(peak <= 0.98f + 1e-6f, qPrintable(QString::number(peak)));
+    QVERIFY2(peak > 0.9f, qPrintable(QString::number(peak)));
+    // Both tones are there; the second at half its level, as set (the limiter turns both down
+    // alike).
+    const double at440 = toneAmplitude(out, rate, 440);
+    const double at1000 = toneAmplitude(out, rate, 1000);
+    QVERIFY2(at440 > 0.3 && at1000 > 0.15,
+             qPrintable(QStringLiteral("440 Hz %1, 1000 Hz %2").arg(at440).arg(at1000)));
+    QVERIFY2(std::abs(at1000 / at440 - 0.5) < 0.1,
+             qPrintable(QStringLiteral("440 Hz %1, 1000 Hz %2").arg(at440).arg(at1000)));
+    // Only the end, where the second input went on a little longer, had the first missing.
+    QVERIFY2(mixer.paddedFrames() <= 1323, qPrintable(QString::number(mixer.paddedFrames())));
+}
+
+void EngineUnits::soundMixerDoesNotWaitForAnInputFarBehind() {
+    const int rate = 8000;
+    SoundAligner::Limits limits;
+    limits.jump = rate / 2;
+    limits.window = rate * 10;
+    limits.horizon = rate * 20;
+    SoundMixer mixer(rate, 1, {1.0f, 1.0f}, limits);
+    std::vector<float> out;
+    std::vector<float> ones(size_t(rate), 0.25f);
+    int64_t next = 0;
+    // Only the first input delivers: the mix waits a while, then goes on without the other.
+    for (int second = 0; second < 5; ++second) {
+        QVERIFY(mixer.add(0, ones.data(), rate, int64_t(second) * rate, next));
+        next += mixer.take(out, false);
+        if (second < 2)
+            QCOMPARE(next, int64_t(0));
+    }
+    QVERIFY2(next >= 2 * rate && next <= 3 * rate, qPrintable(QString::number(next)));
+    QVERIFY(mixer.paddedFrames() > 0);
+    QVERIFY(std::abs(out[size_t(rate / 2)] - 0.25f) < 1e-3f);
 }
 
 void EngineUnits::boundedQueueRefusesWhenFullAndDrainsAfterClose() {

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,6 +16,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <QtEndian>
+
+#include <cmath>
 #include <csignal>
 #include <memory>
 
@@ -59,13 +63,21 @@ protected:
         p.fillRect(0, 0, w, kStripHeight, QColor(40, 40, 40));
         const int barX = int(clock_.elapsed() * 400 / 1000 % (w + 80)) - 80;
         p.fillRect(barX, 0, 80, kStripHeight, Qt::white);
-        p.fillRect(0, kStripHeight, w / 2, h - kStripHeight, QColor(255, 0, 0));
+        p.fillRect(0, kStripHeight, w / 2, h - kStripHeight, lowerLeft_);
         p.fillRect(w / 2, kStripHeight, w - w / 2, h - kStripHeight, QColor(0, 0, 255));
+    }
+
+public:
+    // The lower left half is red unless a test changes it for a while.
+    void setLowerLeft(const QColor& colour) {
+        lowerLeft_ = colour;
+        update();
     }
 
 private:
     QTimer tick_;
     QElapsedTimer clock_;
+    QColor lowerLeft_{255, 0, 0};
 };
 
 struct Run {
@@ -162,6 +174,46 @@ bool isRed(Rgb c) {
 bool isBlue(Rgb c) {
     return c.b > 180 && c.r < 80 && c.g < 80;
 }
+bool isGreen(Rgb c) {
+    return c.g > 180 && c.r < 80 && c.b < 80;
+}
+
+// A tone played into the test desktop's speakers (its null sink) while the object lives.
+class SpeakerTone {
+public:
+    explicit SpeakerTone(int hz) {
+        // The null sink renders in blocks of up to two seconds, and takes up a recorder's
+        // wish for short ones only at the end of the block under way: a listener that wants
+        // them is there first, as a sound card's steady pace would be.
+        listener_.start("parec",
+                        {"--device=@DEFAULT_MONITOR@", "--latency-msec=20", "--raw", "/dev/null"});
+        listener_.waitForStarted(10000);
+        QProcess p;
+        p.start("pactl", {"load-module", "module-sine", QStringLiteral("frequency=%1").arg(hz)});
+        p.waitForFinished(10000);
+        module_ = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        bool ok = false;
+        module_.toInt(&ok);
+        if (p.exitCode() != 0 || !ok) {
+            error_ = QString::fromUtf8(p.readAllStandardError()) + module_;
+            module_.clear();
+        }
+        QTest::qWait(2500);
+    }
+    ~SpeakerTone() {
+        if (!module_.isEmpty())
+            QProcess::execute("pactl", {"unload-module", module_});
+        listener_.kill();
+        listener_.waitForFinished();
+    }
+    bool playing() const { return !module_.isEmpty(); }
+    QString error() const { return error_; }
+
+private:
+    QProcess listener_;
+    QString module_;
+    QString error_;
+};
 
 } // namespace
 
@@ -174,6 +226,9 @@ private slots:
     void encoderSettings();
     void withSound();
     void oddSize();
+    void pauseAndResume();
+    void computerSound();
+    void microphoneAndComputerSoundMixed();
     void stopOnSignal_data();
     void stopOnSignal();
     void killLeavesPlayableFile();
@@ -185,6 +240,7 @@ private:
     QString path(const QString& name) const { return dir_.filePath(name); }
     void checkFrameRate(const readback::Stream& v);
     void checkOrdinaryMp4(const QString& file);
+    void checkToneThroughout(const QString& file, double hz, int minimumRms);
 
     QTemporaryDir dir_;
     std::unique_ptr<MovingPattern> pattern_;
@@ -337,21 +393,27 @@ void RecordingTest::withSound() {
     // The desktop's microphone is a 440 Hz sine: every tenth of a second of the recording
     // must carry that tone at its pitch (a wrong rate or channel layout moves it), not
     // silence, from shortly after the start until shortly before the stop.
+    checkToneThroughout(file, 440, 1000);
+}
+
+void RecordingTest::checkToneThroughout(const QString& file, double hz, int minimumRms) {
     const QByteArray pcm = readback::monoPcm(file);
-    const QList<readback::Window> parts = readback::windows(pcm, a.sampleRate, 0.1);
+    const int rate = 44100;
+    const QList<readback::Window> parts = readback::windows(pcm, rate, 0.1);
     QVERIFY2(parts.size() >= 20, "too little sound decoded");
     const double end = parts.last().start + 0.1;
     QStringList faults;
     for (const readback::Window& w : parts) {
         if (w.start < 0.3 || w.start + 0.1 > end - 0.2)
             continue;
-        if (w.rms < 1000 || qAbs(w.crossingsPerSecond - 880) > 880 * 0.1)
+        if (w.rms < minimumRms || qAbs(w.crossingsPerSecond - 2 * hz) > 2 * hz * 0.1)
             faults << QStringLiteral("%1 s: rms %2, %3 Hz")
                           .arg(w.start, 0, 'f', 1)
                           .arg(w.rms, 0, 'f', 0)
                           .arg(w.crossingsPerSecond / 2, 0, 'f', 0);
     }
-    QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("no 440 Hz tone at %1 of %2 tenths: ")
+    QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("no %1 Hz tone at %2 of %3 tenths: ")
+                                              .arg(hz)
                                               .arg(faults.size())
                                               .arg(parts.size()) +
                                           faults.join("; ")));
@@ -379,6 +441,152 @@ void RecordingTest::oddSize() {
     QVERIFY(isRed(pixel(frame, v->width, 20, v->height - 20)));
     const Rgb top = pixel(frame, v->width, 20, 5);
     QVERIFY2(!isRed(top) && !isBlue(top), "area grabbed at the wrong height");
+}
+
+// Recorded 2 s, paused 2 s (the picture changes meanwhile), recorded 2 s more: one file of
+// 4 s in which the parts follow each other directly, the sound without a gap or a click.
+void RecordingTest::pauseAndResume() {
+    const QString file = path("paused.mp4");
+    QStringList args = recArgs(kPatternRect, 6, true, file);
+    args.insert(args.size() - 1, "--pause-at");
+    args.insert(args.size() - 1, "2");
+    args.insert(args.size() - 1, "--resume-at");
+    args.insert(args.size() - 1, "4");
+    auto p = startRec(args);
+    QVERIFY2(p->waitForStarted(), qPrintable(p->errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(file).size() > 0, 30000);
+    // In the middle of the pause the lower left turns green: what the file shows after the
+    // join is the screen after the pause.
+    QTest::qWait(3000);
+    pattern_->setLowerLeft(QColor(0, 255, 0));
+    const Run run = finish(*p);
+    pattern_->setLowerLeft(QColor(255, 0, 0));
+    QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
+    const double pausedMs = run.stats.value("paused_ms").toDouble();
+    QVERIFY2(qAbs(pausedMs - 2000) < 100, qPrintable(describe(run)));
+
+    const readback::Facts facts = readback::probe(file);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    QCOMPARE(readback::decodeErrors(file), QString());
+    checkOrdinaryMp4(file);
+    const readback::Stream& v = facts.stream("video");
+    const readback::Stream& a = facts.stream("audio");
+    const double wanted = (run.stats.value("recorded_ms").toDouble() - pausedMs) / 1000;
+    QVERIFY2(qAbs(facts.duration - wanted) <= 0.2,
+             qPrintable(QStringLiteral("%1 s, want %2 s").arg(facts.duration).arg(wanted)));
+    QVERIFY2(qAbs(a.duration - v.duration) <= 0.1,
+             qPrintable(QStringLiteral("audio %1 s, video %2 s").arg(a.duration).arg(v.duration)));
+    checkFrameRate(v);
+
+    // Before the join the pattern as it was, after it the pattern as the pause left it.
+    for (const auto& [at, green] :
+         QList<QPair<double, bool>>{{1.0, false}, {1.8, false}, {2.3, true}, {3.5, true}}) {
+        const QByteArray frame = readback::rgbFrameAt(file, at, v.width, v.height);
+        QVERIFY(!frame.isEmpty());
+        const Rgb c = pixel(frame, v.width, v.width / 4, (v.height + kStripHeight) / 2);
+        QVERIFY2(green ? isGreen(c) : isRed(c),
+                 qPrintable(QStringLiteral("at %1 s lower left %2,%3,%4, want %5")
+                                .arg(at)
+                                .arg(c.r)
+                                .arg(c.g)
+                                .arg(c.b)
+                                .arg(green ? "green" : "red")));
+    }
+
+    // The microphone's sine runs on through the join: no silence, and no click. A click is a
+    // jump of the wave: a step between samples far steeper than the sine's own, which at
+    // 440 Hz is 6 % of its amplitude.
+    checkToneThroughout(file, 440, 1000);
+    const QByteArray pcm = readback::monoPcm(file);
+    const int rate = 44100;
+    auto sample = [&](qsizetype i) {
+        return int(qFromLittleEndian<qint16>(pcm.constData() + 2 * i));
+    };
+    const qsizetype n = pcm.size() / 2;
+    const double amplitude = readback::toneAmplitude(pcm, rate, 440, 0.5, 1.0);
+    QVERIFY2(amplitude > 1000, qPrintable(QString::number(amplitude)));
+    const double steepest = amplitude * 2 * M_PI * 440 / rate;
+    QStringList clicks;
+    for (qsizetype i = qsizetype(0.3 * rate); i < n - qsizetype(0.2 * rate); ++i) {
+        const int step = std::abs(sample(i) - sample(i - 1));
+        if (step > 1.5 * steepest)
+            clicks << QStringLiteral("%1 s: step %2").arg(double(i) / rate, 0, 'f', 4).arg(step);
+    }
+    QVERIFY2(
+        clicks.isEmpty(),
+        qPrintable(QStringLiteral("the sine's steepest step is %1; ").arg(steepest, 0, 'f', 0) +
+                   clicks.mid(0, 10).join("; ")));
+    // The level stays the sine's through the join (a fade to silence would dip).
+    for (double at = 1.5; at < 2.5; at += 0.05) {
+        const double level = readback::toneAmplitude(pcm, rate, 440, at, 0.05);
+        QVERIFY2(level > amplitude * 0.5,
+                 qPrintable(QStringLiteral("at %1 s the sine is at %2 of %3")
+                                .arg(at)
+                                .arg(level)
+                                .arg(amplitude)));
+    }
+}
+
+// A tone the computer plays (into the desktop's speakers) is what "Computer sound" records;
+// the microphone's sine is not in it.
+void RecordingTest::computerSound() {
+    SpeakerTone tone(1000);
+    QVERIFY2(tone.playing(), qPrintable(tone.error()));
+    const QString file = path("computer.mp4");
+    QStringList args = recArgs(kPatternRect, kRecordSeconds, true, file);
+    args.insert(args.size() - 1, "--sound-input");
+    args.insert(args.size() - 1, "computer");
+    auto p = startRec(args);
+    const Run run = finish(*p);
+    QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
+    const readback::Facts facts = readback::probe(file);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    QCOMPARE(facts.count("audio"), 1);
+    checkToneThroughout(file, 1000, 1000);
+    const QByteArray pcm = readback::monoPcm(file);
+    const double at1000 = readback::toneAmplitude(pcm, 44100, 1000, 0.5, 2.0);
+    const double at440 = readback::toneAmplitude(pcm, 44100, 440, 0.5, 2.0);
+    QVERIFY2(at1000 > 2000 && at440 < at1000 / 100,
+             qPrintable(QStringLiteral("1000 Hz %1, 440 Hz %2").arg(at1000).arg(at440)));
+}
+
+// "Both": the microphone's 440 Hz and the computer's 1000 Hz in the one track, each about as
+// loud as alone, and their sum limited instead of clipped.
+void RecordingTest::microphoneAndComputerSoundMixed() {
+    SpeakerTone tone(1000);
+    QVERIFY2(tone.playing(), qPrintable(tone.error()));
+    // The microphone turned up (as a linear factor) so that the two together go past full
+    // scale: without the limiter the sum would clip.
+    QCOMPARE(QProcess::execute("pactl", {"set-source-volume", "@DEFAULT_SOURCE@", "1.8"}), 0);
+    auto restore = qScopeGuard([] {
+        QProcess::execute("pactl", {"set-source-volume", "@DEFAULT_SOURCE@", "1.0"});
+    });
+    const QString file = path("both.mp4");
+    QStringList args = recArgs(kPatternRect, kRecordSeconds, true, file);
+    args.insert(args.size() - 1, "--sound-input");
+    args.insert(args.size() - 1, "both");
+    auto p = startRec(args);
+    const Run run = finish(*p);
+    QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(describe(run)));
+    const readback::Facts facts = readback::probe(file);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    QCOMPARE(facts.count("audio"), 1);
+    QCOMPARE(readback::decodeErrors(file), QString());
+    const QByteArray pcm = readback::monoPcm(file);
+    QStringList faults;
+    for (double at = 0.4; at < facts.duration - 0.4; at += 0.2) {
+        const double at1000 = readback::toneAmplitude(pcm, 44100, 1000, at, 0.2);
+        const double at440 = readback::toneAmplitude(pcm, 44100, 440, at, 0.2);
+        if (at1000 < 2000 || at440 < 2000 || at1000 / at440 > 4 || at440 / at1000 > 4)
+            faults << QStringLiteral("%1 s: 440 Hz %2, 1000 Hz %3")
+                          .arg(at, 0, 'f', 1)
+                          .arg(at440, 0, 'f', 0)
+                          .arg(at1000, 0, 'f', 0);
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    // Clipping shows as samples stuck at full scale.
+    const int peak = readback::peakSample(pcm);
+    QVERIFY2(peak < 32600, qPrintable(QString::number(peak)));
 }
 
 void RecordingTest::stopOnSignal_data() {
