@@ -95,7 +95,16 @@ void UploadController::applySettings() {
 
 QString UploadController::resumePending() {
     applySettings();
-    return queue_->load();
+    const QString error = queue_->load();
+    // A recording marked as queued whose job is gone (its list lost or unreadable) would
+    // wait for ever: it is offered again as not uploaded.
+    if (store_) {
+        for (const RecordingEntry& e : store_->list()) {
+            if (e.state == RecordingState::Queued && !queue_->contains(e.filePath))
+                store_->setState(e.filePath, RecordingState::NotUploaded);
+        }
+    }
+    return error;
 }
 
 void UploadController::uploadRecording(const QString& filePath, int shareTarget) {

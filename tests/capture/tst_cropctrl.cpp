@@ -123,6 +123,7 @@ private slots:
     void plantedLinkIsNotFollowed();
     void countdownStartsOnTimeAndStaysOutOfTheVideo();
     void escapeDuringCountdownRecordsNothing();
+    void freeSpaceIsCheckedBeforeRecording();
 
 private:
     double dpr() const { return ctrl_->devicePixelRatioF(); }
@@ -1087,6 +1088,57 @@ void TestCropCtrl::escapeDuringCountdownRecordsNothing() {
     QTest::qWait(1000);
     stopRecording();
     QVERIFY(QFileInfo(ctrl_->recordingFilePath()).size() > 0);
+}
+
+void TestCropCtrl::freeSpaceIsCheckedBeforeRecording() {
+    // A recordings folder on a small file system of its own: 50 MB (refused), then 500 MB
+    // (a warning, and the recording runs).
+    if (::geteuid() != 0)
+        QSKIP("needs root to mount a small file system");
+    const QString small = data_->filePath(QStringLiteral("small"));
+    QVERIFY(QDir().mkpath(small));
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {"-t", "tmpfs", "-o", "size=50m", "tmpfs", small}) != 0)
+        QSKIP("can not mount a file system here");
+    struct Unmount {
+        TestCropCtrl* test;
+        QString path;
+        ~Unmount() {
+            test->ctrl_.reset();
+            test->store_.reset();
+            QProcess::execute(QStringLiteral("umount"), {path});
+        }
+    } unmount{this, small};
+    ctrl_.reset();
+    store_ = std::make_unique<RecordingStore>(small + QStringLiteral("/recordings"));
+    QCOMPARE(store_->open(), QString());
+    ctrl_ = std::make_unique<CropCtrl>(store_.get());
+    QSignalSpy notices(ctrl_.get(), &CropCtrl::notice);
+
+    QStringList messages;
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        messages << box->text();
+        box->button(QMessageBox::Ok)->click();
+        return false;
+    });
+    selectArea(QPoint(300, 300), QPoint(400, 400));
+    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, 15000);
+    QVERIFY2(messages.first().contains(store_->folder()), qPrintable(messages.first()));
+    QVERIFY(!ctrl_->isRecording());
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(store_->list().size(), 0);
+    QCOMPARE(notices.count(), 0);
+
+    QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"-o", "remount,size=500m", small}), 0);
+    selectArea(QPoint(300, 300), QPoint(400, 400));
+    startRecording(false);
+    QCOMPARE(notices.count(), 1);
+    QVERIFY2(notices.first().first().toString().contains(store_->folder()),
+             qPrintable(notices.first().first().toString()));
+    stopRecording();
+    QCOMPARE(store_->list().size(), 1);
+    QCOMPARE(messages.size(), 1);
 }
 
 QTEST_MAIN(TestCropCtrl)
