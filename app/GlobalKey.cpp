@@ -1,12 +1,13 @@
 #include "app/GlobalKey.h"
 
+#include "widgets/KeyCombination.h"
+
 #include <QGuiApplication>
 #include <QtDebug>
 
 #ifdef CLIPNEST_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
 
-#include <X11/keysym.h>
 #include <cstdlib>
 #include <memory>
 #include <xcb/xcb.h>
@@ -32,89 +33,144 @@ struct MallocFree {
     void operator()(void* p) const { std::free(p); }
 };
 
+// The first keycode of this keyboard that gives `keysym`; 0 when none does.
+quint8 keycodeFor(xcb_connection_t* c, quint32 keysym) {
+    std::unique_ptr<xcb_key_symbols_t, KeySymbolsFree> symbols(xcb_key_symbols_alloc(c));
+    if (!symbols)
+        return 0;
+    std::unique_ptr<xcb_keycode_t, MallocFree> codes(
+        xcb_key_symbols_get_keycode(symbols.get(), keysym));
+    if (!codes || codes.get()[0] == XCB_NO_SYMBOL)
+        return 0;
+    return codes.get()[0];
+}
+
 } // namespace
 #endif
 
 GlobalKey::GlobalKey(QObject* parent)
     : QObject(parent) {
-    grab();
-    if (grabbed_)
+    if (qApp)
         qApp->installNativeEventFilter(this);
 }
 
 GlobalKey::~GlobalKey() {
-    if (grabbed_ && qApp)
+    if (qApp)
         qApp->removeNativeEventFilter(this);
-    ungrab();
+    if (held_)
+        ungrab(keycode_, modifiers_);
 }
 
-void GlobalKey::grab() {
+GlobalKey::Result GlobalKey::take(const QKeySequence& combination) {
+    if (combination.isEmpty()) {
+        if (held_)
+            ungrab(keycode_, modifiers_);
+        held_ = false;
+        combination_ = QKeySequence();
+        keycode_ = 0;
+        modifiers_ = 0;
+        return Result::Taken;
+    }
+    if (combination.count() != 1)
+        return Result::NotOnKeyboard;
+    const KeyCombination::X11Key x = KeyCombination::toX11(combination[0]);
+    if (x.keysym == 0)
+        return Result::NotOnKeyboard;
 #ifdef CLIPNEST_HAVE_XCB
     xcb_connection_t* c = xcbConnection();
-    if (!c) {
-        qDebug() << "No X11 connection: the Print key is not available";
-        return;
+    if (!c)
+        return Result::NoDisplay;
+    const quint8 keycode = keycodeFor(c, x.keysym);
+    if (keycode == 0)
+        return Result::NotOnKeyboard;
+    const bool same = keycode == keycode_ && x.modifiers == modifiers_;
+    if (!(same && held_) && !grab(keycode, x.modifiers))
+        return Result::HeldByOther;
+    if (held_ && !same)
+        ungrab(keycode_, modifiers_);
+    combination_ = combination;
+    keycode_ = keycode;
+    modifiers_ = x.modifiers;
+    held_ = true;
+    if (suspended_) {
+        ungrab(keycode_, modifiers_);
+        held_ = false;
     }
-    std::unique_ptr<xcb_key_symbols_t, KeySymbolsFree> symbols(xcb_key_symbols_alloc(c));
-    if (!symbols)
-        return;
-    std::unique_ptr<xcb_keycode_t, MallocFree> codes(
-        xcb_key_symbols_get_keycode(symbols.get(), XK_Print));
-    if (!codes || codes.get()[0] == XCB_NO_SYMBOL) {
-        qDebug() << "The keyboard has no Print key";
-        return;
-    }
-    keycode_ = codes.get()[0];
+    return Result::Taken;
+#else
+    return Result::NoDisplay;
+#endif
+}
 
+void GlobalKey::setSuspended(bool suspended) {
+    if (suspended == suspended_)
+        return;
+    suspended_ = suspended;
+    if (suspended && held_) {
+        ungrab(keycode_, modifiers_);
+        held_ = false;
+    } else if (!suspended && !combination_.isEmpty()) {
+        held_ = grab(keycode_, modifiers_);
+        if (!held_)
+            qDebug().noquote() << QStringLiteral("Another program took %1 meanwhile")
+                                      .arg(KeyCombination::displayText(combination_));
+    }
+}
+
+bool GlobalKey::grab(quint8 keycode, quint16 modifiers) {
+#ifdef CLIPNEST_HAVE_XCB
+    xcb_connection_t* c = xcbConnection();
+    if (!c || keycode == 0)
+        return false;
     bool refused = false;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it)) {
-        for (const uint16_t mods : kLockCombinations) {
-            const xcb_void_cookie_t cookie = xcb_grab_key_checked(
-                c, 1, it.data->root, mods, keycode_, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        for (const uint16_t locks : kLockCombinations) {
+            const xcb_void_cookie_t cookie =
+                xcb_grab_key_checked(c, 1, it.data->root, modifiers | locks, keycode,
+                                     XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
             std::unique_ptr<xcb_generic_error_t, MallocFree> err(xcb_request_check(c, cookie));
             if (err)
                 refused = true;
         }
     }
-    if (refused) {
-        qDebug() << "Another program (often the window manager's screenshot binding) holds the "
-                    "Print key;"
-                 << "carrying on without it";
-        grabbed_ = true; // release what we did get
-        ungrab();
-        return;
-    }
-    grabbed_ = true;
+    if (refused) // release what we did get
+        ungrab(keycode, modifiers);
+    return !refused;
+#else
+    Q_UNUSED(keycode);
+    Q_UNUSED(modifiers);
+    return false;
 #endif
 }
 
-void GlobalKey::ungrab() {
+void GlobalKey::ungrab(quint8 keycode, quint16 modifiers) {
 #ifdef CLIPNEST_HAVE_XCB
-    if (!grabbed_)
-        return;
-    grabbed_ = false;
     xcb_connection_t* c = xcbConnection();
-    if (!c)
+    if (!c || keycode == 0)
         return;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it)) {
-        for (const uint16_t mods : kLockCombinations)
-            xcb_ungrab_key(c, keycode_, it.data->root, mods);
+        for (const uint16_t locks : kLockCombinations)
+            xcb_ungrab_key(c, keycode, it.data->root, modifiers | locks);
     }
     xcb_flush(c);
+#else
+    Q_UNUSED(keycode);
+    Q_UNUSED(modifiers);
 #endif
 }
 
 bool GlobalKey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) {
     Q_UNUSED(result);
 #ifdef CLIPNEST_HAVE_XCB
-    if (eventType != "xcb_generic_event_t" || !grabbed_)
+    if (eventType != "xcb_generic_event_t" || !held_)
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     const uint8_t type = event->response_type & ~0x80;
     if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
         return false;
     const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
-    if (key->detail != keycode_ || key->event != key->root)
+    if (key->detail != keycode_ || key->event != key->root ||
+        (key->state & KeyCombination::kXCombinationMask) != modifiers_)
         return false;
     if (type == XCB_KEY_PRESS)
         emit pressed();

@@ -2,7 +2,7 @@
 
 #include "app/CountdownMenu.h"
 #include "app/DesktopSession.h"
-#include "app/GlobalKey.h"
+#include "app/KeyboardShortcuts.h"
 #include "app/Languages.h"
 #include "app/PanelStrips.h"
 #include "app/Placement.h"
@@ -44,7 +44,8 @@ MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent)
     , trayIcon_(this)
     , trayMenu_(new QMenu(this))
-    , uploads_(new UploadController(&recordings_, this, this)) {
+    , uploads_(new UploadController(&recordings_, this, this))
+    , shortcuts_(new KeyboardShortcuts(settings_, this)) {
     trayMenu_->setObjectName(QStringLiteral("TrayMenu"));
     historyWidget_.setWindowTitle(historyWindowTitle());
     uploads_->popup()->setWindowTitle(popupWindowTitle());
@@ -66,8 +67,12 @@ MainWindow::MainWindow(QWidget* parent)
     // After the constructor, once the language is set: the notices speak it.
     QTimer::singleShot(0, this, &MainWindow::checkDesktop);
 
-    globalKey_ = new GlobalKey(this);
-    connect(globalKey_, &GlobalKey::pressed, this, &MainWindow::makeScreenshot);
+    connect(shortcuts_, &KeyboardShortcuts::captureRequested, this, &MainWindow::makeScreenshot);
+    connect(shortcuts_, &KeyboardShortcuts::stopRequested, this, [this] {
+        if (cropCtrl_)
+            cropCtrl_->stopFromOutside();
+    });
+    connect(shortcuts_, &KeyboardShortcuts::problem, this, &MainWindow::showNotice);
 
     restoreLanguage();
 
@@ -205,6 +210,7 @@ void MainWindow::createTrayMenu() {
     connect(historyAction_, &QAction::triggered, this, &MainWindow::openHistory);
     trayMenu_->addAction(historyAction_);
     trayMenu_->addAction(showHideAction_);
+    trayMenu_->addAction(shortcuts_->action());
     trayMenu_->addMenu(new CountdownMenu(settings_, trayMenu_));
 
     createLanguageMenu();
@@ -267,6 +273,7 @@ void MainWindow::retranslate() {
     languagesMenu_->setTitle(tr("Languages"));
     faqAction_->setText(tr("FAQ"));
     closeAction_->setText(tr("Close"));
+    shortcuts_->retranslate();
     trayIcon_.setToolTip(QCoreApplication::applicationName());
 }
 

@@ -16,7 +16,7 @@ class QAction;
 class QMenu;
 class QTranslator;
 class CropCtrl;
-class GlobalKey;
+class KeyboardShortcuts;
 class UploadController;
 
 // The program's hidden central object: what the user sees of it is the tray icon
@@ -110,7 +110,7 @@ private:
     HistoryWidget historyWidget_;
     UploadController* uploads_;
 
-    GlobalKey* globalKey_ = nullptr;
+    KeyboardShortcuts* shortcuts_;
 
     // The tray host may come and go (a panel restarted, or never there at all).
     QTimer trayWatch_;

@@ -36,6 +36,13 @@ constexpr int kDefaultCountdownSeconds = 0;
 // Longer than anyone waits on purpose; a larger stored number is taken for a broken value.
 constexpr int kMaxCountdownSeconds = 10;
 
+// The key combinations that start a capture and stop a recording, as Qt's portable key text
+// ("Print", "Ctrl+Alt+R"); an empty value means none. Missing or unreadable: the default.
+constexpr QLatin1String kCaptureShortcut("Capture shortcut");
+constexpr QLatin1String kDefaultCaptureShortcut("Print");
+constexpr QLatin1String kStopShortcut("Stop recording shortcut");
+constexpr QLatin1String kDefaultStopShortcut("");
+
 // The upload history: an array of elements holding a date-time and a link.
 constexpr QLatin1String kHistoryArray("History");
 constexpr QLatin1String kHistoryDate("Date");

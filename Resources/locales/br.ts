@@ -75,6 +75,91 @@
     </message>
 </context>
 <context>
+    <name>KeyboardShortcuts</name>
+    <message>
+        <source>Keyboard shortcuts...</source>
+        <translation>Atalhos de teclado...</translation>
+    </message>
+    <message>
+        <source>Another program already uses %1.</source>
+        <translation>Outro programa já usa %1.</translation>
+    </message>
+    <message>
+        <source>This keyboard has no key for %1.</source>
+        <translation>Este teclado não tem nenhuma tecla para %1.</translation>
+    </message>
+    <message>
+        <source>Key combinations need an X11 display.</source>
+        <translation>As combinações de teclas precisam de uma tela X11.</translation>
+    </message>
+    <message>
+        <source>No key combination starts a capture now.</source>
+        <translation>Agora nenhuma combinação de teclas inicia uma captura.</translation>
+    </message>
+    <message>
+        <source>A capture still starts with %1.</source>
+        <translation>Uma captura continua sendo iniciada com %1.</translation>
+    </message>
+    <message>
+        <source>No key combination stops the recording now.</source>
+        <translation>Agora nenhuma combinação de teclas para a gravação.</translation>
+    </message>
+    <message>
+        <source>The recording still stops with %1.</source>
+        <translation>A gravação continua sendo parada com %1.</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutEdit</name>
+    <message>
+        <source>%1 would be taken from every program: add Ctrl, Alt or Super.</source>
+        <translation>%1 seria tirada de todos os programas: adicione Ctrl, Alt ou Super.</translation>
+    </message>
+    <message>
+        <source>This key cannot be a shortcut.</source>
+        <translation>Esta tecla não pode ser um atalho.</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutDialog</name>
+    <message>
+        <source>%1 is already the other shortcut.</source>
+        <translation>%1 já é o outro atalho.</translation>
+    </message>
+    <message>
+        <source>Keyboard shortcuts</source>
+        <translation>Atalhos de teclado</translation>
+    </message>
+    <message>
+        <source>Start a capture:</source>
+        <translation>Iniciar uma captura:</translation>
+    </message>
+    <message>
+        <source>Stop the recording:</source>
+        <translation>Parar a gravação:</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Nenhum</translation>
+    </message>
+    <message>
+        <source>Click a field and press the new key combination. Backspace leaves none.</source>
+        <translation>Clique em um campo e pressione a nova combinação de teclas. Backspace a deixa vazia.</translation>
+    </message>
+    <message>
+        <source>Some desktops keep key combinations for themselves. There, bind one in the desktop's keyboard settings to the command: clipnest --capture</source>
+        <translation>Alguns ambientes de trabalho reservam certas combinações de teclas para si. Neles, associe uma nas configurações de teclado do ambiente ao comando: clipnest --capture</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+</context>
+<context>
     <name>CropCtrl</name>
     <message>
         <source>Can not save file</source>

@@ -75,6 +75,91 @@
     </message>
 </context>
 <context>
+    <name>KeyboardShortcuts</name>
+    <message>
+        <source>Keyboard shortcuts...</source>
+        <translation>Keyboard shortcuts...</translation>
+    </message>
+    <message>
+        <source>Another program already uses %1.</source>
+        <translation>Another program already uses %1.</translation>
+    </message>
+    <message>
+        <source>This keyboard has no key for %1.</source>
+        <translation>This keyboard has no key for %1.</translation>
+    </message>
+    <message>
+        <source>Key combinations need an X11 display.</source>
+        <translation>Key combinations need an X11 display.</translation>
+    </message>
+    <message>
+        <source>No key combination starts a capture now.</source>
+        <translation>No key combination starts a capture now.</translation>
+    </message>
+    <message>
+        <source>A capture still starts with %1.</source>
+        <translation>A capture still starts with %1.</translation>
+    </message>
+    <message>
+        <source>No key combination stops the recording now.</source>
+        <translation>No key combination stops the recording now.</translation>
+    </message>
+    <message>
+        <source>The recording still stops with %1.</source>
+        <translation>The recording still stops with %1.</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutEdit</name>
+    <message>
+        <source>%1 would be taken from every program: add Ctrl, Alt or Super.</source>
+        <translation>%1 would be taken from every program: add Ctrl, Alt or Super.</translation>
+    </message>
+    <message>
+        <source>This key cannot be a shortcut.</source>
+        <translation>This key cannot be a shortcut.</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutDialog</name>
+    <message>
+        <source>%1 is already the other shortcut.</source>
+        <translation>%1 is already the other shortcut.</translation>
+    </message>
+    <message>
+        <source>Keyboard shortcuts</source>
+        <translation>Keyboard shortcuts</translation>
+    </message>
+    <message>
+        <source>Start a capture:</source>
+        <translation>Start a capture:</translation>
+    </message>
+    <message>
+        <source>Stop the recording:</source>
+        <translation>Stop the recording:</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>Click a field and press the new key combination. Backspace leaves none.</source>
+        <translation>Click a field and press the new key combination. Backspace leaves none.</translation>
+    </message>
+    <message>
+        <source>Some desktops keep key combinations for themselves. There, bind one in the desktop's keyboard settings to the command: clipnest --capture</source>
+        <translation>Some desktops keep key combinations for themselves. There, bind one in the desktop's keyboard settings to the command: clipnest --capture</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>CropCtrl</name>
     <message>
         <source>Can not save file</source>

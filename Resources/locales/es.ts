@@ -75,6 +75,91 @@
     </message>
 </context>
 <context>
+    <name>KeyboardShortcuts</name>
+    <message>
+        <source>Keyboard shortcuts...</source>
+        <translation>Atajos de teclado...</translation>
+    </message>
+    <message>
+        <source>Another program already uses %1.</source>
+        <translation>Otro programa ya usa %1.</translation>
+    </message>
+    <message>
+        <source>This keyboard has no key for %1.</source>
+        <translation>Este teclado no tiene ninguna tecla para %1.</translation>
+    </message>
+    <message>
+        <source>Key combinations need an X11 display.</source>
+        <translation>Las combinaciones de teclas necesitan una pantalla X11.</translation>
+    </message>
+    <message>
+        <source>No key combination starts a capture now.</source>
+        <translation>Ahora ninguna combinación de teclas empieza una captura.</translation>
+    </message>
+    <message>
+        <source>A capture still starts with %1.</source>
+        <translation>Una captura sigue empezando con %1.</translation>
+    </message>
+    <message>
+        <source>No key combination stops the recording now.</source>
+        <translation>Ahora ninguna combinación de teclas detiene la grabación.</translation>
+    </message>
+    <message>
+        <source>The recording still stops with %1.</source>
+        <translation>La grabación sigue deteniéndose con %1.</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutEdit</name>
+    <message>
+        <source>%1 would be taken from every program: add Ctrl, Alt or Super.</source>
+        <translation>%1 se quitaría a todos los programas: añade Ctrl, Alt o Super.</translation>
+    </message>
+    <message>
+        <source>This key cannot be a shortcut.</source>
+        <translation>Esta tecla no puede ser un atajo.</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutDialog</name>
+    <message>
+        <source>%1 is already the other shortcut.</source>
+        <translation>%1 ya es el otro atajo.</translation>
+    </message>
+    <message>
+        <source>Keyboard shortcuts</source>
+        <translation>Atajos de teclado</translation>
+    </message>
+    <message>
+        <source>Start a capture:</source>
+        <translation>Empezar una captura:</translation>
+    </message>
+    <message>
+        <source>Stop the recording:</source>
+        <translation>Detener la grabación:</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Ninguno</translation>
+    </message>
+    <message>
+        <source>Click a field and press the new key combination. Backspace leaves none.</source>
+        <translation>Haz clic en un campo y pulsa la nueva combinación de teclas. Retroceso la deja vacía.</translation>
+    </message>
+    <message>
+        <source>Some desktops keep key combinations for themselves. There, bind one in the desktop's keyboard settings to the command: clipnest --capture</source>
+        <translation>Algunos escritorios se reservan ciertas combinaciones de teclas. En ellos, asigna una en la configuración de teclado del escritorio al comando: clipnest --capture</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+</context>
+<context>
     <name>CropCtrl</name>
     <message>
         <source>Can not save file</source>

@@ -52,6 +52,7 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
 }
 
 const QString CaptureTitle = QStringLiteral("Clipnest capture");
+const QString ShortcutsTitle = QStringLiteral("Keyboard shortcuts");
 
 // Small untitled windows: the capture panels (never the tray icon, which is narrower).
 QList<QPair<QString, QRect>> panelWindows(qint64 pid) {
@@ -484,6 +485,144 @@ private slots:
         const qint64 started = clock.elapsed();
         QVERIFY2(started > 2700 && started < 4000, qPrintable(QString::number(started)));
         QVERIFY(windowsNamed(number).isEmpty());
+    }
+
+    void chosenShortcutsStartAndStopAndTheOldOneNoLongerDoes() {
+        AppHome home;
+        {
+            QSettings seeded(home.settingsPath(), QSettings::IniFormat);
+            seeded.setValue(QStringLiteral("Capture shortcut"), QStringLiteral("Ctrl+Alt+J"));
+        }
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        // The stored combination opens the capture, wherever the focus is.
+        keys({QStringLiteral("ctrl+alt+j")});
+        QVERIFY2(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }),
+                 qPrintable(app.output()));
+        keys({QStringLiteral("Escape")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
+
+        // New combinations pressed into the dialog ("Keyboard shortcuts...", the fifth entry
+        // from the bottom): the capture field has the focus, Tab leads to the stop field.
+        chooseFromBottom(app.pid(), 5);
+        QVERIFY(waitFor([] { return windowsNamed(ShortcutsTitle).size() == 1; }));
+        // While the dialog is open the old combination is only typed, not obeyed.
+        keys({QStringLiteral("ctrl+alt+j")});
+        QTest::qWait(500);
+        QVERIFY(windowsNamed(CaptureTitle).isEmpty());
+        keys({QStringLiteral("ctrl+alt+k"), QStringLiteral("Tab"), QStringLiteral("ctrl+alt+s"),
+              QStringLiteral("Return")});
+        QVERIFY(waitFor([] { return windowsNamed(ShortcutsTitle).isEmpty(); }));
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            QCOMPARE(stored.value(QStringLiteral("Capture shortcut")).toString(),
+                     QStringLiteral("Ctrl+Alt+K"));
+            QCOMPARE(stored.value(QStringLiteral("Stop recording shortcut")).toString(),
+                     QStringLiteral("Ctrl+Alt+S"));
+        }
+
+        // The old one does nothing any more; the new one opens the capture.
+        keys({QStringLiteral("ctrl+alt+j")});
+        QTest::qWait(1000);
+        QVERIFY(windowsNamed(CaptureTitle).isEmpty());
+        keys({QStringLiteral("ctrl+alt+k")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+
+        // The stop combination ends the recording as the stop button does.
+        const QRect area(QPoint(400, 300), QPoint(719, 539));
+        drag(area.topLeft(), area.bottomRight());
+        clickAt(area.center(), 3);
+        QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
+        keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Record"
+        QVERIFY(waitFor([&] {
+            return windowsNamed(CaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
+        }));
+        QTest::qWait(1000);
+        keys({QStringLiteral("ctrl+alt+s")});
+        // The finished panel and the share panel.
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
+
+        // Kept for the next start.
+        chooseFromBottom(app.pid(), 1);
+        QVERIFY(app.waitForExit(15000));
+        App again(home);
+        QVERIFY(again.start());
+        QVERIFY(again.waitForTray());
+        keys({QStringLiteral("ctrl+alt+k")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        keys({QStringLiteral("Escape")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
+    }
+
+    void combinationHeldByAnotherProgramIsRefusedWithAMessage() {
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        chooseFromBottom(app.pid(), 5);
+        QVERIFY(waitFor([] { return windowsNamed(ShortcutsTitle).size() == 1; }));
+        keys({QStringLiteral("ctrl+alt+h")});
+
+        // Meanwhile another program takes the combination for itself.
+        AppHome otherHome;
+        {
+            QSettings seeded(otherHome.settingsPath(), QSettings::IniFormat);
+            seeded.setValue(QStringLiteral("first"), false);
+            seeded.setValue(QStringLiteral("Show snap button"), false);
+            seeded.setValue(QStringLiteral("Capture shortcut"), QStringLiteral("Ctrl+Alt+H"));
+        }
+        App other(otherHome);
+        QVERIFY(other.start());
+        QVERIFY(other.waitForTray());
+        QTest::qWait(500);
+
+        keys({QStringLiteral("Return")});
+        // The dialog stays open with a message that says so; the setting is unchanged.
+        const QString message = QStringLiteral("Another program already uses Ctrl+Alt+H. No key "
+                                               "combination starts a capture now.");
+        QVERIFY2(waitFor([&] { return app.output().contains(message); }), qPrintable(app.output()));
+        QVERIFY(waitFor([&] {
+            for (const QString& w : visibleWindowsOf(app.pid())) {
+                if (windowName(w) == QLatin1String("Clipnest"))
+                    return true;
+            }
+            return false;
+        }));
+        QCOMPARE(windowsNamed(ShortcutsTitle).size(), 1);
+        QVERIFY(!QSettings(home.settingsPath(), QSettings::IniFormat)
+                     .contains(QStringLiteral("Capture shortcut")));
+        keys({QStringLiteral("Return")}); // the message's OK
+        keys({QStringLiteral("Escape")}); // the dialog's Cancel
+        QVERIFY(waitFor([] { return windowsNamed(ShortcutsTitle).isEmpty(); }));
+
+        // The combination still belongs to the other program.
+        keys({QStringLiteral("ctrl+alt+h")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        QVERIFY(visibleWindowsOf(other.pid()).contains(windowsNamed(CaptureTitle).first()));
+        keys({QStringLiteral("Escape")});
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
+
+        // A start with that combination stored says so once, in the popup.
+        AppHome thirdHome;
+        {
+            QSettings seeded(thirdHome.settingsPath(), QSettings::IniFormat);
+            seeded.setValue(QStringLiteral("Capture shortcut"), QStringLiteral("Ctrl+Alt+H"));
+        }
+        App third(thirdHome);
+        QVERIFY(third.start());
+        QVERIFY(third.waitForTray());
+        QVERIFY2(waitFor([&] {
+                     return third.output().contains(QLatin1String("holds the Ctrl+Alt+H key"));
+                 }),
+                 qPrintable(third.output()));
+        QVERIFY(waitFor([&] {
+            for (const QString& w : visibleWindowsOf(third.pid())) {
+                if (windowName(w) == QLatin1String("Clipnest notification"))
+                    return true;
+            }
+            return false;
+        }));
     }
 
     void trayClickOpensTheOverlayOverTheWholeScreen() {

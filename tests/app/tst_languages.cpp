@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(
             report.value("start.menu"),
             QStringLiteral("Grabación del video|Historia|Mostrar/Ocultar el botón de grabación|"
-                           "Cuenta atrás|Idioma de la interfaz|FAQ|Cerrar"));
+                           "Atajos de teclado...|Cuenta atrás|Idioma de la interfaz|FAQ|Cerrar"));
         QCOMPARE(storedLanguage(home).toString(), QStringLiteral("es"));
     }
 
@@ -194,10 +194,11 @@ private slots:
         requireCatalogues();
         QTemporaryDir home;
         const auto report = runShell(home, QStringLiteral("en_US.UTF-8"));
-        QCOMPARE(report.value("start.menu"),
-                 QStringLiteral(
-                     "Record video|History|Show/hide record button|Countdown|Interface language|"
-                     "FAQ|Close"));
+        QCOMPARE(
+            report.value("start.menu"),
+            QStringLiteral("Record video|History|Show/hide record button|Keyboard shortcuts...|"
+                           "Countdown|Interface language|"
+                           "FAQ|Close"));
     }
 
     void switchingLanguageRetranslatesAndPersists() {
@@ -207,8 +208,9 @@ private slots:
         QCOMPARE(report.value("start.current"), QStringLiteral("en"));
         QCOMPARE(report.value("chosen.current"), QStringLiteral("br"));
         QCOMPARE(report.value("chosen.menu"),
-                 QStringLiteral("Gravar vídeo|História|Mostrar/esconder o botão de gravação|"
-                                "Contagem regressiva|Lingua de interface|FAQ|Fechar"));
+                 QStringLiteral(
+                     "Gravar vídeo|História|Mostrar/esconder o botão de gravação|"
+                     "Atalhos de teclado...|Contagem regressiva|Lingua de interface|FAQ|Fechar"));
         QCOMPARE(report.value("again.events"), QStringLiteral("0"));
         QCOMPARE(storedLanguage(home).toString(), QStringLiteral("br"));
 
@@ -223,9 +225,10 @@ private slots:
         const auto report = runShell(home, QStringLiteral("es_ES.UTF-8"));
         QVERIFY2(!report.isEmpty(), "the shell did not start");
         QCOMPARE(report.value("start.current"), QString());
-        QCOMPARE(report.value("start.menu"),
-                 QStringLiteral(
-                     "Record video|History|Show/hide record button|Countdown|Languages|FAQ|Close"));
+        QCOMPARE(
+            report.value("start.menu"),
+            QStringLiteral("Record video|History|Show/hide record button|Keyboard shortcuts...|"
+                           "Countdown|Languages|FAQ|Close"));
     }
 };
 

@@ -1,0 +1,158 @@
+#include "app/KeyboardShortcuts.h"
+
+#include "settings/AppSettings.h"
+#include "widgets/KeyCombination.h"
+#include "widgets/ShortcutDialog.h"
+
+#include <QAction>
+#include <QSettings>
+#include <QTimer>
+#include <QtDebug>
+
+KeyboardShortcuts::KeyboardShortcuts(QSettings& settings, QObject* parent)
+    : QObject(parent)
+    , settings_(settings)
+    , action_(new QAction(this)) {
+    action_->setObjectName(QStringLiteral("ShortcutsAction"));
+    connect(action_, &QAction::triggered, this, &KeyboardShortcuts::openDialog);
+    connect(&capture_, &GlobalKey::pressed, this, &KeyboardShortcuts::captureRequested);
+    connect(&stop_, &GlobalKey::pressed, this, &KeyboardShortcuts::stopRequested);
+    restore();
+}
+
+KeyboardShortcuts::~KeyboardShortcuts() {
+    // The dialog has no parent and calls back into this object.
+    delete dialog_;
+}
+
+void KeyboardShortcuts::retranslate() {
+    action_->setText(tr("Keyboard shortcuts..."));
+}
+
+void KeyboardShortcuts::restore() {
+    struct Stored {
+        QLatin1String key;
+        QLatin1String fallback;
+        GlobalKey* holder;
+        bool forCapture;
+    };
+    const Stored stored[] = {
+        {AppSettings::kCaptureShortcut, AppSettings::kDefaultCaptureShortcut, &capture_, true},
+        {AppSettings::kStopShortcut, AppSettings::kDefaultStopShortcut, &stop_, false},
+    };
+    QStringList problems;
+    for (const Stored& s : stored) {
+        const QVariant value = settings_.value(s.key);
+        bool broken = false;
+        const QKeySequence wanted = KeyCombination::fromStored(
+            value, QKeySequence::fromString(s.fallback, QKeySequence::PortableText), &broken);
+        if (broken)
+            qDebug().noquote() << QStringLiteral("The setting \"%1\" holds no usable key "
+                                                 "combination; using %2")
+                                      .arg(s.key, s.fallback.isEmpty() ? QStringLiteral("none")
+                                                                       : QString(s.fallback));
+        const GlobalKey::Result result = s.holder->take(wanted);
+        if (result == GlobalKey::Result::Taken)
+            continue;
+        const QString text = KeyCombination::displayText(wanted);
+        qDebug().noquote() << (result == GlobalKey::Result::HeldByOther
+                                   ? QStringLiteral("Another program holds the %1 key; "
+                                                    "carrying on without it")
+                                   : QStringLiteral("The %1 key cannot be had here; carrying "
+                                                    "on without it"))
+                                  .arg(text);
+        // A combination the user chose is worth a word; the default one is only missed by
+        // those who would look for it in the dialog, which says so.
+        if (value.isValid() && !broken)
+            problems << refusal(result, wanted, s.forCapture);
+    }
+    if (!problems.isEmpty()) {
+        // From the event loop, once the owner listens and the language is set.
+        const QString text = problems.join(QLatin1Char('\n'));
+        QTimer::singleShot(0, this, [this, text] { emit problem(text); });
+    }
+}
+
+QString KeyboardShortcuts::refusal(GlobalKey::Result result, const QKeySequence& wanted,
+                                   bool forCapture) const {
+    const QString text = KeyCombination::displayText(wanted);
+    QString why;
+    switch (result) {
+    case GlobalKey::Result::HeldByOther:
+        why = tr("Another program already uses %1.").arg(text);
+        break;
+    case GlobalKey::Result::NotOnKeyboard:
+        why = tr("This keyboard has no key for %1.").arg(text);
+        break;
+    case GlobalKey::Result::NoDisplay:
+        why = tr("Key combinations need an X11 display.");
+        break;
+    case GlobalKey::Result::Taken:
+        return QString();
+    }
+    const QKeySequence inForce = forCapture ? capture_.combination() : stop_.combination();
+    const QString current = KeyCombination::displayText(inForce);
+    QString kept;
+    if (forCapture)
+        kept = inForce.isEmpty() ? tr("No key combination starts a capture now.")
+                                 : tr("A capture still starts with %1.").arg(current);
+    else
+        kept = inForce.isEmpty() ? tr("No key combination stops the recording now.")
+                                 : tr("The recording still stops with %1.").arg(current);
+    return why + QLatin1Char(' ') + kept;
+}
+
+QString KeyboardShortcuts::apply(const QKeySequence& capture, const QKeySequence& stop) {
+    QStringList problems;
+    struct Change {
+        GlobalKey* holder;
+        QKeySequence wanted;
+        QLatin1String key;
+        bool forCapture;
+    };
+    const Change changes[] = {{&capture_, capture, AppSettings::kCaptureShortcut, true},
+                              {&stop_, stop, AppSettings::kStopShortcut, false}};
+    for (const Change& c : changes) {
+        if (c.wanted == c.holder->combination())
+            continue;
+        // The one the other holder gives up is free once it has let go of it.
+        GlobalKey* other = c.holder == &capture_ ? &stop_ : &capture_;
+        if (!c.wanted.isEmpty() && c.wanted == other->combination())
+            other->take(QKeySequence());
+        const GlobalKey::Result result = c.holder->take(c.wanted);
+        if (result != GlobalKey::Result::Taken) {
+            problems << refusal(result, c.wanted, c.forCapture);
+            qDebug().noquote() << problems.last();
+            continue;
+        }
+        settings_.setValue(c.key, KeyCombination::toStored(c.wanted));
+    }
+    settings_.sync();
+    if (dialog_)
+        dialog_->setCombinations(capture_.combination(), stop_.combination());
+    return problems.join(QLatin1Char('\n'));
+}
+
+void KeyboardShortcuts::openDialog() {
+    if (dialog_) {
+        dialog_->raise();
+        dialog_->activateWindow();
+        return;
+    }
+    // The combinations in force are let go while the dialog is open, so that they can be
+    // pressed into it.
+    capture_.setSuspended(true);
+    stop_.setSuspended(true);
+    dialog_ = new ShortcutDialog(capture_.combination(), stop_.combination(),
+                                 [this](const QKeySequence& capture, const QKeySequence& stop) {
+                                     return apply(capture, stop);
+                                 });
+    dialog_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog_, &QDialog::finished, this, [this] {
+        capture_.setSuspended(false);
+        stop_.setSuspended(false);
+    });
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+}

@@ -1,0 +1,174 @@
+#include "widgets/ShortcutDialog.h"
+
+#include "widgets/KeyCombination.h"
+#include "widgets/PlainMessageBox.h"
+
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ShortcutEdit::ShortcutEdit(QWidget* parent)
+    : QLineEdit(parent) {
+    setReadOnly(true);
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void ShortcutEdit::setCombination(const QKeySequence& combination) {
+    combination_ = combination;
+    setText(KeyCombination::displayText(combination));
+}
+
+bool ShortcutEdit::event(QEvent* event) {
+    // A read-only line edit still claims Ctrl+C, Ctrl+A and the like as its own shortcuts;
+    // here every combination is one to record.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (KeyCombination::interpretPress(key->key(), key->modifiers()) ==
+            KeyCombination::Input::Record) {
+            event->accept();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
+void ShortcutEdit::keyPressEvent(QKeyEvent* event) {
+    using KeyCombination::Input;
+    switch (KeyCombination::interpretPress(event->key(), event->modifiers())) {
+    case Input::Wait:
+        event->accept();
+        return;
+    case Input::PassOn:
+        event->ignore();
+        return;
+    case Input::Clear:
+        event->accept();
+        emit pressedCombination(QKeySequence());
+        return;
+    case Input::Record:
+        break;
+    }
+    event->accept();
+    const QKeyCombination pressed = KeyCombination::fromPress(event->key(), event->modifiers());
+    const QString text = KeyCombination::displayText(QKeySequence(pressed));
+    switch (KeyCombination::judge(pressed)) {
+    case KeyCombination::Verdict::Accepted:
+        emit pressedCombination(QKeySequence(pressed));
+        break;
+    case KeyCombination::Verdict::NeedsModifier:
+        emit refused(tr("%1 would be taken from every program: add Ctrl, Alt or Super.").arg(text));
+        break;
+    case KeyCombination::Verdict::Unsupported:
+        emit refused(tr("This key cannot be a shortcut."));
+        break;
+    }
+}
+
+ShortcutDialog::ShortcutDialog(const QKeySequence& capture, const QKeySequence& stop, Apply apply,
+                               QWidget* parent)
+    : QDialog(parent)
+    , apply_(std::move(apply))
+    , captureLabel_(new QLabel(this))
+    , captureEdit_(new ShortcutEdit(this))
+    , stopLabel_(new QLabel(this))
+    , stopEdit_(new ShortcutEdit(this))
+    , howLabel_(new QLabel(this))
+    , problemLabel_(new QLabel(this))
+    , fallbackLabel_(new QLabel(this)) {
+    setObjectName(QStringLiteral("ShortcutDialog"));
+    captureEdit_->setObjectName(QStringLiteral("CaptureShortcutEdit"));
+    stopEdit_->setObjectName(QStringLiteral("StopShortcutEdit"));
+    for (QLabel* label : {howLabel_, problemLabel_, fallbackLabel_}) {
+        label->setWordWrap(true);
+        label->setTextFormat(Qt::PlainText);
+    }
+    problemLabel_->setObjectName(QStringLiteral("ShortcutProblem"));
+    problemLabel_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    problemLabel_->hide();
+
+    auto* form = new QFormLayout;
+    form->addRow(captureLabel_, captureEdit_);
+    form->addRow(stopLabel_, stopEdit_);
+    captureLabel_->setBuddy(captureEdit_);
+    stopLabel_->setBuddy(stopEdit_);
+
+    auto* buttons = new QDialogButtonBox(this);
+    okButton_ = buttons->addButton(QDialogButtonBox::Ok);
+    cancelButton_ = buttons->addButton(QDialogButtonBox::Cancel);
+    okButton_->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ShortcutDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ShortcutDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(howLabel_);
+    layout->addLayout(form);
+    layout->addWidget(problemLabel_);
+    layout->addWidget(fallbackLabel_);
+    layout->addWidget(buttons);
+
+    for (ShortcutEdit* edit : {captureEdit_, stopEdit_}) {
+        ShortcutEdit* other = edit == captureEdit_ ? stopEdit_ : captureEdit_;
+        connect(edit, &ShortcutEdit::pressedCombination, this,
+                [this, edit, other](const QKeySequence& c) { onPressed(edit, other, c); });
+        connect(edit, &ShortcutEdit::refused, this, [this](const QString& reason) {
+            problemLabel_->setText(reason);
+            problemLabel_->show();
+        });
+    }
+    setCombinations(capture, stop);
+    retranslate();
+    setMinimumWidth(420);
+    captureEdit_->setFocus();
+}
+
+void ShortcutDialog::setCombinations(const QKeySequence& capture, const QKeySequence& stop) {
+    captureEdit_->setCombination(capture);
+    stopEdit_->setCombination(stop);
+}
+
+void ShortcutDialog::onPressed(ShortcutEdit* edit, ShortcutEdit* other,
+                               const QKeySequence& combination) {
+    if (!combination.isEmpty() && combination == other->combination()) {
+        problemLabel_->setText(
+            tr("%1 is already the other shortcut.").arg(KeyCombination::displayText(combination)));
+        problemLabel_->show();
+        return;
+    }
+    problemLabel_->hide();
+    edit->setCombination(combination);
+}
+
+void ShortcutDialog::accept() {
+    const QString problem =
+        apply_ ? apply_(captureEdit_->combination(), stopEdit_->combination()) : QString();
+    if (problem.isEmpty()) {
+        QDialog::accept();
+        return;
+    }
+    showPlainMessage(this, QMessageBox::Warning, QStringLiteral("Clipnest"), problem);
+}
+
+void ShortcutDialog::retranslate() {
+    setWindowTitle(tr("Keyboard shortcuts"));
+    captureLabel_->setText(tr("Start a capture:"));
+    stopLabel_->setText(tr("Stop the recording:"));
+    captureEdit_->setPlaceholderText(tr("None"));
+    stopEdit_->setPlaceholderText(tr("None"));
+    howLabel_->setText(
+        tr("Click a field and press the new key combination. Backspace leaves none."));
+    fallbackLabel_->setText(
+        tr("Some desktops keep key combinations for themselves. There, bind one in the "
+           "desktop's keyboard settings to the command: clipnest --capture"));
+    okButton_->setText(tr("OK"));
+    cancelButton_->setText(tr("Cancel"));
+}
+
+void ShortcutDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QDialog::changeEvent(event);
+}
