@@ -11,6 +11,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+// Wide enough for the longest sentence in any of the languages to wrap into a few lines.
+constexpr int kTextWidth = 440;
+} // namespace
+
 ShortcutEdit::ShortcutEdit(QWidget* parent)
     : QLineEdit(parent) {
     setReadOnly(true);
@@ -85,6 +90,9 @@ ShortcutDialog::ShortcutDialog(const QKeySequence& capture, const QKeySequence& 
     for (QLabel* label : {howLabel_, problemLabel_, fallbackLabel_}) {
         label->setWordWrap(true);
         label->setTextFormat(Qt::PlainText);
+        // Wrapped text gets its height from the width: a fixed width keeps every line in view
+        // as texts come and go (a refusal, another language).
+        label->setFixedWidth(kTextWidth);
     }
     problemLabel_->setObjectName(QStringLiteral("ShortcutProblem"));
     problemLabel_->setStyleSheet(QStringLiteral("color: #b00000;"));
@@ -109,6 +117,7 @@ ShortcutDialog::ShortcutDialog(const QKeySequence& capture, const QKeySequence& 
     layout->addWidget(problemLabel_);
     layout->addWidget(fallbackLabel_);
     layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     for (ShortcutEdit* edit : {captureEdit_, stopEdit_}) {
         ShortcutEdit* other = edit == captureEdit_ ? stopEdit_ : captureEdit_;
@@ -121,7 +130,6 @@ ShortcutDialog::ShortcutDialog(const QKeySequence& capture, const QKeySequence& 
     }
     setCombinations(capture, stop);
     retranslate();
-    setMinimumWidth(420);
     captureEdit_->setFocus();
 }
 

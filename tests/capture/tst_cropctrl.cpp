@@ -1081,6 +1081,15 @@ void TestCropCtrl::escapeDuringCountdownRecordsNothing() {
     QCOMPARE(recordingFiles(), before);
     QCOMPARE(closed.count(), 0);
 
+    // The stop shortcut during the count ends it the same way.
+    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_VERIFY(ctrl_->isCountingDown());
+    ctrl_->stopFromOutside();
+    QVERIFY(!ctrl_->isCountingDown());
+    QTRY_VERIFY(ctrl_->isVisible());
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QVERIFY(!countdownWindow()->isVisible());
+
     // The overlay has the keyboard again, and the area can still be recorded.
     ctrl_->setCountdownSeconds(1);
     click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
