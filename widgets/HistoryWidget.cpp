@@ -1,6 +1,7 @@
 #include "widgets/HistoryWidget.h"
 
 #include "history/HistoryManager.h"
+#include "widgets/HistoryRecordingItem.h"
 #include "widgets/HistoryWidgetItem.h"
 
 #include <QEvent>
@@ -12,12 +13,17 @@
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The panel's fixed size: tall enough for six rows under the header.
 const QSize kPanelSize(230, 284);
 const int kHeaderHeight = 41;
 const int kRowHeight = 40;
+// Recordings still to be dealt with: a warm tint sets them apart from the grey link rows.
+const char* const kRecordingRowColor1 = "#f6efe0";
+const char* const kRecordingRowColor2 = "#fbf7ee";
 
 } // namespace
 
@@ -74,6 +80,14 @@ HistoryWidget::HistoryWidget(HistoryManager* store, QWidget* parent)
     scrollLayout->setAlignment(Qt::AlignTop);
     scrollLayout->setContentsMargins(0, 0, 0, 0);
     scrollLayout->setSpacing(0);
+    // The recordings come first, above every link row.
+    recordingsBox_ = new QWidget(scrollWidget_);
+    recordingsBox_->setObjectName("RecordingsBox");
+    auto* recordingsLayout = new QVBoxLayout(recordingsBox_);
+    recordingsLayout->setContentsMargins(0, 0, 0, 0);
+    recordingsLayout->setSpacing(0);
+    scrollLayout->addWidget(recordingsBox_);
+    recordingsBox_->hide();
     scrollArea_->setWidget(scrollWidget_);
     scrollWidget_->show();
     scrollWidget_->adjustSize();
@@ -123,10 +137,71 @@ void HistoryWidget::addRecord(const HistoryRecord& record) {
     connect(row, &HistoryWidgetItem::removed, this, &HistoryWidget::onItemClose);
     connect(row, &HistoryWidgetItem::copiedToClipboard, this, &HistoryWidget::copiedToClipboard);
     items_.prepend(row);
-    static_cast<QVBoxLayout*>(scrollWidget_->layout())->insertWidget(0, row);
+    // Right below the recordings, which stay on top.
+    static_cast<QVBoxLayout*>(scrollWidget_->layout())->insertWidget(1, row);
 
-    noItemWidget_->hide();
-    scrollArea_->show();
+    showListOrEmptyText();
+}
+
+void HistoryWidget::setRecordings(const QList<RecordingEntry>& recordings) {
+    QList<RecordingEntry> shown;
+    for (const RecordingEntry& entry : recordings) {
+        if (entry.state != RecordingState::Recording)
+            shown.append(entry);
+    }
+    std::stable_sort(
+        shown.begin(), shown.end(),
+        [](const RecordingEntry& a, const RecordingEntry& b) { return a.created > b.created; });
+
+    auto* layout = static_cast<QVBoxLayout*>(recordingsBox_->layout());
+    QList<HistoryRecordingItem*> rows;
+    for (const RecordingEntry& entry : std::as_const(shown)) {
+        // A row that is already there is kept: the pointer may be over one of its buttons.
+        const auto found = std::find_if(recordingRows_.cbegin(), recordingRows_.cend(),
+                                        [&](const HistoryRecordingItem* row) {
+                                            return row->entry().filePath == entry.filePath;
+                                        });
+        HistoryRecordingItem* row = nullptr;
+        if (found != recordingRows_.cend()) {
+            row = *found;
+            recordingRows_.removeOne(row);
+        } else {
+            row = new HistoryRecordingItem();
+            row->setMinimumHeight(kRowHeight);
+            row->setMaximumHeight(kRowHeight);
+            connect(row, &HistoryRecordingItem::uploadAgainRequested, this,
+                    &HistoryWidget::uploadAgainRequested);
+            connect(row, &HistoryRecordingItem::saveRequested, this, &HistoryWidget::saveRequested);
+            connect(row, &HistoryRecordingItem::deleteRequested, this,
+                    &HistoryWidget::deleteRequested);
+        }
+        row->setEntry(entry);
+        rows.append(row);
+    }
+    // What is left has gone from the list. Destroyed later: this may run inside one of the
+    // row's own signals (a deletion that the store announced at once).
+    for (HistoryRecordingItem* gone : std::as_const(recordingRows_)) {
+        layout->removeWidget(gone);
+        gone->hide();
+        gone->deleteLater();
+    }
+    recordingRows_ = rows;
+    for (int i = 0; i < recordingRows_.size(); ++i) {
+        HistoryRecordingItem* row = recordingRows_.at(i);
+        layout->removeWidget(row);
+        layout->insertWidget(i, row);
+        row->setMainStyle(
+            QString("background-color: %1;")
+                .arg(QLatin1String(i % 2 == 0 ? kRecordingRowColor1 : kRecordingRowColor2)));
+    }
+    recordingsBox_->setVisible(!recordingRows_.isEmpty());
+    showListOrEmptyText();
+}
+
+void HistoryWidget::showListOrEmptyText() {
+    const bool empty = isEmpty();
+    noItemWidget_->setVisible(empty);
+    scrollArea_->setVisible(!empty);
     scrollWidget_->update();
     scrollArea_->update();
     update();
@@ -143,10 +218,7 @@ void HistoryWidget::onItemClose(const HistoryRecord& record) {
         row->hide();
         row->deleteLater();
     }
-    if (rowCount_ == 0) {
-        scrollArea_->hide();
-        noItemWidget_->show();
-    }
+    showListOrEmptyText();
     recolorRows();
 }
 

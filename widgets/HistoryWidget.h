@@ -1,11 +1,13 @@
 #pragma once
 
 #include "history/HistoryRecord.h"
+#include "history/RecordingStore.h"
 
 #include <QList>
 #include <QWidget>
 
 class HistoryManager;
+class HistoryRecordingItem;
 class HistoryWidgetItem;
 class QHBoxLayout;
 class QLabel;
@@ -15,6 +17,10 @@ class QVBoxLayout;
 // The small frameless window listing the uploaded videos, newest at the top. It learns
 // about records only through addRecord() and reports deletions to the history store. It
 // hides itself as soon as it loses activation. GUI thread only.
+//
+// Above the links it lists the recordings that are still only on this computer (not
+// uploaded, failed, uploading, recovered), newest first, as setRecordings() last gave them.
+// What their buttons ask for is only signalled; the window does none of it itself.
 class HistoryWidget : public QWidget {
     Q_OBJECT
 public:
@@ -25,12 +31,22 @@ public:
 
     // The rows, index 0 being the top (newest) row.
     const QList<HistoryWidgetItem*>& rows() const { return items_; }
+    // The rows of recordings, index 0 being the top (newest) one.
+    const QList<HistoryRecordingItem*>& recordingRows() const { return recordingRows_; }
+    // Neither links nor recordings to show.
+    bool isEmpty() const { return rowCount_ == 0 && recordingRows_.isEmpty(); }
 
 signals:
     void copiedToClipboard();
+    void uploadAgainRequested(const QString& filePath);
+    void saveRequested(const QString& filePath);
+    void deleteRequested(const QString& filePath);
 
 public slots:
     void addRecord(const HistoryRecord& record);
+    // Shows these recordings (in any order) in place of the ones shown so far. Those still
+    // being recorded are left out: there is nothing to do with them yet.
+    void setRecordings(const QList<RecordingEntry>& recordings);
 
 private slots:
     void onItemClose(const HistoryRecord& record);
@@ -43,6 +59,7 @@ private:
     void retranslate();
     void recolorRows();
     void colorRow(HistoryWidgetItem* row, bool firstColors);
+    void showListOrEmptyText();
 
     HistoryManager* store_;
     QWidget* panel_;
@@ -54,6 +71,8 @@ private:
     QLabel* titleLabel_;
     QScrollArea* scrollArea_;
     QWidget* scrollWidget_;
+    QWidget* recordingsBox_;
+    QList<HistoryRecordingItem*> recordingRows_;
     const QString rowColor1_ = "#e0e0e0";
     const QString rowColor2_ = "#ebebeb";
     const QString rowColor3_ = "#ebebeb";

@@ -408,6 +408,41 @@
     </message>
 </context>
 <context>
+    <name>HistoryRecordingItem</name>
+    <message>
+        <source>not uploaded</source>
+        <translation>não enviado</translation>
+    </message>
+    <message>
+        <source>upload failed: %1</source>
+        <translation>falha no envio: %1</translation>
+    </message>
+    <message>
+        <source>uploading</source>
+        <translation>enviando</translation>
+    </message>
+    <message>
+        <source>recovered</source>
+        <translation>recuperado</translation>
+    </message>
+    <message>
+        <source>recording</source>
+        <translation>gravando</translation>
+    </message>
+    <message>
+        <source>Upload again</source>
+        <translation>Enviar novamente</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Salvar</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Excluir</translation>
+    </message>
+</context>
+<context>
     <name>HttpUploader</name>
     <message>
         <source>the program's settings</source>

@@ -408,6 +408,41 @@
     </message>
 </context>
 <context>
+    <name>HistoryRecordingItem</name>
+    <message>
+        <source>not uploaded</source>
+        <translation>not uploaded</translation>
+    </message>
+    <message>
+        <source>upload failed: %1</source>
+        <translation>upload failed: %1</translation>
+    </message>
+    <message>
+        <source>uploading</source>
+        <translation>uploading</translation>
+    </message>
+    <message>
+        <source>recovered</source>
+        <translation>recovered</translation>
+    </message>
+    <message>
+        <source>recording</source>
+        <translation>recording</translation>
+    </message>
+    <message>
+        <source>Upload again</source>
+        <translation>Upload again</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
     <name>HttpUploader</name>
     <message>
         <source>the program's settings</source>

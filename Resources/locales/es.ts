@@ -408,6 +408,41 @@
     </message>
 </context>
 <context>
+    <name>HistoryRecordingItem</name>
+    <message>
+        <source>not uploaded</source>
+        <translation>no subido</translation>
+    </message>
+    <message>
+        <source>upload failed: %1</source>
+        <translation>error al subir: %1</translation>
+    </message>
+    <message>
+        <source>uploading</source>
+        <translation>subiendo</translation>
+    </message>
+    <message>
+        <source>recovered</source>
+        <translation>recuperado</translation>
+    </message>
+    <message>
+        <source>recording</source>
+        <translation>grabando</translation>
+    </message>
+    <message>
+        <source>Upload again</source>
+        <translation>Volver a subir</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Guardar</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Eliminar</translation>
+    </message>
+</context>
+<context>
     <name>HttpUploader</name>
     <message>
         <source>the program's settings</source>

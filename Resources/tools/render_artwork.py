@@ -275,6 +275,19 @@ def buttons():
            ROW_GLYPH)
     save(c, "Buttons/recycle.png")
 
+    # Rows of recordings that were not sent: upload again (an arrow up out of a tray) and
+    # save (an arrow down into one), in the same grey as the other row glyphs.
+    tray = stroke([(2.5, 11.5), (2.5, 15), (13.5, 15), (13.5, 11.5)], 1.4)
+    c = Canvas(16, 17)
+    c.fill(union(tray, stroke([(8, 12), (8, 2.5)], 1.5), stroke([(4.5, 6), (8, 2.5), (11.5, 6)], 1.5)),
+           ROW_GLYPH)
+    save(c, "Buttons/row_upload.png")
+
+    c = Canvas(16, 17)
+    c.fill(union(tray, stroke([(8, 2), (8, 11.5)], 1.5), stroke([(4.5, 8), (8, 11.5), (11.5, 8)], 1.5)),
+           ROW_GLYPH)
+    save(c, "Buttons/row_save.png")
+
 
 # ---------------------------------------------------------------- Social/
 

@@ -37,7 +37,7 @@ void TestResources::imagesHaveTheirSizes_data() {
     }
     add(":/Resources/Buttons/imageSize.png", 26, 26);
     add(":/Resources/Buttons/history_close.png", 14, 14);
-    for (const char* name : {"clipboard", "web", "recycle"})
+    for (const char* name : {"clipboard", "web", "recycle", "row_upload", "row_save"})
         add(QString(":/Resources/Buttons/%1.png").arg(name), 16, 17);
     for (const char* name : {"facebook", "twitter", "google+"})
         add(QString(":/Resources/Social/%1.png").arg(name), 24, 24);

@@ -2,6 +2,8 @@
 // order, colours (read from the rendered rows), deletion, the row buttons and languages.
 #include "history/HistoryManager.h"
 #include "history/HistoryStore.h"
+#include "history/RecordingStore.h"
+#include "widgets/HistoryRecordingItem.h"
 #include "widgets/HistoryWidget.h"
 #include "widgets/HistoryWidgetItem.h"
 #include "widgets/PushButtonWithTooltip.h"
@@ -14,6 +16,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QToolTip>
 #include <QTranslator>
 #include <QVBoxLayout>
@@ -72,8 +75,16 @@ private slots:
     void copyButtonFillsTheClipboardAfterTheSignal();
     void openButtonOpensTheLink();
     void tooltipsAndTextsFollowTheLanguage();
+    void recordingRowsFollowTheStore();
+    void recordingRowsSitAboveTheLinks();
+    void failureReasonIsPlainTextAndKeepsTheButtonsInView();
+    void recordingRowButtonsSignalThePath();
+    void recordingRowsSpeakTheLanguage();
 
 private:
+    // A store in a folder of its own, wired to the window as the program wires them.
+    std::unique_ptr<RecordingStore> openRecordings();
+    QString label(HistoryRecordingItem* row, const char* name) const;
     HistoryWidgetItem* rowAt(int i) const { return window_->rows().at(i); }
     void click(HistoryWidgetItem* row, const char* button);
 
@@ -236,6 +247,201 @@ void TestHistoryWidget::tooltipsAndTextsFollowTheLanguage() {
     QCOMPARE(window_->findChild<QLabel*>("NoItemLabel")->text(), QString::fromUtf8("No hay ítems"));
     QApplication::removeTranslator(&spanish);
     QTRY_COMPARE(window_->findChild<QLabel*>("TitleLabel")->text(), QString("History"));
+}
+
+std::unique_ptr<RecordingStore> TestHistoryWidget::openRecordings() {
+    auto store =
+        std::make_unique<RecordingStore>(dir_.filePath(QString("recordings%1").arg(++fileNumber_)));
+    if (!store->open().isEmpty())
+        return nullptr;
+    RecordingStore* s = store.get();
+    connect(s, &RecordingStore::changed, window_.get(),
+            [this, s] { window_->setRecordings(s->list()); });
+    return store;
+}
+
+QString TestHistoryWidget::label(HistoryRecordingItem* row, const char* name) const {
+    auto* l = row->findChild<QLabel*>(name);
+    return l ? l->text() : QString("<no %1>").arg(name);
+}
+
+void TestHistoryWidget::recordingRowsFollowTheStore() {
+    auto store = openRecordings();
+    QVERIFY(store);
+    const QString older = store->reserve(at(2024, 5, 1, 8, 0, 0)).filePath;
+    const QString newer = store->reserve(at(2024, 5, 2, 9, 30, 15)).filePath;
+    const QString running = store->reserve(at(2024, 5, 3, 10, 0, 0)).filePath;
+    QVERIFY(!older.isEmpty() && !newer.isEmpty() && !running.isEmpty());
+    // Being recorded: nothing to offer yet.
+    QVERIFY(window_->recordingRows().isEmpty());
+    QVERIFY(window_->findChild<QWidget*>("NoItemWidget")->isVisible());
+
+    store->setState(older, RecordingState::NotUploaded);
+    store->setState(newer, RecordingState::UploadFailed, "The service did not answer.");
+    QCOMPARE(window_->recordingRows().size(), 2);
+    HistoryRecordingItem* top = window_->recordingRows().at(0);
+    QCOMPARE(top->entry().filePath, newer);
+    QCOMPARE(label(top, "DateLabel"), QString("02/05/2024 09:30:15"));
+    QCOMPARE(label(top, "StatusLabel"), QString("upload failed: The service did not answer."));
+    QCOMPARE(label(window_->recordingRows().at(1), "StatusLabel"), QString("not uploaded"));
+    // Recordings alone are enough for a list.
+    QVERIFY(!window_->findChild<QWidget*>("NoItemWidget")->isVisible());
+    QVERIFY(window_->findChild<QScrollArea*>()->isVisible());
+    QVERIFY(!window_->isEmpty());
+
+    // A state change updates the row in place; a finished recording joins at the top.
+    QPointer<HistoryRecordingItem> kept = top;
+    store->setState(newer, RecordingState::Queued);
+    QCOMPARE(label(kept, "StatusLabel"), QString("uploading"));
+    store->setState(running, RecordingState::Recovered);
+    QCOMPARE(window_->recordingRows().size(), 3);
+    QCOMPARE(label(window_->recordingRows().at(0), "StatusLabel"), QString("recovered"));
+    QCOMPARE(window_->recordingRows().at(1), kept.data());
+    QTRY_VERIFY(window_->recordingRows().at(0)->y() < window_->recordingRows().at(1)->y());
+
+    // Removed from the store: the row goes too.
+    QPointer<HistoryRecordingItem> gone = window_->recordingRows().at(2);
+    QVERIFY(store->remove(older).isEmpty());
+    QCOMPARE(window_->recordingRows().size(), 2);
+    QTRY_VERIFY(gone.isNull());
+    QVERIFY(store->remove(newer).isEmpty());
+    QVERIFY(store->remove(running).isEmpty());
+    QVERIFY(window_->recordingRows().isEmpty());
+    QVERIFY(window_->findChild<QWidget*>("NoItemWidget")->isVisible());
+    QVERIFY(!window_->findChild<QScrollArea*>()->isVisible());
+}
+
+void TestHistoryWidget::recordingRowsSitAboveTheLinks() {
+    auto store = openRecordings();
+    QVERIFY(store);
+    store_->add(record(1));
+    const QString path = store->reserve(at(2024, 5, 1, 8, 0, 0)).filePath;
+    store->setState(path, RecordingState::NotUploaded);
+    store_->add(record(2));
+    QCOMPARE(window_->rows().size(), 2);
+    QCOMPARE(window_->recordingRows().size(), 1);
+    HistoryRecordingItem* recording = window_->recordingRows().at(0);
+    const auto top = [&](QWidget* w) {
+        return w->mapTo(window_.get(), QPoint(0, 0)).y();
+    };
+    QTRY_VERIFY(top(recording) < top(rowAt(0)));
+    QTRY_VERIFY(top(rowAt(0)) < top(rowAt(1)));
+
+    // Every link gone, the recording still makes a list; then both gone, the empty text.
+    click(rowAt(0), "DeleteButton");
+    click(rowAt(0), "DeleteButton");
+    QTRY_COMPARE(window_->rows().size(), 0);
+    QVERIFY(window_->findChild<QScrollArea*>()->isVisible());
+    QVERIFY(!window_->findChild<QWidget*>("NoItemWidget")->isVisible());
+    QVERIFY(store->remove(path).isEmpty());
+    QVERIFY(window_->findChild<QWidget*>("NoItemWidget")->isVisible());
+    QVERIFY(window_->isEmpty());
+}
+
+void TestHistoryWidget::failureReasonIsPlainTextAndKeepsTheButtonsInView() {
+    auto store = openRecordings();
+    QVERIFY(store);
+    const QString path = store->reserve(at(2024, 5, 1, 8, 0, 0)).filePath;
+    // What the service said: markup that must never turn into a link or a picture, and long
+    // enough that it cannot fit the narrow window.
+    const QString reason =
+        "<b>Refused</b> <a href=\"https://elsewhere.example/\">see here</a> "
+        "<img src=\"/etc/passwd\"> & the rest of a long explanation from the upload service";
+    store->setState(path, RecordingState::UploadFailed, reason);
+    HistoryRecordingItem* row = window_->recordingRows().value(0);
+    QVERIFY(row);
+    const QString full = "upload failed: " + reason;
+    QCOMPARE(label(row, "StatusLabel"), full);
+
+    // The tooltip shows exactly those characters, whichever way the tooltip reads it.
+    const QString tip = row->findChild<QLabel*>("StatusLabel")->toolTip();
+    if (Qt::mightBeRichText(tip)) {
+        QTextDocument document;
+        document.setHtml(tip);
+        QCOMPARE(document.toPlainText(), full);
+    } else {
+        QCOMPARE(tip, full);
+    }
+
+    // The long text is cut, not the row: the buttons stay inside the visible list.
+    auto* viewport = window_->findChild<QScrollArea*>()->viewport();
+    for (const char* name : {"UploadAgainButton", "SaveButton", "DeleteButton"}) {
+        auto* button = row->findChild<QPushButton*>(name);
+        QVERIFY2(button, name);
+        QTRY_VERIFY2(
+            viewport->rect().contains(QRect(button->mapTo(viewport, QPoint(0, 0)), button->size())),
+            name);
+    }
+    // The label got less room than the whole text needs: it is the one that gave way.
+    auto* status = row->findChild<QLabel*>("StatusLabel");
+    QVERIFY(status->width() < status->fontMetrics().horizontalAdvance(full));
+}
+
+void TestHistoryWidget::recordingRowButtonsSignalThePath() {
+    auto store = openRecordings();
+    QVERIFY(store);
+    const QString a = store->reserve(at(2024, 5, 1, 8, 0, 0)).filePath;
+    const QString b = store->reserve(at(2024, 5, 2, 8, 0, 0)).filePath;
+    store->setState(a, RecordingState::NotUploaded);
+    store->setState(b, RecordingState::Recovered);
+    QSignalSpy upload(window_.get(), &HistoryWidget::uploadAgainRequested);
+    QSignalSpy save(window_.get(), &HistoryWidget::saveRequested);
+    QSignalSpy remove(window_.get(), &HistoryWidget::deleteRequested);
+
+    auto clickOn = [&](int row, const char* name) {
+        auto* button = window_->recordingRows().at(row)->findChild<QPushButton*>(name);
+        QVERIFY2(button, name);
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+    clickOn(1, "UploadAgainButton");
+    clickOn(0, "SaveButton");
+    clickOn(1, "DeleteButton");
+    QCOMPARE(upload.size(), 1);
+    QCOMPARE(upload.at(0).at(0).toString(), a);
+    QCOMPARE(save.size(), 1);
+    QCOMPARE(save.at(0).at(0).toString(), b);
+    QCOMPARE(remove.size(), 1);
+    QCOMPARE(remove.at(0).at(0).toString(), a);
+    // The window only asks: the files and the rows are all still there.
+    QVERIFY(QFile::exists(a) && QFile::exists(b));
+    QCOMPARE(window_->recordingRows().size(), 2);
+
+    // Being uploaded: no second upload of it from here.
+    store->setState(a, RecordingState::Queued);
+    QVERIFY(
+        !window_->recordingRows().at(1)->findChild<QPushButton*>("UploadAgainButton")->isEnabled());
+    clickOn(1, "UploadAgainButton");
+    QCOMPARE(upload.size(), 1);
+    store->setState(a, RecordingState::UploadFailed, "timeout");
+    clickOn(1, "UploadAgainButton");
+    QCOMPARE(upload.size(), 2);
+}
+
+void TestHistoryWidget::recordingRowsSpeakTheLanguage() {
+    auto store = openRecordings();
+    QVERIFY(store);
+    const QString a = store->reserve(at(2024, 5, 1, 8, 0, 0)).filePath;
+    store->setState(a, RecordingState::UploadFailed, "timeout");
+    HistoryRecordingItem* row = window_->recordingRows().at(0);
+    auto* upload = row->findChild<PushButtonWithTooltip*>("UploadAgainButton");
+    QCOMPARE(upload->tooltipText, QString("Upload again"));
+    QCOMPARE(row->findChild<PushButtonWithTooltip*>("SaveButton")->tooltipText, QString("Save"));
+    QCOMPARE(row->findChild<PushButtonWithTooltip*>("DeleteButton")->tooltipText,
+             QString("Delete"));
+
+    QTranslator portuguese;
+    QVERIFY(portuguese.load(":/Resources/locales/br.qm"));
+    QApplication::installTranslator(&portuguese);
+    QTRY_COMPARE(upload->tooltipText, QString("Enviar novamente"));
+    QCOMPARE(label(row, "StatusLabel"), QString::fromUtf8("falha no envio: timeout"));
+    // A row made while the language is installed speaks it at once.
+    const QString b = store->reserve(at(2024, 5, 2, 8, 0, 0)).filePath;
+    store->setState(b, RecordingState::NotUploaded);
+    QCOMPARE(label(window_->recordingRows().at(0), "StatusLabel"),
+             QString::fromUtf8("não enviado"));
+    QApplication::removeTranslator(&portuguese);
+    QTRY_COMPARE(upload->tooltipText, QString("Upload again"));
+    QCOMPARE(label(row, "StatusLabel"), QString("upload failed: timeout"));
 }
 
 QTEST_MAIN(TestHistoryWidget)
