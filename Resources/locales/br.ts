@@ -443,6 +443,17 @@
     </message>
 </context>
 <context>
+    <name>StartupRecovery</name>
+    <message>
+        <source>The recording %1 left by an earlier version of Clipnest could not be moved to the recordings: %2</source>
+        <translation>A gravação %1 deixada por uma versão anterior do Clipnest não pôde ser movida para as gravações: %2</translation>
+    </message>
+    <message>
+        <source>A recording cut short when Clipnest last ended could not be recovered: %1 The file was kept; you can delete it in the history.</source>
+        <translation>Não foi possível recuperar uma gravação interrompida na última vez que o Clipnest foi encerrado: %1 O arquivo foi mantido; você pode excluí-lo no histórico.</translation>
+    </message>
+</context>
+<context>
     <name>HttpUploader</name>
     <message>
         <source>the program's settings</source>

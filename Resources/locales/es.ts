@@ -443,6 +443,17 @@
     </message>
 </context>
 <context>
+    <name>StartupRecovery</name>
+    <message>
+        <source>The recording %1 left by an earlier version of Clipnest could not be moved to the recordings: %2</source>
+        <translation>La grabación %1 que dejó una versión anterior de Clipnest no se pudo mover a las grabaciones: %2</translation>
+    </message>
+    <message>
+        <source>A recording cut short when Clipnest last ended could not be recovered: %1 The file was kept; you can delete it in the history.</source>
+        <translation>No se pudo recuperar una grabación interrumpida la última vez que Clipnest terminó: %1 El archivo se conservó; puedes borrarlo en el historial.</translation>
+    </message>
+</context>
+<context>
     <name>HttpUploader</name>
     <message>
         <source>the program's settings</source>

@@ -163,6 +163,16 @@ TABLE = [
     ("HistoryRecordingItem", "Upload again", SAME, "Volver a subir", "Enviar novamente"),
     ("HistoryRecordingItem", "Save", SAME, "Guardar", "Salvar"),
     ("HistoryRecordingItem", "Delete", SAME, "Eliminar", "Excluir"),
+    ("StartupRecovery", "The recording %1 left by an earlier version of Clipnest could not be moved to the recordings: %2", SAME,
+     "La grabación %1 que dejó una versión anterior de Clipnest no se pudo mover a las "
+     "grabaciones: %2",
+     "A gravação %1 deixada por uma versão anterior do Clipnest não pôde ser movida para as "
+     "gravações: %2"),
+    ("StartupRecovery", "A recording cut short when Clipnest last ended could not be recovered: %1 The file was kept; you can delete it in the history.", SAME,
+     "No se pudo recuperar una grabación interrumpida la última vez que Clipnest terminó: %1 "
+     "El archivo se conservó; puedes borrarlo en el historial.",
+     "Não foi possível recuperar uma gravação interrompida na última vez que o Clipnest foi "
+     "encerrado: %1 O arquivo foi mantido; você pode excluí-lo no histórico."),
     ("HttpUploader", "the program's settings", SAME, "los ajustes del programa",
      "as configurações do programa"),
     ("HttpUploader", "The upload service at %1 points to another address: %2. Uploads are not sent on; if that is the right service, put its address in the \"Service host\" setting in %3.", SAME,
