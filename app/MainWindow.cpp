@@ -83,14 +83,17 @@ MainWindow::MainWindow(QWidget* parent)
             &UploadController::showCopiedToClipboard);
     history->load();
     openRecordings();
+    connectRecordingRows();
 }
 
 void MainWindow::openRecordings() {
     // A folder that cannot be used now is tried again at the next recording; until then the
     // program runs without the kept recordings, and says why.
     QString error = recordings_.open();
-    if (error.isEmpty())
+    if (error.isEmpty()) {
+        startRecovery();
         error = uploads_->resumePending();
+    }
     connect(&recordings_, &RecordingStore::storeFailed, this, &MainWindow::showNotice);
     if (!error.isEmpty()) {
         QTimer::singleShot(0, this, [this, error] {
@@ -278,7 +281,8 @@ void MainWindow::retranslate() {
 }
 
 void MainWindow::updateHistoryAction() {
-    historyAction_->setEnabled(HistoryManager::instance()->count() > 0);
+    historyAction_->setEnabled(HistoryManager::instance()->count() > 0 ||
+                               !historyWidget_.isEmpty());
 }
 
 void MainWindow::restoreLanguage() {

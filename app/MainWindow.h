@@ -66,6 +66,8 @@ private slots:
     void onChooseLanguage(QAction* action);
     void onHistoryStoreFailed(const QString& message);
     void openRecordings();
+    void onDeleteRecordingRequested(const QString& filePath);
+    void onRecoveryFinished(int recovered, const QStringList& messages);
 
 private:
     // Things about the desktop the user must hear of once: a Wayland session, no tray.
@@ -79,6 +81,10 @@ private:
     void initSnapButton();
     void retranslate();
     void updateHistoryAction();
+    // The history's rows of kept recordings and what their buttons do; the recordings a
+    // killed run left are recovered (MainWindowRecordings.cpp).
+    void connectRecordingRows();
+    void startRecovery();
 
     void restoreLanguage();
     bool loadLanguage(const QString& code);

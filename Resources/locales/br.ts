@@ -31,6 +31,22 @@
         <translation>Há uma gravação em andamento. Pare-a com o botão Parar gravação antes de iniciar outra.</translation>
     </message>
     <message>
+        <source>Delete recording</source>
+        <translation>Excluir a gravação</translation>
+    </message>
+    <message>
+        <source>Delete this recording for good? It has not been uploaded or saved anywhere else.</source>
+        <translation>Excluir esta gravação para sempre? Ela não foi enviada nem salva em nenhum outro lugar.</translation>
+    </message>
+    <message>
+        <source>A recording cut short when Clipnest last ended was recovered: find it in the history.</source>
+        <translation>Uma gravação interrompida na última vez que o Clipnest foi encerrado foi recuperada: você a encontra no histórico.</translation>
+    </message>
+    <message>
+        <source>%1 recordings cut short when Clipnest last ended were recovered: find them in the history.</source>
+        <translation>%1 gravações interrompidas na última vez que o Clipnest foi encerrado foram recuperadas: você as encontra no histórico.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Fechar</translation>
     </message>

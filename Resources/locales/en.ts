@@ -31,6 +31,22 @@
         <translation>A recording is under way. Stop it with its Stop recording button before starting another one.</translation>
     </message>
     <message>
+        <source>Delete recording</source>
+        <translation>Delete recording</translation>
+    </message>
+    <message>
+        <source>Delete this recording for good? It has not been uploaded or saved anywhere else.</source>
+        <translation>Delete this recording for good? It has not been uploaded or saved anywhere else.</translation>
+    </message>
+    <message>
+        <source>A recording cut short when Clipnest last ended was recovered: find it in the history.</source>
+        <translation>A recording cut short when Clipnest last ended was recovered: find it in the history.</translation>
+    </message>
+    <message>
+        <source>%1 recordings cut short when Clipnest last ended were recovered: find them in the history.</source>
+        <translation>%1 recordings cut short when Clipnest last ended were recovered: find them in the history.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Close</translation>
     </message>

@@ -31,6 +31,22 @@
         <translation>Hay una grabación en curso. Detenla con su botón Parar la grabación antes de empezar otra.</translation>
     </message>
     <message>
+        <source>Delete recording</source>
+        <translation>Eliminar la grabación</translation>
+    </message>
+    <message>
+        <source>Delete this recording for good? It has not been uploaded or saved anywhere else.</source>
+        <translation>¿Eliminar esta grabación para siempre? No se ha subido ni guardado en ningún otro sitio.</translation>
+    </message>
+    <message>
+        <source>A recording cut short when Clipnest last ended was recovered: find it in the history.</source>
+        <translation>Se recuperó una grabación interrumpida la última vez que Clipnest terminó: la encontrarás en el historial.</translation>
+    </message>
+    <message>
+        <source>%1 recordings cut short when Clipnest last ended were recovered: find them in the history.</source>
+        <translation>Se recuperaron %1 grabaciones interrumpidas la última vez que Clipnest terminó: las encontrarás en el historial.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Cerrar</translation>
     </message>

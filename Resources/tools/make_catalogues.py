@@ -163,6 +163,20 @@ TABLE = [
     ("HistoryRecordingItem", "Upload again", SAME, "Volver a subir", "Enviar novamente"),
     ("HistoryRecordingItem", "Save", SAME, "Guardar", "Salvar"),
     ("HistoryRecordingItem", "Delete", SAME, "Eliminar", "Excluir"),
+    ("MainWindow", "Delete recording", SAME, "Eliminar la grabación", "Excluir a gravação"),
+    ("MainWindow", "Delete this recording for good? It has not been uploaded or saved anywhere else.", SAME,
+     "¿Eliminar esta grabación para siempre? No se ha subido ni guardado en ningún otro sitio.",
+     "Excluir esta gravação para sempre? Ela não foi enviada nem salva em nenhum outro lugar."),
+    ("MainWindow", "A recording cut short when Clipnest last ended was recovered: find it in the history.", SAME,
+     "Se recuperó una grabación interrumpida la última vez que Clipnest terminó: la encontrarás "
+     "en el historial.",
+     "Uma gravação interrompida na última vez que o Clipnest foi encerrado foi recuperada: "
+     "você a encontra no histórico."),
+    ("MainWindow", "%1 recordings cut short when Clipnest last ended were recovered: find them in the history.", SAME,
+     "Se recuperaron %1 grabaciones interrumpidas la última vez que Clipnest terminó: las "
+     "encontrarás en el historial.",
+     "%1 gravações interrompidas na última vez que o Clipnest foi encerrado foram recuperadas: "
+     "você as encontra no histórico."),
     ("StartupRecovery", "The recording %1 left by an earlier version of Clipnest could not be moved to the recordings: %2", SAME,
      "La grabación %1 que dejó una versión anterior de Clipnest no se pudo mover a las "
      "grabaciones: %2",

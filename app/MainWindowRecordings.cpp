@@ -1,0 +1,73 @@
+// The main window's part in the recordings kept for the user: their rows in the history
+// window, what the rows' buttons do, and the recovery at start of what a killed run left.
+#include "app/MainWindow.h"
+
+#include "app/StartupRecovery.h"
+#include "app/UploadController.h"
+#include "widgets/PlainMessageBox.h"
+#include "widgets/SaveRecordingFlow.h"
+
+#include <QMessageBox>
+
+void MainWindow::connectRecordingRows() {
+    connect(&recordings_, &RecordingStore::changed, this,
+            [this] { historyWidget_.setRecordings(recordings_.list()); });
+    historyWidget_.setRecordings(recordings_.list());
+
+    connect(&historyWidget_, &HistoryWidget::uploadAgainRequested, uploads_,
+            [this](const QString& filePath) { uploads_->uploadRecording(filePath, -1); });
+    connect(&historyWidget_, &HistoryWidget::saveRequested, this, [this](const QString& filePath) {
+        SaveRecordingFlow* flow = SaveRecordingFlow::saveRecordingAs(filePath, &recordings_, this);
+        if (!flow)
+            return;
+        // Saved elsewhere, it is no longer ours to upload.
+        connect(flow, &SaveRecordingFlow::done, uploads_,
+                [this](const QString& source, const QString&, bool saved) {
+                    if (saved)
+                        uploads_->cancelUpload(source);
+                });
+    });
+    connect(&historyWidget_, &HistoryWidget::deleteRequested, this,
+            &MainWindow::onDeleteRecordingRequested);
+}
+
+void MainWindow::onDeleteRecordingRequested(const QString& filePath) {
+    // The only copy of what the user recorded: asked first, and No is the default.
+    if (showPlainMessage(this, QMessageBox::Question, tr("Delete recording"),
+                         tr("Delete this recording for good? It has not been uploaded or saved "
+                            "anywhere else."),
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
+    uploads_->cancelUpload(filePath);
+    const QString error = recordings_.remove(filePath);
+    if (!error.isEmpty())
+        showPlainMessage(this, QMessageBox::Warning, QStringLiteral("Clipnest"), error);
+}
+
+void MainWindow::startRecovery() {
+    auto* recovery = new StartupRecovery(&recordings_, this);
+    connect(recovery, &StartupRecovery::finished, this, &MainWindow::onRecoveryFinished);
+    // Once: the object goes when it is done (or with the window).
+    connect(recovery, &StartupRecovery::finished, recovery, &QObject::deleteLater);
+    recovery->start();
+}
+
+void MainWindow::onRecoveryFinished(int recovered, const QStringList& messages) {
+    if (recovered == 1) {
+        showNotice(tr("A recording cut short when Clipnest last ended was recovered: find it "
+                      "in the history."));
+    } else if (recovered > 1) {
+        showNotice(tr("%1 recordings cut short when Clipnest last ended were recovered: find "
+                      "them in the history.")
+                       .arg(recovered));
+    }
+    if (messages.isEmpty())
+        return;
+    // Not modal: start-up goes on, and the box stays until the user has read it.
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clipnest"),
+                                messages.join(QStringLiteral("\n\n")), QMessageBox::Ok);
+    box->setTextFormat(Qt::PlainText);
+    box->setObjectName(QStringLiteral("RecoveryMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}

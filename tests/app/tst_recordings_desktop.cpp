@@ -1,0 +1,395 @@
+// The recordings kept for the user, as the built program shows them on the test desktop:
+// a recording cut off by kill -9 comes back at the next start, finished and listed, and the
+// history rows of recordings that were not sent upload, save and delete them for real
+// (files checked on disk, the upload against the real test service).
+#include "DesktopHelpers.h"
+#include "tests/media/mp4_readback.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRasterWindow>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <utime.h>
+
+using namespace Desktop;
+
+namespace {
+
+const QString kCaptureTitle = QStringLiteral("Clipnest capture");
+const QString kHistoryTitle = QStringLiteral("Clipnest history");
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(100);
+    }
+    return true;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString recordingsFolder(const AppHome& home) {
+    return home.path() + QStringLiteral("/.local/share/clipnest/recordings");
+}
+
+QStringList recordingFiles(const AppHome& home) {
+    QStringList files;
+    for (const QString& name :
+         QDir(recordingsFolder(home)).entryList({QStringLiteral("*.mp4")}, QDir::Files, QDir::Name))
+        files << recordingsFolder(home) + QLatin1Char('/') + name;
+    return files;
+}
+
+// The state the program keeps beside a recording ("recording", "recovered", ...).
+QString stateOf(const AppHome& home, const QString& file) {
+    const QJsonArray all = QJsonDocument::fromJson(readFile(recordingsFolder(home) +
+                                                            QStringLiteral("/recordings.json")))
+                               .object()
+                               .value(QStringLiteral("recordings"))
+                               .toArray();
+    for (const QJsonValue& v : all) {
+        if (v.toObject().value(QStringLiteral("file")).toString() == QFileInfo(file).fileName())
+            return v.toObject().value(QStringLiteral("state")).toString();
+    }
+    return QString();
+}
+
+QStringList historyLinks(const QString& settingsPath) {
+    QSettings stored(settingsPath, QSettings::IniFormat);
+    QStringList links;
+    const int n = stored.beginReadArray(QStringLiteral("History"));
+    for (int i = 0; i < n; ++i) {
+        stored.setArrayIndex(i);
+        links << stored.value(QStringLiteral("Url")).toUrl().toString();
+    }
+    stored.endArray();
+    return links;
+}
+
+// Small untitled windows: the capture panels.
+QList<QPair<QString, QRect>> panelWindows(qint64 pid) {
+    QList<QPair<QString, QRect>> panels;
+    for (const auto& w : untitledWindows(pid)) {
+        if (w.second.width() > 64 && w.second.height() < 64)
+            panels.append(w);
+    }
+    return panels;
+}
+
+// Where `picture` shows inside `region` now; a null point when it does not.
+QPoint pictureOnScreen(const QRect& region, const QString& picture) {
+    const QImage image(picture);
+    return image.isNull() ? QPoint() : findPicture(screenshot(), region, image);
+}
+
+// From the tray: open the overlay, select `area` and start recording through the overlay's
+// context menu. Returns the record panel's geometry (null when the recording did not start).
+QRect startRecording(App& app, const QRect& area) {
+    click(trayIconWindow(app.pid()), 1);
+    if (!waitFor([] { return windowsNamed(kCaptureTitle).size() == 1; }))
+        return {};
+    drag(area.topLeft(), area.bottomRight());
+    clickAt(area.center(), 3);
+    if (!waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }))
+        return {};
+    keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Record"
+    if (!waitFor([&] {
+            return windowsNamed(kCaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
+        }))
+        return {};
+    return panelWindows(app.pid()).first().second;
+}
+
+// Stops the recording with the panel's stop button and closes the finished panels.
+bool stopAndClose(App& app, const QRect& recordPanel) {
+    // The stop button fills the right part of the panel, after the time.
+    clickAt(QPoint(recordPanel.left() + recordPanel.width() * 4 / 5, recordPanel.center().y()));
+    QPoint close;
+    if (!waitFor([&] {
+            for (const auto& w : panelWindows(app.pid())) {
+                close = pictureOnScreen(w.second, QStringLiteral(":/Resources/Buttons/close.png"));
+                if (!close.isNull())
+                    return true;
+            }
+            return false;
+        }))
+        return false;
+    clickAt(close);
+    return waitFor([&] { return panelWindows(app.pid()).isEmpty(); });
+}
+
+// Opens the history window from the tray menu; its geometry, or a null rectangle.
+QRect openHistory(App& app) {
+    if (!openTrayMenu(app.pid()))
+        return {};
+    keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")});
+    if (!waitFor([] { return windowsNamed(kHistoryTitle).size() == 1; }, 15000))
+        return {};
+    QTest::qWait(300); // drawn
+    return windowGeometry(windowsNamed(kHistoryTitle).first());
+}
+
+// Clicks the button showing `picture` on the top recording row of the open history window.
+bool clickRowButton(const QRect& window, const QString& picture) {
+    QPoint button;
+    if (!waitFor([&] { return !(button = pictureOnScreen(window, picture)).isNull(); }, 5000))
+        return false;
+    clickAt(button);
+    return true;
+}
+
+// A finished MP4 of `seconds` seconds and the given size, made by the ffmpeg program.
+bool makeVideo(const QString& path, int seconds, const QSize& size) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {"-v", "error", "-y", "-f", "lavfi", "-i",
+                  QStringLiteral("testsrc=size=%1x%2:rate=10").arg(size.width()).arg(size.height()),
+                  "-t", QString::number(seconds), "-c:v", "libx264", "-pix_fmt", "yuv420p",
+                  "-movflags", "+faststart", path});
+    return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
+}
+
+// Changing pictures, so that the recording gets pictures at its full rate.
+class NoiseWindow : public QRasterWindow {
+public:
+    NoiseWindow() {
+        setFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                 Qt::WindowStaysOnTopHint);
+        connect(&timer_, &QTimer::timeout, this, [this] { update(); });
+        timer_.start(40);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        auto* random = QRandomGenerator::global();
+        for (int y = 0; y < height(); y += 16)
+            for (int x = 0; x < width(); x += 16)
+                p.fillRect(x, y, 16, 16, QColor::fromRgb(random->generate() | 0xff000000));
+    }
+
+private:
+    QTimer timer_;
+};
+
+bool setModified(const QString& path, const QDateTime& when) {
+    struct utimbuf times {};
+    times.actime = times.modtime = when.toSecsSinceEpoch();
+    return ::utime(QFile::encodeName(path).constData(), &times) == 0;
+}
+
+} // namespace
+
+class RecordingsDesktopTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        if (!qEnvironmentVariableIsSet("CLIPNEST_TEST_DESKTOP"))
+            QSKIP("needs the test desktop (scripts/with-test-desktop.sh)");
+        QVERIFY2(QFile::exists(App::binary()), "the program is not built");
+    }
+
+    void aRecordingCutByAKillComesBackAtTheNextStart_data() {
+        QTest::addColumn<bool>("changing");
+        // Pictures at the full rate, and a still screen, which gives one picture a second.
+        QTest::newRow("changing screen") << true;
+        QTest::newRow("still screen") << false;
+    }
+
+    void aRecordingCutByAKillComesBackAtTheNextStart() {
+        QFETCH(bool, changing);
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        const QRect area(QPoint(400, 300), QPoint(719, 539));
+        const QRect panel = startRecording(app, area);
+        QVERIFY2(panel.isValid(), qPrintable(app.output()));
+        NoiseWindow noise;
+        if (changing) {
+            noise.setGeometry(area.adjusted(8, 8, -8, -8));
+            noise.show();
+        }
+        QElapsedTimer recording;
+        recording.start();
+        while (recording.elapsed() < 7000)
+            QTest::qWait(100);
+        app.killHard();
+        noise.hide();
+
+        const QStringList left = recordingFiles(home);
+        QCOMPARE(left.size(), 1);
+        const QString file = left.first();
+        QCOMPARE(stateOf(home, file), QStringLiteral("recording"));
+
+        App restarted(home);
+        QVERIFY(restarted.start());
+        QVERIFY(restarted.waitForTray());
+        QVERIFY2(waitFor([&] { return stateOf(home, file) == QLatin1String("recovered"); }, 60000),
+                 qPrintable(restarted.output()));
+        // Said once, with the popup.
+        QVERIFY(waitFor(
+            [] { return !windowsNamed(QStringLiteral("Clipnest notification")).isEmpty(); }));
+
+        // An ordinary MP4 again, of all but the last moments, that decodes without an error.
+        QVERIFY(!readback::topLevelBoxes(file).contains(QStringLiteral("moof")));
+        const readback::Facts facts = readback::probe(file);
+        QVERIFY2(facts.readable, qPrintable(facts.error));
+        // Killed at 7 s, at least 5 s must be left. On a still screen the engine loses about
+        // three seconds today: the one picture a second passes the encoder, the held last
+        // picture and the open fragment before it reaches the file.
+        QEXPECT_FAIL("still screen", "a still screen's last pictures are not yet on the disk",
+                     Continue);
+        QVERIFY2(facts.duration >= 5.0, qPrintable(QString::number(facts.duration)));
+        QCOMPARE(facts.stream(QStringLiteral("video")).width, 320);
+        const QString errors = readback::decodeErrors(file);
+        QVERIFY2(errors.isEmpty(), qPrintable(errors));
+        const QByteArray recovered = readFile(file);
+
+        // Listed in the history window.
+        const QRect history = openHistory(restarted);
+        QVERIFY(history.isValid());
+        QVERIFY(!pictureOnScreen(history, QStringLiteral(":/Resources/Buttons/row_upload.png"))
+                     .isNull());
+        keys({QStringLiteral("Escape")});
+        clickAt(QPoint(1000, 100)); // elsewhere: the window closes when it loses activation
+        QVERIFY(waitFor([] { return windowsNamed(kHistoryTitle).isEmpty(); }));
+
+        // Another recording leaves it as it is.
+        const QRect second = startRecording(restarted, QRect(QPoint(600, 400), QPoint(759, 519)));
+        QVERIFY(second.isValid());
+        QTest::qWait(1500);
+        QVERIFY(stopAndClose(restarted, second));
+        QVERIFY(waitFor([&] { return recordingFiles(home).size() == 2; }));
+        QVERIFY(waitFor([&] {
+            return stateOf(home, recordingFiles(home).last()) == QLatin1String("not-uploaded");
+        }));
+        QCOMPARE(readFile(file), recovered);
+        QCOMPARE(stateOf(home, file), QStringLiteral("recovered"));
+
+        // And so does a clean end and start.
+        QVERIFY(openTrayMenu(restarted.pid()));
+        keys({QStringLiteral("Up"), QStringLiteral("Return")}); // "Close"
+        QVERIFY(restarted.waitForExit(20000));
+        QCOMPARE(restarted.exitCode(), 0);
+        App third(home);
+        QVERIFY(third.start());
+        QVERIFY(third.waitForTray());
+        QTest::qWait(2000);
+        QCOMPARE(recordingFiles(home).size(), 2);
+        QCOMPARE(readFile(file), recovered);
+        QCOMPARE(stateOf(home, file), QStringLiteral("recovered"));
+    }
+
+    void historyRowsUploadSaveAndDeleteRecordings() {
+        const QString service = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
+        if (service.isEmpty())
+            QSKIP("needs the reference upload service of the test desktop");
+        AppHome home;
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("first"), false);
+            stored.setValue(QStringLiteral("Service host"), service);
+        }
+        // Three recordings an earlier run kept: the newest is the top row.
+        QVERIFY(QDir().mkpath(recordingsFolder(home)));
+        QVERIFY(QFile::setPermissions(recordingsFolder(home), QFileDevice::ReadOwner |
+                                                                  QFileDevice::WriteOwner |
+                                                                  QFileDevice::ExeOwner));
+        const QString toUpload = recordingsFolder(home) + QStringLiteral("/clipnest-a.mp4");
+        const QString toSave = recordingsFolder(home) + QStringLiteral("/clipnest-b.mp4");
+        const QString toDelete = recordingsFolder(home) + QStringLiteral("/clipnest-c.mp4");
+        QVERIFY(makeVideo(toUpload, 2, QSize(256, 144)));
+        QVERIFY(makeVideo(toSave, 3, QSize(320, 240)));
+        QVERIFY(makeVideo(toDelete, 2, QSize(160, 120)));
+        const QDateTime day(QDate(2026, 12, 1), QTime(10, 0));
+        QVERIFY(setModified(toUpload, day));
+        QVERIFY(setModified(toSave, day.addSecs(60)));
+        QVERIFY(setModified(toDelete, day.addSecs(120)));
+        const QByteArray saveBytes = readFile(toSave);
+
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+
+        // Delete asks first; No keeps the recording.
+        QRect history = openHistory(app);
+        QVERIFY(history.isValid());
+        QVERIFY(clickRowButton(history, QStringLiteral(":/Resources/Buttons/recycle.png")));
+        const QString question = QStringLiteral("Delete recording");
+        QVERIFY(waitFor([&] { return windowsNamed(question).size() == 1; }));
+        keys({QStringLiteral("Escape")});
+        QVERIFY(waitFor([&] { return windowsNamed(question).isEmpty(); }));
+        QTest::qWait(500);
+        QVERIFY(QFile::exists(toDelete));
+        // Yes deletes it.
+        history = openHistory(app);
+        QVERIFY(history.isValid());
+        QVERIFY(clickRowButton(history, QStringLiteral(":/Resources/Buttons/recycle.png")));
+        QVERIFY(waitFor([&] { return windowsNamed(question).size() == 1; }));
+        keys({QStringLiteral("alt+y")});
+        QVERIFY(waitFor([&] { return !QFile::exists(toDelete); }));
+        QCOMPARE(recordingFiles(home), (QStringList{toUpload, toSave}));
+
+        // Save: the file dialog, then the recording is at the chosen place and no longer here.
+        const QString target = home.path() + QStringLiteral("/saved/my-video.mp4");
+        QVERIFY(QDir().mkpath(home.path() + QStringLiteral("/saved")));
+        history = openHistory(app);
+        QVERIFY(history.isValid());
+        QVERIFY(clickRowButton(history, QStringLiteral(":/Resources/Buttons/row_save.png")));
+        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("Save")).size() == 1; }));
+        QTest::qWait(500);
+        keys({QStringLiteral("ctrl+a")});
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), target});
+        keys({QStringLiteral("Return")});
+        QVERIFY2(waitFor([&] { return readFile(target) == saveBytes; }), qPrintable(app.output()));
+        QVERIFY(waitFor([&] { return !QFile::exists(toSave); }));
+        QCOMPARE(recordingFiles(home), QStringList{toUpload});
+
+        // Upload again: the link lands on the clipboard and in the history, the service holds
+        // this very video, and the recording leaves the folder.
+        run(QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("printf before | xclip -selection clipboard")});
+        history = openHistory(app);
+        QVERIFY(history.isValid());
+        QVERIFY(clickRowButton(history, QStringLiteral(":/Resources/Buttons/row_upload.png")));
+        const QString prefix = QStringLiteral("http://%1/").arg(service);
+        QVERIFY2(waitFor([&] { return clipboardText().startsWith(prefix); }, 60000),
+                 qPrintable(clipboardText() + app.output()));
+        const QString link = clipboardText();
+        QVERIFY(waitFor([&] { return recordingFiles(home).isEmpty(); }));
+        const readback::Facts uploaded = readback::probe(link);
+        QVERIFY2(uploaded.readable, qPrintable(uploaded.error));
+        QCOMPARE(uploaded.stream(QStringLiteral("video")).width, 256);
+        QCOMPARE(uploaded.stream(QStringLiteral("video")).height, 144);
+
+        // The history keeps the link when the program ends.
+        QVERIFY(openTrayMenu(app.pid()));
+        keys({QStringLiteral("Up"), QStringLiteral("Return")}); // "Close"
+        QVERIFY(app.waitForExit(20000));
+        QCOMPARE(historyLinks(home.settingsPath()), QStringList{link});
+        QCOMPARE(readFile(target), saveBytes);
+    }
+};
+
+QTEST_MAIN(RecordingsDesktopTest)
+#include "tst_recordings_desktop.moc"
