@@ -46,7 +46,7 @@ QByteArray readFile(const QString& path) {
 }
 
 QString recordingsFolder(const AppHome& home) {
-    return home.path() + QStringLiteral("/.local/share/clipnest/recordings");
+    return home.recordingsDir();
 }
 
 QStringList recordingFiles(const AppHome& home) {
