@@ -189,6 +189,41 @@ private:
     QTimer timer_;
 };
 
+// Four seconds of a fragmented MP4 cut off in its last fragment, as a kill leaves it.
+QByteArray cutRecording(const QString& folder) {
+    const QString out = folder + QStringLiteral("/fragmented.mp4");
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v",
+                                            "error",
+                                            "-y",
+                                            "-f",
+                                            "lavfi",
+                                            "-i",
+                                            "testsrc=size=320x240:rate=15",
+                                            "-t",
+                                            "4",
+                                            "-c:v",
+                                            "libx264",
+                                            "-g",
+                                            "8",
+                                            "-pix_fmt",
+                                            "yuv420p",
+                                            "-movflags",
+                                            "frag_keyframe+empty_moov+default_base_moof",
+                                            "-frag_duration",
+                                            "500000",
+                                            out});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return {};
+    const QByteArray whole = readFile(out);
+    return whole.left(whole.size() * 5 / 6);
+}
+
+bool writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
 bool setModified(const QString& path, const QDateTime& when) {
     struct utimbuf times {};
     times.actime = times.modtime = when.toSecsSinceEpoch();
@@ -297,6 +332,76 @@ private slots:
         QCOMPARE(recordingFiles(home).size(), 2);
         QCOMPARE(readFile(file), recovered);
         QCOMPARE(stateOf(home, file), QStringLiteral("recovered"));
+    }
+
+    void whatEarlierRunsLeftIsTakenInOnce() {
+        AppHome home;
+        QTemporaryDir scratch;
+        const QByteArray cut = cutRecording(scratch.path());
+        QVERIFY(!cut.isEmpty());
+        // A run killed while recording one file, and a file that holds nothing playable, both
+        // still marked as being recorded.
+        const QString folder = recordingsFolder(home);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner));
+        const QString killed = folder + QStringLiteral("/clipnest-2026-12-01_10-00-00.mp4");
+        const QString broken = folder + QStringLiteral("/clipnest-2026-12-01_11-00-00.mp4");
+        QVERIFY(writeFile(killed, cut));
+        QVERIFY(writeFile(broken, "no video in here"));
+        QJsonArray entries;
+        for (const QString& file : {killed, broken}) {
+            entries.append(QJsonObject{{"file", QFileInfo(file).fileName()},
+                                       {"state", "recording"},
+                                       {"created", "2026-12-01T10:00:00.000"}});
+        }
+        QVERIFY(writeFile(folder + QStringLiteral("/recordings.json"),
+                          QJsonDocument(QJsonObject{{"recordings", entries}}).toJson()));
+        // And what an earlier version kept in the runtime folder, with the half-written file
+        // of a finish that was cut short beside it.
+        const QString oldFolder = home.runtimeDir() + QStringLiteral("/clipnest");
+        QVERIFY(QDir().mkpath(oldFolder));
+        QVERIFY(QFile::setPermissions(oldFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner));
+        const QString old = oldFolder + QStringLiteral("/readyOrNot.mp4");
+        QVERIFY(writeFile(old, cut));
+        QVERIFY(writeFile(oldFolder + QStringLiteral("/.readyOrNot.mp4.finishing"), "half"));
+
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        // The one that cannot be played is said once in a box; the others with the popup.
+        const QString box = QStringLiteral("Clipnest");
+        QVERIFY2(waitFor([&] { return windowsNamed(box).size() == 1; }, 60000),
+                 qPrintable(app.output()));
+        QVERIFY(!windowsNamed(QStringLiteral("Clipnest notification")).isEmpty());
+        QVERIFY(waitFor([&] { return recordingFiles(home).size() == 3; }));
+        QVERIFY(!QFile::exists(old));
+        QVERIFY(!QFile::exists(oldFolder + QStringLiteral("/.readyOrNot.mp4.finishing")));
+        for (const QString& file : recordingFiles(home)) {
+            QVERIFY(waitFor([&] { return stateOf(home, file) == QLatin1String("recovered"); }));
+            if (file == broken) {
+                QCOMPARE(readFile(file), QByteArray("no video in here"));
+                continue;
+            }
+            const readback::Facts facts = readback::probe(file);
+            QVERIFY2(facts.readable && facts.duration >= 2.5, qPrintable(file + facts.error));
+            const QString errors = readback::decodeErrors(file);
+            QVERIFY2(errors.isEmpty(), qPrintable(errors));
+        }
+        keys({QStringLiteral("Return")});
+        QVERIFY(waitFor([&] { return windowsNamed(box).isEmpty(); }));
+
+        // The next start has nothing more to say, and everything is still there.
+        app.killHard();
+        App next(home);
+        QVERIFY(next.start());
+        QVERIFY(next.waitForTray());
+        QTest::qWait(3000);
+        QVERIFY(windowsNamed(box).isEmpty());
+        QVERIFY(windowsNamed(QStringLiteral("Clipnest notification")).isEmpty());
+        QCOMPARE(recordingFiles(home).size(), 3);
+        QCOMPARE(readFile(broken), QByteArray("no video in here"));
     }
 
     void historyRowsUploadSaveAndDeleteRecordings() {
