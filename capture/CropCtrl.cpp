@@ -1,6 +1,7 @@
 #include "capture/CropCtrl.h"
 
 #include "capture/SelectionGeometry.h"
+#include "widgets/PopupNotify.h"
 #include "widgets/PushButtonWithTooltip.h"
 
 #include <QCloseEvent>
@@ -54,6 +55,8 @@ CropCtrl::CropCtrl(RecordingStore* store, QWidget* parent)
     connect(&session_, &RecordingSession::blinkChanged, this, &CropCtrl::onBlinkChanged);
     connect(&session_, &RecordingSession::failed, this, &CropCtrl::onSessionFailed);
     connect(&session_, &RecordingSession::fileFinished, this, &CropCtrl::onRecordingFinished);
+    connect(&session_, &RecordingSession::pausedChanged, this, &CropCtrl::onPausedChanged);
+    connect(&session_, &RecordingSession::soundStopped, this, &CropCtrl::onSoundStopped);
 }
 
 CropCtrl::~CropCtrl() {
@@ -61,6 +64,7 @@ CropCtrl::~CropCtrl() {
     delete socialPanelWindow_;
     delete finishedPanelWindow_;
     delete recordPanelWindow_;
+    delete soundPopup_;
 }
 
 void CropCtrl::show() {

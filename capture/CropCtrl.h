@@ -19,7 +19,9 @@
 
 #include <memory>
 
+class PopupNotify;
 class PushButtonWithTooltip;
+class SoundSourceMenu;
 class QAction;
 class QCheckBox;
 class QFrame;
@@ -96,6 +98,9 @@ private slots:
     void recordWithoutSound();
     void recordWithSound();
     void stopRecord();
+    void togglePause();
+    void onPausedChanged(bool paused);
+    void onSoundStopped(const QString& message);
     void save();
     void upload();
     void onRecordTimeChanged(const QString& time);
@@ -181,6 +186,7 @@ private:
     QAction* recordWithSoundAction_ = nullptr;
     QAction* clearAction_ = nullptr;
     QAction* closeAction_ = nullptr;
+    SoundSourceMenu* soundSources_ = nullptr;
     QRect selection_;
     int mode_ = Idle;
     QPoint pressPos_;
@@ -199,6 +205,7 @@ private:
     QWidget* recordPanelWindow_ = nullptr;
     QWidget* recordPanel_ = nullptr;
     QLabel* timeLabel_ = nullptr;
+    PushButtonWithTooltip* pauseRecordButton_ = nullptr;
     PushButtonWithTooltip* stopRecordButton_ = nullptr;
     QWidget* finishedPanelWindow_ = nullptr;
     QWidget* finishedPanel_ = nullptr;
@@ -236,4 +243,6 @@ private:
     Countdown countdown_;
     std::unique_ptr<CountdownWindow> countdownWindow_;
     bool countdownWithSound_ = false;
+    // Tells that the sound stopped during a recording; made when first needed.
+    PopupNotify* soundPopup_ = nullptr;
 };

@@ -4,6 +4,7 @@
 
 #include "capture/RecordRect.h"
 #include "capture/SelectionGeometry.h"
+#include "widgets/SoundSourceMenu.h"
 
 #include <QAction>
 #include <QFontMetrics>
@@ -76,6 +77,7 @@ void CropCtrl::buildContextMenu() {
     closeAction_ = new QAction(&contextMenu_);
     connect(closeAction_, &QAction::triggered, this, &QWidget::close);
     contextMenu_.addAction(closeAction_);
+    soundSources_ = new SoundSourceMenu(&contextMenu_, this);
 }
 
 void CropCtrl::buildHintLabel() {

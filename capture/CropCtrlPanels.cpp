@@ -3,6 +3,7 @@
 
 #include "capture/SelectionGeometry.h"
 #include "widgets/PushButtonWithTooltip.h"
+#include "widgets/SoundSourceMenu.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -127,6 +128,11 @@ void CropCtrl::buildRecordPanel() {
     recordPanel_->layout()->addWidget(
         createSeparator(recordPanel_, QStringLiteral("color:white;")));
 
+    pauseRecordButton_ =
+        makeImageButton(recordPanel_, QStringLiteral("PauseRecordButton"),
+                        QStringLiteral(":/Resources/Buttons/pause.png"), true, QSize(26, 25));
+    connect(pauseRecordButton_, &QPushButton::clicked, this, &CropCtrl::togglePause);
+
     stopRecordButton_ = new PushButtonWithTooltip(recordPanel_);
     stopRecordButton_->setObjectName(QStringLiteral("StopRecordButton"));
     stopRecordButton_->setAttribute(Qt::WA_MouseTracking);
@@ -224,6 +230,10 @@ void CropCtrl::updateTexts() {
     soundCheckBox_->setFixedWidth(
         QFontMetrics(soundCheckBox_->font()).horizontalAdvance(withSound) + 30);
     startRecordPanel_->adjustSize();
+
+    soundSources_->retranslate();
+    pauseRecordButton_->tooltipText =
+        session_.isPaused() ? tr("Resume recording") : tr("Pause recording");
 
     const QString stop = tr("Stop recording");
     stopRecordButton_->setText(stop);

@@ -4,6 +4,7 @@
 
 #include "capture/SelectionGeometry.h"
 #include "widgets/PlainMessageBox.h"
+#include "widgets/PopupNotify.h"
 #include "widgets/PushButtonWithTooltip.h"
 
 #include <QCheckBox>
@@ -14,6 +15,11 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QWindow>
+
+namespace {
+// The sound-stopped message is a sentence or two: time to read it while recording.
+constexpr int kSoundStoppedShownMs = 6000;
+} // namespace
 
 QRect CropCtrl::physicalCaptureRect() const {
     return physicalRect(captureRect_);
@@ -72,6 +78,7 @@ void CropCtrl::beginRecording(bool withSound) {
     if (!session_.start(physicalCaptureRect(), withSound))
         return;
 
+    onPausedChanged(false);
     recordRect_.setGeometry(
         CaptureGeometry::recordFrameGeometry(captureRect_).translated(geometry().topLeft()));
     recordRect_.show();
@@ -161,7 +168,44 @@ void CropCtrl::onRecordingFinished(const QString& filePath, bool ok, const QStri
     showPlainMessage(nullptr, QMessageBox::Critical, title, errorText);
 }
 
+void CropCtrl::togglePause() {
+    if (session_.isPaused())
+        session_.resume();
+    else
+        session_.pause();
+}
+
+void CropCtrl::onPausedChanged(bool paused) {
+    const QString image = paused ? QStringLiteral(":/Resources/Buttons/resume.png")
+                                 : QStringLiteral(":/Resources/Buttons/pause.png");
+    QString hover = image;
+    hover.replace(QStringLiteral(".png"), QStringLiteral("_hover.png"));
+    pauseRecordButton_->setStyleSheet(
+        QStringLiteral("QPushButton#PauseRecordButton {\tborder-image: url(%1);\t}\t"
+                       "QPushButton#PauseRecordButton:hover {\tborder-image: url(%2);\t}")
+            .arg(image, hover));
+    pauseRecordButton_->tooltipText = paused ? tr("Resume recording") : tr("Pause recording");
+    // The time stands still while paused; the blink shows it (onBlinkChanged).
+    timeLabel_->setStyleSheet(QStringLiteral("color:white;"));
+}
+
+void CropCtrl::onSoundStopped(const QString& message) {
+    if (!soundPopup_)
+        soundPopup_ = new PopupNotify(nullptr);
+    soundPopup_->setText(message);
+    // Above the record panel, or below it when there is no room; long enough to be read.
+    const QRect panel = recordPanelWindow_->geometry();
+    QPoint at(panel.right() - soundPopup_->width(), panel.top() - soundPopup_->height() - 5);
+    if (at.y() < geometry().top())
+        at.setY(panel.bottom() + 5);
+    soundPopup_->move(at);
+    soundPopup_->showFor(kSoundStoppedShownMs);
+}
+
 void CropCtrl::onBlinkChanged(bool on) {
+    if (session_.isPaused())
+        timeLabel_->setStyleSheet(on ? QStringLiteral("color:white;")
+                                     : QStringLiteral("color:transparent;"));
     stopRecordButton_->setIcon(QIcon(on ? QStringLiteral(":/Resources/Buttons/record.png")
                                         : QStringLiteral(":/Resources/Buttons/record_grey.png")));
 }

@@ -11,8 +11,10 @@
 #include "media/Recorder.h"
 #include "media/ScreenGrabber.h"
 #include "media/ScreenRecordingSettings.h"
+#include "settings/AppSettings.h"
 
 #include <QFileInfo>
+#include <QSettings>
 
 namespace {
 // The label shows whole seconds; the stop button blinks once a second (on, off).
@@ -36,6 +38,9 @@ RecordingSession::RecordingSession(RecordingStore* store, QObject* parent)
         emit failed(tr("Encoder error"), recorder_->encoder()->errorString());
     });
     connect(recorder_, &Recorder::finished, this, &RecordingSession::onRecorderFinished);
+    connect(recorder_, &Recorder::soundLost, this, &RecordingSession::soundStopped);
+    connect(recorder_, &Recorder::paused, this, [this] { emit pausedChanged(true); });
+    connect(recorder_, &Recorder::resumed, this, [this] { emit pausedChanged(false); });
     connect(audioGrabber_, &AbstractGrabber::error, this, [this] {
         stopClock();
         if (unfinished_.contains(filePath_))
@@ -70,6 +75,8 @@ RecordingSession::RecordingSession(RecordingStore* store, QObject* parent)
     // The elapsed time is a clock: a coarse timer may drift by up to 5 % a tick.
     elapsedTimer_.setTimerType(Qt::PreciseTimer);
     connect(&elapsedTimer_, &QTimer::timeout, this, [this] {
+        // After a resume the first tick came after what was left of its second.
+        elapsedTimer_.setInterval(kElapsedTickMs);
         ++elapsedSeconds_;
         emit elapsedChanged(CaptureGeometry::elapsedText(elapsedSeconds_));
     });
@@ -144,6 +151,12 @@ bool RecordingSession::start(const QRect& physicalArea, bool withSound) {
     screenGrabber_->setCaptureRect(physicalArea);
     encoder->setVideoSize(physicalArea.size());
     encoder->setEncodingMode(withSound ? Encoder::VideoAudioMode : Encoder::VideoMode);
+    SoundMix mix;
+    const QString source = AppSettings::soundSource(QSettings());
+    mix.input = source == AppSettings::kSoundSourceComputer ? SoundInput::ComputerSound
+                : source == AppSettings::kSoundSourceBoth   ? SoundInput::Both
+                                                            : SoundInput::Microphone;
+    audioGrabber_->setMix(mix);
 
     recorder_->start();
     if (!recorder_->isRecording()) {
@@ -159,6 +172,26 @@ bool RecordingSession::start(const QRect& physicalArea, bool withSound) {
     blinkTimer_.start(kBlinkMs);
     elapsedTimer_.start(kElapsedTickMs);
     return true;
+}
+
+void RecordingSession::pause() {
+    if (!recorder_->isRecording() || recorder_->isPaused())
+        return;
+    // The elapsed time stands still; what was left of the current second is kept.
+    tickLeftMs_ = elapsedTimer_.remainingTime();
+    elapsedTimer_.stop();
+    recorder_->pause();
+}
+
+void RecordingSession::resume() {
+    if (!recorder_->isPaused())
+        return;
+    elapsedTimer_.start(tickLeftMs_ > 0 ? tickLeftMs_ : kElapsedTickMs);
+    recorder_->resume();
+}
+
+bool RecordingSession::isPaused() const {
+    return recorder_->isPaused();
 }
 
 void RecordingSession::stop() {

@@ -47,6 +47,12 @@ public:
     // when it refuses, failed() follows from the event loop (and the empty file goes again).
     bool start(const QRect& physicalArea, bool withSound);
 
+    // Pause and resume the recording under way: the clock stops, the file goes on after the
+    // pause as if there had been none. pausedChanged() tells of each change.
+    void pause();
+    void resume();
+    bool isPaused() const;
+
     // Ends the recording and returns at once; its file is completed on a thread of the
     // engine, and fileFinished() follows. Nothing happens when none runs.
     void stop();
@@ -72,6 +78,10 @@ signals:
     // failed() of the recording told the user already: errorText is empty then too, and
     // `ok` false).
     void fileFinished(const QString& filePath, bool ok, const QString& errorText);
+    void pausedChanged(bool paused);
+    // A sound source went away; the recording goes on with silence. Once a recording, with
+    // a message for the user.
+    void soundStopped(const QString& message);
 
 private:
     void stopClock();
@@ -91,5 +101,6 @@ private:
     QTimer elapsedTimer_;
     QTimer blinkTimer_;
     int elapsedSeconds_ = 0;
+    int tickLeftMs_ = 0; // of the elapsed second under way when paused
     bool blinkOn_ = false;
 };

@@ -43,6 +43,14 @@ constexpr QLatin1String kDefaultCaptureShortcut("Print");
 constexpr QLatin1String kStopShortcut("Stop recording shortcut");
 constexpr QLatin1String kDefaultStopShortcut("");
 
+// What "Record with sound" records: "microphone", "computer" (what the speakers play) or
+// "both" mixed into one sound track. Missing or unknown: the microphone, as before there was
+// a choice.
+constexpr QLatin1String kSoundSource("Sound source");
+constexpr QLatin1String kSoundSourceMicrophone("microphone");
+constexpr QLatin1String kSoundSourceComputer("computer");
+constexpr QLatin1String kSoundSourceBoth("both");
+
 // The upload history: an array of elements holding a date-time and a link.
 constexpr QLatin1String kHistoryArray("History");
 constexpr QLatin1String kHistoryDate("Date");
@@ -70,6 +78,14 @@ inline int countdownSeconds(const QSettings& settings) {
     const int seconds = settings.value(kCountdownSeconds, kDefaultCountdownSeconds).toInt(&ok);
     return ok && seconds >= 0 && seconds <= kMaxCountdownSeconds ? seconds
                                                                  : kDefaultCountdownSeconds;
+}
+
+// One of the three kSoundSource values.
+inline QString soundSource(const QSettings& settings) {
+    const QString value = settings.value(kSoundSource).toString().trimmed().toLower();
+    if (value == kSoundSourceComputer || value == kSoundSourceBoth)
+        return value;
+    return QString(kSoundSourceMicrophone);
 }
 
 inline bool isFirstRun(const QSettings& settings) {

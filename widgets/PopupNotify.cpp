@@ -33,6 +33,8 @@ PopupNotify::PopupNotify(QWidget* parent)
     // A notification must not take the keyboard from whatever the user is typing into.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
+    // Messages may carry text from outside (a sound server's reason): never rich text.
+    label_->setTextFormat(Qt::PlainText);
     label_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     layout_->addWidget(label_);
     label_->setStyleSheet(QStringLiteral("color: rgb(187, 217, 20);"));

@@ -1,6 +1,7 @@
 #include "widgets/SnapshotButton.h"
 
 #include "settings/AppSettings.h"
+#include "widgets/SoundSourceMenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,6 +68,7 @@ SnapshotButton::SnapshotButton()
     showHideAction_->setChecked(AppSettings::showSnapButton(QSettings()));
     connect(showHideAction_, &QAction::triggered, this, &SnapshotButton::onShowHide);
     menu_.addAction(showHideAction_);
+    soundSources_ = new SoundSourceMenu(&menu_, this);
 
     for (int s = StateTop; s <= StateMoving; ++s)
         pixmaps_.insert(s, QPixmap(QString::fromLatin1(kPictures[s])));
@@ -328,4 +330,5 @@ void SnapshotButton::changeEvent(QEvent* event) {
 void SnapshotButton::retranslate() {
     imageLabel_->setToolTip(tr("Press to record video"));
     showHideAction_->setText(tr("Show/hide record button"));
+    soundSources_->retranslate();
 }

@@ -12,6 +12,7 @@
 
 class QAction;
 class QLabel;
+class SoundSourceMenu;
 class QPropertyAnimation;
 
 // The floating record button: a frameless, always-on-top picture window docked half
@@ -38,7 +39,8 @@ public:
 
     void setState(int s);
     int currentState() const { return state_; }
-    // The context menu's only entry, checked while the button is meant to be shown.
+    // The context menu's first entry, checked while the button is meant to be shown (the
+    // sound source choice follows it).
     QAction* showHideEntry() const { return showHideAction_; }
     // Places the window (at its current picture's size) with its top-left corner at p.
     void setPosition(const QPoint& p);
@@ -80,6 +82,7 @@ private:
     QMap<int, QPixmap> pixmaps_;
     QMenu menu_;
     QAction* showHideAction_;
+    SoundSourceMenu* soundSources_;
     QLabel* imageLabel_;
     bool dragging_ = false;
     bool leftPressed_ = false;

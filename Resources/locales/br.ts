@@ -257,6 +257,14 @@
         <source>Can not remove %1, which is in the way of the recording: %2</source>
         <translation>Não é possível remover %1, que impede a criação da gravação: %2</translation>
     </message>
+    <message>
+        <source>Pause recording</source>
+        <translation>Pausar gravação</translation>
+    </message>
+    <message>
+        <source>Resume recording</source>
+        <translation>Retomar gravação</translation>
+    </message>
 </context>
 <context>
     <name>Encoder</name>
@@ -880,6 +888,21 @@
     <message>
         <source>The computer's sound went away (%1).</source>
         <translation>O som do computador sumiu (%1).</translation>
+    </message>
+</context>
+<context>
+    <name>SoundSourceMenu</name>
+    <message>
+        <source>Microphone</source>
+        <translation>Microfone</translation>
+    </message>
+    <message>
+        <source>Computer sound</source>
+        <translation>Som do computador</translation>
+    </message>
+    <message>
+        <source>Both</source>
+        <translation>Ambos</translation>
     </message>
 </context>
 <context>

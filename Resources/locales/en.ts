@@ -257,6 +257,14 @@
         <source>Can not remove %1, which is in the way of the recording: %2</source>
         <translation>Can not remove %1, which is in the way of the recording: %2</translation>
     </message>
+    <message>
+        <source>Pause recording</source>
+        <translation>Pause recording</translation>
+    </message>
+    <message>
+        <source>Resume recording</source>
+        <translation>Resume recording</translation>
+    </message>
 </context>
 <context>
     <name>Encoder</name>
@@ -880,6 +888,21 @@
     <message>
         <source>The computer's sound went away (%1).</source>
         <translation>The computer's sound went away (%1).</translation>
+    </message>
+</context>
+<context>
+    <name>SoundSourceMenu</name>
+    <message>
+        <source>Microphone</source>
+        <translation>Microphone</translation>
+    </message>
+    <message>
+        <source>Computer sound</source>
+        <translation>Computer sound</translation>
+    </message>
+    <message>
+        <source>Both</source>
+        <translation>Both</translation>
     </message>
 </context>
 <context>

@@ -257,6 +257,14 @@
         <source>Can not remove %1, which is in the way of the recording: %2</source>
         <translation>No se puede borrar %1, que impide crear la grabación: %2</translation>
     </message>
+    <message>
+        <source>Pause recording</source>
+        <translation>Pausar la grabación</translation>
+    </message>
+    <message>
+        <source>Resume recording</source>
+        <translation>Reanudar la grabación</translation>
+    </message>
 </context>
 <context>
     <name>Encoder</name>
@@ -880,6 +888,21 @@
     <message>
         <source>The computer's sound went away (%1).</source>
         <translation>El sonido del ordenador desapareció (%1).</translation>
+    </message>
+</context>
+<context>
+    <name>SoundSourceMenu</name>
+    <message>
+        <source>Microphone</source>
+        <translation>Micrófono</translation>
+    </message>
+    <message>
+        <source>Computer sound</source>
+        <translation>Sonido del ordenador</translation>
+    </message>
+    <message>
+        <source>Both</source>
+        <translation>Ambos</translation>
     </message>
 </context>
 <context>

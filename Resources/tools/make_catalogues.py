@@ -585,6 +585,11 @@ TABLE = [
     ("Recorder", "The sound stopped: %1 The recording goes on, silent until the sound comes back.", SAME,
      "El sonido se detuvo: %1 La grabación continúa, en silencio hasta que vuelva el sonido.",
      "O som parou: %1 A gravação continua, em silêncio até o som voltar."),
+    ("CropCtrl", "Pause recording", SAME, "Pausar la grabación", "Pausar gravação"),
+    ("CropCtrl", "Resume recording", SAME, "Reanudar la grabación", "Retomar gravação"),
+    ("SoundSourceMenu", "Microphone", SAME, "Micrófono", "Microfone"),
+    ("SoundSourceMenu", "Computer sound", SAME, "Sonido del ordenador", "Som do computador"),
+    ("SoundSourceMenu", "Both", SAME, "Ambos", "Ambos"),
     ("HistoryManager", "The upload history could not be written to %1. Check that the folder exists and that you may write to it.", SAME,
      "No se pudo escribir el historial de subidas en %1. Comprueba que la carpeta existe y que "
      "puedes escribir en ella.",

@@ -237,7 +237,11 @@ def buttons():
                stroke([(7, 18.5), (19, 18.5)], 2.2))
     share = union(disc(17.5, 7.5, 2.7), disc(8.5, 12.5, 2.7), disc(17.5, 17.5, 2.7),
                   stroke([(17.5, 7.5), (8.5, 12.5), (17.5, 17.5)], 1.5))
-    for name, glyph in (("close", cross), ("save", down), ("upload", up), ("share", share)):
+    # The record panel's pause and resume: two bars, and the play triangle.
+    pause = union(rbox(8.5, 6.5, 11.5, 18.5, 1), rbox(14.5, 6.5, 17.5, 18.5, 1))
+    resume = polygon([(9.5, 6.5), (18.5, 12.5), (9.5, 18.5)])
+    for name, glyph in (("close", cross), ("save", down), ("upload", up), ("share", share),
+                        ("pause", pause), ("resume", resume)):
         panel_button("Buttons/%s.png" % name, glyph, False)
         panel_button("Buttons/%s_hover.png" % name, glyph, True)
 

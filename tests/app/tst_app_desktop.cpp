@@ -380,6 +380,99 @@ private slots:
                  true);
     }
 
+    // The record panel's pause button, pressed as a user does: the button turns into the
+    // resume button and back, and the finished file is the recorded time without the pause,
+    // its sound as long as its picture.
+    void pauseButtonLeavesThePauseOutOfTheFile() {
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        click(trayIconWindow(app.pid()), 1);
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        const QRect area(QPoint(400, 300), QPoint(719, 539));
+        drag(area.topLeft(), area.bottomRight());
+        clickAt(area.center(), 3);
+        QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
+        keys({QStringLiteral("Down"), QStringLiteral("Down"),
+              QStringLiteral("Return")}); // "Record with sound"
+        QVERIFY(waitFor([&] {
+            return windowsNamed(CaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
+        }));
+        QElapsedTimer wall;
+        wall.start();
+        const QRect panel = panelWindows(app.pid()).first().second;
+        // A button under the pointer shows its hover picture.
+        auto findOnPanel = [&](const QString& name, QPoint* at) {
+            const QImage plain(QStringLiteral(":/Resources/Buttons/%1.png").arg(name));
+            const QImage hover(QStringLiteral(":/Resources/Buttons/%1_hover.png").arg(name));
+            return waitFor([&] {
+                const QImage screen = screenshot();
+                *at = findPicture(screen, panel, plain);
+                if (at->isNull())
+                    *at = findPicture(screen, panel, hover);
+                return !at->isNull();
+            });
+        };
+        QPoint pause;
+        QVERIFY2(findOnPanel(QStringLiteral("pause"), &pause),
+                 "no pause button on the record panel");
+        QTest::qWait(1500);
+        clickAt(pause);
+        QElapsedTimer paused;
+        paused.start();
+        QPoint resume;
+        QVERIFY2(findOnPanel(QStringLiteral("resume"), &resume),
+                 "the pause button did not turn into the resume button");
+        QTest::qWait(2500);
+        clickAt(resume);
+        const qint64 pausedMs = paused.elapsed();
+        QTest::qWait(1500);
+        // The stop button fills the right part of the panel.
+        clickAt(QPoint(panel.left() + panel.width() * 4 / 5, panel.center().y()));
+        const qint64 wallMs = wall.elapsed();
+        const QImage save(QStringLiteral(":/Resources/Buttons/save.png"));
+        QVERIFY(waitFor([&] {
+            const QImage screen = screenshot();
+            for (const auto& w : panelWindows(app.pid()))
+                if (!findPicture(screen, w.second, save).isNull())
+                    return true;
+            return false;
+        }));
+
+        const QStringList kept =
+            QDir(home.recordingsDir()).entryList({QStringLiteral("*.mp4")}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        const QString file = QDir(home.recordingsDir()).filePath(kept.first());
+        // The panels come at once; the file is finished meanwhile, the fragments of the
+        // recording turned into an ordinary MP4.
+        QVERIFY(waitFor(
+            [&] {
+                QFile f(file);
+                return f.open(QIODevice::ReadOnly) && !f.readAll().contains("moof");
+            },
+            60000));
+        const QStringList durations =
+            run(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=codec_type,duration"), QStringLiteral("-of"),
+                 QStringLiteral("csv=p=0"), file})
+                .split('\n');
+        QCOMPARE(durations.size(), 2);
+        const double video = durations.value(0).section(',', 1).toDouble();
+        const double audio = durations.value(1).section(',', 1).toDouble();
+        // The clicks reach the program some tens of milliseconds after the test's clock;
+        // the pause (about 2.5 s) is what must be missing.
+        const double recorded = double(wallMs - pausedMs) / 1000;
+        QVERIFY2(qAbs(video - recorded) < 0.5,
+                 qPrintable(QStringLiteral("video %1 s, recorded about %2 s of %3 s")
+                                .arg(video)
+                                .arg(recorded)
+                                .arg(wallMs / 1000.0)));
+        QVERIFY2(qAbs(audio - video) < 0.15,
+                 qPrintable(QStringLiteral("audio %1 s, video %2 s").arg(audio).arg(video)));
+    }
+
     void faqOpensTheServicePage() {
         AppHome home;
         const QString service =

@@ -6,10 +6,13 @@
 #include "capture/RecordRect.h"
 #include "capture/SelectionGeometry.h"
 #include "history/RecordingStore.h"
+#include "widgets/PopupNotify.h"
+#include "widgets/PushButtonWithTooltip.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +20,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QtEndian>
@@ -120,6 +124,8 @@ private slots:
     void uploadAndShareHandTheFileOver();
     void newCaptureKeepsTheFinishedRecording();
     void missingSoundServerEndsWithMessage();
+    void pauseHoldsTheClockAndBlinksIt();
+    void lostMicrophoneIsToldOnceAndRecordingGoesOn();
     void plantedLinkIsNotFollowed();
     void countdownStartsOnTimeAndStaysOutOfTheVideo();
     void escapeDuringCountdownRecordsNothing();
@@ -574,14 +580,18 @@ void TestCropCtrl::contextMenuGreysOutWithoutSelection() {
     // The menu runs its own loop; it is read and answered from a timer inside that loop.
     QList<bool> enabled;
     QString lastText;
+    QStringList choices;
     auto* poll = new QTimer(handlers_.get());
     connect(poll, &QTimer::timeout, this, [&, poll] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (!menu || !menu->isVisible())
             return;
         poll->stop();
-        for (QAction* a : menu->actions())
+        for (QAction* a : menu->actions()) {
             enabled << a->isEnabled();
+            if (a->isCheckable())
+                choices << a->text();
+        }
         lastText = menu->actions().value(3)->text();
         menu->setActiveAction(menu->actions().value(3));
         xdo({"key", "Return"});
@@ -590,8 +600,11 @@ void TestCropCtrl::contextMenuGreysOutWithoutSelection() {
     movePointer(QPoint(500, 500));
     xdo({"click", "3"});
     QTRY_COMPARE(closed.count(), 1);
-    QCOMPARE(enabled, (QList<bool>{false, true, false, true}));
+    // The four entries of old, then the choice of sound source (a separator first), which
+    // does not depend on a selection.
+    QCOMPARE(enabled, (QList<bool>{false, true, false, true, true, true, true, true}));
     QCOMPARE(lastText, QStringLiteral("Close"));
+    QCOMPARE(choices, (QStringList{"Microphone", "Computer sound", "Both"}));
 }
 
 void TestCropCtrl::recordWithNothingSelectedEndsWithMessage() {
@@ -1148,6 +1161,75 @@ void TestCropCtrl::freeSpaceIsCheckedBeforeRecording() {
     stopRecording();
     QCOMPARE(store_->list().size(), 1);
     QCOMPARE(messages.size(), 1);
+}
+
+void TestCropCtrl::pauseHoldsTheClockAndBlinksIt() {
+    selectArea(QPoint(300, 300), QPoint(500, 450));
+    startRecording(false);
+    QWidget* panel = topLevel(QStringLiteral("RecordPanel"));
+    QVERIFY(panel);
+    auto* time = panel->findChild<QLabel*>(QStringLiteral("TimeLabel"));
+    auto* pause = panel->findChild<PushButtonWithTooltip*>(QStringLiteral("PauseRecordButton"));
+    QVERIFY(time && pause);
+    QCOMPARE(pause->tooltipText, QStringLiteral("Pause recording"));
+    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("00:00:01"), 5000);
+    click(pause);
+    QTRY_COMPARE(pause->tooltipText, QStringLiteral("Resume recording"));
+    // Paused: the time stands still and blinks.
+    const QString held = time->text();
+    bool shown = false, hidden = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2500) {
+        QTest::qWait(100);
+        QCOMPARE(time->text(), held);
+        const bool transparent = time->styleSheet().contains(QStringLiteral("transparent"));
+        hidden = hidden || transparent;
+        shown = shown || !transparent;
+    }
+    QVERIFY2(shown && hidden, "the time did not blink while paused");
+    click(pause);
+    QTRY_COMPARE(pause->tooltipText, QStringLiteral("Pause recording"));
+    QVERIFY(!time->styleSheet().contains(QStringLiteral("transparent")));
+    // Going on, the time counts on from where it stood.
+    QTRY_VERIFY_WITH_TIMEOUT(time->text() != held, 2000);
+    QCOMPARE(time->text(), CaptureGeometry::elapsedText(held.section(':', 2).toInt() + 1));
+    stopRecording();
+    const QJsonObject facts = probe(ctrl_->recordingFilePath());
+    const double duration =
+        facts.value("format").toObject().value("duration").toString().toDouble();
+    QVERIFY2(duration > 1.5 && duration < 3.5, qPrintable(QString::number(duration)));
+}
+
+void TestCropCtrl::lostMicrophoneIsToldOnceAndRecordingGoesOn() {
+    QString module;
+    for (const QString& line :
+         QString::fromLocal8Bit(run(QStringLiteral("pactl"), {"list", "short", "modules"}))
+             .split('\n'))
+        if (line.contains(QStringLiteral("module-sine-source")))
+            module = line.section('\t', 0, 0);
+    QVERIFY2(!module.isEmpty(), "the test desktop has no sine microphone");
+    auto restore = qScopeGuard([] {
+        run(QStringLiteral("pactl"), {"load-module", "module-sine-source", "source_name=microphone",
+                                      "rate=44100", "frequency=440"});
+        run(QStringLiteral("pactl"), {"set-default-source", "microphone"});
+    });
+    selectArea(QPoint(300, 300), QPoint(500, 450));
+    startRecording(true);
+    QTest::qWait(1500);
+    run(QStringLiteral("pactl"), {"unload-module", module});
+    PopupNotify* popup = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* p = dynamic_cast<PopupNotify*>(w); p && p->isVisible())
+                    popup = p;
+            return popup != nullptr;
+        }(),
+        5000);
+    QVERIFY2(popup->text().contains(QStringLiteral("sound stopped")), qPrintable(popup->text()));
+    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Recording));
+    stopRecording();
 }
 
 QTEST_MAIN(TestCropCtrl)

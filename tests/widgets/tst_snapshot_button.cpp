@@ -2,10 +2,12 @@
 // the real widget driven by mouse events on the offscreen platform.
 #include "widgets/SnapshotButton.h"
 #include "widgets/SnapshotButtonGeometry.h"
+#include "widgets/SoundSourceMenu.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
 #include <QScreen>
@@ -56,6 +58,7 @@ private slots:
     void enterAndLeaveSlideOutAndIn();
     void delayedTuckInDoesNotShrinkANewDrag();
     void contextMenuEntryFollowsTheSetting();
+    void soundSourceChoiceIsKeptInTheSettings();
 
 private:
     std::unique_ptr<SnapshotButton> dockedButton();
@@ -383,6 +386,55 @@ void TestSnapshotButton::contextMenuEntryFollowsTheSetting() {
     QApplication::removeTranslator(&portuguese);
     QTRY_COMPARE(button.findChild<QLabel*>("ImageLabel")->toolTip(),
                  QString("Press to record video"));
+}
+
+void TestSnapshotButton::soundSourceChoiceIsKeptInTheSettings() {
+    QSettings().remove("Sound source");
+    SnapshotButton button;
+    QMenu* menu = nullptr;
+    for (QObject* o : button.showHideEntry()->associatedObjects())
+        menu = menu ? menu : qobject_cast<QMenu*>(o);
+    QVERIFY(menu);
+    auto entries = [](QMenu* m) {
+        QList<QAction*> found;
+        for (QAction* a : m->actions())
+            if (a->isCheckable() && a->actionGroup())
+                found << a;
+        return found;
+    };
+    const QList<QAction*> choices = entries(menu);
+    QCOMPARE(choices.size(), 3);
+    QCOMPARE(choices[0]->text(), QString("Microphone"));
+    QCOMPARE(choices[1]->text(), QString("Computer sound"));
+    QCOMPARE(choices[2]->text(), QString("Both"));
+    // Never chosen: the microphone, as before there was a choice.
+    QVERIFY(choices[0]->isChecked() && !choices[1]->isChecked() && !choices[2]->isChecked());
+
+    choices[1]->trigger();
+    QCOMPARE(QSettings().value("Sound source").toString(), QString("computer"));
+    // Another menu offering the choice (the capture's) shows it when it opens.
+    QMenu other;
+    SoundSourceMenu otherChoices(&other, nullptr);
+    const QList<QAction*> mirrored = entries(&other);
+    QCOMPARE(mirrored.size(), 3);
+    QVERIFY(mirrored[1]->isChecked());
+    mirrored[2]->trigger();
+    QCOMPARE(QSettings().value("Sound source").toString(), QString("both"));
+    QMetaObject::invokeMethod(menu, "aboutToShow");
+    QVERIFY(choices[2]->isChecked() && !choices[1]->isChecked());
+
+    // A broken value counts as the microphone.
+    QSettings().setValue("Sound source", "speakers?!");
+    QMetaObject::invokeMethod(menu, "aboutToShow");
+    QVERIFY(choices[0]->isChecked() && !choices[2]->isChecked());
+
+    QTranslator spanish;
+    QVERIFY(spanish.load(":/Resources/locales/es.qm"));
+    QApplication::installTranslator(&spanish);
+    QTRY_COMPARE(choices[1]->text(), QString::fromUtf8("Sonido del ordenador"));
+    QApplication::removeTranslator(&spanish);
+    QTRY_COMPARE(choices[1]->text(), QString("Computer sound"));
+    QSettings().remove("Sound source");
 }
 
 int main(int argc, char** argv) {
