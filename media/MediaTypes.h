@@ -46,12 +46,12 @@ struct EncoderErrors {
 // Counters of one recording, for diagnostics and benchmarks.
 struct RecorderStatistics {
     // Video frames handed to the encoder, repeated ones included. Pictures are taken only
-    // when the screen changed: a still screen gives one frame a second.
+    // when the screen changed: a still screen gives two frames a second.
     int64_t encodedFrames = 0;
     // Ticks of the capture clock for which no picture could be grabbed in time: the previous
     // picture lasts longer instead (the recording's time never shrinks).
     int64_t droppedFrames = 0;
-    // Encoded copies of the previous picture: one a second while the screen is still (so
+    // Encoded copies of the previous picture: one every half second while the screen is still (so
     // players and seeking keep going) and one at the stop.
     int64_t repeatedFrames = 0;
     // Milliseconds of sound filled with silence (late start, lost source, clock drift).

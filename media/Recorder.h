@@ -22,7 +22,7 @@ class Session;
 // an audio grabber into an MP4 file that its encoder() describes.
 //
 // Pictures have variable timing: a frame goes to the encoder only when something in the area
-// changed (or a second has passed), stamped with the time it was grabbed, and lasts until the
+// changed (or half a second has passed), stamped with the time it was grabbed, and lasts until the
 // next one; the file's nominal rate is the grabber's latency (20 frames a second at 50 ms).
 //
 // While recording, the file is a fragmented MP4 cut every half second, so a program killed

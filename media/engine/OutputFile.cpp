@@ -35,7 +35,9 @@ AVSampleFormat inputSampleFormat(AudioFormat::Format format) {
 
 // A fragment every half second while recording: a killed program leaves a file that plays
 // up to about its last second, at the price of a few hundred bytes of headers per fragment.
+constexpr int64_t kFragmentUs = 500000;
 constexpr const char* kFragmentMicroseconds = "500000";
+static_assert(kFragmentUs == 500000, "kFragmentMicroseconds says the same as text");
 // Audio bit rate when the settings leave it open: transparent for speech at 44.1 kHz stereo.
 constexpr int kDefaultSoundBitRate = 128000;
 
@@ -276,8 +278,21 @@ bool OutputFile::drain(AVCodecContext* codec, AVStream* stream) {
 bool OutputFile::writeHeldPicture(int64_t nextDts) {
     AVPacket* held = heldPicture_.get();
     held->duration = std::max<int64_t>(1, nextDts - held->dts);
-    const bool ok = writePacket(held);
+    if (unflushedFrom_ == AV_NOPTS_VALUE)
+        unflushedFrom_ = held->dts;
+    const int64_t end = held->dts + held->duration;
+    bool ok = writePacket(held);
     heldPicture_.reset();
+    // The muxer closes a fragment only once a later packet shows it full: on a still screen
+    // without sound, a picture later, which a killed program would lose. Once a fragment's
+    // worth of pictures waits, it goes to the disk now.
+    if (ok && av_rescale_q(end - unflushedFrom_, videoStream_->time_base, AVRational{1, 1000000}) >=
+                  kFragmentUs) {
+        const int flushed = av_write_frame(format_.get(), nullptr);
+        if (flushed < 0)
+            ok = writeError(flushed);
+        unflushedFrom_ = AV_NOPTS_VALUE;
+    }
     return ok;
 }
 

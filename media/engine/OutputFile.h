@@ -89,6 +89,8 @@ private:
     // The latest coded picture waits here until the next one: its duration (how long it is
     // shown) is known only then, and a fragment must carry it.
     PacketPtr heldPicture_;
+    // Time stamp of the first picture written since a fragment last went to the disk.
+    int64_t unflushedFrom_ = AV_NOPTS_VALUE;
     bool finished_ = false;
     bool writeFailed_ = false;
     EncoderErrors::Error errorCode_ = EncoderErrors::NoError;

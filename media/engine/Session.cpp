@@ -56,9 +56,11 @@ SoundAligner::Limits soundLimits(int rate) {
 // Length of one piece of silence while the microphone is gone.
 constexpr int64_t kSoundChunkUs = 20000;
 // While the screen stays still no picture is encoded, but one goes out at least this often:
-// players show the time and seek by pictures, and a recording cut off by a crash keeps the
-// last second at most in the encoder.
-constexpr int64_t kKeepAliveUs = 1000000;
+// players show the time and seek by pictures, and a picture waits for the next one to learn
+// how long it lasts, so a recording cut off by a crash loses about this much of a still
+// screen. Half a second matches the file's fragments; the repeated picture costs the encoder
+// next to nothing.
+constexpr int64_t kKeepAliveUs = 500000;
 // How long stop() waits for the sound of the recording's last moments. Microphones deliver
 // every few tens of milliseconds, so this costs them nothing; sources that deliver in
 // blocks (PulseAudio's fixed-latency sources use up to 2 s) would otherwise lose the end.
@@ -503,7 +505,7 @@ void Session::encodeLoop() {
     bool ok = true;
     EncoderErrors::Error failure = EncoderErrors::NoError;
     QString failureText;
-    // A picture shown again (once a second on a still screen, and at the stop) is the same
+    // A picture shown again (every half second on a still screen, and at the stop) is the same
     // frame handed to the encoder once more, which x264 codes as a few skipped blocks.
     auto encodeCopy = [&](int64_t tick) {
         FramePtr copy(av_frame_clone(lastPicture.get()));

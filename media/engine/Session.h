@@ -43,7 +43,7 @@ struct SessionParts {
 
 // One recording's threads:
 //   capture (ticks of the capture clock; grabs the rows that changed, or nothing, plus a
-//            repeat once a second on a still screen) -> captured pictures (bounded queue)
+//            repeat every half second on a still screen) -> captured pictures (bounded queue)
 //   convert (the changed rows from RGB into a kept YUV 4:2:0 picture, even size; a copy of
 //            it per picture)                         -> encoder input (bounded queue)
 //   sound   (reads the microphone, or paces silence while it is gone; one thread per sound

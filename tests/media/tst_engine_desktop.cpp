@@ -232,7 +232,7 @@ void EngineDesktop::oddAreaWithSoundMakesAnOrdinaryMp4() {
     clock.start();
     rig.recorder.start();
     QVERIFY(rig.recorder.isRecording());
-    // The area is still: a picture at the start, then one a second.
+    // The area is still: a picture at the start, then one every half second.
     QTRY_VERIFY_WITH_TIMEOUT(clock.elapsed() >= 2500 && rig.frames() >= 3, 30000);
 
     // What a program killed now would leave: fragments that already play.
@@ -462,8 +462,8 @@ void EngineDesktop::shrinkingScreenEndsTheRecordingWithAnError() {
     prepare(rig.recorder, rig.screen, QRect(1500, 900, 200, 100), file, false);
     rig.recorder.start();
     QVERIFY(rig.recorder.isRecording());
-    // A still area: a picture at the start and one a second later.
-    QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 2, 20000);
+    // A still area: a picture at the start, then one every half second; a second of it.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 3, 20000);
     run("xrandr", {"--fb", "1280x720"});
     QTRY_COMPARE_WITH_TIMEOUT(rig.encoderErrors.count(), 1, 10000);
     QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::SourceError);
@@ -525,7 +525,7 @@ void EngineDesktop::fullDiskKeepsWhatWasWritten() {
 }
 
 void EngineDesktop::stopReturnsWhileTheFileIsFinished() {
-    // Changing content, so pictures are encoded at the full rate (a still screen gives one a
+    // Changing content, so pictures are encoded at the full rate (a still screen gives two a
     // second) and the file has something to finish.
     NoiseWindow noise;
     noise.setGeometry(0, 0, 320, 240);
