@@ -81,10 +81,11 @@ void CropCtrl::show() {
         setFinishing(false);
     }
     updateTexts();
+    layOutScreens();
     clear();
-    repaint();
+    repaintScreens();
     showHintAt(currentPos_);
-    grabDesktop();
+    grabScreens();
     QWidget::show();
     raise();
     activateWindow();
@@ -97,8 +98,8 @@ void CropCtrl::clear() {
     hintLabel_->hide();
     sizeLabel_->hide();
     startRecordPanel_->hide();
-    currentPos_ = mapFromGlobal(QCursor::pos());
-    update();
+    currentPos_ = fromGlobal(QCursor::pos());
+    updateScreens();
 }
 
 void CropCtrl::clearAndShowLabel() {
@@ -107,42 +108,13 @@ void CropCtrl::clearAndShowLabel() {
 }
 
 void CropCtrl::showHintAt(QPoint pos) {
-    hintLabel_->move(pos + QPoint(15, 15));
+    currentPos_ = pos;
+    placeHintLabel();
     hintLabel_->show();
 }
 
-QPoint CropCtrl::pointerPos(const QMouseEvent* event) const {
-    return event->globalPosition().toPoint() - frameGeometry().topLeft();
-}
-
-void CropCtrl::grabDesktop() {
-    // Each screen is grabbed at its physical resolution and keeps its device pixel ratio,
-    // so the frozen picture stays sharp under a scale factor.
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    if (screens.isEmpty()) {
-        screenshot_ = QPixmap();
-        return;
-    }
-    if (screens.size() == 1) {
-        screenshot_ = screens.first()->grabWindow(0);
-        return;
-    }
-    QRect desktop;
-    qreal ratio = 1.0;
-    for (QScreen* screen : screens) {
-        desktop |= screen->geometry();
-        ratio = std::max(ratio, screen->devicePixelRatio());
-    }
-    QPixmap composed(desktop.size() * ratio);
-    composed.setDevicePixelRatio(ratio);
-    composed.fill(Qt::black);
-    QPainter painter(&composed);
-    for (QScreen* screen : screens) {
-        const QRect g = screen->geometry();
-        painter.drawPixmap(QRect(g.topLeft() - desktop.topLeft(), g.size()), screen->grabWindow(0));
-    }
-    painter.end();
-    screenshot_ = composed;
+void CropCtrl::placeHintLabel() {
+    placeChild(hintLabel_, currentPos_ + QPoint(15, 15), currentPos_);
 }
 
 void CropCtrl::takeKeyboard(int attemptsLeft) {
@@ -168,7 +140,7 @@ void CropCtrl::closeEvent(QCloseEvent* event) {
     if (QWindow* window = windowHandle())
         window->setKeyboardGrabEnabled(false);
     clear();
-    repaint();
+    repaintScreens();
     emit closed();
     event->accept();
 }

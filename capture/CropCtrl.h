@@ -18,6 +18,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class PopupNotify;
 class PushButtonWithTooltip;
@@ -26,18 +27,29 @@ class QAction;
 class QCheckBox;
 class QFrame;
 class QLabel;
+class QPainter;
+class QScreen;
+class OverlaySurface;
 class RecordingStore;
 
 // The full-screen capture control: shows the frozen desktop, lets the user pick a rectangle,
 // records it and offers the result for saving, uploading or sharing.
 //
+// The control works in overlay coordinates: pixels of the X screen divided by the device
+// pixel ratio, from the top-left corner of all monitors together, so that they run on without
+// gaps from one monitor to the next. Every monitor shows its part in a window of its own: the
+// control itself on the primary monitor, an OverlaySurface on each other one.
+//
 // Split by concern: CropCtrl.cpp (construction, show/clear/close, keys), CropCtrlMouse.cpp
 // (selection by pointer), CropCtrlPaint.cpp (painting, labels, context menu),
 // CropCtrlPanels.cpp (the button panels), CropCtrlRecording.cpp (starting, stopping and
 // showing the recording; the recording itself is a RecordingSession),
-// CropCtrlActions.cpp (save, upload, share). All of it runs on the GUI thread.
+// CropCtrlActions.cpp (save, upload, share), CropCtrlScreens.cpp (the monitors' windows
+// and the mapping between overlay, Qt and X screen coordinates). All of it runs on the GUI thread.
 class CropCtrl : public QWidget {
     Q_OBJECT
+    friend class OverlaySurface;
+
 public:
     enum Mode {
         Idle = 0,
@@ -117,25 +129,31 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // CropCtrl.cpp
-    void grabDesktop();
     // Attempts at taking the keyboard, kKeyboardRetryMs apart (CropCtrl.cpp): about a second,
     // long enough for a menu or another client to let go of it.
     static constexpr int kKeyboardRetries = 20;
     void takeKeyboard(int attemptsLeft);
-    QPoint pointerPos(const QMouseEvent* event) const;
     void showHintAt(QPoint pos);
-    // CropCtrlMouse.cpp
+    // CropCtrlMouse.cpp: the pointer over any of the overlay's windows (`source`).
+    void pointerPressed(QMouseEvent* event, QWidget* source);
+    void pointerMoved(QMouseEvent* event, QWidget* source);
+    void pointerReleased(QMouseEvent* event, QWidget* source);
     void updateHandles();
     void updateHoverCursor();
     void placeSizeLabel();
+    void placeHintLabel();
     // CropCtrlPaint.cpp
     void buildContextMenu();
     void buildHintLabel();
     void buildSizeLabel();
     void updateSizeLabel(int width, int height);
+    void paintPart(QPainter& painter, int part);
+    void showContextMenuAt(QPoint globalPos);
     // CropCtrlPanels.cpp
     void buildStartRecordPanel();
     void buildRecordPanel();
@@ -149,6 +167,35 @@ private:
     void placePanel(QWidget* panel);
     void placeRecordPanel();
     void placeSocialPanel();
+    // CropCtrlScreens.cpp
+    // One monitor's share of the overlay.
+    struct ScreenPart {
+        QScreen* screen = nullptr;
+        QWidget* window = nullptr; // this control, or an OverlaySurface
+        QRect area;                // in overlay coordinates
+        QRect physical;            // in pixels of the X screen
+        double toOverlay = 1.0;    // overlay units per logical unit of the window
+        QPixmap picture;           // the monitor frozen at its physical resolution
+    };
+    // Takes the monitors as they are now: one window on each, the mapping between them.
+    void layOutScreens();
+    void grabScreens();
+    int partAt(QPoint overlayPoint) const;
+    int partOf(const QWidget* window) const;
+    QPoint overlayPoint(const QWidget* window, QPointF local) const;
+    QPoint fromGlobal(QPoint global) const;
+    // An area of the overlay as a top-level window's geometry; with `keepOnScreen` it is
+    // first moved fully onto the monitor that holds `anchor`.
+    QRect toGlobal(const QRect& overlayArea, QPoint anchor, bool keepOnScreen) const;
+    QRect overlayRectOf(const QWidget* window) const;
+    // Puts a label or the start panel at an overlay position, fully on the monitor that
+    // holds `anchor`, as a child of that monitor's window.
+    void placeChild(QWidget* child, QPoint overlayPos, QPoint anchor);
+    QRect childOverlayRect(const QWidget* child) const;
+    void setOverlayCursor(Qt::CursorShape shape);
+    void updateScreens();
+    void repaintScreens();
+    void showSurfaces(bool visible);
     // CropCtrlRecording.cpp
     QRect physicalCaptureRect() const;
     // An area of the overlay in physical pixels of the X screen: what a recording of it
@@ -196,7 +243,11 @@ private:
     QMap<int, QRect> handles_;
     int activeHandle_ = 0;
     QRect resizeStart_;
-    QPixmap screenshot_;
+    std::vector<ScreenPart> parts_;
+    QList<OverlaySurface*> surfaces_;
+    QSize overlaySize_;
+    QPoint physicalOrigin_;
+    double ratio_ = 1.0;
 
     // Panels.
     PushButtonWithTooltip* recordButton_ = nullptr;

@@ -35,7 +35,7 @@ QString CropCtrl::recordingToSave() const {
 }
 
 void CropCtrl::save() {
-    setCursor(Qt::ArrowCursor);
+    setOverlayCursor(Qt::ArrowCursor);
     if (saving_ || SaveRecordingFlow::isSaving())
         return;
     const QString recording = recordingToSave();
@@ -87,7 +87,7 @@ void CropCtrl::save() {
 }
 
 void CropCtrl::handOver(int shareTarget, const QString& errorTitle) {
-    setCursor(Qt::ArrowCursor);
+    setOverlayCursor(Qt::ArrowCursor);
     const QString recording = shownRecording_;
     if (recording.isEmpty() || !QFileInfo::exists(recording)) {
         QMessageBox::critical(this, errorTitle, QStringLiteral("Can not open file"),

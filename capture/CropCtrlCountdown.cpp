@@ -22,8 +22,8 @@ void CropCtrl::startCountdown(bool withSound) {
                 &CropCtrl::cancelCountdown);
         countdown_.setLeadOut(kNumberClearanceMs);
         connect(&countdown_, &Countdown::remainingChanged, this, [this](int seconds) {
-            const QRect area =
-                CaptureGeometry::normalizedSelection(selection_).translated(geometry().topLeft());
+            const QRect s = CaptureGeometry::normalizedSelection(selection_);
+            const QRect area = toGlobal(s, s.center(), false);
             countdownWindow_->showNumber(seconds, area);
         });
         connect(&countdown_, &Countdown::endingSoon, countdownWindow_.get(), &QWidget::hide);

@@ -10,9 +10,21 @@
 using namespace CaptureGeometry;
 
 void CropCtrl::mousePressEvent(QMouseEvent* event) {
+    pointerPressed(event, this);
+}
+
+void CropCtrl::mouseMoveEvent(QMouseEvent* event) {
+    pointerMoved(event, this);
+}
+
+void CropCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    pointerReleased(event, this);
+}
+
+void CropCtrl::pointerPressed(QMouseEvent* event, QWidget* source) {
     if (event->button() != Qt::LeftButton)
         return;
-    pressPos_ = pointerPos(event);
+    pressPos_ = overlayPoint(source, event->position());
     currentPos_ = pressPos_;
     sizeLabel_->hide();
     hintLabel_->hide();
@@ -25,7 +37,7 @@ void CropCtrl::mousePressEvent(QMouseEvent* event) {
         if (s.contains(pressPos_)) {
             mode_ = Moving;
             moveOrigin_ = selection_.topLeft();
-            moveLimit_ = CaptureGeometry::moveLimit(selection_, size());
+            moveLimit_ = CaptureGeometry::moveLimit(selection_, overlaySize_);
             placeSizeLabel();
             toShow = sizeLabel_;
         } else if (handleAt(handles_, pressPos_, &key)) {
@@ -36,21 +48,21 @@ void CropCtrl::mousePressEvent(QMouseEvent* event) {
             toShow = sizeLabel_;
         } else {
             clear();
-            hintLabel_->move(currentPos_ + QPoint(15, 15));
+            placeHintLabel();
         }
     } else {
         selection_ = nullSelection();
         updateHandles();
-        hintLabel_->move(currentPos_ + QPoint(15, 15));
+        placeHintLabel();
     }
     toShow->show();
-    update();
+    updateScreens();
     QWidget::mousePressEvent(event);
 }
 
-void CropCtrl::mouseMoveEvent(QMouseEvent* event) {
-    currentPos_ = pointerPos(event);
-    hintLabel_->move(currentPos_ + QPoint(15, 15));
+void CropCtrl::pointerMoved(QMouseEvent* event, QWidget* source) {
+    currentPos_ = overlayPoint(source, event->position());
+    placeHintLabel();
     updateHandles();
     if (mode_ != Selecting)
         updateHoverCursor();
@@ -61,14 +73,14 @@ void CropCtrl::mouseMoveEvent(QMouseEvent* event) {
                 movedSelection(selection_, moveOrigin_, pressPos_, currentPos_, moveLimit_);
         } else if (mode_ == Resizing) {
             selection_ = resizedSelection(selection_, resizeStart_, activeHandle_, pressPos_,
-                                          currentPos_, size());
-            setCursor(handleCursor(activeHandle_));
+                                          currentPos_, overlaySize_);
+            setOverlayCursor(handleCursor(activeHandle_));
             const QSize s = physicalRect(normalizedSelection(selection_)).size();
             updateSizeLabel(s.width(), s.height());
         } else {
-            setCursor(Qt::SizeFDiagCursor);
+            setOverlayCursor(Qt::SizeFDiagCursor);
             mode_ = Selecting;
-            selection_ = drawnSelection(pressPos_, currentPos_, size());
+            selection_ = drawnSelection(pressPos_, currentPos_, overlaySize_);
             const QSize s = physicalRect(normalizedSelection(selection_)).size();
             updateSizeLabel(s.width(), s.height());
         }
@@ -77,13 +89,14 @@ void CropCtrl::mouseMoveEvent(QMouseEvent* event) {
     } else {
         hintLabel_->setVisible(mode_ == Idle);
     }
-    update();
+    updateScreens();
 }
 
-void CropCtrl::mouseReleaseEvent(QMouseEvent* event) {
+void CropCtrl::pointerReleased(QMouseEvent* event, QWidget* source) {
     if (event->button() != Qt::LeftButton)
         return;
-    hintLabel_->move(currentPos_ + QPoint(15, 15));
+    Q_UNUSED(source);
+    placeHintLabel();
     updateHandles();
     if (mode_ == Selecting || mode_ == Moving || mode_ == Resizing) {
         mode_ = Selected;
@@ -93,7 +106,7 @@ void CropCtrl::mouseReleaseEvent(QMouseEvent* event) {
         mode_ = Idle;
         hintLabel_->show();
     }
-    update();
+    updateScreens();
 }
 
 void CropCtrl::updateHandles() {
@@ -104,7 +117,7 @@ void CropCtrl::updateHandles() {
     }
     if (mode_ != Idle) {
         handles_ = handleRects(selection_);
-        repaint();
+        repaintScreens();
     }
 }
 
@@ -112,16 +125,17 @@ void CropCtrl::updateHoverCursor() {
     const QRect s = normalizedSelection(selection_);
     int key = 0;
     if (s.contains(currentPos_)) {
-        const QPoint inPanel = startRecordPanel_->mapFrom(this, currentPos_);
-        setCursor(startRecordPanel_->rect().contains(inPanel) ? Qt::ArrowCursor
-                                                              : Qt::SizeAllCursor);
+        setOverlayCursor(childOverlayRect(startRecordPanel_).contains(currentPos_)
+                             ? Qt::ArrowCursor
+                             : Qt::SizeAllCursor);
     } else if (handleAt(handles_, currentPos_, &key)) {
-        setCursor(handleCursor(key));
+        setOverlayCursor(handleCursor(key));
     } else {
-        setCursor(Qt::ArrowCursor);
+        setOverlayCursor(Qt::ArrowCursor);
     }
 }
 
 void CropCtrl::placeSizeLabel() {
-    sizeLabel_->move(sizeLabelPos(selection_, sizeLabel_->height()));
+    placeChild(sizeLabel_, sizeLabelPos(selection_, sizeLabel_->height()),
+               normalizedSelection(selection_).topLeft());
 }

@@ -36,15 +36,25 @@ QString sizeLabelHtml(const QString& sizeText) {
 void CropCtrl::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     QPainter painter(this);
-    if (!screenshot_.isNull())
-        painter.drawPixmap(rect(), screenshot_);
+    paintPart(painter, partOf(this));
+}
+
+void CropCtrl::paintPart(QPainter& painter, int index) {
+    if (index < 0)
+        return;
+    // The painter works in overlay coordinates; the window shows its monitor's part of them.
+    const ScreenPart& part = parts_[size_t(index)];
+    painter.scale(1.0 / part.toOverlay, 1.0 / part.toOverlay);
+    painter.translate(-part.area.topLeft());
+    if (!part.picture.isNull())
+        painter.drawPixmap(part.area, part.picture);
 
     if (mode_ == Idle) {
-        painter.fillRect(rect(), QBrush(dimColor_));
+        painter.fillRect(part.area, QBrush(dimColor_));
         return;
     }
 
-    for (const QRectF& band : dimBands(selection_, size(), frameWidth_))
+    for (const QRectF& band : dimBands(selection_, overlaySize_, frameWidth_))
         painter.fillRect(band, QBrush(dimColor_));
 
     const QRect s = normalizedSelection(selection_);
@@ -116,13 +126,17 @@ void CropCtrl::updateSizeLabel(int width, int height) {
 }
 
 void CropCtrl::showContextMenu(const QPoint& pos) {
+    showContextMenuAt(mapToGlobal(pos));
+}
+
+void CropCtrl::showContextMenuAt(QPoint globalPos) {
     hintLabel_->hide();
-    update();
+    updateScreens();
     const QRect s = normalizedSelection(selection_);
     const bool notEmpty = s.width() > 0 && s.height() > 0;
     recordAction_->setEnabled(notEmpty);
     clearAction_->setEnabled(notEmpty);
-    contextMenu_.exec(mapToGlobal(pos));
+    contextMenu_.exec(globalPos);
     // The menu took the keyboard while it was open.
     if (isVisible())
         takeKeyboard(kKeyboardRetries);

@@ -251,23 +251,30 @@ void CropCtrl::updateTexts() {
     hintLabel_->setMinimumWidth(QFontMetrics(hintLabel_->font()).horizontalAdvance(hint) + 20);
 }
 
+// The panels go onto the monitor that holds the selection's bottom-right corner, where they
+// are placed, and stay whole on it.
 void CropCtrl::placePanel(QWidget* panel) {
-    QPoint pos = CaptureGeometry::panelPos(selection_, panel->size(), height());
+    const QPoint pos = CaptureGeometry::panelPos(selection_, panel->size(), overlaySize_.height());
+    const QPoint anchor = CaptureGeometry::normalizedSelection(selection_).bottomRight();
     if (panel->isWindow())
-        pos += geometry().topLeft();
-    panel->move(pos);
+        panel->move(toGlobal(QRect(pos, panel->size()), anchor, true).topLeft());
+    else
+        placeChild(panel, pos, anchor);
 }
 
 void CropCtrl::placeRecordPanel() {
-    const QPoint pos =
-        CaptureGeometry::recordPanelPos(selection_, recordPanelWindow_->size(), height());
-    recordPanelWindow_->move(pos + geometry().topLeft());
+    const QPoint pos = CaptureGeometry::recordPanelPos(selection_, recordPanelWindow_->size(),
+                                                       overlaySize_.height());
+    const QPoint anchor = CaptureGeometry::normalizedSelection(selection_).bottomRight();
+    recordPanelWindow_->move(
+        toGlobal(QRect(pos, recordPanelWindow_->size()), anchor, true).topLeft());
 }
 
 void CropCtrl::placeSocialPanel() {
-    const QPoint p = shareButton_->mapToGlobal(QPoint(0, 0));
-    const QRect finished = finishedPanelWindow_->geometry().translated(-geometry().topLeft());
-    QPoint pos = CaptureGeometry::socialPanelPos(p - geometry().topLeft(), shareButton_->width(),
-                                                 socialPanelWindow_->size(), finished, height());
-    socialPanelWindow_->move(pos + geometry().topLeft());
+    const QPoint p = fromGlobal(shareButton_->mapToGlobal(QPoint(0, 0)));
+    const QRect finished = overlayRectOf(finishedPanelWindow_);
+    const QPoint pos = CaptureGeometry::socialPanelPos(
+        p, shareButton_->width(), socialPanelWindow_->size(), finished, overlaySize_.height());
+    socialPanelWindow_->move(
+        toGlobal(QRect(pos, socialPanelWindow_->size()), finished.center(), true).topLeft());
 }

@@ -26,15 +26,9 @@ QRect CropCtrl::physicalCaptureRect() const {
 }
 
 QRect CropCtrl::physicalRect(const QRect& overlayArea) const {
-    // The grabber reads the X root window in physical pixels; under a scale factor the
-    // selection is mapped through the device pixel ratio of the screen it lies on.
-    const QRect global = overlayArea.translated(geometry().topLeft());
-    QScreen* screen = QGuiApplication::screenAt(global.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return global;
-    return CaptureGeometry::toPhysical(global, screen->geometry(), screen->devicePixelRatio());
+    // The grabber reads the X root window in physical pixels; overlay coordinates are those
+    // divided by the ratio, from the monitors' common top-left corner.
+    return CaptureGeometry::toPhysical(overlayArea, QRect(), ratio_).translated(physicalOrigin_);
 }
 
 void CropCtrl::record() {
@@ -80,7 +74,7 @@ void CropCtrl::beginRecording(bool withSound) {
 
     onPausedChanged(false);
     recordRect_.setGeometry(
-        CaptureGeometry::recordFrameGeometry(captureRect_).translated(geometry().topLeft()));
+        toGlobal(CaptureGeometry::recordFrameGeometry(captureRect_), captureRect_.center(), false));
     recordRect_.show();
     recordRect_.raise();
     recordPanelWindow_->show();
