@@ -185,11 +185,12 @@ private:
     QPoint overlayPoint(const QWidget* window, QPointF local) const;
     QPoint fromGlobal(QPoint global) const;
     // An area of the overlay as a top-level window's geometry; with `keepOnScreen` it is
-    // first moved fully onto the monitor that holds `anchor`.
+    // first moved onto the monitor that holds `anchor` (keptOnPart).
     QRect toGlobal(const QRect& overlayArea, QPoint anchor, bool keepOnScreen) const;
+    QRect keptOnPart(const QRect& overlayArea, const ScreenPart& part) const;
     QRect overlayRectOf(const QWidget* window) const;
-    // Puts a label or the start panel at an overlay position, fully on the monitor that
-    // holds `anchor`, as a child of that monitor's window.
+    // Puts a label or the start panel at an overlay position, on the monitor that holds
+    // `anchor` (keptOnPart), as a child of that monitor's window.
     void placeChild(QWidget* child, QPoint overlayPos, QPoint anchor);
     QRect childOverlayRect(const QWidget* child) const;
     void setOverlayCursor(Qt::CursorShape shape);

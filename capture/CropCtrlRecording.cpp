@@ -190,7 +190,8 @@ void CropCtrl::onSoundStopped(const QString& message) {
     // Above the record panel, or below it when there is no room; long enough to be read.
     const QRect panel = recordPanelWindow_->geometry();
     QPoint at(panel.right() - soundPopup_->width(), panel.top() - soundPopup_->height() - 5);
-    if (at.y() < geometry().top())
+    const QScreen* screen = recordPanelWindow_->screen();
+    if (at.y() < (screen ? screen->geometry().top() : 0))
         at.setY(panel.bottom() + 5);
     soundPopup_->move(at);
     soundPopup_->showFor(kSoundStoppedShownMs);

@@ -154,17 +154,29 @@ QPoint CropCtrl::fromGlobal(QPoint global) const {
            (QPointF(global - first.screen->geometry().topLeft()) * first.toOverlay).toPoint();
 }
 
+QRect CropCtrl::keptOnPart(const QRect& overlayArea, const ScreenPart& part) const {
+    // Only the edges a monitor shares with the rest of the overlay hold things back: there
+    // they would be cut off or land on the other monitor. At the outer edges of the desktop
+    // things stay where their own rule puts them, as on a desktop of one monitor.
+    const QRect& a = part.area;
+    QRect r = overlayArea;
+    if (a.right() < overlaySize_.width() - 1 && r.right() > a.right())
+        r.moveRight(a.right());
+    if (a.left() > 0 && r.left() < a.left())
+        r.moveLeft(a.left());
+    if (a.bottom() < overlaySize_.height() - 1 && r.bottom() > a.bottom())
+        r.moveBottom(a.bottom());
+    if (a.top() > 0 && r.top() < a.top())
+        r.moveTop(a.top());
+    return r;
+}
+
 QRect CropCtrl::toGlobal(const QRect& overlayArea, QPoint anchor, bool keepOnScreen) const {
     const int i = partAt(anchor);
     if (i < 0)
         return overlayArea.translated(geometry().topLeft());
     const ScreenPart& part = parts_[size_t(i)];
-    QRect area = overlayArea;
-    if (keepOnScreen) {
-        const QRect& a = part.area;
-        area.moveLeft(std::max(a.left(), std::min(area.left(), a.right() + 1 - area.width())));
-        area.moveTop(std::max(a.top(), std::min(area.top(), a.bottom() + 1 - area.height())));
-    }
+    const QRect area = keepOnScreen ? keptOnPart(overlayArea, part) : overlayArea;
     const QPointF offset = QPointF(area.topLeft() - part.area.topLeft()) / part.toOverlay;
     const QSizeF size = QSizeF(area.size()) / part.toOverlay;
     return QRect(part.screen->geometry().topLeft() + offset.toPoint(), size.toSize());
@@ -186,8 +198,7 @@ void CropCtrl::placeChild(QWidget* child, QPoint overlayPos, QPoint anchor) {
     const ScreenPart& part = parts_[size_t(i)];
     const QSize size = (QSizeF(child->size()) * part.toOverlay).toSize();
     const QRect& a = part.area;
-    const QPoint pos(std::max(a.left(), std::min(overlayPos.x(), a.right() + 1 - size.width())),
-                     std::max(a.top(), std::min(overlayPos.y(), a.bottom() + 1 - size.height())));
+    const QPoint pos = keptOnPart(QRect(overlayPos, size), part).topLeft();
     if (child->parentWidget() != part.window) {
         const bool shown = !child->isHidden();
         child->setParent(part.window);

@@ -151,6 +151,10 @@ void TestOverlayMonitors::initTestCase() {
     if (qEnvironmentVariable("CLIPNEST_TEST_DESKTOP") != QLatin1String("1"))
         QSKIP("needs the test desktop (scripts/with-test-desktop.sh)");
     QApplication::setQuitOnLastWindowClosed(false);
+    // The X resources' dpi must really scale, or that layout would be the unscaled one again.
+    const QByteArray dpi = qgetenv("CLIPNEST_TEST_XFT_DPI");
+    if (!dpi.isEmpty())
+        QCOMPARE(QGuiApplication::primaryScreen()->devicePixelRatio(), dpi.toInt() / 96.0);
 }
 
 void TestOverlayMonitors::init() {
