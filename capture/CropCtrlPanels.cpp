@@ -251,8 +251,8 @@ void CropCtrl::updateTexts() {
     hintLabel_->setMinimumWidth(QFontMetrics(hintLabel_->font()).horizontalAdvance(hint) + 20);
 }
 
-// The panels go onto the monitor that holds the selection's bottom-right corner, where they
-// are placed, and stay whole on it.
+// The panels go onto the monitor that holds the selection's bottom-right corner, next to
+// which they are placed, and do not spill over onto another monitor.
 void CropCtrl::placePanel(QWidget* panel) {
     const QPoint pos = CaptureGeometry::panelPos(selection_, panel->size(), overlaySize_.height());
     const QPoint anchor = CaptureGeometry::normalizedSelection(selection_).bottomRight();
