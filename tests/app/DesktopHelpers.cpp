@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTest>
 #include <QThread>
+#include <QUrl>
 
 #include <csignal>
 
@@ -148,6 +150,38 @@ QPoint findPicture(const QImage& screenImage, const QRect& region, const QImage&
     }
     // A close match differs by a few levels per pixel at most (anti-aliasing).
     return bestScore / opaque.size() <= 30 ? best : QPoint();
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(100);
+    }
+    return true;
+}
+
+QList<QPair<QString, QRect>> panelWindows(qint64 pid) {
+    QList<QPair<QString, QRect>> panels;
+    for (const auto& w : untitledWindows(pid)) {
+        if (w.second.width() > 64 && w.second.height() < 64)
+            panels.append(w);
+    }
+    return panels;
+}
+
+QStringList historyLinks(const QString& settingsPath) {
+    QSettings stored(settingsPath, QSettings::IniFormat);
+    QStringList links;
+    const int n = stored.beginReadArray(QStringLiteral("History"));
+    for (int i = 0; i < n; ++i) {
+        stored.setArrayIndex(i);
+        links << stored.value(QStringLiteral("Url")).toUrl().toString();
+    }
+    stored.endArray();
+    return links;
 }
 
 QString clipboardText() {

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace Desktop {
@@ -47,6 +48,17 @@ QList<QPair<QString, QRect>> untitledWindows(qint64 pid);
 QPoint findPicture(const QImage& screen, const QRect& region, const QImage& picture);
 
 QString clipboardText();
+
+// Checks `condition` every tenth of a second, the event loop running in between; false when
+// it did not hold within the timeout.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000);
+
+// Small untitled windows of the process: the capture panels (never the tray icon, which is
+// narrower).
+QList<QPair<QString, QRect>> panelWindows(qint64 pid);
+
+// The uploaded links kept in the settings file, oldest first.
+QStringList historyLinks(const QString& settingsPath);
 
 void click(const QString& window, int button);
 void drag(const QPoint& from, const QPoint& to);

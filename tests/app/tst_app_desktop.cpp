@@ -40,29 +40,8 @@ void chooseFromBottom(qint64 pid, int stepsUp) {
     keys(k);
 }
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(100);
-    }
-    return true;
-}
-
 const QString CaptureTitle = QStringLiteral("Clipnest capture");
 const QString ShortcutsTitle = QStringLiteral("Keyboard shortcuts");
-
-// Small untitled windows: the capture panels (never the tray icon, which is narrower).
-QList<QPair<QString, QRect>> panelWindows(qint64 pid) {
-    QList<QPair<QString, QRect>> panels;
-    for (const auto& w : untitledWindows(pid)) {
-        if (w.second.width() > 64 && w.second.height() < 64)
-            panels.append(w);
-    }
-    return panels;
-}
 
 // From the tray: open the overlay, select `area`, record for a moment through the
 // overlay's context menu, stop, and click the button showing `picture` on one of
@@ -103,18 +82,6 @@ void recordAndClick(App& app, const QRect& area, const QString& picture) {
 
 void recordAndUpload(App& app, const QRect& area) {
     recordAndClick(app, area, QStringLiteral(":/Resources/Buttons/upload.png"));
-}
-
-QStringList historyLinks(const QString& settingsPath) {
-    QSettings stored(settingsPath, QSettings::IniFormat);
-    QStringList links;
-    const int n = stored.beginReadArray(QStringLiteral("History"));
-    for (int i = 0; i < n; ++i) {
-        stored.setArrayIndex(i);
-        links << stored.value(QStringLiteral("Url")).toUrl().toString();
-    }
-    stored.endArray();
-    return links;
 }
 
 } // namespace

@@ -21,17 +21,6 @@ using namespace Desktop;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(100);
-    }
-    return true;
-}
-
 const QString CaptureTitle = QStringLiteral("Clipnest capture");
 
 // A stand-in for the upload service: counts whole requests and answers each with `answer`;
@@ -87,16 +76,6 @@ quint16 freePort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     return probe.serverPort();
-}
-
-// Small untitled windows: the capture panels (never the tray icon, which is narrower).
-QList<QPair<QString, QRect>> panelWindows(qint64 pid) {
-    QList<QPair<QString, QRect>> panels;
-    for (const auto& w : untitledWindows(pid)) {
-        if (w.second.width() > 64 && w.second.height() < 64)
-            panels.append(w);
-    }
-    return panels;
 }
 
 // Opens the overlay from the tray, selects `area` and starts recording it through the
@@ -168,18 +147,6 @@ QMap<QString, QPair<QString, QString>> recordingStates(const AppHome& home) {
         states.insert(o["file"].toString(), {o["state"].toString(), o["reason"].toString()});
     }
     return states;
-}
-
-QStringList historyLinks(const QString& settingsPath) {
-    QSettings stored(settingsPath, QSettings::IniFormat);
-    QStringList links;
-    const int n = stored.beginReadArray(QStringLiteral("History"));
-    for (int i = 0; i < n; ++i) {
-        stored.setArrayIndex(i);
-        links << stored.value(QStringLiteral("Url")).toUrl().toString();
-    }
-    stored.endArray();
-    return links;
 }
 
 void useService(const AppHome& home, quint16 port) {

@@ -29,17 +29,6 @@ namespace {
 const QString kCaptureTitle = QStringLiteral("Clipnest capture");
 const QString kHistoryTitle = QStringLiteral("Clipnest history");
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(100);
-    }
-    return true;
-}
-
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -69,28 +58,6 @@ QString stateOf(const AppHome& home, const QString& file) {
             return v.toObject().value(QStringLiteral("state")).toString();
     }
     return QString();
-}
-
-QStringList historyLinks(const QString& settingsPath) {
-    QSettings stored(settingsPath, QSettings::IniFormat);
-    QStringList links;
-    const int n = stored.beginReadArray(QStringLiteral("History"));
-    for (int i = 0; i < n; ++i) {
-        stored.setArrayIndex(i);
-        links << stored.value(QStringLiteral("Url")).toUrl().toString();
-    }
-    stored.endArray();
-    return links;
-}
-
-// Small untitled windows: the capture panels.
-QList<QPair<QString, QRect>> panelWindows(qint64 pid) {
-    QList<QPair<QString, QRect>> panels;
-    for (const auto& w : untitledWindows(pid)) {
-        if (w.second.width() > 64 && w.second.height() < 64)
-            panels.append(w);
-    }
-    return panels;
 }
 
 // Where `picture` shows inside `region` now; a null point when it does not.
