@@ -73,12 +73,7 @@ void CropCtrl::show() {
     // recordings folder (and Ctrl+S still reaches it).
     // (The caller may have cleared the mode already: the panels tell.)
     if (!saving_ && (mode_ == RecordFinished || finishedPanelWindow_->isVisible())) {
-        mode_ = Idle;
-        recordRect_.hide();
-        finishedPanelWindow_->hide();
-        socialPanelWindow_->hide();
-        shownRecording_.clear();
-        setFinishing(false);
+        dropFinishedPanels();
     }
     updateTexts();
     layOutScreens();

@@ -212,6 +212,8 @@ private:
     // The overlay is opened anew or closed: the countdown just ends.
     void abandonCountdown();
     // CropCtrlActions.cpp
+    // The finished panels and the record frame go; the recording stays in the folder.
+    void dropFinishedPanels();
     void tearDown();
     void share(SocialNetwork network);
     void handOver(int shareTarget, const QString& errorTitle);

@@ -8,13 +8,17 @@
 #include <QMessageBox>
 #include <QWindow>
 
-void CropCtrl::tearDown() {
+void CropCtrl::dropFinishedPanels() {
     mode_ = Idle;
     recordRect_.hide();
     finishedPanelWindow_->hide();
     socialPanelWindow_->hide();
     shownRecording_.clear();
     setFinishing(false);
+}
+
+void CropCtrl::tearDown() {
+    dropFinishedPanels();
     close();
 }
 

@@ -216,13 +216,7 @@ void CropCtrl::onSessionFailed(const QString& title, const QString& message) {
         return;
     endingWithError_ = true;
     stopRecord();
-    mode_ = Idle;
-    recordRect_.hide();
-    finishedPanelWindow_->hide();
-    socialPanelWindow_->hide();
-    shownRecording_.clear();
-    setFinishing(false);
-    close();
+    tearDown();
     showPlainMessage(this, QMessageBox::Critical, title, message);
     endingWithError_ = false;
 }
