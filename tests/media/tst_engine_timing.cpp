@@ -134,6 +134,68 @@ QList<int64_t> beepOnsets(const QByteArray& pcm) {
     return onsets;
 }
 
+// A session recording FlashSource's flashes and FastSource's beeps, which share a clock that
+// starts a little before the recording, so that the first flash comes early in the recording
+// (and the sound source starts with sound from before it, as microphones do). Null, with
+// `error` set, when the file cannot be opened.
+std::unique_ptr<Session> flashSession(const QString& path, std::atomic<bool>* failed,
+                                      QString* error) {
+    AudioFormat format;
+    format.setChannelCount(2);
+    format.setSampleRate(Rate);
+    format.setFormat(AudioFormat::Format_S16LE);
+    OutputSettings settings;
+    settings.path = path;
+    settings.video = true;
+    settings.sound = true;
+    settings.videoSize = QSize(FlashSource::Width, FlashSource::Height);
+    settings.audioSettings.setSampleRate(Rate);
+    settings.audioSettings.setChannelCount(2);
+    settings.soundFormat = format;
+    EncoderErrors::Error code = EncoderErrors::NoError;
+    std::unique_ptr<OutputFile> output = OutputFile::open(settings, &code, error);
+    if (!output)
+        return nullptr;
+    const auto origin = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    SessionParts parts;
+    parts.image = std::make_unique<FlashSource>(origin);
+    parts.sound = std::make_unique<FastSource>(0, origin - std::chrono::seconds(1));
+    parts.output = std::move(output);
+    parts.path = path;
+    parts.videoSize = settings.videoSize;
+    parts.soundFormat = format;
+    return std::make_unique<Session>(
+        std::move(parts), [failed](FailureSource, int, const QString&) { *failed = true; });
+}
+
+// Each flash of the file (its first bright picture) and how far the nearest beep is from it,
+// in seconds. A flash shows in the first picture grabbed after it, up to one picture interval
+// (50 ms) late: half an interval before that picture is the best guess of its moment.
+struct FlashOffsets {
+    QList<double> flashes;
+    QList<double> offsets;
+};
+
+FlashOffsets flashOffsets(const QString& path) {
+    FlashOffsets found;
+    double before = 0;
+    for (const auto& [at, brightness] : readback::pictureBrightness(path)) {
+        if (brightness > 128 && before <= 128)
+            found.flashes << at;
+        before = brightness;
+    }
+    const QList<int64_t> onsets = beepOnsets(readback::monoPcm(path));
+    for (double flash : found.flashes) {
+        const double moment = flash - 0.025;
+        double nearest = 1e9;
+        for (int64_t onset : onsets)
+            if (std::abs(double(onset) / Rate - moment) < std::abs(nearest))
+                nearest = double(onset) / Rate - moment;
+        found.offsets << nearest;
+    }
+    return found;
+}
+
 } // namespace
 
 class EngineTiming : public QObject {
@@ -148,60 +210,21 @@ void EngineTiming::flashesAndBeepsStayTogether() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("sync.mp4");
-    AudioFormat format;
-    format.setChannelCount(2);
-    format.setSampleRate(Rate);
-    format.setFormat(AudioFormat::Format_S16LE);
-    OutputSettings settings;
-    settings.path = path;
-    settings.video = true;
-    settings.sound = true;
-    settings.videoSize = QSize(FlashSource::Width, FlashSource::Height);
-    settings.audioSettings.setSampleRate(Rate);
-    settings.audioSettings.setChannelCount(2);
-    settings.soundFormat = format;
-    EncoderErrors::Error code = EncoderErrors::NoError;
-    QString text;
-    std::unique_ptr<OutputFile> output = OutputFile::open(settings, &code, &text);
-    QVERIFY2(output, qPrintable(text));
-
-    // Flashes and beeps share a clock that starts a little before the recording, so that the
-    // first flash comes early in the recording (and the sound source starts with sound from
-    // before it, as microphones do).
-    const auto origin = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-    SessionParts parts;
-    parts.image = std::make_unique<FlashSource>(origin);
-    parts.sound = std::make_unique<FastSource>(0, origin - std::chrono::seconds(1));
-    parts.output = std::move(output);
-    parts.path = path;
-    parts.videoSize = settings.videoSize;
-    parts.soundFormat = format;
     std::atomic<bool> failed{false};
-    Session session(std::move(parts), [&](FailureSource, int, const QString&) { failed = true; });
-    session.start();
+    QString text;
+    const std::unique_ptr<Session> session = flashSession(path, &failed, &text);
+    QVERIFY2(session, qPrintable(text));
+    session->start();
     QTest::qWait(6500);
-    QVERIFY(session.finish(&code, &text));
+    EncoderErrors::Error code = EncoderErrors::NoError;
+    QVERIFY(session->finish(&code, &text));
     QVERIFY(!failed);
     QCOMPARE(readback::decodeErrors(path), QString());
 
-    QList<double> flashes;
-    double before = 0;
-    for (const auto& [at, brightness] : readback::pictureBrightness(path)) {
-        if (brightness > 128 && before <= 128)
-            flashes << at;
-        before = brightness;
-    }
-    const QList<int64_t> onsets = beepOnsets(readback::monoPcm(path));
-    QVERIFY2(flashes.size() >= 5, qPrintable(QString::number(flashes.size())));
+    const FlashOffsets found = flashOffsets(path);
+    QVERIFY2(found.flashes.size() >= 5, qPrintable(QString::number(found.flashes.size())));
     QStringList offsets;
-    for (double flash : flashes) {
-        // A flash shows in the first picture grabbed after it, up to one picture interval
-        // (50 ms) late: half an interval before that picture is the best guess of its moment.
-        const double moment = flash - 0.025;
-        double nearest = 1e9;
-        for (int64_t onset : onsets)
-            if (std::abs(double(onset) / Rate - moment) < std::abs(nearest))
-                nearest = double(onset) / Rate - moment;
+    for (double nearest : found.offsets) {
         offsets << QString::number(nearest * 1000, 'f', 1);
         QVERIFY2(std::abs(nearest) <= 0.030,
                  qPrintable(QStringLiteral("beep - flash in ms: %1").arg(offsets.join(' '))));
@@ -216,33 +239,12 @@ void EngineTiming::flashesAndBeepsStayTogetherAcrossPauses() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("paused.mp4");
-    AudioFormat format;
-    format.setChannelCount(2);
-    format.setSampleRate(Rate);
-    format.setFormat(AudioFormat::Format_S16LE);
-    OutputSettings settings;
-    settings.path = path;
-    settings.video = true;
-    settings.sound = true;
-    settings.videoSize = QSize(FlashSource::Width, FlashSource::Height);
-    settings.audioSettings.setSampleRate(Rate);
-    settings.audioSettings.setChannelCount(2);
-    settings.soundFormat = format;
-    EncoderErrors::Error code = EncoderErrors::NoError;
-    QString text;
-    std::unique_ptr<OutputFile> output = OutputFile::open(settings, &code, &text);
-    QVERIFY2(output, qPrintable(text));
-
-    const auto origin = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-    SessionParts parts;
-    parts.image = std::make_unique<FlashSource>(origin);
-    parts.sound = std::make_unique<FastSource>(0, origin - std::chrono::seconds(1));
-    parts.output = std::move(output);
-    parts.path = path;
-    parts.videoSize = settings.videoSize;
-    parts.soundFormat = format;
     std::atomic<bool> failed{false};
-    Session session(std::move(parts), [&](FailureSource, int, const QString&) { failed = true; });
+    QString text;
+    const std::unique_ptr<Session> sessionPtr = flashSession(path, &failed, &text);
+    QVERIFY2(sessionPtr, qPrintable(text));
+    Session& session = *sessionPtr;
+    EncoderErrors::Error code = EncoderErrors::NoError;
     QElapsedTimer clock;
     session.start();
     clock.start();
@@ -273,26 +275,16 @@ void EngineTiming::flashesAndBeepsStayTogetherAcrossPauses() {
     QVERIFY2(std::abs(facts.duration - wanted) < 0.2,
              qPrintable(QStringLiteral("%1 s, want %2 s").arg(facts.duration).arg(wanted)));
 
-    QList<double> flashes;
-    double before = 0;
-    for (const auto& [at, brightness] : readback::pictureBrightness(path)) {
-        if (brightness > 128 && before <= 128)
-            flashes << at;
-        before = brightness;
-    }
-    const QList<int64_t> onsets = beepOnsets(readback::monoPcm(path));
+    const FlashOffsets found = flashOffsets(path);
+    const QList<double>& flashes = found.flashes;
     QVERIFY2(flashes.size() >= 5, qPrintable(QString::number(flashes.size())));
     QStringList offsets;
-    for (double flash : flashes) {
-        const double moment = flash - 0.025;
-        double nearest = 1e9;
-        for (int64_t onset : onsets)
-            if (std::abs(double(onset) / Rate - moment) < std::abs(nearest))
-                nearest = double(onset) / Rate - moment;
+    for (int i = 0; i < flashes.size(); ++i) {
+        const double nearest = found.offsets.at(i);
         offsets << QString::number(nearest * 1000, 'f', 1);
         QVERIFY2(std::abs(nearest) <= 0.030,
                  qPrintable(QStringLiteral("beep - flash in ms at %1 s: %2")
-                                .arg(flash)
+                                .arg(flashes.at(i))
                                 .arg(offsets.join(' '))));
     }
     // The pauses moved the flashes off the whole seconds of the file: both the pictures and
