@@ -5,9 +5,11 @@
 // Recovery of a recording left behind by a run that was killed or crashed.
 //
 // While a recording runs, its file is a fragmented MP4 cut every half second, so a killed run
-// leaves a file that plays up to about half a second before the kill, plus what the encoder
-// still held (a quarter second). recoverRecording() turns such a file into the ordinary MP4
-// that a finished recording is (index in front, no fragments, what browsers play and seek).
+// leaves a file whose sound plays up to about half a second before the kill; its pictures may
+// end half a second earlier on a still screen (a picture waits for the next one, which a still
+// screen gives every half second). recoverRecording() turns such a file into the ordinary MP4
+// that a finished recording is (index in front, no fragments, what browsers play and seek),
+// with the last picture shown until the sound ends.
 //
 // The file is rewritten beside itself (finishingPath()) and renamed over the original only
 // once the new file is complete and on the disk, so a failure (full disk, unwritable folder)

@@ -117,18 +117,50 @@ bool remuxToFastStart(const QString& path, double* seconds, QString* errorText) 
         return failWrite(result);
 
     PacketPtr packet(av_packet_alloc());
+    // The latest picture waits here until the next one comes, or the end: a still screen's
+    // last picture may have reached the disk well before the sound of its time (a picture goes
+    // out only when the screen changes, or every half second), and a file cut off by a kill then
+    // has sound past its last picture. That picture stays on screen until the sound ends, as
+    // it stayed on the screen being recorded.
+    PacketPtr lastPicture(av_packet_alloc());
+    int lastPictureStream = -1;
     double end = 0;
     int64_t copied = 0;
+    auto write = [&](AVPacket* p) {
+        AVStream* from = in->streams[p->stream_index];
+        AVStream* to = out->streams[p->stream_index];
+        av_packet_rescale_ts(p, from->time_base, to->time_base);
+        p->pos = -1;
+        const int written = av_interleaved_write_frame(out.get(), p);
+        av_packet_unref(p);
+        return written;
+    };
+    if (!packet || !lastPicture) {
+        *errorText = kTr.tr("Out of memory.");
+        return false;
+    }
     while (readIntact(in.get(), packet.get())) {
         ++copied;
         AVStream* from = in->streams[packet->stream_index];
-        AVStream* to = out->streams[packet->stream_index];
         end = std::max(end, packetEnd(packet.get(), from->time_base));
-        av_packet_rescale_ts(packet.get(), from->time_base, to->time_base);
-        packet->pos = -1;
-        result = av_interleaved_write_frame(out.get(), packet.get());
-        av_packet_unref(packet.get());
-        if (result < 0)
+        if (from->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && lastPictureStream < 0)
+            lastPictureStream = packet->stream_index;
+        if (packet->stream_index == lastPictureStream) {
+            if (lastPicture->data && (result = write(lastPicture.get())) < 0)
+                return failWrite(result);
+            av_packet_move_ref(lastPicture.get(), packet.get());
+            continue;
+        }
+        if ((result = write(packet.get())) < 0)
+            return failWrite(result);
+    }
+    if (lastPicture->data) {
+        const AVRational base = in->streams[lastPictureStream]->time_base;
+        const int64_t at = lastPicture->pts != AV_NOPTS_VALUE ? lastPicture->pts : lastPicture->dts;
+        const int64_t until = int64_t(end / av_q2d(base) + 0.5);
+        if (at != AV_NOPTS_VALUE && until - at > lastPicture->duration)
+            lastPicture->duration = until - at;
+        if ((result = write(lastPicture.get())) < 0)
             return failWrite(result);
     }
     if (copied == 0) {

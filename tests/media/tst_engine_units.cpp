@@ -1,3 +1,6 @@
+#include "mp4_readback.h"
+
+#include "media/RecordingRecovery.h"
 #include "media/engine/Bgr0ToI420.h"
 #include "media/engine/BoundedQueue.h"
 #include "media/engine/Ffmpeg.h"
@@ -5,7 +8,9 @@
 #include "media/engine/SoundMixer.h"
 #include "media/engine/Timing.h"
 
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
@@ -42,6 +47,7 @@ private slots:
     void clickRingsGrowFadeAndEnd();
     void screenConverterMatchesLibswscale_data();
     void screenConverterMatchesLibswscale();
+    void recoveryShowsTheLastPictureUntilTheSoundEnds();
 };
 
 void EngineUnits::evenSizePadsOddSides_data() {
@@ -643,6 +649,70 @@ void EngineUnits::clickRingsGrowFadeAndEnd() {
              0);
     QVERIFY(!rings.update(1000000 + ClickRings::kClickRingUs));
     QVERIFY(rings.rows(1500000, 100).empty());
+}
+
+namespace {
+
+// A fragmented MP4 as a killed run leaves it, made by the ffmpeg program: numbered pictures
+// for `pictureSeconds`, a tone for `soundSeconds`.
+bool makeFragmented(const QString& out, double pictureSeconds, double soundSeconds) {
+    const QStringList args{
+        "-v",
+        "error",
+        "-y",
+        "-f",
+        "lavfi",
+        "-i",
+        QStringLiteral("testsrc=size=160x120:rate=20:duration=%1").arg(pictureSeconds),
+        "-f",
+        "lavfi",
+        "-i",
+        QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(soundSeconds),
+        "-c:v",
+        "libx264",
+        "-pix_fmt",
+        "yuv420p",
+        "-g",
+        "20",
+        "-c:a",
+        "aac",
+        "-movflags",
+        "frag_keyframe+empty_moov+default_base_moof",
+        "-frag_duration",
+        "500000",
+        out};
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", args);
+    return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
+}
+
+} // namespace
+
+void EngineUnits::recoveryShowsTheLastPictureUntilTheSoundEnds() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A still screen's pictures may stop a second before the sound in a killed run's file:
+    // the last picture stays until the sound ends. Where the pictures last longer than the
+    // sound, nothing is cut.
+    struct Case {
+        double pictures, sound, videoAfter;
+    };
+    for (const Case& c : {Case{2, 4, 4}, Case{3, 2, 3}}) {
+        const QString file = dir.filePath(QStringLiteral("cut-%1.mp4").arg(c.pictures));
+        QVERIFY(makeFragmented(file, c.pictures, c.sound));
+        const RecoveryReport report = recoverRecording(file);
+        QCOMPARE(report.outcome, RecoveryReport::Finished);
+        const readback::Facts facts = readback::probe(file);
+        QVERIFY2(facts.readable, qPrintable(facts.error));
+        const readback::Stream* video = facts.first("video");
+        QVERIFY(video);
+        QVERIFY2(qAbs(video->duration - c.videoAfter) < 0.06,
+                 qPrintable(QString::number(video->duration)));
+        // No picture was added or lost: the last one only lasts longer.
+        QCOMPARE(video->frames, qint64(c.pictures * 20));
+        QCOMPARE(readback::decodeErrors(file), QString());
+        QVERIFY(!readback::rgbFrameAt(file, c.pictures - 0.05, 160, 120).isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(EngineUnits)
