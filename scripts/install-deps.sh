@@ -11,7 +11,7 @@ PACKAGES=(
   qt6-qpa-plugins libgl-dev libxkbcommon-dev
   # recording engine
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-  libswresample-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-damage0-dev
+  libswresample-dev libx264-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-damage0-dev
   libxcb-xinput-dev
   libxcb-keysyms1-dev libx11-dev libpulse-dev ffmpeg
   # installing and packaging: validators for the menu entry and metadata, dpkg-shlibdeps

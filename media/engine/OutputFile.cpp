@@ -2,7 +2,6 @@
 
 #include "media/Translate.h"
 #include "media/engine/Timing.h"
-#include "media/engine/X264Options.h"
 
 #include <QFileInfo>
 
@@ -13,6 +12,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace engine {
@@ -120,67 +120,39 @@ std::unique_ptr<OutputFile> OutputFile::open(const OutputSettings& settings,
 }
 
 bool OutputFile::openVideo() {
-    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
-    if (!codec)
-        return fail(EncoderErrors::EncodingError,
-                    kTr.tr("The H.264 encoder (libx264) is not available."));
-    video_.reset(avcodec_alloc_context3(codec));
     const QSize size = evenSize(settings_.videoSize);
-    video_->width = size.width();
-    video_->height = size.height();
-    video_->pix_fmt = AV_PIX_FMT_YUV420P;
-    video_->time_base = AVRational{settings_.periodMs, 1000};
-    video_->framerate = AVRational{1000, settings_.periodMs};
-    video_->sample_aspect_ratio = AVRational{1, 1};
-    // What swscale produces from RGB by default: BT.601, limited range.
-    video_->color_range = AVCOL_RANGE_MPEG;
-    video_->colorspace = AVCOL_SPC_SMPTE170M;
-    video_->color_primaries = AVCOL_PRI_SMPTE170M;
-    video_->color_trc = AVCOL_TRC_SMPTE170M;
-    const VideoCodecSettings& s = settings_.videoSettings;
-    // The context fields that libavcodec's x264 wrapper reads; the x264 options below repeat
-    // them in x264's own terms, which win where both are given.
-    if (s.gopSize() >= 0)
-        video_->gop_size = s.gopSize();
-    if (s.minimumKeyframeInterval() >= 0)
-        video_->keyint_min = s.minimumKeyframeInterval();
-    if (s.motionEstimationComparison() >= 0)
-        video_->me_cmp = s.motionEstimationComparison();
-    if (s.subpixelMotionEstimationQuality() >= 0)
-        video_->me_subpel_quality = s.subpixelMotionEstimationQuality();
-    if (s.motionEstimationRange() >= 0)
-        video_->me_range = s.motionEstimationRange();
-    if (s.iQuantFactor() > 0)
-        video_->i_quant_factor = s.iQuantFactor();
-    if (s.quantizerCurveCompressionFactor() >= 0)
-        video_->qcompress = s.quantizerCurveCompressionFactor();
-    if (s.minimumQuantizer() >= 0)
-        video_->qmin = s.minimumQuantizer();
-    if (s.maximumQuantizer() >= 0)
-        video_->qmax = s.maximumQuantizer();
-    if (s.maximumQuantizerDifference() >= 0)
-        video_->max_qdiff = s.maximumQuantizerDifference();
-    if (s.hasFlags() && s.flags().testFlag(EncoderGlobal::LoopFilter))
-        video_->flags |= AV_CODEC_FLAG_LOOP_FILTER;
-    if (format_->oformat->flags & AVFMT_GLOBALHEADER)
-        video_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-
-    Options options;
-    options.set("preset", x264Preset());
-    if (s.constantQuantizerMode() <= 0)
-        options.set("crf", "23");
-    options.set("x264-params", x264Options(s).toUtf8().constData());
-    const int opened =
-        options.lend([&](AVDictionary** d) { return avcodec_open2(video_.get(), codec, d); });
-    if (opened < 0)
-        return fail(EncoderErrors::EncodingError,
-                    kTr.tr("The H.264 encoder refused the settings: %1.").arg(avErrorText(opened)));
+    QString refused;
+    h264_ = H264Encoder::open(size, settings_.periodMs, settings_.videoSettings, &refused);
+    if (!h264_)
+        return fail(EncoderErrors::EncodingError, refused);
+    videoTimeBase_ = AVRational{settings_.periodMs, 1000};
     videoStream_ = avformat_new_stream(format_.get(), nullptr);
-    if (!videoStream_ || avcodec_parameters_from_context(videoStream_->codecpar, video_.get()) < 0)
+    const QByteArray& sets = h264_->parameterSets();
+    uint8_t* extradata =
+        static_cast<uint8_t*>(av_mallocz(size_t(sets.size()) + AV_INPUT_BUFFER_PADDING_SIZE));
+    if (!videoStream_ || !extradata) {
+        av_free(extradata);
         return fail(EncoderErrors::EncodingError,
                     kTr.tr("Cannot add the picture to the MP4 file."));
-    videoStream_->time_base = video_->time_base;
-    videoStream_->avg_frame_rate = video_->framerate;
+    }
+    // Annex B codec data: the MP4 writer turns it (and the pictures) into its own layout.
+    std::memcpy(extradata, sets.constData(), size_t(sets.size()));
+    AVCodecParameters* par = videoStream_->codecpar;
+    par->extradata = extradata;
+    par->extradata_size = int(sets.size());
+    par->codec_type = AVMEDIA_TYPE_VIDEO;
+    par->codec_id = AV_CODEC_ID_H264;
+    par->format = AV_PIX_FMT_YUV420P;
+    par->width = size.width();
+    par->height = size.height();
+    par->sample_aspect_ratio = AVRational{1, 1};
+    // What the converters produce from RGB: BT.601, limited range.
+    par->color_range = AVCOL_RANGE_MPEG;
+    par->color_space = AVCOL_SPC_SMPTE170M;
+    par->color_primaries = AVCOL_PRI_SMPTE170M;
+    par->color_trc = AVCOL_TRC_SMPTE170M;
+    videoStream_->time_base = videoTimeBase_;
+    videoStream_->avg_frame_rate = AVRational{1000, settings_.periodMs};
     return true;
 }
 
@@ -257,22 +229,25 @@ bool OutputFile::drain(AVCodecContext* codec, AVStream* stream) {
                         kTr.tr("Encoding failed: %1.").arg(avErrorText(received)));
         av_packet_rescale_ts(packet_.get(), codec->time_base, stream->time_base);
         packet_->stream_index = stream->index;
-        if (stream == videoStream_) {
-            // Pictures come without B-frames, so in order: the previous one lasts until this
-            // one, and this one waits for the next.
-            if (heldPicture_ && !writeHeldPicture(packet_->dts))
-                return false;
-            if (!heldPicture_)
-                heldPicture_.reset(av_packet_alloc());
-            if (!heldPicture_)
-                return fail(EncoderErrors::EncodingError,
-                            kTr.tr("Out of memory: a coded picture could not be kept."));
-            av_packet_move_ref(heldPicture_.get(), packet_.get());
-            continue;
-        }
         if (!writePacket(packet_.get()))
             return false;
     }
+}
+
+bool OutputFile::holdPicture() {
+    av_packet_rescale_ts(packet_.get(), videoTimeBase_, videoStream_->time_base);
+    packet_->stream_index = videoStream_->index;
+    // Pictures come without B-frames, so in order: the previous one lasts until this one, and
+    // this one waits for the next.
+    if (heldPicture_ && !writeHeldPicture(packet_->dts))
+        return false;
+    if (!heldPicture_)
+        heldPicture_.reset(av_packet_alloc());
+    if (!heldPicture_)
+        return fail(EncoderErrors::EncodingError,
+                    kTr.tr("Out of memory: a coded picture could not be kept."));
+    av_packet_move_ref(heldPicture_.get(), packet_.get());
+    return true;
 }
 
 bool OutputFile::writeHeldPicture(int64_t nextDts) {
@@ -308,15 +283,13 @@ bool OutputFile::writePacket(AVPacket* packet) {
     return true;
 }
 
-bool OutputFile::writeVideo(AVFrame* frame, int64_t tick) {
-    if (!video_ || errorCode_ != EncoderErrors::NoError)
+bool OutputFile::writeVideo(const AVFrame* frame, int64_t tick, const UnchangedBlocks* unchanged) {
+    if (!h264_ || errorCode_ != EncoderErrors::NoError)
         return false;
-    frame->pts = tick;
-    const int sent = avcodec_send_frame(video_.get(), frame);
-    if (sent < 0)
-        return fail(EncoderErrors::EncodingError,
-                    kTr.tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
-    return drain(video_.get(), videoStream_);
+    bool got = false;
+    if (!h264_->encode(frame, tick, unchanged, packet_.get(), &got))
+        return fail(EncoderErrors::EncodingError, h264_->errorText());
+    return !got || holdPicture();
 }
 
 int64_t OutputFile::soundPosition() const {
@@ -429,17 +402,20 @@ bool OutputFile::finish(int64_t endTick) {
         return errorCode_ == EncoderErrors::NoError;
     finished_ = true;
     bool ok = errorCode_ == EncoderErrors::NoError;
-    if (ok && video_) {
-        const int sent = avcodec_send_frame(video_.get(), nullptr);
-        ok = sent >= 0 ? drain(video_.get(), videoStream_)
-                       : fail(EncoderErrors::EncodingError,
-                              kTr.tr("The H.264 encoder failed: %1.").arg(avErrorText(sent)));
+    while (ok && h264_) {
+        bool got = false;
+        if (!h264_->flush(packet_.get(), &got))
+            ok = fail(EncoderErrors::EncodingError, h264_->errorText());
+        else if (!got)
+            break;
+        else
+            ok = holdPicture();
     }
     // The last picture is shown until the end of the recording.
     if (heldPicture_) {
         const int64_t end =
-            endTick >= 0 ? av_rescale_q(endTick, video_->time_base, videoStream_->time_base) : -1;
-        const int64_t oneTick = av_rescale_q(1, video_->time_base, videoStream_->time_base);
+            endTick >= 0 ? av_rescale_q(endTick, videoTimeBase_, videoStream_->time_base) : -1;
+        const int64_t oneTick = av_rescale_q(1, videoTimeBase_, videoStream_->time_base);
         if (ok)
             ok = writeHeldPicture(std::max(end, heldPicture_->dts + oneTick));
         heldPicture_.reset();

@@ -5,6 +5,7 @@
 #include "media/MediaTypes.h"
 #include "media/VideoCodecSettings.h"
 #include "media/engine/Ffmpeg.h"
+#include "media/engine/H264Encoder.h"
 
 #include <QSize>
 #include <QString>
@@ -37,7 +38,9 @@ public:
 
     // Encodes one picture (YUV 4:2:0 at the even size) for capture tick `tick`. Ticks may
     // leave gaps: the previous picture lasts until the next one (variable frame timing).
-    bool writeVideo(AVFrame* frame, int64_t tick);
+    // `unchanged` tells which of its macroblocks equal those of the picture written before
+    // (null: any may have changed); the encoder spends next to nothing on those.
+    bool writeVideo(const AVFrame* frame, int64_t tick, const UnchangedBlocks* unchanged = nullptr);
     // Appends sound in the input layout, or silence.
     bool writeSound(const uint8_t* data, int frames);
     bool writeSilence(int64_t frames);
@@ -64,6 +67,8 @@ private:
     bool openSound();
     bool encodeSoundFrames(bool flush);
     bool drain(AVCodecContext* codec, AVStream* stream);
+    // Takes the coded picture in packet_ (time stamps in ticks) into the file's timeline.
+    bool holdPicture();
     bool writePacket(AVPacket* packet);
     bool writeHeldPicture(int64_t nextDts);
     bool convertSound(const uint8_t* const* data, int frames);
@@ -72,7 +77,8 @@ private:
 
     OutputSettings settings_;
     OutputContextPtr format_;
-    CodecContextPtr video_;
+    std::unique_ptr<H264Encoder> h264_;
+    AVRational videoTimeBase_{1, 1000}; // the capture clock's tick
     CodecContextPtr sound_;
     AVStream* videoStream_ = nullptr; // owned by format_
     AVStream* soundStream_ = nullptr; // owned by format_

@@ -4,9 +4,11 @@
 #include "media/engine/Bgr0ToI420.h"
 #include "media/engine/BoundedQueue.h"
 #include "media/engine/Ffmpeg.h"
+#include "media/engine/OutputFile.h"
 #include "media/engine/PointerOverlay.h"
 #include "media/engine/SoundMixer.h"
 #include "media/engine/Timing.h"
+#include "media/engine/UnchangedBlocks.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -43,6 +45,9 @@ private slots:
     void boundedQueueBlocksProducerUntilRoom();
     void twoLaneQueueBoundsEachLaneAndPrefersSound();
     void changedRowsConvertLikeTheWholePicture();
+    void unchangedBlocksAreExactlyThoseWithoutAChange_data();
+    void unchangedBlocksAreExactlyThoseWithoutAChange();
+    void refusedEncoderSettingsAreReportedReadably();
     void pointerIsBlendedAtItsHotSpot();
     void clickRingsGrowFadeAndEnd();
     void screenConverterMatchesLibswscale_data();
@@ -593,6 +598,101 @@ void EngineUnits::changedRowsConvertLikeTheWholePicture() {
         QVERIFY2(y == y2 && u == u2 && v == v2,
                  qPrintable(QStringLiteral("rows %1..%2").arg(changed.top).arg(changed.end)));
     }
+}
+
+void EngineUnits::unchangedBlocksAreExactlyThoseWithoutAChange_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("whole blocks") << 64 << 48;
+    // Partial blocks at the right and bottom edges, and chroma of an odd number of samples.
+    QTest::newRow("partial blocks") << 50 << 38;
+    QTest::newRow("one block") << 6 << 2;
+}
+
+void EngineUnits::unchangedBlocksAreExactlyThoseWithoutAChange() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QRandomGenerator rng(width * 1000 + height);
+    auto picture = [&]() {
+        FramePtr f(av_frame_alloc());
+        f->format = AV_PIX_FMT_YUV420P;
+        f->width = width;
+        f->height = height;
+        // Padded rows: bytes past the width are not the picture and must not count.
+        if (av_frame_get_buffer(f.get(), 64) < 0)
+            return FramePtr();
+        for (int p = 0; p < 3; ++p)
+            for (int i = 0; i < f->linesize[p] * (p ? (height + 1) / 2 : height); ++i)
+                f->data[p][i] = uint8_t(rng.bounded(256));
+        return f;
+    };
+    FramePtr before = picture();
+    FramePtr after = picture();
+    QVERIFY(before && after);
+    const int cw = (width + 1) / 2, ch = (height + 1) / 2;
+    for (int p = 0; p < 3; ++p)
+        for (int y = 0; y < (p ? ch : height); ++y)
+            std::memcpy(after->data[p] + y * after->linesize[p],
+                        before->data[p] + y * before->linesize[p], size_t(p ? cw : width));
+    const QSize grid = macroblockGrid(QSize(width, height));
+    QCOMPARE(grid, QSize((width + 15) / 16, (height + 15) / 16));
+    const int count = grid.width() * grid.height();
+
+    UnchangedBlocks unchanged;
+    findUnchangedBlocks(*before, *after, 0, height, unchanged);
+    QCOMPARE(unchanged, UnchangedBlocks(size_t(count), 1));
+    // Differences beyond the width (the rows' padding) are no change.
+    if (after->linesize[0] > width) {
+        after->data[0][width] ^= 0xff;
+        findUnchangedBlocks(*before, *after, 0, height, unchanged);
+        QCOMPARE(unchanged, UnchangedBlocks(size_t(count), 1));
+    }
+
+    // One pixel changed in one plane at a time, at the corners of the picture and of blocks
+    // and at random places: exactly the block over it is marked changed.
+    struct Change {
+        int plane, x, y;
+    };
+    QList<Change> changes;
+    for (int p = 0; p < 3; ++p) {
+        const int w = p ? cw : width, h = p ? ch : height;
+        changes << Change{p, 0, 0} << Change{p, w - 1, h - 1} << Change{p, w - 1, 0}
+                << Change{p, 0, h - 1};
+        for (int i = 0; i < 20; ++i)
+            changes << Change{p, int(rng.bounded(w)), int(rng.bounded(h))};
+    }
+    for (const Change& c : changes) {
+        uint8_t& byte = after->data[c.plane][c.y * after->linesize[c.plane] + c.x];
+        byte ^= 0x01;
+        const int block = c.plane ? 8 : 16;
+        const int changed = (c.y / block) * grid.width() + c.x / block;
+        UnchangedBlocks expected(size_t(count), 1);
+        expected[size_t(changed)] = 0;
+        const QString where = QStringLiteral("plane %1 at %2,%3").arg(c.plane).arg(c.x).arg(c.y);
+        findUnchangedBlocks(*before, *after, 0, height, unchanged);
+        QVERIFY2(unchanged == expected, qPrintable(where));
+        // Compared only over the rows said to have changed: the luma rows of the change's
+        // block row are enough, wherever in them the change lies.
+        const int lumaTop = (c.y / block) * 16;
+        findUnchangedBlocks(*before, *after, lumaTop + 15, lumaTop + 16, unchanged);
+        QVERIFY2(unchanged == expected, qPrintable(where + " (band)"));
+        byte ^= 0x01;
+    }
+}
+
+void EngineUnits::refusedEncoderSettingsAreReportedReadably() {
+    QTemporaryDir dir;
+    OutputSettings settings;
+    settings.path = dir.filePath("refused.mp4");
+    settings.videoSize = QSize(0, 0);
+    EncoderErrors::Error code = EncoderErrors::NoError;
+    QString text;
+    QVERIFY(!OutputFile::open(settings, &code, &text));
+    QCOMPARE(code, EncoderErrors::EncodingError);
+    // Our sentence with x264's own reason in it, not a bare error number.
+    QVERIFY2(text.startsWith("The H.264 encoder refused the settings: ") && text.contains("0x0"),
+             qPrintable(text));
+    QVERIFY(!QFile::exists(settings.path));
 }
 
 void EngineUnits::pointerIsBlendedAtItsHotSpot() {
