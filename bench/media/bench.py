@@ -28,6 +28,13 @@ FPS = 20
 BACKGROUND_FPS = 10
 # The flash-and-beep window sits on top of the moving picture, away from the tray.
 SYNC_RECT = (800, 450, 320, 180)
+# The flash player is watched at its own frame rate until three flashes in a row come a
+# second apart, give or take two of its frames; it gets there within about five seconds of
+# its start (earlier flashes come late or not at all), so half a minute means it never will.
+PACE_FPS = 30
+PACE_WATCH_S = 3.5
+PACE_TOLERANCE_S = 2.0 / PACE_FPS
+PACE_TIMEOUT_S = 30
 GOALS = {
     'cpu_ratio': 0.92,         # engine CPU / ffmpeg CPU for the same recording
     'cpu_per_s': 0.45,         # CPU seconds per recorded second
@@ -87,7 +94,34 @@ class Content:
         for title in ('bench-background', 'bench-sync'):
             subprocess.run(['timeout', '20', 'xdotool', 'search', '--sync', '--onlyvisible',
                             '--name', title], stdout=subprocess.DEVNULL, check=False)
-        time.sleep(2)  # let both players settle into their pace
+        return self.wait_for_pace()
+
+    def wait_for_pace(self):
+        """Waits until the flash window flashes once a second; False if it never does.
+
+        For its first seconds the player shows some flashes late and skips others while it
+        syncs its pictures to its sound (seen alike by both recorders and by a grab of the
+        window alone): a recording started then would blame the player for them."""
+        deadline = time.monotonic() + PACE_TIMEOUT_S
+        while time.monotonic() < deadline:
+            flashes = self.watch_flashes(PACE_WATCH_S)
+            gaps = [b - a for a, b in zip(flashes, flashes[1:])]
+            if len(gaps) >= 2 and all(abs(g - 1) <= PACE_TOLERANCE_S for g in gaps):
+                return True
+        return False
+
+    @staticmethod
+    def watch_flashes(seconds):
+        """Flash onsets seen in a grab of the flash window alone, `seconds` long."""
+        x, y, w, h = SYNC_RECT
+        with tempfile.TemporaryDirectory(prefix='clipnest-pace.') as folder:
+            path = os.path.join(folder, 'pace.mp4')
+            subprocess.run(['ffmpeg', '-nostdin', '-v', 'error', '-y', '-f', 'x11grab',
+                            '-framerate', str(PACE_FPS), '-video_size', '%dx%d' % (w, h),
+                            '-draw_mouse', '0', '-i', '%s+%d,%d' % (os.environ['DISPLAY'], x, y),
+                            '-t', str(seconds), '-c:v', 'libx264', '-preset', 'ultrafast',
+                            '-pix_fmt', 'yuv420p', path], check=False)
+            return mediacheck.flashes(path)[0] if os.path.exists(path) else []
 
     def stop(self):
         for p in self.procs:
@@ -271,7 +305,10 @@ def main():
     results = {}
     try:
         subprocess.run(['pactl', 'set-default-source', 'speakers.monitor'], check=True)
-        content.start()
+        paced = content.start()
+        if not paced:
+            log('WARNING: the flash window never kept its pace of a flash a second: the '
+                'beep - flash figures measure the player, not the recorders')
 
         eng_file = os.path.join(workdir, 'clipnest-rec.mp4')
         log('-- recording with clipnest-rec')
