@@ -237,6 +237,29 @@ QList<QPair<double, double>> pictureBrightness(const QString& path) {
     return out;
 }
 
+Timeline packetTimes(const QString& path, const QString& type) {
+    Timeline timeline;
+    const QString selector = type == "audio" ? "a:0" : "v:0";
+    const Result r =
+        runTool("ffprobe",
+                {"-v", "error", "-select_streams", selector, "-show_entries",
+                 "stream=start_time:packet=pts_time,dts_time,duration_time", "-of", "json", path});
+    if (r.exitCode != 0)
+        return timeline;
+    const QJsonObject root = QJsonDocument::fromJson(r.out).object();
+    const QJsonArray streams = root["streams"].toArray();
+    if (streams.isEmpty())
+        return timeline;
+    timeline.readable = true;
+    timeline.start = number(streams.first().toObject()["start_time"]);
+    for (const QJsonValue& v : root["packets"].toArray()) {
+        const QJsonObject o = v.toObject();
+        timeline.packets.append(
+            Packet{number(o["pts_time"]), number(o["dts_time"]), number(o["duration_time"])});
+    }
+    return timeline;
+}
+
 QByteArray monoPcm(const QString& path) {
     const Result r = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:a:0",
                                         "-ac", "1", "-c:a", "pcm_s16le", "-f", "s16le", "pipe:1"});

@@ -59,6 +59,20 @@ double maxVolume(const QString& path, double from, double length);
 // stream, in order.
 QList<QPair<double, double>> pictureBrightness(const QString& path);
 
+// Time stamps of the packets of the first stream of `type` ("video" or "audio") in file order,
+// in seconds as ffprobe reads them, with the stream's start time (what players start it at).
+struct Packet {
+    double pts = 0;
+    double dts = 0;
+    double duration = 0;
+};
+struct Timeline {
+    bool readable = false;
+    double start = 0;
+    QList<Packet> packets;
+};
+Timeline packetTimes(const QString& path, const QString& type);
+
 // The first audio stream decoded to 16-bit mono PCM at its own rate.
 QByteArray monoPcm(const QString& path);
 
