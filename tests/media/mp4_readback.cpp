@@ -260,6 +260,43 @@ Timeline packetTimes(const QString& path, const QString& type) {
     return timeline;
 }
 
+QString timelineFault(const QString& path, double tick) {
+    // ffprobe prints times to the microsecond; a sound sample lasts 23 of them.
+    constexpr double kEpsilon = 1e-5;
+    for (const QString& type : QStringList{"video", "audio"}) {
+        const Timeline t = packetTimes(path, type);
+        if (!t.readable || t.packets.isEmpty())
+            return type + ": no packets";
+        if (std::abs(t.start) > kEpsilon)
+            return QStringLiteral("%1 starts at %2 s").arg(type).arg(t.start);
+        if (std::abs(t.packets.first().pts) > kEpsilon)
+            return QStringLiteral("%1: first packet at %2 s").arg(type).arg(t.packets.first().pts);
+        for (int i = 0; i < t.packets.size(); ++i) {
+            const Packet& p = t.packets[i];
+            if (p.pts < -kEpsilon || p.dts < -kEpsilon)
+                return QStringLiteral("%1 packet %2: pts %3 dts %4")
+                    .arg(type)
+                    .arg(i)
+                    .arg(p.pts)
+                    .arg(p.dts);
+            if (type == "video" && std::abs(p.pts / tick - std::round(p.pts / tick)) > 1e-3)
+                return QStringLiteral("picture %1 at %2 s, off the ticks of %3 s")
+                    .arg(i)
+                    .arg(p.pts)
+                    .arg(tick);
+            if (i + 1 < t.packets.size() &&
+                std::abs(p.pts + p.duration - t.packets[i + 1].pts) > kEpsilon)
+                return QStringLiteral("%1 packet %2 at %3 s lasts %4 s, the next is at %5 s")
+                    .arg(type)
+                    .arg(i)
+                    .arg(p.pts)
+                    .arg(p.duration)
+                    .arg(t.packets[i + 1].pts);
+        }
+    }
+    return QString();
+}
+
 QByteArray monoPcm(const QString& path) {
     const Result r = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:a:0",
                                         "-ac", "1", "-c:a", "pcm_s16le", "-f", "s16le", "pipe:1"});

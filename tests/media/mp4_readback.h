@@ -73,6 +73,12 @@ struct Timeline {
 };
 Timeline packetTimes(const QString& path, const QString& type);
 
+// The finished file's time line as players see it: both streams start at zero, no time stamp
+// is below zero, every picture sits on a tick of the capture clock (`tick` seconds apart) and
+// lasts until the next, and the sound runs on without a gap. Empty when so; otherwise the
+// first thing wrong.
+QString timelineFault(const QString& path, double tick);
+
 // The first audio stream decoded to 16-bit mono PCM at its own rate.
 QByteArray monoPcm(const QString& path);
 

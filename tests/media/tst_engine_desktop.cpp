@@ -7,6 +7,7 @@
 #include "media/AudioFormat.h"
 #include "media/AudioGrabber.h"
 #include "media/Encoder.h"
+#include "media/MediaTypes.h"
 #include "media/Recorder.h"
 #include "media/RecordingRecovery.h"
 #include "media/ScreenGrabber.h"
@@ -279,6 +280,9 @@ void EngineDesktop::oddAreaWithSoundMakesAnOrdinaryMp4() {
                             .arg(info.stream("video").duration)));
     const QString errors = readback::decodeErrors(file);
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
+    // Both streams from zero, the pictures on the capture clock's ticks.
+    const QString fault = readback::timelineFault(file, kPicturePeriodMs / 1000.0);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
     // The test desktop's microphone is a 440 Hz tone.
     QVERIFY2(readback::maxVolume(file, 0.5, 1.0) > -30,
              qPrintable(QString::number(readback::maxVolume(file, 0.5, 1.0))));

@@ -288,45 +288,6 @@ private:
     }
 };
 
-// The finished file's time line as players see it: both streams start at zero, no time stamp
-// is below zero, every picture sits on a tick of the capture clock (50 ms apart) and lasts
-// until the next, and the sound runs on without a gap. Empty when so; otherwise the first
-// thing wrong.
-QString timelineFault(const QString& path) {
-    constexpr double kTick = 0.050;
-    // ffprobe prints times to the microsecond; a sound sample lasts 23 of them.
-    constexpr double kEpsilon = 1e-5;
-    for (const QString& type : QStringList{"video", "audio"}) {
-        const readback::Timeline t = readback::packetTimes(path, type);
-        if (!t.readable || t.packets.isEmpty())
-            return type + ": no packets";
-        if (std::abs(t.start) > kEpsilon)
-            return QStringLiteral("%1 starts at %2 s").arg(type).arg(t.start);
-        if (std::abs(t.packets.first().pts) > kEpsilon)
-            return QStringLiteral("%1: first packet at %2 s").arg(type).arg(t.packets.first().pts);
-        for (int i = 0; i < t.packets.size(); ++i) {
-            const readback::Packet& p = t.packets[i];
-            if (p.pts < -kEpsilon || p.dts < -kEpsilon)
-                return QStringLiteral("%1 packet %2: pts %3 dts %4")
-                    .arg(type)
-                    .arg(i)
-                    .arg(p.pts)
-                    .arg(p.dts);
-            if (type == "video" && std::abs(p.pts / kTick - std::round(p.pts / kTick)) > 1e-3)
-                return QStringLiteral("picture %1 at %2 s, off the 50 ms ticks").arg(i).arg(p.pts);
-            if (i + 1 < t.packets.size() &&
-                std::abs(p.pts + p.duration - t.packets[i + 1].pts) > kEpsilon)
-                return QStringLiteral("%1 packet %2 at %3 s lasts %4 s, the next is at %5 s")
-                    .arg(type)
-                    .arg(i)
-                    .arg(p.pts)
-                    .arg(p.duration)
-                    .arg(t.packets[i + 1].pts);
-        }
-    }
-    return QString();
-}
-
 } // namespace
 
 class EngineTiming : public QObject {
@@ -358,7 +319,7 @@ void recordFlashesAndBeeps(const Lateness& late, const char* what) {
     QVERIFY(!failed);
     QCOMPARE(readback::decodeErrors(path), QString());
     QVERIFY2(warnings.aboutTiming().isEmpty(), qPrintable(warnings.aboutTiming().join('\n')));
-    const QString fault = timelineFault(path);
+    const QString fault = readback::timelineFault(path, 0.050);
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
 
     const FlashOffsets found = flashOffsets(path);
