@@ -219,7 +219,9 @@ int main(int argc, char** argv) {
     // The recording's length counts from the moment it runs, not from the program's start.
     QObject::connect(&recorder, &Recorder::started, &app, [&] {
         recording.start();
-        QTimer::singleShot(int(seconds * 1000), &app, [&] { end(0, QString()); });
+        // A precise timer: a coarse one may fire up to 5 % early, and a 12 s recording would
+        // end at 11.4 s.
+        QTimer::singleShot(int(seconds * 1000), Qt::PreciseTimer, &app, [&] { end(0, QString()); });
         if (pauseAt >= 0) {
             QTimer::singleShot(int(pauseAt * 1000), Qt::PreciseTimer, &recorder,
                                [&] { recorder.pause(); });
