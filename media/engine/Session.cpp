@@ -282,16 +282,30 @@ void Session::convertLoop() {
     // Pictures that are scaled (or not in the usual layout) are converted whole, from a copy
     // of the grabbed screen kept up to date here.
     std::vector<uint8_t> whole;
+    // The picture handed to the encoder last (shared with it, read-only): each new one is
+    // compared with it, so that the encoder is told which blocks it may skip.
+    FramePtr previous;
     std::unique_ptr<RawImage> image;
     while (captured_.pop(image)) {
         Picture picture;
         picture.tick = image->tick;
         if (image->rows > 0) {
+            // The rows of `screen` this conversion may write; the rest stay as in `previous`.
+            int top = 0;
+            int end = even.height();
             if (direct) {
                 convertBgr0ToI420Rows(image->pixels.data(), image->stride, image->top, image->width,
                                       image->height, image->changedTop, image->changedEnd,
                                       screen->data[0], screen->linesize[0], screen->data[1],
                                       screen->linesize[1], screen->data[2], screen->linesize[2]);
+                // A row more on each side than the converter's own (the chroma filter reads
+                // beyond the rows it converts) costs next to nothing and asks no trust in
+                // where exactly it stops.
+                top = std::max(0, image->changedTop - 2);
+                end = image->changedEnd + 2;
+                // The extra row of an odd height repeats the last one.
+                if (end >= wanted.height())
+                    end = even.height();
             } else {
                 whole.resize(size_t(image->stride) * size_t(image->height));
                 std::memcpy(whole.data() + size_t(image->top) * size_t(image->stride),
@@ -328,6 +342,11 @@ void Session::convertLoop() {
             frame->height = even.height();
             av_image_copy(frame->data, frame->linesize, const_cast<const uint8_t**>(screen->data),
                           screen->linesize, AV_PIX_FMT_YUV420P, even.width(), even.height());
+            // Compared by content, so the marks are exact whatever the grab reported.
+            if (previous)
+                findUnchangedBlocks(*previous, *frame, top, end, picture.unchanged);
+            // Without a reference (out of memory) the next picture simply goes without marks.
+            previous.reset(av_frame_clone(frame.get()));
             picture.frame = std::move(frame);
         }
         giveBackImage(std::move(image));
@@ -506,7 +525,9 @@ void Session::encodeLoop() {
     EncoderErrors::Error failure = EncoderErrors::NoError;
     QString failureText;
     // A picture shown again (every half second on a still screen, and at the stop) is the same
-    // frame handed to the encoder once more, which x264 codes as a few skipped blocks.
+    // frame handed to the encoder once more, every block of it marked unchanged, which x264
+    // codes as skipped blocks without looking at them.
+    UnchangedBlocks allUnchanged;
     auto encodeCopy = [&](int64_t tick) {
         FramePtr copy(av_frame_clone(lastPicture.get()));
         if (!copy) {
@@ -514,7 +535,9 @@ void Session::encodeLoop() {
             failureText = kTr.tr("Out of memory: a screen picture could not be repeated.");
             return false;
         }
-        if (!out.writeVideo(copy.get(), tick))
+        const QSize grid = macroblockGrid(QSize(copy->width, copy->height));
+        allUnchanged.resize(size_t(grid.width()) * size_t(grid.height()), 1);
+        if (!out.writeVideo(copy.get(), tick, &allUnchanged))
             return false;
         ++repeated_;
         ++encoded_;
@@ -525,7 +548,8 @@ void Session::encodeLoop() {
     std::unique_ptr<SoundChunk> sound;
     while (ok && encoderInput_.pop(&picture, &sound)) {
         if (picture.frame) {
-            ok = out.writeVideo(picture.frame.get(), picture.tick);
+            ok = out.writeVideo(picture.frame.get(), picture.tick,
+                                picture.unchanged.empty() ? nullptr : &picture.unchanged);
             ++encoded_;
             lastTick = picture.tick;
             lastPicture = std::move(picture.frame);

@@ -8,6 +8,7 @@
 #include "media/engine/SoundMixer.h"
 #include "media/engine/Sources.h"
 #include "media/engine/Timing.h"
+#include "media/engine/UnchangedBlocks.h"
 
 #include <QSize>
 #include <QString>
@@ -94,6 +95,8 @@ private:
     struct Picture {
         FramePtr frame;
         int64_t tick = 0;
+        // The blocks of `frame` that equal the picture before it; empty: any may differ.
+        UnchangedBlocks unchanged;
     };
 
     int64_t nowUs() const;

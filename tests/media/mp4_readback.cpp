@@ -198,6 +198,19 @@ QByteArray rgbFrameAt(const QString& path, double seconds, int width, int height
     return r.out;
 }
 
+QList<QByteArray> rgbFrames(const QString& path, int width, int height) {
+    const Result r =
+        runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", path, "-map", "0:v:0", "-fps_mode",
+                           "passthrough", "-f", "rawvideo", "-pix_fmt", "rgb24", "pipe:1"});
+    const qsizetype size = qsizetype(width) * height * 3;
+    QList<QByteArray> frames;
+    if (r.exitCode != 0 || size <= 0 || r.out.size() % size != 0)
+        return frames;
+    for (qsizetype at = 0; at < r.out.size(); at += size)
+        frames << r.out.mid(at, size);
+    return frames;
+}
+
 double maxVolume(const QString& path, double from, double length) {
     const Result r =
         runTool("ffmpeg", {"-nostdin", "-ss", QString::number(from), "-t", QString::number(length),

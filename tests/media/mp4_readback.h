@@ -51,6 +51,10 @@ QString decodeErrors(const QString& path);
 // One decoded frame at `seconds`, as packed RGB24 of the stream's size; empty on failure.
 QByteArray rgbFrameAt(const QString& path, double seconds, int width, int height);
 
+// Every decoded picture of the first video stream, in order, each as packed RGB24 of the
+// stream's size; empty on failure.
+QList<QByteArray> rgbFrames(const QString& path, int width, int height);
+
 // Loudest sample (dBFS) of the sound between `from` and `from + length` seconds; 1000 when
 // there is no sound at all (louder than anything, so a check for silence fails).
 double maxVolume(const QString& path, double from, double length);
