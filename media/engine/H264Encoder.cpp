@@ -17,6 +17,24 @@ namespace {
 
 constexpr TranslationContext kTr{"Encoder"};
 
+// Puts the coded picture x264 gave out (`bytes` long, in `nals`) into `packet`, after
+// `prefix`, with its time stamps in ticks. False when out of memory.
+bool toPacket(int bytes, const x264_nal_t* nals, const x264_picture_t& picture,
+              const QByteArray& prefix, AVPacket* packet) {
+    const int extra = int(prefix.size());
+    if (av_new_packet(packet, extra + bytes) < 0)
+        return false;
+    if (extra > 0)
+        std::memcpy(packet->data, prefix.constData(), size_t(extra));
+    // x264 lays the units of one picture out one after the other.
+    std::memcpy(packet->data + extra, nals[0].p_payload, size_t(bytes));
+    packet->pts = picture.i_pts;
+    packet->dts = picture.i_dts;
+    if (picture.b_keyframe)
+        packet->flags |= AV_PKT_FLAG_KEY;
+    return true;
+}
+
 } // namespace
 
 void X264Deleter::operator()(x264_t* encoder) const {
@@ -31,7 +49,9 @@ void H264Encoder::log(void* self, int level, const char* format, va_list args) {
         return;
     char text[512];
     std::vsnprintf(text, sizeof text, format, args);
-    static_cast<H264Encoder*>(self)->lastMessage_ = QString::fromLocal8Bit(text).trimmed();
+    auto* encoder = static_cast<H264Encoder*>(self);
+    std::lock_guard<std::mutex> lock(encoder->messageMutex_);
+    encoder->lastMessage_ = QString::fromLocal8Bit(text).trimmed();
 }
 
 std::unique_ptr<H264Encoder> H264Encoder::open(QSize size, int periodMs,
@@ -82,12 +102,12 @@ std::unique_ptr<H264Encoder> H264Encoder::open(QSize size, int periodMs,
         return refused(QStringLiteral("profile=high"));
     encoder->encoder_.reset(x264_encoder_open(&p));
     if (!encoder->encoder_)
-        return refused(encoder->lastMessage_.isEmpty() ? options : encoder->lastMessage_);
+        return refused(encoder->lastMessage().isEmpty() ? options : encoder->lastMessage());
 
     x264_nal_t* nals = nullptr;
     int count = 0;
     if (x264_encoder_headers(encoder->encoder_.get(), &nals, &count) < 0)
-        return refused(encoder->lastMessage_.isEmpty() ? options : encoder->lastMessage_);
+        return refused(encoder->lastMessage().isEmpty() ? options : encoder->lastMessage());
     for (int i = 0; i < count; ++i) {
         const QByteArray nal(reinterpret_cast<const char*>(nals[i].p_payload), nals[i].i_payload);
         if (nals[i].i_type == NAL_SEI)
@@ -114,7 +134,8 @@ bool H264Encoder::encode(const AVFrame* frame, int64_t tick, const UnchangedBloc
     const QSize grid = macroblockGrid(size_);
     if (unchanged && unchanged->size() == size_t(grid.width()) * size_t(grid.height())) {
         // x264 may keep the map past this call (until the picture is coded), so it gets a copy
-        // of its own, which it frees.
+        // of its own, which it frees when done. (Should x264 fail before taking it over, the
+        // few bytes are lost; the recording ends with that failure anyway.)
         auto* map = static_cast<uint8_t*>(std::malloc(unchanged->size()));
         if (!map) {
             errorText_ = kTr.tr("Out of memory.");
@@ -125,51 +146,47 @@ bool H264Encoder::encode(const AVFrame* frame, int64_t tick, const UnchangedBloc
         in.prop.mb_info = map;
         in.prop.mb_info_free = &std::free;
     }
-    x264_nal_t* nals = nullptr;
-    int count = 0;
-    x264_picture_t out;
-    const int bytes = x264_encoder_encode(encoder_.get(), &nals, &count, &in, &out);
-    return takeOutput(bytes, nals, count, &out, packet, got);
+    return run(&in, packet, got);
 }
 
 bool H264Encoder::flush(AVPacket* packet, bool* got) {
     *got = false;
     if (x264_encoder_delayed_frames(encoder_.get()) <= 0)
         return true;
+    return run(nullptr, packet, got);
+}
+
+bool H264Encoder::run(x264_picture_t* in, AVPacket* packet, bool* got) {
     x264_nal_t* nals = nullptr;
     int count = 0;
     x264_picture_t out;
-    const int bytes = x264_encoder_encode(encoder_.get(), &nals, &count, nullptr, &out);
-    return takeOutput(bytes, nals, count, &out, packet, got);
-}
-
-bool H264Encoder::takeOutput(int bytes, void* nalList, int count, const void* picture,
-                             AVPacket* packet, bool* got) {
-    if (bytes < 0) {
-        errorText_ = kTr.tr("The H.264 encoder failed: %1.")
-                         .arg(lastMessage_.isEmpty() ? QString::number(bytes) : lastMessage_);
-        return false;
-    }
+    const int bytes = x264_encoder_encode(encoder_.get(), &nals, &count, in, &out);
+    if (bytes < 0)
+        return failed(bytes);
     if (bytes == 0 || count <= 0)
         return true;
-    const auto* nals = static_cast<const x264_nal_t*>(nalList);
-    const auto* out = static_cast<const x264_picture_t*>(picture);
-    const int extra = int(identification_.size());
-    if (av_new_packet(packet, extra + bytes) < 0) {
+    if (!toPacket(bytes, nals, out, identification_, packet))
+        return failed(0);
+    // The identification goes with the first picture only.
+    identification_.clear();
+    *got = true;
+    return true;
+}
+
+QString H264Encoder::lastMessage() const {
+    std::lock_guard<std::mutex> lock(messageMutex_);
+    return lastMessage_;
+}
+
+bool H264Encoder::failed(int result) {
+    if (result == 0) {
         errorText_ = kTr.tr("Out of memory: a coded picture could not be kept.");
         return false;
     }
-    // x264 lays the units of one picture out one after the other.
-    if (extra > 0)
-        std::memcpy(packet->data, identification_.constData(), size_t(extra));
-    std::memcpy(packet->data + extra, nals[0].p_payload, size_t(bytes));
-    identification_.clear();
-    packet->pts = out->i_pts;
-    packet->dts = out->i_dts;
-    if (out->b_keyframe)
-        packet->flags |= AV_PKT_FLAG_KEY;
-    *got = true;
-    return true;
+    const QString why = lastMessage();
+    errorText_ =
+        kTr.tr("The H.264 encoder failed: %1.").arg(why.isEmpty() ? QString::number(result) : why);
+    return false;
 }
 
 } // namespace engine

@@ -11,8 +11,10 @@
 #include <cstdarg>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 struct x264_t;
+struct x264_picture_t;
 
 namespace engine {
 
@@ -50,8 +52,12 @@ public:
 
 private:
     H264Encoder() = default;
-    bool takeOutput(int bytes, void* nals, int count, const void* picture, AVPacket* packet,
-                    bool* got);
+    // Hands `in` (null: nothing, to take out what x264 holds) to x264 and what comes out to
+    // `packet`.
+    bool run(x264_picture_t* in, AVPacket* packet, bool* got);
+    // 0: out of memory; below zero: what x264_encoder_encode() returned.
+    bool failed(int result);
+    QString lastMessage() const;
     static void log(void* self, int level, const char* format, va_list args);
 
     X264Ptr encoder_;
@@ -60,7 +66,9 @@ private:
     // x264's identification and settings text: the wrapper sends it with the first picture,
     // where players and tools look for it.
     QByteArray identification_;
-    QString lastMessage_; // x264's last complaint, for the error text
+    // x264's last complaint, for the error text; x264 may log from its own threads.
+    mutable std::mutex messageMutex_;
+    QString lastMessage_; // guarded by messageMutex_
     QString errorText_;
 };
 
