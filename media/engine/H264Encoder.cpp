@@ -17,6 +17,10 @@ namespace {
 
 constexpr TranslationContext kTr{"Encoder"};
 
+struct ParamCleanup {
+    void operator()(x264_param_t* param) const { x264_param_cleanup(param); }
+};
+
 // Puts the coded picture x264 gave out (`bytes` long, in `nals`) into `packet`, after
 // `prefix`, with its time stamps in ticks. False when out of memory.
 bool toPacket(int bytes, const x264_nal_t* nals, const x264_picture_t& picture,
@@ -66,6 +70,9 @@ std::unique_ptr<H264Encoder> H264Encoder::open(QSize size, int periodMs,
     x264_param_t p;
     if (x264_param_default_preset(&p, x264Preset(), nullptr) < 0)
         return refused(QString::fromLatin1(x264Preset()));
+    // The settings may hold text x264_param_parse() allocated; the encoder keeps a copy of its
+    // own.
+    const std::unique_ptr<x264_param_t, ParamCleanup> cleanup(&p);
     p.pf_log = &H264Encoder::log;
     p.p_log_private = encoder.get();
     p.i_log_level = X264_LOG_ERROR;
