@@ -96,7 +96,7 @@ std::unique_ptr<H264Encoder> H264Encoder::open(QSize size, int periodMs,
     p.b_repeat_headers = 0;
     if (settings.constantQuantizerMode() <= 0 && x264_param_parse(&p, "crf", "23") < 0)
         return refused(QStringLiteral("crf=23"));
-    const QString options = x264Options(settings);
+    const QString options = x264Options(settings) + ':' + x264ThreadOptions(size, periodMs);
     for (const QString& option : options.split(':', Qt::SkipEmptyParts)) {
         const qsizetype eq = option.indexOf('=');
         const QByteArray name = option.left(eq).toUtf8();

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace engine {
 namespace {
 
@@ -47,6 +49,24 @@ const char* x264Preset() {
     return "veryfast";
 }
 
+QString x264ThreadOptions(QSize size, int periodMs) {
+    // Up to this many pixels a second one thread codes every picture in time: at 1920x1080
+    // and 20 pictures a second, full-screen motion took x264 about 14 ms a picture of the
+    // 50 ms between them on the two-core machine we target, so 1080p at 30 a second still
+    // leaves the thread a third of its time. There one thread is the cheaper choice: two
+    // threads cost 5-10 % more CPU in waking and waiting for each other, which for mostly
+    // still screens (a picture now and then, each costing x264's fixed work per picture) is
+    // most of the bill.
+    constexpr double kOneThreadPixelsPerSecond = 1920.0 * 1080.0 * 30.0;
+    const double pixelsPerSecond =
+        double(size.width()) * double(size.height()) * 1000.0 / double(std::max(1, periodMs));
+    if (pixelsPerSecond <= kOneThreadPixelsPerSecond)
+        return QStringLiteral("threads=1:sliced-threads=0:lookahead-threads=1");
+    // Bigger areas (4K, two monitors) need both cores. Slices, unlike frame threads, hold
+    // no pictures back: each leaves the encoder as soon as it is coded.
+    return QStringLiteral("threads=2:sliced-threads=1");
+}
+
 QString x264Options(const VideoCodecSettings& s) {
     QStringList o;
     // Our own choices for what the settings leave open, tuned for screen content encoded in
@@ -58,17 +78,14 @@ QString x264Options(const VideoCodecSettings& s) {
     //   such gaps (the file would have to start with an edit list up to seconds long), and a
     //   lookahead would hold a still screen's pictures back for seconds, out of the file a
     //   crash leaves and on the way to stop(). Every picture leaves the encoder at once;
-    // - two sliced threads: the machines we target have two cores; slices, unlike frame
-    //   threads, hold no frames back either;
+    // - threads: see x264ThreadOptions();
     // - constant quality 23 (set with the "crf" option): text stays sharp, static screens
     //   cost almost nothing.
     o << "ref=1"
       << "bframes=0"
       << "rc-lookahead=0"
       << "mbtree=0"
-      << "sync-lookahead=0"
-      << "threads=2"
-      << "sliced-threads=1";
+      << "sync-lookahead=0";
 
     if (s.coderType() != EncoderGlobal::DefaultCoder)
         o << QStringLiteral("cabac=%1").arg(s.coderType() == EncoderGlobal::AC ? 1 : 0);
