@@ -17,7 +17,9 @@ SCREEN = (1920, 1080)
 CORNER = (320, 180)
 # What is typed into the terminal, over and over: ordinary words and a few symbols.
 TYPED = 'the quick brown fox jumps over the lazy dog 0123456789 -_=+ '
-TYPING_DELAY_MS = 100
+# `xdotool type` spends half its --delay on each character (timed here: 100 ms typed twenty
+# keys a second), so 200 ms types ten.
+TYPING_DELAY_MS = 200
 
 
 def _wait_window(title):
