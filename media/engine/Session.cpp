@@ -2,6 +2,7 @@
 
 #include "media/Translate.h"
 #include "media/engine/Bgr0ToI420.h"
+#include "media/engine/PictureCopies.h"
 #include "media/engine/Remux.h"
 #include "media/engine/Timing.h"
 
@@ -257,14 +258,9 @@ void Session::convertLoop() {
         return;
     }
     // The pictures' memory comes from a pool: a picture freed by the encoder is used again
-    // instead of allocating (and faulting in) 3 MB per picture. The pool itself is freed when
-    // its last picture is.
-    const int pictureBytes =
-        av_image_get_buffer_size(AV_PIX_FMT_YUV420P, even.width(), even.height(), kPictureAlign);
-    // The extra bytes let vector code read a little past the last row.
-    BufferPoolPtr pool(pictureBytes > 0
-                           ? av_buffer_pool_init(size_t(pictureBytes) + kPictureAlign, nullptr)
-                           : nullptr);
+    // instead of allocating (and faulting in) 3 MB per picture, and only its changed rows are
+    // copied.
+    PictureCopies copies(even, kPictureAlign);
     // The screen as converted so far: each grab converts only the rows that changed into
     // it, and every picture handed to the encoder is a copy of it.
     FramePtr screen(av_frame_alloc());
@@ -326,22 +322,12 @@ void Session::convertLoop() {
                 std::memcpy(luma + wanted.height() * pitch, luma + (wanted.height() - 1) * pitch,
                             size_t(even.width()));
 
-            FramePtr frame(av_frame_alloc());
-            if (frame && pool)
-                frame->buf[0] = av_buffer_pool_get(pool.get());
-            if (!frame || !frame->buf[0] ||
-                av_image_fill_arrays(frame->data, frame->linesize, frame->buf[0]->data,
-                                     AV_PIX_FMT_YUV420P, even.width(), even.height(),
-                                     kPictureAlign) < 0) {
+            FramePtr frame = copies.copy(*screen, RowSpan{top, end});
+            if (!frame) {
                 report(FailureSource::Output, EncoderErrors::EncodingError,
                        kTr.tr("Out of memory: a screen picture could not be stored."));
                 break;
             }
-            frame->format = AV_PIX_FMT_YUV420P;
-            frame->width = even.width();
-            frame->height = even.height();
-            av_image_copy(frame->data, frame->linesize, const_cast<const uint8_t**>(screen->data),
-                          screen->linesize, AV_PIX_FMT_YUV420P, even.width(), even.height());
             // Compared by content, so the marks are exact whatever the grab reported.
             if (previous)
                 findUnchangedBlocks(*previous, *frame, top, end, picture.unchanged);

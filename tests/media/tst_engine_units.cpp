@@ -5,6 +5,7 @@
 #include "media/engine/BoundedQueue.h"
 #include "media/engine/Ffmpeg.h"
 #include "media/engine/OutputFile.h"
+#include "media/engine/PictureCopies.h"
 #include "media/engine/PointerOverlay.h"
 #include "media/engine/SoundMixer.h"
 #include "media/engine/Timing.h"
@@ -47,6 +48,7 @@ private slots:
     void changedRowsConvertLikeTheWholePicture();
     void unchangedBlocksAreExactlyThoseWithoutAChange_data();
     void unchangedBlocksAreExactlyThoseWithoutAChange();
+    void pictureCopiesAlwaysHoldTheWholeScreen();
     void refusedEncoderSettingsAreReportedReadably();
     void pointerIsBlendedAtItsHotSpot();
     void clickRingsGrowFadeAndEnd();
@@ -677,6 +679,64 @@ void EngineUnits::unchangedBlocksAreExactlyThoseWithoutAChange() {
         findUnchangedBlocks(*before, *after, lumaTop + 15, lumaTop + 16, unchanged);
         QVERIFY2(unchanged == expected, qPrintable(where + " (band)"));
         byte ^= 0x01;
+    }
+}
+
+void EngineUnits::pictureCopiesAlwaysHoldTheWholeScreen() {
+    // A screen changing in random bands; the encoder keeps a random few pictures for a while
+    // and gives them back in any order, now and then one held longer than the copier
+    // remembers. Every picture handed out must be the screen at that moment, to the byte.
+    const int width = 64, height = 46;
+    QRandomGenerator rng(7);
+    FramePtr screen(av_frame_alloc());
+    screen->format = AV_PIX_FMT_YUV420P;
+    screen->width = width;
+    screen->height = height;
+    QVERIFY(av_frame_get_buffer(screen.get(), 64) == 0);
+    auto paint = [&](RowSpan rows) {
+        for (int p = 0; p < 3; ++p) {
+            const int shift = p ? 1 : 0;
+            for (int y = rows.top >> shift; y < (rows.end + shift) >> shift; ++y)
+                for (int x = 0; x < width >> shift; ++x)
+                    screen->data[p][y * screen->linesize[p] + x] = uint8_t(rng.bounded(256));
+        }
+    };
+    auto sameAsScreen = [&](const AVFrame& f) {
+        for (int p = 0; p < 3; ++p) {
+            const int shift = p ? 1 : 0;
+            for (int y = 0; y < height >> shift; ++y)
+                if (std::memcmp(f.data[p] + y * f.linesize[p],
+                                screen->data[p] + y * screen->linesize[p],
+                                size_t(width >> shift)) != 0)
+                    return false;
+        }
+        return true;
+    };
+    paint(RowSpan{0, height});
+    PictureCopies copies(QSize(width, height), 64);
+    std::vector<FramePtr> away;
+    FramePtr longHeld;
+    for (int n = 0; n < 400; ++n) {
+        RowSpan changed{0, height};
+        if (n > 0) {
+            // Odd and even edges alike: a chroma row is shared by two luma rows.
+            const int top = int(rng.bounded(height));
+            changed = RowSpan{top, top + 1 + int(rng.bounded(height - top))};
+            if (rng.bounded(4) == 0)
+                changed = RowSpan{}; // only the pointer moved: nothing new in the rows
+            paint(changed);
+        }
+        FramePtr f = copies.copy(*screen, changed);
+        QVERIFY(f);
+        QVERIFY2(sameAsScreen(*f), qPrintable(QStringLiteral("picture %1").arg(n)));
+        if (n % 97 == 5 && !longHeld)
+            longHeld = std::move(f);
+        else
+            away.push_back(std::move(f));
+        while (away.size() > size_t(1 + rng.bounded(4)))
+            away.erase(away.begin() + rng.bounded(quint32(away.size())));
+        if (n % 97 == 60)
+            longHeld.reset();
     }
 }
 
