@@ -83,16 +83,22 @@ QString openMenuWindow(qint64 pid) {
 }
 
 bool openTrayMenu(qint64 pid) {
-    const QString tray = trayIconWindow(pid);
-    if (tray.isEmpty())
-        return false;
-    click(tray, 3);
+    // A click that comes while the previous menu is still closing can be lost: the click is
+    // repeated while no menu shows up (never while one is open, which it would close).
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 15000) {
-        if (!openMenuWindow(pid).isEmpty())
-            return true;
-        QTest::qWait(100);
+        const QString tray = trayIconWindow(pid);
+        if (tray.isEmpty())
+            return false;
+        click(tray, 3);
+        QElapsedTimer sinceClick;
+        sinceClick.start();
+        while (sinceClick.elapsed() < 3000) {
+            if (!openMenuWindow(pid).isEmpty())
+                return true;
+            QTest::qWait(100);
+        }
     }
     return false;
 }
