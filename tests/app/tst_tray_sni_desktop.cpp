@@ -118,7 +118,11 @@ private:
                           const QString& method, const QVariantList& args) {
         QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
         call.setArguments(args);
-        return connection().call(call, QDBus::Block, 10000);
+        // Every few seconds the program asks our watcher, with a blocking call, whether a tray
+        // host is there: our event loop keeps running meanwhile, so that question is answered
+        // even when it comes while we wait, and neither side waits for the other until the
+        // timeout.
+        return connection().call(call, QDBus::BlockWithGui, 10000);
     }
 
     // A home with two uploaded links, so that the history entry of the menu is enabled.
