@@ -1,6 +1,5 @@
 #include "media/engine/PictureCopies.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace engine {
