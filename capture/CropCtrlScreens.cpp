@@ -4,6 +4,7 @@
 
 #include "capture/OverlaySurface.h"
 #include "capture/SelectionGeometry.h"
+#include "platform/Platform.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -82,8 +83,17 @@ void CropCtrl::layOutScreens() {
 }
 
 void CropCtrl::grabScreens() {
-    for (ScreenPart& part : parts_)
-        part.picture = part.screen->grabWindow(0);
+    QList<QScreen*> screens;
+    for (const ScreenPart& part : parts_)
+        screens.append(part.screen);
+    platform::Platform::current().screenPictures().capture(
+        screens, [this, screens](const QList<QPixmap>& pictures) {
+            // The monitors may have changed while the desktop was asked.
+            for (size_t i = 0; i < parts_.size() && int(i) < pictures.size(); ++i) {
+                if (parts_[i].screen == screens.value(int(i)))
+                    parts_[i].picture = pictures[int(i)];
+            }
+        });
 }
 
 void CropCtrl::showSurfaces(bool visible) {

@@ -1,0 +1,34 @@
+#include "platform/Platform.h"
+
+#include "platform/x11/X11Platform.h"
+
+namespace platform {
+
+namespace {
+
+std::unique_ptr<Platform>& installed() {
+    static std::unique_ptr<Platform> platform;
+    return platform;
+}
+
+} // namespace
+
+Platform& Platform::current() {
+    std::unique_ptr<Platform>& platform = installed();
+    if (!platform)
+        platform = forEnvironment();
+    return *platform;
+}
+
+std::unique_ptr<Platform> Platform::install(std::unique_ptr<Platform> platform) {
+    std::swap(installed(), platform);
+    return platform;
+}
+
+std::unique_ptr<Platform> Platform::forEnvironment() {
+    // Wayland sessions still reach the X11 implementation through Xwayland until the
+    // desktop's own screen-cast path exists.
+    return std::make_unique<X11Platform>();
+}
+
+} // namespace platform

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QPixmap>
+
+#include <functional>
+#include <memory>
+
+class QScreen;
+
+namespace platform {
+
+// The frozen picture of each monitor the overlay shows while the user selects. A desktop
+// may only be able to answer later (a screen-cast stream's first frame), so the answer
+// comes through `done`, which may run before capture() returns. GUI thread only.
+class ScreenPictures {
+public:
+    virtual ~ScreenPictures() = default;
+    using Done = std::function<void(const QList<QPixmap>& pictures)>;
+    // One picture per screen of `screens`, in the same order, each at the monitor's
+    // physical resolution; a null pixmap for a monitor that could not be read.
+    virtual void capture(const QList<QScreen*>& screens, Done done) = 0;
+};
+
+// What the desktop the program runs on lets it do, and the desktop-specific ways of doing
+// it. Exactly one is in force in a process: main() installs the one for its session, and a
+// process that installs none (a test) gets the one its environment names on first use.
+// GUI thread only.
+class Platform {
+public:
+    enum class Kind { X11, Wayland };
+
+    virtual ~Platform() = default;
+    virtual Kind kind() const = 0;
+
+    // Whether top-level windows go where the program moves them. Where they do not, panels
+    // cannot sit beside the selected area and the record button cannot dock at an edge.
+    virtual bool placesWindows() const = 0;
+
+    virtual ScreenPictures& screenPictures() = 0;
+
+    // The platform in force; installs the environment's own when none was installed.
+    static Platform& current();
+    // Replaces the platform in force (start-up, or a test's fake); returns the old one.
+    static std::unique_ptr<Platform> install(std::unique_ptr<Platform> platform);
+    // The platform this process's environment calls for.
+    static std::unique_ptr<Platform> forEnvironment();
+};
+
+} // namespace platform
