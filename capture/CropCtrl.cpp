@@ -1,18 +1,15 @@
 #include "capture/CropCtrl.h"
 
+#include "capture/FinishedPanel.h"
+#include "capture/OverlayWindow.h"
+#include "capture/RecordPanel.h"
 #include "capture/SelectionGeometry.h"
+#include "capture/SharePanel.h"
+#include "capture/StartPanel.h"
 #include "widgets/PopupNotify.h"
-#include "widgets/PushButtonWithTooltip.h"
 
-#include <QCloseEvent>
 #include <QCursor>
-#include <QGuiApplication>
-#include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QScreen>
 #include <QWindow>
 
 namespace {
@@ -21,50 +18,64 @@ namespace {
 constexpr int kKeyboardRetryMs = 50;
 } // namespace
 
-CropCtrl::CropCtrl(RecordingStore* store, QWidget* parent)
-    : QWidget(parent)
-    , frameWidth_(CaptureGeometry::kFrameWidth)
-    , dimColor_(0, 0, 0, 127)
-    , darkStyle_(QStringLiteral("background-color: rgba(0, 0, 0, 127.5);\t\t"
-                                "border-width: 1px;\t\tborder-style: solid;\t\t"
-                                "border-color: white;\t\tborder-radius: 5px;"))
-    , lightStyle_(QStringLiteral("background-color: rgba(255, 255, 255, 229.5);\t\t"
-                                 "border-width: 1px;\t\tborder-style: solid;\t\t"
-                                 "border-color: black;\t\tborder-radius: 5px;"))
-    , sizeLabelSize_(145, 43)
-    , panelHeight_(43)
-    , selection_(CaptureGeometry::nullSelection())
-    , resizeStart_(CaptureGeometry::nullSelection())
-    , session_(store) {
-    setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_MouseTracking);
-    // The overlay must lie above every window, docks and panels included, on every screen:
-    // the window manager would keep docks above it and fit it into one monitor.
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                   Qt::X11BypassWindowManagerHint);
-    setWindowIcon(QIcon(QStringLiteral(":/Resources/windowIcon.png")));
-
-    buildContextMenu();
-    buildHintLabel();
-    buildSizeLabel();
-    buildStartRecordPanel();
-    buildRecordPanel();
-    buildRecordFinishedPanel();
-    buildSocialButtonPanel();
-    connect(&session_, &RecordingSession::elapsedChanged, this, &CropCtrl::onRecordTimeChanged);
-    connect(&session_, &RecordingSession::blinkChanged, this, &CropCtrl::onBlinkChanged);
-    connect(&session_, &RecordingSession::failed, this, &CropCtrl::onSessionFailed);
-    connect(&session_, &RecordingSession::fileFinished, this, &CropCtrl::onRecordingFinished);
-    connect(&session_, &RecordingSession::pausedChanged, this, &CropCtrl::onPausedChanged);
-    connect(&session_, &RecordingSession::soundStopped, this, &CropCtrl::onSoundStopped);
+CropCtrl::CropCtrl(RecordingStore* store, QObject* parent)
+    : QObject(parent)
+    , recordPanel_(std::make_unique<RecordPanel>())
+    , finishedPanel_(std::make_unique<FinishedPanel>())
+    , sharePanel_(std::make_unique<SharePanel>())
+    , session_(store)
+    , finished_(session_.store(),
+                FinishedRecordings::Files{
+                    [this](const QString& path) { return session_.isFinishing(path); },
+                    [this](const QString& path) { return session_.videoSizeOf(path); },
+                    [this] {
+                        return isRecording() ? session_.filePath() : QString();
+                    }}) {
+    // There is always a window for the labels and the start panel to live on, monitors or
+    // not.
+    fitWindows({});
+    buildLabels();
+    startPanel_ = new StartPanel(windows_.front().get());
+    connectParts();
+    connectPanels();
 }
 
-CropCtrl::~CropCtrl() {
-    // The panel windows have no parent; they go first, before the members they point into.
-    delete socialPanelWindow_;
-    delete finishedPanelWindow_;
-    delete recordPanelWindow_;
-    delete soundPopup_;
+CropCtrl::~CropCtrl() = default;
+
+void CropCtrl::connectParts() {
+    connect(&session_, &RecordingSession::elapsedChanged, recordPanel_.get(),
+            &RecordPanel::setElapsed);
+    connect(&session_, &RecordingSession::pausedChanged, recordPanel_.get(),
+            &RecordPanel::setPaused);
+    connect(&session_, &RecordingSession::failed, this, &CropCtrl::onSessionFailed);
+    connect(&session_, &RecordingSession::fileFinished, this, &CropCtrl::onRecordingFinished);
+    connect(&session_, &RecordingSession::soundStopped, this, &CropCtrl::onSoundStopped);
+    connect(&finished_, &FinishedRecordings::finishingChanged, this, &CropCtrl::onFinishingChanged);
+    connect(&finished_, &FinishedRecordings::uploadRecording, this, &CropCtrl::uploadRecording);
+    connect(&menu_, &OverlayMenu::recordClicked, this, &CropCtrl::recordWithoutSound);
+    connect(&menu_, &OverlayMenu::recordWithSoundClicked, this, &CropCtrl::recordWithSound);
+    connect(&menu_, &OverlayMenu::clearClicked, this, &CropCtrl::clearAndShowLabel);
+    connect(&menu_, &OverlayMenu::closeClicked, this, &CropCtrl::close);
+}
+
+bool CropCtrl::isVisible() const {
+    for (const auto& window : windows_) {
+        if (window->isVisible())
+            return true;
+    }
+    return false;
+}
+
+void CropCtrl::setWindowTitle(const QString& title) {
+    title_ = title;
+    windows_.front()->setWindowTitle(title);
+}
+
+QList<QWidget*> CropCtrl::windows() const {
+    QList<QWidget*> list;
+    for (const auto& window : windows_)
+        list.append(window.get());
+    return list;
 }
 
 void CropCtrl::show() {
@@ -72,70 +83,66 @@ void CropCtrl::show() {
     // A new capture: the finished panels of the last one go, its recording stays in the
     // recordings folder (and Ctrl+S still reaches it).
     // (The caller may have cleared the mode already: the panels tell.)
-    if (!saving_ && (mode_ == RecordFinished || finishedPanelWindow_->isVisible())) {
+    if (!finished_.isSaving() &&
+        (model_.mode() == Mode::RecordFinished || finishedPanel_->isVisible())) {
         dropFinishedPanels();
     }
     updateTexts();
     layOutScreens();
     clear();
     repaintScreens();
-    showHintAt(currentPos_);
+    showHintAt(model_.currentPos());
     grabScreens();
-    QWidget::show();
-    raise();
-    activateWindow();
-    takeKeyboard(kKeyboardRetries);
+    showWindows();
 }
 
 void CropCtrl::clear() {
-    mode_ = Idle;
-    selection_ = CaptureGeometry::nullSelection();
+    model_.clear();
     hintLabel_->hide();
     sizeLabel_->hide();
-    startRecordPanel_->hide();
-    currentPos_ = fromGlobal(QCursor::pos());
+    startPanel_->hide();
+    model_.setCurrentPos(layout_.fromGlobal(QCursor::pos()));
     updateScreens();
 }
 
 void CropCtrl::clearAndShowLabel() {
     clear();
-    showHintAt(currentPos_);
+    showHintAt(model_.currentPos());
+}
+
+void CropCtrl::close() {
+    abandonCountdown();
+    hideWindows();
+    clear();
+    repaintScreens();
+    emit closed();
 }
 
 void CropCtrl::showHintAt(QPoint pos) {
-    currentPos_ = pos;
+    model_.setCurrentPos(pos);
     placeHintLabel();
     hintLabel_->show();
 }
 
 void CropCtrl::placeHintLabel() {
-    placeChild(hintLabel_, currentPos_ + QPoint(15, 15), currentPos_);
+    const QPoint pos = model_.currentPos();
+    placeChild(hintLabel_, pos + QPoint(15, 15), pos);
 }
 
 void CropCtrl::takeKeyboard(int attemptsLeft) {
     // A window that bypasses the window manager gets no focus from it; Escape and Ctrl+S
     // must work at once, so the overlay takes the keyboard itself while it is shown.
-    QWindow* window = windowHandle();
-    if (!window || !isVisible() || window->setKeyboardGrabEnabled(true) || attemptsLeft <= 0)
+    OverlayWindow* first = windows_.front().get();
+    QWindow* window = first->windowHandle();
+    if (!window || !first->isVisible() || window->setKeyboardGrabEnabled(true) || attemptsLeft <= 0)
         return;
     QTimer::singleShot(kKeyboardRetryMs, this,
                        [this, attemptsLeft] { takeKeyboard(attemptsLeft - 1); });
 }
 
-void CropCtrl::keyPressEvent(QKeyEvent* event) {
-    QWidget::keyPressEvent(event);
-    if (event->key() == Qt::Key_Escape)
+void CropCtrl::onKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_Escape)
         close();
-    else if (event->key() == Qt::Key_S && event->modifiers() == Qt::ControlModifier)
+    else if (key == Qt::Key_S && modifiers == Qt::ControlModifier)
         save();
-}
-
-void CropCtrl::closeEvent(QCloseEvent* event) {
-    abandonCountdown();
-    if (QWindow* window = windowHandle())
-        window->setKeyboardGrabEnabled(false);
-    clear();
-    repaintScreens();
-    emit closed();
-    event->accept();
 }

@@ -1,20 +1,20 @@
 // What the user can do with a finished recording: save it, upload it, share it, or close.
+// Which recording that is, and when its file is ready, FinishedRecordings knows.
 #include "capture/CropCtrl.h"
 
-#include "history/RecordingStore.h"
+#include "capture/FinishedPanel.h"
+#include "capture/OverlayWindow.h"
+#include "capture/SharePanel.h"
 #include "widgets/SaveRecordingFlow.h"
 
-#include <QFileInfo>
 #include <QMessageBox>
-#include <QWindow>
 
 void CropCtrl::dropFinishedPanels() {
-    mode_ = Idle;
+    model_.setMode(Mode::Idle);
     recordRect_.hide();
-    finishedPanelWindow_->hide();
-    socialPanelWindow_->hide();
-    shownRecording_.clear();
-    setFinishing(false);
+    finishedPanel_->hide();
+    sharePanel_->hide();
+    finished_.withdraw();
 }
 
 void CropCtrl::tearDown() {
@@ -22,27 +22,19 @@ void CropCtrl::tearDown() {
     close();
 }
 
-QString CropCtrl::recordingToSave() const {
-    // Never the recording under way, nor a file still being finished: either would copy a
-    // half-written file.
-    QString path = mode_ == RecordFinished ? shownRecording_ : lastFinished_;
-    if (path.isEmpty() || session_.isFinishing(path) ||
-        (isRecording() && path == session_.filePath()))
-        return {};
-    // The history may have uploaded, saved or deleted it meanwhile.
-    RecordingStore* store = session_.store();
-    const auto entry = store ? store->entry(path) : std::nullopt;
-    if (!entry || entry->state == RecordingState::Queued ||
-        entry->state == RecordingState::Recording)
-        return {};
-    return path;
+void CropCtrl::onFinishingChanged(bool finishing) {
+    finishedPanel_->setFinishing(finishing);
+    if (finishedPanel_->isVisible()) {
+        placePanel(finishedPanel_.get());
+        placeSocialPanel();
+    }
 }
 
 void CropCtrl::save() {
     setOverlayCursor(Qt::ArrowCursor);
-    if (saving_ || SaveRecordingFlow::isSaving())
+    if (finished_.isSaving() || SaveRecordingFlow::isSaving())
         return;
-    const QString recording = recordingToSave();
+    const QString recording = finished_.toSave(model_.mode() == Mode::RecordFinished);
     if (recording.isEmpty())
         return; // nothing finished to save (yet): Ctrl+S does nothing
 
@@ -50,41 +42,34 @@ void CropCtrl::save() {
     // steps aside while the dialog and any message are open, and comes back if nothing was
     // saved.
     const bool overlayShown = isVisible();
-    if (overlayShown) {
-        if (QWindow* window = windowHandle())
-            window->setKeyboardGrabEnabled(false);
-        QWidget::hide();
-    }
+    if (overlayShown)
+        hideWindows();
     const auto restoreOverlay = [this, overlayShown] {
-        if (overlayShown && !isVisible()) {
-            QWidget::show();
-            raise();
-            activateWindow();
-            takeKeyboard(kKeyboardRetries);
-        }
+        if (overlayShown && !isVisible())
+            showWindows();
     };
 
-    SaveRecordingFlow* flow = SaveRecordingFlow::saveRecordingAs(recording, session_.store(), this);
+    SaveRecordingFlow* flow =
+        SaveRecordingFlow::saveRecordingAs(recording, session_.store(), windows_.front().get());
     if (!flow) {
         restoreOverlay();
         return;
     }
-    saving_ = true;
+    finished_.setSaving(true);
     finishedPanel_->setEnabled(false);
-    socialPanel_->setEnabled(false);
+    sharePanel_->setEnabled(false);
     connect(flow, &SaveRecordingFlow::done, this,
             [this, restoreOverlay](const QString& source, const QString&, bool saved) {
-                saving_ = false;
+                finished_.setSaving(false);
                 finishedPanel_->setEnabled(true);
-                socialPanel_->setEnabled(true);
+                sharePanel_->setEnabled(true);
                 if (!saved) {
                     // The recording and the panels stay, so the user can pick another place.
                     restoreOverlay();
                     return;
                 }
-                if (lastFinished_ == source)
-                    lastFinished_.clear();
-                if (mode_ == RecordFinished && shownRecording_ != source)
+                finished_.saved(source);
+                if (model_.mode() == Mode::RecordFinished && finished_.offered() != source)
                     return; // another recording's panels are up now
                 tearDown();
             });
@@ -92,29 +77,10 @@ void CropCtrl::save() {
 
 void CropCtrl::handOver(int shareTarget, const QString& errorTitle) {
     setOverlayCursor(Qt::ArrowCursor);
-    const QString recording = shownRecording_;
-    if (recording.isEmpty() || !QFileInfo::exists(recording)) {
-        QMessageBox::critical(this, errorTitle, QStringLiteral("Can not open file"),
+    if (finished_.handOver(shareTarget) == FinishedRecordings::HandOver::Missing) {
+        QMessageBox::critical(windows_.front().get(), errorTitle, tr("Can not open file"),
                               QMessageBox::Ok);
         return;
     }
-    if (lastFinished_ == recording)
-        lastFinished_.clear();
-    if (session_.isFinishing(recording))
-        pendingUploads_.insert(recording, shareTarget); // sent once its file is ready
-    else
-        emit uploadRecording(recording, session_.videoSizeOf(recording), shareTarget);
-    tearDown();
-}
-
-void CropCtrl::upload() {
-    handOver(-1, QStringLiteral("Upload error"));
-}
-
-void CropCtrl::share(SocialNetwork network) {
-    handOver(int(network), QStringLiteral("Share error"));
-}
-
-void CropCtrl::closeRecordFinishedPanel() {
     tearDown();
 }

@@ -3,10 +3,6 @@
 // starts.
 #include "capture/CropCtrl.h"
 
-#include "capture/SelectionGeometry.h"
-
-#include <QWindow>
-
 namespace {
 // The number leaves the screen this long before the recording starts: the windows beneath it
 // need a moment to paint themselves again, or the first picture could still show it. Short
@@ -22,17 +18,15 @@ void CropCtrl::startCountdown(bool withSound) {
                 &CropCtrl::cancelCountdown);
         countdown_.setLeadOut(kNumberClearanceMs);
         connect(&countdown_, &Countdown::remainingChanged, this, [this](int seconds) {
-            const QRect s = CaptureGeometry::normalizedSelection(selection_);
-            const QRect area = toGlobal(s, s.center(), false);
+            const QRect s = model_.normalized();
+            const QRect area = layout_.toGlobal(s, s.center(), false);
             countdownWindow_->showNumber(seconds, area);
         });
         connect(&countdown_, &Countdown::endingSoon, countdownWindow_.get(), &QWidget::hide);
         connect(&countdown_, &Countdown::finished, this, &CropCtrl::onCountdownFinished);
     }
     // The desktop itself shows during the count, so the user can get it ready.
-    if (QWindow* window = windowHandle())
-        window->setKeyboardGrabEnabled(false);
-    QWidget::hide();
+    hideWindows();
     countdown_.start(countdownSeconds_);
 }
 
@@ -45,10 +39,7 @@ void CropCtrl::cancelCountdown() {
     if (!countdown_.isRunning())
         return;
     abandonCountdown();
-    QWidget::show();
-    raise();
-    activateWindow();
-    takeKeyboard(kKeyboardRetries);
+    showWindows();
 }
 
 void CropCtrl::abandonCountdown() {
@@ -60,6 +51,6 @@ void CropCtrl::abandonCountdown() {
 void CropCtrl::stopFromOutside() {
     if (countdown_.isRunning())
         cancelCountdown();
-    else if (mode_ == Recording && session_.isRecording())
+    else if (model_.mode() == Mode::Recording && session_.isRecording())
         stopRecord();
 }

@@ -17,9 +17,8 @@
 #include <QSettings>
 
 namespace {
-// The label shows whole seconds; the stop button blinks once a second (on, off).
+// The label shows whole seconds.
 constexpr int kElapsedTickMs = 1000;
-constexpr int kBlinkMs = 500;
 // CD-quality stereo: what every sound server offers a microphone in without resampling.
 constexpr int kSoundSampleRate = 44100;
 constexpr int kSoundChannels = 2;
@@ -79,10 +78,6 @@ RecordingSession::RecordingSession(RecordingStore* store, QObject* parent)
         elapsedTimer_.setInterval(kElapsedTickMs);
         ++elapsedSeconds_;
         emit elapsedChanged(CaptureGeometry::elapsedText(elapsedSeconds_));
-    });
-    connect(&blinkTimer_, &QTimer::timeout, this, [this] {
-        emit blinkChanged(blinkOn_);
-        blinkOn_ = !blinkOn_;
     });
 }
 
@@ -168,8 +163,6 @@ bool RecordingSession::start(const QRect& physicalArea, bool withSound) {
     unfinished_.insert(filePath_, false);
     emit elapsedChanged(CaptureGeometry::elapsedText(0));
     elapsedSeconds_ = 0;
-    blinkOn_ = false;
-    blinkTimer_.start(kBlinkMs);
     elapsedTimer_.start(kElapsedTickMs);
     return true;
 }
@@ -218,10 +211,5 @@ void RecordingSession::onRecorderFinished(const QString& path, const QString& er
 }
 
 void RecordingSession::stopClock() {
-    blinkTimer_.stop();
     elapsedTimer_.stop();
-}
-
-QString RecordingSession::fileExtension() const {
-    return QStringLiteral("mp4");
 }

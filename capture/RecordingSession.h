@@ -59,8 +59,6 @@ public:
 
     // The file of the last recording, or of the one under way; empty before the first.
     QString filePath() const { return filePath_; }
-    // Extension (without the dot) of the files the session writes.
-    QString fileExtension() const;
     // Size of the last recorded area in physical pixels; empty before the first.
     QSize videoSize() const { return videoSize_; }
     // The recorded size of a recording this session made, empty for any other file.
@@ -69,8 +67,6 @@ public:
 signals:
     // Elapsed time of the recording under way as "hh:mm:ss", once a second.
     void elapsedChanged(const QString& text);
-    // The stop button's blink phase, twice a second while recording.
-    void blinkChanged(bool on);
     // The engine failed; the recording has ended. `title` and `message` are for the user.
     void failed(const QString& title, const QString& message);
     // The file of an ended recording is final. With an empty errorText it is an ordinary
@@ -99,8 +95,6 @@ private:
     // ended them was reported already.
     QHash<QString, bool> unfinished_;
     QTimer elapsedTimer_;
-    QTimer blinkTimer_;
     int elapsedSeconds_ = 0;
     int tickLeftMs_ = 0; // of the elapsed second under way when paused
-    bool blinkOn_ = false;
 };

@@ -265,6 +265,18 @@
         <source>Resume recording</source>
         <translation>Retomar gravação</translation>
     </message>
+    <message>
+        <source>Can not open file</source>
+        <translation>Impossível abrir o arquivo</translation>
+    </message>
+    <message>
+        <source>Share error</source>
+        <translation>Erro ao compartilhar</translation>
+    </message>
+    <message>
+        <source>Upload error</source>
+        <translation>Erro de carregamento</translation>
+    </message>
 </context>
 <context>
     <name>Encoder</name>

@@ -265,6 +265,18 @@
         <source>Resume recording</source>
         <translation>Reanudar la grabación</translation>
     </message>
+    <message>
+        <source>Can not open file</source>
+        <translation>No se puede abrir el archivo</translation>
+    </message>
+    <message>
+        <source>Share error</source>
+        <translation>Error al compartir</translation>
+    </message>
+    <message>
+        <source>Upload error</source>
+        <translation>Error de descarga</translation>
+    </message>
 </context>
 <context>
     <name>Encoder</name>

@@ -135,7 +135,9 @@ private slots:
     void freeSpaceIsCheckedBeforeRecording();
 
 private:
-    double dpr() const { return ctrl_->devicePixelRatioF(); }
+    // The overlay's window on the test desktop's only monitor.
+    QWidget* overlay() const { return ctrl_->windows().value(0); }
+    double dpr() const { return overlay()->devicePixelRatioF(); }
     QPoint phys(QPointF logical) const { return (logical * dpr()).toPoint(); }
     void xdo(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
     void movePointer(QPoint logical) {
@@ -219,21 +221,21 @@ void TestCropCtrl::openOverlay() {
     ctrl_->clear();
     ctrl_->setGeometry(desktop);
     ctrl_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(ctrl_.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(overlay()));
 }
 
 void TestCropCtrl::selectArea(QPoint from, QPoint to) {
     openOverlay();
     drag(from, to);
-    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
 }
 
 void TestCropCtrl::startRecording(bool withSound) {
-    auto* box = ctrl_->findChild<QCheckBox*>(QStringLiteral("SoundCheckBox"));
+    auto* box = overlay()->findChild<QCheckBox*>(QStringLiteral("SoundCheckBox"));
     QVERIFY(box);
     box->setChecked(withSound);
-    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
-    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Recording));
+    click(overlay()->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Recording);
 }
 
 void TestCropCtrl::stopRecording() {
@@ -242,7 +244,7 @@ void TestCropCtrl::stopRecording() {
     click(panel->findChild<QPushButton*>(QStringLiteral("StopRecordButton")));
     // The panels come at once; the file is finished on a thread of its own meanwhile, and
     // the panels say so until it is complete.
-    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), int(CropCtrl::RecordFinished), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), CropCtrl::Mode::RecordFinished, 10000);
     QWidget* finished = topLevel(QStringLiteral("RecordFinishedPanel"));
     QVERIFY(finished && finished->isVisible());
     auto* finishing = finished->findChild<QLabel*>(QStringLiteral("FinishingLabel"));
@@ -301,7 +303,7 @@ QJsonObject TestCropCtrl::probe(const QString& file) {
 void TestCropCtrl::overlayCoversScreenAboveTray() {
     openOverlay();
     const QString info = QString::fromLocal8Bit(
-        run(QStringLiteral("xwininfo"), {"-id", QString::number(ctrl_->winId())}));
+        run(QStringLiteral("xwininfo"), {"-id", QString::number(overlay()->winId())}));
     QVERIFY2(info.contains(QLatin1String("Absolute upper-left X:  0")), qPrintable(info));
     QVERIFY2(info.contains(QLatin1String("Absolute upper-left Y:  0")), qPrintable(info));
     QVERIFY2(info.contains(QLatin1String("Width: 1920")), qPrintable(info));
@@ -313,7 +315,7 @@ void TestCropCtrl::overlayCoversScreenAboveTray() {
         xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
         const QString where =
             QString::fromLocal8Bit(run(QStringLiteral("xdotool"), {"getmouselocation", "--shell"}));
-        QVERIFY2(where.contains(QStringLiteral("WINDOW=%1").arg(ctrl_->winId())),
+        QVERIFY2(where.contains(QStringLiteral("WINDOW=%1").arg(overlay()->winId())),
                  qPrintable(where));
     }
     // The overlay has the keyboard at once.
@@ -335,18 +337,18 @@ void TestCropCtrl::dragSelectsWorkedExampleAndDimsOutside() {
 
     openOverlay();
     drag(QPoint(100, 100), QPoint(250, 180));
-    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
     QCOMPARE(ctrl_->currentSelection(), corners(100, 100, 247, 179));
-    auto* sizeLabel = ctrl_->findChild<QLabel*>(QStringLiteral("SizeLabel"));
+    auto* sizeLabel = overlay()->findChild<QLabel*>(QStringLiteral("SizeLabel"));
     QVERIFY(sizeLabel && sizeLabel->isVisible());
     // The label gives the video's pixels, not the overlay's.
     QVERIFY2(sizeLabel->text().contains(
                  QStringLiteral("%1x%2").arg(qRound(148 * dpr())).arg(qRound(80 * dpr()))),
              qPrintable(sizeLabel->text()));
-    auto* startPanel = ctrl_->findChild<QWidget*>(QStringLiteral("StartRecordPanel"));
+    auto* startPanel = overlay()->findChild<QWidget*>(QStringLiteral("StartRecordPanel"));
     QTRY_VERIFY(startPanel->isVisible());
     QCOMPARE(startPanel->pos(), CaptureGeometry::panelPos(ctrl_->currentSelection(),
-                                                          startPanel->size(), ctrl_->height()));
+                                                          startPanel->size(), overlay()->height()));
 
     // Undimmed inside the selection, dimmed to about half outside it.
     QImage shot;
@@ -357,7 +359,7 @@ void TestCropCtrl::dragSelectsWorkedExampleAndDimsOutside() {
                  qPrintable(QString::number(inside.x())));
     for (const QPoint outside :
          {QPoint(300, 140), QPoint(175, 95), QPoint(175, 260), QPoint(50, 140),
-          QPoint(ctrl_->width() - 1, ctrl_->height() - 1)}) {
+          QPoint(overlay()->width() - 1, overlay()->height() - 1)}) {
         const int l = shot.pixelColor(phys(outside)).lightness();
         QVERIFY2(l > 100 && l < 160,
                  qPrintable(QStringLiteral("%1,%2: %3").arg(outside.x()).arg(outside.y()).arg(l)));
@@ -408,22 +410,16 @@ void TestCropCtrl::clickWithoutDragStaysIdle() {
     const QPoint p(400, 300);
     movePointer(p);
     xdo({"click", "1"});
-    auto* hint = ctrl_->findChild<QLabel*>(QStringLiteral("HintLabel"));
+    auto* hint = overlay()->findChild<QLabel*>(QStringLiteral("HintLabel"));
     QTRY_COMPARE(hint->pos(), p + QPoint(15, 15));
     QVERIFY(hint->isVisible());
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
     QVERIFY(ctrl_->currentSelection().isNull());
-
-    // Dragging past the bottom-right corner clamps before snapping.
-    const QPoint from(ctrl_->width() - 300, ctrl_->height() - 200);
-    drag(from, QPoint(ctrl_->width() + 50, ctrl_->height() + 50));
-    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
-    QCOMPARE(ctrl_->currentSelection(),
-             CaptureGeometry::drawnSelection(from, QPoint(ctrl_->width() - 1, ctrl_->height() - 1),
-                                             ctrl_->size()));
 }
 
 void TestCropCtrl::moveAndResizeByHandles() {
+    // The rules of moving and resizing are the selection's own (tst_selectionmodel); here
+    // the real pointer reaches them through the overlay's window, and the labels follow.
     selectArea(QPoint(400, 300), QPoint(600, 400)); // 200 x 100 after snapping
     const QRect first = ctrl_->currentSelection();
     QCOMPARE(first, corners(400, 300, 599, 399));
@@ -431,23 +427,17 @@ void TestCropCtrl::moveAndResizeByHandles() {
     // Move by (+40, +20) from inside.
     drag(QPoint(500, 350), QPoint(540, 370));
     QTRY_COMPARE(ctrl_->currentSelection(), first.translated(40, 20));
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
 
     // Resize with handle 4 from the outer part of its grip by (+7, -6): right +4, bottom -4.
     const QRect before = ctrl_->currentSelection();
     const QPoint grip = before.bottomRight() + QPoint(3, 3);
     drag(grip, grip + QPoint(7, -6));
     QTRY_COMPARE(ctrl_->currentSelection(), before.adjusted(0, 0, 4, -4));
-
-    // Moving hard against the right edge stops at the last usable column.
-    const QRect now = ctrl_->currentSelection();
-    drag(now.center(), now.center() + QPoint(5000, 0));
-    QTRY_COMPARE(ctrl_->currentSelection().right(), ctrl_->width() - 2);
-    QCOMPARE(ctrl_->currentSelection().size(), now.size());
-
-    // A press outside discards the selection and a drag from there draws a new one.
-    drag(QPoint(100, 420), QPoint(180, 500));
-    QTRY_COMPARE(ctrl_->currentSelection(), corners(100, 420, 179, 499));
+    auto* sizeLabel = overlay()->findChild<QLabel*>(QStringLiteral("SizeLabel"));
+    QVERIFY(sizeLabel->isVisible());
+    auto* startPanel = overlay()->findChild<QWidget*>(QStringLiteral("StartRecordPanel"));
+    QTRY_VERIFY(startPanel->isVisible());
 }
 
 void TestCropCtrl::escapeClosesOnce() {
@@ -456,13 +446,13 @@ void TestCropCtrl::escapeClosesOnce() {
     const QPoint a = phys(QPoint(300, 300));
     xdo({"mousemove", QString::number(a.x()), QString::number(a.y()), "mousedown", "1",
          "mousemove_relative", "50", "50"});
-    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Selecting));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selecting);
     xdo({"key", "Escape"});
     QTRY_VERIFY(!ctrl_->isVisible());
     xdo({"mouseup", "1"});
     QTest::qWait(200); // a late second close would show here
     QCOMPARE(closed.count(), 1);
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
 }
 
 void TestCropCtrl::ctrlSOpensSaveAndCancelKeepsOverlay() {
@@ -502,7 +492,7 @@ void TestCropCtrl::ctrlSOpensSaveAndCancelKeepsOverlay() {
     xdo({"key", "ctrl+s"});
     QTRY_VERIFY(proposed.contains(QLatin1String("record-")));
     QTRY_VERIFY(ctrl_->isVisible());
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
     // The overlay has the keyboard again.
     xdo({"key", "Escape"});
     QTRY_COMPARE(closed.count(), 2);
@@ -516,7 +506,7 @@ void TestCropCtrl::ctrlSOpensSaveAndCancelKeepsOverlay() {
         return true;
     });
     openOverlay();
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
     xdo({"key", "ctrl+s"});
     QTRY_VERIFY(!proposed.isEmpty());
     QTRY_VERIFY(ctrl_->isVisible());
@@ -637,7 +627,7 @@ void TestCropCtrl::recordWithNothingSelectedEndsWithMessage() {
     QVERIFY2(titles.first().startsWith(QLatin1String("Encoder error|")),
              qPrintable(titles.first()));
     QCOMPARE(ctrl_->videoWidth(), 0);
-    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
     QCOMPARE(closed.count(), 1);
     QVERIFY(!ctrl_->isVisible());
     QVERIFY(!topLevel(QStringLiteral("RecordPanel"))->isVisible());
@@ -683,7 +673,8 @@ void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
     QWidget* finished = topLevel(QStringLiteral("RecordFinishedPanel"));
     QWidget* social = topLevel(QStringLiteral("SocialButtonPanel"));
     QVERIFY(finished && finished->isVisible() && social && social->isVisible());
-    QCOMPARE(finished->pos(), CaptureGeometry::panelPos(sel, finished->size(), ctrl_->height()));
+    QCOMPARE(finished->pos(),
+             CaptureGeometry::panelPos(sel, finished->size(), overlay()->height()));
     QCOMPARE(social->geometry().top(), finished->geometry().bottom() + 10);
     QWidget* share = finished->findChild<QWidget*>(QStringLiteral("ShareButton"));
     QCOMPARE(social->x(),
@@ -822,7 +813,7 @@ void TestCropCtrl::saveIntoAnUnwritableFolderKeepsTheRecording() {
     QVERIFY(QFileInfo::exists(video));
     QCOMPARE(store_->entry(video)->state, RecordingState::NotUploaded);
     QTRY_VERIFY(topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::RecordFinished));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::RecordFinished);
 }
 
 void TestCropCtrl::saveToANewPathEndsTheCapture() {
@@ -841,7 +832,7 @@ void TestCropCtrl::saveToANewPathEndsTheCapture() {
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), recorded);
     QVERIFY(!QFileInfo::exists(video));
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
     QVERIFY(!topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
     QVERIFY(!topLevel(QStringLiteral("SocialButtonPanel"))->isVisible());
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -859,7 +850,7 @@ void TestCropCtrl::secondStartKeepsTheRunningRecording() {
         return false;
     });
     selectArea(QPoint(500, 200), QPoint(600, 300));
-    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    click(overlay()->findChild<QPushButton*>(QStringLiteral("RecordButton")));
     QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, 15000);
     QVERIFY2(messages.first().startsWith(QLatin1String("Error|A recording is already under way")),
              qPrintable(messages.first()));
@@ -955,7 +946,7 @@ void TestCropCtrl::missingSoundServerEndsWithMessage() {
     QTRY_VERIFY_WITH_TIMEOUT(!titles.isEmpty(), 15000);
     qputenv("PULSE_SERVER", saved);
     QCOMPARE(titles.first(), QStringLiteral("Audio capture error"));
-    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
     QCOMPARE(closed.count(), 1);
     QVERIFY(!ctrl_->isVisible());
     QVERIFY(!topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
@@ -980,10 +971,10 @@ void TestCropCtrl::plantedLinkIsNotFollowed() {
         return true;
     });
     selectArea(QPoint(300, 300), QPoint(400, 400));
-    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    click(overlay()->findChild<QPushButton*>(QStringLiteral("RecordButton")));
     QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, 15000);
     QVERIFY2(messages.first().contains(folder), qPrintable(messages.first()));
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
     QVERIFY(!ctrl_->isRecording());
     QCOMPARE(QDir(victim).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList());
@@ -1001,12 +992,12 @@ void TestCropCtrl::countdownStartsOnTimeAndStaysOutOfTheVideo() {
     selectArea(QPoint(300, 150), QPoint(620, 390));
     const QRect sel = ctrl_->currentSelection();
     clock.start();
-    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    click(overlay()->findChild<QPushButton*>(QStringLiteral("RecordButton")));
 
     // The overlay goes at once and the desktop shows, with the number over the area.
     QTRY_VERIFY(ctrl_->isCountingDown());
     QTRY_VERIFY(!ctrl_->isVisible());
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
     CountdownWindow* number = countdownWindow();
     QVERIFY(number);
     QTRY_VERIFY(number->isVisible());
@@ -1028,7 +1019,7 @@ void TestCropCtrl::countdownStartsOnTimeAndStaysOutOfTheVideo() {
     QTRY_COMPARE_WITH_TIMEOUT(number->number(), 1, 3000);
     QVERIFY(!topLevel(QStringLiteral("RecordPanel"))->isVisible());
 
-    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), int(CropCtrl::Recording), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), CropCtrl::Mode::Recording, 3000);
     QVERIFY(!number->isVisible());
     QTest::qWait(1500);
     stopRecording();
@@ -1077,7 +1068,7 @@ void TestCropCtrl::escapeDuringCountdownRecordsNothing() {
     selectArea(QPoint(300, 150), QPoint(620, 390));
     const QRect sel = ctrl_->currentSelection();
     QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
-    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    click(overlay()->findChild<QPushButton*>(QStringLiteral("RecordButton")));
     QTRY_VERIFY(ctrl_->isCountingDown());
     QTRY_VERIFY(countdownWindow() && countdownWindow()->isVisible());
     QTest::qWait(700);
@@ -1087,29 +1078,29 @@ void TestCropCtrl::escapeDuringCountdownRecordsNothing() {
     QTRY_VERIFY(!ctrl_->isCountingDown());
     QTRY_VERIFY(ctrl_->isVisible());
     QVERIFY(!countdownWindow()->isVisible());
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
     QCOMPARE(ctrl_->currentSelection(), sel);
-    QTRY_VERIFY(ctrl_->findChild<QWidget*>(QStringLiteral("StartRecordPanel"))->isVisible());
+    QTRY_VERIFY(overlay()->findChild<QWidget*>(QStringLiteral("StartRecordPanel"))->isVisible());
     QTest::qWait(3000); // past the cancelled count's end
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
     QVERIFY(!topLevel(QStringLiteral("RecordPanel"))->isVisible());
     QVERIFY(ctrl_->recordingFilePath().isEmpty());
     QCOMPARE(recordingFiles(), before);
     QCOMPARE(closed.count(), 0);
 
     // The stop shortcut during the count ends it the same way.
-    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    click(overlay()->findChild<QPushButton*>(QStringLiteral("RecordButton")));
     QTRY_VERIFY(ctrl_->isCountingDown());
     ctrl_->stopFromOutside();
     QVERIFY(!ctrl_->isCountingDown());
     QTRY_VERIFY(ctrl_->isVisible());
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
     QVERIFY(!countdownWindow()->isVisible());
 
     // The overlay has the keyboard again, and the area can still be recorded.
     ctrl_->setCountdownSeconds(1);
-    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
-    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), int(CropCtrl::Recording), 5000);
+    click(overlay()->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), CropCtrl::Mode::Recording, 5000);
     QTest::qWait(1000);
     stopRecording();
     QVERIFY(QFileInfo(ctrl_->recordingFilePath()).size() > 0);
@@ -1147,11 +1138,11 @@ void TestCropCtrl::freeSpaceIsCheckedBeforeRecording() {
         return false;
     });
     selectArea(QPoint(300, 300), QPoint(400, 400));
-    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
+    click(overlay()->findChild<QPushButton*>(QStringLiteral("RecordButton")));
     QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, 15000);
     QVERIFY2(messages.first().contains(store_->folder()), qPrintable(messages.first()));
     QVERIFY(!ctrl_->isRecording());
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Idle));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
     QCOMPARE(store_->list().size(), 0);
     QCOMPARE(notices.count(), 0);
 
@@ -1231,7 +1222,7 @@ void TestCropCtrl::lostMicrophoneIsToldOnceAndRecordingGoesOn() {
         }(),
         5000);
     QVERIFY2(popup->text().contains(QStringLiteral("sound stopped")), qPrintable(popup->text()));
-    QCOMPARE(ctrl_->currentMode(), int(CropCtrl::Recording));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Recording);
     stopRecording();
 }
 

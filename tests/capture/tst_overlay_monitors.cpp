@@ -134,6 +134,8 @@ private:
     bool twoMonitors() const { return QGuiApplication::screens().size() >= 2; }
     void openOverlay();
     QList<QWidget*> overlayWindows() const;
+    // A label or panel of the overlay by its object name, on whichever window it lies.
+    template <typename T> T inOverlay(const QString& name) const;
     QImage screenshot();
     void drag(QPoint from, QPoint to);
     void click(QWidget* w);
@@ -247,17 +249,23 @@ void TestOverlayMonitors::openOverlay() {
     ctrl_->setGeometry(
         QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->virtualGeometry().size()));
     ctrl_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(ctrl_.get()));
     for (QWidget* w : overlayWindows())
         QVERIFY(QTest::qWaitForWindowExposed(w));
 }
 
+template <typename T> T TestOverlayMonitors::inOverlay(const QString& name) const {
+    // The labels and the start panel lie on the window of the monitor they show on.
+    for (QWidget* w : ctrl_->windows()) {
+        if (T child = w->findChild<T>(name))
+            return child;
+    }
+    return nullptr;
+}
+
 QList<QWidget*> TestOverlayMonitors::overlayWindows() const {
     QList<QWidget*> windows;
-    if (ctrl_->isVisible())
-        windows.append(ctrl_.get());
-    for (QWidget* w : ctrl_->findChildren<QWidget*>()) {
-        if (w->isWindow() && w->isVisible())
+    for (QWidget* w : ctrl_->windows()) {
+        if (w->isVisible())
             windows.append(w);
     }
     return windows;
@@ -321,21 +329,21 @@ void TestOverlayMonitors::selectAndRecord(QPoint from, QPoint to) {
     const QImage before = screenshot();
     openOverlay();
     drag(from, to);
-    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Selected));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
     const QRect area(from, to - QPoint(1, 1));
     const QRect monitorOfEnd = kLeft.contains(area.bottomRight()) ? kLeft : kRight;
     const QRect monitorOfStart = kLeft.contains(area.topLeft()) ? kLeft : kRight;
 
     // The size label above the selection on the monitor of its top-left corner, giving the
     // video's pixels; the start panel whole on the monitor of its bottom-right corner.
-    auto* sizeLabel = ctrl_->findChild<QLabel*>(QStringLiteral("SizeLabel"));
+    auto* sizeLabel = inOverlay<QLabel*>(QStringLiteral("SizeLabel"));
     QVERIFY(sizeLabel && sizeLabel->isVisible());
     QVERIFY2(
         sizeLabel->text().contains(QStringLiteral("%1x%2").arg(area.width()).arg(area.height())),
         qPrintable(sizeLabel->text()));
     QVERIFY(monitorOfStart.contains(physicalRect(sizeLabel)));
     QCOMPARE(xGeometry(sizeLabel->window()->winId()), monitorOfStart);
-    auto* startPanel = ctrl_->findChild<QWidget*>(QStringLiteral("StartRecordPanel"));
+    auto* startPanel = inOverlay<QWidget*>(QStringLiteral("StartRecordPanel"));
     QTRY_VERIFY(startPanel->isVisible());
     QVERIFY(startPanel->window()->rect().contains(startPanel->geometry()));
     QCOMPARE(xGeometry(startPanel->window()->winId()), monitorOfEnd);
@@ -360,11 +368,11 @@ void TestOverlayMonitors::selectAndRecord(QPoint from, QPoint to) {
     };
     QTRY_VERIFY_WITH_TIMEOUT(drawnRight(), 5000);
 
-    auto* sound = ctrl_->findChild<QCheckBox*>(QStringLiteral("SoundCheckBox"));
+    auto* sound = inOverlay<QCheckBox*>(QStringLiteral("SoundCheckBox"));
     QVERIFY(sound);
     sound->setChecked(false);
-    click(ctrl_->findChild<QPushButton*>(QStringLiteral("RecordButton")));
-    QTRY_COMPARE(ctrl_->currentMode(), int(CropCtrl::Recording));
+    click(inOverlay<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Recording);
     QTRY_VERIFY(overlayWindows().isEmpty());
 
     // The record panel, whole on a monitor and out of the picture.
@@ -379,7 +387,7 @@ void TestOverlayMonitors::selectAndRecord(QPoint from, QPoint to) {
     QVERIFY(!panel.intersects(area));
     QTest::qWait(1200);
     click(recordPanel->findChild<QPushButton*>(QStringLiteral("StopRecordButton")));
-    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), int(CropCtrl::RecordFinished), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), CropCtrl::Mode::RecordFinished, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!ctrl_->isFinishingFile(), 60000);
     QCOMPARE(ctrl_->videoWidth(), area.width());
     QCOMPARE(ctrl_->videoHeight(), area.height());

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "upload/SocialNetwork.h"
+
+#include <QWidget>
+
+class PushButtonWithTooltip;
+
+// The window of share targets beside the finished panel's share button.
+class SharePanel : public QWidget {
+    Q_OBJECT
+public:
+    SharePanel();
+    void retranslate();
+
+signals:
+    void shareClicked(SocialNetwork network);
+
+private:
+    QWidget* panel_;
+    PushButtonWithTooltip* facebookButton_;
+    PushButtonWithTooltip* twitterButton_;
+    PushButtonWithTooltip* googleButton_;
+};
