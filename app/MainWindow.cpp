@@ -1,12 +1,11 @@
 #include "app/MainWindow.h"
 
 #include "app/CountdownMenu.h"
-#include "app/DesktopSession.h"
+#include "app/HistoryPlacement.h"
 #include "app/KeyboardShortcuts.h"
-#include "app/Languages.h"
-#include "app/PanelStrips.h"
+#include "app/LanguageMenu.h"
+#include "app/Notices.h"
 #include "app/Placement.h"
-#include "app/ScreenChoice.h"
 #include "app/UploadController.h"
 #include "capture/CropCtrl.h"
 #include "history/HistoryManager.h"
@@ -16,16 +15,13 @@
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
-#include <QTranslator>
 #include <QUrl>
 #include <QtDebug>
 
@@ -35,8 +31,6 @@ constexpr QLatin1String kWindowIconPath(":/Resources/windowIcon.png");
 // Qt tells nobody when a tray host appears or goes away: look every few seconds. Rare
 // enough to cost nothing, soon enough that a vanished panel leaves no gap worth noticing.
 constexpr int kTrayCheckIntervalMs = 3000;
-// A notice of two sentences needs longer than the two seconds of the usual popup.
-constexpr int kNoticeDurationMs = 12000;
 
 } // namespace
 
@@ -59,8 +53,7 @@ MainWindow::MainWindow(QWidget* parent)
     if (AppSettings::showSnapButton(settings_))
         initSnapButton();
 
-    notice_ = new PopupNotify;
-    notice_->setWindowTitle(popupWindowTitle());
+    notices_ = new Notices(popupWindowTitle(), this);
     uploads_->setTrayGeometrySource([this] { return trayIcon_.geometry(); });
     connect(&trayWatch_, &QTimer::timeout, this, &MainWindow::checkTrayHost);
     trayWatch_.start(kTrayCheckIntervalMs);
@@ -107,14 +100,13 @@ MainWindow::~MainWindow() {
     HistoryManager* history = HistoryManager::instance();
     disconnect(history, &HistoryManager::storeFailed, this, &MainWindow::onHistoryStoreFailed);
     history->save();
-    storeLanguage();
+    languagesMenu_->store();
     // The capture waits for recordings still being finished and marks them in the store;
     // then the uploads stop (the queue keeps them for the next start). Both before the store.
     delete cropCtrl_;
     cropCtrl_ = nullptr;
     delete uploads_;
     uploads_ = nullptr;
-    delete notice_;
 }
 
 QString MainWindow::captureWindowTitle() {
@@ -137,58 +129,8 @@ QString MainWindow::snapButtonWindowTitle() {
     return QStringLiteral("Clipnest record button");
 }
 
-void MainWindow::checkDesktop() {
-    if (DesktopSession::isWayland()) {
-        // Said once per start, before the user records black pictures. Not modal: the
-        // program goes on working (windows of X11 programs do record).
-        auto* box = new QMessageBox(
-            QMessageBox::Warning, QStringLiteral("Clipnest"),
-            tr("This is a Wayland session. Clipnest records the screen through X11, so here it "
-               "sees only the windows of X11 programs; everything else records as black."),
-            QMessageBox::Ok);
-        box->setInformativeText(tr("To record the whole screen, log out and choose an X11 "
-                                   "(Xorg) session on the login screen."));
-        box->setTextFormat(Qt::PlainText);
-        box->setObjectName(QStringLiteral("WaylandNotice"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->show();
-    }
-    checkTrayHost();
-}
-
-void MainWindow::checkTrayHost() {
-    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
-    if (available == trayAvailable_ && trayMissingSaid_ == !available)
-        return;
-    trayAvailable_ = available;
-    if (!available) {
-        // Without a tray the record button is the only way in: show it whatever the
-        // setting says (the setting itself is left as the user chose it).
-        if (!cropCtrl_ || !cropCtrl_->isVisible()) {
-            if (!snapButtonInitialised_)
-                initSnapButton();
-            else
-                snapshotButton_.show();
-        }
-        if (!trayMissingSaid_) {
-            trayMissingSaid_ = true;
-            showNotice(tr("There is no system tray here: use the record button, or bind a "
-                          "keyboard shortcut to clipnest --capture"));
-        }
-    } else if (snapButtonInitialised_ && !AppSettings::showSnapButton(settings_)) {
-        snapshotButton_.hide();
-    }
-}
-
-bool MainWindow::recordButtonWanted() const {
-    return !trayAvailable_ || AppSettings::showSnapButton(settings_);
-}
-
 void MainWindow::showNotice(const QString& text) {
-    notice_->setText(text);
-    if (QScreen* screen = screenForOurWindows(QRect()))
-        notice_->move(Placement::centredOnScreen(screen->geometry(), notice_->size()));
-    notice_->showFor(kNoticeDurationMs);
+    notices_->show(text);
 }
 
 void MainWindow::applyFirstRunDefaults() {
@@ -216,7 +158,8 @@ void MainWindow::createTrayMenu() {
     trayMenu_->addAction(shortcuts_->action());
     trayMenu_->addMenu(new CountdownMenu(settings_, trayMenu_));
 
-    createLanguageMenu();
+    languagesMenu_ = new LanguageMenu(settings_, trayMenu_);
+    trayMenu_->addMenu(languagesMenu_);
 
     faqAction_ = new QAction(trayMenu_);
     connect(faqAction_, &QAction::triggered, this, &MainWindow::onAbout);
@@ -236,39 +179,6 @@ void MainWindow::createTrayMenu() {
     trayIcon_.setVisible(true);
 }
 
-void MainWindow::createLanguageMenu() {
-    languagesMenu_ = new QMenu(trayMenu_);
-    languagesMenu_->setObjectName(QStringLiteral("LanguagesMenu"));
-    for (const Languages::Entry& entry : Languages::table()) {
-        auto* action = new QAction(entry.text, this);
-        action->setData(entry.code);
-        action->setIcon(QIcon(Languages::flagPath(entry.flag)));
-        languageActions_.append(action);
-    }
-    auto* group = new QActionGroup(trayMenu_);
-    for (QAction* action : std::as_const(languageActions_)) {
-        action->setCheckable(true);
-        const QString code = action->data().toString();
-        action->setEnabled(
-            Languages::isSelectable(code, QFile::exists(Languages::catalogPath(code))));
-        group->addAction(action);
-    }
-    languagesMenu_->addActions(languageActions_);
-    connect(group, &QActionGroup::triggered, this, &MainWindow::onChooseLanguage);
-    trayMenu_->addMenu(languagesMenu_);
-}
-
-void MainWindow::initSnapButton() {
-    snapButtonInitialised_ = true;
-    connect(&snapshotButton_, &SnapshotButton::clicked, this, &MainWindow::makeScreenshot);
-    connect(&snapshotButton_, &SnapshotButton::onShowHide, this,
-            &MainWindow::onShowHideFromSnapButton);
-    snapshotButton_.show();
-    snapshotButton_.setState(SnapshotButton::StateMoving);
-    snapshotButton_.setPosition(snapButtonStartPoint(snapshotButton_.size()));
-    snapshotButton_.dock(true);
-}
-
 void MainWindow::retranslate() {
     recordAction_->setText(tr("Record video"));
     showHideAction_->setText(tr("Show/hide record button"));
@@ -286,75 +196,14 @@ void MainWindow::updateHistoryAction() {
 }
 
 void MainWindow::restoreLanguage() {
-    const QVariant stored = settings_.value(AppSettings::kLanguage);
-    if (!stored.isValid()) {
-        QStringList selectable;
-        for (const Languages::Entry& entry : Languages::table()) {
-            if (isLanguageAvailable(entry.code))
-                selectable.append(entry.code);
-        }
-        loadLanguage(Languages::firstStartLanguage(QLocale::system().name(), selectable));
-    } else {
-        loadLanguage(stored.toString());
-        settings_.sync();
-    }
-
     // Without an installed catalogue no language-change event ever arrives, and
     // every window would keep empty texts. Give them the source texts instead.
-    if (!translator_ || translator_->isEmpty()) {
+    if (!languagesMenu_->restore()) {
         qDebug() << "No interface catalogue installed; showing the built-in texts";
         QEvent languageChange(QEvent::LanguageChange);
         QCoreApplication::sendEvent(qApp, &languageChange);
         retranslate();
     }
-}
-
-bool MainWindow::loadLanguage(const QString& code) {
-    const QString path = Languages::catalogPath(code);
-    if (!QFile::exists(path))
-        return false;
-
-    delete translator_;
-    translator_ = new QTranslator(qApp);
-    if (!translator_->load(path)) {
-        qDebug() << "Cannot load the catalogue" << path;
-        return false;
-    }
-    QCoreApplication::installTranslator(translator_);
-    Languages::setCurrent(code);
-    storeLanguage();
-    markCurrentLanguage(code);
-    return true;
-}
-
-void MainWindow::storeLanguage() {
-    settings_.setValue(AppSettings::kLanguage, Languages::current());
-    settings_.sync();
-}
-
-bool MainWindow::isLanguageAvailable(const QString& code) const {
-    for (QAction* action : languageActions_) {
-        if (action->isEnabled() && action->data().toString() == code)
-            return true;
-    }
-    return false;
-}
-
-void MainWindow::markCurrentLanguage(const QString& code) {
-    for (QAction* action : std::as_const(languageActions_)) {
-        const bool current = action->data().toString() == code;
-        if (current)
-            action->setChecked(true);
-        // The current language shows its check mark, the others their flags.
-        action->setIconVisibleInMenu(!current);
-    }
-}
-
-void MainWindow::onChooseLanguage(QAction* action) {
-    const QString code = action->data().toString();
-    if (code == Languages::current())
-        return;
-    loadLanguage(code);
 }
 
 void MainWindow::onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason) {
@@ -403,34 +252,9 @@ void MainWindow::makeScreenshot() {
     cropCtrl_->show();
 }
 
-void MainWindow::onCropControlClosed() {
-    if (!recordButtonWanted())
-        return;
-    if (snapButtonInitialised_)
-        snapshotButton_.show();
-    else
-        initSnapButton();
-}
-
-void MainWindow::onShowHideSnapButton(bool checked) {
-    settings_.setValue(AppSettings::kShowSnapButton, checked);
-    settings_.sync();
-    if (checked) {
-        if (!snapButtonInitialised_)
-            initSnapButton();
-        snapshotButton_.show();
-    } else if (trayAvailable_) {
-        snapshotButton_.hide();
-    }
-}
-
-void MainWindow::onShowHideFromSnapButton(bool checked) {
-    showHideAction_->setChecked(checked);
-    onShowHideSnapButton(checked);
-}
-
 void MainWindow::openHistory() {
-    placeHistoryWidget();
+    // The icon's place is empty when the tray host does not tell it (StatusNotifierItem).
+    HistoryPlacement::place(historyWidget_, trayIcon_.geometry());
     historyWidget_.show();
     historyWidget_.activateWindow();
 }
@@ -444,29 +268,6 @@ void MainWindow::onAbout() {
 void MainWindow::onHistoryStoreFailed(const QString& message) {
     // The link itself is still on the clipboard and in the window; only keeping it failed.
     showPlainMessage(this, QMessageBox::Warning, QStringLiteral("Clipnest"), message);
-}
-
-void MainWindow::placeHistoryWidget() {
-    // Empty when the tray host does not say where the icon is (StatusNotifierItem).
-    const QRect tray = trayIcon_.geometry();
-    QScreen* screen = screenForOurWindows(tray);
-    if (!screen)
-        return;
-    qDebug() << "Screen number" << QGuiApplication::screens().indexOf(screen);
-    const QRect available = PanelStrips::availableGeometry(screen);
-    qDebug() << "Available geometry" << available;
-
-    if (!historyWidget_.isVisible())
-        historyWidget_.adjustSize();
-    const QPoint to = Placement::historyWidgetPosition(
-        available, tray, historyWidget_.size(),
-        Placement::taskbarEdgeFromGeometry(screen->geometry(), available, tray));
-    qDebug() << "Point:" << to;
-    historyWidget_.move(to);
-}
-
-QPoint MainWindow::snapButtonStartPoint(const QSize& size) const {
-    return Placement::snapButtonStartPoint(screen()->availableGeometry(), size);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

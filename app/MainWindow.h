@@ -4,19 +4,17 @@
 #include "widgets/HistoryWidget.h"
 #include "widgets/SnapshotButton.h"
 
-#include <QList>
-#include <QPointer>
 #include <QSettings>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 
-class PopupNotify;
 class QAction;
 class QMenu;
-class QTranslator;
 class CropCtrl;
 class KeyboardShortcuts;
+class LanguageMenu;
+class Notices;
 class UploadController;
 
 // The program's hidden central object: what the user sees of it is the tray icon
@@ -59,41 +57,36 @@ private slots:
     void makeScreenshot();
     void openHistory();
     void onAbout();
-    void onShowHideSnapButton(bool checked = false);
-    void onShowHideFromSnapButton(bool checked = false);
-    void onCropControlClosed();
     void onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason);
-    void onChooseLanguage(QAction* action);
     void onHistoryStoreFailed(const QString& message);
     void openRecordings();
     void onDeleteRecordingRequested(const QString& filePath);
     void onRecoveryFinished(int recovered, const QStringList& messages);
 
+    // The record button and when it shows (MainWindowDesktop.cpp).
+    void onShowHideSnapButton(bool checked = false);
+    void onShowHideFromSnapButton(bool checked = false);
+    void onCropControlClosed();
+
 private:
-    // Things about the desktop the user must hear of once: a Wayland session, no tray.
+    // Things about the desktop the user must hear of once: a Wayland session, no tray
+    // (MainWindowDesktop.cpp, with the record button they decide on).
     void checkDesktop();
     void checkTrayHost();
     bool recordButtonWanted() const;
+    void initSnapButton();
+
     void showNotice(const QString& text);
     void applyFirstRunDefaults();
     void createTrayMenu();
-    void createLanguageMenu();
-    void initSnapButton();
+    // Installs the stored or the system's language; the source texts without a catalogue.
+    void restoreLanguage();
     void retranslate();
     void updateHistoryAction();
     // The history's rows of kept recordings and what their buttons do; the recordings a
     // killed run left are recovered (MainWindowRecordings.cpp).
     void connectRecordingRows();
     void startRecovery();
-
-    void restoreLanguage();
-    bool loadLanguage(const QString& code);
-    void storeLanguage();
-    bool isLanguageAvailable(const QString& code) const;
-    void markCurrentLanguage(const QString& code);
-
-    void placeHistoryWidget();
-    QPoint snapButtonStartPoint(const QSize& size) const;
 
     QSettings settings_;
     // Before everything that keeps a pointer to it.
@@ -105,11 +98,9 @@ private:
     QAction* recordAction_ = nullptr;
     QAction* showHideAction_ = nullptr;
     QAction* historyAction_ = nullptr;
-    QMenu* languagesMenu_ = nullptr;
+    LanguageMenu* languagesMenu_ = nullptr;
     QAction* faqAction_ = nullptr;
     QAction* closeAction_ = nullptr;
-    QPointer<QTranslator> translator_;
-    QList<QAction*> languageActions_;
 
     SnapshotButton snapshotButton_;
     bool snapButtonInitialised_ = false;
@@ -122,5 +113,5 @@ private:
     QTimer trayWatch_;
     bool trayAvailable_ = true;
     bool trayMissingSaid_ = false;
-    PopupNotify* notice_ = nullptr;
+    Notices* notices_ = nullptr;
 };

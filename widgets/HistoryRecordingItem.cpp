@@ -2,7 +2,6 @@
 
 #include "widgets/PushButtonWithTooltip.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -14,8 +13,6 @@ const char* const kDateStyle = "QLabel { color: rgb(159, 157, 158); }";
 const char* const kStatusStyle = "QLabel { color: rgb(96, 96, 96); }";
 // A failed upload stands out: the user has something to do about it.
 const char* const kFailedStyle = "QLabel { color: rgb(176, 42, 32); }";
-// The row buttons take the size of their pictures, as on the link rows.
-const QSize kButtonSize(16, 17);
 
 // A one-line label that cuts its text with an ellipsis to the width it gets instead of
 // widening the row: the window is narrow and a failure reason can be a paragraph. It draws
@@ -47,56 +44,41 @@ QString plainTooltip(const QString& text) {
 } // namespace
 
 HistoryRecordingItem::HistoryRecordingItem(QWidget* parent)
-    : QWidget(parent) {
-    rowWidget_ = new QWidget(this);
-    rowWidget_->setObjectName("MainWidget");
-    auto* rowLayout = new QHBoxLayout(rowWidget_);
+    : HistoryRow(parent) {
+    auto* rowLayout = new QHBoxLayout(rowWidget());
     rowLayout->setContentsMargins(8, 2, 10, 2);
     rowLayout->setSpacing(6);
 
     auto* texts = new QVBoxLayout;
     texts->setContentsMargins(0, 0, 0, 0);
     texts->setSpacing(0);
-    dateLabel_ = new QLabel(rowWidget_);
+    dateLabel_ = new QLabel(rowWidget());
     dateLabel_->setObjectName("DateLabel");
     dateLabel_->setTextFormat(Qt::PlainText);
     dateLabel_->setStyleSheet(kDateStyle);
-    statusLabel_ = new ElidedLabel(rowWidget_);
+    statusLabel_ = new ElidedLabel(rowWidget());
     statusLabel_->setObjectName("StatusLabel");
     statusLabel_->setStyleSheet(kStatusStyle);
     texts->addWidget(dateLabel_);
     texts->addWidget(statusLabel_);
     rowLayout->addLayout(texts, 1);
 
-    auto makeButton = [this, rowLayout](const char* name, const char* image,
-                                        void (HistoryRecordingItem::*signal)(const QString&)) {
-        auto* button = new PushButtonWithTooltip(rowWidget_);
-        button->setObjectName(name);
-        button->setStyleSheet(QString("QPushButton { border-image: url(:/Resources/Buttons/%1); }"
-                                      "QPushButton:disabled { border-image: none; }")
-                                  .arg(QLatin1String(image)));
-        button->setFixedSize(kButtonSize);
+    // Each button only tells which recording it belongs to.
+    auto addButton = [this, rowLayout](const char* name, const char* image,
+                                       void (HistoryRecordingItem::*signal)(const QString&)) {
+        auto* button = makeButton(rowWidget(), name, image, WhenDisabled::Blank);
         connect(button, &QPushButton::clicked, this,
                 [this, signal] { emit(this->*signal)(entry_.filePath); });
         rowLayout->addWidget(button);
         return button;
     };
-    uploadButton_ = makeButton("UploadAgainButton", "row_upload.png",
-                               &HistoryRecordingItem::uploadAgainRequested);
-    saveButton_ = makeButton("SaveButton", "row_save.png", &HistoryRecordingItem::saveRequested);
+    uploadButton_ = addButton("UploadAgainButton", "row_upload.png",
+                              &HistoryRecordingItem::uploadAgainRequested);
+    saveButton_ = addButton("SaveButton", "row_save.png", &HistoryRecordingItem::saveRequested);
     deleteButton_ =
-        makeButton("DeleteButton", "recycle.png", &HistoryRecordingItem::deleteRequested);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(rowWidget_);
+        addButton("DeleteButton", "recycle.png", &HistoryRecordingItem::deleteRequested);
 
     retranslate();
-}
-
-void HistoryRecordingItem::setMainStyle(const QString& style) {
-    rowWidget_->setStyleSheet(QString("QWidget#MainWidget { %1 }").arg(style));
 }
 
 void HistoryRecordingItem::setEntry(const RecordingEntry& entry) {
@@ -129,12 +111,6 @@ void HistoryRecordingItem::showEntry() {
                                                                              : kStatusStyle);
     // One upload of a recording at a time: the one under way answers first.
     uploadButton_->setEnabled(entry_.state != RecordingState::Queued);
-}
-
-void HistoryRecordingItem::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
-    QWidget::changeEvent(event);
 }
 
 void HistoryRecordingItem::retranslate() {

@@ -43,6 +43,33 @@ HistoryWidget::HistoryWidget(HistoryManager* store, QWidget* parent)
                           "border-radius: 3px; }");
     auto* outerLayout = new QVBoxLayout(this);
 
+    buildHeader();
+    buildList();
+    buildEmptyText();
+
+    panelLayout_ = new QVBoxLayout(panel_);
+    panelLayout_->setContentsMargins(1, 1, 1, 1);
+    panelLayout_->setSpacing(0);
+    panelLayout_->addWidget(headerWidget_);
+    panelLayout_->addWidget(scrollArea_);
+    panelLayout_->addWidget(noItemWidget_);
+
+    panel_->setMinimumSize(kPanelSize);
+    panel_->setMaximumSize(kPanelSize);
+
+    scrollArea_->hide();
+    noItemWidget_->show();
+
+    outerLayout->addWidget(panel_);
+    panel_->adjustSize();
+    adjustSize();
+
+    // The texts come with the language-change event of the catalogue installed at
+    // start-up; until then (and in a program without catalogues) show the source texts.
+    retranslate();
+}
+
+void HistoryWidget::buildHeader() {
     headerWidget_ = new QWidget(panel_);
     headerWidget_->setObjectName("HeaderWidget");
     headerWidget_->setStyleSheet("QWidget#HeaderWidget { background-color: #808182; }");
@@ -66,7 +93,9 @@ HistoryWidget::HistoryWidget(HistoryManager* store, QWidget* parent)
     headerLayout_->addItem(new QSpacerItem(0, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
     headerLayout_->addWidget(closeButton);
     headerWidget_->adjustSize();
+}
 
+void HistoryWidget::buildList() {
     scrollArea_ = new QScrollArea(panel_);
     scrollArea_->setFrameShape(QFrame::NoFrame);
     scrollArea_->setLineWidth(0);
@@ -92,7 +121,9 @@ HistoryWidget::HistoryWidget(HistoryManager* store, QWidget* parent)
     scrollWidget_->show();
     scrollWidget_->adjustSize();
     scrollArea_->adjustSize();
+}
 
+void HistoryWidget::buildEmptyText() {
     noItemWidget_ = new QWidget(panel_);
     noItemWidget_->setObjectName("NoItemWidget");
     noItemWidget_->setStyleSheet("QWidget#NoItemWidget { background-color: rgb(230, 230, 230); }");
@@ -104,27 +135,6 @@ HistoryWidget::HistoryWidget(HistoryManager* store, QWidget* parent)
     noItemLayout->addWidget(noItemLabel_);
     noItemLayout->addItem(new QSpacerItem(0, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
     noItemWidget_->adjustSize();
-
-    panelLayout_ = new QVBoxLayout(panel_);
-    panelLayout_->setContentsMargins(1, 1, 1, 1);
-    panelLayout_->setSpacing(0);
-    panelLayout_->addWidget(headerWidget_);
-    panelLayout_->addWidget(scrollArea_);
-    panelLayout_->addWidget(noItemWidget_);
-
-    panel_->setMinimumSize(kPanelSize);
-    panel_->setMaximumSize(kPanelSize);
-
-    scrollArea_->hide();
-    noItemWidget_->show();
-
-    outerLayout->addWidget(panel_);
-    panel_->adjustSize();
-    adjustSize();
-
-    // The texts come with the language-change event of the catalogue installed at
-    // start-up; until then (and in a program without catalogues) show the source texts.
-    retranslate();
 }
 
 void HistoryWidget::addRecord(const HistoryRecord& record) {

@@ -56,6 +56,11 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The parts of the panel, top to bottom: the title bar with its close button, the
+    // scrolled rows (recordings above links) and the text shown instead when there are none.
+    void buildHeader();
+    void buildList();
+    void buildEmptyText();
     void retranslate();
     void recolorRows();
     void colorRow(HistoryWidgetItem* row, bool firstColors);

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSpacerItem>
@@ -13,25 +12,21 @@
 namespace {
 
 const char* const kLabelStyle = "QLabel { color: rgb(159, 157, 158); }";
-// The row buttons take the size of their pictures.
-const QSize kButtonSize(16, 17);
 
 } // namespace
 
 HistoryWidgetItem::HistoryWidgetItem(QWidget* parent)
-    : QWidget(parent) {
-    rowWidget_ = new QWidget(this);
-    rowWidget_->setObjectName("MainWidget");
-    auto* rowLayout = new QHBoxLayout(rowWidget_);
+    : HistoryRow(parent) {
+    auto* rowLayout = new QHBoxLayout(rowWidget());
     rowLayout->setContentsMargins(0, 0, 0, 0);
     rowLayout->setSpacing(0);
 
-    timeLabel_ = new QLabel(rowWidget_);
+    timeLabel_ = new QLabel(rowWidget());
     timeLabel_->setObjectName("TimeLabel");
     timeLabel_->setStyleSheet(kLabelStyle);
     timeLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
 
-    rightWidget_ = new QWidget(rowWidget_);
+    rightWidget_ = new QWidget(rowWidget());
     rightWidget_->setObjectName("RightWidget");
     auto* rightLayout = new QHBoxLayout(rightWidget_);
     rightLayout->setContentsMargins(0, 0, 0, 0);
@@ -41,21 +36,12 @@ HistoryWidgetItem::HistoryWidgetItem(QWidget* parent)
     dateLabel_->setObjectName("DateLabel");
     dateLabel_->setStyleSheet(kLabelStyle);
 
-    auto makeButton = [this](const char* name, const char* image,
-                             void (HistoryWidgetItem::*slot)()) {
-        auto* button = new PushButtonWithTooltip(rightWidget_);
-        button->setObjectName(name);
-        button->setStyleSheet(QString("QPushButton { border-image: url(:/Resources/Buttons/%1); }")
-                                  .arg(QLatin1String(image)));
-        button->setMinimumSize(kButtonSize);
-        button->setMaximumSize(kButtonSize);
-        connect(button, &QPushButton::clicked, this, slot);
-        return button;
-    };
-    copyButton_ =
-        makeButton("CopyButton", "clipboard.png", &HistoryWidgetItem::onCopyUrlToClipboard);
-    openButton_ = makeButton("OpenButton", "web.png", &HistoryWidgetItem::onOpenUrl);
-    deleteButton_ = makeButton("DeleteButton", "recycle.png", &HistoryWidgetItem::onDelete);
+    copyButton_ = makeButton(rightWidget_, "CopyButton", "clipboard.png");
+    openButton_ = makeButton(rightWidget_, "OpenButton", "web.png");
+    deleteButton_ = makeButton(rightWidget_, "DeleteButton", "recycle.png");
+    connect(copyButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onCopyUrlToClipboard);
+    connect(openButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onOpenUrl);
+    connect(deleteButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onDelete);
 
     rightLayout->addItem(new QSpacerItem(5, 20, QSizePolicy::Fixed, QSizePolicy::Minimum));
     rightLayout->addWidget(dateLabel_);
@@ -67,18 +53,7 @@ HistoryWidgetItem::HistoryWidgetItem(QWidget* parent)
     rowLayout->addWidget(timeLabel_);
     rowLayout->addWidget(rightWidget_);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(rowWidget_);
-
-    // Rows made after the interface language was installed would otherwise show no
-    // tooltips until the next language change.
     retranslate();
-}
-
-void HistoryWidgetItem::setMainStyle(const QString& style) {
-    rowWidget_->setStyleSheet(QString("QWidget#MainWidget { %1 }").arg(style));
 }
 
 void HistoryWidgetItem::setRightStyle(const QString& style) {
@@ -102,12 +77,6 @@ void HistoryWidgetItem::onOpenUrl() {
 
 void HistoryWidgetItem::onDelete() {
     emit removed(record_);
-}
-
-void HistoryWidgetItem::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
-    QWidget::changeEvent(event);
 }
 
 void HistoryWidgetItem::retranslate() {

@@ -1,9 +1,7 @@
 #pragma once
 
 #include "history/HistoryRecord.h"
-
-#include <QPushButton>
-#include <QWidget>
+#include "widgets/HistoryRow.h"
 
 class PushButtonWithTooltip;
 class QLabel;
@@ -11,14 +9,13 @@ class QLabel;
 // One row of the history window: the time and date of one upload and three buttons that
 // copy the link, open it in the browser and delete the record. The row never talks to the
 // history store; it only signals. GUI thread only.
-class HistoryWidgetItem : public QWidget {
+class HistoryWidgetItem : public HistoryRow {
     Q_OBJECT
 public:
     explicit HistoryWidgetItem(QWidget* parent = nullptr);
 
-    // The background of the whole row and of its right part, as style declarations such
-    // as "background-color: #e0e0e0;".
-    void setMainStyle(const QString& style);
+    // The background of the row's right part, as a style declaration such as
+    // "background-color: #e0e0e0;" (setMainStyle() gives the whole row's).
     void setRightStyle(const QString& style);
 
     void setRecord(const HistoryRecord& record);
@@ -33,14 +30,10 @@ private slots:
     void onOpenUrl();
     void onDelete();
 
-protected:
-    void changeEvent(QEvent* event) override;
-
 private:
-    void retranslate();
+    void retranslate() override;
 
     HistoryRecord record_;
-    QWidget* rowWidget_;
     QLabel* timeLabel_;
     QWidget* rightWidget_;
     QLabel* dateLabel_;

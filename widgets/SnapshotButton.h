@@ -22,21 +22,9 @@ class QPropertyAnimation;
 class SnapshotButton : public QWidget {
     Q_OBJECT
 public:
-    enum State {
-        StateNone = SnapshotButtonGeometry::StateNone,
-        StateTop = SnapshotButtonGeometry::StateTop,
-        StateTopPressed = SnapshotButtonGeometry::StateTopPressed,
-        StateRight = SnapshotButtonGeometry::StateRight,
-        StateRightPressed = SnapshotButtonGeometry::StateRightPressed,
-        StateBottom = SnapshotButtonGeometry::StateBottom,
-        StateBottomPressed = SnapshotButtonGeometry::StateBottomPressed,
-        StateLeft = SnapshotButtonGeometry::StateLeft,
-        StateLeftPressed = SnapshotButtonGeometry::StateLeftPressed,
-        StateMoving = SnapshotButtonGeometry::StateMoving,
-    };
-
     SnapshotButton();
 
+    // `s` and the current state are SnapshotButtonGeometry::State values.
     void setState(int s);
     int currentState() const { return state_; }
     // The context menu's first entry, checked while the button is meant to be shown (the
@@ -77,8 +65,8 @@ private:
     QRect screenGeometry(bool available) const;
     void retranslate();
 
-    int state_ = StateNone;
-    int pendingState_ = StateNone;
+    int state_ = SnapshotButtonGeometry::StateNone;
+    int pendingState_ = SnapshotButtonGeometry::StateNone;
     QMap<int, QPixmap> pixmaps_;
     QMenu menu_;
     QAction* showHideAction_;

@@ -2,6 +2,7 @@
 // built program on the test desktop, a stand-in upload service on loopback that the tests
 // start, stop and make refuse, and the recordings folder checked on disk.
 #include "DesktopHelpers.h"
+#include "tests/support/FakeUploadService.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,8 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
 #include <functional>
@@ -22,61 +21,6 @@ using namespace Desktop;
 namespace {
 
 const QString CaptureTitle = QStringLiteral("Clipnest capture");
-
-// A stand-in for the upload service: counts whole requests and answers each with `answer`;
-// with an empty answer it takes the request and keeps quiet (an upload left in flight).
-class Service : public QObject {
-public:
-    QByteArray answer;
-    int requests = 0;
-
-    bool listen(quint16 port = 0) {
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                auto received = std::make_shared<QByteArray>();
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket, received] {
-                    *received += socket->readAll();
-                    const qsizetype end = received->indexOf("\r\n\r\n");
-                    if (end < 0)
-                        return;
-                    const QByteArray head = received->left(end).toLower();
-                    const qsizetype at = head.indexOf("content-length:");
-                    const qint64 length =
-                        at < 0 ? 0
-                               : head.mid(at + 15, head.indexOf("\r\n", at) - at - 15)
-                                     .trimmed()
-                                     .toLongLong();
-                    if (received->size() < end + 4 + length)
-                        return;
-                    ++requests;
-                    received->clear();
-                    if (answer.isEmpty())
-                        return;
-                    socket->write(answer);
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-        return server_.listen(QHostAddress::LocalHost, port);
-    }
-    quint16 port() const { return server_.serverPort(); }
-
-private:
-    QTcpServer server_;
-};
-
-QByteArray httpAnswer(const QByteArray& status, const QByteArray& body) {
-    return "HTTP/1.1 " + status +
-           "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
-}
-
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
 
 // Opens the overlay from the tray, selects `area` and starts recording it through the
 // overlay's context menu; gives back the record panel's place.
@@ -176,7 +120,7 @@ private slots:
 
     void retryDeliversTheLinkOnceTheServiceIsUp() {
         AppHome home;
-        const quint16 port = freePort();
+        const quint16 port = FakeUploadService::freePort();
         useService(home, port);
         run(QStringLiteral("sh"),
             {QStringLiteral("-c"), QStringLiteral("printf before | xclip -selection clipboard")});
@@ -193,23 +137,24 @@ private slots:
         QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("Upload error")).isEmpty(); }));
 
         // The service comes up; the retry delivers without a click.
-        Service service;
+        FakeUploadService service;
         const QByteArray link = "https://videos.example.org/v/retried.mp4";
-        service.answer = httpAnswer("200 OK", link);
+        service.answer = httpAnswer("200 OK", "text/plain", link);
         QVERIFY(service.listen(port));
         QVERIFY2(waitFor([&] { return clipboardText() == QString::fromLatin1(link); }, 60000),
                  qPrintable(clipboardText()));
         QVERIFY(waitFor(
             [&] { return historyLinks(home.settingsPath()) == QStringList{QString(link)}; }));
         QVERIFY(waitFor([&] { return recordings(home).isEmpty(); }));
-        QCOMPARE(service.requests, 1);
+        QCOMPARE(service.requests.size(), 1);
         QVERIFY(windowsNamed(QStringLiteral("Upload error")).isEmpty());
     }
 
     void refusedUploadKeepsTheRecording() {
         AppHome home;
-        Service service;
-        service.answer = httpAnswer("400 Bad Request", "This is not a video we take.");
+        FakeUploadService service;
+        service.answer =
+            httpAnswer("400 Bad Request", "text/plain", "This is not a video we take.");
         QVERIFY(service.listen());
         useService(home, service.port());
         App app(home);
@@ -220,7 +165,7 @@ private slots:
                         60000));
         dismissUploadError();
         QTest::qWait(7000); // past the first retry's delay: none comes
-        QCOMPARE(service.requests, 1);
+        QCOMPARE(service.requests.size(), 1);
         QVERIFY(windowsNamed(QStringLiteral("Upload error")).isEmpty());
         const QStringList kept = recordings(home);
         QCOMPARE(kept.size(), 1);
@@ -235,7 +180,7 @@ private slots:
         AppHome home;
         // The service takes the video and keeps quiet: the upload is still under way when
         // the program is killed.
-        auto silent = std::make_unique<Service>();
+        auto silent = std::make_unique<FakeUploadService>();
         QVERIFY(silent->listen());
         const quint16 port = silent->port();
         useService(home, port);
@@ -243,7 +188,7 @@ private slots:
         QVERIFY(app.start());
         QVERIFY(app.waitForTray());
         QVERIFY(recordAndUpload(app, QRect(QPoint(400, 300), QPoint(559, 419))));
-        QVERIFY(waitFor([&] { return silent->requests == 1; }, 60000));
+        QVERIFY(waitFor([&] { return silent->requests.size() == 1; }, 60000));
         app.killHard();
         const QStringList kept = recordings(home);
         QCOMPARE(kept.size(), 1);
@@ -251,9 +196,9 @@ private slots:
 
         // Next start: the upload resumes by itself and completes.
         silent.reset();
-        Service service;
+        FakeUploadService service;
         const QByteArray link = "https://videos.example.org/v/resumed.mp4";
-        service.answer = httpAnswer("200 OK", link);
+        service.answer = httpAnswer("200 OK", "text/plain", link);
         QVERIFY(service.listen(port));
         App restarted(home);
         QVERIFY(restarted.start());

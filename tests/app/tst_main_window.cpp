@@ -1,7 +1,11 @@
 // The main window's own entries, in one process on the offscreen platform: the FAQ page and
-// the windows it hands to the upload controller. Settings live in a private folder.
+// the windows it hands to the upload controller; and the notices and the history window's
+// place, the parts it leaves to classes of their own. Settings live in a private folder.
 #include "app/AppIdentity.h"
+#include "app/HistoryPlacement.h"
 #include "app/MainWindow.h"
+#include "app/Notices.h"
+#include "app/Placement.h"
 #include "app/UploadController.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
@@ -10,11 +14,27 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMenu>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <memory>
+
+namespace {
+
+QList<PopupNotify*> popupsTitled(const QString& title) {
+    QList<PopupNotify*> found;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* popup = dynamic_cast<PopupNotify*>(window);
+        if (popup && popup->windowTitle() == title)
+            found << popup;
+    }
+    return found;
+}
+
+} // namespace
 
 // Receives every address the program asks the desktop to open.
 class UrlCatcher : public QObject {
@@ -97,6 +117,50 @@ private slots:
                      QStringLiteral("O link de vídeo está copiado em área de transferência"));
         faqEntry->trigger();
         QCOMPARE(urls_.opened, (QList<QUrl>{faq, faq}));
+    }
+
+    void noticesShowInTheMiddleOfTheScreenOneAtATime() {
+        const QString title = QStringLiteral("Notices under test");
+        {
+            Notices notices(title);
+            QCOMPARE(popupsTitled(title).size(), 1);
+            PopupNotify* popup = popupsTitled(title).first();
+            QVERIFY(!popup->isVisible());
+
+            notices.show(QStringLiteral("A first notice. It has two sentences."));
+            QVERIFY(popup->isVisible());
+            QCOMPARE(popup->text(), QStringLiteral("A first notice. It has two sentences."));
+            const QRect screen = QGuiApplication::primaryScreen()->geometry();
+            QCOMPARE(popup->pos(), Placement::centredOnScreen(screen, popup->size()));
+
+            // A second notice takes the place of the first, in the same window.
+            notices.show(QStringLiteral("<b>Second</b>"));
+            QCOMPARE(popupsTitled(title).size(), 1);
+            QCOMPARE(popup->text(), QStringLiteral("<b>Second</b>"));
+            QCOMPARE(popup->pos(), Placement::centredOnScreen(screen, popup->size()));
+        }
+        QCOMPARE(popupsTitled(title).size(), 0);
+    }
+
+    void historyWindowIsFittedAndPlacedOnTheScreen() {
+        QWidget history;
+        auto* content = new QWidget(&history);
+        content->setFixedSize(230, 284);
+        auto* layout = new QVBoxLayout(&history);
+        layout->addWidget(content);
+        history.resize(10, 10);
+        QScreen* screen = QGuiApplication::primaryScreen();
+        // No panel on the offscreen platform and no place for the icon: the middle.
+        HistoryPlacement::place(history, QRect());
+        QCOMPARE(history.size(), history.sizeHint());
+        QCOMPARE(history.pos(),
+                 Placement::historyWidgetPosition(screen->availableGeometry(), QRect(),
+                                                  history.size(), std::nullopt));
+        QVERIFY(screen->availableGeometry().contains(history.geometry()));
+        // An icon on the screen leads to the same screen.
+        const QRect icon(screen->geometry().bottomRight() - QPoint(20, 20), QSize(16, 16));
+        HistoryPlacement::place(history, icon);
+        QVERIFY(screen->availableGeometry().contains(history.geometry()));
     }
 };
 

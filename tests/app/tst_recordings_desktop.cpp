@@ -4,6 +4,7 @@
 // (files checked on disk, the upload against the real test service).
 #include "DesktopHelpers.h"
 #include "tests/media/mp4_readback.h"
+#include "tests/support/NoiseWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,10 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPainter>
 #include <QProcess>
-#include <QRandomGenerator>
-#include <QRasterWindow>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -132,29 +130,6 @@ bool makeVideo(const QString& path, int seconds, const QSize& size) {
                   "-movflags", "+faststart", path});
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
 }
-
-// Changing pictures, so that the recording gets pictures at its full rate.
-class NoiseWindow : public QRasterWindow {
-public:
-    NoiseWindow() {
-        setFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
-                 Qt::WindowStaysOnTopHint);
-        connect(&timer_, &QTimer::timeout, this, [this] { update(); });
-        timer_.start(40);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        auto* random = QRandomGenerator::global();
-        for (int y = 0; y < height(); y += 16)
-            for (int x = 0; x < width(); x += 16)
-                p.fillRect(x, y, 16, 16, QColor::fromRgb(random->generate() | 0xff000000));
-    }
-
-private:
-    QTimer timer_;
-};
 
 // Four seconds of a fragmented MP4 cut off in its last fragment, as a kill leaves it.
 QByteArray cutRecording(const QString& folder) {

@@ -8,6 +8,7 @@
 #include "app/UploadController.h"
 #include "history/HistoryManager.h"
 #include "history/RecordingStore.h"
+#include "tests/support/FakeUploadService.h"
 #include "upload/UploadQueue.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
@@ -21,80 +22,12 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrlQuery>
 #include <QtTest>
 
 #include <memory>
-
-// A stand-in for the upload service on loopback: keeps each request it receives and answers it
-// with whatever the test sets.
-class FakeService : public QObject {
-    Q_OBJECT
-public:
-    QByteArray answer;
-    QList<QByteArray> requests; // each complete request as received
-
-    // Listens on `port`, any free one by default (a service coming up where it was down).
-    bool listen(quint16 port = 0) {
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                // Lives as long as the socket's connections, which go with the socket.
-                auto received = std::make_shared<QByteArray>();
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket, received] {
-                    *received += socket->readAll();
-                    const qsizetype end = received->indexOf("\r\n\r\n");
-                    if (end < 0)
-                        return;
-                    const QByteArray head = received->left(end).toLower();
-                    const qsizetype at = head.indexOf("content-length:");
-                    const qint64 length =
-                        at < 0 ? 0
-                               : head.mid(at + 15, head.indexOf("\r\n", at) - at - 15)
-                                     .trimmed()
-                                     .toLongLong();
-                    if (received->size() < end + 4 + length)
-                        return;
-                    requests << *received;
-                    received->clear();
-                    socket->write(answer);
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-        return server_.listen(QHostAddress::LocalHost, port);
-    }
-    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
-    // The path and query the request was sent to.
-    QByteArray target(int request) const {
-        const QByteArray line = requests.value(request).split('\n').value(0);
-        return line.split(' ').value(1);
-    }
-    QByteArray header(int request, const QByteArray& name) const {
-        for (const QByteArray& line : requests.value(request).split('\n')) {
-            const qsizetype colon = line.indexOf(':');
-            if (colon > 0 && line.left(colon).trimmed().toLower() == name.toLower())
-                return line.mid(colon + 1).trimmed();
-            if (line.trimmed().isEmpty())
-                break;
-        }
-        return {};
-    }
-
-private:
-    QTcpServer server_;
-};
-
-QByteArray httpAnswer(const QByteArray& statusLine, const QByteArray& type, const QByteArray& body,
-                      const QByteArray& extra = {}) {
-    return "HTTP/1.1 " + statusLine + "\r\n" +
-           (type.isEmpty() ? QByteArray() : "Content-Type: " + type + "\r\n") + extra +
-           "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
-           body;
-}
 
 // What a message box showed.
 struct SeenBox {
@@ -125,8 +58,8 @@ private:
     QStringList boxes_;        // "title|text" of every message box shown
     QList<SeenBox> seen_;      // the same boxes in detail
     QTimer boxCloser_;
-    FakeService service_;
-    FakeService elsewhere_;
+    FakeUploadService service_;
+    FakeUploadService elsewhere_;
 
     void useService(const QString& host) {
         QSettings settings;
@@ -167,11 +100,6 @@ private:
         return Placement::centredOnScreen(QGuiApplication::primaryScreen()->geometry(), size);
     }
     // A port where nothing listens now.
-    quint16 freePort() {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        return probe.serverPort();
-    }
 
 private slots:
     void initTestCase() {
@@ -312,10 +240,10 @@ private slots:
     }
 
     void retryDeliversTheLinkOnceTheServiceIsUp() {
-        const quint16 port = freePort();
+        const quint16 port = FakeUploadService::freePort();
         useService(QStringLiteral("127.0.0.1:%1").arg(port));
         uploads_->queue()->setRetryDelays({1500, 1500, 1500});
-        FakeService late;
+        FakeUploadService late;
         const QString link = QStringLiteral("https://videos.example.org/v/late.mp4");
         late.answer = httpAnswer("200 OK", "text/plain", link.toUtf8());
         QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
@@ -342,10 +270,10 @@ private slots:
     void automaticFailuresAreToldQuietly() {
         // The service is down, then refuses the video for good: one box for the user's try,
         // the popup for the last automatic one, and the recording kept with the reason.
-        const quint16 port = freePort();
+        const quint16 port = FakeUploadService::freePort();
         useService(QStringLiteral("127.0.0.1:%1").arg(port));
         uploads_->queue()->setRetryDelays({1500, 1500});
-        FakeService refusing;
+        FakeUploadService refusing;
         refusing.answer = httpAnswer("400 Bad Request", "text/plain", "No such format here.");
         const QString path = uploadAndWait();
         QCOMPARE(boxes_.size(), 1);

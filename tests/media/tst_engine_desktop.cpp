@@ -3,6 +3,7 @@
 
 #include "engine_support.h"
 #include "mp4_readback.h"
+#include "tests/support/NoiseWindow.h"
 
 #include "media/AudioFormat.h"
 #include "media/AudioGrabber.h"
@@ -14,9 +15,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPainter>
-#include <QRandomGenerator>
-#include <QRasterWindow>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -61,29 +59,6 @@ struct Rig {
     bool noErrors() const {
         return encoderErrors.isEmpty() && audioErrors.isEmpty() && screenErrors.isEmpty();
     }
-};
-
-// A window of coloured blocks that change every frame: content that costs the encoder bytes.
-class NoiseWindow : public QRasterWindow {
-public:
-    NoiseWindow() {
-        setFlags(Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
-                 Qt::WindowStaysOnTopHint);
-        connect(&timer_, &QTimer::timeout, this, [this] { update(); });
-        timer_.start(40);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        auto* random = QRandomGenerator::global();
-        for (int y = 0; y < height(); y += 16)
-            for (int x = 0; x < width(); x += 16)
-                p.fillRect(x, y, 16, 16, QColor::fromRgb(random->generate() | 0xff000000));
-    }
-
-private:
-    QTimer timer_;
 };
 
 int sineModuleId() {

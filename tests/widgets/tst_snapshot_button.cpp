@@ -153,7 +153,7 @@ void TestSnapshotButton::counterparts() {
 std::unique_ptr<SnapshotButton> TestSnapshotButton::dockedButton() {
     auto button = std::make_unique<SnapshotButton>();
     button->show();
-    button->setState(SnapshotButton::StateMoving);
+    button->setState(SnapshotButtonGeometry::StateMoving);
     const QRect s = QGuiApplication::primaryScreen()->geometry();
     button->setPosition(s.center() - QPoint(40, 40));
     button->dock(true);
@@ -165,7 +165,7 @@ void TestSnapshotButton::docksAndTucksInAtTheRight() {
     QCOMPARE(button->size(), QSize(80, 80));
     const QRect a = QGuiApplication::primaryScreen()->availableGeometry();
     // Glides, takes the right picture at full size, then tucks in.
-    QTRY_COMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QTRY_COMPARE(button->currentState(), int(SnapshotButtonGeometry::StateRight));
     QTRY_COMPARE(button->size(), QSize(70, 80));
     QCOMPARE(button->x(), a.right() - 69);
     QCOMPARE(button->findChild<QLabel*>("ImageLabel")->pos(), QPoint(0, 0));
@@ -177,16 +177,16 @@ void TestSnapshotButton::clickWithoutMovingEmitsClickedOnce() {
     QSignalSpy clicked(button.get(), &SnapshotButton::clicked);
     const QPoint p = button->mapToGlobal(QPoint(30, 40));
     send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
-    QCOMPARE(button->currentState(), int(SnapshotButton::StateRightPressed));
+    QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateRightPressed));
     QCOMPARE(clicked.count(), 0);
     send(button.get(), QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
-    QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateRight));
     QCOMPARE(clicked.count(), 1);
     // Other buttons do nothing.
     send(button.get(), QEvent::MouseButtonPress, p, Qt::RightButton, Qt::RightButton);
     send(button.get(), QEvent::MouseButtonRelease, p, Qt::RightButton, Qt::NoButton);
     QCOMPARE(clicked.count(), 1);
-    QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateRight));
 }
 
 void TestSnapshotButton::dragMovesAndDocksWithoutClick() {
@@ -200,7 +200,7 @@ void TestSnapshotButton::dragMovesAndDocksWithoutClick() {
     // centred under the pointer.
     p += QPoint(-QApplication::startDragDistance(), 0);
     send(button.get(), QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(button->currentState(), int(SnapshotButton::StateMoving));
+    QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateMoving));
     QCOMPARE(button->size(), QSize(80, 80));
     QVERIFY((button->geometry().center() - p).manhattanLength() <= 2);
     // Drag to the left part of the screen, a little above the middle.
@@ -217,7 +217,7 @@ void TestSnapshotButton::dragMovesAndDocksWithoutClick() {
     send(button.get(), QEvent::MouseButtonRelease, target, Qt::LeftButton, Qt::NoButton);
     QCOMPARE(clicked.count(), 0);
     const QRect a = QGuiApplication::primaryScreen()->availableGeometry();
-    QTRY_COMPARE(button->currentState(), int(SnapshotButton::StateLeft));
+    QTRY_COMPARE(button->currentState(), int(SnapshotButtonGeometry::StateLeft));
     QTRY_COMPARE(button->size(), QSize(70, 80));
     QCOMPARE(button->x(), a.left());
     // Tucked in at the left, the picture's right half shows.
@@ -234,7 +234,7 @@ void TestSnapshotButton::moveWithAnotherButtonAfterAClickDoesNotDrag() {
     const QPoint before = button->pos();
     send(button.get(), QEvent::MouseButtonPress, p, Qt::MiddleButton, Qt::MiddleButton);
     send(button.get(), QEvent::MouseMove, p - QPoint(200, 200), Qt::NoButton, Qt::MiddleButton);
-    QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateRight));
     QCOMPARE(button->pos(), before);
 }
 
@@ -251,28 +251,28 @@ void TestSnapshotButton::trembleWithinTheDragDistanceIsAClick() {
     for (const QPoint& d : {QPoint(1, 0), QPoint(distance - 1, 0), QPoint(0, -(distance - 1)),
                             QPoint(-1, distance - 2), QPoint(0, 0)}) {
         send(button.get(), QEvent::MouseMove, p + d, Qt::NoButton, Qt::LeftButton);
-        QCOMPARE(button->currentState(), int(SnapshotButton::StateRightPressed));
+        QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateRightPressed));
         QCOMPARE(button->pos(), before);
     }
     send(button.get(), QEvent::MouseButtonRelease, p + QPoint(1, 1), Qt::LeftButton, Qt::NoButton);
     QCOMPARE(clicked.count(), 1);
-    QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateRight));
     QCOMPARE(button->pos(), before);
 
     // One pixel further is a drag, and no click.
     send(button.get(), QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
     send(button.get(), QEvent::MouseMove, p + QPoint(0, -distance), Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(button->currentState(), int(SnapshotButton::StateMoving));
+    QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateMoving));
     send(button.get(), QEvent::MouseButtonRelease, p + QPoint(0, -distance), Qt::LeftButton,
          Qt::NoButton);
     QCOMPARE(clicked.count(), 1);
-    QTRY_COMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QTRY_COMPARE(button->currentState(), int(SnapshotButtonGeometry::StateRight));
 }
 
 void TestSnapshotButton::pressWhileGlidingStopsTheGlide() {
     auto button = std::make_unique<SnapshotButton>();
     button->show();
-    button->setState(SnapshotButton::StateMoving);
+    button->setState(SnapshotButtonGeometry::StateMoving);
     const QRect s = QGuiApplication::primaryScreen()->geometry();
     button->setPosition(s.center() - QPoint(40, 40));
     QSignalSpy clicked(button.get(), &SnapshotButton::clicked);
@@ -295,10 +295,10 @@ void TestSnapshotButton::pressWhileGlidingStopsTheGlide() {
     QVERIFY((button->geometry().center() - target).manhattanLength() <= 2);
     send(button.get(), QEvent::MouseButtonRelease, target, Qt::LeftButton, Qt::NoButton);
     QCOMPARE(clicked.count(), 0);
-    QTRY_COMPARE(button->currentState(), int(SnapshotButton::StateLeft));
+    QTRY_COMPARE(button->currentState(), int(SnapshotButtonGeometry::StateLeft));
 
     // Caught and let go without moving: a click, and the glide goes on to an edge.
-    button->setState(SnapshotButton::StateMoving);
+    button->setState(SnapshotButtonGeometry::StateMoving);
     button->setPosition(s.center() - QPoint(40, 40));
     button->dock(true);
     QVERIFY(button->isGliding());
@@ -307,7 +307,7 @@ void TestSnapshotButton::pressWhileGlidingStopsTheGlide() {
     QVERIFY(!button->isGliding());
     send(button.get(), QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
     QCOMPARE(clicked.count(), 1);
-    QTRY_VERIFY(button->currentState() != int(SnapshotButton::StateMoving));
+    QTRY_VERIFY(button->currentState() != int(SnapshotButtonGeometry::StateMoving));
     QVERIFY(!button->isGliding());
 }
 
@@ -348,7 +348,7 @@ void TestSnapshotButton::delayedTuckInDoesNotShrinkANewDrag() {
     });
     QTRY_VERIFY(dockedSize.isValid());
     QCOMPARE(dockedSize, QSize(140, 80));
-    QCOMPARE(button->currentState(), int(SnapshotButton::StateMoving));
+    QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateMoving));
     QCOMPARE(button->size(), QSize(80, 80));
     // Past the tuck-in delay and its animation: the held button keeps its size and place.
     QTest::qWait(800);

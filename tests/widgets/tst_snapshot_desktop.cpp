@@ -78,7 +78,7 @@ std::unique_ptr<SnapshotButton> TestSnapshotDesktop::dockAtRight() {
     auto button = std::make_unique<SnapshotButton>();
     // The order the program uses when it first shows the button.
     button->show();
-    button->setState(SnapshotButton::StateMoving);
+    button->setState(SnapshotButtonGeometry::StateMoving);
     button->setPosition(QGuiApplication::primaryScreen()->geometry().center() - QPoint(40, 40));
     button->dock(true);
     return button;
@@ -87,7 +87,7 @@ std::unique_ptr<SnapshotButton> TestSnapshotDesktop::dockAtRight() {
 void TestSnapshotDesktop::docksAtTheRightAndTucksIn() {
     auto button = dockAtRight();
     QVERIFY(QTest::qWaitForWindowExposed(button.get()));
-    QTRY_COMPARE_WITH_TIMEOUT(button->currentState(), int(SnapshotButton::StateRight),
+    QTRY_COMPARE_WITH_TIMEOUT(button->currentState(), int(SnapshotButtonGeometry::StateRight),
                               kSettleTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(70, 80), kSettleTimeout);
     // Tucked in: the left half of the picture shows against the right edge.
@@ -109,12 +109,12 @@ void TestSnapshotDesktop::clickEmitsClickedOnce() {
 
     QVERIFY(xdotool({"click", "1"}));
     QTRY_COMPARE_WITH_TIMEOUT(clicked.count(), 1, kSettleTimeout);
-    QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateRight));
     // Nothing moved, and no second click arrives late.
     QCOMPARE(button->x(), available_.right() - 139);
     QTest::qWait(500);
     QCOMPARE(clicked.count(), 1);
-    QCOMPARE(button->currentState(), int(SnapshotButton::StateRight));
+    QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateRight));
 
     // Leaving tucks it in again.
     QVERIFY(pointerTo({700, 300}));
@@ -130,8 +130,8 @@ void TestSnapshotDesktop::dragMovesAndDocksWithoutClick() {
     QTRY_COMPARE_WITH_TIMEOUT(button->size(), QSize(140, 80), kSettleTimeout);
 
     QVERIFY(xdotool({"mousedown", "1"}));
-    QTRY_COMPARE_WITH_TIMEOUT(button->currentState(), int(SnapshotButton::StateRightPressed),
-                              kSettleTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(button->currentState(),
+                              int(SnapshotButtonGeometry::StateRightPressed), kSettleTimeout);
     // Towards the left part of the screen, a little above the middle: the moving picture
     // follows the pointer.
     const QPoint target(available_.left() + 240, available_.top() + 380);
@@ -140,12 +140,12 @@ void TestSnapshotDesktop::dragMovesAndDocksWithoutClick() {
         QVERIFY(pointerTo(step));
         QTRY_VERIFY_WITH_TIMEOUT((button->geometry().center() - step).manhattanLength() <= 3,
                                  kSettleTimeout);
-        QCOMPARE(button->currentState(), int(SnapshotButton::StateMoving));
+        QCOMPARE(button->currentState(), int(SnapshotButtonGeometry::StateMoving));
         QCOMPARE(button->size(), QSize(80, 80));
     }
     QVERIFY(xdotool({"mouseup", "1"}));
 
-    QTRY_COMPARE_WITH_TIMEOUT(button->currentState(), int(SnapshotButton::StateLeft),
+    QTRY_COMPARE_WITH_TIMEOUT(button->currentState(), int(SnapshotButtonGeometry::StateLeft),
                               kSettleTimeout);
     // Docked and, once the pointer is elsewhere, tucked in at the left edge.
     QVERIFY(pointerTo({900, 300}));

@@ -1,0 +1,97 @@
+// The floating record button and what decides whether it shows: the user's setting, the
+// capture overlay, and a tray host that is not there or has gone (then the button is the
+// only way in). Also what the user must hear of the desktop once: a Wayland session.
+#include "app/DesktopSession.h"
+#include "app/MainWindow.h"
+#include "app/Placement.h"
+#include "capture/CropCtrl.h"
+#include "settings/AppSettings.h"
+
+#include <QMessageBox>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+void MainWindow::checkDesktop() {
+    if (DesktopSession::isWayland()) {
+        // Said once per start, before the user records black pictures. Not modal: the
+        // program goes on working (windows of X11 programs do record).
+        auto* box = new QMessageBox(
+            QMessageBox::Warning, QStringLiteral("Clipnest"),
+            tr("This is a Wayland session. Clipnest records the screen through X11, so here it "
+               "sees only the windows of X11 programs; everything else records as black."),
+            QMessageBox::Ok);
+        box->setInformativeText(tr("To record the whole screen, log out and choose an X11 "
+                                   "(Xorg) session on the login screen."));
+        box->setTextFormat(Qt::PlainText);
+        box->setObjectName(QStringLiteral("WaylandNotice"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+    }
+    checkTrayHost();
+}
+
+void MainWindow::checkTrayHost() {
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    if (available == trayAvailable_ && trayMissingSaid_ == !available)
+        return;
+    trayAvailable_ = available;
+    if (!available) {
+        // Without a tray the record button is the only way in: show it whatever the
+        // setting says (the setting itself is left as the user chose it).
+        if (!cropCtrl_ || !cropCtrl_->isVisible()) {
+            if (!snapButtonInitialised_)
+                initSnapButton();
+            else
+                snapshotButton_.show();
+        }
+        if (!trayMissingSaid_) {
+            trayMissingSaid_ = true;
+            showNotice(tr("There is no system tray here: use the record button, or bind a "
+                          "keyboard shortcut to clipnest --capture"));
+        }
+    } else if (snapButtonInitialised_ && !AppSettings::showSnapButton(settings_)) {
+        snapshotButton_.hide();
+    }
+}
+
+bool MainWindow::recordButtonWanted() const {
+    return !trayAvailable_ || AppSettings::showSnapButton(settings_);
+}
+
+void MainWindow::initSnapButton() {
+    snapButtonInitialised_ = true;
+    connect(&snapshotButton_, &SnapshotButton::clicked, this, &MainWindow::makeScreenshot);
+    connect(&snapshotButton_, &SnapshotButton::onShowHide, this,
+            &MainWindow::onShowHideFromSnapButton);
+    snapshotButton_.show();
+    snapshotButton_.setState(SnapshotButtonGeometry::StateMoving);
+    snapshotButton_.setPosition(
+        Placement::snapButtonStartPoint(screen()->availableGeometry(), snapshotButton_.size()));
+    snapshotButton_.dock(true);
+}
+
+void MainWindow::onCropControlClosed() {
+    if (!recordButtonWanted())
+        return;
+    if (snapButtonInitialised_)
+        snapshotButton_.show();
+    else
+        initSnapButton();
+}
+
+void MainWindow::onShowHideSnapButton(bool checked) {
+    settings_.setValue(AppSettings::kShowSnapButton, checked);
+    settings_.sync();
+    if (checked) {
+        if (!snapButtonInitialised_)
+            initSnapButton();
+        snapshotButton_.show();
+    } else if (trayAvailable_) {
+        snapshotButton_.hide();
+    }
+}
+
+void MainWindow::onShowHideFromSnapButton(bool checked) {
+    showHideAction_->setChecked(checked);
+    onShowHideSnapButton(checked);
+}
