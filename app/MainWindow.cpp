@@ -1,15 +1,15 @@
 #include "app/MainWindow.h"
 
 #include "app/CountdownMenu.h"
-#include "app/DesktopSession.h"
 #include "app/KeyboardShortcuts.h"
 #include "app/Languages.h"
-#include "app/PanelStrips.h"
 #include "app/Placement.h"
 #include "app/ScreenChoice.h"
 #include "app/UploadController.h"
 #include "capture/CropCtrl.h"
 #include "history/HistoryManager.h"
+#include "platform/Platform.h"
+#include "platform/TrayHost.h"
 #include "settings/AppSettings.h"
 #include "upload/ServiceUrls.h"
 #include "widgets/PlainMessageBox.h"
@@ -62,10 +62,13 @@ MainWindow::MainWindow(QWidget* parent)
     notice_ = new PopupNotify;
     notice_->setWindowTitle(popupWindowTitle());
     uploads_->setTrayGeometrySource([this] { return trayIcon_.geometry(); });
-    connect(&trayWatch_, &QTimer::timeout, this, &MainWindow::checkTrayHost);
+    platform::TrayHost* trayHost = platform::Platform::current().createTrayHost(this);
+    connect(trayHost, &platform::TrayHost::answered, this, &MainWindow::onTrayHostAnswer);
+    connect(&trayWatch_, &QTimer::timeout, trayHost, &platform::TrayHost::check);
     trayWatch_.start(kTrayCheckIntervalMs);
     // After the constructor, once the language is set: the notices speak it.
     QTimer::singleShot(0, this, &MainWindow::checkDesktop);
+    QTimer::singleShot(0, trayHost, &platform::TrayHost::check);
 
     connect(shortcuts_, &KeyboardShortcuts::captureRequested, this, &MainWindow::makeScreenshot);
     connect(shortcuts_, &KeyboardShortcuts::stopRequested, this, [this] {
@@ -138,7 +141,8 @@ QString MainWindow::snapButtonWindowTitle() {
 }
 
 void MainWindow::checkDesktop() {
-    if (DesktopSession::isWayland()) {
+    if (platform::Platform::current().startupNotice() ==
+        platform::Platform::Notice::OnlyX11WindowsRecord) {
         // Said once per start, before the user records black pictures. Not modal: the
         // program goes on working (windows of X11 programs do record).
         auto* box = new QMessageBox(
@@ -153,11 +157,9 @@ void MainWindow::checkDesktop() {
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
     }
-    checkTrayHost();
 }
 
-void MainWindow::checkTrayHost() {
-    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+void MainWindow::onTrayHostAnswer(bool available) {
     if (available == trayAvailable_ && trayMissingSaid_ == !available)
         return;
     trayAvailable_ = available;
@@ -453,7 +455,7 @@ void MainWindow::placeHistoryWidget() {
     if (!screen)
         return;
     qDebug() << "Screen number" << QGuiApplication::screens().indexOf(screen);
-    const QRect available = PanelStrips::availableGeometry(screen);
+    const QRect available = platform::Platform::current().availableGeometry(screen);
     qDebug() << "Available geometry" << available;
 
     if (!historyWidget_.isVisible())

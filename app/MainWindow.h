@@ -72,7 +72,7 @@ private slots:
 private:
     // Things about the desktop the user must hear of once: a Wayland session, no tray.
     void checkDesktop();
-    void checkTrayHost();
+    void onTrayHostAnswer(bool available);
     bool recordButtonWanted() const;
     void showNotice(const QString& text);
     void applyFirstRunDefaults();
