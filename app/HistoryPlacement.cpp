@@ -1,8 +1,8 @@
 #include "app/HistoryPlacement.h"
 
-#include "app/PanelStrips.h"
 #include "app/Placement.h"
 #include "app/ScreenChoice.h"
+#include "platform/Platform.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -16,7 +16,7 @@ void place(QWidget& history, const QRect& trayIcon) {
     if (!screen)
         return;
     qDebug() << "Screen number" << QGuiApplication::screens().indexOf(screen);
-    const QRect available = PanelStrips::availableGeometry(screen);
+    const QRect available = platform::Platform::current().availableGeometry(screen);
     qDebug() << "Available geometry" << available;
 
     if (!history.isVisible())

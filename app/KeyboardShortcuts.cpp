@@ -1,5 +1,6 @@
 #include "app/KeyboardShortcuts.h"
 
+#include "platform/Platform.h"
 #include "settings/AppSettings.h"
 #include "widgets/KeyCombination.h"
 #include "widgets/ShortcutDialog.h"
@@ -9,14 +10,19 @@
 #include <QTimer>
 #include <QtDebug>
 
+using Result = platform::GlobalShortcut::Result;
+
 KeyboardShortcuts::KeyboardShortcuts(QSettings& settings, QObject* parent)
     : QObject(parent)
     , settings_(settings)
+    , capture_(platform::Platform::current().createGlobalShortcut(this))
+    , stop_(platform::Platform::current().createGlobalShortcut(this))
     , action_(new QAction(this)) {
     action_->setObjectName(QStringLiteral("ShortcutsAction"));
     connect(action_, &QAction::triggered, this, &KeyboardShortcuts::openDialog);
-    connect(&capture_, &GlobalKey::pressed, this, &KeyboardShortcuts::captureRequested);
-    connect(&stop_, &GlobalKey::pressed, this, &KeyboardShortcuts::stopRequested);
+    connect(capture_, &platform::GlobalShortcut::pressed, this,
+            &KeyboardShortcuts::captureRequested);
+    connect(stop_, &platform::GlobalShortcut::pressed, this, &KeyboardShortcuts::stopRequested);
     restore();
 }
 
@@ -33,12 +39,12 @@ void KeyboardShortcuts::restore() {
     struct Stored {
         QLatin1String key;
         QLatin1String fallback;
-        GlobalKey* holder;
+        platform::GlobalShortcut* holder;
         bool forCapture;
     };
     const Stored stored[] = {
-        {AppSettings::kCaptureShortcut, AppSettings::kDefaultCaptureShortcut, &capture_, true},
-        {AppSettings::kStopShortcut, AppSettings::kDefaultStopShortcut, &stop_, false},
+        {AppSettings::kCaptureShortcut, AppSettings::kDefaultCaptureShortcut, capture_, true},
+        {AppSettings::kStopShortcut, AppSettings::kDefaultStopShortcut, stop_, false},
     };
     QStringList problems;
     for (const Stored& s : stored) {
@@ -51,11 +57,11 @@ void KeyboardShortcuts::restore() {
                                                  "combination; using %2")
                                       .arg(s.key, s.fallback.isEmpty() ? QStringLiteral("none")
                                                                        : QString(s.fallback));
-        const GlobalKey::Result result = s.holder->take(wanted);
-        if (result == GlobalKey::Result::Taken)
+        const Result result = s.holder->take(wanted);
+        if (result == Result::Taken)
             continue;
         const QString text = KeyCombination::displayText(wanted);
-        qDebug().noquote() << (result == GlobalKey::Result::HeldByOther
+        qDebug().noquote() << (result == Result::HeldByOther
                                    ? QStringLiteral("Another program holds the %1 key; "
                                                     "carrying on without it")
                                    : QStringLiteral("The %1 key cannot be had here; carrying "
@@ -73,24 +79,24 @@ void KeyboardShortcuts::restore() {
     }
 }
 
-QString KeyboardShortcuts::refusal(GlobalKey::Result result, const QKeySequence& wanted,
-                                   bool forCapture) const {
+QString KeyboardShortcuts::refusal(platform::GlobalShortcut::Result result,
+                                   const QKeySequence& wanted, bool forCapture) const {
     const QString text = KeyCombination::displayText(wanted);
     QString why;
     switch (result) {
-    case GlobalKey::Result::HeldByOther:
+    case Result::HeldByOther:
         why = tr("Another program already uses %1.").arg(text);
         break;
-    case GlobalKey::Result::NotOnKeyboard:
+    case Result::NotOnKeyboard:
         why = tr("This keyboard has no key for %1.").arg(text);
         break;
-    case GlobalKey::Result::NoDisplay:
+    case Result::NoDisplay:
         why = tr("Key combinations need an X11 display.");
         break;
-    case GlobalKey::Result::Taken:
+    case Result::Taken:
         return QString();
     }
-    const QKeySequence inForce = forCapture ? capture_.combination() : stop_.combination();
+    const QKeySequence inForce = forCapture ? capture_->combination() : stop_->combination();
     const QString current = KeyCombination::displayText(inForce);
     QString kept;
     if (forCapture)
@@ -105,22 +111,22 @@ QString KeyboardShortcuts::refusal(GlobalKey::Result result, const QKeySequence&
 QString KeyboardShortcuts::apply(const QKeySequence& capture, const QKeySequence& stop) {
     QStringList problems;
     struct Change {
-        GlobalKey* holder;
+        platform::GlobalShortcut* holder;
         QKeySequence wanted;
         QLatin1String key;
         bool forCapture;
     };
-    const Change changes[] = {{&capture_, capture, AppSettings::kCaptureShortcut, true},
-                              {&stop_, stop, AppSettings::kStopShortcut, false}};
+    const Change changes[] = {{capture_, capture, AppSettings::kCaptureShortcut, true},
+                              {stop_, stop, AppSettings::kStopShortcut, false}};
     for (const Change& c : changes) {
         if (c.wanted == c.holder->combination())
             continue;
         // The one the other holder gives up is free once it has let go of it.
-        GlobalKey* other = c.holder == &capture_ ? &stop_ : &capture_;
+        platform::GlobalShortcut* other = c.holder == capture_ ? stop_ : capture_;
         if (!c.wanted.isEmpty() && c.wanted == other->combination())
             other->take(QKeySequence());
-        const GlobalKey::Result result = c.holder->take(c.wanted);
-        if (result != GlobalKey::Result::Taken) {
+        const Result result = c.holder->take(c.wanted);
+        if (result != Result::Taken) {
             problems << refusal(result, c.wanted, c.forCapture);
             qDebug().noquote() << problems.last();
             continue;
@@ -129,7 +135,7 @@ QString KeyboardShortcuts::apply(const QKeySequence& capture, const QKeySequence
     }
     settings_.sync();
     if (dialog_)
-        dialog_->setCombinations(capture_.combination(), stop_.combination());
+        dialog_->setCombinations(capture_->combination(), stop_->combination());
     return problems.join(QLatin1Char('\n'));
 }
 
@@ -141,16 +147,16 @@ void KeyboardShortcuts::openDialog() {
     }
     // The combinations in force are let go while the dialog is open, so that they can be
     // pressed into it.
-    capture_.setSuspended(true);
-    stop_.setSuspended(true);
-    dialog_ = new ShortcutDialog(capture_.combination(), stop_.combination(),
+    capture_->setSuspended(true);
+    stop_->setSuspended(true);
+    dialog_ = new ShortcutDialog(capture_->combination(), stop_->combination(),
                                  [this](const QKeySequence& capture, const QKeySequence& stop) {
                                      return apply(capture, stop);
                                  });
     dialog_->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog_, &QDialog::finished, this, [this] {
-        capture_.setSuspended(false);
-        stop_.setSuspended(false);
+        capture_->setSuspended(false);
+        stop_->setSuspended(false);
     });
     dialog_->show();
     dialog_->raise();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/GlobalKey.h"
+#include "platform/GlobalShortcut.h"
 
 #include <QKeySequence>
 #include <QObject>
@@ -11,7 +11,7 @@ class QSettings;
 class ShortcutDialog;
 
 // The global key combinations the user chose: one opens the capture, one stops the
-// recording. Holds them on the X server, keeps them in the settings, and offers the dialog to
+// recording. Holds them through the desktop, keeps them in the settings, and offers the dialog to
 // change them from the tray menu. GUI thread only.
 class KeyboardShortcuts : public QObject {
     Q_OBJECT
@@ -22,9 +22,6 @@ public:
     // The tray menu's entry that opens the dialog.
     QAction* action() const { return action_; }
     void retranslate();
-
-    QKeySequence captureCombination() const { return capture_.combination(); }
-    QKeySequence stopCombination() const { return stop_.combination(); }
 
     // Puts these combinations in force and stores them; a combination that cannot be had
     // leaves the old one in force and unchanged in the settings. Returns what went wrong, for
@@ -40,11 +37,13 @@ signals:
 private:
     void restore();
     void openDialog();
-    QString refusal(GlobalKey::Result result, const QKeySequence& wanted, bool forCapture) const;
+    QString refusal(platform::GlobalShortcut::Result result, const QKeySequence& wanted,
+                    bool forCapture) const;
 
     QSettings& settings_;
-    GlobalKey capture_;
-    GlobalKey stop_;
+    // Owned by this object, made by the platform in force.
+    platform::GlobalShortcut* capture_;
+    platform::GlobalShortcut* stop_;
     QAction* action_;
     QPointer<ShortcutDialog> dialog_;
 };

@@ -9,6 +9,8 @@
 #include "app/UploadController.h"
 #include "capture/CropCtrl.h"
 #include "history/HistoryManager.h"
+#include "platform/Platform.h"
+#include "platform/TrayHost.h"
 #include "settings/AppSettings.h"
 #include "upload/ServiceUrls.h"
 #include "widgets/PlainMessageBox.h"
@@ -55,10 +57,13 @@ MainWindow::MainWindow(QWidget* parent)
 
     notices_ = new Notices(popupWindowTitle(), this);
     uploads_->setTrayGeometrySource([this] { return trayIcon_.geometry(); });
-    connect(&trayWatch_, &QTimer::timeout, this, &MainWindow::checkTrayHost);
+    platform::TrayHost* trayHost = platform::Platform::current().createTrayHost(this);
+    connect(trayHost, &platform::TrayHost::answered, this, &MainWindow::onTrayHostAnswer);
+    connect(&trayWatch_, &QTimer::timeout, trayHost, &platform::TrayHost::check);
     trayWatch_.start(kTrayCheckIntervalMs);
     // After the constructor, once the language is set: the notices speak it.
     QTimer::singleShot(0, this, &MainWindow::checkDesktop);
+    QTimer::singleShot(0, trayHost, &platform::TrayHost::check);
 
     connect(shortcuts_, &KeyboardShortcuts::captureRequested, this, &MainWindow::makeScreenshot);
     connect(shortcuts_, &KeyboardShortcuts::stopRequested, this, [this] {

@@ -72,7 +72,7 @@ private:
     // Things about the desktop the user must hear of once: a Wayland session, no tray
     // (MainWindowDesktop.cpp, with the record button they decide on).
     void checkDesktop();
-    void checkTrayHost();
+    void onTrayHostAnswer(bool available);
     bool recordButtonWanted() const;
     void initSnapButton();
 

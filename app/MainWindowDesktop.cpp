@@ -1,18 +1,18 @@
 // The floating record button and what decides whether it shows: the user's setting, the
 // capture overlay, and a tray host that is not there or has gone (then the button is the
 // only way in). Also what the user must hear of the desktop once: a Wayland session.
-#include "app/DesktopSession.h"
 #include "app/MainWindow.h"
 #include "app/Placement.h"
 #include "capture/CropCtrl.h"
+#include "platform/Platform.h"
 #include "settings/AppSettings.h"
 
 #include <QMessageBox>
 #include <QScreen>
-#include <QSystemTrayIcon>
 
 void MainWindow::checkDesktop() {
-    if (DesktopSession::isWayland()) {
+    if (platform::Platform::current().startupNotice() ==
+        platform::Platform::Notice::OnlyX11WindowsRecord) {
         // Said once per start, before the user records black pictures. Not modal: the
         // program goes on working (windows of X11 programs do record).
         auto* box = new QMessageBox(
@@ -27,11 +27,9 @@ void MainWindow::checkDesktop() {
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
     }
-    checkTrayHost();
 }
 
-void MainWindow::checkTrayHost() {
-    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+void MainWindow::onTrayHostAnswer(bool available) {
     if (available == trayAvailable_ && trayMissingSaid_ == !available)
         return;
     trayAvailable_ = available;

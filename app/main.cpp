@@ -4,6 +4,7 @@
 #include "app/InstanceGuard.h"
 #include "app/Languages.h"
 #include "app/MainWindow.h"
+#include "platform/Platform.h"
 #include "settings/AppSettings.h"
 
 #include <QApplication>
@@ -71,6 +72,8 @@ int main(int argc, char* argv[]) {
         QApplication app(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/Resources/windowIcon.png")));
+        // Once, before anything asks the desktop for a thing.
+        platform::Platform::install(platform::Platform::forEnvironment());
 
         MainWindow window;
         QObject::connect(&window, &MainWindow::closed, &app, &QCoreApplication::quit);

@@ -11,6 +11,7 @@
 #include "media/Recorder.h"
 #include "media/ScreenGrabber.h"
 #include "media/ScreenRecordingSettings.h"
+#include "platform/Platform.h"
 #include "settings/AppSettings.h"
 
 #include <QFileInfo>
@@ -30,6 +31,7 @@ RecordingSession::RecordingSession(RecordingStore* store, QObject* parent)
     , audioGrabber_(new AudioGrabber(this))
     , recorder_(new Recorder(this))
     , store_(store) {
+    screenGrabber_->setSourceOpener(platform::Platform::current().screenSource());
     connect(recorder_->encoder(), &Encoder::error, this, [this] {
         stopClock();
         if (unfinished_.contains(filePath_))

@@ -16,8 +16,10 @@ std::unique_ptr<engine::ImageSource> ScreenGrabber::openSource(Error* code, QStr
                          .arg(qMax(0, captureRect_.height()));
         return nullptr;
     }
+    if (opener_)
+        return opener_(captureRect_, pointer_, code, errorText);
     engine::X11SourceOptions options;
-    options.pointer = drawPointer_;
-    options.clicks = drawClicks_;
+    options.pointer = pointer_.draw;
+    options.clicks = pointer_.clicks;
     return engine::openX11ShmSource(captureRect_, options, code, errorText);
 }

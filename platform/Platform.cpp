@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include "platform/DesktopSession.h"
 #include "platform/x11/X11Platform.h"
 
 namespace platform {
@@ -27,8 +28,9 @@ std::unique_ptr<Platform> Platform::install(std::unique_ptr<Platform> platform) 
 
 std::unique_ptr<Platform> Platform::forEnvironment() {
     // Wayland sessions still reach the X11 implementation through Xwayland until the
-    // desktop's own screen-cast path exists.
-    return std::make_unique<X11Platform>();
+    // desktop's own screen-cast path exists; there it sees only X11 programs' windows.
+    return std::make_unique<X11Platform>(DesktopSession::isWayland() ? X11Platform::Server::Xwayland
+                                                                     : X11Platform::Server::Native);
 }
 
 } // namespace platform

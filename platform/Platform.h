@@ -1,14 +1,21 @@
 #pragma once
 
+#include "media/ScreenGrabber.h"
+
 #include <QList>
 #include <QPixmap>
+#include <QRect>
 
 #include <functional>
 #include <memory>
 
+class QObject;
 class QScreen;
 
 namespace platform {
+
+class GlobalShortcut;
+class TrayHost;
 
 // The frozen picture of each monitor the overlay shows while the user selects. A desktop
 // may only be able to answer later (a screen-cast stream's first frame), so the answer
@@ -29,15 +36,31 @@ public:
 class Platform {
 public:
     enum class Kind { X11, Wayland };
+    // What the user should hear once at start about this desktop.
+    enum class Notice {
+        None,
+        // X11 programs' windows record, the rest of a Wayland desktop records as black.
+        OnlyX11WindowsRecord,
+    };
 
     virtual ~Platform() = default;
     virtual Kind kind() const = 0;
+    virtual Notice startupNotice() const = 0;
 
     // Whether top-level windows go where the program moves them. Where they do not, panels
     // cannot sit beside the selected area and the record button cannot dock at an edge.
     virtual bool placesWindows() const = 0;
+    // The part of `screen` the desktop's panels leave free, in Qt's coordinates.
+    virtual QRect availableGeometry(QScreen* screen) const = 0;
 
     virtual ScreenPictures& screenPictures() = 0;
+    // What the recording's screen grabber opens to read the screen and what changed on it.
+    virtual ScreenGrabber::SourceOpener screenSource() const = 0;
+
+    // A new global shortcut holding no combination yet, owned by `parent`.
+    virtual GlobalShortcut* createGlobalShortcut(QObject* parent) = 0;
+    // A new question about the desktop's tray, owned by `parent`.
+    virtual TrayHost* createTrayHost(QObject* parent) = 0;
 
     // The platform in force; installs the environment's own when none was installed.
     static Platform& current();

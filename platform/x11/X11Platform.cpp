@@ -1,5 +1,10 @@
 #include "platform/x11/X11Platform.h"
 
+#include "media/engine/X11ShmSource.h"
+#include "platform/x11/PanelStrips.h"
+#include "platform/x11/X11GlobalShortcut.h"
+#include "platform/x11/X11TrayHost.h"
+
 #include <QScreen>
 
 namespace platform {
@@ -20,13 +25,40 @@ public:
 
 } // namespace
 
-X11Platform::X11Platform()
-    : pictures_(std::make_unique<X11ScreenPictures>()) {}
+X11Platform::X11Platform(Server server)
+    : server_(server)
+    , pictures_(std::make_unique<X11ScreenPictures>()) {}
 
 X11Platform::~X11Platform() = default;
 
+Platform::Notice X11Platform::startupNotice() const {
+    return server_ == Server::Xwayland ? Notice::OnlyX11WindowsRecord : Notice::None;
+}
+
+QRect X11Platform::availableGeometry(QScreen* screen) const {
+    return x11::PanelStrips::availableGeometry(screen);
+}
+
 ScreenPictures& X11Platform::screenPictures() {
     return *pictures_;
+}
+
+ScreenGrabber::SourceOpener X11Platform::screenSource() const {
+    return [](const QRect& rect, const ScreenGrabber::PointerOptions& pointer,
+              AbstractGrabber::Error* code, QString* errorText) {
+        engine::X11SourceOptions options;
+        options.pointer = pointer.draw;
+        options.clicks = pointer.clicks;
+        return engine::openX11ShmSource(rect, options, code, errorText);
+    };
+}
+
+GlobalShortcut* X11Platform::createGlobalShortcut(QObject* parent) {
+    return new X11GlobalShortcut(parent);
+}
+
+TrayHost* X11Platform::createTrayHost(QObject* parent) {
+    return new X11TrayHost(parent);
 }
 
 } // namespace platform

@@ -8,14 +8,24 @@ namespace platform {
 // server and grabs keys on the root window.
 class X11Platform : public Platform {
 public:
-    X11Platform();
+    // Which X server: a desktop's own, or Xwayland inside a Wayland session, which shows
+    // the program only the windows of other X11 programs.
+    enum class Server { Native, Xwayland };
+
+    explicit X11Platform(Server server = Server::Native);
     ~X11Platform() override;
 
     Kind kind() const override { return Kind::X11; }
+    Notice startupNotice() const override;
     bool placesWindows() const override { return true; }
+    QRect availableGeometry(QScreen* screen) const override;
     ScreenPictures& screenPictures() override;
+    ScreenGrabber::SourceOpener screenSource() const override;
+    GlobalShortcut* createGlobalShortcut(QObject* parent) override;
+    TrayHost* createTrayHost(QObject* parent) override;
 
 private:
+    Server server_;
     std::unique_ptr<ScreenPictures> pictures_;
 };
 

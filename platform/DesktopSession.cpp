@@ -1,4 +1,4 @@
-#include "app/DesktopSession.h"
+#include "platform/DesktopSession.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Placement.h"
+#include "platform/x11/ReservedStrips.h"
 
 #include <QList>
 #include <QRect>
@@ -11,11 +11,11 @@ class QScreen;
 // What the desktop's panels reserve, read from their windows, for desktops of several
 // monitors: there Qt reports every monitor as wholly available, since the work area X
 // publishes is one rectangle for the whole desktop. GUI thread only.
-namespace PanelStrips {
+namespace platform::x11::PanelStrips {
 
 struct Reading {
     QSize root; // the X screen's size; empty without an X11 connection
-    QList<Placement::ReservedStrip> strips;
+    QList<ReservedStrip> strips;
 };
 
 // The strips announced by the managed windows (_NET_WM_STRUT_PARTIAL, else _NET_WM_STRUT).
@@ -25,4 +25,4 @@ Reading read();
 // an X11 desktop of several monitors, else what Qt reports.
 QRect availableGeometry(QScreen* screen);
 
-} // namespace PanelStrips
+} // namespace platform::x11::PanelStrips

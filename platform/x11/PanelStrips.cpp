@@ -1,29 +1,16 @@
-#include "app/PanelStrips.h"
+#include "platform/x11/PanelStrips.h"
 
-#include <QGuiApplication>
+#include "platform/x11/Xcb.h"
+
 #include <QScreen>
 
-#include <xcb/xcb.h>
-
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <vector>
 
-namespace PanelStrips {
+namespace platform::x11::PanelStrips {
 
 namespace {
-
-struct MallocFree {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, MallocFree>;
-
-xcb_connection_t* xcbConnection() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
@@ -114,7 +101,7 @@ QRect availableGeometry(QScreen* screen) {
     const qreal ratio = screen->devicePixelRatio();
     const QRect physical(logical.topLeft(),
                          QSize(qRound(logical.width() * ratio), qRound(logical.height() * ratio)));
-    const QRect free = Placement::availableFromStrips(physical, reading.root, reading.strips);
+    const QRect free = availableFromStrips(physical, reading.root, reading.strips);
     const QPoint origin = logical.topLeft();
     const auto toLogical = [&](const QPoint& p) {
         return origin + QPoint(int(std::floor((p.x() - origin.x()) / ratio)),
@@ -126,4 +113,4 @@ QRect availableGeometry(QScreen* screen) {
     return QRect(topLeft, bottomRight).intersected(logical);
 }
 
-} // namespace PanelStrips
+} // namespace platform::x11::PanelStrips

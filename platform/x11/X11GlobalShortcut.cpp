@@ -1,24 +1,18 @@
-#include "app/GlobalKey.h"
+#include "platform/x11/X11GlobalShortcut.h"
 
+#include "platform/x11/X11Keys.h"
 #include "widgets/KeyCombination.h"
 
-#include <QGuiApplication>
+#include "platform/x11/Xcb.h"
+
 #include <QtDebug>
 
-#ifdef CLIPNEST_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
-
-#include <cstdlib>
-#include <memory>
-#include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
 namespace {
 
-xcb_connection_t* xcbConnection() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
+using platform::x11::MallocFree;
+using platform::x11::xcbConnection;
 
 // The grab must also match while Caps Lock or Num Lock (Mod2 on every common
 // layout) is on, or the key would silently stop working with them.
@@ -27,10 +21,6 @@ const uint16_t kLockCombinations[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
 
 struct KeySymbolsFree {
     void operator()(xcb_key_symbols_t* s) const { xcb_key_symbols_free(s); }
-};
-
-struct MallocFree {
-    void operator()(void* p) const { std::free(p); }
 };
 
 // The first keycode of this keyboard that gives `keysym`; 0 when none does.
@@ -46,22 +36,23 @@ quint8 keycodeFor(xcb_connection_t* c, quint32 keysym) {
 }
 
 } // namespace
-#endif
 
-GlobalKey::GlobalKey(QObject* parent)
-    : QObject(parent) {
+namespace platform {
+
+X11GlobalShortcut::X11GlobalShortcut(QObject* parent)
+    : GlobalShortcut(parent) {
     if (qApp)
         qApp->installNativeEventFilter(this);
 }
 
-GlobalKey::~GlobalKey() {
+X11GlobalShortcut::~X11GlobalShortcut() {
     if (qApp)
         qApp->removeNativeEventFilter(this);
     if (held_)
         ungrab(keycode_, modifiers_);
 }
 
-GlobalKey::Result GlobalKey::take(const QKeySequence& combination) {
+X11GlobalShortcut::Result X11GlobalShortcut::take(const QKeySequence& combination) {
     if (combination.isEmpty()) {
         if (held_)
             ungrab(keycode_, modifiers_);
@@ -73,10 +64,9 @@ GlobalKey::Result GlobalKey::take(const QKeySequence& combination) {
     }
     if (combination.count() != 1)
         return Result::NotOnKeyboard;
-    const KeyCombination::X11Key x = KeyCombination::toX11(combination[0]);
+    const x11::X11Key x = x11::toX11(combination[0]);
     if (x.keysym == 0)
         return Result::NotOnKeyboard;
-#ifdef CLIPNEST_HAVE_XCB
     xcb_connection_t* c = xcbConnection();
     if (!c)
         return Result::NoDisplay;
@@ -97,12 +87,9 @@ GlobalKey::Result GlobalKey::take(const QKeySequence& combination) {
         held_ = false;
     }
     return Result::Taken;
-#else
-    return Result::NoDisplay;
-#endif
 }
 
-void GlobalKey::setSuspended(bool suspended) {
+void X11GlobalShortcut::setSuspended(bool suspended) {
     if (suspended == suspended_)
         return;
     suspended_ = suspended;
@@ -117,8 +104,7 @@ void GlobalKey::setSuspended(bool suspended) {
     }
 }
 
-bool GlobalKey::grab(quint8 keycode, quint16 modifiers) {
-#ifdef CLIPNEST_HAVE_XCB
+bool X11GlobalShortcut::grab(quint8 keycode, quint16 modifiers) {
     xcb_connection_t* c = xcbConnection();
     if (!c || keycode == 0)
         return false;
@@ -136,15 +122,9 @@ bool GlobalKey::grab(quint8 keycode, quint16 modifiers) {
     if (refused) // release what we did get
         ungrab(keycode, modifiers);
     return !refused;
-#else
-    Q_UNUSED(keycode);
-    Q_UNUSED(modifiers);
-    return false;
-#endif
 }
 
-void GlobalKey::ungrab(quint8 keycode, quint16 modifiers) {
-#ifdef CLIPNEST_HAVE_XCB
+void X11GlobalShortcut::ungrab(quint8 keycode, quint16 modifiers) {
     xcb_connection_t* c = xcbConnection();
     if (!c || keycode == 0)
         return;
@@ -153,15 +133,11 @@ void GlobalKey::ungrab(quint8 keycode, quint16 modifiers) {
             xcb_ungrab_key(c, keycode, it.data->root, modifiers | locks);
     }
     xcb_flush(c);
-#else
-    Q_UNUSED(keycode);
-    Q_UNUSED(modifiers);
-#endif
 }
 
-bool GlobalKey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) {
+bool X11GlobalShortcut::nativeEventFilter(const QByteArray& eventType, void* message,
+                                          qintptr* result) {
     Q_UNUSED(result);
-#ifdef CLIPNEST_HAVE_XCB
     if (eventType != "xcb_generic_event_t" || !held_)
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
@@ -170,15 +146,12 @@ bool GlobalKey::nativeEventFilter(const QByteArray& eventType, void* message, qi
         return false;
     const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
     if (key->detail != keycode_ || key->event != key->root ||
-        (key->state & KeyCombination::kXCombinationMask) != modifiers_)
+        (key->state & x11::kXCombinationMask) != modifiers_)
         return false;
     if (type == XCB_KEY_PRESS)
         emit pressed();
     // The root window is no window of ours: nothing else should see the event.
     return true;
-#else
-    Q_UNUSED(eventType);
-    Q_UNUSED(message);
-    return false;
-#endif
 }
+
+} // namespace platform
