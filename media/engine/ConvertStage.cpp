@@ -1,6 +1,6 @@
 #include "media/engine/ConvertStage.h"
 
-#include "media/Translate.h"
+#include "core/Translate.h"
 #include "media/engine/Bgr0ToI420.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "media/engine/EncodeStage.h"
 
-#include "media/Translate.h"
+#include "core/Translate.h"
 
 #include <algorithm>
 #include <pthread.h>
