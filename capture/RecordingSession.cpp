@@ -9,6 +9,7 @@
 #include "media/Encoder.h"
 #include "media/MediaTypes.h"
 #include "media/Recorder.h"
+#include "media/RecorderSetup.h"
 #include "media/ScreenGrabber.h"
 #include "media/ScreenRecordingSettings.h"
 #include "platform/Platform.h"
@@ -20,9 +21,6 @@
 namespace {
 // The label shows whole seconds.
 constexpr int kElapsedTickMs = 1000;
-// CD-quality stereo: what every sound server offers a microphone in without resampling.
-constexpr int kSoundSampleRate = 44100;
-constexpr int kSoundChannels = 2;
 } // namespace
 
 RecordingSession::RecordingSession(RecordingStore* store, QObject* parent)
@@ -49,29 +47,7 @@ RecordingSession::RecordingSession(RecordingStore* store, QObject* parent)
         emit failed(tr("Audio capture error"), audioGrabber_->errorString());
     });
 
-    screenGrabber_->setLatency(kPicturePeriodMs);
-    screenGrabber_->setDrawClicks(false);
-
-    AudioFormat format;
-    format.setChannelCount(kSoundChannels);
-    format.setSampleRate(kSoundSampleRate);
-    format.setFormat(AudioFormat::Format_S16LE);
-    audioGrabber_->setDeviceIndex(0);
-    audioGrabber_->setFormat(format);
-
-    AudioCodecSettings sound;
-    sound.setSampleRate(format.sampleRate());
-    sound.setChannelCount(format.channelCount());
-    sound.setSampleFormat(EncoderGlobal::S16);
-
-    Encoder* encoder = recorder_->encoder();
-    encoder->setVideoCodecSettings(screenRecordingVideoSettings());
-    encoder->setAudioCodecSettings(sound);
-    encoder->setVideoCodec(EncoderGlobal::H264);
-    encoder->setAudioCodec(EncoderGlobal::MP3);
-    encoder->setOutputPixelFormat(EncoderGlobal::YUV420P);
-    recorder_->setImageGrabber(screenGrabber_);
-    recorder_->setAudioGrabber(audioGrabber_);
+    setUpRecorder(*recorder_, *screenGrabber_, *audioGrabber_);
 
     // The elapsed time is a clock: a coarse timer may drift by up to 5 % a tick.
     elapsedTimer_.setTimerType(Qt::PreciseTimer);

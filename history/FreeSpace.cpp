@@ -1,6 +1,6 @@
 #include "history/FreeSpace.h"
 
-#include "media/Translate.h"
+#include "core/Translate.h"
 
 #include <QLocale>
 #include <QStorageInfo>

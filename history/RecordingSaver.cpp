@@ -1,6 +1,6 @@
 #include "history/RecordingSaver.h"
 
-#include "media/Translate.h"
+#include "core/Translate.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "history/RecordingStore.h"
 
+#include "core/Translate.h"
 #include "history/PrivateFolder.h"
-#include "media/Translate.h"
 
 #include <QDir>
 #include <QFile>

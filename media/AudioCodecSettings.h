@@ -14,7 +14,9 @@ public:
     void setChannelCount(int channels) { channelCount_ = channels; }
     int channelCount() const { return channelCount_; }
 
-    // Format of the samples handed to the encoder; the encoder converts as its codec needs.
+    // Format of the samples handed to the encoder: the sound grabber's layout (see
+    // encoderSampleFormat()), or -1 for whatever it is; the encoder converts as its codec
+    // needs. A recording with another format is refused.
     void setSampleFormat(EncoderGlobal::SampleFormat format) { sampleFormat_ = format; }
     EncoderGlobal::SampleFormat sampleFormat() const { return sampleFormat_; }
 

@@ -16,3 +16,18 @@ int AudioFormat::bytesPerSample() const {
     }
     return 0;
 }
+
+EncoderGlobal::SampleFormat encoderSampleFormat(AudioFormat::Format format) {
+    switch (format) {
+    case AudioFormat::Format_U8:
+        return EncoderGlobal::U8;
+    case AudioFormat::Format_S16LE:
+        return EncoderGlobal::S16;
+    case AudioFormat::Format_S32LE:
+        return EncoderGlobal::S32;
+    case AudioFormat::Format_FloatLE:
+        return EncoderGlobal::FLT;
+    default:
+        return EncoderGlobal::DefaultSampleFormat;
+    }
+}

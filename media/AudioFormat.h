@@ -1,6 +1,9 @@
 #pragma once
 
-// Value type: how the microphone is read (sample layout, rate, channels).
+#include "media/EncoderGlobal.h"
+
+// Value type: how the sound is read (sample layout, rate, channels), be it the microphone,
+// the computer's sound or both.
 class AudioFormat {
 public:
     // Sample layouts. Recordings read Format_S16LE: a microphone's sound loses nothing in 16
@@ -42,3 +45,7 @@ private:
     int sampleRate_ = 44100;
     Format format_ = Format_S16LE;
 };
+
+// The encoder's name for a grabber's sample layout (the sound encoder is handed the samples as
+// they come); DefaultSampleFormat for layouts it has no name for.
+EncoderGlobal::SampleFormat encoderSampleFormat(AudioFormat::Format format);

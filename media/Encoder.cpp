@@ -4,7 +4,3 @@ Encoder::Encoder(QObject* parent)
     : QObject(parent) {}
 
 Encoder::~Encoder() = default;
-
-void Encoder::reportError(Error code, const QString& text) {
-    lastError_.report(this, code, text, [this](Error failure) { emit error(failure); });
-}

@@ -17,7 +17,9 @@
 // Threads: every public method is called on the thread the object lives in (the GUI thread);
 // error() is always emitted there, also for failures found while encoding. Settings changed
 // during a recording apply to the next one. Its Error codes are EncoderErrors'.
-class Encoder : public QObject, public EncoderErrors {
+class Encoder : public QObject,
+                public EncoderErrors,
+                public ErrorReporting<Encoder, EncoderErrors::Error> {
     Q_OBJECT
 public:
     enum EncodingMode { VideoMode = 0, AudioMode = 1, VideoAudioMode = 2 };
@@ -57,18 +59,11 @@ public:
     void setEncodingMode(EncodingMode mode) { encodingMode_ = mode; }
     EncodingMode encodingMode() const { return encodingMode_; }
 
-    Error lastError() const { return lastError_.code(); }
-    // Text of the last failure, readable by the user; empty when there was none.
-    QString errorString() const { return lastError_.text(); }
-
 signals:
     void error(Encoder::Error error);
 
 private:
     friend class Recorder;
-    // Records the failure and emits error() on this object's thread; any thread.
-    void reportError(Error code, const QString& text);
-    void clearError() { lastError_.clear(); }
 
     VideoCodecSettings videoSettings_;
     AudioCodecSettings audioSettings_;
@@ -78,6 +73,4 @@ private:
     QString filePath_;
     QSize videoSize_;
     EncodingMode encodingMode_ = VideoMode;
-
-    LastError<Error> lastError_;
 };

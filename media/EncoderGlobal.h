@@ -3,10 +3,11 @@
 #include <QFlags>
 #include <QObject>
 
-// Enumerations shared by the encoder settings. The engine turns each value into the encoder's
-// own terms by name (see engine/X264Options), so the numbers only need to be distinct; -1
-// (Default...) leaves the choice to the encoder. The one exception: the weighted-prediction
-// methods are x264's own levels and are handed on as numbers.
+// Enumerations shared by the encoder settings. The numbers are libavcodec's own (codec ids,
+// pixel and sample formats, flags), so that settings written for it mean the same here; the
+// engine turns each value into x264's terms by name (see engine/X264Options), and -1
+// (Default...) leaves the choice to the encoder. The weighted-prediction methods are x264's
+// own levels and are handed on as numbers.
 namespace EncoderGlobal {
 Q_NAMESPACE
 

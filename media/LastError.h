@@ -45,3 +45,24 @@ private:
     Code code_{};  // guarded by mutex_
     QString text_; // guarded by mutex_
 };
+
+// The error API the front-end objects share: lastError() and errorString() for their users,
+// reportError() and clearError() for themselves and the Recorder. `Owner` is the QObject that
+// derives from this and declares the signal error(Code).
+template <typename Owner, typename Code> class ErrorReporting {
+public:
+    Code lastError() const { return lastError_.code(); }
+    // Text of the last failure, readable by the user; empty when there was none.
+    QString errorString() const { return lastError_.text(); }
+
+protected:
+    // Records the failure and emits error() on the owner's thread; any thread.
+    void reportError(Code code, const QString& text) {
+        Owner* owner = static_cast<Owner*>(this);
+        lastError_.report(owner, code, text, [owner](Code failure) { emit owner->error(failure); });
+    }
+    void clearError() { lastError_.clear(); }
+
+private:
+    LastError<Code> lastError_;
+};

@@ -4,6 +4,7 @@
 #include "media/AudioGrabber.h"
 #include "media/Encoder.h"
 #include "media/MediaTypes.h"
+#include "media/RecorderSetup.h"
 #include "media/engine/Ffmpeg.h"
 #include "media/engine/Session.h"
 
@@ -48,70 +49,67 @@ void Recorder::start() {
     const Encoder::EncodingMode mode = encoder_->encodingMode();
     const bool withPicture = mode != Encoder::AudioMode;
     const bool withSound = mode != Encoder::VideoMode;
-    auto refuse = [this](Encoder::Error code, const QString& text) {
-        encoder_->reportError(code, text);
-    };
+    const SetupFault fault = checkStart(withPicture, withSound);
+    if (fault.code != Encoder::NoError)
+        return encoder_->reportError(fault.code, fault.text);
+    engine::SessionParts parts;
+    if (openParts(parts, withPicture, withSound))
+        launch(std::move(parts));
+}
+
+SetupFault Recorder::checkStart(bool withPicture, bool withSound) const {
     if (withPicture && !imageGrabber_)
-        return refuse(Encoder::InvalidSettingsError, tr("No screen grabber is set."));
+        return {Encoder::InvalidSettingsError, tr("No screen grabber is set.")};
     if (withSound && !audioGrabber_)
-        return refuse(Encoder::InvalidSettingsError, tr("No sound grabber is set."));
-    if (withPicture && encoder_->videoCodec() != EncoderGlobal::H264)
-        return refuse(
-            Encoder::InvalidSettingsError,
-            tr("Video codec %1 is not available; use H.264.").arg(encoder_->videoCodec()));
-    if (withPicture && encoder_->outputPixelFormat() != EncoderGlobal::YUV420P)
-        return refuse(Encoder::InvalidSettingsError,
-                      tr("Pixel format %1 is not available; use YUV 4:2:0.")
-                          .arg(encoder_->outputPixelFormat()));
-    if (withSound && encoder_->audioCodec() != EncoderGlobal::MP3 &&
-        encoder_->audioCodec() != EncoderGlobal::AAC)
-        return refuse(
-            Encoder::InvalidSettingsError,
-            tr("Audio codec %1 is not available; use MP3 or AAC.").arg(encoder_->audioCodec()));
+        return {Encoder::InvalidSettingsError, tr("No sound grabber is set.")};
+    const SetupFault codecs = checkEncoderChoices(*encoder_, withPicture, withSound,
+                                                  audioGrabber_ ? audioGrabber_->format().format()
+                                                                : AudioFormat::Format_S16LE);
+    if (codecs.code != Encoder::NoError)
+        return codecs;
     if (encoder_->filePath().isEmpty())
-        return refuse(Encoder::FileOpenError, tr("No file to record into is set."));
+        return {Encoder::FileOpenError, tr("No file to record into is set.")};
     const QString target = QFileInfo(encoder_->filePath()).absoluteFilePath();
     for (const std::unique_ptr<Finishing>& job : finishing_)
         if (QFileInfo(job->path).absoluteFilePath() == target)
-            return refuse(Encoder::FileOpenError,
-                          tr("The recording %1 is still being finished; record into another "
-                             "file.")
-                              .arg(job->path));
+            return {Encoder::FileOpenError,
+                    tr("The recording %1 is still being finished; record into another file.")
+                        .arg(job->path)};
+    const QSize size = encoder_->videoSize();
+    const QSize area = withPicture ? imageGrabber_->imageSize() : QSize(1, 1);
+    if (withPicture &&
+        (size.width() < 1 || size.height() < 1 || area.width() < 1 || area.height() < 1))
+        return {Encoder::InvalidSettingsError,
+                tr("The area to record is empty (%1 x %2 pixels). Select an area of "
+                   "at least 1 x 1 pixel.")
+                    .arg(qMax(0, qMin(size.width(), area.width())))
+                    .arg(qMax(0, qMin(size.height(), area.height())))};
+    return {};
+}
 
-    engine::SessionParts parts;
+bool Recorder::openParts(engine::SessionParts& parts, bool withPicture, bool withSound) {
     parts.path = encoder_->filePath();
     parts.periodMs = imageGrabber_ ? imageGrabber_->latency() : kPicturePeriodMs;
+    AbstractGrabber::Error code = AbstractGrabber::NoError;
+    QString text;
     if (withPicture) {
-        const QSize size = encoder_->videoSize();
-        const QSize area = imageGrabber_->imageSize();
-        if (size.width() < 1 || size.height() < 1 || area.width() < 1 || area.height() < 1)
-            return refuse(Encoder::InvalidSettingsError,
-                          tr("The area to record is empty (%1 x %2 pixels). Select an area of "
-                             "at least 1 x 1 pixel.")
-                              .arg(qMax(0, qMin(size.width(), area.width())))
-                              .arg(qMax(0, qMin(size.height(), area.height()))));
-        parts.videoSize = size;
-        AbstractGrabber::Error code = AbstractGrabber::NoError;
-        QString text;
+        parts.videoSize = encoder_->videoSize();
         parts.image = imageGrabber_->openSource(&code, &text);
         if (!parts.image) {
             imageGrabber_->reportError(code, text);
-            return refuse(Encoder::SourceError, text);
+            encoder_->reportError(Encoder::SourceError, text);
+            return false;
         }
     }
     if (withSound) {
         parts.soundFormat = audioGrabber_->format();
-        const SoundMix mix = audioGrabber_->mix();
-        parts.soundLevel = mix.microphoneLevel;
-        parts.secondSoundLevel = mix.computerLevel;
-        AbstractGrabber::Error code = AbstractGrabber::NoError;
-        QString text;
+        parts.soundLevel = audioGrabber_->mix().microphoneLevel;
+        parts.secondSoundLevel = audioGrabber_->mix().computerLevel;
         if (!audioGrabber_->openSources(&parts.sound, &parts.secondSound, &code, &text)) {
             audioGrabber_->reportError(code, text);
-            return;
+            return false;
         }
     }
-
     engine::OutputSettings output;
     output.path = parts.path;
     output.video = withPicture;
@@ -122,12 +120,14 @@ void Recorder::start() {
     output.audioSettings = encoder_->audioCodecSettings();
     output.audioCodec = encoder_->audioCodec();
     output.soundFormat = parts.soundFormat;
-    Encoder::Error code = Encoder::NoError;
-    QString text;
-    parts.output = engine::OutputFile::open(output, &code, &text);
+    Encoder::Error outputCode = Encoder::NoError;
+    parts.output = engine::OutputFile::open(output, &outputCode, &text);
     if (!parts.output)
-        return refuse(code, text);
+        encoder_->reportError(outputCode, text);
+    return parts.output != nullptr;
+}
 
+void Recorder::launch(engine::SessionParts parts) {
     const quint64 generation = ++generation_;
     // Called on a recording thread: the failure is handled on this object's thread.
     auto onFailure = [this, generation](engine::FailureSource source, int failure,

@@ -11,12 +11,14 @@
 #include "media/AbstractImageGrabber.h"
 #include "media/AudioGrabber.h"
 #include "media/MediaTypes.h"
+#include "media/RecorderSetup.h"
 
 class Encoder;
 
 namespace engine {
 class Session;
-}
+struct SessionParts;
+} // namespace engine
 
 // Records the pictures of an image grabber and, in the encoding modes with sound, the sound of
 // an audio grabber into an MP4 file that its encoder() describes.
@@ -51,9 +53,7 @@ public:
 
     // The grabbers are not owned; they must outlive the recordings that use them.
     void setImageGrabber(AbstractImageGrabber* grabber) { imageGrabber_ = grabber; }
-    AbstractImageGrabber* imageGrabber() const { return imageGrabber_; }
     void setAudioGrabber(AudioGrabber* grabber) { audioGrabber_ = grabber; }
-    AudioGrabber* audioGrabber() const { return audioGrabber_; }
 
     // Starts recording and returns at once. Refused with an error signal (and nothing else
     // changes) while a recording is under way, while the encoder's file is still being
@@ -110,6 +110,11 @@ private:
         std::thread thread;
     };
 
+    // Why start() cannot record; no error when it can.
+    SetupFault checkStart(bool withPicture, bool withSound) const;
+    // Opens the grabbers' sources and the file; false (reported) when one cannot be opened.
+    bool openParts(engine::SessionParts& parts, bool withPicture, bool withSound);
+    void launch(engine::SessionParts parts);
     void failRecording(quint64 generation, int source, int code, const QString& text);
     void fileFinished(quint64 generation, const RecorderStatistics& statistics,
                       const QString& errorText);

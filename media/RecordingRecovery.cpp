@@ -1,6 +1,6 @@
 #include "media/RecordingRecovery.h"
 
-#include "media/Translate.h"
+#include "core/Translate.h"
 #include "media/engine/Ffmpeg.h"
 #include "media/engine/Remux.h"
 

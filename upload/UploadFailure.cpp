@@ -1,6 +1,6 @@
 #include "upload/UploadFailure.h"
 
-#include "media/Translate.h"
+#include "core/Translate.h"
 
 #include <QStringDecoder>
 

@@ -1,6 +1,6 @@
 #include "upload/UploadQueue.h"
 
-#include "media/Translate.h"
+#include "core/Translate.h"
 #include "upload/HttpUploader.h"
 #include "upload/ServiceUrls.h"
 
@@ -15,7 +15,6 @@
 
 namespace {
 // The unacceptable-answer text is the one the user already knows from the upload box.
-constexpr TranslationContext kMainTr{"MainWindow"};
 constexpr TranslationContext kTr{"UploadQueue"};
 // A store bigger than this is not one of ours; reading on would only waste memory.
 constexpr qint64 kMaxStoreBytes = 4 * 1024 * 1024;
@@ -223,7 +222,7 @@ void UploadQueue::erase(Entry* entry) {
 
 void UploadQueue::onAnswer(Entry* entry, const QString& answer) {
     if (!ServiceUrls::isAcceptedAnswer(answer)) {
-        onError(entry, kMainTr.tr("Service temporarily not working. Please try again later"),
+        onError(entry, kTr.tr("Service temporarily not working. Please try again later"),
                 UploadFailureKind::Permanent);
         return;
     }

@@ -28,7 +28,7 @@ int g_running = 0;
 
 // The texts the capture's save has always shown; one translation serves both callers.
 QString trCapture(const char* text) {
-    return QCoreApplication::translate("CropCtrl", text);
+    return QCoreApplication::translate("SaveRecordingFlow", text);
 }
 
 } // namespace

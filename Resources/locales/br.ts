@@ -70,10 +70,6 @@
         <source>Show/hide record button</source>
         <translation>Mostrar/esconder o botão de gravação</translation>
     </message>
-    <message>
-        <source>Service temporarily not working. Please try again later</source>
-        <translation>Serviço temporariamente indisponível. Por favor, tente mais tarde</translation>
-    </message>
 </context>
 <context>
     <name>CountdownMenu</name>
@@ -178,10 +174,6 @@
 <context>
     <name>CropCtrl</name>
     <message>
-        <source>Can not save file</source>
-        <translation>Impossível guardar o arquivo</translation>
-    </message>
-    <message>
         <source>Clear</source>
         <translation>Limpar</translation>
     </message>
@@ -200,10 +192,6 @@
     <message>
         <source>Record with sound</source>
         <translation>Gravar com áudio</translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation>Guardar</translation>
     </message>
     <message>
         <source>Save video to computer</source>
@@ -638,6 +626,10 @@
         <translation>O codec de áudio %1 não está disponível; use MP3 ou AAC.</translation>
     </message>
     <message>
+        <source>Sample format %1 is not the sound grabber's; leave it to the encoder.</source>
+        <translation>O formato de amostra %1 não é o do capturador de som; deixe o codificador escolher.</translation>
+    </message>
+    <message>
         <source>No file to record into is set.</source>
         <translation>Nenhum arquivo para gravar foi definido.</translation>
     </message>
@@ -737,6 +729,10 @@
     <message>
         <source>the file is empty</source>
         <translation>o arquivo está vazio</translation>
+    </message>
+    <message>
+        <source>Service temporarily not working. Please try again later</source>
+        <translation>Serviço temporariamente indisponível. Por favor, tente mais tarde</translation>
     </message>
 </context>
 <context>
@@ -922,6 +918,21 @@
     <message>
         <source>The upload history could not be written to %1. Check that the folder exists and that you may write to it.</source>
         <translation>Não foi possível gravar o histórico de envios em %1. Verifique se a pasta existe e se você pode gravar nela.</translation>
+    </message>
+</context>
+<context>
+    <name>SaveRecordingFlow</name>
+    <message>
+        <source>Save</source>
+        <translation>Guardar</translation>
+    </message>
+    <message>
+        <source>Can not save file</source>
+        <translation>Impossível guardar o arquivo</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Falta</translation>
     </message>
 </context>
 </TS>

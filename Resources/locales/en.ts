@@ -70,10 +70,6 @@
         <source>Show/hide record button</source>
         <translation>Show/hide record button</translation>
     </message>
-    <message>
-        <source>Service temporarily not working. Please try again later</source>
-        <translation>Service temporarily not working. Please try again later</translation>
-    </message>
 </context>
 <context>
     <name>CountdownMenu</name>
@@ -178,10 +174,6 @@
 <context>
     <name>CropCtrl</name>
     <message>
-        <source>Can not save file</source>
-        <translation>Can not save file</translation>
-    </message>
-    <message>
         <source>Clear</source>
         <translation>Clear</translation>
     </message>
@@ -200,10 +192,6 @@
     <message>
         <source>Record with sound</source>
         <translation>Record with sound</translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation>Save</translation>
     </message>
     <message>
         <source>Save video to computer</source>
@@ -626,6 +614,10 @@
         <translation>Audio codec %1 is not available; use MP3 or AAC.</translation>
     </message>
     <message>
+        <source>Sample format %1 is not the sound grabber's; leave it to the encoder.</source>
+        <translation>Sample format %1 is not the sound grabber's; leave it to the encoder.</translation>
+    </message>
+    <message>
         <source>No file to record into is set.</source>
         <translation>No file to record into is set.</translation>
     </message>
@@ -725,6 +717,10 @@
     <message>
         <source>the file is empty</source>
         <translation>the file is empty</translation>
+    </message>
+    <message>
+        <source>Service temporarily not working. Please try again later</source>
+        <translation>Service temporarily not working. Please try again later</translation>
     </message>
 </context>
 <context>
@@ -910,6 +906,21 @@
     <message>
         <source>The upload history could not be written to %1. Check that the folder exists and that you may write to it.</source>
         <translation>The upload history could not be written to %1. Check that the folder exists and that you may write to it.</translation>
+    </message>
+</context>
+<context>
+    <name>SaveRecordingFlow</name>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Can not save file</source>
+        <translation>Can not save file</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
     </message>
 </context>
 </TS>

@@ -70,10 +70,6 @@
         <source>Show/hide record button</source>
         <translation>Mostrar/Ocultar el botón de grabación</translation>
     </message>
-    <message>
-        <source>Service temporarily not working. Please try again later</source>
-        <translation>Este servicio ahora no está disponible. Vuelve a intentarlo más tarde</translation>
-    </message>
 </context>
 <context>
     <name>CountdownMenu</name>
@@ -178,10 +174,6 @@
 <context>
     <name>CropCtrl</name>
     <message>
-        <source>Can not save file</source>
-        <translation>No se puede guardar el archivo</translation>
-    </message>
-    <message>
         <source>Clear</source>
         <translation>Borrar</translation>
     </message>
@@ -200,10 +192,6 @@
     <message>
         <source>Record with sound</source>
         <translation>Grabación con sonido</translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation>Guardar</translation>
     </message>
     <message>
         <source>Save video to computer</source>
@@ -638,6 +626,10 @@
         <translation>El códec de audio %1 no está disponible; usa MP3 o AAC.</translation>
     </message>
     <message>
+        <source>Sample format %1 is not the sound grabber's; leave it to the encoder.</source>
+        <translation>El formato de muestra %1 no es el del capturador de sonido; deja que lo elija el codificador.</translation>
+    </message>
+    <message>
         <source>No file to record into is set.</source>
         <translation>No se ha indicado el archivo en el que grabar.</translation>
     </message>
@@ -737,6 +729,10 @@
     <message>
         <source>the file is empty</source>
         <translation>el archivo está vacío</translation>
+    </message>
+    <message>
+        <source>Service temporarily not working. Please try again later</source>
+        <translation>Este servicio ahora no está disponible. Vuelve a intentarlo más tarde</translation>
     </message>
 </context>
 <context>
@@ -922,6 +918,21 @@
     <message>
         <source>The upload history could not be written to %1. Check that the folder exists and that you may write to it.</source>
         <translation>No se pudo escribir el historial de subidas en %1. Comprueba que la carpeta existe y que puedes escribir en ella.</translation>
+    </message>
+</context>
+<context>
+    <name>SaveRecordingFlow</name>
+    <message>
+        <source>Save</source>
+        <translation>Guardar</translation>
+    </message>
+    <message>
+        <source>Can not save file</source>
+        <translation>No se puede guardar el archivo</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
     </message>
 </context>
 </TS>

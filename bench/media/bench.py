@@ -4,7 +4,7 @@ Run inside the test desktop (bench/media/run.sh does that via `make bench`):
     python3 bench/media/bench.py <builddir>
 Environment: BENCH_SECONDS (recording length, default 30), BENCH_KILL_AT (seconds after
 which a recording is killed with SIGKILL, default 10), CLIPNEST_REC (program to use
-instead of <builddir>/bench/media/clipnest-rec), BENCH_KEEP (folder to keep the files in).
+instead of <builddir>/rec/clipnest-rec), BENCH_KEEP (folder to keep the files in).
 """
 import difflib
 import os
@@ -285,7 +285,7 @@ def main():
     build = sys.argv[1] if len(sys.argv) > 1 else 'build'
     seconds = int(os.environ.get('BENCH_SECONDS', '30'))
     kill_at = int(os.environ.get('BENCH_KILL_AT', '10'))
-    rec = os.environ.get('CLIPNEST_REC') or os.path.join(build, 'bench', 'media', 'clipnest-rec')
+    rec = os.environ.get('CLIPNEST_REC') or os.path.join(build, 'rec', 'clipnest-rec')
     if not os.access(rec, os.X_OK):
         log('media bench: %s is not built; build the clipnest-rec target first' % rec)
         return 1

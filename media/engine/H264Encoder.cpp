@@ -1,6 +1,6 @@
 #include "media/engine/H264Encoder.h"
 
-#include "media/Translate.h"
+#include "core/Translate.h"
 #include "media/engine/X264Options.h"
 
 #include <cstdarg>
@@ -58,24 +58,10 @@ void H264Encoder::log(void* self, int level, const char* format, va_list args) {
     encoder->lastMessage_ = QString::fromLocal8Bit(text).trimmed();
 }
 
-std::unique_ptr<H264Encoder> H264Encoder::open(QSize size, int periodMs,
-                                               const VideoCodecSettings& settings,
-                                               QString* errorText) {
-    std::unique_ptr<H264Encoder> encoder(new H264Encoder);
-    encoder->size_ = size;
-    auto refused = [&](const QString& why) {
-        *errorText = kTr.tr("The H.264 encoder refused the settings: %1.").arg(why);
-        return nullptr;
-    };
-    x264_param_t p;
-    if (x264_param_default_preset(&p, x264Preset(), nullptr) < 0)
-        return refused(QString::fromLatin1(x264Preset()));
-    // The settings may hold text x264_param_parse() allocated; the encoder keeps a copy of its
-    // own.
-    const std::unique_ptr<x264_param_t, ParamCleanup> cleanup(&p);
-    p.pf_log = &H264Encoder::log;
-    p.p_log_private = encoder.get();
-    p.i_log_level = X264_LOG_ERROR;
+namespace {
+
+// The pictures as the converters and the file have them.
+void setPictureFormat(x264_param_t& p, QSize size, int periodMs) {
     p.i_csp = X264_CSP_I420;
     p.i_width = size.width();
     p.i_height = size.height();
@@ -94,16 +80,47 @@ std::unique_ptr<H264Encoder> H264Encoder::open(QSize size, int periodMs,
     // The parameter sets go into the file's codec data once, not before every keyframe.
     p.b_annexb = 1;
     p.b_repeat_headers = 0;
-    if (settings.constantQuantizerMode() <= 0 && x264_param_parse(&p, "crf", "23") < 0)
-        return refused(QStringLiteral("crf=23"));
-    const QString options = x264Options(settings) + ':' + x264ThreadOptions(size, periodMs);
+}
+
+// Applies "name=value:name..." in order; returns the first option x264 refused, or empty.
+QString applyOptions(x264_param_t& p, const QString& options) {
     for (const QString& option : options.split(':', Qt::SkipEmptyParts)) {
         const qsizetype eq = option.indexOf('=');
         const QByteArray name = option.left(eq).toUtf8();
         const QByteArray value = eq < 0 ? QByteArray() : option.mid(eq + 1).toUtf8();
         if (x264_param_parse(&p, name.constData(), eq < 0 ? nullptr : value.constData()) < 0)
-            return refused(option);
+            return option;
     }
+    return QString();
+}
+
+} // namespace
+
+std::unique_ptr<H264Encoder> H264Encoder::open(QSize size, int periodMs,
+                                               const VideoCodecSettings& settings,
+                                               QString* errorText) {
+    std::unique_ptr<H264Encoder> encoder(new H264Encoder);
+    encoder->size_ = size;
+    auto refused = [&](const QString& why) {
+        *errorText = kTr.tr("The H.264 encoder refused the settings: %1.").arg(why);
+        return nullptr;
+    };
+    x264_param_t p;
+    if (x264_param_default_preset(&p, x264Preset(), nullptr) < 0)
+        return refused(QString::fromLatin1(x264Preset()));
+    // The settings may hold text x264_param_parse() allocated; the encoder keeps a copy of its
+    // own.
+    const std::unique_ptr<x264_param_t, ParamCleanup> cleanup(&p);
+    p.pf_log = &H264Encoder::log;
+    p.p_log_private = encoder.get();
+    p.i_log_level = X264_LOG_ERROR;
+    setPictureFormat(p, size, periodMs);
+    if (settings.constantQuantizerMode() <= 0 && x264_param_parse(&p, "crf", "23") < 0)
+        return refused(QStringLiteral("crf=23"));
+    const QString options = x264Options(settings) + ':' + x264ThreadOptions(size, periodMs);
+    const QString refusedOption = applyOptions(p, options);
+    if (!refusedOption.isEmpty())
+        return refused(refusedOption);
     p.analyse.b_mb_info = 1;
     if (x264_param_apply_profile(&p, "high") < 0)
         return refused(QStringLiteral("profile=high"));

@@ -65,6 +65,7 @@ private:
     explicit OutputFile(const OutputSettings& settings);
     bool openVideo();
     bool openSound();
+    bool openResampler(int rate, int channels);
     bool encodeSoundFrames(bool flush);
     bool drain(AVCodecContext* codec, AVStream* stream);
     // Takes the coded picture in packet_ (time stamps in ticks) into the file's timeline.

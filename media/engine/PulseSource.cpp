@@ -1,5 +1,5 @@
 #include "media/engine/PulseSource.h"
-#include "media/Translate.h"
+#include "core/Translate.h"
 
 #include <pulse/context.h>
 #include <pulse/error.h>

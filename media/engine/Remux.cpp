@@ -1,7 +1,7 @@
 #include "media/engine/Remux.h"
 
+#include "core/Translate.h"
 #include "media/RecordingRecovery.h"
-#include "media/Translate.h"
 #include "media/engine/Ffmpeg.h"
 
 #include <QFile>
@@ -62,60 +62,111 @@ int syncToDisk(const QByteArray& path) {
     return synced;
 }
 
-} // namespace
+// One rewrite of a recording into an ordinary MP4 beside it; each step returns false with
+// the user's message in errorText, having removed what it wrote.
+class FastStartCopy {
+public:
+    FastStartCopy(const QString& path, QString* errorText)
+        : path_(path)
+        , temporary_(finishingPath(path))
+        , inPath_(path.toLocal8Bit())
+        , outPath_(temporary_.toLocal8Bit())
+        , errorText_(errorText) {}
 
-bool remuxToFastStart(const QString& path, double* seconds, QString* errorText) {
-    const QString temporary = finishingPath(path);
-    const QByteArray inPath = path.toLocal8Bit();
-    const QByteArray outPath = temporary.toLocal8Bit();
+    bool open();
+    bool writeHeader();
+    // Copies every intact packet; `end` is where the last of them ends, in seconds.
+    bool copyPackets(double* end);
+    bool finish();
 
+private:
+    int write(AVPacket* packet);
+    bool fail(int code);
+    bool writeLastPicture(AVPacket* picture, int stream, double end);
+
+    const QString path_;
+    const QString temporary_;
+    const QByteArray inPath_;
+    const QByteArray outPath_;
+    QString* errorText_;
+    InputContextPtr in_;
+    OutputContextPtr out_;
+};
+
+bool FastStartCopy::open() {
     int result = 0;
-    InputContextPtr in = openInput(inPath, &result);
-    if (!in) {
-        *errorText =
-            kTr.tr("Cannot read back the recording %1: %2.").arg(path, avErrorText(result));
+    in_ = openInput(inPath_, &result);
+    if (!in_) {
+        *errorText_ =
+            kTr.tr("Cannot read back the recording %1: %2.").arg(path_, avErrorText(result));
         return false;
     }
-
     AVFormatContext* rawOut = nullptr;
-    if (avformat_alloc_output_context2(&rawOut, nullptr, "mp4", outPath.constData()) < 0) {
-        *errorText = kTr.tr("The MP4 writer is not available.");
+    if (avformat_alloc_output_context2(&rawOut, nullptr, "mp4", outPath_.constData()) < 0) {
+        *errorText_ = kTr.tr("The MP4 writer is not available.");
         return false;
     }
-    OutputContextPtr out(rawOut);
-    for (unsigned i = 0; i < in->nb_streams; ++i) {
-        AVStream* stream = avformat_new_stream(out.get(), nullptr);
-        if (!stream || avcodec_parameters_copy(stream->codecpar, in->streams[i]->codecpar) < 0) {
-            *errorText = kTr.tr("Cannot copy the streams of %1.").arg(path);
+    out_.reset(rawOut);
+    for (unsigned i = 0; i < in_->nb_streams; ++i) {
+        AVStream* stream = avformat_new_stream(out_.get(), nullptr);
+        if (!stream || avcodec_parameters_copy(stream->codecpar, in_->streams[i]->codecpar) < 0) {
+            *errorText_ = kTr.tr("Cannot copy the streams of %1.").arg(path_);
             return false;
         }
         stream->codecpar->codec_tag = 0;
-        stream->time_base = in->streams[i]->time_base;
-        stream->avg_frame_rate = in->streams[i]->avg_frame_rate;
+        stream->time_base = in_->streams[i]->time_base;
+        stream->avg_frame_rate = in_->streams[i]->avg_frame_rate;
     }
-    auto failWrite = [&](int code) {
-        out.reset(); // closes the file before it is removed
-        QFile::remove(temporary);
-        *errorText = isOutOfSpace(code)
-                         ? kTr.tr("The disk is full (%1): the recording %2 was kept as it was "
-                                  "recorded, which most players play but browsers may not seek.")
-                               .arg(avErrorText(code), path)
-                         : kTr.tr("Finishing the recording %1 failed: %2. The file was kept as it "
-                                  "was recorded.")
-                               .arg(path, avErrorText(code));
-        return false;
-    };
-    if ((result = avio_open(&out->pb, outPath.constData(), AVIO_FLAG_WRITE)) < 0)
-        return failWrite(result);
+    return true;
+}
+
+bool FastStartCopy::fail(int code) {
+    out_.reset(); // closes the file before it is removed
+    QFile::remove(temporary_);
+    *errorText_ = isOutOfSpace(code)
+                      ? kTr.tr("The disk is full (%1): the recording %2 was kept as it was "
+                               "recorded, which most players play but browsers may not seek.")
+                            .arg(avErrorText(code), path_)
+                      : kTr.tr("Finishing the recording %1 failed: %2. The file was kept as it "
+                               "was recorded.")
+                            .arg(path_, avErrorText(code));
+    return false;
+}
+
+bool FastStartCopy::writeHeader() {
+    int result = avio_open(&out_->pb, outPath_.constData(), AVIO_FLAG_WRITE);
+    if (result < 0)
+        return fail(result);
     Options options;
     options.set("movflags", "faststart");
     // The recording's fragments may hold sound well after the pictures of its time: wait for
     // every stream before writing, however far apart they are.
-    out->max_interleave_delta = 0;
-    result = options.lend([&](AVDictionary** d) { return avformat_write_header(out.get(), d); });
-    if (result < 0)
-        return failWrite(result);
+    out_->max_interleave_delta = 0;
+    result = options.lend([&](AVDictionary** d) { return avformat_write_header(out_.get(), d); });
+    return result < 0 ? fail(result) : true;
+}
 
+int FastStartCopy::write(AVPacket* packet) {
+    AVStream* from = in_->streams[packet->stream_index];
+    AVStream* to = out_->streams[packet->stream_index];
+    av_packet_rescale_ts(packet, from->time_base, to->time_base);
+    packet->pos = -1;
+    const int written = av_interleaved_write_frame(out_.get(), packet);
+    av_packet_unref(packet);
+    return written;
+}
+
+bool FastStartCopy::writeLastPicture(AVPacket* picture, int stream, double end) {
+    const AVRational base = in_->streams[stream]->time_base;
+    const int64_t at = picture->pts != AV_NOPTS_VALUE ? picture->pts : picture->dts;
+    const int64_t until = int64_t(end / av_q2d(base) + 0.5);
+    if (at != AV_NOPTS_VALUE && until - at > picture->duration)
+        picture->duration = until - at;
+    const int result = write(picture);
+    return result < 0 ? fail(result) : true;
+}
+
+bool FastStartCopy::copyPackets(double* end) {
     PacketPtr packet(av_packet_alloc());
     // The latest picture waits here until the next one comes, or the end: a still screen's
     // last picture may have reached the disk well before the sound of its time (a picture goes
@@ -123,67 +174,67 @@ bool remuxToFastStart(const QString& path, double* seconds, QString* errorText) 
     // has sound past its last picture. That picture stays on screen until the sound ends, as
     // it stayed on the screen being recorded.
     PacketPtr lastPicture(av_packet_alloc());
-    int lastPictureStream = -1;
-    double end = 0;
-    int64_t copied = 0;
-    auto write = [&](AVPacket* p) {
-        AVStream* from = in->streams[p->stream_index];
-        AVStream* to = out->streams[p->stream_index];
-        av_packet_rescale_ts(p, from->time_base, to->time_base);
-        p->pos = -1;
-        const int written = av_interleaved_write_frame(out.get(), p);
-        av_packet_unref(p);
-        return written;
-    };
     if (!packet || !lastPicture) {
-        *errorText = kTr.tr("Out of memory.");
+        *errorText_ = kTr.tr("Out of memory.");
         return false;
     }
-    while (readIntact(in.get(), packet.get())) {
+    int lastPictureStream = -1;
+    int64_t copied = 0;
+    int result = 0;
+    while (readIntact(in_.get(), packet.get())) {
         ++copied;
-        AVStream* from = in->streams[packet->stream_index];
-        end = std::max(end, packetEnd(packet.get(), from->time_base));
+        AVStream* from = in_->streams[packet->stream_index];
+        *end = std::max(*end, packetEnd(packet.get(), from->time_base));
         if (from->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && lastPictureStream < 0)
             lastPictureStream = packet->stream_index;
         if (packet->stream_index == lastPictureStream) {
             if (lastPicture->data && (result = write(lastPicture.get())) < 0)
-                return failWrite(result);
+                return fail(result);
             av_packet_move_ref(lastPicture.get(), packet.get());
             continue;
         }
         if ((result = write(packet.get())) < 0)
-            return failWrite(result);
+            return fail(result);
     }
-    if (lastPicture->data) {
-        const AVRational base = in->streams[lastPictureStream]->time_base;
-        const int64_t at = lastPicture->pts != AV_NOPTS_VALUE ? lastPicture->pts : lastPicture->dts;
-        const int64_t until = int64_t(end / av_q2d(base) + 0.5);
-        if (at != AV_NOPTS_VALUE && until - at > lastPicture->duration)
-            lastPicture->duration = until - at;
-        if ((result = write(lastPicture.get())) < 0)
-            return failWrite(result);
-    }
+    if (lastPicture->data && !writeLastPicture(lastPicture.get(), lastPictureStream, *end))
+        return false;
     if (copied == 0) {
         // Cut before its first fragment: an empty file would be no better.
-        out.reset();
-        QFile::remove(temporary);
-        *errorText = kTr.tr("The file %1 holds nothing that can be played.").arg(path);
+        out_.reset();
+        QFile::remove(temporary_);
+        *errorText_ = kTr.tr("The file %1 holds nothing that can be played.").arg(path_);
         return false;
     }
-    if ((result = av_write_trailer(out.get())) < 0)
-        return failWrite(result);
-    if ((result = avio_closep(&out->pb)) < 0)
-        return failWrite(result);
-    if ((result = syncToDisk(outPath)) < 0)
-        return failWrite(result);
-    out.reset();
-    in.reset();
-    if (std::rename(outPath.constData(), inPath.constData()) != 0) {
+    return true;
+}
+
+bool FastStartCopy::finish() {
+    int result = 0;
+    if ((result = av_write_trailer(out_.get())) < 0)
+        return fail(result);
+    if ((result = avio_closep(&out_->pb)) < 0)
+        return fail(result);
+    if ((result = syncToDisk(outPath_)) < 0)
+        return fail(result);
+    out_.reset();
+    in_.reset();
+    if (std::rename(outPath_.constData(), inPath_.constData()) != 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(temporary);
-        *errorText = kTr.tr("Cannot replace %1 with the finished recording: %2.").arg(path, reason);
+        QFile::remove(temporary_);
+        *errorText_ =
+            kTr.tr("Cannot replace %1 with the finished recording: %2.").arg(path_, reason);
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool remuxToFastStart(const QString& path, double* seconds, QString* errorText) {
+    FastStartCopy copy(path, errorText);
+    double end = 0;
+    if (!copy.open() || !copy.writeHeader() || !copy.copyPackets(&end) || !copy.finish())
+        return false;
     if (seconds)
         *seconds = end;
     return true;

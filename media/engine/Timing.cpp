@@ -101,6 +101,62 @@ PauseCutter::PauseCutter(int rate, int channels, int fadeFrames)
     , channels_(std::max(1, channels))
     , fadeFrames_(std::max(1, fadeFrames)) {}
 
+namespace {
+
+struct PausePlace {
+    int inside = -1; // the pause `t` falls into; -1: none
+    int passed = 0;  // pauses that ended at or before `t`
+};
+
+PausePlace placeInPauses(const std::vector<PauseTimeline::Pause>& pauses, int64_t t) {
+    PausePlace place;
+    for (size_t k = 0; k < pauses.size(); ++k) {
+        const PauseTimeline::Pause& p = pauses[k];
+        if (t < p.start)
+            break;
+        if (p.end < 0 || t < p.end) {
+            place.inside = int(k);
+            break;
+        }
+        place.passed = int(k) + 1;
+    }
+    return place;
+}
+
+} // namespace
+
+void PauseCutter::holdInTail(int pause, const float* frame) {
+    if (tailPause_ != pause) {
+        tailPause_ = pause;
+        tail_.clear();
+    }
+    if (tail_.size() < size_t(fadeFrames_) * size_t(channels_))
+        tail_.insert(tail_.end(), frame, frame + channels_);
+}
+
+void PauseCutter::keep(int passed, const float* frame, float* to) {
+    if (passed > joined_) {
+        joined_ = passed;
+        fading_.clear();
+        // Without a tail (no sound came in during the pause) the sound fades in from silence.
+        if (tailPause_ == passed - 1)
+            fading_.swap(tail_);
+        fadePosition_ = 0;
+    }
+    if (fadePosition_ >= 0) {
+        const float in = (float(fadePosition_) + 0.5f) / float(fadeFrames_);
+        const size_t at = size_t(fadePosition_) * size_t(channels_);
+        for (int c = 0; c < channels_; ++c) {
+            const float out = at + size_t(c) < fading_.size() ? fading_[at + size_t(c)] : 0.0f;
+            to[c] = frame[c] * in + out * (1.0f - in);
+        }
+        if (++fadePosition_ >= fadeFrames_)
+            fadePosition_ = -1;
+    } else if (to != frame) {
+        std::copy(frame, frame + channels_, to);
+    }
+}
+
 int64_t PauseCutter::cut(const PauseTimeline& timeline, int64_t startUs,
                          std::vector<float>& samples) {
     const std::vector<PauseTimeline::Pause>& pauses = timeline.pauses();
@@ -114,50 +170,13 @@ int64_t PauseCutter::cut(const PauseTimeline& timeline, int64_t startUs,
     int64_t firstKept = -1;
     for (int64_t n = 0; n < frames; ++n) {
         const int64_t t = startUs + n * 1000000 / rate_;
-        int inside = -1;
-        int passed = 0;
-        for (size_t k = 0; k < pauses.size(); ++k) {
-            const PauseTimeline::Pause& p = pauses[k];
-            if (t < p.start)
-                break;
-            if (p.end < 0 || t < p.end) {
-                inside = int(k);
-                break;
-            }
-            passed = int(k) + 1;
-        }
-        float* frame = samples.data() + n * channels_;
-        if (inside >= 0) {
-            if (tailPause_ != inside) {
-                tailPause_ = inside;
-                tail_.clear();
-            }
-            if (tail_.size() < size_t(fadeFrames_) * size_t(channels_))
-                tail_.insert(tail_.end(), frame, frame + channels_);
+        const PausePlace place = placeInPauses(pauses, t);
+        const float* frame = samples.data() + n * channels_;
+        if (place.inside >= 0) {
+            holdInTail(place.inside, frame);
             continue;
         }
-        if (passed > joined_) {
-            joined_ = passed;
-            fading_.clear();
-            // Without a tail (no sound came in during the pause) the sound fades in from
-            // silence.
-            if (tailPause_ == passed - 1)
-                fading_.swap(tail_);
-            fadePosition_ = 0;
-        }
-        float* to = samples.data() + kept * channels_;
-        if (fadePosition_ >= 0) {
-            const float in = (float(fadePosition_) + 0.5f) / float(fadeFrames_);
-            const size_t at = size_t(fadePosition_) * size_t(channels_);
-            for (int c = 0; c < channels_; ++c) {
-                const float out = at + size_t(c) < fading_.size() ? fading_[at + size_t(c)] : 0.0f;
-                to[c] = frame[c] * in + out * (1.0f - in);
-            }
-            if (++fadePosition_ >= fadeFrames_)
-                fadePosition_ = -1;
-        } else if (to != frame) {
-            std::copy(frame, frame + channels_, to);
-        }
+        keep(place.passed, frame, samples.data() + kept * channels_);
         if (!anyKept)
             firstKept = timeline.toRecording(t);
         anyKept = true;

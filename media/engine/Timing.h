@@ -102,6 +102,12 @@ public:
     int64_t cut(const PauseTimeline& timeline, int64_t startUs, std::vector<float>& samples);
 
 private:
+    // Keeps a frame that falls into pause `pause` as the start of its tail.
+    void holdInTail(int pause, const float* frame);
+    // Writes a kept frame to `to`, faded in over the tail after the pause `passed` ended
+    // (counted from 1).
+    void keep(int passed, const float* frame, float* to);
+
     const int rate_;
     const int channels_;
     const int fadeFrames_;

@@ -50,8 +50,6 @@ public:
     int pointerX() const { return pointerX_; }
     int pointerY() const { return pointerY_; }
 
-    bool tracksDamage() const { return damage_ != 0; }
-
 private:
     void setUpDamage();
     void setUpPointer();

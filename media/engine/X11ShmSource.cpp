@@ -1,5 +1,5 @@
 #include "media/engine/X11ShmSource.h"
-#include "media/Translate.h"
+#include "core/Translate.h"
 #include "media/engine/PointerOverlay.h"
 #include "media/engine/X11ScreenWatcher.h"
 
@@ -225,6 +225,54 @@ private:
 
 } // namespace
 
+namespace {
+
+// The X screen `number` of the connection, with shared memory; null (with the reason) when
+// there is none or it cannot share memory.
+const xcb_screen_t* sharedScreen(xcb_connection_t* c, int number, const QString& displayName,
+                                 GrabberErrors::Error* code, QString* errorText) {
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < number && it.rem; ++i)
+        xcb_screen_next(&it);
+    if (!it.rem) {
+        *code = GrabberErrors::DeviceOpenError;
+        *errorText = kTr.tr("The X display %1 has no screen %2.").arg(displayName).arg(number);
+        return nullptr;
+    }
+    const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c, &xcb_shm_id);
+    if (!shm || !shm->present) {
+        *code = GrabberErrors::DeviceOpenError;
+        *errorText = kTr.tr("The X display \"%1\" cannot share memory with programs (no MIT-SHM), "
+                            "which screen recording needs.")
+                         .arg(displayName);
+        return nullptr;
+    }
+    return it.data;
+}
+
+// The screen's pixel layout for the converter; -1 (with the reason) for one that cannot be
+// recorded.
+int screenPixelFormat(const xcb_setup_t* setup, const xcb_screen_t* screen,
+                      GrabberErrors::Error* code, QString* errorText) {
+    // Only 32 bits per pixel (depth 24 or 32) is taken: what every current X server uses.
+    int bitsPerPixel = 0;
+    for (xcb_format_iterator_t f = xcb_setup_pixmap_formats_iterator(setup); f.rem;
+         xcb_format_next(&f)) {
+        if (f.data->depth == screen->root_depth)
+            bitsPerPixel = f.data->bits_per_pixel;
+    }
+    if (bitsPerPixel != 32) {
+        *code = GrabberErrors::InvalidSettingsError;
+        *errorText =
+            kTr.tr("The screen uses %1 bits per pixel; only 32-bit screens can be recorded.")
+                .arg(bitsPerPixel);
+        return -1;
+    }
+    return setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_0RGB;
+}
+
+} // namespace
+
 std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, const X11SourceOptions& options,
                                               GrabberErrors::Error* code, QString* errorText) {
     const char* display = std::getenv("DISPLAY");
@@ -241,45 +289,13 @@ std::unique_ptr<ImageSource> openX11ShmSource(const QRect& rect, const X11Source
                                .arg(displayName);
         return nullptr;
     }
-    xcb_connection_t* c = connection.get();
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    if (!it.rem) {
-        *code = GrabberErrors::DeviceOpenError;
-        *errorText =
-            kTr.tr("The X display %1 has no screen %2.").arg(displayName).arg(screenNumber);
+    const xcb_screen_t* screen =
+        sharedScreen(connection.get(), screenNumber, displayName, code, errorText);
+    if (!screen)
         return nullptr;
-    }
-    const xcb_screen_t* screen = it.data;
-
-    const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c, &xcb_shm_id);
-    if (!shm || !shm->present) {
-        *code = GrabberErrors::DeviceOpenError;
-        *errorText = kTr.tr("The X display \"%1\" cannot share memory with programs (no MIT-SHM), "
-                            "which screen recording needs.")
-                         .arg(displayName);
+    const int format = screenPixelFormat(xcb_get_setup(connection.get()), screen, code, errorText);
+    if (format < 0)
         return nullptr;
-    }
-
-    // Only 32 bits per pixel (depth 24 or 32) is taken: what every current X server uses.
-    int bitsPerPixel = 0;
-    for (xcb_format_iterator_t f = xcb_setup_pixmap_formats_iterator(setup); f.rem;
-         xcb_format_next(&f)) {
-        if (f.data->depth == screen->root_depth)
-            bitsPerPixel = f.data->bits_per_pixel;
-    }
-    if (bitsPerPixel != 32) {
-        *code = GrabberErrors::InvalidSettingsError;
-        *errorText =
-            kTr.tr("The screen uses %1 bits per pixel; only 32-bit screens can be recorded.")
-                .arg(bitsPerPixel);
-        return nullptr;
-    }
-    const int format =
-        setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_0RGB;
-
     auto source =
         std::make_unique<X11ShmSource>(std::move(connection), screen->root, rect, format, options);
     const QSize screenSize = source->screenSize();

@@ -41,11 +41,83 @@ const char* directName(EncoderGlobal::MotionVectorPredictionMode mode) {
     }
 }
 
+void addPartitionOptions(EncoderGlobal::Partitions p, QStringList& o) {
+    QStringList parts;
+    if (p.testFlag(EncoderGlobal::I4x4))
+        parts << "i4x4";
+    if (p.testFlag(EncoderGlobal::I8x8))
+        parts << "i8x8";
+    if (p.testFlag(EncoderGlobal::P8x8))
+        parts << "p8x8";
+    if (p.testFlag(EncoderGlobal::P4x4))
+        parts << "p4x4";
+    if (p.testFlag(EncoderGlobal::B8x8))
+        parts << "b8x8";
+    o << QStringLiteral("partitions=%1").arg(parts.isEmpty() ? "none" : parts.join(','));
+    // The 8x8 transform only serves the 8x8 intra partition.
+    o << QStringLiteral("8x8dct=%1").arg(p.testFlag(EncoderGlobal::I8x8) ? 1 : 0);
+}
+
+// How the pictures are coded and searched: entropy coder, loop filter, partitions, motion
+// search.
+void addAnalysisOptions(const VideoCodecSettings& s, QStringList& o) {
+    if (s.coderType() != EncoderGlobal::DefaultCoder)
+        o << QStringLiteral("cabac=%1").arg(s.coderType() == EncoderGlobal::AC ? 1 : 0);
+    if (s.hasFlags())
+        // "deblock=1" would mean strength 1:1 to x264; 0,0 is its neutral strength (written with
+        // a comma: a colon would end the option in the x264-params list).
+        o << (s.flags().testFlag(EncoderGlobal::LoopFilter) ? QStringLiteral("deblock=0,0")
+                                                            : QStringLiteral("no-deblock=1"));
+    // Of the comparison settings x264 honours only whether chroma takes part (bit 256).
+    if (s.motionEstimationComparison() >= 0)
+        o << QStringLiteral("chroma-me=%1").arg((s.motionEstimationComparison() & 256) ? 1 : 0);
+    if (s.hasPartitions())
+        addPartitionOptions(s.partitions(), o);
+    if (s.motionEstimationMethod() != EncoderGlobal::DefaultMotionEstimation)
+        o << QStringLiteral("me=%1").arg(motionSearchName(s.motionEstimationMethod()));
+    if (s.subpixelMotionEstimationQuality() >= 0)
+        o << QStringLiteral("subme=%1").arg(s.subpixelMotionEstimationQuality());
+    if (s.motionEstimationRange() >= 0)
+        o << QStringLiteral("merange=%1").arg(s.motionEstimationRange());
+}
+
+// Keyframes, quantizers and prediction modes.
+void addRateOptions(const VideoCodecSettings& s, QStringList& o) {
+    if (s.gopSize() >= 0)
+        o << QStringLiteral("keyint=%1").arg(s.gopSize());
+    if (s.minimumKeyframeInterval() >= 0)
+        o << QStringLiteral("min-keyint=%1").arg(s.minimumKeyframeInterval());
+    if (s.sceneChangeThreshold() >= 0)
+        o << QStringLiteral("scenecut=%1").arg(s.sceneChangeThreshold());
+    if (s.iQuantFactor() > 0)
+        o << QStringLiteral("ipratio=%1").arg(number(1.0f / s.iQuantFactor()));
+    if (s.bFrameStrategy() >= 0)
+        o << QStringLiteral("b-adapt=%1").arg(s.bFrameStrategy());
+    if (s.quantizerCurveCompressionFactor() >= 0)
+        o << QStringLiteral("qcomp=%1").arg(number(s.quantizerCurveCompressionFactor()));
+    if (s.minimumQuantizer() >= 0)
+        o << QStringLiteral("qpmin=%1").arg(s.minimumQuantizer());
+    if (s.maximumQuantizer() >= 0)
+        o << QStringLiteral("qpmax=%1").arg(s.maximumQuantizer());
+    if (s.maximumQuantizerDifference() >= 0)
+        o << QStringLiteral("qpstep=%1").arg(s.maximumQuantizerDifference());
+    if (s.directMvPredictionMode() != EncoderGlobal::DefaultMvPrediction)
+        o << QStringLiteral("direct=%1").arg(directName(s.directMvPredictionMode()));
+    if (s.hasFlags2())
+        o << QStringLiteral("fast-pskip=%1")
+                 .arg(s.flags2().testFlag(EncoderGlobal::FastPSkip) ? 1 : 0);
+    if (s.constantQuantizerMode() > 0)
+        o << QStringLiteral("qp=%1").arg(s.constantQuantizerMode());
+    if (s.pFramePredictionAnalysisMethod() != EncoderGlobal::DefaultWeightedPrediction)
+        o << QStringLiteral("weightp=%1").arg(int(s.pFramePredictionAnalysisMethod()));
+}
+
 } // namespace
 
 const char* x264Preset() {
-    // "veryfast" is the fastest preset that keeps a lookahead and B-frames; what the settings
-    // fix (motion search, subpixel quality, partitions...) is set over it below.
+    // x264's "veryfast" is the base: what the settings fix (motion search, subpixel quality,
+    // partitions...) is set over it, and the lookahead and B-frames it keeps are turned off
+    // in x264Options().
     return "veryfast";
 }
 
@@ -87,66 +159,8 @@ QString x264Options(const VideoCodecSettings& s) {
       << "mbtree=0"
       << "sync-lookahead=0";
 
-    if (s.coderType() != EncoderGlobal::DefaultCoder)
-        o << QStringLiteral("cabac=%1").arg(s.coderType() == EncoderGlobal::AC ? 1 : 0);
-    if (s.hasFlags())
-        // "deblock=1" would mean strength 1:1 to x264; 0,0 is its neutral strength (written with
-        // a comma: a colon would end the option in the x264-params list).
-        o << (s.flags().testFlag(EncoderGlobal::LoopFilter) ? QStringLiteral("deblock=0,0")
-                                                            : QStringLiteral("no-deblock=1"));
-    // Of the comparison settings x264 honours only whether chroma takes part (bit 256).
-    if (s.motionEstimationComparison() >= 0)
-        o << QStringLiteral("chroma-me=%1").arg((s.motionEstimationComparison() & 256) ? 1 : 0);
-    if (s.hasPartitions()) {
-        QStringList parts;
-        const EncoderGlobal::Partitions p = s.partitions();
-        if (p.testFlag(EncoderGlobal::I4x4))
-            parts << "i4x4";
-        if (p.testFlag(EncoderGlobal::I8x8))
-            parts << "i8x8";
-        if (p.testFlag(EncoderGlobal::P8x8))
-            parts << "p8x8";
-        if (p.testFlag(EncoderGlobal::P4x4))
-            parts << "p4x4";
-        if (p.testFlag(EncoderGlobal::B8x8))
-            parts << "b8x8";
-        o << QStringLiteral("partitions=%1").arg(parts.isEmpty() ? "none" : parts.join(','));
-        // The 8x8 transform only serves the 8x8 intra partition.
-        o << QStringLiteral("8x8dct=%1").arg(p.testFlag(EncoderGlobal::I8x8) ? 1 : 0);
-    }
-    if (s.motionEstimationMethod() != EncoderGlobal::DefaultMotionEstimation)
-        o << QStringLiteral("me=%1").arg(motionSearchName(s.motionEstimationMethod()));
-    if (s.subpixelMotionEstimationQuality() >= 0)
-        o << QStringLiteral("subme=%1").arg(s.subpixelMotionEstimationQuality());
-    if (s.motionEstimationRange() >= 0)
-        o << QStringLiteral("merange=%1").arg(s.motionEstimationRange());
-    if (s.gopSize() >= 0)
-        o << QStringLiteral("keyint=%1").arg(s.gopSize());
-    if (s.minimumKeyframeInterval() >= 0)
-        o << QStringLiteral("min-keyint=%1").arg(s.minimumKeyframeInterval());
-    if (s.sceneChangeThreshold() >= 0)
-        o << QStringLiteral("scenecut=%1").arg(s.sceneChangeThreshold());
-    if (s.iQuantFactor() > 0)
-        o << QStringLiteral("ipratio=%1").arg(number(1.0f / s.iQuantFactor()));
-    if (s.bFrameStrategy() >= 0)
-        o << QStringLiteral("b-adapt=%1").arg(s.bFrameStrategy());
-    if (s.quantizerCurveCompressionFactor() >= 0)
-        o << QStringLiteral("qcomp=%1").arg(number(s.quantizerCurveCompressionFactor()));
-    if (s.minimumQuantizer() >= 0)
-        o << QStringLiteral("qpmin=%1").arg(s.minimumQuantizer());
-    if (s.maximumQuantizer() >= 0)
-        o << QStringLiteral("qpmax=%1").arg(s.maximumQuantizer());
-    if (s.maximumQuantizerDifference() >= 0)
-        o << QStringLiteral("qpstep=%1").arg(s.maximumQuantizerDifference());
-    if (s.directMvPredictionMode() != EncoderGlobal::DefaultMvPrediction)
-        o << QStringLiteral("direct=%1").arg(directName(s.directMvPredictionMode()));
-    if (s.hasFlags2())
-        o << QStringLiteral("fast-pskip=%1")
-                 .arg(s.flags2().testFlag(EncoderGlobal::FastPSkip) ? 1 : 0);
-    if (s.constantQuantizerMode() > 0)
-        o << QStringLiteral("qp=%1").arg(s.constantQuantizerMode());
-    if (s.pFramePredictionAnalysisMethod() != EncoderGlobal::DefaultWeightedPrediction)
-        o << QStringLiteral("weightp=%1").arg(int(s.pFramePredictionAnalysisMethod()));
+    addAnalysisOptions(s, o);
+    addRateOptions(s, o);
     return o.join(':');
 }
 

@@ -5,11 +5,13 @@
 #include "mp4_readback.h"
 #include "tests/support/NoiseWindow.h"
 
+#include "media/AudioCodecSettings.h"
 #include "media/AudioFormat.h"
 #include "media/AudioGrabber.h"
 #include "media/Encoder.h"
 #include "media/MediaTypes.h"
 #include "media/Recorder.h"
+#include "media/RecorderSetup.h"
 #include "media/RecordingRecovery.h"
 #include "media/ScreenGrabber.h"
 
@@ -41,7 +43,7 @@ struct Rig {
     QSignalSpy audioErrors{&audio, &AbstractGrabber::error};
     QSignalSpy screenErrors{&screen, &AbstractGrabber::error};
     QSignalSpy finished{&recorder, &Recorder::finished};
-    Rig() { configureLikeTheProgram(recorder, screen, audio); }
+    Rig() { setUpRecorder(recorder, screen, audio); }
     // Waits until `count` files have been finished (finishing runs on a thread of its own).
     bool waitForFinished(int count) {
         while (finished.count() < count)
@@ -108,7 +110,7 @@ void EngineDesktop::emptyAreaIsRefused() {
     Rig rig;
     for (const QRect& area : {QRect(), QRect(10, 10, 0, 5), QRect(10, 10, 7, 0)}) {
         rig.encoderErrors.clear();
-        prepare(rig.recorder, rig.screen, area, path("empty.mp4"), false);
+        aimRecorder(rig.recorder, rig.screen, area, path("empty.mp4"), false);
         rig.recorder.start();
         QVERIFY(!rig.recorder.isRecording());
         QTRY_COMPARE(rig.encoderErrors.count(), 1);
@@ -126,17 +128,30 @@ void EngineDesktop::unusableSettingsAreRefused() {
     {
         Rig rig;
         rig.recorder.encoder()->setVideoCodec(EncoderGlobal::VideoCodec(13));
-        prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("codec.mp4"), false);
+        aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("codec.mp4"), false);
         rig.recorder.start();
         QVERIFY(!rig.recorder.isRecording());
         QTRY_COMPARE(rig.encoderErrors.count(), 1);
         QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::InvalidSettingsError);
         QVERIFY(!QFile::exists(path("codec.mp4")));
     }
+    // Sound samples handed over in another layout than the grabber's.
+    {
+        Rig rig;
+        AudioCodecSettings sound = rig.recorder.encoder()->audioCodecSettings();
+        sound.setSampleFormat(EncoderGlobal::FLT);
+        rig.recorder.encoder()->setAudioCodecSettings(sound);
+        aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("samples.mp4"), true);
+        rig.recorder.start();
+        QVERIFY(!rig.recorder.isRecording());
+        QTRY_COMPARE(rig.encoderErrors.count(), 1);
+        QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::InvalidSettingsError);
+        QVERIFY(!QFile::exists(path("samples.mp4")));
+    }
     // An area off the screen.
     {
         Rig rig;
-        prepare(rig.recorder, rig.screen, QRect(1900, 1000, 100, 100), path("off.mp4"), false);
+        aimRecorder(rig.recorder, rig.screen, QRect(1900, 1000, 100, 100), path("off.mp4"), false);
         rig.recorder.start();
         QVERIFY(!rig.recorder.isRecording());
         QTRY_COMPARE(rig.encoderErrors.count(), 1);
@@ -149,7 +164,7 @@ void EngineDesktop::unusableSettingsAreRefused() {
     {
         Rig rig;
         rig.audio.setDeviceIndex(99);
-        prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nomic.mp4"), true);
+        aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nomic.mp4"), true);
         rig.recorder.start();
         QVERIFY(!rig.recorder.isRecording());
         QTRY_COMPARE(rig.audioErrors.count(), 1);
@@ -171,14 +186,14 @@ void EngineDesktop::unusableSettingsAreRefused() {
 void EngineDesktop::secondStartIsRefusedWhileTheFirstGoesOn() {
     Rig rig;
     const QString first = path("first.mp4"), second = path("second.mp4");
-    prepare(rig.recorder, rig.screen, QRect(0, 0, 320, 240), first, false);
+    aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 320, 240), first, false);
     rig.recorder.start();
     QVERIFY(rig.recorder.isRecording());
     QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 10, 20000);
 
     // The program changes path and area before its second start; neither may reach the
     // running recording.
-    prepare(rig.recorder, rig.screen, QRect(5, 5, 64, 64), second, true);
+    aimRecorder(rig.recorder, rig.screen, QRect(5, 5, 64, 64), second, true);
     rig.recorder.start();
     QTRY_COMPARE(rig.encoderErrors.count(), 1);
     QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::AlreadyRecordingError);
@@ -203,7 +218,7 @@ void EngineDesktop::oddAreaWithSoundMakesAnOrdinaryMp4() {
     Rig rig;
     const QString file = path("odd.mp4"), snapshot = path("snapshot.mp4");
     const QRect area(33, 44, 101, 57);
-    prepare(rig.recorder, rig.screen, area, file, true);
+    aimRecorder(rig.recorder, rig.screen, area, file, true);
     QElapsedTimer clock;
     clock.start();
     rig.recorder.start();
@@ -287,7 +302,7 @@ void EngineDesktop::unwritablePathIsReported() {
     const QString missingFolder = path("no-such-folder/x.mp4");
     for (const QString& target : {missingFolder, dir_.path()}) {
         rig.encoderErrors.clear();
-        prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), target, false);
+        aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 64, 64), target, false);
         rig.recorder.start();
         QVERIFY(!rig.recorder.isRecording());
         QTRY_COMPARE(rig.encoderErrors.count(), 1);
@@ -303,7 +318,7 @@ void EngineDesktop::missingSoundServerIsAnAudioError() {
     auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", saved); });
     qputenv("PULSE_SERVER", ("unix:" + path("no-server.socket")).toLocal8Bit());
     Rig rig;
-    prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nosound.mp4"), true);
+    aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nosound.mp4"), true);
     rig.recorder.start();
     QVERIFY(!rig.recorder.isRecording());
     QTRY_COMPARE(rig.audioErrors.count(), 1);
@@ -314,7 +329,7 @@ void EngineDesktop::missingSoundServerIsAnAudioError() {
     // Without sound the same objects still record.
     restore.dismiss();
     qputenv("PULSE_SERVER", saved);
-    prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nosound.mp4"), false);
+    aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nosound.mp4"), false);
     rig.recorder.start();
     QVERIFY(rig.recorder.isRecording());
     QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 5, 20000);
@@ -335,7 +350,7 @@ void EngineDesktop::microphoneGoingAwayLeavesSilence() {
     Rig rig;
     QSignalSpy lost(&rig.recorder, &Recorder::soundLost);
     const QString file = path("lost.mp4");
-    prepare(rig.recorder, rig.screen, QRect(0, 0, 128, 96), file, true);
+    aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 128, 96), file, true);
     QElapsedTimer clock;
     clock.start();
     rig.recorder.start();
@@ -377,7 +392,7 @@ void EngineDesktop::pauseIsToldAndStopWhilePausedEndsAtThePause() {
     rig.recorder.pause();
     QCOMPARE(paused.count(), 0);
     const QString file = path("stopped-paused.mp4");
-    prepare(rig.recorder, rig.screen, QRect(0, 0, 128, 96), file, true);
+    aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 128, 96), file, true);
     rig.recorder.start();
     QVERIFY(rig.recorder.isRecording());
     QTest::qWait(1200);
@@ -416,7 +431,7 @@ void EngineDesktop::missingDisplayIsReported() {
     auto restore = qScopeGuard([&] { qputenv("DISPLAY", saved); });
     qputenv("DISPLAY", ":4242");
     Rig rig;
-    prepare(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nodisplay.mp4"), false);
+    aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 64, 64), path("nodisplay.mp4"), false);
     rig.recorder.start();
     QVERIFY(!rig.recorder.isRecording());
     QTRY_COMPARE(rig.encoderErrors.count(), 1);
@@ -438,7 +453,7 @@ void EngineDesktop::shrinkingScreenEndsTheRecordingWithAnError() {
     });
     Rig rig;
     const QString file = path("shrunk.mp4");
-    prepare(rig.recorder, rig.screen, QRect(1500, 900, 200, 100), file, false);
+    aimRecorder(rig.recorder, rig.screen, QRect(1500, 900, 200, 100), file, false);
     rig.recorder.start();
     QVERIFY(rig.recorder.isRecording());
     // A still area: a picture at the start, then one every half second; a second of it.
@@ -480,7 +495,7 @@ void EngineDesktop::fullDiskKeepsWhatWasWritten() {
 
     Rig rig;
     const QString file = path("full.mp4");
-    prepare(rig.recorder, rig.screen, noise.geometry(), file, false);
+    aimRecorder(rig.recorder, rig.screen, noise.geometry(), file, false);
     rig.recorder.start();
     QVERIFY(rig.recorder.isRecording());
     QTRY_COMPARE_WITH_TIMEOUT(rig.encoderErrors.count(), 1, 60000);
@@ -513,7 +528,7 @@ void EngineDesktop::stopReturnsWhileTheFileIsFinished() {
     Rig rig;
     QSignalSpy stopped(&rig.recorder, &Recorder::stopped);
     const QString first = path("async-first.mp4"), second = path("async-second.mp4");
-    prepare(rig.recorder, rig.screen, QRect(0, 0, 320, 240), first, true);
+    aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 320, 240), first, true);
     rig.recorder.start();
     QTRY_VERIFY_WITH_TIMEOUT(rig.frames() >= 40, 20000);
     rig.recorder.stop();
@@ -532,7 +547,7 @@ void EngineDesktop::stopReturnsWhileTheFileIsFinished() {
     QCOMPARE(rig.recorder.encoder()->lastError(), Encoder::FileOpenError);
     QVERIFY2(rig.recorder.encoder()->errorString().contains("still being finished"),
              qPrintable(rig.recorder.encoder()->errorString()));
-    prepare(rig.recorder, rig.screen, QRect(0, 0, 160, 120), second, false);
+    aimRecorder(rig.recorder, rig.screen, QRect(0, 0, 160, 120), second, false);
     rig.recorder.start();
     QVERIFY(rig.recorder.isRecording());
 
@@ -570,7 +585,7 @@ QString EngineDesktop::fragmentedRecording(const QString& name) {
         return {};
     Rig rig;
     const QString recording = path(name + "-source.mp4"), copy = path(name);
-    prepare(rig.recorder, rig.screen, QRect(40, 40, 320, 240), recording, true);
+    aimRecorder(rig.recorder, rig.screen, QRect(40, 40, 320, 240), recording, true);
     rig.recorder.start();
     if (!rig.recorder.isRecording())
         return {};

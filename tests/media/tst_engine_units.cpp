@@ -7,6 +7,7 @@
 #include "media/engine/OutputFile.h"
 #include "media/engine/PictureCopies.h"
 #include "media/engine/PointerOverlay.h"
+#include "media/engine/SessionClock.h"
 #include "media/engine/SoundMixer.h"
 #include "media/engine/Timing.h"
 #include "media/engine/UnchangedBlocks.h"
@@ -38,6 +39,7 @@ private slots:
     void soundAlignerDropsWhatCameBeforeTheStart();
     void soundAlignerFollowsDriftSmoothlyAndJumpsGaps();
     void pauseTimelineTakesThePausesOut();
+    void sessionClockHoldsTimeWhilePausedAndWakesEveryWaiterAtTheStop();
     void pauseCutterJoinsSoundWithoutGapOrClick_data();
     void pauseCutterJoinsSoundWithoutGapOrClick();
     void soundMixerAddsInputsAtTheirLevelsWithoutClipping();
@@ -199,6 +201,41 @@ void EngineUnits::soundAlignerFollowsDriftSmoothlyAndJumpsGaps() {
     // Sound from the past (an old buffer after a reconnection) is dropped at once.
     const SoundPlacement old = aligner.place(int64_t(written), int64_t(written) - rate, chunk);
     QCOMPARE(old.skip, chunk);
+}
+
+void EngineUnits::sessionClockHoldsTimeWhilePausedAndWakesEveryWaiterAtTheStop() {
+    SessionClock clock;
+    clock.start();
+    // The capture thread waits on the recording's time, a lost sound input on the clock's: a
+    // stop has to wake both however far off their moments are.
+    const int64_t anHour = int64_t(3600) * 1000000;
+    std::atomic<int> captureWoke{0};
+    std::atomic<int> silenceWoke{0};
+    std::thread capture([&] { captureWoke = clock.waitForRecordingTime(anHour) ? 1 : 2; });
+    std::thread silence([&] { silenceWoke = clock.waitUntilOrStop(anHour) ? 1 : 2; });
+
+    QVERIFY(clock.pause());
+    QVERIFY(!clock.pause());
+    const int64_t held = clock.recordingNowUs();
+    QTest::qWait(30);
+    QCOMPARE(clock.recordingNowUs(), held);
+    QCOMPARE(clock.stopAtUs(), int64_t(-1));
+
+    // A stop during the pause ends the recording where the pause began.
+    QVERIFY(clock.requestStop(true));
+    QVERIFY(!clock.requestStop(true));
+    QCOMPARE(clock.stopAtUs(), held);
+    const SessionClock::Snapshot snapshot = clock.snapshot();
+    QCOMPARE(snapshot.stopAtUs, held);
+    QVERIFY(snapshot.pauses.paused());
+    QCOMPARE(clock.pausedUs(), snapshot.stopClockUs - held);
+    QVERIFY(!clock.resume());
+
+    capture.join();
+    silence.join();
+    QCOMPARE(captureWoke.load(), 2);
+    QCOMPARE(silenceWoke.load(), 2);
+    QVERIFY(!clock.waitForRecordingTime(0));
 }
 
 void EngineUnits::pauseTimelineTakesThePausesOut() {

@@ -21,6 +21,7 @@
 #include "media/Encoder.h"
 #include "media/MediaTypes.h"
 #include "media/Recorder.h"
+#include "media/RecorderSetup.h"
 #include "media/RecordingRecovery.h"
 #include "media/ScreenGrabber.h"
 #include "media/ScreenRecordingSettings.h"
@@ -145,32 +146,13 @@ int main(int argc, char** argv) {
     ScreenGrabber screen;
     AudioGrabber audio;
     Recorder recorder;
-    screen.setLatency(kPicturePeriodMs);
-    screen.setDrawPointer(pointer);
-    screen.setDrawClicks(clicks);
-    AudioFormat format;
-    format.setChannelCount(2);
-    format.setSampleRate(44100);
-    format.setFormat(AudioFormat::Format_S16LE);
-    audio.setDeviceIndex(0);
-    audio.setFormat(format);
+    RecorderSetup setup;
+    setup.drawPointer = pointer;
+    setup.drawClicks = clicks;
+    setUpRecorder(recorder, screen, audio, setup);
     audio.setMix(mix);
+    aimRecorder(recorder, screen, rect, out, sound);
     Encoder* encoder = recorder.encoder();
-    encoder->setVideoCodecSettings(screenRecordingVideoSettings());
-    AudioCodecSettings audioSettings;
-    audioSettings.setSampleRate(audio.format().sampleRate());
-    audioSettings.setChannelCount(audio.format().channelCount());
-    audioSettings.setSampleFormat(EncoderGlobal::S16);
-    encoder->setAudioCodecSettings(audioSettings);
-    encoder->setVideoCodec(EncoderGlobal::H264);
-    encoder->setAudioCodec(EncoderGlobal::MP3);
-    encoder->setOutputPixelFormat(EncoderGlobal::YUV420P);
-    recorder.setImageGrabber(&screen);
-    recorder.setAudioGrabber(&audio);
-    encoder->setFilePath(out);
-    screen.setCaptureRect(rect);
-    encoder->setVideoSize(rect.size());
-    encoder->setEncodingMode(sound ? Encoder::VideoAudioMode : Encoder::VideoMode);
 
     int status = 0;
     double stopMs = 0;
