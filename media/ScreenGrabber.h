@@ -32,17 +32,14 @@ public:
     // The area to grab, in root-window coordinates and PHYSICAL pixels (callers map logical
     // Qt coordinates with the device pixel ratio first). Only this area is grabbed.
     void setCaptureRect(const QRect& rect) { captureRect_ = rect; }
-    QRect captureRect() const { return captureRect_; }
 
     // Whether the mouse pointer is drawn into the pictures (it is by default), with its
     // current shape at its position on screen.
     void setDrawPointer(bool draw) { pointer_.draw = draw; }
-    bool drawPointer() const { return pointer_.draw; }
 
     // Whether each mouse click is marked with a short-lived ring around the pointer (off by
     // default). Clicks are marked only while the pointer is drawn.
     void setDrawClicks(bool draw) { pointer_.clicks = draw; }
-    bool drawClicks() const { return pointer_.clicks; }
 
     QSize imageSize() const override { return captureRect_.size(); }
     std::unique_ptr<engine::ImageSource> openSource(Error* code, QString* errorText) override;

@@ -187,7 +187,8 @@ QHash<QString, QString> finishedTranslations(const QString& path, QString* error
 
 QList<Text> textsOfTheProgram() {
     QList<Text> texts;
-    for (const char* folder : {"app", "capture", "media", "upload", "history", "widgets"}) {
+    for (const char* folder :
+         {"app", "capture", "media", "upload", "history", "widgets", "platform", "core"}) {
         const QString root = QStringLiteral(CLIPNEST_SOURCE_DIR "/") + QLatin1String(folder);
         QDirIterator it(root, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                         QDirIterator::Subdirectories);
