@@ -2,6 +2,7 @@
 // what became of each recording across restarts, saving elsewhere by move or copy, and the
 // free-space check. Real files and folders throughout.
 #include "history/FreeSpace.h"
+#include "history/JsonFile.h"
 #include "history/RecordingSaver.h"
 #include "history/RecordingStore.h"
 #include "tests/support/UnwritableFolder.h"
@@ -69,6 +70,7 @@ private slots:
     void lifecycleStepsAreEachOnTheDisk();
     void oldUploadsListIsTakenInOnce();
     void vanishedRecordingAsTheUserSeesIt();
+    void jsonFileIsReplacedWholeOrNotAtAll();
     // Saving elsewhere.
     void moveOnTheSameFileSystem();
     void replacingKeepsTheOldTargetsAccess();
@@ -411,6 +413,26 @@ void TestRecordings::vanishedRecordingAsTheUserSeesIt() {
     // An upload of it is refused, and it leaves no entry behind.
     QVERIFY(!store.queueUpload(second, kServiceUrl, -1));
     QVERIFY(!onDisk(folder, second));
+}
+
+void TestRecordings::jsonFileIsReplacedWholeOrNotAtAll() {
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/locked");
+    UnwritableFolder locked(folder, {{QStringLiteral("state.json"), "{\"n\": 1}"}});
+    if (!locked.isValid())
+        QSKIP("cannot make a folder that takes no new file here");
+    const QString path = folder + QStringLiteral("/state.json");
+    QJsonObject next;
+    next.insert(QStringLiteral("n"), 2);
+    QVERIFY(!JsonFile::write(path, next).isEmpty());
+    // The old file is whole, and nothing half-written lies beside it.
+    QCOMPARE(JsonFile::read(path).object.value(QStringLiteral("n")).toInt(), 1);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"state.json"});
+
+    const QString free = base.path() + QStringLiteral("/state.json");
+    QVERIFY(JsonFile::write(free, next).isEmpty());
+    QCOMPARE(JsonFile::read(free).object, next);
+    QVERIFY(!JsonFile::read(base.path() + QStringLiteral("/none.json")).exists);
 }
 
 void TestRecordings::moveOnTheSameFileSystem() {
