@@ -5,6 +5,7 @@
 #include "app/ScreenChoice.h"
 #include "history/HistoryManager.h"
 #include "history/RecordingStore.h"
+#include "history/UploadedLinks.h"
 #include "media/VideoInfo.h"
 #include "settings/AppSettings.h"
 #include "upload/ServiceUrls.h"
@@ -40,8 +41,7 @@ UploadController::UploadController(RecordingStore* store, QWidget* dialogParent,
     : QObject(parent)
     , dialogParent_(dialogParent)
     , store_(store)
-    , queue_(new UploadQueue(
-          queueFileFor(store ? store->folder() : RecordingStore::defaultFolder()), this))
+    , queue_(new UploadQueue(store, this))
     , popup_(new PopupNotify)
     , notice_(new PopupNotify)
     , progressWindow_(new ProgressWidget) {
@@ -52,11 +52,6 @@ UploadController::UploadController(RecordingStore* store, QWidget* dialogParent,
     connect(queue_, &UploadQueue::progressChanged, this, &UploadController::onProgress);
     connect(queue_, &UploadQueue::accepted, this, &UploadController::onAccepted);
     connect(queue_, &UploadQueue::failed, this, &UploadController::onFailed);
-    connect(queue_, &UploadQueue::storeFailed, this, [this](const QString& message) {
-        // The uploads still run; only a restart would lose them.
-        qWarning() << message;
-        showNotice(message);
-    });
     // The popup is a window of its own: it hears of every change of the interface language.
     popup_->installEventFilter(this);
     retranslate();
@@ -69,11 +64,6 @@ UploadController::~UploadController() {
     delete progressWindow_;
     delete notice_;
     delete popup_;
-}
-
-QString UploadController::queueFileFor(const QString& recordingsFolder) {
-    // Beside the recordings, in the same private folder: the list names them.
-    return recordingsFolder + QStringLiteral("/uploads.json");
 }
 
 bool UploadController::eventFilter(QObject* watched, QEvent* event) {
@@ -94,17 +84,16 @@ void UploadController::applySettings() {
 }
 
 QString UploadController::resumePending() {
-    applySettings();
-    const QString error = queue_->load();
-    // A recording marked as queued whose job is gone (its list lost or unreadable) would
-    // wait for ever: it is offered again as not uploaded.
-    if (store_) {
-        for (const RecordingEntry& e : store_->list()) {
-            if (e.state == RecordingState::Queued && !queue_->contains(e.filePath))
-                store_->setState(e.filePath, RecordingState::NotUploaded);
-        }
+    if (!store_->isOpen()) {
+        const QString error = store_->open();
+        if (!error.isEmpty())
+            return error;
     }
-    return error;
+    applySettings();
+    // Links a run that ended too early left with their recordings reach the history now.
+    UploadedLinks::settle(*store_, *HistoryManager::instance());
+    queue_->load();
+    return {};
 }
 
 void UploadController::uploadRecording(const QString& filePath, int shareTarget) {
@@ -136,8 +125,6 @@ void UploadController::uploadRecordingOfSize(const QString& filePath, const QSiz
         return;
     }
     applySettings();
-    if (store_)
-        store_->setState(filePath, RecordingState::Queued, {}, shareTarget);
     queue_->add(filePath, url, shareTarget);
 }
 
@@ -147,8 +134,11 @@ void UploadController::cancelUpload(const QString& filePath) {
 }
 
 void UploadController::refuse(const QString& filePath, const QString& message) {
-    if (store_)
-        store_->setState(filePath, RecordingState::UploadFailed, message);
+    // A recording that vanished leaves the list; one that is there keeps the reason.
+    if (!QFileInfo::exists(filePath))
+        store_->forget(filePath);
+    else if (store_->isKept(filePath))
+        store_->failUpload(filePath, message);
     showError(QMessageBox::Information, message);
 }
 
@@ -186,28 +176,15 @@ void UploadController::onAccepted(const QString& filePath, const QString& link, 
         QDesktopServices::openUrl(
             ServiceUrls::sharePageUrl(static_cast<SocialNetwork>(shareTarget), shared));
     }
-    HistoryManager::instance()->add(HistoryRecord(QDateTime::currentDateTime(), QUrl(link)));
-    // The service has the video now: the recording has done its job. (A file outside the
-    // recordings folder is the user's own and is not touched.)
-    if (store_ && store_->contains(filePath)) {
-        const QString error = store_->remove(filePath);
-        if (!error.isEmpty())
-            qWarning() << error;
-    }
+    // The link is kept with the recording already; the history's row follows from there.
+    UploadedLinks::settle(*store_, *HistoryManager::instance());
 }
 
 void UploadController::onFailed(const QString& filePath, const QString& message,
                                 UploadFailureKind kind, bool userStarted, bool willRetry) {
     Q_UNUSED(kind)
+    // The queue has kept the outcome with the recording; here the user hears of it.
     endProgress(filePath);
-    if (store_) {
-        if (willRetry) {
-            const auto entry = store_->entry(filePath);
-            store_->setState(filePath, RecordingState::Queued, {}, entry ? entry->shareTarget : -1);
-        } else {
-            store_->setState(filePath, RecordingState::UploadFailed, message);
-        }
-    }
     if (userStarted) {
         showError(QMessageBox::Information,
                   willRetry ? message + QStringLiteral("\n\n") +

@@ -31,8 +31,9 @@ class UploadQueue;
 class UploadController : public QObject {
     Q_OBJECT
 public:
-    // `store` holds the recordings (it must outlive the controller); the pending uploads are
-    // kept beside them. `dialogParent` is the window message boxes belong to; it may be null.
+    // `store` holds the recordings and what becomes of their uploads; it must not be null
+    // and must outlive the controller. `dialogParent` is the window message boxes belong to; it may
+    // be null.
     explicit UploadController(RecordingStore* store, QWidget* dialogParent = nullptr,
                               QObject* parent = nullptr);
     ~UploadController() override;
@@ -44,11 +45,9 @@ public:
     UploadQueue* queue() const { return queue_; }
     RecordingStore* store() const { return store_; }
 
-    // Where the pending uploads are kept for recordings in `recordingsFolder`.
-    static QString queueFileFor(const QString& recordingsFolder);
-
-    // Starts again the uploads an earlier run left pending. Returns an empty string, or a
-    // readable message when they could not be read.
+    // Brings the upload history up to date with the links the store holds and starts again
+    // the uploads an earlier run left pending. Opens the store if needed; returns an empty
+    // string, or the readable message why it could not be opened.
     QString resumePending();
 
     // Where the tray icon is now (empty when the tray host does not say): the popup and
@@ -86,7 +85,7 @@ private:
     void retranslate();
 
     QWidget* dialogParent_;
-    QPointer<RecordingStore> store_;
+    RecordingStore* store_;
     UploadQueue* queue_;
     PopupNotify* popup_;
     PopupNotify* notice_;

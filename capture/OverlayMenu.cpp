@@ -1,6 +1,6 @@
 #include "capture/OverlayMenu.h"
 
-#include "media/Translate.h"
+#include "core/Translate.h"
 #include "widgets/SoundSourceMenu.h"
 
 #include <QAction>

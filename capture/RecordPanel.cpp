@@ -1,7 +1,7 @@
 #include "capture/RecordPanel.h"
 
 #include "capture/PanelStyle.h"
-#include "media/Translate.h"
+#include "core/Translate.h"
 #include "widgets/PushButtonWithTooltip.h"
 
 #include <QFontMetrics>

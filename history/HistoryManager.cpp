@@ -27,10 +27,12 @@ void HistoryManager::load() {
     }
 }
 
-void HistoryManager::save() {
+bool HistoryManager::save() {
     const QString error = HistoryStore::write(*settings_, records_);
-    if (!error.isEmpty())
-        emit storeFailed(error);
+    if (error.isEmpty())
+        return true;
+    emit storeFailed(error);
+    return false;
 }
 
 void HistoryManager::add(const HistoryRecord& record) {
@@ -39,6 +41,16 @@ void HistoryManager::add(const HistoryRecord& record) {
     records_.append(record);
     emit itemAdded(record);
     save();
+}
+
+bool HistoryManager::ensure(const HistoryRecord& record) {
+    if (records_.contains(record))
+        return true;
+    if (!record.isStorable())
+        return false;
+    records_.append(record);
+    emit itemAdded(record);
+    return save();
 }
 
 void HistoryManager::remove(const HistoryRecord& record) {

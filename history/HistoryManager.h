@@ -28,10 +28,13 @@ public:
 
     // Replaces the list with the stored one and announces each record with itemAdded().
     void load();
-    // Replaces the stored list with the one held.
-    void save();
+    // Replaces the stored list with the one held. Returns whether it reached the store.
+    bool save();
     // Appends `record` and announces it, unless an equal record is held already. Saves.
     void add(const HistoryRecord& record);
+    // Like add(), and says whether the record is in the store now: true also when it was
+    // held already (nothing is written then).
+    bool ensure(const HistoryRecord& record);
     // Removes the first record equal to `record`, if any, and announces it. Saves.
     void remove(const HistoryRecord& record);
 

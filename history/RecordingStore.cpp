@@ -6,10 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +19,7 @@ namespace {
 constexpr TranslationContext kTr{"RecordingStore"};
 
 const char* const kIndexFileName = "recordings.json";
+const char* const kOldUploadsFileName = "uploads.json";
 const char* const kRecordingSuffix = ".mp4";
 // Names repeat only when two recordings start within the same second; past this many the
 // clock or the folder is broken and trying on would not help.
@@ -32,17 +29,25 @@ struct StateName {
     RecordingState state;
     const char* name;
 };
-constexpr StateName kStateNames[] = {{RecordingState::Recording, "recording"},
-                                     {RecordingState::NotUploaded, "not-uploaded"},
-                                     {RecordingState::Queued, "queued"},
-                                     {RecordingState::UploadFailed, "upload-failed"},
-                                     {RecordingState::Recovered, "recovered"}};
+constexpr StateName kStateNames[] = {
+    {RecordingState::Recording, "recording"}, {RecordingState::NotUploaded, "not-uploaded"},
+    {RecordingState::Queued, "queued"},       {RecordingState::UploadFailed, "upload-failed"},
+    {RecordingState::Uploaded, "uploaded"},   {RecordingState::Recovered, "recovered"}};
 
 bool isRegularFile(const QString& path, struct stat* st) {
     return ::lstat(QFile::encodeName(path).constData(), st) == 0 && S_ISREG(st->st_mode);
 }
 
 } // namespace
+
+void RecordingStore::clearUpload(RecordingEntry& e) {
+    e.url = QUrl();
+    e.failedAttempts = 0;
+    e.retryAt = QDateTime();
+    e.uploading = false;
+    e.link.clear();
+    e.uploadedAt = QDateTime();
+}
 
 QString RecordingStore::defaultFolder() {
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
@@ -62,6 +67,10 @@ QString RecordingStore::indexPath() const {
     return pathOf(QLatin1String(kIndexFileName));
 }
 
+QString RecordingStore::oldUploadsPath() const {
+    return pathOf(QLatin1String(kOldUploadsFileName));
+}
+
 QString RecordingStore::pathOf(const QString& fileName) const {
     return folder_ + QLatin1Char('/') + fileName;
 }
@@ -71,6 +80,10 @@ QString RecordingStore::nameOf(const QString& filePath) const {
     if (QDir::cleanPath(info.absolutePath()) != folder_)
         return {};
     return info.fileName();
+}
+
+bool RecordingStore::isKept(const QString& filePath) const {
+    return !nameOf(filePath).isEmpty();
 }
 
 QString RecordingStore::stateName(RecordingState state) {
@@ -95,64 +108,95 @@ QString RecordingStore::open() {
     if (!error.isEmpty())
         return error;
     readIndex();
+    scanFolder();
+    // The old list goes only once what it said is in the index on the disk.
+    if (takeOldUploads() && writeIndex())
+        QFile::remove(oldUploadsPath());
     leftovers_.clear();
-    for (const Stored& s : std::as_const(entries_)) {
-        if (s.state == RecordingState::Recording)
-            leftovers_.append(pathOf(s.fileName));
+    for (const RecordingEntry& e : std::as_const(entries_)) {
+        if (e.state == RecordingState::Recording)
+            leftovers_.append(e.filePath);
     }
     open_ = true;
     return {};
 }
 
-void RecordingStore::readIndex() {
-    entries_.clear();
-    QFile file(indexPath());
-    if (!file.open(QIODevice::ReadOnly))
+void RecordingStore::refresh() {
+    if (!open_)
         return;
-    const QJsonArray array =
-        QJsonDocument::fromJson(file.read(16 * 1024 * 1024)).object().value("recordings").toArray();
-    for (const QJsonValue& value : array) {
-        const QJsonObject o = value.toObject();
-        Stored s;
-        s.fileName = o.value("file").toString();
-        // Only plain names inside the folder: a hand-edited index must not reach elsewhere.
-        if (s.fileName.isEmpty() || s.fileName.contains(QLatin1Char('/')) ||
-            s.fileName.startsWith(QLatin1Char('.')))
-            continue;
-        const auto state = stateFromName(o.value("state").toString());
-        s.state = state.value_or(RecordingState::NotUploaded);
-        s.created = QDateTime::fromString(o.value("created").toString(), Qt::ISODateWithMs);
-        s.reason = o.value("reason").toString();
-        s.shareTarget = o.value("share").toInt(-1);
-        const bool duplicate =
-            std::any_of(entries_.cbegin(), entries_.cend(),
-                        [&](const Stored& e) { return e.fileName == s.fileName; });
-        if (!duplicate)
-            entries_.append(s);
-    }
+    scanFolder();
+    emit changed();
 }
 
-void RecordingStore::writeIndex() {
-    QJsonArray array;
-    for (const Stored& s : std::as_const(entries_)) {
-        QJsonObject o;
-        o.insert("file", s.fileName);
-        o.insert("state", stateName(s.state));
-        o.insert("created", s.created.toString(Qt::ISODateWithMs));
-        if (!s.reason.isEmpty())
-            o.insert("reason", s.reason);
-        if (s.shareTarget >= 0)
-            o.insert("share", s.shareTarget);
-        array.append(o);
+void RecordingStore::scanFolder() {
+    QList<RecordingEntry> result;
+    const QStringList names =
+        QDir(folder_).entryList({QStringLiteral("*") + QLatin1String(kRecordingSuffix)},
+                                QDir::Files | QDir::System, QDir::Name);
+    QStringList present;
+    for (const QString& name : names) {
+        struct stat st {};
+        if (name.startsWith(QLatin1Char('.')) || !isRegularFile(pathOf(name), &st))
+            continue;
+        present.append(name);
+        RecordingEntry* e = find(pathOf(name));
+        if (!e) {
+            RecordingEntry adopted;
+            adopted.filePath = pathOf(name);
+            adopted.created = QDateTime::fromSecsSinceEpoch(st.st_mtime);
+            entries_.append(adopted);
+            e = &entries_.last();
+        }
+        if (!e->created.isValid())
+            e->created = QDateTime::fromSecsSinceEpoch(st.st_mtime);
+        e->size = st.st_size;
     }
-    QJsonObject root;
-    root.insert("recordings", array);
-    QSaveFile file(indexPath());
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson()) < 0 ||
-        !file.commit()) {
-        emit storeFailed(kTr.tr("What became of each recording could not be written to %1: %2")
-                             .arg(indexPath(), file.errorString()));
+    // A vanished recording is gone for good, unless it went up and its link is still to be
+    // told; a file of the user's own stays as long as it is there.
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                  [&](const RecordingEntry& e) {
+                                      const QString name = nameOf(e.filePath);
+                                      if (name.isEmpty())
+                                          return !QFileInfo::exists(e.filePath);
+                                      return e.state != RecordingState::Uploaded &&
+                                             !present.contains(name);
+                                  }),
+                   entries_.end());
+}
+
+RecordingEntry* RecordingStore::find(const QString& filePath) {
+    const QString path = QDir::cleanPath(filePath);
+    for (RecordingEntry& e : entries_) {
+        if (e.filePath == path)
+            return &e;
     }
+    return nullptr;
+}
+
+RecordingEntry* RecordingStore::findOrAdopt(const QString& filePath) {
+    const QString name = nameOf(filePath);
+    if (name.isEmpty())
+        return find(filePath);
+    struct stat st {};
+    const bool there = isRegularFile(pathOf(name), &st);
+    RecordingEntry* e = find(pathOf(name));
+    if (!e && there) {
+        RecordingEntry adopted;
+        adopted.filePath = pathOf(name);
+        adopted.created = QDateTime::fromSecsSinceEpoch(st.st_mtime);
+        entries_.append(adopted);
+        e = &entries_.last();
+    }
+    // A state change is when a recording has grown: the size is read once then, not at
+    // every lookup.
+    if (e && there)
+        e->size = st.st_size;
+    return e;
+}
+
+void RecordingStore::commit() {
+    writeIndex();
+    emit changed();
 }
 
 RecordingStore::Reservation RecordingStore::reserve(const QDateTime& now) {
@@ -183,15 +227,14 @@ RecordingStore::Reservation RecordingStore::reserve(const QDateTime& now) {
         }
         ::close(fd);
         entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
-                                      [&](const Stored& s) { return s.fileName == name; }),
+                                      [&](const RecordingEntry& e) { return e.filePath == path; }),
                        entries_.end());
-        Stored s;
-        s.fileName = name;
-        s.created = now;
-        s.state = RecordingState::Recording;
-        entries_.append(s);
-        writeIndex();
-        emit changed();
+        RecordingEntry e;
+        e.filePath = path;
+        e.created = now;
+        e.state = RecordingState::Recording;
+        entries_.append(e);
+        commit();
         return {path, QString()};
     }
     return {QString(), kTr.tr("Can not find a free name for a new recording in %1.").arg(folder_)};
@@ -209,51 +252,23 @@ QStringList RecordingStore::leftovers() const {
 
 void RecordingStore::setState(const QString& filePath, RecordingState state, const QString& reason,
                               int shareTarget) {
-    const QString name = nameOf(filePath);
-    if (name.isEmpty())
+    if (!isKept(filePath))
         return;
-    auto it = std::find_if(entries_.begin(), entries_.end(),
-                           [&](const Stored& s) { return s.fileName == name; });
-    if (it == entries_.end()) {
-        struct stat st {};
-        if (!isRegularFile(filePath, &st))
-            return;
-        Stored s;
-        s.fileName = name;
-        s.created = QDateTime::fromSecsSinceEpoch(st.st_mtime);
-        entries_.append(s);
-        it = entries_.end() - 1;
-    }
-    it->state = state;
-    it->reason = state == RecordingState::UploadFailed ? reason : QString();
-    it->shareTarget = state == RecordingState::Queued ? shareTarget : -1;
-    writeIndex();
-    emit changed();
+    RecordingEntry* e = findOrAdopt(filePath);
+    if (!e)
+        return;
+    e->state = state;
+    e->reason = state == RecordingState::UploadFailed ? reason : QString();
+    e->shareTarget = state == RecordingState::Queued ? shareTarget : -1;
+    clearUpload(*e);
+    commit();
 }
 
 QList<RecordingEntry> RecordingStore::list() const {
     QList<RecordingEntry> result;
-    const QStringList names =
-        QDir(folder_).entryList({QStringLiteral("*") + QLatin1String(kRecordingSuffix)},
-                                QDir::Files | QDir::System, QDir::Name);
-    for (const QString& name : names) {
-        struct stat st {};
-        if (name.startsWith(QLatin1Char('.')) || !isRegularFile(pathOf(name), &st))
-            continue;
-        RecordingEntry e;
-        e.filePath = pathOf(name);
-        e.size = st.st_size;
-        e.created = QDateTime::fromSecsSinceEpoch(st.st_mtime);
-        const auto it = std::find_if(entries_.cbegin(), entries_.cend(),
-                                     [&](const Stored& s) { return s.fileName == name; });
-        if (it != entries_.cend()) {
-            if (it->created.isValid())
-                e.created = it->created;
-            e.state = it->state;
-            e.reason = it->reason;
-            e.shareTarget = it->shareTarget;
-        }
-        result.append(e);
+    for (const RecordingEntry& e : entries_) {
+        if (isKept(e.filePath) && e.state != RecordingState::Uploaded)
+            result.append(e);
     }
     std::stable_sort(
         result.begin(), result.end(),
@@ -262,11 +277,9 @@ QList<RecordingEntry> RecordingStore::list() const {
 }
 
 std::optional<RecordingEntry> RecordingStore::entry(const QString& filePath) const {
-    const QString name = nameOf(filePath);
-    if (name.isEmpty())
-        return std::nullopt;
-    for (const RecordingEntry& e : list()) {
-        if (e.filePath == pathOf(name))
+    const QString path = QDir::cleanPath(filePath);
+    for (const RecordingEntry& e : entries_) {
+        if (e.filePath == path)
             return e;
     }
     return std::nullopt;
@@ -290,10 +303,10 @@ QString RecordingStore::remove(const QString& filePath) {
 }
 
 void RecordingStore::forget(const QString& filePath) {
-    const QString name = nameOf(filePath);
+    const QString path = QDir::cleanPath(filePath);
     const auto before = entries_.size();
     entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
-                                  [&](const Stored& s) { return s.fileName == name; }),
+                                  [&](const RecordingEntry& e) { return e.filePath == path; }),
                    entries_.end());
     if (entries_.size() != before)
         writeIndex();

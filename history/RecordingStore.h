@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 #include <optional>
 
@@ -11,8 +12,9 @@
 enum class RecordingState {
     Recording,    // the engine is (or was, before a crash) writing it
     NotUploaded,  // finished, neither uploaded nor saved elsewhere
-    Queued,       // waiting in the upload queue or being uploaded
+    Queued,       // waiting in the upload queue or being uploaded (see `uploading`)
     UploadFailed, // the last upload failed for good; `reason` says why
+    Uploaded,     // the service took it; `link` waits to reach the upload history
     Recovered     // left by a run that ended during the recording, finished at the next start
 };
 
@@ -20,19 +22,36 @@ struct RecordingEntry {
     QString filePath;
     QDateTime created;
     RecordingState state = RecordingState::NotUploaded;
-    QString reason;       // why the upload failed, for UploadFailed
+    QString reason;       // why the upload failed (for Queued: why the last try failed)
     int shareTarget = -1; // the social network to share on once uploaded, -1 for none
     qint64 size = 0;
+    // The upload under way, for Queued.
+    QUrl url;
+    int failedAttempts = 0;
+    QDateTime retryAt; // when the next automatic try is due; null: as soon as there is room
+    bool uploading = false;
+    // For Uploaded.
+    QString link;
+    QDateTime uploadedAt;
 };
 
-// The user's recordings: one file per recording in a private, disk-backed folder, and what
-// became of each (not uploaded, queued, failed, recovered) in an index beside them.
+// The user's recordings and what became of each: one file per recording in a private,
+// disk-backed folder, and one index beside them that is the only record of each
+// recording's lifecycle, upload included. Every change is one atomic replacement of the
+// index, so no crash can leave two records of one recording disagreeing.
 //
 // A file is never overwritten: each recording gets a name of its own, reserved by creating
 // the file exclusively. The index only adds to what is on disk: a recording file without an
 // entry is listed as not uploaded, an entry without its file is dropped, so a damaged index
 // never hides a recording. Files leave the folder only through remove() (the user's choice,
 // an accepted upload) or forget() after a save elsewhere moved them away.
+//
+// Lookups answer from memory. The folder is read on open() and refresh(); changes the store
+// makes itself are applied to its memory as they are made, so a file removed behind its back
+// stays listed until the next refresh() (or until an operation on it finds it gone).
+//
+// A recording outside the folder (the user's own file) has an entry only while it waits for
+// or goes through an upload; it is never listed and never deleted.
 //
 // GUI thread only (the thread that owns the object).
 class RecordingStore : public QObject {
@@ -46,12 +65,16 @@ public:
 
     QString folder() const { return folder_; }
     QString indexPath() const;
+    // The pending uploads of earlier versions, taken into the index by open().
+    QString oldUploadsPath() const;
 
-    // Makes or checks the folder and reads the index. Entries still marked Recording are
+    // Makes or checks the folder, reads it and the index. Entries still marked Recording are
     // recordings a previous run did not finish (see leftovers()). Returns an empty string on
     // success, else a readable message; the store is unusable until a later open() succeeds.
     QString open();
     bool isOpen() const { return open_; }
+    // Reads the folder again: files added or removed by others show from now on.
+    void refresh();
 
     // A new, empty recording file with a unique name (from `now`), marked Recording.
     struct Reservation {
@@ -64,19 +87,37 @@ public:
     // Recording, less those changed since.
     QStringList leftovers() const;
 
-    // Records what became of a recording of this store. Saves the index.
+    // Records what became of a recording of this store; clears its upload. Saves the index.
     void setState(const QString& filePath, RecordingState state, const QString& reason = {},
                   int shareTarget = -1);
 
-    // Every recording file in the folder, oldest first.
+    // The upload's steps, each saved at once. A file outside the folder is accepted by
+    // queueUpload() only.
+    bool queueUpload(const QString& filePath, const QUrl& url, int shareTarget);
+    void startAttempt(const QString& filePath);
+    void retryLater(const QString& filePath, const QString& reason, int failedAttempts,
+                    const QDateTime& retryAt);
+    void failUpload(const QString& filePath, const QString& reason);
+    // The link and the recording's state in one write, before anything else is told.
+    void markUploaded(const QString& filePath, const QString& link, const QDateTime& when);
+    // Ends a pending upload without a result: the recording is not uploaded again.
+    void cancelUpload(const QString& filePath);
+
+    // Kept recordings (files in the folder, not yet uploaded away), oldest first.
     QList<RecordingEntry> list() const;
+    // Every recording with a pending upload, in the order they were queued.
+    QList<RecordingEntry> pendingUploads() const;
+    // Uploaded recordings whose link may not be in the upload history yet.
+    QList<RecordingEntry> uploaded() const;
     std::optional<RecordingEntry> entry(const QString& filePath) const;
     bool contains(const QString& filePath) const;
+    // Whether the path names a file in the folder (the store's to delete once uploaded).
+    bool isKept(const QString& filePath) const;
 
     // Deletes the recording's file and its entry. Returns an empty string on success, else a
     // readable message (the entry stays then).
     QString remove(const QString& filePath);
-    // Drops the entry of a recording that was moved out of the folder.
+    // Drops the entry of a recording that was moved out of the folder (or has vanished).
     void forget(const QString& filePath);
 
     static QString stateName(RecordingState state);
@@ -89,21 +130,22 @@ signals:
     void storeFailed(const QString& message);
 
 private:
-    struct Stored {
-        QString fileName;
-        QDateTime created;
-        RecordingState state = RecordingState::NotUploaded;
-        QString reason;
-        int shareTarget = -1;
-    };
     QString pathOf(const QString& fileName) const;
     // The name inside the folder, or empty for a path outside it.
     QString nameOf(const QString& filePath) const;
+    RecordingEntry* find(const QString& filePath);
+    // The entry of a file in the folder, made (not uploaded) when the file is there.
+    RecordingEntry* findOrAdopt(const QString& filePath);
+    void scanFolder();
     void readIndex();
-    void writeIndex();
+    bool takeOldUploads();
+    bool queueUploadInMemory(const QString& filePath, const QUrl& url, int shareTarget);
+    bool writeIndex();
+    void commit();
+    static void clearUpload(RecordingEntry& e);
 
     QString folder_;
     bool open_ = false;
-    QList<Stored> entries_;
+    QList<RecordingEntry> entries_;
     QStringList leftovers_;
 };

@@ -54,9 +54,6 @@ struct UploadFailure {
 
     // Whether an automatic retry later may succeed.
     bool isTransient() const;
-    UploadFailureKind retryKind() const {
-        return isTransient() ? UploadFailureKind::Transient : UploadFailureKind::Permanent;
-    }
 };
 Q_DECLARE_METATYPE(UploadFailure)
 

@@ -1,27 +1,24 @@
 #include "upload/UploadQueue.h"
 
 #include "core/Translate.h"
+#include "history/RecordingStore.h"
 #include "upload/HttpUploader.h"
 #include "upload/ServiceUrls.h"
 
+#include <QDateTime>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
-// The unacceptable-answer text is the one the user already knows from the upload box.
 constexpr TranslationContext kTr{"UploadQueue"};
-// A store bigger than this is not one of ours; reading on would only waste memory.
-constexpr qint64 kMaxStoreBytes = 4 * 1024 * 1024;
 } // namespace
 
 struct UploadQueue::Entry {
-    UploadJob job;
+    QString filePath;
     // The next (or running) attempt is one the user asked for.
     bool userStarted = false;
     // Waiting for its turn rather than for the retry timer.
@@ -33,9 +30,9 @@ struct UploadQueue::Entry {
     QTimer retryTimer;
 };
 
-UploadQueue::UploadQueue(const QString& storePath, QObject* parent)
+UploadQueue::UploadQueue(RecordingStore* store, QObject* parent)
     : QObject(parent)
-    , storePath_(storePath) {}
+    , store_(store) {}
 
 UploadQueue::~UploadQueue() {
     // Abandon running requests silently; the store keeps them for the next start.
@@ -45,7 +42,7 @@ UploadQueue::~UploadQueue() {
 
 UploadQueue::Entry* UploadQueue::find(const QString& filePath) const {
     for (const auto& e : entries_) {
-        if (e->job.filePath == filePath)
+        if (e->filePath == filePath)
             return e.get();
     }
     return nullptr;
@@ -60,47 +57,44 @@ bool UploadQueue::isUploading(const QString& filePath) const {
     return e && e->uploader;
 }
 
+UploadJob UploadQueue::jobOf(const Entry* entry) const {
+    UploadJob job;
+    job.filePath = entry->filePath;
+    if (const auto e = store_->entry(entry->filePath)) {
+        job.url = e->url;
+        job.shareTarget = e->shareTarget;
+        job.failedAttempts = e->failedAttempts;
+        job.lastError = e->reason;
+    }
+    return job;
+}
+
 QList<UploadJob> UploadQueue::jobs() const {
     QList<UploadJob> result;
     for (const auto& e : entries_)
-        result.append(e->job);
+        result.append(jobOf(e.get()));
     return result;
 }
 
-QString UploadQueue::load() {
-    QFile file(storePath_);
-    if (!file.exists())
-        return {};
-    if (!file.open(QIODevice::ReadOnly))
-        return kTr.tr("The pending uploads could not be read from %1: %2")
-            .arg(storePath_, file.errorString());
-    const QJsonArray array =
-        QJsonDocument::fromJson(file.read(kMaxStoreBytes)).object().value("uploads").toArray();
-    bool dropped = false;
-    for (const QJsonValue& value : array) {
-        const QJsonObject o = value.toObject();
-        UploadJob job;
-        job.filePath = o.value("file").toString();
-        job.url = QUrl(o.value("url").toString(), QUrl::StrictMode);
-        job.shareTarget = o.value("share").toInt(-1);
-        job.failedAttempts = std::max(0, o.value("failed").toInt(0));
-        job.lastError = o.value("error").toString();
-        if (job.filePath.isEmpty() || !QFile::exists(job.filePath) || !job.url.isValid() ||
-            find(job.filePath)) {
-            dropped = true;
+void UploadQueue::load() {
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const RecordingEntry& pending : store_->pendingUploads()) {
+        if (find(pending.filePath))
             continue;
+        Entry* entry = append(pending.filePath);
+        // A retry keeps its time across a restart; one whose time has passed goes at once.
+        const qint64 wait = pending.retryAt.isValid() ? now.msecsTo(pending.retryAt) : 0;
+        if (wait > 0) {
+            entry->due = false;
+            entry->retryTimer.start(int(std::min<qint64>(wait, std::numeric_limits<int>::max())));
         }
-        append(job);
     }
-    if (dropped)
-        save();
     pump();
-    return {};
 }
 
-UploadQueue::Entry* UploadQueue::append(const UploadJob& job) {
+UploadQueue::Entry* UploadQueue::append(const QString& filePath) {
     auto entry = std::make_unique<Entry>();
-    entry->job = job;
+    entry->filePath = filePath;
     Entry* raw = entry.get();
     entry->retryTimer.setSingleShot(true);
     connect(&entry->retryTimer, &QTimer::timeout, this, [this, raw] {
@@ -112,32 +106,37 @@ UploadQueue::Entry* UploadQueue::append(const UploadJob& job) {
 }
 
 void UploadQueue::add(const QString& filePath, const QUrl& url, int shareTarget) {
-    if (Entry* e = find(filePath)) {
-        e->job.url = url;
-        e->job.shareTarget = shareTarget;
-        e->job.failedAttempts = 0;
+    Entry* e = find(filePath);
+    if (e && e->uploader) {
+        // The running attempt goes on; only where it leads changes.
+        store_->queueUpload(filePath, url, shareTarget);
+        store_->startAttempt(filePath);
         e->userStarted = true;
-        if (!e->uploader) {
-            e->retryTimer.stop();
-            e->due = true;
-        }
-        save();
-        pump();
         return;
     }
-    UploadJob job;
-    job.filePath = filePath;
-    job.url = url;
-    job.shareTarget = shareTarget;
-    append(job)->userStarted = true;
-    save();
+    if (!store_->queueUpload(filePath, url, shareTarget)) {
+        if (e)
+            erase(e);
+        // Opening it names the reason (missing, not allowed) in the system's words.
+        QFile file(filePath);
+        [[maybe_unused]] const bool opened = file.open(QIODevice::ReadOnly);
+        emit failed(filePath,
+                    kTr.tr("Can not read the recording %1: %2").arg(filePath, file.errorString()),
+                    UploadFailureKind::Permanent, true, false);
+        return;
+    }
+    if (!e)
+        e = append(filePath);
+    e->userStarted = true;
+    e->retryTimer.stop();
+    e->due = true;
     pump();
 }
 
 void UploadQueue::remove(const QString& filePath) {
     if (Entry* e = find(filePath)) {
         erase(e);
-        save();
+        store_->cancelUpload(filePath);
         pump();
     }
 }
@@ -160,24 +159,31 @@ void UploadQueue::pump() {
 
 void UploadQueue::startAttempt(Entry* entry) {
     entry->due = false;
-    auto file = std::make_unique<QFile>(entry->job.filePath);
+    auto file = std::make_unique<QFile>(entry->filePath);
     uchar* data = nullptr;
     if (file->open(QIODevice::ReadOnly) && file->size() > 0)
         data = file->map(0, file->size());
     if (!data) {
         const QString message =
             kTr.tr("Can not read the recording %1: %2")
-                .arg(entry->job.filePath, file->size() == 0 && file->error() == QFile::NoError
-                                              ? kTr.tr("the file is empty")
-                                              : file->errorString());
+                .arg(entry->filePath, file->size() == 0 && file->error() == QFile::NoError
+                                          ? kTr.tr("the file is empty")
+                                          : file->errorString());
         // Not worth retrying: the file will not come back by itself.
         const bool user = entry->userStarted;
-        const QString path = entry->job.filePath;
+        const QString path = entry->filePath;
         erase(entry);
-        save();
+        // A recording that vanished is no longer listed; one that can not be read keeps
+        // the reason.
+        if (QFileInfo::exists(path))
+            store_->failUpload(path, message);
+        else
+            store_->forget(path);
         emit failed(path, message, UploadFailureKind::Permanent, user, false);
         return;
     }
+    const UploadJob job = jobOf(entry);
+    store_->startAttempt(entry->filePath);
     entry->file = std::move(file);
     entry->uploader = std::make_unique<HttpUploader>();
     if (stallTimeoutMs_ > 0)
@@ -186,7 +192,7 @@ void UploadQueue::startAttempt(Entry* entry) {
     entry->uploader->setSettingsFile(settingsFile_);
     HttpUploader* uploader = entry->uploader.get();
     connect(uploader, &HttpUploader::progressChanged, this, [this, entry](double progress) {
-        emit progressChanged(entry->job.filePath, int(progress), entry->userStarted);
+        emit progressChanged(entry->filePath, int(progress), entry->userStarted);
     });
     connect(uploader, &HttpUploader::finished, this,
             [this, entry](const QString& answer) { onAnswer(entry, answer); });
@@ -194,12 +200,11 @@ void UploadQueue::startAttempt(Entry* entry) {
         onError(entry, message,
                 classifyUploadFailure(uploader->lastNetworkError(), uploader->lastHttpStatus()));
     });
-    emit attemptStarted(entry->job.filePath, entry->userStarted);
+    emit attemptStarted(entry->filePath, entry->userStarted);
     const QByteArray body = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
                                                     qsizetype(entry->file->size()));
-    uploader->upload(entry->job.url, body, QString::fromLatin1(kFieldName),
-                     QString::fromLatin1(kFileName), QString::fromLatin1(kContentType),
-                     QString::fromLatin1(kBoundary));
+    uploader->upload(job.url, body, QString::fromLatin1(kFieldName), QString::fromLatin1(kFileName),
+                     QString::fromLatin1(kContentType), QString::fromLatin1(kBoundary));
 }
 
 void UploadQueue::endAttempt(Entry* entry) {
@@ -226,53 +231,33 @@ void UploadQueue::onAnswer(Entry* entry, const QString& answer) {
                 UploadFailureKind::Permanent);
         return;
     }
-    const QString path = entry->job.filePath;
-    const int share = entry->job.shareTarget;
+    const QString path = entry->filePath;
+    const int share = jobOf(entry).shareTarget;
     const bool user = entry->userStarted;
     erase(entry);
-    save();
+    // Kept with the recording before anyone is told, so a crash from here on loses no link.
+    store_->markUploaded(path, answer.trimmed(), QDateTime::currentDateTime());
     emit accepted(path, answer.trimmed(), share, user);
     pump();
 }
 
 void UploadQueue::onError(Entry* entry, const QString& message, UploadFailureKind kind) {
     endAttempt(entry);
-    const QString path = entry->job.filePath;
+    const QString path = entry->filePath;
     const bool user = entry->userStarted;
-    entry->job.failedAttempts += 1;
-    entry->job.lastError = message;
-    const bool retry = kind == UploadFailureKind::Transient &&
-                       entry->job.failedAttempts <= int(retryDelays_.size());
+    const int failedAttempts = jobOf(entry).failedAttempts + 1;
+    const bool retry =
+        kind == UploadFailureKind::Transient && failedAttempts <= int(retryDelays_.size());
     if (retry) {
+        const int delay = retryDelays_[size_t(failedAttempts - 1)];
         entry->userStarted = false;
-        entry->retryTimer.start(retryDelays_[size_t(entry->job.failedAttempts - 1)]);
+        entry->retryTimer.start(delay);
+        store_->retryLater(path, message, failedAttempts,
+                           QDateTime::currentDateTime().addMSecs(delay));
     } else {
         erase(entry);
+        store_->failUpload(path, message);
     }
-    save();
     emit failed(path, message, kind, user, retry);
     pump();
-}
-
-void UploadQueue::save() {
-    QJsonArray array;
-    for (const auto& e : entries_) {
-        QJsonObject o;
-        o.insert("file", e->job.filePath);
-        o.insert("url", e->job.url.toString(QUrl::FullyEncoded));
-        if (e->job.shareTarget >= 0)
-            o.insert("share", e->job.shareTarget);
-        o.insert("failed", e->job.failedAttempts);
-        if (!e->job.lastError.isEmpty())
-            o.insert("error", e->job.lastError);
-        array.append(o);
-    }
-    QJsonObject root;
-    root.insert("uploads", array);
-    QSaveFile file(storePath_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson()) < 0 ||
-        !file.commit()) {
-        emit storeFailed(kTr.tr("The pending uploads could not be written to %1: %2")
-                             .arg(storePath_, file.errorString()));
-    }
 }

@@ -13,6 +13,7 @@
 class HttpUploader;
 class QFile;
 class QTimer;
+class RecordingStore;
 
 // One recording waiting to reach the upload service.
 struct UploadJob {
@@ -26,11 +27,14 @@ struct UploadJob {
 // Uploads recordings, several at once, and keeps at them until the service takes them.
 //
 // A transient failure (see classifyUploadFailure) is retried after growing delays; a
-// permanent one, or running out of retries, ends the job. The jobs are written to a file
-// after every change, so uploads still pending when the program ends resume at the next
-// start (load()). Each attempt is either the user's (the first after add(), which the user
-// asked for) or automatic (retries, resumed jobs), so the program can tell the user about the
-// first in a box and about the others more quietly.
+// permanent one, or running out of retries, ends the job. What lasts of a job (its address,
+// share target, failed tries, when it retries, its outcome) is the recording's state in the
+// RecordingStore, written there at every step; the queue itself keeps only the scheduling
+// (timers, running requests). So uploads still pending when the program ends resume at the
+// next start (load()), and an accepted link is in the store before anyone hears of it. Each attempt
+// is either the user's (the first after add(), which the user asked for) or automatic (retries,
+// resumed jobs), so the program can tell the user about the first in a box and about the others
+// more quietly.
 //
 // Threads: create, use and destroy on the GUI thread; signals are emitted there.
 class UploadQueue : public QObject {
@@ -52,14 +56,13 @@ public:
     static constexpr const char* kContentType = "video/mp4";
     static constexpr const char* kBoundary = "Ax3WQkoke";
 
-    // `storePath`: the file the pending jobs are kept in.
-    explicit UploadQueue(const QString& storePath, QObject* parent = nullptr);
+    // `store` keeps what lasts of each job; it must be open and outlive the queue.
+    explicit UploadQueue(RecordingStore* store, QObject* parent = nullptr);
     ~UploadQueue() override;
 
-    // Reads the pending jobs of an earlier run (those whose file is still there) and starts
-    // them as automatic attempts. Returns an empty string, or a readable message when the
-    // store exists but could not be read.
-    QString load();
+    // Takes up the pending uploads the store holds (an earlier run's) as automatic attempts,
+    // each when its retry is due.
+    void load();
 
     // Queues the upload of `filePath` to `url`; the first attempt is the user's. A file
     // already queued is tried again at once (the user asked), keeping its place.
@@ -70,7 +73,7 @@ public:
     bool contains(const QString& filePath) const;
     bool isUploading(const QString& filePath) const;
     QList<UploadJob> jobs() const;
-    QString storePath() const { return storePath_; }
+    RecordingStore* store() const { return store_; }
 
     // Given to every attempt started from now on (see HttpUploader): the service's token
     // and the settings file that messages name.
@@ -84,28 +87,27 @@ public:
 signals:
     void attemptStarted(const QString& filePath, bool userStarted);
     void progressChanged(const QString& filePath, int percent, bool userStarted);
-    // The service answered with a link; the job is gone.
+    // The service answered with a link; the job is gone, and the store holds the link with
+    // the recording (state Uploaded).
     void accepted(const QString& filePath, const QString& link, int shareTarget, bool userStarted);
     // An attempt failed. With willRetry the job waits for its next try; without, it is gone
     // (a permanent failure or no tries left).
     void failed(const QString& filePath, const QString& message, UploadFailureKind kind,
                 bool userStarted, bool willRetry);
-    // The pending jobs could not be written; they still run, but would not survive a restart.
-    void storeFailed(const QString& message);
 
 private:
     struct Entry;
     Entry* find(const QString& filePath) const;
-    Entry* append(const UploadJob& job);
+    Entry* append(const QString& filePath);
+    UploadJob jobOf(const Entry* entry) const;
     void pump();
     void startAttempt(Entry* entry);
     void onAnswer(Entry* entry, const QString& answer);
     void onError(Entry* entry, const QString& message, UploadFailureKind kind);
     void endAttempt(Entry* entry);
     void erase(Entry* entry);
-    void save();
 
-    QString storePath_;
+    RecordingStore* store_;
     std::vector<std::unique_ptr<Entry>> entries_;
     std::vector<int> retryDelays_ = defaultRetryDelays();
     int stallTimeoutMs_ = 0;

@@ -93,6 +93,7 @@ QString HistoryRecordingItem::statusText(const RecordingEntry& entry) {
     case RecordingState::UploadFailed:
         return tr("upload failed: %1").arg(entry.reason);
     case RecordingState::Queued:
+    case RecordingState::Uploaded: // shown only until its link is in the history
         return tr("uploading");
     case RecordingState::Recovered:
         return tr("recovered");

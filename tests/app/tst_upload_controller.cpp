@@ -119,8 +119,8 @@ private slots:
         store_ = std::make_unique<RecordingStore>();
         QCOMPARE(store_->open(), QString());
         uploads_ = std::make_unique<UploadController>(store_.get());
-        QCOMPARE(uploads_->queue()->storePath(),
-                 store_->folder() + QStringLiteral("/uploads.json"));
+        // The queue keeps what lasts of an upload with the recording, in the same store.
+        QCOMPARE(uploads_->queue()->store(), store_.get());
         // Retries within the test's patience: three tries in all.
         uploads_->queue()->setRetryDelays({300, 300});
 
@@ -158,6 +158,26 @@ private slots:
         // No retry of one test reaches the next one's service.
         for (const UploadJob& job : uploads_->queue()->jobs())
             uploads_->cancelUpload(job.filePath);
+    }
+
+    void linkLeftByAnEndedRunReachesTheHistoryAtStart() {
+        // The service took the recording, and the run ended before the history heard of it.
+        const QString path = makeRecording();
+        QVERIFY(store_->queueUpload(path, QUrl(QStringLiteral("http://service.test/up")), -1));
+        const QDateTime when = QDateTime::currentDateTime();
+        const QString link = QStringLiteral("https://videos.example.org/v/left.mp4");
+        store_->markUploaded(path, link, when);
+        HistoryManager* history = HistoryManager::instance();
+        const int before = history->count();
+        QCOMPARE(uploads_->resumePending(), QString());
+        QCOMPARE(history->count(), before + 1);
+        QCOMPARE(history->list().last(), HistoryRecord(when, QUrl(link)));
+        QVERIFY(!QFileInfo::exists(path));
+        QVERIFY(!store_->contains(path));
+        // Once only.
+        QCOMPARE(uploads_->resumePending(), QString());
+        QCOMPARE(history->count(), before + 1);
+        QVERIFY(boxes_.isEmpty());
     }
 
     void progressWindowFollowsTheUploadInTheMiddle() {
@@ -199,6 +219,9 @@ private slots:
         // The service has it: the recording has done its job.
         QVERIFY(!QFileInfo::exists(path));
         QVERIFY(!store_->contains(path));
+        RecordingStore next(store_->folder());
+        QVERIFY(next.open().isEmpty());
+        QVERIFY(!next.contains(path));
 
         // The same link again is a second row (the two differ in their time).
         QTest::qWait(5);

@@ -1,7 +1,10 @@
 // The history store on real settings files: what an earlier run left, what a damaged file
-// holds, and that every change reaches the disk at once.
+// holds, that every change reaches the disk at once, and that the links of accepted uploads
+// kept with their recordings reach it once, also after a crash in between.
 #include "history/HistoryManager.h"
 #include "history/HistoryStore.h"
+#include "history/RecordingStore.h"
+#include "history/UploadedLinks.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -62,6 +65,8 @@ private slots:
     void orderSurvivesSaveAndLoad();
     void unwritableStoreIsReported();
     void instanceUsesTheProgramsSettingsFile();
+    void uploadedLinksReachTheHistoryOnce();
+    void linkAlreadyInTheHistoryIsNotAddedAgain();
 
 private:
     QTemporaryDir dir_;
@@ -272,6 +277,69 @@ void TestHistoryStore::instanceUsesTheProgramsSettingsFile() {
     const QString file = configHome + "/clipnest.invalid/Clipnest.conf";
     QVERIFY2(QFile::exists(file), qPrintable(file));
     QCOMPARE(readBack(file), QList<HistoryRecord>{a});
+}
+
+void TestHistoryStore::uploadedLinksReachTheHistoryOnce() {
+    QTemporaryDir base;
+    const QString folder = base.path() + "/rec";
+    const QString link = "https://videos.test/v/once";
+    QString path;
+    QDateTime when;
+    {
+        // The service took the recording; the run ends before the history hears of it.
+        RecordingStore store(folder);
+        QVERIFY(store.open().isEmpty());
+        path = store.reserve().filePath;
+        QVERIFY(store.queueUpload(path, QUrl("http://service.test/upload.php"), -1));
+        when = QDateTime::currentDateTime();
+        store.markUploaded(path, link, when);
+    }
+    QVERIFY(readBack(path_).isEmpty());
+
+    // The next start: the history first, then the recordings.
+    auto manager = managerOn(path_);
+    manager->load();
+    QSignalSpy added(manager.get(), &HistoryManager::itemAdded);
+    RecordingStore store(folder);
+    QVERIFY(store.open().isEmpty());
+    QCOMPARE(UploadedLinks::settle(store, *manager), 1);
+    const HistoryRecord record(when, QUrl(link));
+    QCOMPARE(added.count(), 1);
+    QCOMPARE(readBack(path_), QList<HistoryRecord>{record});
+    // The recording has done its job, and the index no longer holds the link.
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(store.uploaded().isEmpty());
+    QCOMPARE(UploadedLinks::settle(store, *manager), 0);
+
+    // The user deletes the row; no later start brings it back.
+    manager->remove(record);
+    RecordingStore later(folder);
+    QVERIFY(later.open().isEmpty());
+    QCOMPARE(UploadedLinks::settle(later, *manager), 0);
+    QVERIFY(readBack(path_).isEmpty());
+}
+
+void TestHistoryStore::linkAlreadyInTheHistoryIsNotAddedAgain() {
+    // A crash after the history's write and before the index dropped the link.
+    QTemporaryDir base;
+    RecordingStore store(base.path() + "/rec");
+    QVERIFY(store.open().isEmpty());
+    const QString path = store.reserve().filePath;
+    QVERIFY(store.queueUpload(path, QUrl("http://service.test/upload.php"), 0));
+    const QDateTime when = QDateTime::currentDateTime();
+    store.markUploaded(path, "https://videos.test/v/twice", when);
+    auto manager = managerOn(path_);
+    manager->load();
+    manager->add(HistoryRecord(when, QUrl("https://videos.test/v/twice")));
+
+    RecordingStore next(store.folder());
+    QVERIFY(next.open().isEmpty());
+    QSignalSpy added(manager.get(), &HistoryManager::itemAdded);
+    QCOMPARE(UploadedLinks::settle(next, *manager), 1);
+    QCOMPARE(added.count(), 0);
+    QCOMPARE(manager->count(), 1);
+    QCOMPARE(readBack(path_).size(), 1);
+    QVERIFY(next.uploaded().isEmpty());
 }
 
 int main(int argc, char** argv) {

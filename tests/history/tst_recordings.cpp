@@ -2,6 +2,7 @@
 // what became of each recording across restarts, saving elsewhere by move or copy, and the
 // free-space check. Real files and folders throughout.
 #include "history/FreeSpace.h"
+#include "history/JsonFile.h"
 #include "history/RecordingSaver.h"
 #include "history/RecordingStore.h"
 #include "tests/support/UnwritableFolder.h"
@@ -43,6 +44,15 @@ QByteArray readFile(const QString& path) {
 }
 
 const QDateTime kNoon(QDate(2026, 12, 8), QTime(12, 0, 0));
+const QUrl kServiceUrl(QStringLiteral("http://service.test/upload.php?width=64&height=48"));
+
+// What a new run would read: the index on the disk, not the memory of this one.
+std::optional<RecordingEntry> onDisk(const QString& folder, const QString& file) {
+    RecordingStore fresh(folder);
+    if (!fresh.open().isEmpty())
+        return std::nullopt;
+    return fresh.entry(file);
+}
 
 } // namespace
 
@@ -57,6 +67,10 @@ private slots:
     void damagedIndexHidesNoRecording();
     void listsOnlyRecordingFiles();
     void removeAndForget();
+    void lifecycleStepsAreEachOnTheDisk();
+    void oldUploadsListIsTakenInOnce();
+    void vanishedRecordingAsTheUserSeesIt();
+    void jsonFileIsReplacedWholeOrNotAtAll();
     // Saving elsewhere.
     void moveOnTheSameFileSystem();
     void replacingKeepsTheOldTargetsAccess();
@@ -166,7 +180,7 @@ void TestRecordings::statesSurviveARestartAndLeftoversAreFound() {
         failed = store.reserve(kNoon.addSecs(1)).filePath;
         queued = store.reserve(kNoon.addSecs(2)).filePath;
         store.setState(failed, RecordingState::UploadFailed, QStringLiteral("HTTP 400: no"));
-        store.setState(queued, RecordingState::Queued, QString(), 1);
+        QVERIFY(store.queueUpload(queued, kServiceUrl, 1));
         // The running program's own recording is not a leftover of an earlier run.
         QVERIFY(store.leftovers().isEmpty());
     }
@@ -224,8 +238,13 @@ void TestRecordings::listsOnlyRecordingFiles() {
     QVERIFY(writeFile(folder + QStringLiteral("/notes.txt"), "x"));
     QVERIFY(QDir().mkdir(folder + QStringLiteral("/dir.mp4")));
     QVERIFY(QFile::link(kept, folder + QStringLiteral("/link.mp4")));
-    // An older recording the index never heard of is listed as not uploaded.
+    // An older recording the index never heard of is listed as not uploaded, once the
+    // folder is read again.
     QVERIFY(writeFile(folder + QStringLiteral("/older.mp4"), "older"));
+    QCOMPARE(store.list().size(), 1);
+    QSignalSpy changed(&store, &RecordingStore::changed);
+    store.refresh();
+    QCOMPARE(changed.count(), 1);
     const QList<RecordingEntry> list = store.list();
     QStringList names;
     for (const RecordingEntry& e : list)
@@ -253,6 +272,167 @@ void TestRecordings::removeAndForget() {
     RecordingStore again(store.folder());
     QVERIFY(again.open().isEmpty());
     QVERIFY(again.leftovers().isEmpty());
+}
+
+void TestRecordings::lifecycleStepsAreEachOnTheDisk() {
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/rec");
+    RecordingStore store(folder);
+    QVERIFY(store.open().isEmpty());
+    const QString path = store.reserve(kNoon).filePath;
+    QCOMPARE(onDisk(folder, path)->state, RecordingState::Recording);
+    QVERIFY(writeFile(path, "finished video"));
+    store.setState(path, RecordingState::NotUploaded);
+    QCOMPARE(store.entry(path)->size, qint64(14)); // read when the state changed
+
+    QVERIFY(store.queueUpload(path, kServiceUrl, 2));
+    auto e = onDisk(folder, path);
+    QCOMPARE(e->state, RecordingState::Queued);
+    QCOMPARE(e->url, kServiceUrl);
+    QCOMPARE(e->shareTarget, 2);
+    QVERIFY(!e->uploading);
+
+    store.startAttempt(path);
+    QVERIFY(onDisk(folder, path)->uploading);
+
+    const QDateTime retryAt = QDateTime::currentDateTime().addSecs(30);
+    store.retryLater(path, QStringLiteral("HTTP 503"), 1, retryAt);
+    e = onDisk(folder, path);
+    QCOMPARE(e->state, RecordingState::Queued);
+    QVERIFY(!e->uploading);
+    QCOMPARE(e->failedAttempts, 1);
+    QCOMPARE(e->reason, QStringLiteral("HTTP 503"));
+    QCOMPARE(e->retryAt, retryAt);
+    QCOMPARE(e->shareTarget, 2);
+
+    store.failUpload(path, QStringLiteral("HTTP 400: refused"));
+    e = onDisk(folder, path);
+    QCOMPARE(e->state, RecordingState::UploadFailed);
+    QCOMPARE(e->reason, QStringLiteral("HTTP 400: refused"));
+    QVERIFY(e->url.isEmpty());
+    QCOMPARE(store.pendingUploads().size(), 0);
+
+    // "Upload again", then the service takes it: state and link in one write.
+    QVERIFY(store.queueUpload(path, kServiceUrl, -1));
+    QVERIFY(onDisk(folder, path)->reason.isEmpty());
+    const QDateTime when = QDateTime::currentDateTime();
+    store.markUploaded(path, QStringLiteral("https://videos.test/v/1"), when);
+    e = onDisk(folder, path);
+    QCOMPARE(e->state, RecordingState::Uploaded);
+    QCOMPARE(e->link, QStringLiteral("https://videos.test/v/1"));
+    QCOMPARE(e->uploadedAt, when);
+    QVERIFY(store.list().isEmpty()); // no row of its own any more
+    QCOMPARE(store.uploaded().size(), 1);
+
+    // An uploaded recording whose file is gone keeps its link until the history has it.
+    QVERIFY(QFile::remove(path));
+    store.refresh();
+    QCOMPARE(store.uploaded().size(), 1);
+    QCOMPARE(onDisk(folder, path)->link, QStringLiteral("https://videos.test/v/1"));
+
+    // Cancelling a pending upload makes it not uploaded again.
+    const QString other = store.reserve(kNoon.addSecs(5)).filePath;
+    QVERIFY(store.queueUpload(other, kServiceUrl, 0));
+    store.cancelUpload(other);
+    e = onDisk(folder, other);
+    QCOMPARE(e->state, RecordingState::NotUploaded);
+    QCOMPARE(e->shareTarget, -1);
+}
+
+void TestRecordings::oldUploadsListIsTakenInOnce() {
+    QTemporaryDir base;
+    QTemporaryDir elsewhere;
+    const QString folder = base.path() + QStringLiteral("/rec");
+    QVERIFY(RecordingStore(folder).open().isEmpty()); // the private folder
+    const QString kept = folder + QStringLiteral("/clipnest-2026-12-08_12-00-00.mp4");
+    const QString plain = folder + QStringLiteral("/clipnest-2026-12-08_12-00-01.mp4");
+    const QString own = elsewhere.path() + QStringLiteral("/own.mp4");
+    QVERIFY(writeFile(kept, "kept") && writeFile(plain, "plain") && writeFile(own, "own"));
+    // What an earlier version left: its index, and its list of pending uploads beside it.
+    QVERIFY(writeFile(folder + QStringLiteral("/recordings.json"),
+                      "{\"recordings\": ["
+                      "{\"file\": \"clipnest-2026-12-08_12-00-00.mp4\", \"state\": \"queued\","
+                      " \"created\": \"2026-12-08T12:00:00.000\", \"share\": 1},"
+                      "{\"file\": \"clipnest-2026-12-08_12-00-01.mp4\", \"state\": \"queued\","
+                      " \"created\": \"2026-12-08T12:00:01.000\"}]}"));
+    const QByteArray url = kServiceUrl.toEncoded();
+    QVERIFY(writeFile(folder + QStringLiteral("/uploads.json"),
+                      "{\"uploads\": [{\"file\": \"" + kept.toUtf8() + "\", \"url\": \"" + url +
+                          "\", \"share\": 1, \"failed\": 2, \"error\": \"HTTP 503\"},"
+                          "{\"file\": \"" +
+                          own.toUtf8() + "\", \"url\": \"" + url +
+                          "\"},"
+                          "{\"file\": \"" +
+                          folder.toUtf8() + "/missing.mp4\", \"url\": \"" + url + "\"}]}"));
+    {
+        RecordingStore store(folder);
+        QVERIFY(store.open().isEmpty());
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/uploads.json")));
+    }
+    for (int run = 0; run < 2; ++run) { // taken in, and still there at the next start
+        RecordingStore store(folder);
+        QVERIFY(store.open().isEmpty());
+        const auto k = store.entry(kept);
+        QCOMPARE(k->state, RecordingState::Queued);
+        QCOMPARE(k->url, kServiceUrl);
+        QCOMPARE(k->shareTarget, 1);
+        QCOMPARE(k->failedAttempts, 2);
+        QCOMPARE(k->reason, QStringLiteral("HTTP 503"));
+        QCOMPARE(k->created, QDateTime(QDate(2026, 12, 8), QTime(12, 0, 0)));
+        // Marked queued with no upload behind it: it would wait for ever, so it is offered
+        // again as not uploaded.
+        QCOMPARE(store.entry(plain)->state, RecordingState::NotUploaded);
+        QCOMPARE(store.entry(own)->state, RecordingState::Queued);
+        QCOMPARE(store.pendingUploads().size(), 2);
+        QCOMPARE(store.list().size(), 2);
+        QVERIFY(!store.contains(folder + QStringLiteral("/missing.mp4")));
+    }
+}
+
+void TestRecordings::vanishedRecordingAsTheUserSeesIt() {
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/rec");
+    RecordingStore store(folder);
+    QVERIFY(store.open().isEmpty());
+    const QString path = store.reserve(kNoon).filePath;
+    store.setState(path, RecordingState::NotUploaded);
+    QVERIFY(QFile::remove(path)); // someone else deleted it
+    // Lookups answer from memory: the row stays until the folder is read again...
+    QVERIFY(store.contains(path));
+    QCOMPARE(store.list().size(), 1);
+    QSignalSpy changed(&store, &RecordingStore::changed);
+    store.refresh();
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(!store.contains(path));
+    QVERIFY(store.list().isEmpty());
+    // ...and deleting a row whose file is already gone just drops it.
+    const QString second = store.reserve(kNoon.addSecs(1)).filePath;
+    QVERIFY(QFile::remove(second));
+    QVERIFY(store.remove(second).isEmpty());
+    QVERIFY(!store.contains(second));
+    // An upload of it is refused, and it leaves no entry behind.
+    QVERIFY(!store.queueUpload(second, kServiceUrl, -1));
+    QVERIFY(!onDisk(folder, second));
+}
+
+void TestRecordings::jsonFileIsReplacedWholeOrNotAtAll() {
+    QTemporaryDir base;
+    const QString folder = base.path() + QStringLiteral("/locked");
+    UnwritableFolder locked(folder, {{QStringLiteral("state.json"), "{\"n\": 1}"}});
+    if (!locked.isValid())
+        QSKIP("cannot make a folder that takes no new file here");
+    const QString path = folder + QStringLiteral("/state.json");
+    QJsonObject next;
+    next.insert(QStringLiteral("n"), 2);
+    QVERIFY(!JsonFile::write(path, next).isEmpty());
+    // The old file is whole, and nothing half-written lies beside it.
+    QCOMPARE(JsonFile::read(path).object.value(QStringLiteral("n")).toInt(), 1);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"state.json"});
+
+    const QString free = base.path() + QStringLiteral("/state.json");
+    QVERIFY(JsonFile::write(free, next).isEmpty());
+    QCOMPARE(JsonFile::read(free).object, next);
+    QVERIFY(!JsonFile::read(base.path() + QStringLiteral("/none.json")).exists);
 }
 
 void TestRecordings::moveOnTheSameFileSystem() {

@@ -1,6 +1,8 @@
 // The upload queue against a real loopback HTTP server: transient failures are retried until
 // the service takes the recording, permanent ones are not, pending jobs survive a restart,
-// several uploads run at once with their own share targets.
+// several uploads run at once with their own share targets, and every step is in the
+// recordings' index on the disk before anyone is told of it.
+#include "history/RecordingStore.h"
 #include "upload/UploadFailure.h"
 #include "upload/UploadQueue.h"
 
@@ -96,6 +98,22 @@ QString makeRecording(const QTemporaryDir& dir, const QString& name, const QByte
     return path;
 }
 
+// The recordings' store on the test's folder, as a start of the program opens it.
+std::unique_ptr<RecordingStore> openStore(const QTemporaryDir& dir) {
+    auto store = std::make_unique<RecordingStore>(dir.path());
+    if (!store->open().isEmpty())
+        return nullptr;
+    return store;
+}
+
+// What a new run would read: the index on the disk, not the memory of this one.
+std::optional<RecordingEntry> onDisk(const QTemporaryDir& dir, const QString& file) {
+    RecordingStore fresh(dir.path());
+    if (!fresh.open().isEmpty())
+        return std::nullopt;
+    return fresh.entry(file);
+}
+
 // Test delays: quick, but long enough that a server started after a failure is there for
 // the retry.
 const std::vector<int> kQuickDelays = {100, 100, 100, 100, 100};
@@ -115,6 +133,8 @@ private slots:
     void severalUploadsEachWithItsOwnShareTarget();
     void addingAQueuedFileRetriesItAtOnce();
     void missingFileFailsAtOnce();
+    void acceptedLinkIsOnTheDiskBeforeAnyoneHearsOfIt();
+    void runningAndCancelledUploadsAsTheNextRunSeesThem();
     void defaultDelaysGrow();
 };
 
@@ -153,7 +173,9 @@ void TestUploadQueue::serviceDownThenUpDeliversWithoutAClick() {
     const QByteArray data(200000, 'v');
     const QString file = makeRecording(dir, QStringLiteral("a.mp4"), data);
     const quint16 port = freePort();
-    UploadQueue queue(dir.filePath(QStringLiteral("uploads.json")));
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    UploadQueue queue(store.get());
     queue.setRetryDelays(kQuickDelays);
     QSignalSpy failed(&queue, &UploadQueue::failed);
     QSignalSpy accepted(&queue, &UploadQueue::accepted);
@@ -175,6 +197,7 @@ void TestUploadQueue::serviceDownThenUpDeliversWithoutAClick() {
     QVERIFY(!queue.contains(file));
     QVERIFY(service.bodies.first().contains(data));
     QVERIFY(QFile::exists(file)); // deleting is the program's decision, not the queue's
+    QCOMPARE(onDisk(dir, file)->state, RecordingState::Uploaded);
 }
 
 void TestUploadQueue::permanentFailureIsNotRetried() {
@@ -185,7 +208,9 @@ void TestUploadQueue::permanentFailureIsNotRetried() {
         return httpResponse(400, "The width must be a number.");
     };
     QVERIFY(service.listen());
-    UploadQueue queue(dir.filePath(QStringLiteral("uploads.json")));
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    UploadQueue queue(store.get());
     queue.setRetryDelays(kQuickDelays);
     QSignalSpy failed(&queue, &UploadQueue::failed);
     queue.add(file, urlFor(service.port()), -1);
@@ -194,9 +219,14 @@ void TestUploadQueue::permanentFailureIsNotRetried() {
     QCOMPARE(failed.first().at(4).toBool(), false);
     QVERIFY(!queue.contains(file));
     QCOMPARE(service.requests, 1);
-    // Nothing is left to retry, in this run or the next.
-    UploadQueue next(queue.storePath());
-    QVERIFY(next.load().isEmpty());
+    // Nothing is left to retry, in this run or the next; the recording keeps the reason.
+    const auto failedEntry = onDisk(dir, file);
+    QVERIFY(failedEntry);
+    QCOMPARE(failedEntry->state, RecordingState::UploadFailed);
+    QCOMPARE(failedEntry->reason, failed.first().at(1).toString());
+    const auto again = openStore(dir);
+    UploadQueue next(again.get());
+    next.load();
     QVERIFY(next.jobs().isEmpty());
 }
 
@@ -208,7 +238,9 @@ void TestUploadQueue::unacceptableAnswerIsPermanent() {
         return httpResponse(200, "<html>maintenance</html>");
     };
     QVERIFY(service.listen());
-    UploadQueue queue(dir.filePath(QStringLiteral("uploads.json")));
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    UploadQueue queue(store.get());
     queue.setRetryDelays(kQuickDelays);
     QSignalSpy failed(&queue, &UploadQueue::failed);
     queue.add(file, urlFor(service.port()), -1);
@@ -226,7 +258,9 @@ void TestUploadQueue::givesUpAfterTheLastRetry() {
         return httpResponse(503, "busy");
     };
     QVERIFY(service.listen());
-    UploadQueue queue(dir.filePath(QStringLiteral("uploads.json")));
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    UploadQueue queue(store.get());
     queue.setRetryDelays({20, 20, 20, 20, 20});
     QSignalSpy failed(&queue, &UploadQueue::failed);
     queue.add(file, urlFor(service.port()), -1);
@@ -243,10 +277,13 @@ void TestUploadQueue::pendingUploadsResumeAfterARestart() {
     QTemporaryDir dir;
     const QString file = makeRecording(dir, QStringLiteral("a.mp4"), "video");
     const QString gone = makeRecording(dir, QStringLiteral("b.mp4"), "video");
-    const QString store = dir.filePath(QStringLiteral("uploads.json"));
     const quint16 port = freePort();
     {
-        UploadQueue queue(store);
+        const auto store = openStore(dir);
+        QVERIFY(store);
+        UploadQueue queue(store.get());
+        // A retry that comes after the restart, not before it.
+        queue.setRetryDelays({1500});
         QSignalSpy failed(&queue, &UploadQueue::failed);
         queue.add(file, urlFor(port), 2);
         queue.add(gone, urlFor(port), -1);
@@ -254,12 +291,21 @@ void TestUploadQueue::pendingUploadsResumeAfterARestart() {
         QCOMPARE(queue.jobs().size(), 2);
     } // the program ends while both wait for their retry
     QVERIFY(QFile::remove(gone));
+    const auto waiting = onDisk(dir, file);
+    QVERIFY(waiting);
+    QCOMPARE(waiting->state, RecordingState::Queued);
+    QCOMPARE(waiting->failedAttempts, 1);
+    QVERIFY(waiting->retryAt.isValid());
+    QVERIFY(!waiting->uploading);
+    QVERIFY(!waiting->reason.isEmpty());
 
     Service service;
     QVERIFY(service.listen(port));
-    UploadQueue queue(store);
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    UploadQueue queue(store.get());
     QSignalSpy accepted(&queue, &UploadQueue::accepted);
-    QVERIFY(queue.load().isEmpty());
+    queue.load();
     QCOMPARE(queue.jobs().size(), 1);
     QVERIFY(accepted.wait(10000));
     QCOMPARE(accepted.first().at(0).toString(), file);
@@ -278,7 +324,9 @@ void TestUploadQueue::severalUploadsEachWithItsOwnShareTarget() {
         return httpResponse(200, "http://videos.example/v/" + QByteArray::number(i));
     };
     QVERIFY(service.listen());
-    UploadQueue queue(dir.filePath(QStringLiteral("uploads.json")));
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    UploadQueue queue(store.get());
     QSignalSpy accepted(&queue, &UploadQueue::accepted);
     queue.add(a, urlFor(service.port()), 0);
     queue.add(b, urlFor(service.port()), 1);
@@ -298,7 +346,9 @@ void TestUploadQueue::addingAQueuedFileRetriesItAtOnce() {
     QTemporaryDir dir;
     const QString file = makeRecording(dir, QStringLiteral("a.mp4"), "video");
     const quint16 port = freePort();
-    UploadQueue queue(dir.filePath(QStringLiteral("uploads.json")));
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    UploadQueue queue(store.get());
     queue.setRetryDelays({3600000}); // a retry that would never come within the test
     QSignalSpy failed(&queue, &UploadQueue::failed);
     QSignalSpy accepted(&queue, &UploadQueue::accepted);
@@ -314,7 +364,9 @@ void TestUploadQueue::addingAQueuedFileRetriesItAtOnce() {
 
 void TestUploadQueue::missingFileFailsAtOnce() {
     QTemporaryDir dir;
-    UploadQueue queue(dir.filePath(QStringLiteral("uploads.json")));
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    UploadQueue queue(store.get());
     QSignalSpy failed(&queue, &UploadQueue::failed);
     const QString missing = dir.filePath(QStringLiteral("missing.mp4"));
     queue.add(missing, urlFor(freePort()), -1);
@@ -322,6 +374,73 @@ void TestUploadQueue::missingFileFailsAtOnce() {
     QVERIFY(failed.first().at(1).toString().contains(missing));
     QCOMPARE(failed.first().at(4).toBool(), false);
     QVERIFY(queue.jobs().isEmpty());
+    QVERIFY(!store->contains(missing));
+}
+
+void TestUploadQueue::acceptedLinkIsOnTheDiskBeforeAnyoneHearsOfIt() {
+    QTemporaryDir dir;
+    const QString file = makeRecording(dir, QStringLiteral("a.mp4"), "video");
+    Service service;
+    QVERIFY(service.listen());
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    UploadQueue queue(store.get());
+    // The moment the program hears of the link is the last a crash could lose it at: what a
+    // next run would read then must hold it already.
+    std::optional<RecordingEntry> seen;
+    connect(&queue, &UploadQueue::accepted, this,
+            [&](const QString& path) { seen = onDisk(dir, path); });
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    queue.add(file, urlFor(service.port()), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(seen.has_value(), 10000);
+    QCOMPARE(seen->state, RecordingState::Uploaded);
+    QCOMPARE(seen->link, QStringLiteral("http://videos.example/v/1"));
+    QVERIFY(seen->uploadedAt >= before);
+    QVERIFY(seen->uploadedAt <= QDateTime::currentDateTime());
+    QVERIFY(QFile::exists(file));
+    // Not a kept recording any more, and nothing is left to upload.
+    QVERIFY(store->list().isEmpty());
+    QVERIFY(store->pendingUploads().isEmpty());
+    QCOMPARE(store->uploaded().size(), 1);
+}
+
+void TestUploadQueue::runningAndCancelledUploadsAsTheNextRunSeesThem() {
+    QTemporaryDir dir;
+    QTemporaryDir elsewhere; // the user's own file, outside the recordings
+    const QString kept = makeRecording(dir, QStringLiteral("a.mp4"), "video");
+    const QString own = makeRecording(elsewhere, QStringLiteral("own.mp4"), "video");
+    Service service;
+    service.holdUntil = 3; // never answers the two requests
+    QVERIFY(service.listen());
+    {
+        const auto store = openStore(dir);
+        QVERIFY(store);
+        UploadQueue queue(store.get());
+        queue.add(kept, urlFor(service.port()), 0);
+        queue.add(own, urlFor(service.port()), -1);
+        QVERIFY(queue.isUploading(kept));
+        const auto running = onDisk(dir, kept);
+        QVERIFY(running);
+        QCOMPARE(running->state, RecordingState::Queued);
+        QVERIFY(running->uploading);
+        QCOMPARE(running->shareTarget, 0);
+        QCOMPARE(running->url, urlFor(service.port()));
+        QVERIFY(onDisk(dir, own));
+        // The user's own file is uploaded, never listed among the recordings.
+        QCOMPARE(store->list().size(), 1);
+    } // ends during both attempts
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    QCOMPARE(store->pendingUploads().size(), 2);
+    UploadQueue queue(store.get());
+    queue.load();
+    QCOMPARE(queue.jobs().size(), 2);
+    queue.remove(kept);
+    queue.remove(own);
+    QCOMPARE(onDisk(dir, kept)->state, RecordingState::NotUploaded);
+    QVERIFY(!onDisk(dir, own));
+    QVERIFY(QFile::exists(own));
+    QVERIFY(QFile::exists(kept));
 }
 
 void TestUploadQueue::defaultDelaysGrow() {

@@ -1,0 +1,52 @@
+#include "history/JsonFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace JsonFile {
+
+ReadResult read(const QString& path) {
+    ReadResult result;
+    QFile file(path);
+    result.exists = file.exists();
+    if (!result.exists)
+        return result;
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.object = QJsonDocument::fromJson(file.read(kMaxBytes)).object();
+    return result;
+}
+
+QString write(const QString& path, const QJsonObject& object) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (file.write(QJsonDocument(object).toJson()) < 0 || !file.flush())
+        return file.errorString();
+    // The data must be on the disk before the rename makes it the file: otherwise a crash
+    // right after could leave an empty file under the old name.
+    if (::fsync(file.handle()) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!file.commit())
+        return file.errorString();
+    // And the rename itself reaches the disk only with the folder.
+    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return {};
+}
+
+} // namespace JsonFile
