@@ -258,6 +258,9 @@ void MainWindow::makeScreenshot() {
 }
 
 void MainWindow::openHistory() {
+    // The rows are read from memory; a recording the user removed by hand since the last
+    // look must not be offered again.
+    recordings_.refresh();
     // The icon's place is empty when the tray host does not tell it (StatusNotifierItem).
     HistoryPlacement::place(historyWidget_, trayIcon_.geometry());
     historyWidget_.show();

@@ -74,13 +74,7 @@ int recover(const QString& path) {
 // timers are rarely finer than this, so a stall it sees is one a user would see.
 constexpr int kProbePeriodMs = 10;
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (args.size() == 2 && args[0] == "--recover")
-        return recover(args[1]);
+struct Options {
     QRect rect;
     double seconds = -1;
     bool sound = false;
@@ -90,141 +84,199 @@ int main(int argc, char** argv) {
     double resumeAt = -1;
     SoundMix mix;
     QString out;
+};
+
+// Reads one option at args[*i] (and its value, moving *i past it); an empty text when it
+// was good, else what is wrong with it.
+QString readOption(const QStringList& args, int* i, Options* o) {
+    const QString& a = args[*i];
+    const bool hasValue = *i + 1 < args.size();
+    if (a == "--rect" && hasValue) {
+        const QStringList v = args[++*i].split(',');
+        bool ok[4] = {false, false, false, false};
+        if (v.size() == 4)
+            o->rect = QRect(v[0].toInt(&ok[0]), v[1].toInt(&ok[1]), v[2].toInt(&ok[2]),
+                            v[3].toInt(&ok[3]));
+        return ok[0] && ok[1] && ok[2] && ok[3] ? QString() : "bad --rect: " + args[*i];
+    }
+    if (a == "--seconds" && hasValue) {
+        bool ok = false;
+        o->seconds = args[++*i].toDouble(&ok);
+        return ok && o->seconds >= 0 ? QString() : "bad --seconds: " + args[*i];
+    }
+    if (a == "--sound-input" && hasValue) {
+        const QString v = args[++*i];
+        if (v == "microphone")
+            o->mix.input = SoundInput::Microphone;
+        else if (v == "computer")
+            o->mix.input = SoundInput::ComputerSound;
+        else if (v == "both")
+            o->mix.input = SoundInput::Both;
+        else
+            return "bad --sound-input: " + v;
+        return QString();
+    }
+    if ((a == "--pause-at" || a == "--resume-at") && hasValue) {
+        bool ok = false;
+        const double v = args[++*i].toDouble(&ok);
+        (a == "--pause-at" ? o->pauseAt : o->resumeAt) = v;
+        return ok && v >= 0 ? QString() : "bad " + a + ": " + args[*i];
+    }
+    if (a == "--sound")
+        o->sound = true;
+    else if (a == "--no-pointer")
+        o->pointer = false;
+    else if (a == "--clicks")
+        o->clicks = true;
+    else if (!a.startsWith("--") && o->out.isEmpty())
+        o->out = a;
+    else
+        return "unknown argument: " + a;
+    return QString();
+}
+
+QString parse(const QStringList& args, Options* o) {
     for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == "--rect" && i + 1 < args.size()) {
-            const QStringList v = args[++i].split(',');
-            bool ok[4] = {false, false, false, false};
-            if (v.size() == 4)
-                rect = QRect(v[0].toInt(&ok[0]), v[1].toInt(&ok[1]), v[2].toInt(&ok[2]),
-                             v[3].toInt(&ok[3]));
-            if (!(ok[0] && ok[1] && ok[2] && ok[3]))
-                return usage("bad --rect: " + args[i]);
-        } else if (a == "--seconds" && i + 1 < args.size()) {
-            bool ok = false;
-            seconds = args[++i].toDouble(&ok);
-            if (!ok || seconds < 0)
-                return usage("bad --seconds: " + args[i]);
-        } else if (a == "--sound") {
-            sound = true;
-        } else if (a == "--sound-input" && i + 1 < args.size()) {
-            const QString v = args[++i];
-            if (v == "microphone")
-                mix.input = SoundInput::Microphone;
-            else if (v == "computer")
-                mix.input = SoundInput::ComputerSound;
-            else if (v == "both")
-                mix.input = SoundInput::Both;
-            else
-                return usage("bad --sound-input: " + v);
-        } else if ((a == "--pause-at" || a == "--resume-at") && i + 1 < args.size()) {
-            bool ok = false;
-            const double v = args[++i].toDouble(&ok);
-            if (!ok || v < 0)
-                return usage("bad " + a + ": " + args[i]);
-            (a == "--pause-at" ? pauseAt : resumeAt) = v;
-        } else if (a == "--no-pointer") {
-            pointer = false;
-        } else if (a == "--clicks") {
-            clicks = true;
-        } else if (!a.startsWith("--") && out.isEmpty()) {
-            out = a;
-        } else {
-            return usage("unknown argument: " + a);
+        const QString problem = readOption(args, &i, o);
+        if (!problem.isEmpty())
+            return problem;
+    }
+    if (o->seconds < 0 || o->out.isEmpty())
+        return "--seconds and OUT.mp4 are required";
+    if ((o->pauseAt >= 0) != (o->resumeAt >= 0) || (o->pauseAt >= 0 && o->resumeAt < o->pauseAt))
+        return "--pause-at and --resume-at go together, the resume after the pause";
+    return QString();
+}
+
+// One recording from its start to its finished file, with the figures of its stop.
+class Run {
+public:
+    Run(QCoreApplication& app, const Options& o)
+        : app_(app)
+        , options_(o) {
+        RecorderSetup setup;
+        setup.drawPointer = o.pointer;
+        setup.drawClicks = o.clicks;
+        setUpRecorder(recorder_, screen_, audio_, setup);
+        audio_.setMix(o.mix);
+        aimRecorder(recorder_, screen_, o.rect, o.out, o.sound);
+        probe_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&probe_, &QTimer::timeout, &app_, [this] {
+            stallNs_ = std::max(stallNs_, sinceTick_.nsecsElapsed() - kProbePeriodMs * 1000000LL);
+            sinceTick_.restart();
+        });
+        connectRecorder();
+    }
+
+    // Ends the recording early with a complete file.
+    void interrupt() { end(0, QString()); }
+
+    int exec() {
+        recorder_.start();
+        const int result = app_.exec();
+        if (result == 0)
+            printFigures();
+        return result;
+    }
+
+private:
+    void connectRecorder() {
+        Encoder* encoder = recorder_.encoder();
+        QObject::connect(&recorder_, &Recorder::finished, &app_,
+                         [this](const QString&, const QString& errorText) {
+                             probe_.stop();
+                             if (sinceStop_.isValid())
+                                 finishMs_ = double(sinceStop_.nsecsElapsed()) / 1e6;
+                             end(errorText.isEmpty() ? 0 : 1, errorText);
+                         });
+        QObject::connect(encoder, &Encoder::error, &app_,
+                         [this, encoder](Encoder::Error) { end(1, encoder->errorString()); });
+        QObject::connect(&audio_, &AbstractGrabber::error, &app_,
+                         [this](AbstractGrabber::Error) { end(1, audio_.errorString()); });
+        // The recording's length counts from the moment it runs, not from the program's start.
+        QObject::connect(&recorder_, &Recorder::started, &app_, [this] { onStarted(); });
+        // A lost sound source is told on stderr; the recording goes on.
+        QObject::connect(&recorder_, &Recorder::soundLost, &app_,
+                         [](const QString& message) { QTextStream(stderr) << message << "\n"; });
+    }
+
+    void onStarted() {
+        recording_.start();
+        // A precise timer: a coarse one may fire up to 5 % early, and a 12 s recording would
+        // end at 11.4 s.
+        QTimer::singleShot(int(options_.seconds * 1000), Qt::PreciseTimer, &app_,
+                           [this] { end(0, QString()); });
+        if (options_.pauseAt >= 0) {
+            QTimer::singleShot(int(options_.pauseAt * 1000), Qt::PreciseTimer, &recorder_,
+                               [this] { recorder_.pause(); });
+            QTimer::singleShot(int(options_.resumeAt * 1000), Qt::PreciseTimer, &recorder_,
+                               [this] { recorder_.resume(); });
         }
     }
-    if (seconds < 0 || out.isEmpty())
-        return usage("--seconds and OUT.mp4 are required");
-    if ((pauseAt >= 0) != (resumeAt >= 0) || (pauseAt >= 0 && resumeAt < pauseAt))
-        return usage("--pause-at and --resume-at go together, the resume after the pause");
+
+    void end(int code, const QString& text) {
+        if (status_ == 0 && code != 0) {
+            status_ = code;
+            QTextStream(stderr) << text << "\n";
+        }
+        if (recorder_.isRecording()) {
+            recordedMs_ = double(recording_.nsecsElapsed()) / 1e6;
+            probe_.start(kProbePeriodMs);
+            sinceTick_.start();
+            sinceStop_.start();
+            recorder_.stop();
+            stopMs_ = double(sinceStop_.nsecsElapsed()) / 1e6;
+        }
+        if (!recorder_.isFinishing())
+            app_.exit(status_);
+    }
+
+    void printFigures() const {
+        const RecorderStatistics stats = recorder_.statistics();
+        std::printf("frames=%lld\ndropped=%lld\nrepeated=%lld\nstop_ms=%.1f\nfinish_ms=%.1f\n"
+                    "stall_ms=%.1f\nrecorded_ms=%.1f\npaused_ms=%lld\n",
+                    static_cast<long long>(stats.encodedFrames),
+                    static_cast<long long>(stats.droppedFrames),
+                    static_cast<long long>(stats.repeatedFrames), stopMs_, finishMs_,
+                    double(stallNs_) / 1e6, recordedMs_, static_cast<long long>(stats.pausedMs));
+    }
+
+    QCoreApplication& app_;
+    const Options options_;
+    ScreenGrabber screen_;
+    AudioGrabber audio_;
+    Recorder recorder_;
+    int status_ = 0;
+    double stopMs_ = 0;
+    double finishMs_ = 0;
+    double recordedMs_ = 0;
+    QElapsedTimer recording_;
+    qint64 stallNs_ = 0;
+    QElapsedTimer sinceStop_;
+    QElapsedTimer sinceTick_;
+    QTimer probe_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() == 2 && args[0] == "--recover")
+        return recover(args[1]);
+    Options options;
+    const QString problem = parse(args, &options);
+    if (!problem.isEmpty())
+        return usage(problem);
 
     if (::pipe(signalPipe) != 0)
         return 1;
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
 
-    ScreenGrabber screen;
-    AudioGrabber audio;
-    Recorder recorder;
-    RecorderSetup setup;
-    setup.drawPointer = pointer;
-    setup.drawClicks = clicks;
-    setUpRecorder(recorder, screen, audio, setup);
-    audio.setMix(mix);
-    aimRecorder(recorder, screen, rect, out, sound);
-    Encoder* encoder = recorder.encoder();
-
-    int status = 0;
-    double stopMs = 0;
-    double finishMs = 0;
-    double recordedMs = 0;
-    QElapsedTimer recording;
-    qint64 stallNs = 0;
-    QElapsedTimer sinceStop;
-    QElapsedTimer sinceTick;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout, &app, [&] {
-        stallNs = std::max(stallNs, sinceTick.nsecsElapsed() - kProbePeriodMs * 1000000LL);
-        sinceTick.restart();
-    });
-    auto end = [&](int code, const QString& text) {
-        if (status == 0 && code != 0) {
-            status = code;
-            QTextStream(stderr) << text << "\n";
-        }
-        if (recorder.isRecording()) {
-            recordedMs = double(recording.nsecsElapsed()) / 1e6;
-            probe.start(kProbePeriodMs);
-            sinceTick.start();
-            sinceStop.start();
-            recorder.stop();
-            stopMs = double(sinceStop.nsecsElapsed()) / 1e6;
-        }
-        if (!recorder.isFinishing())
-            app.exit(status);
-    };
-    QObject::connect(&recorder, &Recorder::finished, &app,
-                     [&](const QString&, const QString& errorText) {
-                         probe.stop();
-                         if (sinceStop.isValid())
-                             finishMs = double(sinceStop.nsecsElapsed()) / 1e6;
-                         end(errorText.isEmpty() ? 0 : 1, errorText);
-                     });
-    QObject::connect(encoder, &Encoder::error, &app,
-                     [&](Encoder::Error) { end(1, encoder->errorString()); });
-    QObject::connect(&audio, &AbstractGrabber::error, &app,
-                     [&](AbstractGrabber::Error) { end(1, audio.errorString()); });
+    Run run(app, options);
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
-                     [&] { end(0, QString()); });
-    // The recording's length counts from the moment it runs, not from the program's start.
-    QObject::connect(&recorder, &Recorder::started, &app, [&] {
-        recording.start();
-        // A precise timer: a coarse one may fire up to 5 % early, and a 12 s recording would
-        // end at 11.4 s.
-        QTimer::singleShot(int(seconds * 1000), Qt::PreciseTimer, &app, [&] { end(0, QString()); });
-        if (pauseAt >= 0) {
-            QTimer::singleShot(int(pauseAt * 1000), Qt::PreciseTimer, &recorder,
-                               [&] { recorder.pause(); });
-            QTimer::singleShot(int(resumeAt * 1000), Qt::PreciseTimer, &recorder,
-                               [&] { recorder.resume(); });
-        }
-    });
-    // A lost sound source is told on stderr; the recording goes on.
-    QObject::connect(&recorder, &Recorder::soundLost, &app,
-                     [](const QString& message) { QTextStream(stderr) << message << "\n"; });
-
-    recorder.start();
-    const int result = app.exec();
-    if (result != 0)
-        return result;
-    const RecorderStatistics stats = recorder.statistics();
-    std::printf("frames=%lld\ndropped=%lld\nrepeated=%lld\nstop_ms=%.1f\nfinish_ms=%.1f\n"
-                "stall_ms=%.1f\nrecorded_ms=%.1f\npaused_ms=%lld\n",
-                static_cast<long long>(stats.encodedFrames),
-                static_cast<long long>(stats.droppedFrames),
-                static_cast<long long>(stats.repeatedFrames), stopMs, finishMs,
-                double(stallNs) / 1e6, recordedMs, static_cast<long long>(stats.pausedMs));
-    return 0;
+                     [&run] { run.interrupt(); });
+    return run.exec();
 }

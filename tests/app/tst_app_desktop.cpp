@@ -432,11 +432,11 @@ private slots:
         // busy machine, so only bounds that no delay can break are checked: the pause (at
         // least 2.5 s) is missing from the file, and the 1.5 s recorded before it and after it
         // are there.
-        const double wall = wallMs / 1000.0;
-        QVERIFY2(video < wall - 1.0 && video > 2.0 && pausedMs >= 2500,
+        const double wallS = wallMs / 1000.0;
+        QVERIFY2(video < wallS - 1.0 && video > 2.0 && pausedMs >= 2500,
                  qPrintable(QStringLiteral("video %1 s of %2 s, paused for about %3 s")
                                 .arg(video)
-                                .arg(wall)
+                                .arg(wallS)
                                 .arg(pausedMs / 1000.0)));
         QVERIFY2(qAbs(audio - video) < 0.15,
                  qPrintable(QStringLiteral("audio %1 s, video %2 s").arg(audio).arg(video)));
