@@ -4,43 +4,6 @@ namespace KeyCombination {
 
 namespace {
 
-// The keys beyond printable ASCII and F1-F35 that every desktop's keyboard handling names.
-bool isSpecialKey(int key) {
-    switch (key) {
-    case Qt::Key_Print:
-    case Qt::Key_SysReq:
-    case Qt::Key_Pause:
-    case Qt::Key_ScrollLock:
-    case Qt::Key_Menu:
-    case Qt::Key_Insert:
-    case Qt::Key_Delete:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Backspace:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_MediaPlay:
-    case Qt::Key_MediaStop:
-    case Qt::Key_MediaPrevious:
-    case Qt::Key_MediaNext:
-    case Qt::Key_MediaRecord:
-    case Qt::Key_MediaPause:
-    case Qt::Key_Launch0:
-    case Qt::Key_Launch1:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Keys that type, edit or move the cursor in every program.
 bool typesOrMoves(int key) {
     if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde)
@@ -63,6 +26,30 @@ bool typesOrMoves(int key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Menu:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The keys beyond printable ASCII and F1-F35 that every desktop's keyboard handling names:
+// the editing and moving ones (Backtab is only Shift+Tab) and a few of their own.
+bool isSpecialKey(int key) {
+    if (key > Qt::Key_AsciiTilde && key != Qt::Key_Backtab && typesOrMoves(key))
+        return true;
+    switch (key) {
+    case Qt::Key_Print:
+    case Qt::Key_SysReq:
+    case Qt::Key_Pause:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaStop:
+    case Qt::Key_MediaPrevious:
+    case Qt::Key_MediaNext:
+    case Qt::Key_MediaRecord:
+    case Qt::Key_MediaPause:
+    case Qt::Key_Launch0:
+    case Qt::Key_Launch1:
         return true;
     default:
         return false;
