@@ -11,9 +11,14 @@ extern "C" {
 namespace engine {
 namespace {
 
-// The mix never goes above this: a hair below full scale, so that the encoder's own rounding
-// cannot clip either.
-constexpr float kLimitCeiling = 0.98f;
+// The mix never goes above this, about 1 dB below full scale: MP3 and AAC rebuild a loud
+// waveform with peaks a few percent above the ones they were given, and a mix held just
+// under full scale came back clipped from the decoder.
+constexpr float kLimitCeiling = 0.89f;
+// The mix fades in over this long: the first sample can land anywhere on a loud wave, and
+// a jump from silence to it rings in the encoder's output past full scale (and clicks).
+// Short enough to be inaudible as a fade.
+constexpr double kFadeInSeconds = 0.005;
 // After a peak the limiter's gain comes back with this time constant: slow enough not to
 // pump with every syllable, quick enough that a loud moment does not hush the next seconds.
 constexpr double kLimitReleaseSeconds = 0.2;
@@ -31,7 +36,8 @@ SoundMixer::SoundMixer(int rate, int channels, const std::vector<float>& levels,
                        const SoundAligner::Limits& limits)
     : rate_(std::max(1, rate))
     , channels_(std::max(1, channels))
-    , release_(float(1.0 - std::exp(-1.0 / (kLimitReleaseSeconds * rate_)))) {
+    , release_(float(1.0 - std::exp(-1.0 / (kLimitReleaseSeconds * rate_))))
+    , fadeInFrames_(std::max<int64_t>(1, std::llround(kFadeInSeconds * rate_))) {
     inputs_.reserve(levels.size());
     for (float level : levels) {
         inputs_.emplace_back(level, limits);
@@ -134,9 +140,13 @@ int64_t SoundMixer::take(std::vector<float>& out, bool all) {
             gain_ = target;
         else
             gain_ += (target - gain_) * release_;
+        float scale = gain_;
+        if (taken_ + f < fadeInFrames_)
+            scale *= float(taken_ + f) / float(fadeInFrames_);
         for (int c = 0; c < channels_; ++c)
-            frame[c] *= gain_;
+            frame[c] *= scale;
     }
+    taken_ += frames;
     return frames;
 }
 

@@ -50,6 +50,8 @@ private:
     // The limiter's gain: drops at once to keep a peak below the ceiling, recovers slowly.
     float gain_ = 1;
     float release_ = 0;
+    const int64_t fadeInFrames_;
+    int64_t taken_ = 0; // frames mixed so far
     int64_t padded_ = 0;
 };
 

@@ -392,8 +392,9 @@ void EngineUnits::soundMixerAddsInputsAtTheirLevelsWithoutClipping() {
     float peak = 0;
     for (float v : out)
         peak = std::max(peak, std::fabs(v));
-    QVERIFY2(peak <= 0.98f + 1e-6f, qPrintable(QString::number(peak)));
-    QVERIFY2(peak > 0.9f, qPrintable(QString::number(peak)));
+    // About 1 dB of room stays for the encoder, whose rebuilt waves overshoot.
+    QVERIFY2(peak <= 0.89f + 1e-6f, qPrintable(QString::number(peak)));
+    QVERIFY2(peak > 0.85f, qPrintable(QString::number(peak)));
     // Both tones are there; the second at half its level, as set (the limiter turns both down
     // alike).
     const double at440 = toneAmplitude(out, rate, 440);
@@ -426,6 +427,13 @@ void EngineUnits::soundMixerDoesNotWaitForAnInputFarBehind() {
     QVERIFY2(next >= 2 * rate && next <= 3 * rate, qPrintable(QString::number(next)));
     QVERIFY(mixer.paddedFrames() > 0);
     QVERIFY(std::abs(out[size_t(rate / 2)] - 0.25f) < 1e-3f);
+    // The mix does not start with a jump to the level the sound is at, it rises to it within
+    // a few milliseconds.
+    QVERIFY2(std::abs(out[0]) < 0.01f, qPrintable(QString::number(out[0])));
+    for (size_t i = 1; i < size_t(rate / 100); ++i)
+        QVERIFY2(out[i] >= out[i - 1] && out[i] - out[i - 1] < 0.05f,
+                 qPrintable(QStringLiteral("%1 after %2").arg(out[i]).arg(out[i - 1])));
+    QVERIFY(std::abs(out[size_t(rate / 100)] - 0.25f) < 1e-3f);
 }
 
 void EngineUnits::boundedQueueRefusesWhenFullAndDrainsAfterClose() {
