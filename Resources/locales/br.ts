@@ -935,4 +935,47 @@
         <translation>Falta</translation>
     </message>
 </context>
+<context>
+    <name>ScreenSharing</name>
+    <message>
+        <source>This desktop offers no screen sharing to programs (%1). Install xdg-desktop-portal and the portal package for your desktop, then try again.</source>
+        <translation>Esta área de trabalho não oferece compartilhamento de tela aos programas (%1). Instale o xdg-desktop-portal e o pacote do portal da sua área de trabalho e tente de novo.</translation>
+    </message>
+    <message>
+        <source>it cannot share whole monitors</source>
+        <translation>ele não consegue compartilhar monitores inteiros</translation>
+    </message>
+    <message>
+        <source>The desktop's screen sharing made no session. Try again.</source>
+        <translation>O compartilhamento de tela da área de trabalho não criou nenhuma sessão. Tente de novo.</translation>
+    </message>
+    <message>
+        <source>The desktop shared no monitor. Try again.</source>
+        <translation>A área de trabalho não compartilhou nenhum monitor. Tente de novo.</translation>
+    </message>
+    <message>
+        <source>The desktop's screen sharing gave no connection to the screen. Try again.</source>
+        <translation>O compartilhamento de tela da área de trabalho não deu nenhuma conexão com a tela. Tente de novo.</translation>
+    </message>
+    <message>
+        <source>no session bus</source>
+        <translation>não há barramento de sessão</translation>
+    </message>
+    <message>
+        <source>Screen sharing was cancelled, so there is nothing to record.</source>
+        <translation>O compartilhamento de tela foi cancelado, então não há nada para gravar.</translation>
+    </message>
+    <message>
+        <source>The desktop did not share the screen. Try again, and allow sharing when the desktop asks.</source>
+        <translation>A área de trabalho não compartilhou a tela. Tente de novo e permita o compartilhamento quando a área de trabalho perguntar.</translation>
+    </message>
+    <message>
+        <source>The desktop's screen sharing failed (%1). Try again.</source>
+        <translation>O compartilhamento de tela da área de trabalho falhou (%1). Tente de novo.</translation>
+    </message>
+    <message>
+        <source>The desktop ended screen sharing before it began. Try again.</source>
+        <translation>A área de trabalho encerrou o compartilhamento de tela antes de ele começar. Tente de novo.</translation>
+    </message>
+</context>
 </TS>

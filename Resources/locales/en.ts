@@ -923,4 +923,47 @@
         <translation>Error</translation>
     </message>
 </context>
+<context>
+    <name>ScreenSharing</name>
+    <message>
+        <source>This desktop offers no screen sharing to programs (%1). Install xdg-desktop-portal and the portal package for your desktop, then try again.</source>
+        <translation>This desktop offers no screen sharing to programs (%1). Install xdg-desktop-portal and the portal package for your desktop, then try again.</translation>
+    </message>
+    <message>
+        <source>it cannot share whole monitors</source>
+        <translation>it cannot share whole monitors</translation>
+    </message>
+    <message>
+        <source>The desktop's screen sharing made no session. Try again.</source>
+        <translation>The desktop's screen sharing made no session. Try again.</translation>
+    </message>
+    <message>
+        <source>The desktop shared no monitor. Try again.</source>
+        <translation>The desktop shared no monitor. Try again.</translation>
+    </message>
+    <message>
+        <source>The desktop's screen sharing gave no connection to the screen. Try again.</source>
+        <translation>The desktop's screen sharing gave no connection to the screen. Try again.</translation>
+    </message>
+    <message>
+        <source>no session bus</source>
+        <translation>no session bus</translation>
+    </message>
+    <message>
+        <source>Screen sharing was cancelled, so there is nothing to record.</source>
+        <translation>Screen sharing was cancelled, so there is nothing to record.</translation>
+    </message>
+    <message>
+        <source>The desktop did not share the screen. Try again, and allow sharing when the desktop asks.</source>
+        <translation>The desktop did not share the screen. Try again, and allow sharing when the desktop asks.</translation>
+    </message>
+    <message>
+        <source>The desktop's screen sharing failed (%1). Try again.</source>
+        <translation>The desktop's screen sharing failed (%1). Try again.</translation>
+    </message>
+    <message>
+        <source>The desktop ended screen sharing before it began. Try again.</source>
+        <translation>The desktop ended screen sharing before it began. Try again.</translation>
+    </message>
+</context>
 </TS>

@@ -935,4 +935,47 @@
         <translation>Error</translation>
     </message>
 </context>
+<context>
+    <name>ScreenSharing</name>
+    <message>
+        <source>This desktop offers no screen sharing to programs (%1). Install xdg-desktop-portal and the portal package for your desktop, then try again.</source>
+        <translation>Este escritorio no ofrece a los programas compartir la pantalla (%1). Instala xdg-desktop-portal y el paquete del portal de tu escritorio, y vuelve a intentarlo.</translation>
+    </message>
+    <message>
+        <source>it cannot share whole monitors</source>
+        <translation>no puede compartir monitores completos</translation>
+    </message>
+    <message>
+        <source>The desktop's screen sharing made no session. Try again.</source>
+        <translation>El uso compartido de pantalla del escritorio no creó ninguna sesión. Vuelve a intentarlo.</translation>
+    </message>
+    <message>
+        <source>The desktop shared no monitor. Try again.</source>
+        <translation>El escritorio no compartió ningún monitor. Vuelve a intentarlo.</translation>
+    </message>
+    <message>
+        <source>The desktop's screen sharing gave no connection to the screen. Try again.</source>
+        <translation>El uso compartido de pantalla del escritorio no dio ninguna conexión con la pantalla. Vuelve a intentarlo.</translation>
+    </message>
+    <message>
+        <source>no session bus</source>
+        <translation>no hay bus de sesión</translation>
+    </message>
+    <message>
+        <source>Screen sharing was cancelled, so there is nothing to record.</source>
+        <translation>Se canceló el uso compartido de la pantalla, así que no hay nada que grabar.</translation>
+    </message>
+    <message>
+        <source>The desktop did not share the screen. Try again, and allow sharing when the desktop asks.</source>
+        <translation>El escritorio no compartió la pantalla. Vuelve a intentarlo y permite compartirla cuando el escritorio lo pregunte.</translation>
+    </message>
+    <message>
+        <source>The desktop's screen sharing failed (%1). Try again.</source>
+        <translation>El uso compartido de pantalla del escritorio falló (%1). Vuelve a intentarlo.</translation>
+    </message>
+    <message>
+        <source>The desktop ended screen sharing before it began. Try again.</source>
+        <translation>El escritorio terminó el uso compartido de la pantalla antes de que empezara. Vuelve a intentarlo.</translation>
+    </message>
+</context>
 </TS>

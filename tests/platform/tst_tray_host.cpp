@@ -2,12 +2,12 @@
 // private session bus. The offscreen platform has no X display, so no XEmbed tray can answer
 // in its place.
 #include "platform/x11/X11TrayHost.h"
+#include "tests/support/PrivateBus.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -32,7 +32,7 @@ public:
 class TrayHostTest : public QObject {
     Q_OBJECT
 
-    QProcess bus_;
+    PrivateBus bus_;
     Watcher watcher_;
 
     // The answer of one check by a fresh host, which never comes from within check().
@@ -53,13 +53,9 @@ class TrayHostTest : public QObject {
 
 private slots:
     void initTestCase() {
-        bus_.start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                    QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-        QVERIFY(bus_.waitForStarted());
-        QVERIFY(bus_.canReadLine() || bus_.waitForReadyRead(10000));
-        const QString address = QString::fromLocal8Bit(bus_.readLine()).trimmed();
-        QVERIFY(!address.isEmpty());
+        QString error;
+        QVERIFY2(bus_.start(&error), qPrintable(error));
+        const QString address = bus_.address();
         QDBusConnection watcherSide = QDBusConnection::connectToBus(address, kWatcherSide);
         QVERIFY2(watcherSide.isConnected(), qPrintable(watcherSide.lastError().message()));
         QVERIFY(watcherSide.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher_,
@@ -70,9 +66,6 @@ private slots:
     void cleanupTestCase() {
         QDBusConnection::disconnectFromBus(kWatcherSide);
         QDBusConnection::disconnectFromBus(kAskingSide);
-        bus_.terminate();
-        if (!bus_.waitForFinished(5000))
-            bus_.kill();
     }
 
     void answersWhatTheWatcherSays() {
