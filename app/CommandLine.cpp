@@ -8,6 +8,7 @@ namespace CommandLine {
 namespace {
 
 const char* const CaptureOption = "capture";
+const char* const StopOption = "stop";
 
 } // namespace
 
@@ -21,6 +22,9 @@ void setUp(QCommandLineParser& parser) {
         QCoreApplication::translate("CommandLine", "Open the capture in the running program, "
                                                    "starting the program first if it is not "
                                                    "running.")));
+    parser.addOption(QCommandLineOption(
+        QString::fromLatin1(StopOption),
+        QCoreApplication::translate("CommandLine", "Stop the recording of the running program.")));
 }
 
 Request parse(const QStringList& arguments) {
@@ -39,6 +43,13 @@ Request parse(const QStringList& arguments) {
         return request;
     }
     request.capture = parser.isSet(QString::fromLatin1(CaptureOption));
+    request.stop = parser.isSet(QString::fromLatin1(StopOption));
+    if (request.capture && request.stop) {
+        request.valid = false;
+        request.error =
+            QCoreApplication::translate("CommandLine", "--capture and --stop cannot go together.");
+        return request;
+    }
     request.help = parser.isSet(QStringLiteral("help"));
     request.version = parser.isSet(QStringLiteral("version"));
     return request;

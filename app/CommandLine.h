@@ -5,11 +5,12 @@
 
 class QCommandLineParser;
 
-// The program's command line: `--capture`, `--help`, `--version`.
+// The program's command line: `--capture`, `--stop`, `--help`, `--version`.
 namespace CommandLine {
 
 struct Request {
     bool capture = false; // open the capture (of the running instance, if one runs)
+    bool stop = false;    // stop the running instance's recording
     bool help = false;
     bool version = false;
     bool valid = true; // false: an unknown option or stray argument (error says which)

@@ -13,6 +13,7 @@
 namespace {
 
 const QByteArray CaptureRequest = "capture\n";
+const QByteArray StopRequest = "stop\n";
 const QByteArray Acknowledgement = "ok\n";
 
 // A request line is a handful of bytes; anything longer is not one of ours.
@@ -77,8 +78,11 @@ void InstanceChannel::onNewConnection() {
                 return;
             }
             const QByteArray line = socket->readLine(kMaxRequestBytes);
-            if (line == CaptureRequest) {
-                emit captureRequested();
+            if (line == CaptureRequest || line == StopRequest) {
+                if (line == CaptureRequest)
+                    emit captureRequested();
+                else
+                    emit stopRequested();
                 socket->write(Acknowledgement);
                 socket->flush();
             }
@@ -87,7 +91,7 @@ void InstanceChannel::onNewConnection() {
     }
 }
 
-bool InstanceChannel::requestCapture(QString* error) {
+bool InstanceChannel::request(Request request, QString* error) {
     QLocalSocket socket;
     QElapsedTimer patience;
     patience.start();
@@ -105,7 +109,7 @@ bool InstanceChannel::requestCapture(QString* error) {
         // is another process, so there is nothing to wait on but the clock.
         ::usleep(kRetryPauseUs);
     }
-    socket.write(CaptureRequest);
+    socket.write(request == Request::Capture ? CaptureRequest : StopRequest);
     if (!socket.waitForBytesWritten(kStepTimeoutMs)) {
         if (error)
             *error = socket.errorString();

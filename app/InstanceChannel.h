@@ -6,7 +6,7 @@
 class QLocalServer;
 
 // The running instance's door for requests from later starts of the program
-// (`clipnest --capture`). A local socket in the user's runtime folder, named
+// (`clipnest --capture`, `clipnest --stop`). A local socket in the user's runtime folder, named
 // after the user: other users' instances have their own, and only the owner may
 // connect to it.
 //
@@ -29,12 +29,16 @@ public:
     bool listen();
     QString errorString() const;
 
-    // Asks the running instance to open the capture. Waits until it has answered.
-    // False when no instance answers (error gets why).
-    static bool requestCapture(QString* error);
+    enum class Request { Capture, Stop };
+    // Asks the running instance to open the capture, or to stop the recording it is
+    // making (nothing happens when it makes none). Waits until it has answered. False
+    // when no instance answers (error gets why).
+    static bool request(Request request, QString* error);
+    static bool requestCapture(QString* error) { return request(Request::Capture, error); }
 
 signals:
     void captureRequested();
+    void stopRequested();
 
 private:
     void onNewConnection();

@@ -66,10 +66,7 @@ MainWindow::MainWindow(QWidget* parent)
     QTimer::singleShot(0, trayHost, &platform::TrayHost::check);
 
     connect(shortcuts_, &KeyboardShortcuts::captureRequested, this, &MainWindow::makeScreenshot);
-    connect(shortcuts_, &KeyboardShortcuts::stopRequested, this, [this] {
-        if (cropCtrl_)
-            cropCtrl_->stopFromOutside();
-    });
+    connect(shortcuts_, &KeyboardShortcuts::stopRequested, this, &MainWindow::stopRecording);
     connect(shortcuts_, &KeyboardShortcuts::problem, this, &MainWindow::showNotice);
 
     restoreLanguage();
@@ -226,6 +223,11 @@ void MainWindow::onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason)
 
 void MainWindow::openCapture() {
     makeScreenshot();
+}
+
+void MainWindow::stopRecording() {
+    if (cropCtrl_)
+        cropCtrl_->stopFromOutside();
 }
 
 void MainWindow::makeScreenshot() {

@@ -45,6 +45,8 @@ public slots:
     // Opens the capture overlay, as the tray's record entry does; nothing
     // happens while it is already open.
     void openCapture();
+    // Stops the recording under way, as the stop shortcut does; nothing happens without one.
+    void stopRecording();
 
 signals:
     void closed();

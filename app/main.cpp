@@ -36,7 +36,7 @@ QStringList argumentsOf(int argc, char* argv[]) {
     QCommandLineParser parser;
     CommandLine::setUp(parser);
     parser.process(app); // prints and exits for --help, --version and unknown options
-    // What is left is a stray argument.
+    // What is left is a mistake parse() found: a stray argument or a bad value.
     std::fprintf(stderr, "%s\n\n%s", qPrintable(CommandLine::parse(app.arguments()).error),
                  qPrintable(parser.helpText()));
     std::exit(1);
@@ -54,16 +54,25 @@ int main(int argc, char* argv[]) {
 
     InstanceGuard guard(QCoreApplication::applicationName());
     if (!guard.acquire()) {
-        if (request.capture) {
-            // The user asked for the capture: the running instance opens it.
+        if (request.capture || request.stop) {
+            // The user asked for the capture or the stop: the running instance does it.
             QString error;
-            if (InstanceChannel::requestCapture(&error))
+            if (InstanceChannel::request(request.stop ? InstanceChannel::Request::Stop
+                                                      : InstanceChannel::Request::Capture,
+                                         &error))
                 return 0;
             std::fprintf(stderr, "Clipnest: %s\n", qPrintable(error));
             return 1;
         }
         // Nothing is shown: the running instance stays the only one on screen.
         std::fprintf(stderr, "Clipnest: %s\n", qPrintable(guard.errorString()));
+        return 1;
+    }
+
+    if (request.stop) {
+        // Starting the program only to stop nothing would leave it running.
+        guard.release();
+        std::fprintf(stderr, "Clipnest: the program is not running, so no recording is.\n");
         return 1;
     }
 
@@ -82,6 +91,8 @@ int main(int argc, char* argv[]) {
         InstanceChannel channel;
         QObject::connect(&channel, &InstanceChannel::captureRequested, &window,
                          &MainWindow::openCapture);
+        QObject::connect(&channel, &InstanceChannel::stopRequested, &window,
+                         &MainWindow::stopRecording);
         channel.listen();
         if (request.capture)
             QTimer::singleShot(0, &window, &MainWindow::openCapture);

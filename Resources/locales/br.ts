@@ -4,6 +4,14 @@
 <context>
     <name>CommandLine</name>
     <message>
+        <source>Stop the recording of the running program.</source>
+        <translation>Para a gravação do programa em execução.</translation>
+    </message>
+    <message>
+        <source>--capture and --stop cannot go together.</source>
+        <translation>--capture e --stop não podem ser usados juntos.</translation>
+    </message>
+    <message>
         <source>Open the capture in the running program, starting the program first if it is not running.</source>
         <translation>Abre a captura no programa em execução; se ele não estiver em execução, inicia-o primeiro.</translation>
     </message>

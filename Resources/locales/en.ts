@@ -4,6 +4,14 @@
 <context>
     <name>CommandLine</name>
     <message>
+        <source>Stop the recording of the running program.</source>
+        <translation>Stop the recording of the running program.</translation>
+    </message>
+    <message>
+        <source>--capture and --stop cannot go together.</source>
+        <translation>--capture and --stop cannot go together.</translation>
+    </message>
+    <message>
         <source>Open the capture in the running program, starting the program first if it is not running.</source>
         <translation>Open the capture in the running program, starting the program first if it is not running.</translation>
     </message>

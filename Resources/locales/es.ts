@@ -4,6 +4,14 @@
 <context>
     <name>CommandLine</name>
     <message>
+        <source>Stop the recording of the running program.</source>
+        <translation>Detiene la grabación del programa en marcha.</translation>
+    </message>
+    <message>
+        <source>--capture and --stop cannot go together.</source>
+        <translation>--capture y --stop no pueden ir juntos.</translation>
+    </message>
+    <message>
         <source>Open the capture in the running program, starting the program first if it is not running.</source>
         <translation>Abre la captura en el programa en marcha; si no está en marcha, primero lo inicia.</translation>
     </message>

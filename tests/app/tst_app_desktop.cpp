@@ -219,6 +219,7 @@ private slots:
         QCOMPARE(process.exitCode(), 0);
         const QString help = QString::fromLocal8Bit(process.readAll());
         QVERIFY2(help.contains(QLatin1String("--capture")), qPrintable(help));
+        QVERIFY(help.contains(QLatin1String("--stop")));
         QVERIFY(help.contains(QLatin1String("--version")));
 
         // A mistake is reported, with the usage, and nothing starts.
@@ -226,6 +227,10 @@ private slots:
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitCode(), 1);
         QVERIFY(QString::fromLocal8Bit(process.readAll()).contains(QLatin1String("frobnicate")));
+        process.start(App::binary(), {QStringLiteral("--capture"), QStringLiteral("--stop")});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(QString::fromLocal8Bit(process.readAll()).contains(QLatin1String("--stop")));
         process.start(App::binary(), {QStringLiteral("stray")});
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitCode(), 1);
@@ -775,6 +780,45 @@ private slots:
         QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
         // It stays running in the tray afterwards, like any other start.
         QVERIFY(app.waitForTray());
+    }
+
+    // `clipnest --stop` ends the running instance's recording as its stop button does; with
+    // nothing recording it changes nothing, and with no instance it starts none.
+    void stopSwitchEndsTheRecordingOfTheRunningInstance() {
+        AppHome home;
+        App lone(home);
+        QVERIFY(lone.start({QStringLiteral("--stop")}));
+        QVERIFY(lone.waitForExit(15000));
+        QCOMPARE(lone.exitCode(), 1);
+        QVERIFY(lone.output().contains(QLatin1String("not running")));
+
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY2(app.waitForTray(), qPrintable(app.output()));
+        App idle(home);
+        QVERIFY(idle.start({QStringLiteral("--stop")}));
+        QVERIFY(idle.waitForExit(30000));
+        QCOMPARE(idle.exitCode(), 0);
+        QVERIFY(panelWindows(app.pid()).isEmpty());
+
+        click(trayIconWindow(app.pid()), 1);
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        const QRect area(QPoint(400, 300), QPoint(719, 539));
+        drag(area.topLeft(), area.bottomRight());
+        clickAt(area.center(), 3);
+        QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
+        keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Record"
+        QVERIFY(waitFor([&] {
+            return windowsNamed(CaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
+        }));
+        App stopper(home);
+        QVERIFY(stopper.start({QStringLiteral("--stop")}));
+        QVERIFY(stopper.waitForExit(30000));
+        QVERIFY2(stopper.exitCode() == 0, qPrintable(stopper.output()));
+        // The finished panel and the share panel.
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
+        chooseFromBottom(app.pid(), 1);
+        QVERIFY(app.waitForExit(15000));
     }
 
     void printKeyOpensTheOverlay() {
