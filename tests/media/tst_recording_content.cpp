@@ -2,6 +2,7 @@
 // window moving over a still one, and the mouse pointer. Recordings are made by the
 // clipnest-rec tool on the test desktop and read back with ffprobe/ffmpeg.
 #include "mp4_readback.h"
+#include "rec_process.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -123,24 +124,6 @@ public:
     }
 };
 
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-    QMap<QString, QString> stats;
-};
-
-QString recorderProgram() {
-    const QString env = qEnvironmentVariable("CLIPNEST_REC");
-    return env.isEmpty() ? QStringLiteral(CLIPNEST_REC_PROGRAM) : env;
-}
-
-QString describe(const Run& r) {
-    return QStringLiteral("exit code %1, stdout [%2], stderr [%3]")
-        .arg(r.exitCode)
-        .arg(r.out.trimmed(), r.err.trimmed());
-}
-
 // Records `area` for `seconds`; the event loop keeps running (moving windows keep moving).
 // `onStarted` runs once the tool reports that it records.
 Run record(const QRect& area, double seconds, const QStringList& extra, const QString& out,
@@ -157,21 +140,9 @@ Run record(const QRect& area, double seconds, const QStringList& extra, const QS
                                "--seconds", QString::number(seconds)}
                    << extra << out);
     p.start();
-    Run run;
-    QSignalSpy done(&p, &QProcess::finished);
-    if (!done.wait(FinishTimeoutMs) && p.state() != QProcess::NotRunning) {
-        p.kill();
-        p.waitForFinished();
-        run.err = "did not finish in time; ";
-    }
-    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err += QString::fromUtf8(p.readAllStandardError());
-    for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts)) {
-        const qsizetype eq = line.indexOf('=');
-        if (eq > 0)
-            run.stats.insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
-    }
+    Run run = finish(p, FinishTimeoutMs);
+    if (run.status != QProcess::NormalExit)
+        run.exitCode = -1;
     return run;
 }
 

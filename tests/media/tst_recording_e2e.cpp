@@ -2,6 +2,7 @@
 // ffprobe/ffmpeg: streams, size, frame rate, sound, encoder settings, what the picture
 // shows, and what is left after a normal stop, a signal and a kill -9.
 #include "mp4_readback.h"
+#include "rec_process.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,8 +36,6 @@ constexpr int kLongSeconds = 60;
 // When the recovery test kills the tool: long enough that the two seconds a kill may cost
 // are a clear minority of the recording.
 constexpr int kKilledAtSeconds = 7;
-// Start-up of the tool, encoder flush and file finishing on a loaded two-core machine.
-constexpr int kFinishTimeoutMs = 60000;
 
 // Where the pattern window sits; the recordings grab exactly this area or a part of it.
 const QRect kPatternRect(100, 100, 640, 480);
@@ -80,73 +79,9 @@ private:
     QColor lowerLeft_{255, 0, 0};
 };
 
-struct Run {
-    bool finished = false;
-    QProcess::ExitStatus status = QProcess::CrashExit;
-    int exitCode = -1;
-    QString out;
-    QString err;
-    QMap<QString, QString> stats;
-};
-
-QString recorderProgram() {
-    // CLIPNEST_REC lets the same checks run against another build of the tool.
-    const QString env = qEnvironmentVariable("CLIPNEST_REC");
-    return env.isEmpty() ? QStringLiteral(CLIPNEST_REC_PROGRAM) : env;
-}
-
-QStringList recArgs(const QRect& r, int seconds, bool sound, const QString& out) {
-    QStringList args{
-        "--rect",
-        QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()),
-        "--seconds", QString::number(seconds)};
-    if (sound)
-        args << "--sound";
-    return args << out;
-}
-
-// Waits for the tool while the event loop keeps the pattern moving.
-Run finish(QProcess& p, int timeoutMs = kFinishTimeoutMs) {
-    Run run;
-    if (p.state() != QProcess::NotRunning) {
-        QSignalSpy spy(&p, &QProcess::finished);
-        if (!spy.wait(timeoutMs) && p.state() != QProcess::NotRunning) {
-            p.kill();
-            p.waitForFinished();
-            run.err = QStringLiteral("did not finish within %1 ms; ").arg(timeoutMs);
-        }
-    }
-    run.finished = true;
-    run.status = p.exitStatus();
-    run.exitCode = p.exitCode();
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err += QString::fromUtf8(p.readAllStandardError());
-    for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts)) {
-        const qsizetype eq = line.indexOf('=');
-        if (eq > 0)
-            run.stats.insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
-    }
-    return run;
-}
-
-std::unique_ptr<QProcess> startRec(const QStringList& args) {
-    auto p = std::make_unique<QProcess>();
-    p->setProgram(recorderProgram());
-    p->setArguments(args);
-    p->start();
-    return p;
-}
-
 Run record(const QRect& r, int seconds, bool sound, const QString& out) {
     auto p = startRec(recArgs(r, seconds, sound, out));
     return finish(*p);
-}
-
-QString describe(const Run& r) {
-    return QStringLiteral("exit status %1, code %2, stdout [%3], stderr [%4]")
-        .arg(r.status == QProcess::NormalExit ? "normal" : "crash")
-        .arg(r.exitCode)
-        .arg(r.out.trimmed(), r.err.trimmed());
 }
 
 struct Rgb {
