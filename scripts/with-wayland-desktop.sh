@@ -35,7 +35,8 @@ shim=${CLIPNEST_WAYLAND_SHIM:-$here/build/tests/support/wayland/libclipnest_scre
 shim=$(realpath "$shim")
 
 desktop_init wayland "Wayland test desktop"
-unset DISPLAY
+# Also when started from inside the X11 test desktop: nothing of it may leak in.
+unset DISPLAY CLIPNEST_TEST_DESKTOP CLIPNEST_TEST_MONITORS CLIPNEST_TEST_PRIMARY
 # sway's user must reach its own folder inside ours, and nothing else in it.
 chmod 711 "$run"
 
@@ -62,6 +63,8 @@ EOF
 }
 
 # Ready once both sockets are there and sway answers with the output configured.
+# Answers here are read whole, not piped to `grep -q`: under pipefail a writer cut short by a
+# reader that stops early would count as a failure.
 sway_ready() {
   local sock
   sock=$(find "$run/sway" -maxdepth 1 -type s -name 'wayland-*' | head -n1)
@@ -69,7 +72,7 @@ sway_ready() {
   export WAYLAND_DISPLAY=$sock
   SWAYSOCK=$(find "$run/sway" -maxdepth 1 -type s -name 'sway-ipc.*.sock' | head -n1)
   export SWAYSOCK
-  [ -n "$SWAYSOCK" ] && swaymsg -t get_outputs | grep -q '"name": "HEADLESS-1"'
+  [ -n "$SWAYSOCK" ] && [[ $(swaymsg -t get_outputs) == *'"name": "HEADLESS-1"'* ]]
 }
 
 start_bus() {
@@ -93,8 +96,8 @@ EOF
 }
 
 bus_has() {
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-    org.freedesktop.DBus.NameHasOwner "string:$1" | grep -q 'boolean true'
+  [[ $(dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner "string:$1") == *'boolean true'* ]]
 }
 
 # Only the PipeWire daemon and its session manager: pipewire-pulse is never started, so
@@ -106,7 +109,7 @@ start_pipewire() {
   desktop_wait WirePlumber "$run/wireplumber.log" "${pids[-1]}" wireplumber_ready
 }
 
-wireplumber_ready() { pw-dump | grep -q '"application.name": "WirePlumber"'; }
+wireplumber_ready() { [[ $(pw-dump) == *'"application.name": "WirePlumber"'* ]]; }
 
 start_portal() {
   export CLIPNEST_TEST_CHOOSER="$run/chooser"

@@ -3,9 +3,9 @@
 // xdg-desktop-portal-wlr 0.7.0 refuses to start a cast ("unable to receive a valid format from
 // wlr_screencopy") when the compositor announces no DMA-BUF format for a screencopy frame and
 // the portal speaks ScreenCast version 3 or later. A compositor on the pixman renderer, with
-// no GPU, never does. When the portal later offers the PipeWire stream it finds no GPU
-// device to allocate DMA-BUFs from and falls back to shared memory anyway, so all it needs is
-// a format in that slot: the one the compositor announced for shared memory.
+// no GPU, never does. Given a format there, the portal still finds nothing to allocate
+// DMA-BUFs with and offers its PipeWire stream in shared memory (BGRx in memfd buffers),
+// which is all the tests need.
 //
 // The shim wraps the listener the portal installs on each zwlr_screencopy_frame_v1 and,
 // after every "buffer" event (shared memory), delivers a "linux_dmabuf" event with the same
