@@ -1,4 +1,5 @@
-# Clipnest: `make run` starts the program, `make test` runs every test.
+# Clipnest: `make run` starts the program, `make test` runs every test (on an X11 and on a
+# Wayland test desktop: scripts/run-tests.sh).
 # Both install what is missing first (scripts/install-deps.sh).
 
 BUILD      ?= build
@@ -27,7 +28,7 @@ run: build
 # The formatting check comes first: it takes a second, the builds and tests take long.
 test: check-format
 	$(MAKE) build build-san
-	bash scripts/with-test-desktop.sh bash scripts/run-tests.sh $(BUILD) $(SAN_BUILD)
+	bash scripts/run-tests.sh $(BUILD) $(SAN_BUILD)
 
 bench: build
 	bash scripts/with-test-desktop.sh bash bench/run-all.sh $(BUILD)

@@ -9,6 +9,9 @@ PACKAGES=(
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   qt6-qpa-plugins libgl-dev libxkbcommon-dev
+  # Wayland: Qt's Wayland platform for the program; the screen-cast stream comes through
+  # PipeWire (the Wayland test desktop's helpers build on these too)
+  qt6-wayland libwayland-dev wayland-protocols libpipewire-0.3-dev libspa-0.2-dev
   # recording engine
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libswresample-dev libx264-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-damage0-dev
@@ -21,6 +24,11 @@ PACKAGES=(
   # test desktop
   xvfb openbox trayer xterm xdotool xclip x11-utils x11-xserver-utils pulseaudio pulseaudio-utils
   imagemagick fonts-dejavu-core dbus-x11 procps psmisc curl python3
+  # Wayland test desktop (scripts/with-wayland-desktop.sh): headless sway, a private session
+  # bus, PipeWire, the screen-cast portal and its wlroots backend, screenshots and typing for
+  # the tests, D-Bus from Python for the portal probe
+  sway swaybg dbus-daemon dbus-bin pipewire pipewire-bin wireplumber xdg-desktop-portal
+  xdg-desktop-portal-wlr grim wtype python3-dbus python3-gi
 )
 
 missing=()

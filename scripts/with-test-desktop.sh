@@ -18,26 +18,12 @@
 # primary one on the left (CLIPNEST_TEST_PRIMARY=right puts it on the right). The tray
 # stays at the bottom right, so it is on the right monitor.
 set -uo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/test-desktop-common.sh"
 
-run=$(mktemp -d /tmp/clipnest-desktop.XXXXXX)
-pids=()
-cleanup() {
-  for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  rm -rf "$run"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-export HOME="$run/home"
-export XDG_RUNTIME_DIR="$run/runtime"
-export XDG_CONFIG_HOME="$HOME/.config"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR/pulse" "$run/uploads"
-chmod 700 "$XDG_RUNTIME_DIR"
+desktop_init desktop "test desktop"
 # No session bus here: keep Qt and others from trying to start one.
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$run/no-bus"
-unset WAYLAND_DISPLAY SESSION_MANAGER
+unset WAYLAND_DISPLAY
 
 # Xvfb picks a free display itself and writes its number once it accepts clients.
 monitors=${CLIPNEST_TEST_MONITORS:-1}
@@ -53,9 +39,7 @@ for _ in $(seq 100); do
   kill -0 "${pids[0]}" 2>/dev/null || break
   sleep 0.1
 done
-if [ ! -s "$run/displayfd" ]; then
-  echo "test desktop: Xvfb did not start" >&2; cat "$run/xvfb.log" >&2; exit 1
-fi
+[ -s "$run/displayfd" ] || desktop_fail "Xvfb did not start" "$run/xvfb.log"
 export DISPLAY=":$(head -n1 "$run/displayfd")"
 if [ "$monitors" = 2 ]; then
   # 1920 pixels over 508 mm: about 96 dpi, like the single monitor.
@@ -64,44 +48,15 @@ if [ "$monitors" = 2 ]; then
     xrandr --setmonitor clipnest-left "$left" none && xrandr --setmonitor '*clipnest-right' "$right" screen
   else
     xrandr --setmonitor '*clipnest-left' "$left" screen && xrandr --setmonitor clipnest-right "$right" none
-  fi || { echo "test desktop: cannot split the screen into two monitors" >&2; exit 1; }
+  fi || desktop_fail "cannot split the screen into two monitors"
 fi
 
-openbox --sm-disable > "$run/openbox.log" 2>&1 &
-pids+=($!)
-trayer --edge bottom --align right --widthtype request --height 32 --SetDockType true \
-  --transparent false --tint 0x404040 > "$run/trayer.log" 2>&1 &
-pids+=($!)
+desktop_spawn "$run/openbox.log" openbox --sm-disable
+desktop_spawn "$run/trayer.log" trayer --edge bottom --align right --widthtype request --height 32 \
+  --SetDockType true --transparent false --tint 0x404040
 
-export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-  --system=false --disable-shm=false \
-  --load="module-native-protocol-unix auth-anonymous=1 socket=$XDG_RUNTIME_DIR/pulse/native" \
-  --load="module-null-sink sink_name=speakers" \
-  --load="module-sine-source source_name=microphone rate=44100 frequency=440" \
-  --load="module-always-sink" > "$run/pulse.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
-if ! pactl info > /dev/null 2>&1; then
-  echo "test desktop: PulseAudio did not start" >&2; cat "$run/pulse.log" >&2; exit 1
-fi
-pactl set-default-source microphone
-pactl set-default-sink speakers
-
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-export CLIPNEST_TEST_SERVICE="127.0.0.1:$port"
-export CLIPNEST_TEST_UPLOADS="$run/uploads"
-bash "$here/server/run-local.sh" --dir "$run/service" --listen "$CLIPNEST_TEST_SERVICE" \
-  --storage "$run/uploads" > "$run/service.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 600); do
-  grep -q '^ready' "$run/service.log" 2>/dev/null && break
-  kill -0 "${pids[-1]}" 2>/dev/null || break
-  sleep 0.05
-done
-if ! grep -q '^ready' "$run/service.log"; then
-  echo "test desktop: the upload service did not start" >&2; cat "$run/service.log" >&2; exit 1
-fi
+desktop_start_pulse
+desktop_start_service
 
 # Let the window manager and the tray take the screen before the tests look at it.
 for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
