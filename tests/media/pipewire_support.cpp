@@ -99,13 +99,36 @@ int PrivatePipeWire::connectSocket() const {
     return fd;
 }
 
+namespace {
+
+struct ThreadLoopDeleter {
+    void operator()(pw_thread_loop* l) const { pw_thread_loop_destroy(l); }
+};
+struct ContextDeleter {
+    void operator()(pw_context* c) const { pw_context_destroy(c); }
+};
+struct CoreDeleter {
+    void operator()(pw_core* c) const { pw_core_disconnect(c); }
+};
+struct RegistryDeleter {
+    void operator()(pw_registry* r) const { pw_proxy_destroy(reinterpret_cast<pw_proxy*>(r)); }
+};
+struct StreamDeleter {
+    void operator()(pw_stream* s) const { pw_stream_destroy(s); }
+};
+
+} // namespace
+
 struct TestScreenStream::Private {
     int width = 0;
     int height = 0;
+    // Declared in the order of making; the thread is stopped before any goes.
+    std::unique_ptr<pw_thread_loop, ThreadLoopDeleter> loopOwner;
+    std::unique_ptr<pw_context, ContextDeleter> contextOwner;
+    std::unique_ptr<pw_core, CoreDeleter> coreOwner;
+    std::unique_ptr<pw_registry, RegistryDeleter> registryOwner;
+    std::unique_ptr<pw_stream, StreamDeleter> streamOwner;
     pw_thread_loop* loop = nullptr;
-    pw_context* context = nullptr;
-    pw_core* core = nullptr;
-    pw_registry* registry = nullptr;
     pw_stream* stream = nullptr;
     spa_hook registryListener{};
     spa_hook streamListener{};
@@ -182,18 +205,14 @@ TestScreenStream::TestScreenStream(int width, int height)
 
 TestScreenStream::~TestScreenStream() {
     stop();
-    if (d->loop) {
+    if (d->loop)
         pw_thread_loop_stop(d->loop);
-        if (d->registry) {
-            spa_hook_remove(&d->registryListener);
-            pw_proxy_destroy(reinterpret_cast<pw_proxy*>(d->registry));
-        }
-        if (d->core)
-            pw_core_disconnect(d->core);
-        if (d->context)
-            pw_context_destroy(d->context);
-        pw_thread_loop_destroy(d->loop);
-    }
+    if (d->registryOwner)
+        spa_hook_remove(&d->registryListener);
+    d->registryOwner.reset();
+    d->coreOwner.reset();
+    d->contextOwner.reset();
+    d->loopOwner.reset();
 }
 
 bool TestScreenStream::start(QString* why) {
@@ -211,16 +230,20 @@ bool TestScreenStream::start(QString* why) {
         e.param_changed = &Private::paramChanged;
         return e;
     }();
-    d->loop = pw_thread_loop_new("test-screen", nullptr);
-    d->context = pw_context_new(pw_thread_loop_get_loop(d->loop), nullptr, 0);
+    d->loopOwner.reset(pw_thread_loop_new("test-screen", nullptr));
+    d->loop = d->loopOwner.get();
+    d->contextOwner.reset(pw_context_new(pw_thread_loop_get_loop(d->loop), nullptr, 0));
     pw_thread_loop_start(d->loop);
     pw_thread_loop_lock(d->loop);
-    d->core = pw_context_connect(d->context, nullptr, 0);
-    if (d->core) {
-        d->registry = pw_core_get_registry(d->core, PW_VERSION_REGISTRY, 0);
-        pw_registry_add_listener(d->registry, &d->registryListener, &registryEvents, d.get());
-        d->stream = pw_stream_new(d->core, "test screen",
-                                  pw_properties_new(PW_KEY_MEDIA_CLASS, "Video/Source", nullptr));
+    d->coreOwner.reset(pw_context_connect(d->contextOwner.get(), nullptr, 0));
+    pw_core* core = d->coreOwner.get();
+    if (core) {
+        d->registryOwner.reset(pw_core_get_registry(core, PW_VERSION_REGISTRY, 0));
+        pw_registry_add_listener(d->registryOwner.get(), &d->registryListener, &registryEvents,
+                                 d.get());
+        d->streamOwner.reset(pw_stream_new(
+            core, "test screen", pw_properties_new(PW_KEY_MEDIA_CLASS, "Video/Source", nullptr)));
+        d->stream = d->streamOwner.get();
         pw_stream_add_listener(d->stream, &d->streamListener, &streamEvents, d.get());
         uint8_t bytes[1024];
         spa_pod_builder b = SPA_POD_BUILDER_INIT(bytes, sizeof(bytes));
@@ -237,7 +260,7 @@ bool TestScreenStream::start(QString* why) {
                           params, 1);
     }
     pw_thread_loop_unlock(d->loop);
-    if (!d->core) {
+    if (!core) {
         *why = "cannot connect to the private pipewire";
         return false;
     }
@@ -335,7 +358,7 @@ void TestScreenStream::stop() {
         return;
     pw_thread_loop_lock(d->loop);
     spa_hook_remove(&d->streamListener);
-    pw_stream_destroy(d->stream);
+    d->streamOwner.reset();
     d->stream = nullptr;
     pw_thread_loop_unlock(d->loop);
 }
