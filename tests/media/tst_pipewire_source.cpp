@@ -2,10 +2,17 @@
 // a test stream sending known pictures as a compositor does, and the source reading them.
 #include "pipewire_support.h"
 
+#include "mp4_readback.h"
+
+#include "media/engine/OutputFile.h"
 #include "media/engine/PipeWireSource.h"
 #include "media/engine/PointerOverlay.h"
+#include "media/engine/Session.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
 
 #include <cstring>
 #include <memory>
@@ -89,6 +96,7 @@ private slots:
     void initTestCase();
     void picturesDamageAndPointerArriveAsTheScreenShowsThem();
     void anAreaBeyondTheStreamIsRefused();
+    void aRecordingShowsTheSharedScreen();
 
 private:
     std::unique_ptr<ImageSource> open(TestScreenStream& stream, const QRect& crop, QString* why);
@@ -227,6 +235,75 @@ void PipeWireSourceTest::anAreaBeyondTheStreamIsRefused() {
     const auto refused = open(stream, QRect(600, 0, 100, 100), &text);
     QVERIFY(!refused);
     QVERIFY2(text.contains("640 x 360"), qPrintable(text));
+}
+
+// The whole engine with the shared screen as its picture source: the file shows the crop of
+// the first picture, then of the second, decoded the way a player does.
+void PipeWireSourceTest::aRecordingShowsTheSharedScreen() {
+    TestScreenStream stream(kStreamWidth, kStreamHeight);
+    QString why;
+    QVERIFY2(stream.start(&why), qPrintable(why));
+    std::unique_ptr<ImageSource> source = open(stream, kCrop, &why);
+    QVERIFY2(source, qPrintable(why));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("shared.mp4");
+    OutputSettings settings;
+    settings.path = path;
+    settings.videoSize = kCrop.size();
+    EncoderErrors::Error code = EncoderErrors::NoError;
+    std::unique_ptr<OutputFile> output = OutputFile::open(settings, &code, &why);
+    QVERIFY2(output, qPrintable(why));
+    SessionParts parts;
+    parts.image = std::move(source);
+    parts.output = std::move(output);
+    parts.path = path;
+    parts.videoSize = kCrop.size();
+    std::atomic<bool> failed{false};
+    Session session(std::move(parts), [&](FailureSource, int, const QString&) { failed = true; });
+    session.start();
+    // Blue, then red over the whole buffer, each shown for a second.
+    std::vector<uint8_t> blue(size_t(kStreamWidth) * kStreamHeight * 4);
+    for (size_t i = 0; i < blue.size(); i += 4)
+        blue[i] = 200;
+    std::vector<uint8_t> red(blue.size());
+    for (size_t i = 0; i < red.size(); i += 4)
+        red[i + 2] = 200;
+    const TestScreenStream::Pointer noNews;
+    QVERIFY(QTest::qWaitFor([&] { return stream.send(blue, kPicture, {}, noNews); }, kArrivalMs));
+    QTest::qWait(1000);
+    QVERIFY(QTest::qWaitFor([&] { return stream.send(red, kPicture, {}, noNews); }, kArrivalMs));
+    QTest::qWait(1000);
+    QVERIFY2(session.finish(&code, &why), qPrintable(why));
+    QVERIFY(!failed);
+
+    const readback::Facts facts = readback::probe(path);
+    QVERIFY2(facts.readable, qPrintable(facts.error));
+    const readback::Stream video = facts.stream("video");
+    QCOMPARE(video.width, 322); // the even size over 321 x 157
+    QCOMPARE(video.height, 158);
+    QCOMPARE(readback::decodeErrors(path), QString());
+    const QList<QByteArray> frames = readback::rgbFrames(path, video.width, video.height);
+    QVERIFY(!frames.isEmpty());
+    // Colour of the middle pixel, red first.
+    const auto middle = [&](const QByteArray& rgb) {
+        const int at = ((video.height / 2) * video.width + video.width / 2) * 3;
+        return QList<int>{uchar(rgb[at]), uchar(rgb[at + 1]), uchar(rgb[at + 2])};
+    };
+    const auto near = [](const QList<int>& got, const QList<int>& want) {
+        for (int i = 0; i < 3; ++i)
+            if (std::abs(got[i] - want[i]) > 16)
+                return false;
+        return true;
+    };
+    bool sawBlue = false;
+    for (const QByteArray& frame : frames)
+        sawBlue = sawBlue || near(middle(frame), {0, 0, 200});
+    QVERIFY(sawBlue);
+    QVERIFY2(near(middle(frames.last()), {200, 0, 0}),
+             qPrintable(QString("last picture's middle %1 %2 %3")
+                            .arg(middle(frames.last())[0])
+                            .arg(middle(frames.last())[1])
+                            .arg(middle(frames.last())[2])));
 }
 
 QTEST_GUILESS_MAIN(PipeWireSourceTest)
