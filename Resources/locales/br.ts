@@ -858,6 +858,42 @@
         <source>The area to record (%1 x %2 at %3, %4) does not lie on the screen of %5 x %6 pixels.</source>
         <translation>A área a gravar (%1 x %2 em %3, %4) não está dentro da tela de %5 x %6 pixels.</translation>
     </message>
+    <message>
+        <source>The connection to PipeWire was lost: %1</source>
+        <translation>A conexão com o PipeWire foi perdida: %1</translation>
+    </message>
+    <message>
+        <source>The screen sharing was ended.</source>
+        <translation>O compartilhamento da tela foi encerrado.</translation>
+    </message>
+    <message>
+        <source>The screen sharing failed: %1</source>
+        <translation>O compartilhamento da tela falhou: %1</translation>
+    </message>
+    <message>
+        <source>The screen sharing offers its pictures in a form this program cannot read.</source>
+        <translation>O compartilhamento da tela oferece suas imagens em um formato que este programa não consegue ler.</translation>
+    </message>
+    <message>
+        <source>Cannot start PipeWire, which brings the shared screen.</source>
+        <translation>Não é possível iniciar o PipeWire, que traz a tela compartilhada.</translation>
+    </message>
+    <message>
+        <source>Cannot connect to the shared screen through PipeWire: %1</source>
+        <translation>Não é possível conectar à tela compartilhada pelo PipeWire: %1</translation>
+    </message>
+    <message>
+        <source>The screen sharing sent no picture format within %1 seconds.</source>
+        <translation>O compartilhamento da tela não enviou nenhum formato de imagem em %1 segundos.</translation>
+    </message>
+    <message>
+        <source>The shared screen is %1 x %2 pixels; the area to record (%3 x %4 at %5, %6) does not lie on it.</source>
+        <translation>A tela compartilhada tem %1 x %2 pixels; a área a gravar (%3 x %4 em %5, %6) não está dentro dela.</translation>
+    </message>
+    <message>
+        <source>The screen sharing sends its pictures in memory this program cannot read.</source>
+        <translation>O compartilhamento da tela envia suas imagens em uma memória que este programa não consegue ler.</translation>
+    </message>
 </context>
 <context>
     <name>AudioGrabber</name>

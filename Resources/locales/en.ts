@@ -846,6 +846,42 @@
         <source>The area to record (%1 x %2 at %3, %4) does not lie on the screen of %5 x %6 pixels.</source>
         <translation>The area to record (%1 x %2 at %3, %4) does not lie on the screen of %5 x %6 pixels.</translation>
     </message>
+    <message>
+        <source>The connection to PipeWire was lost: %1</source>
+        <translation>The connection to PipeWire was lost: %1</translation>
+    </message>
+    <message>
+        <source>The screen sharing was ended.</source>
+        <translation>The screen sharing was ended.</translation>
+    </message>
+    <message>
+        <source>The screen sharing failed: %1</source>
+        <translation>The screen sharing failed: %1</translation>
+    </message>
+    <message>
+        <source>The screen sharing offers its pictures in a form this program cannot read.</source>
+        <translation>The screen sharing offers its pictures in a form this program cannot read.</translation>
+    </message>
+    <message>
+        <source>Cannot start PipeWire, which brings the shared screen.</source>
+        <translation>Cannot start PipeWire, which brings the shared screen.</translation>
+    </message>
+    <message>
+        <source>Cannot connect to the shared screen through PipeWire: %1</source>
+        <translation>Cannot connect to the shared screen through PipeWire: %1</translation>
+    </message>
+    <message>
+        <source>The screen sharing sent no picture format within %1 seconds.</source>
+        <translation>The screen sharing sent no picture format within %1 seconds.</translation>
+    </message>
+    <message>
+        <source>The shared screen is %1 x %2 pixels; the area to record (%3 x %4 at %5, %6) does not lie on it.</source>
+        <translation>The shared screen is %1 x %2 pixels; the area to record (%3 x %4 at %5, %6) does not lie on it.</translation>
+    </message>
+    <message>
+        <source>The screen sharing sends its pictures in memory this program cannot read.</source>
+        <translation>The screen sharing sends its pictures in memory this program cannot read.</translation>
+    </message>
 </context>
 <context>
     <name>AudioGrabber</name>

@@ -858,6 +858,42 @@
         <source>The area to record (%1 x %2 at %3, %4) does not lie on the screen of %5 x %6 pixels.</source>
         <translation>El área que grabar (%1 x %2 en %3, %4) no está dentro de la pantalla de %5 x %6 píxeles.</translation>
     </message>
+    <message>
+        <source>The connection to PipeWire was lost: %1</source>
+        <translation>Se perdió la conexión con PipeWire: %1</translation>
+    </message>
+    <message>
+        <source>The screen sharing was ended.</source>
+        <translation>Se terminó el uso compartido de la pantalla.</translation>
+    </message>
+    <message>
+        <source>The screen sharing failed: %1</source>
+        <translation>Falló el uso compartido de la pantalla: %1</translation>
+    </message>
+    <message>
+        <source>The screen sharing offers its pictures in a form this program cannot read.</source>
+        <translation>El uso compartido de la pantalla ofrece sus imágenes en una forma que este programa no puede leer.</translation>
+    </message>
+    <message>
+        <source>Cannot start PipeWire, which brings the shared screen.</source>
+        <translation>No se puede iniciar PipeWire, que trae la pantalla compartida.</translation>
+    </message>
+    <message>
+        <source>Cannot connect to the shared screen through PipeWire: %1</source>
+        <translation>No se puede conectar con la pantalla compartida a través de PipeWire: %1</translation>
+    </message>
+    <message>
+        <source>The screen sharing sent no picture format within %1 seconds.</source>
+        <translation>El uso compartido de la pantalla no envió ningún formato de imagen en %1 segundos.</translation>
+    </message>
+    <message>
+        <source>The shared screen is %1 x %2 pixels; the area to record (%3 x %4 at %5, %6) does not lie on it.</source>
+        <translation>La pantalla compartida mide %1 x %2 píxeles; el área que grabar (%3 x %4 en %5, %6) no está dentro de ella.</translation>
+    </message>
+    <message>
+        <source>The screen sharing sends its pictures in memory this program cannot read.</source>
+        <translation>El uso compartido de la pantalla envía sus imágenes en una memoria que este programa no puede leer.</translation>
+    </message>
 </context>
 <context>
     <name>AudioGrabber</name>
