@@ -66,6 +66,15 @@ std::vector<uint8_t> expectedCrop(const std::vector<uint8_t>& pixels) {
     return out;
 }
 
+// A rectangle of a crop-sized BGR0 picture made green.
+void paintGreen(std::vector<uint8_t>& picture, const QRect& rect) {
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            uint8_t* px = picture.data() + (size_t(y) * kCrop.width() + x) * 4;
+            px[0] = 0, px[1] = 0xff, px[2] = 0;
+        }
+}
+
 // The recording's view, put together from the grabbed bands.
 struct Recorded {
     std::vector<uint8_t> screen = std::vector<uint8_t>(size_t(kCrop.width()) * kCrop.height() * 4);
@@ -197,11 +206,7 @@ void PipeWireSourceTest::picturesDamageAndPointerArriveAsTheScreenShowsThem() {
     pointer.height = 6;
     pointer.rgba = 0xff00ff00; // opaque green: bytes 00 ff 00 ff
     std::vector<uint8_t> withPointer = expectedCrop(pixels);
-    for (int y = 68; y < 74; ++y)
-        for (int x = 197; x < 205; ++x) {
-            uint8_t* px = withPointer.data() + (size_t(y) * kCrop.width() + x) * 4;
-            px[0] = 0, px[1] = 0xff, px[2] = 0;
-        }
+    paintGreen(withPointer, QRect(197, 68, 8, 6));
     recorded_.converted = RowSpan{};
     QVERIFY(sendAndWait(stream, pixels, {kPicture}, pointer, withPointer));
     QVERIFY(recorded_.converted.top >= 64 && recorded_.converted.end <= 76);
