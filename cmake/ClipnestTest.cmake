@@ -1,11 +1,13 @@
-# clipnest_add_test(<name> SOURCES <files...> [LIBS <targets...>] [DESKTOP] [TIMEOUT <s>])
+# clipnest_add_test(<name> SOURCES <files...> [LIBS <targets...>] [DESKTOP | WAYLAND]
+#                   [TIMEOUT <s>])
 #
 # Unit tests (the default) run on the offscreen platform and are also run in the
 # sanitizer build. DESKTOP tests need the test desktop that scripts/with-test-desktop.sh
 # starts (X display, window manager, tray, PulseAudio, upload service) and are labelled
-# so that `ctest -L unit` leaves them out.
+# so that `ctest -L unit` leaves them out. WAYLAND tests need the headless Wayland desktop
+# of scripts/with-wayland-desktop.sh and are labelled `wayland`, which only it runs.
 function(clipnest_add_test name)
-    cmake_parse_arguments(T "DESKTOP" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "DESKTOP;WAYLAND" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
     target_compile_definitions(${name} PRIVATE
@@ -19,7 +21,10 @@ function(clipnest_add_test name)
     # busy machine a function that walks several desktop layouts can pass that and still be
     # well inside the limit the test was given. The test's limit is the one that counts.
     math(EXPR function_ms "${T_TIMEOUT} * 1000")
-    if(T_DESKTOP)
+    if(T_WAYLAND)
+        set_tests_properties(${name} PROPERTIES LABELS wayland TIMEOUT ${T_TIMEOUT}
+            ENVIRONMENT "QTEST_FUNCTION_TIMEOUT=${function_ms}")
+    elseif(T_DESKTOP)
         set_tests_properties(${name} PROPERTIES LABELS desktop TIMEOUT ${T_TIMEOUT}
             ENVIRONMENT "QTEST_FUNCTION_TIMEOUT=${function_ms}")
     else()

@@ -1,6 +1,11 @@
 // clipnest-rec --rect X,Y,W,H --seconds N [--sound] [--sound-input microphone|computer|both]
-//              [--pause-at S --resume-at S] [--no-pointer] [--clicks] OUT.mp4
+//              [--pause-at S --resume-at S] [--no-pointer] [--clicks]
+//              [--portal [--token FILE]] OUT.mp4
 // clipnest-rec --recover FILE.mp4
+//
+// --portal reads the screen through the desktop's screen-cast portal (Wayland): the desktop
+// asks which monitor to share, and --rect is in that monitor's pixels. --token keeps the
+// answer in FILE, so that the desktop asks only once.
 //
 // --seconds counts from the start to the stop, pauses included; --pause-at and --resume-at
 // pause and resume the recording that many seconds after its start (the file is then the
@@ -26,6 +31,7 @@
 #include "media/ScreenGrabber.h"
 #include "media/ScreenRecordingSettings.h"
 #include "media/VideoCodecSettings.h"
+#include "rec/PortalScreen.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -38,6 +44,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -53,7 +60,8 @@ int usage(const QString& problem) {
     QTextStream(stderr) << problem << "\n"
                         << "usage: clipnest-rec --rect X,Y,W,H --seconds N [--sound] "
                            "[--sound-input microphone|computer|both] [--pause-at S "
-                           "--resume-at S] [--no-pointer] [--clicks] OUT.mp4\n"
+                           "--resume-at S] [--no-pointer] [--clicks] [--portal [--token "
+                           "FILE]] OUT.mp4\n"
                         << "       clipnest-rec --recover FILE.mp4\n";
     return 2;
 }
@@ -83,6 +91,8 @@ struct Options {
     double pauseAt = -1;
     double resumeAt = -1;
     SoundMix mix;
+    bool portal = false;
+    QString tokenFile;
     QString out;
 };
 
@@ -122,8 +132,14 @@ QString readOption(const QStringList& args, int* i, Options* o) {
         (a == "--pause-at" ? o->pauseAt : o->resumeAt) = v;
         return ok && v >= 0 ? QString() : "bad " + a + ": " + args[*i];
     }
+    if (a == "--token" && hasValue) {
+        o->tokenFile = args[++*i];
+        return QString();
+    }
     if (a == "--sound")
         o->sound = true;
+    else if (a == "--portal")
+        o->portal = true;
     else if (a == "--no-pointer")
         o->pointer = false;
     else if (a == "--clicks")
@@ -151,9 +167,11 @@ QString parse(const QStringList& args, Options* o) {
 // One recording from its start to its finished file, with the figures of its stop.
 class Run {
 public:
-    Run(QCoreApplication& app, const Options& o)
+    Run(QCoreApplication& app, const Options& o, const ScreenGrabber::SourceOpener& opener)
         : app_(app)
         , options_(o) {
+        if (opener)
+            screen_.setSourceOpener(opener);
         RecorderSetup setup;
         setup.drawPointer = o.pointer;
         setup.drawClicks = o.clicks;
@@ -274,9 +292,31 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
 
-    Run run(app, options);
+    std::unique_ptr<Run> run;
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
-                     [&run] { run.interrupt(); });
-    return run.exec();
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&run, &app] {
+        if (run)
+            run->interrupt();
+        else
+            app.exit(1); // still asking the desktop: nothing recorded yet
+    });
+    // Lives as long as the recording: the desktop stops sharing when it goes.
+    PortalScreen portal(options.tokenFile);
+    ScreenGrabber::SourceOpener opener;
+    if (options.portal) {
+        QString failure = QStringLiteral("interrupted");
+        QObject::connect(&portal, &PortalScreen::opened, &app, [&app] { app.exit(0); });
+        QObject::connect(&portal, &PortalScreen::failed, &app, [&](const QString& message) {
+            failure = message;
+            app.exit(1);
+        });
+        portal.open();
+        if (app.exec() != 0) {
+            QTextStream(stderr) << failure << "\n";
+            return 1;
+        }
+        opener = portal.opener();
+    }
+    run = std::make_unique<Run>(app, options, opener);
+    return run->exec();
 }

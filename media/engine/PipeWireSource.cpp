@@ -29,6 +29,9 @@ constexpr TranslationContext kTr{"ScreenGrabber"};
 // back; a few seconds leave room for a busy machine without leaving the user waiting long
 // for an error.
 constexpr int kNegotiationSeconds = 5;
+// A compositor sends its first picture within a frame or two of the stream running; waiting
+// longer only delays the start for one that sends nothing until the screen changes.
+constexpr int kFirstPictureMs = 1000;
 
 struct StreamFrame {
     std::vector<uint8_t> pixels; // the rows `rows` of the cropped picture, BGR0, packed
@@ -56,6 +59,12 @@ public:
         const bool settled =
             changed_.wait_for(lock, std::chrono::seconds(kNegotiationSeconds),
                               [this] { return (negotiated_ && started_) || failure_; });
+        // The first picture too, so that the recording does not begin with black while the
+        // compositor gets going. Some send nothing until the screen changes
+        // (xdg-desktop-portal-wlr on a second cast): that part is recorded black.
+        if (settled && !failure_)
+            changed_.wait_for(lock, std::chrono::milliseconds(kFirstPictureMs),
+                              [this] { return pictured_ || failure_; });
         if (failure_) {
             *code = failure_->code;
             *errorText = failure_->text;
@@ -164,6 +173,8 @@ private:
                              latest_.begin() + std::ptrdiff_t(all.end * rowBytes));
         std::lock_guard<std::mutex> lock(mutex_);
         frame_ = std::move(frame);
+        pictured_ = true;
+        changed_.notify_all();
     }
 
     void streamStarted() override {
@@ -279,11 +290,12 @@ private:
 
     // Handed from PipeWire's thread to the capture thread.
     std::mutex mutex_;
-    std::condition_variable changed_; // negotiated_, started_ or failure_ set
+    std::condition_variable changed_; // negotiated_, started_, pictured_ or failure_ set
     bool negotiated_ = false;
     // Linked and running: a compositor sends the whole screen when its stream starts, and
     // what it sends before that can be lost.
     bool started_ = false;
+    bool pictured_ = false; // a picture came
     std::optional<Failure> failure_;
     std::unique_ptr<StreamFrame> frame_; // the newest frame not yet taken
     PointerState pointer_;

@@ -32,6 +32,10 @@ constexpr uint kPersistUntilRevoked = 2;
 // Restore tokens and persist modes came with version 4 of the interface.
 constexpr uint kRestoreVersion = 4;
 
+QString cancelledText() {
+    return kTr.tr("Screen sharing was cancelled, so there is nothing to record.");
+}
+
 QString unavailableText(const QString& why) {
     return kTr
         .tr("This desktop offers no screen sharing to programs (%1). Install "
@@ -165,6 +169,7 @@ void ScreenCastPortal::ask(const QString& method, QList<QVariant> args, QVariant
     delete pending_;
     auto* request = new PortalRequest(bus_, this);
     pending_ = request;
+    step_ = method;
     if (!request->listening())
         return fail(Failure::Unavailable, unavailableText(kTr.tr("no session bus")));
     connect(request, &PortalRequest::answered, this,
@@ -191,23 +196,31 @@ void ScreenCastPortal::onAnswer(uint response, const QVariantMap& results, const
     if (response == uint(PortalRequest::Response::Accepted))
         return answer(results);
     if (response == uint(PortalRequest::Response::Cancelled))
-        return fail(Failure::Cancelled,
-                    kTr.tr("Screen sharing was cancelled, so there is nothing to record."));
-    // A remembered choice the desktop can no longer honour (a monitor unplugged, the
-    // permission revoked) ends the request; asking the user afresh is what they expect.
-    if (!options_.restoreToken.isEmpty() && !retried_) {
-        retried_ = true;
-        options_.restoreToken.clear();
-        close();
-        return readProperties();
-    }
+        return fail(Failure::Cancelled, cancelledText());
+    if (retryWithoutToken())
+        return;
     fail(Failure::Refused, kTr.tr("The desktop did not share the screen. Try again, and "
                                   "allow sharing when the desktop asks."));
+}
+
+bool ScreenCastPortal::retryWithoutToken() {
+    // A remembered choice the desktop can no longer honour (a monitor unplugged, the
+    // permission revoked, a token it does not know) ends the request, or the call; asking
+    // the user afresh is what they expect.
+    if (options_.restoreToken.isEmpty() || retried_)
+        return false;
+    retried_ = true;
+    options_.restoreToken.clear();
+    close();
+    readProperties();
+    return true;
 }
 
 bool ScreenCastPortal::callFailed(QDBusPendingCallWatcher* watcher, const char* step) {
     if (!watcher->isError())
         return false;
+    if (qstrcmp(step, "SelectSources") == 0 && retryWithoutToken())
+        return true;
     const QDBusError error = watcher->error();
     const Failure failure =
         error.type() == QDBusError::ServiceUnknown || error.type() == QDBusError::UnknownInterface
@@ -226,6 +239,10 @@ void ScreenCastPortal::fail(Failure failure, const QString& message) {
 }
 
 void ScreenCastPortal::onSessionClosed() {
+    // The portal and its backend may both announce the end, and a signal already queued
+    // still arrives after close(): only the first one for a live session counts.
+    if (session_.isEmpty())
+        return;
     const bool wasOpen = open_;
     // Already gone on the desktop's side: nothing to ask it to close.
     bus_.disconnect(kService, session_, kSession, "Closed", this, SLOT(onSessionClosed()));
@@ -233,6 +250,9 @@ void ScreenCastPortal::onSessionClosed() {
     if (wasOpen) {
         close();
         emit closedByDesktop();
+    } else if (pending_ && (step_ == "SelectSources" || step_ == "Start")) {
+        // Some desktops answer a closed dialog by ending the whole session.
+        fail(Failure::Cancelled, cancelledText());
     } else {
         fail(Failure::Refused, kTr.tr("The desktop ended screen sharing before it began. Try "
                                       "again."));

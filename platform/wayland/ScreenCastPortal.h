@@ -79,6 +79,8 @@ private:
     // that carries a fresh request token; `answer` receives the accepted results.
     void ask(const QString& method, QList<QVariant> args, QVariantMap options, Answer answer);
     void onAnswer(uint response, const QVariantMap& results, const Answer& answer);
+    // Starts again without the restore token, once; false when there was none to drop.
+    bool retryWithoutToken();
     // Ends the attempt with `failure`, closing whatever session was made.
     void fail(Failure failure, const QString& message);
     // Whether the watcher's call failed; if so the attempt ends with a message naming `step`.
@@ -94,6 +96,7 @@ private:
     bool retried_ = false; // asked again without the restore token
     quint64 attempt_ = 0;  // answers to an earlier attempt are ignored
     QPointer<PortalRequest> pending_;
+    QString step_; // the method pending_ answers
 };
 
 } // namespace platform::wayland

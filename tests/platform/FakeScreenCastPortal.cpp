@@ -71,9 +71,24 @@ QDBusObjectPath FakeScreenCastPortal::CreateSession(const QVariantMap& options) 
     return respond(options, 0, {{"session_handle", session}});
 }
 
-QDBusObjectPath FakeScreenCastPortal::SelectSources(const QDBusObjectPath&,
+QDBusObjectPath FakeScreenCastPortal::SelectSources(const QDBusObjectPath& session,
                                                     const QVariantMap& options) {
     selectOptions << options;
+    if (!unreadableToken.isEmpty() &&
+        options.value("restore_token").toString() == unreadableToken) {
+        sendErrorReply(QDBusError::InvalidArgs, "Restore token is not a valid UUID string");
+        return QDBusObjectPath();
+    }
+    if (closeOnSelect) {
+        const QString path = session.path();
+        // The portal and its backend each announce it, as they do on a real desktop.
+        QTimer::singleShot(0, this, [this, path] {
+            endSession(path);
+            endSession(path);
+        });
+        return QDBusObjectPath(platform::wayland::PortalRequest::requestPath(
+            message().service(), options.value("handle_token").toString()));
+    }
     return respond(options, selectResponse, {});
 }
 

@@ -39,6 +39,12 @@ public:
     QString staleToken;
     QString newToken = QStringLiteral("token-2");
     QList<Stream> streams = {{42, 0, 0, 1920, 1080, 1}};
+    // SelectSources ends the session instead of answering, as xdg-desktop-portal-wlr does
+    // when the user closes its chooser.
+    bool closeOnSelect = false;
+    // SelectSources refuses the call itself when it carries this token (one it cannot
+    // read), instead of answering later.
+    QString unreadableToken;
     // Replaces the streams entry with a string, as a broken portal might.
     bool garbageStreams = false;
 

@@ -130,6 +130,37 @@ private slots:
         QTRY_COMPARE(portal_->closedSessions, portal_->sessions);
     }
 
+    // A desktop that ends the session when its chooser is closed: a cancel too.
+    void sessionEndedByTheDialogIsACancel() {
+        portal_->closeOnSelect = true;
+        ScreenCastPortal client(clientSide());
+        QSignalSpy opened(&client, &ScreenCastPortal::opened);
+        QSignalSpy failed(&client, &ScreenCastPortal::failed);
+        client.open({});
+        QVERIFY(!settle(client, opened, failed));
+        QCOMPARE(failed.first().at(0).value<ScreenCastPortal::Failure>(),
+                 ScreenCastPortal::Failure::Cancelled);
+        // The second announcement changes nothing: a new attempt, answered in full after it,
+        // is the only other thing heard.
+        portal_->closeOnSelect = false;
+        client.open({});
+        QVERIFY(QTest::qWaitFor([&] { return opened.size() == 1; }, 10000));
+        QCOMPARE(failed.size(), 1);
+    }
+
+    // A token the desktop cannot even read is refused by the call: asked again without it.
+    void unreadableTokenAsksAgain() {
+        portal_->unreadableToken = QStringLiteral("no-such-token");
+        ScreenCastPortal client(clientSide());
+        QSignalSpy opened(&client, &ScreenCastPortal::opened);
+        QSignalSpy failed(&client, &ScreenCastPortal::failed);
+        client.open({QStringLiteral("no-such-token"), true});
+        QVERIFY2(settle(client, opened, failed),
+                 failed.isEmpty() ? "" : qPrintable(failed.first().at(1).toString()));
+        QCOMPARE(portal_->selectOptions.size(), 2);
+        QVERIFY(!portal_->selectOptions[1].contains("restore_token"));
+    }
+
     // A remembered choice the desktop cannot restore: asked again once, without it.
     void staleTokenAsksAgain() {
         portal_->staleToken = QStringLiteral("old");

@@ -1,0 +1,247 @@
+// Recordings through the desktop's screen-cast portal and PipeWire, on the headless Wayland
+// test desktop: the file holds exactly the pixels selected, and the desktop's chooser is
+// asked only when it has to be.
+#include "mp4_readback.h"
+#include "rec_process.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QRasterWindow>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// Blocks of this size, each of its own colour: edges everywhere, so that a picture taken a
+// few pixels off differs plainly, and flat insides, which the encoder keeps almost exactly.
+constexpr int kBlock = 8;
+const QRect kArea(200, 160, 480, 320);
+
+// The whole output covered by fixed coloured blocks, and a corner (outside every area
+// recorded) that can blink.
+class BlocksWindow : public QRasterWindow {
+public:
+    BlocksWindow() {
+        blink_.setInterval(100);
+        connect(&blink_, &QTimer::timeout, this, [this] {
+            lit_ = !lit_;
+            update(kCorner);
+        });
+    }
+    // xdg-desktop-portal-wlr 0.7.0 sends a new cast nothing until something on the output
+    // changes; a blinking corner gives it that change.
+    void setBlinking(bool on) { on ? blink_.start() : blink_.stop(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QRandomGenerator colours(20261209);
+        for (int y = 0; y < height(); y += kBlock)
+            for (int x = 0; x < width(); x += kBlock)
+                p.fillRect(x, y, kBlock, kBlock, QColor::fromRgb(colours.generate() | 0xff000000));
+        p.fillRect(kCorner, lit_ ? Qt::white : Qt::black);
+    }
+
+private:
+    static constexpr QRect kCorner{0, 0, 16, 16};
+    QTimer blink_;
+    bool lit_ = false;
+};
+
+QString readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+void writeAll(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QVERIFY(f.write(content) == content.size());
+}
+
+// How often the desktop's output chooser ran so far.
+int chooserCalls() {
+    return int(readAll(qEnvironmentVariable("CLIPNEST_TEST_CHOOSER_CALLS"))
+                   .split('\n', Qt::SkipEmptyParts)
+                   .size());
+}
+
+// The output's exact pixels, as the compositor has them.
+QImage screenshot(const QString& output) {
+    QTemporaryDir dir;
+    const QString png = dir.filePath("shot.png");
+    QProcess grim;
+    grim.start("grim", {"-o", output, png});
+    if (!grim.waitForFinished(30000) || grim.exitCode() != 0)
+        return QImage();
+    return QImage(png).convertToFormat(QImage::Format_RGB888);
+}
+
+// The mean difference per colour channel between a decoded RGB frame and `area` of `image`.
+double meanDifference(const QByteArray& frame, const QImage& image, const QRect& area) {
+    if (frame.size() != qsizetype(area.width()) * area.height() * 3)
+        return 1e9;
+    double sum = 0;
+    for (int y = 0; y < area.height(); ++y) {
+        const uchar* row = image.constScanLine(area.y() + y) + area.x() * 3;
+        const uchar* got = reinterpret_cast<const uchar*>(frame.constData()) + y * area.width() * 3;
+        for (int i = 0; i < area.width() * 3; ++i)
+            sum += std::abs(int(row[i]) - int(got[i]));
+    }
+    return sum / (double(area.width()) * area.height() * 3);
+}
+
+QStringList portalArgs(const QRect& r, int seconds, const QString& out,
+                       const QString& tokenFile = QString()) {
+    QStringList args = recArgs(r, seconds, false, out);
+    args.insert(args.size() - 1, "--portal");
+    if (!tokenFile.isEmpty()) {
+        args.insert(args.size() - 1, "--token");
+        args.insert(args.size() - 1, tokenFile);
+    }
+    return args;
+}
+
+} // namespace
+
+class WaylandRecordingTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    std::unique_ptr<BlocksWindow> blocks_;
+
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    void choose(const QByteArray& output) {
+        writeAll(qEnvironmentVariable("CLIPNEST_TEST_CHOOSER"), output + "\n");
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(qEnvironmentVariableIsSet("CLIPNEST_TEST_WAYLAND"),
+                 "needs the Wayland test desktop (scripts/with-wayland-desktop.sh)");
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
+        blocks_ = std::make_unique<BlocksWindow>();
+        blocks_->showFullScreen();
+        QVERIFY(QTest::qWaitForWindowExposed(blocks_.get()));
+        // The compositor has the blocks on the output once a screenshot shows them.
+        QVERIFY(QTest::qWaitFor(
+            [] {
+                const QImage shot = screenshot("HEADLESS-1");
+                const QPoint a(kArea.x() + kBlock / 2, kArea.y() + kBlock / 2);
+                return !shot.isNull() && shot.pixel(a) != shot.pixel(a + QPoint(kBlock, 0));
+            },
+            20000));
+    }
+
+    // Every recording is a new cast, which needs a change on the output to get its first
+    // picture: the corner blinks while it starts.
+    void init() {
+        choose("HEADLESS-1");
+        blocks_->setBlinking(true);
+    }
+    void cleanup() { blocks_->setBlinking(false); }
+
+    // A selection records exactly its pixels: the decoded picture matches the compositor's
+    // own pixels there, and plainly does not match them 4 pixels off.
+    void recordsExactlyTheSelectedPixels() {
+        const QString file = path("exact.mp4");
+        auto p = startRec(portalArgs(kArea, 2, file));
+        const Run run = finish(*p);
+        QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0,
+                 qPrintable(describe(run)));
+        const readback::Facts facts = readback::probe(file);
+        QVERIFY2(facts.readable, qPrintable(facts.error));
+        const readback::Stream v = facts.stream("video");
+        QCOMPARE(v.width, kArea.width());
+        QCOMPARE(v.height, kArea.height());
+        QCOMPARE(readback::decodeErrors(file), QString());
+        const QImage shot = screenshot("HEADLESS-1");
+        QVERIFY(!shot.isNull());
+        const QByteArray frame = readback::rgbFrameAt(file, 1.0, kArea.width(), kArea.height());
+        const double here = meanDifference(frame, shot, kArea);
+        const double shifted = meanDifference(frame, shot, kArea.translated(4, 0));
+        const double lower = meanDifference(frame, shot, kArea.translated(0, 4));
+        const QString figures = QStringLiteral("here %1, 4 px right %2, 4 px down %3")
+                                    .arg(here)
+                                    .arg(shifted)
+                                    .arg(lower);
+        qInfo("%s", qPrintable(figures));
+        QVERIFY2(here < 8, qPrintable(figures));
+        QVERIFY2(shifted > 4 * here && lower > 4 * here, qPrintable(figures));
+    }
+
+    // A still screen sends no frames for as long as it stays still: the file still lasts the
+    // time recorded, decodes cleanly, and shows the screen throughout.
+    void stillScreenKeepsItsLength() {
+        const QString file = path("still.mp4");
+        auto p = startRec(portalArgs(kArea, 15, file));
+        // Still from 2 s on: 13 s without a frame.
+        QTimer::singleShot(2000, blocks_.get(), [this] { blocks_->setBlinking(false); });
+        const Run run = finish(*p);
+        QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0,
+                 qPrintable(describe(run)));
+        const readback::Facts facts = readback::probe(file);
+        QVERIFY2(facts.readable, qPrintable(facts.error));
+        const double recorded = run.stats.value("recorded_ms").toDouble() / 1000;
+        QVERIFY2(std::abs(facts.duration - recorded) < 0.1,
+                 qPrintable(
+                     QStringLiteral("%1 s long, %2 s recorded").arg(facts.duration).arg(recorded)));
+        QVERIFY2(std::abs(facts.duration - 15) < 0.5, qPrintable(QString::number(facts.duration)));
+        QCOMPARE(readback::decodeErrors(file), QString());
+        const QImage shot = screenshot("HEADLESS-1");
+        QStringList wrong;
+        for (double at : {0.0, 0.5, 5.0, 14.5}) {
+            const QByteArray frame = readback::rgbFrameAt(file, at, kArea.width(), kArea.height());
+            const double difference = meanDifference(frame, shot, kArea);
+            if (difference >= 8)
+                wrong << QStringLiteral("at %1 s: %2").arg(at).arg(difference);
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("; ") + " " + run.out));
+    }
+
+    // The user closes the desktop's dialog: the tool says so and leaves no file.
+    void cancelledChooserLeavesNoFile() {
+        choose("");
+        const QString file = path("cancelled.mp4");
+        auto p = startRec(portalArgs(kArea, 2, file));
+        const Run run = finish(*p);
+        QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 1,
+                 qPrintable(describe(run)));
+        QVERIFY2(run.err.contains("cancelled"), qPrintable(run.err));
+        QVERIFY(!QFile::exists(file));
+    }
+
+    // The desktop asks once; with the token it gave, a second recording needs no dialog, and
+    // a token it cannot use makes it ask again rather than fail.
+    void theDesktopAsksOnlyOnce() {
+        const QString token = path("token");
+        const int before = chooserCalls();
+        auto first = startRec(portalArgs(kArea, 1, path("first.mp4"), token));
+        Run run = finish(*first);
+        QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+        QCOMPARE(chooserCalls(), before + 1);
+        QVERIFY(!readAll(token).trimmed().isEmpty());
+
+        auto second = startRec(portalArgs(kArea, 1, path("second.mp4"), token));
+        run = finish(*second);
+        QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+        QCOMPARE(chooserCalls(), before + 1);
+
+        writeAll(token, "no-such-token\n");
+        auto third = startRec(portalArgs(kArea, 1, path("third.mp4"), token));
+        run = finish(*third);
+        QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+        QCOMPARE(chooserCalls(), before + 2);
+        QVERIFY(readback::probe(path("third.mp4")).readable);
+    }
+};
+
+QTEST_MAIN(WaylandRecordingTest)
+#include "tst_wayland_recording.moc"
