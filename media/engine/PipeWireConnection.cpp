@@ -1,5 +1,7 @@
 #include "media/engine/PipeWireConnection.h"
+
 #include "core/Translate.h"
+#include "media/engine/PipeWireHandles.h"
 
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
@@ -23,22 +25,6 @@ constexpr int kPointerRoom = 256;
 // ones, which only costs a few rows compared in vain.
 constexpr int kDamageRects = 16;
 
-struct ThreadLoopDeleter {
-    void operator()(pw_thread_loop* l) const { pw_thread_loop_destroy(l); }
-};
-struct ContextDeleter {
-    void operator()(pw_context* c) const { pw_context_destroy(c); }
-};
-struct CoreDeleter {
-    void operator()(pw_core* c) const { pw_core_disconnect(c); }
-};
-struct RegistryDeleter {
-    void operator()(pw_registry* r) const { pw_proxy_destroy(reinterpret_cast<pw_proxy*>(r)); }
-};
-struct StreamDeleter {
-    void operator()(pw_stream* s) const { pw_stream_destroy(s); }
-};
-
 constexpr size_t pointerMetaSize(int side) {
     return sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap) + size_t(side) * size_t(side) * 4;
 }
@@ -46,11 +32,11 @@ constexpr size_t pointerMetaSize(int side) {
 } // namespace
 
 struct PipeWireConnection::Private {
-    std::unique_ptr<pw_thread_loop, ThreadLoopDeleter> loop;
-    std::unique_ptr<pw_context, ContextDeleter> context;
-    std::unique_ptr<pw_core, CoreDeleter> core;
-    std::unique_ptr<pw_registry, RegistryDeleter> registry;
-    std::unique_ptr<pw_stream, StreamDeleter> stream;
+    pipewire::ThreadLoopPtr loop;
+    pipewire::ContextPtr context;
+    pipewire::CorePtr core;
+    pipewire::RegistryPtr registry;
+    pipewire::StreamPtr stream;
     spa_hook coreListener{};
     spa_hook registryListener{};
     spa_hook streamListener{};

@@ -1,5 +1,7 @@
 #include "pipewire_support.h"
 
+#include "media/engine/PipeWireHandles.h"
+
 #include <pipewire/extensions/metadata.h>
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
@@ -99,35 +101,15 @@ int PrivatePipeWire::connectSocket() const {
     return fd;
 }
 
-namespace {
-
-struct ThreadLoopDeleter {
-    void operator()(pw_thread_loop* l) const { pw_thread_loop_destroy(l); }
-};
-struct ContextDeleter {
-    void operator()(pw_context* c) const { pw_context_destroy(c); }
-};
-struct CoreDeleter {
-    void operator()(pw_core* c) const { pw_core_disconnect(c); }
-};
-struct RegistryDeleter {
-    void operator()(pw_registry* r) const { pw_proxy_destroy(reinterpret_cast<pw_proxy*>(r)); }
-};
-struct StreamDeleter {
-    void operator()(pw_stream* s) const { pw_stream_destroy(s); }
-};
-
-} // namespace
-
 struct TestScreenStream::Private {
     int width = 0;
     int height = 0;
     // Declared in the order of making; the thread is stopped before any goes.
-    std::unique_ptr<pw_thread_loop, ThreadLoopDeleter> loopOwner;
-    std::unique_ptr<pw_context, ContextDeleter> contextOwner;
-    std::unique_ptr<pw_core, CoreDeleter> coreOwner;
-    std::unique_ptr<pw_registry, RegistryDeleter> registryOwner;
-    std::unique_ptr<pw_stream, StreamDeleter> streamOwner;
+    engine::pipewire::ThreadLoopPtr loopOwner;
+    engine::pipewire::ContextPtr contextOwner;
+    engine::pipewire::CorePtr coreOwner;
+    engine::pipewire::RegistryPtr registryOwner;
+    engine::pipewire::StreamPtr streamOwner;
     pw_thread_loop* loop = nullptr;
     pw_stream* stream = nullptr;
     spa_hook registryListener{};

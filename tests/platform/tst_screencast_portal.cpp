@@ -19,12 +19,27 @@ const QString kPortalSide = QStringLiteral("screencast-test-portal");
 const QString kClientSide = QStringLiteral("screencast-test-client");
 const char kPortalService[] = "org.freedesktop.portal.Desktop";
 
-// Waits for the client's attempt to end; true when it opened.
-bool settle(ScreenCastPortal& client, QSignalSpy& opened, QSignalSpy& failed) {
-    if (!QTest::qWaitFor([&] { return opened.size() + failed.size() > 0; }, 10000))
-        qWarning("the attempt did not end");
-    return !opened.isEmpty() && client.isOpen();
-}
+// One attempt of a client, and what it said.
+struct Attempt {
+    explicit Attempt(const QDBusConnection& bus)
+        : client(bus)
+        , opened(&client, &ScreenCastPortal::opened)
+        , failed(&client, &ScreenCastPortal::failed) {}
+
+    // Waits for the attempt to end; true when it opened.
+    bool settle() {
+        if (!QTest::qWaitFor([&] { return opened.size() + failed.size() > 0; }, 10000))
+            qWarning("the attempt did not end");
+        return !opened.isEmpty() && client.isOpen();
+    }
+    ScreenCastPortal::Failure failure() const {
+        return failed.first().at(0).value<ScreenCastPortal::Failure>();
+    }
+
+    ScreenCastPortal client;
+    QSignalSpy opened;
+    QSignalSpy failed;
+};
 
 } // namespace
 
@@ -69,12 +84,10 @@ private slots:
     // streams come back as the portal described them, with a connection and a new token.
     void opensWithTheStreamsThePortalShares() {
         portal_->streams = {{42, 0, 0, 1920, 1080, 1}, {57, 1920, 0, 1280, 720, 1}};
-        ScreenCastPortal client(clientSide());
-        QSignalSpy opened(&client, &ScreenCastPortal::opened);
-        QSignalSpy failed(&client, &ScreenCastPortal::failed);
-        client.open({QStringLiteral("token-1"), true});
-        QVERIFY2(settle(client, opened, failed),
-                 failed.isEmpty() ? "" : qPrintable(failed.first().at(1).toString()));
+        Attempt a(clientSide());
+        a.client.open({QStringLiteral("token-1"), true});
+        QVERIFY2(a.settle(),
+                 a.failed.isEmpty() ? "" : qPrintable(a.failed.first().at(1).toString()));
         QCOMPARE(portal_->selectOptions.size(), 1);
         const QVariantMap asked = portal_->selectOptions.first();
         QCOMPARE(asked.value("types").toUInt(), 1u);
@@ -82,7 +95,7 @@ private slots:
         QCOMPARE(asked.value("cursor_mode").toUInt(), 4u);
         QCOMPARE(asked.value("persist_mode").toUInt(), 2u);
         QCOMPARE(asked.value("restore_token").toString(), QStringLiteral("token-1"));
-        const ScreenCastPortal::Cast& cast = client.cast();
+        const ScreenCastPortal::Cast& cast = a.client.cast();
         QCOMPARE(cast.streams.size(), 2);
         QCOMPARE(cast.streams[1].node, 57u);
         QVERIFY(cast.streams[1].hasPosition && cast.streams[1].hasSize);
@@ -93,8 +106,8 @@ private slots:
         QCOMPARE(cast.restoreToken, QStringLiteral("token-2"));
         QVERIFY(cast.pointerAsMetadata);
         // Ending the cast ends the desktop's session, so its sharing indicator goes away.
-        client.close();
-        QVERIFY(!client.isOpen());
+        a.client.close();
+        QVERIFY(!a.client.isOpen());
         QTRY_COMPARE(portal_->closedSessions, portal_->sessions);
     }
 
@@ -103,60 +116,50 @@ private slots:
     void asksAnOlderPortalOnlyWhatItKnows() {
         portal_->interfaceVersion = 3;
         portal_->availableCursorModes = 1 | 2;
-        ScreenCastPortal client(clientSide());
-        QSignalSpy opened(&client, &ScreenCastPortal::opened);
-        QSignalSpy failed(&client, &ScreenCastPortal::failed);
-        client.open({QStringLiteral("token-1"), true});
-        QVERIFY(settle(client, opened, failed));
+        Attempt a(clientSide());
+        a.client.open({QStringLiteral("token-1"), true});
+        QVERIFY(a.settle());
         const QVariantMap asked = portal_->selectOptions.first();
         QCOMPARE(asked.value("cursor_mode").toUInt(), 2u);
         QVERIFY(!asked.contains("persist_mode"));
         QVERIFY(!asked.contains("restore_token"));
-        QVERIFY(!client.cast().pointerAsMetadata);
+        QVERIFY(!a.client.cast().pointerAsMetadata);
     }
 
     // The user closes the desktop's dialog: a cancel, said as such, and no session left.
     void cancelledDialogEndsWithoutASession() {
         portal_->selectResponse = 1;
-        ScreenCastPortal client(clientSide());
-        QSignalSpy opened(&client, &ScreenCastPortal::opened);
-        QSignalSpy failed(&client, &ScreenCastPortal::failed);
-        client.open({});
-        QVERIFY(!settle(client, opened, failed));
-        QCOMPARE(failed.size(), 1);
-        QCOMPARE(failed.first().at(0).value<ScreenCastPortal::Failure>(),
-                 ScreenCastPortal::Failure::Cancelled);
-        QVERIFY(!failed.first().at(1).toString().isEmpty());
+        Attempt a(clientSide());
+        a.client.open({});
+        QVERIFY(!a.settle());
+        QCOMPARE(a.failed.size(), 1);
+        QCOMPARE(a.failure(), ScreenCastPortal::Failure::Cancelled);
+        QVERIFY(!a.failed.first().at(1).toString().isEmpty());
         QTRY_COMPARE(portal_->closedSessions, portal_->sessions);
     }
 
     // A desktop that ends the session when its chooser is closed: a cancel too.
     void sessionEndedByTheDialogIsACancel() {
         portal_->closeOnSelect = true;
-        ScreenCastPortal client(clientSide());
-        QSignalSpy opened(&client, &ScreenCastPortal::opened);
-        QSignalSpy failed(&client, &ScreenCastPortal::failed);
-        client.open({});
-        QVERIFY(!settle(client, opened, failed));
-        QCOMPARE(failed.first().at(0).value<ScreenCastPortal::Failure>(),
-                 ScreenCastPortal::Failure::Cancelled);
+        Attempt a(clientSide());
+        a.client.open({});
+        QVERIFY(!a.settle());
+        QCOMPARE(a.failure(), ScreenCastPortal::Failure::Cancelled);
         // The second announcement changes nothing: a new attempt, answered in full after it,
         // is the only other thing heard.
         portal_->closeOnSelect = false;
-        client.open({});
-        QVERIFY(QTest::qWaitFor([&] { return opened.size() == 1; }, 10000));
-        QCOMPARE(failed.size(), 1);
+        a.client.open({});
+        QVERIFY(QTest::qWaitFor([&] { return a.opened.size() == 1; }, 10000));
+        QCOMPARE(a.failed.size(), 1);
     }
 
     // A token the desktop cannot even read is refused by the call: asked again without it.
     void unreadableTokenAsksAgain() {
         portal_->unreadableToken = QStringLiteral("no-such-token");
-        ScreenCastPortal client(clientSide());
-        QSignalSpy opened(&client, &ScreenCastPortal::opened);
-        QSignalSpy failed(&client, &ScreenCastPortal::failed);
-        client.open({QStringLiteral("no-such-token"), true});
-        QVERIFY2(settle(client, opened, failed),
-                 failed.isEmpty() ? "" : qPrintable(failed.first().at(1).toString()));
+        Attempt a(clientSide());
+        a.client.open({QStringLiteral("no-such-token"), true});
+        QVERIFY2(a.settle(),
+                 a.failed.isEmpty() ? "" : qPrintable(a.failed.first().at(1).toString()));
         QCOMPARE(portal_->selectOptions.size(), 2);
         QVERIFY(!portal_->selectOptions[1].contains("restore_token"));
     }
@@ -164,28 +167,23 @@ private slots:
     // A remembered choice the desktop cannot restore: asked again once, without it.
     void staleTokenAsksAgain() {
         portal_->staleToken = QStringLiteral("old");
-        ScreenCastPortal client(clientSide());
-        QSignalSpy opened(&client, &ScreenCastPortal::opened);
-        QSignalSpy failed(&client, &ScreenCastPortal::failed);
-        client.open({QStringLiteral("old"), true});
-        QVERIFY(settle(client, opened, failed));
+        Attempt a(clientSide());
+        a.client.open({QStringLiteral("old"), true});
+        QVERIFY(a.settle());
         QCOMPARE(portal_->selectOptions.size(), 2);
         QVERIFY(!portal_->selectOptions[1].contains("restore_token"));
         QCOMPARE(portal_->sessions.size(), 2);
         QTRY_COMPARE(portal_->closedSessions, QStringList{portal_->sessions.first()});
-        QCOMPARE(client.cast().restoreToken, QStringLiteral("token-2"));
+        QCOMPARE(a.client.cast().restoreToken, QStringLiteral("token-2"));
     }
 
     // A refusal without a token to blame is reported, not retried.
     void refusalIsReported() {
         portal_->startResponse = 2;
-        ScreenCastPortal client(clientSide());
-        QSignalSpy opened(&client, &ScreenCastPortal::opened);
-        QSignalSpy failed(&client, &ScreenCastPortal::failed);
-        client.open({});
-        QVERIFY(!settle(client, opened, failed));
-        QCOMPARE(failed.first().at(0).value<ScreenCastPortal::Failure>(),
-                 ScreenCastPortal::Failure::Refused);
+        Attempt a(clientSide());
+        a.client.open({});
+        QVERIFY(!a.settle());
+        QCOMPARE(a.failure(), ScreenCastPortal::Failure::Refused);
         QCOMPARE(portal_->sessions.size(), 1);
     }
 
@@ -205,47 +203,38 @@ private slots:
             portal_->streams.clear();
         if (streams < 0)
             portal_->streams = {{0, 0, 0, 10, 10, 1}};
-        ScreenCastPortal client(clientSide());
-        QSignalSpy opened(&client, &ScreenCastPortal::opened);
-        QSignalSpy failed(&client, &ScreenCastPortal::failed);
-        client.open({});
-        QVERIFY(!settle(client, opened, failed));
-        QCOMPARE(failed.first().at(0).value<ScreenCastPortal::Failure>(),
-                 ScreenCastPortal::Failure::Refused);
+        Attempt a(clientSide());
+        a.client.open({});
+        QVERIFY(!a.settle());
+        QCOMPARE(a.failure(), ScreenCastPortal::Failure::Refused);
         QTRY_COMPARE(portal_->closedSessions, portal_->sessions);
     }
 
     // No portal on the bus, or one that cannot share monitors.
     void missingPortalIsUnavailable() {
         cleanup();
-        ScreenCastPortal client(clientSide());
-        QSignalSpy opened(&client, &ScreenCastPortal::opened);
-        QSignalSpy failed(&client, &ScreenCastPortal::failed);
-        client.open({});
-        QVERIFY(!settle(client, opened, failed));
-        QCOMPARE(failed.first().at(0).value<ScreenCastPortal::Failure>(),
-                 ScreenCastPortal::Failure::Unavailable);
+        Attempt a(clientSide());
+        a.client.open({});
+        QVERIFY(!a.settle());
+        QCOMPARE(a.failure(), ScreenCastPortal::Failure::Unavailable);
         init();
         portal_->availableSourceTypes = 2;
-        failed.clear();
-        client.open({});
-        QVERIFY(!settle(client, opened, failed));
-        QCOMPARE(failed.first().at(0).value<ScreenCastPortal::Failure>(),
-                 ScreenCastPortal::Failure::Unavailable);
+        a.failed.clear();
+        a.client.open({});
+        QVERIFY(!a.settle());
+        QCOMPARE(a.failure(), ScreenCastPortal::Failure::Unavailable);
     }
 
     // The user stops sharing from the desktop's indicator.
     void desktopEndingTheCastIsReported() {
-        ScreenCastPortal client(clientSide());
-        QSignalSpy opened(&client, &ScreenCastPortal::opened);
-        QSignalSpy failed(&client, &ScreenCastPortal::failed);
-        QSignalSpy ended(&client, &ScreenCastPortal::closedByDesktop);
-        client.open({});
-        QVERIFY(settle(client, opened, failed));
+        Attempt a(clientSide());
+        QSignalSpy ended(&a.client, &ScreenCastPortal::closedByDesktop);
+        a.client.open({});
+        QVERIFY(a.settle());
         portal_->endSession(portal_->sessions.first());
         QTRY_COMPARE(ended.size(), 1);
-        QVERIFY(!client.isOpen());
-        QVERIFY(failed.isEmpty());
+        QVERIFY(!a.client.isOpen());
+        QVERIFY(a.failed.isEmpty());
     }
 };
 
