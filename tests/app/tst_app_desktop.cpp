@@ -43,21 +43,30 @@ void chooseFromBottom(qint64 pid, int stepsUp) {
 const QString CaptureTitle = QStringLiteral("Clipnest capture");
 const QString ShortcutsTitle = QStringLiteral("Keyboard shortcuts");
 
+// On the open overlay: select `area` and start recording it through the overlay's context
+// menu, the entry `stepsDown` from the top ("Record" is the first); returns once the overlay
+// has gone and the record panel shows.
+void recordThroughTheMenu(App& app, const QRect& area, int stepsDown = 1) {
+    drag(area.topLeft(), area.bottomRight());
+    clickAt(area.center(), 3);
+    QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
+    QStringList steps;
+    for (int i = 0; i < stepsDown; ++i)
+        steps << QStringLiteral("Down");
+    keys(steps << QStringLiteral("Return"));
+    QVERIFY(waitFor([&] {
+        return windowsNamed(CaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
+    }));
+}
+
 // From the tray: open the overlay, select `area`, record for a moment through the
 // overlay's context menu, stop, and click the button showing `picture` on one of
 // the panels that appear then.
 void recordAndClick(App& app, const QRect& area, const QString& picture) {
     click(trayIconWindow(app.pid()), 1);
     QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
-    drag(area.topLeft(), area.bottomRight());
-    clickAt(area.center(), 3);
-    QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
-    keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Record"
-
     // Recording: the overlay goes, the small panel with the time and the stop button stays.
-    QVERIFY(waitFor([&] {
-        return windowsNamed(CaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
-    }));
+    recordThroughTheMenu(app, area);
     const QRect recordPanel = panelWindows(app.pid()).first().second;
     QTest::qWait(1500); // the length of the video
     // The stop button fills the right part of the panel, after the time.
@@ -363,14 +372,7 @@ private slots:
         click(trayIconWindow(app.pid()), 1);
         QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
         const QRect area(QPoint(400, 300), QPoint(719, 539));
-        drag(area.topLeft(), area.bottomRight());
-        clickAt(area.center(), 3);
-        QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
-        keys({QStringLiteral("Down"), QStringLiteral("Down"),
-              QStringLiteral("Return")}); // "Record with sound"
-        QVERIFY(waitFor([&] {
-            return windowsNamed(CaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
-        }));
+        recordThroughTheMenu(app, area, 2); // "Record with sound"
         QElapsedTimer wall;
         wall.start();
         const QRect panel = panelWindows(app.pid()).first().second;
@@ -600,13 +602,7 @@ private slots:
 
         // The stop combination ends the recording as the stop button does.
         const QRect area(QPoint(400, 300), QPoint(719, 539));
-        drag(area.topLeft(), area.bottomRight());
-        clickAt(area.center(), 3);
-        QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
-        keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Record"
-        QVERIFY(waitFor([&] {
-            return windowsNamed(CaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
-        }));
+        recordThroughTheMenu(app, area);
         QTest::qWait(1000);
         keys({QStringLiteral("ctrl+alt+s")});
         // The finished panel and the share panel.
@@ -804,13 +800,7 @@ private slots:
         click(trayIconWindow(app.pid()), 1);
         QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
         const QRect area(QPoint(400, 300), QPoint(719, 539));
-        drag(area.topLeft(), area.bottomRight());
-        clickAt(area.center(), 3);
-        QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
-        keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Record"
-        QVERIFY(waitFor([&] {
-            return windowsNamed(CaptureTitle).isEmpty() && panelWindows(app.pid()).size() == 1;
-        }));
+        recordThroughTheMenu(app, area);
         App stopper(home);
         QVERIFY(stopper.start({QStringLiteral("--stop")}));
         QVERIFY(stopper.waitForExit(30000));
