@@ -27,7 +27,7 @@ constexpr int kReadyMs = 20000;
 } // namespace
 
 PrivatePipeWire::~PrivatePipeWire() {
-    for (QProcess* p : {&manager_, &server_, &bus_}) {
+    for (QProcess* p : {&manager_, &server_}) {
         if (p->state() == QProcess::NotRunning)
             continue;
         p->terminate();
@@ -57,14 +57,10 @@ bool PrivatePipeWire::start(QString* why) {
     qputenv("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit());
     qunsetenv("PIPEWIRE_RUNTIME_DIR");
     qunsetenv("PIPEWIRE_REMOTE");
-    if (!startProcess(bus_, "dbus-daemon", {"--session", "--nofork", "--print-address=1"}, why))
+    // WirePlumber will not run without a session bus.
+    if (!bus_.start(why))
         return false;
-    if (!bus_.waitForReadyRead(kReadyMs)) {
-        *why = "the private message bus told no address";
-        return false;
-    }
-    const QByteArray address = bus_.readLine().trimmed();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus_.address().toLocal8Bit());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     server_.setProcessEnvironment(env);
     manager_.setProcessEnvironment(env);

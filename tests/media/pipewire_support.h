@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/PrivateBus.h"
+
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -26,7 +28,7 @@ private:
     bool startProcess(QProcess& process, const QString& program, const QStringList& arguments,
                       QString* why);
     QTemporaryDir runtime_;
-    QProcess bus_;
+    PrivateBus bus_; // stopped last, after the programs that use it
     QProcess server_;
     QProcess manager_;
 };

@@ -8,22 +8,6 @@ namespace {
 // longer than this has a problem worth failing on.
 constexpr int kStartTimeoutMs = 10000;
 
-// A session bus with no service folders, listening in a folder of its own.
-const char kConfig[] =
-    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
 } // namespace
 
 PrivateBus::~PrivateBus() {
@@ -35,9 +19,12 @@ PrivateBus::~PrivateBus() {
 }
 
 bool PrivateBus::start(QString* error) {
+    QFile shared(QStringLiteral(CLIPNEST_PRIVATE_BUS_CONFIG));
     QFile config(dir_.filePath(QStringLiteral("bus.conf")));
-    if (!dir_.isValid() || !config.open(QIODevice::WriteOnly) ||
-        config.write(QString::fromLatin1(kConfig).arg(dir_.path()).toUtf8()) < 0) {
+    if (!dir_.isValid() || !shared.open(QIODevice::ReadOnly) ||
+        !config.open(QIODevice::WriteOnly) ||
+        config.write(shared.readAll().replace("@LISTEN@", "unix:dir=" + dir_.path().toUtf8())) <
+            0) {
         *error = QStringLiteral("cannot write the bus configuration");
         return false;
     }
