@@ -1,6 +1,7 @@
 #include "media/engine/PipeWireConnection.h"
 
 #include "core/Translate.h"
+#include "media/engine/PipeWireFrames.h"
 #include "media/engine/PipeWireHandles.h"
 
 #include <pipewire/pipewire.h>
@@ -25,11 +26,20 @@ constexpr int kPointerRoom = 256;
 // ones, which only costs a few rows compared in vain.
 constexpr int kDamageRects = 16;
 
+// Suggested to a producer when the consumer takes any size: a common screen's. Compositors
+// offer the one size of the shared screen and never look at it.
+constexpr QSize kAnySize(1920, 1080);
+
 constexpr size_t pointerMetaSize(int side) {
     return sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap) + size_t(side) * size_t(side) * 4;
 }
 
 } // namespace
+
+QString noFormatText() {
+    return kTr.tr("The screen sharing sent no picture format within %1 seconds.")
+        .arg(kFormatWaitSeconds);
+}
 
 struct PipeWireConnection::Private {
     pipewire::ThreadLoopPtr loop;
@@ -43,6 +53,7 @@ struct PipeWireConnection::Private {
     bool running = false;
     uint32_t node = 0;
     StreamReceiver* receiver = nullptr;
+    int width = 0; // of the stream's pictures; PipeWire's thread only
 
     static void coreError(void* self, uint32_t id, int, int res, const char* message) {
         if (id != PW_ID_CORE)
@@ -90,6 +101,7 @@ struct PipeWireConnection::Private {
             return;
         }
         d->askForBuffers();
+        d->width = int(info.size.width);
         d->receiver->formatChosen(info.format, QSize(int(info.size.width), int(info.size.height)));
     }
 
@@ -98,15 +110,36 @@ struct PipeWireConnection::Private {
         // Every buffer waiting is read, oldest first: each carries its own damage and
         // pointer news, which the newest alone would lose.
         while (pw_buffer* b = pw_stream_dequeue_buffer(d->stream.get())) {
-            d->receiver->bufferArrived(*b->buffer);
+            d->read(*b->buffer);
             pw_stream_queue_buffer(d->stream.get(), b);
         }
     }
 
+    void read(const spa_buffer& buffer);
     void askForBuffers();
     const spa_pod* formats(spa_pod_builder* b, QSize preferred);
     bool connect(int fd, QSize preferred);
 };
+
+void PipeWireConnection::Private::read(const spa_buffer& buffer) {
+    auto* header = static_cast<const spa_meta_header*>(
+        spa_buffer_find_meta_data(&buffer, SPA_META_Header, sizeof(spa_meta_header)));
+    if (header && (header->flags & SPA_META_HEADER_FLAG_CORRUPTED))
+        return;
+    PictureBytes picture;
+    if (buffer.n_datas >= 1 && buffer.datas[0].chunk) {
+        const spa_data& data = buffer.datas[0];
+        const auto* memory = static_cast<const uint8_t*>(data.data);
+        picture = chunkPicture(*data.chunk, memory, data.maxsize, width);
+        if (!memory && data.chunk->size > 0 && !(data.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED)) {
+            receiver->streamFailed(GrabberErrors::DeviceLostError,
+                                   kTr.tr("The screen sharing sends its pictures in memory this "
+                                          "program cannot read."));
+            return;
+        }
+    }
+    receiver->bufferArrived(buffer, picture);
+}
 
 void PipeWireConnection::Private::askForBuffers() {
     uint8_t bytes[1024];
@@ -137,6 +170,8 @@ void PipeWireConnection::Private::askForBuffers() {
 }
 
 const spa_pod* PipeWireConnection::Private::formats(spa_pod_builder* b, QSize preferred) {
+    if (preferred.isEmpty())
+        preferred = kAnySize;
     spa_rectangle size{uint32_t(preferred.width()), uint32_t(preferred.height())};
     spa_rectangle smallest{1, 1};
     // The largest picture PipeWire's video formats describe.

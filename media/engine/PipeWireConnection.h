@@ -17,6 +17,22 @@ struct pw_stream;
 
 namespace engine {
 
+struct PictureBytes;
+
+// The desktop has already asked the user, so a stream only has to reach the compositor and
+// back to agree on a format; a few seconds leave room for a busy machine without leaving the
+// user waiting long for an error.
+constexpr int kFormatWaitSeconds = 5;
+
+// The message for a stream that agreed on no format within kFormatWaitSeconds.
+QString noFormatText();
+
+// Why a stream stopped, as the user is told.
+struct StreamFailure {
+    GrabberErrors::Error code;
+    QString text;
+};
+
 // What a video stream reports, all on PipeWire's thread.
 class StreamReceiver {
 public:
@@ -25,8 +41,9 @@ public:
     virtual void formatChosen(uint32_t spaFormat, QSize size) = 0;
     // The stream is linked and running: buffers flow from now on.
     virtual void streamStarted() = 0;
-    // A buffer with a picture and/or pointer news; read it before returning.
-    virtual void bufferArrived(const spa_buffer& buffer) = 0;
+    // A buffer with a picture (`picture`, its bytes null when there is none) and/or pointer
+    // news; read both before returning. Buffers the producer marks as broken do not come.
+    virtual void bufferArrived(const spa_buffer& buffer, const PictureBytes& picture) = 0;
     // The stream broke or went away; nothing more will come.
     virtual void streamFailed(GrabberErrors::Error code, const QString& text) = 0;
 
@@ -45,7 +62,8 @@ public:
     PipeWireConnection(const PipeWireConnection&) = delete;
     PipeWireConnection& operator=(const PipeWireConnection&) = delete;
 
-    // Takes ownership of `fd`. `preferred` is the size to suggest to the producer.
+    // Takes ownership of `fd`. `preferred` is the size to suggest to the producer; an empty
+    // one leaves the size to it.
     bool open(int fd, uint32_t node, QSize preferred, StreamReceiver* receiver,
               GrabberErrors::Error* code, QString* errorText);
     // Stops PipeWire's thread and disconnects; the receiver is called no more.

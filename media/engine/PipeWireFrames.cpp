@@ -4,7 +4,9 @@
 #include <spa/buffer/meta.h>
 #include <spa/param/video/raw.h>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace engine {
 
@@ -52,6 +54,49 @@ void copyRowToBgr0(const uint8_t* src, StreamPixels from, uint8_t* dst, int widt
         dst[1] = src[g];
         dst[2] = src[r];
         dst[3] = 0;
+    }
+}
+
+PictureBytes chunkPicture(const spa_chunk& chunk, const uint8_t* memory, size_t maxsize,
+                          int width) {
+    PictureBytes picture;
+    if (!memory || chunk.size == 0 || (chunk.flags & SPA_CHUNK_FLAG_CORRUPTED))
+        return picture;
+    const size_t begin = std::min<size_t>(chunk.offset, maxsize);
+    picture.bytes = memory + begin;
+    picture.size = std::min<size_t>(maxsize - begin, chunk.size);
+    picture.stride = chunk.stride > 0 ? chunk.stride : width * 4;
+    return picture;
+}
+
+QRect pictureArea(const spa_buffer& buffer, QSize streamSize) {
+    const auto* crop = static_cast<const spa_meta_region*>(
+        spa_buffer_find_meta_data(&buffer, SPA_META_VideoCrop, sizeof(spa_meta_region)));
+    if (crop && spa_meta_region_is_valid(crop))
+        return QRect(crop->region.position.x, crop->region.position.y, int(crop->region.size.width),
+                     int(crop->region.size.height));
+    return QRect(QPoint(0, 0), streamSize);
+}
+
+void copyArea(const PictureBytes& from, StreamPixels layout, const QRect& picture,
+              const QRect& area, RowSpan rows, uint8_t* dst) {
+    const QRect wanted = area.translated(picture.topLeft());
+    // Each row is checked against the bytes' end below; columns against the stride here.
+    const QRect readable = wanted.intersected(picture).intersected(
+        QRect(0, 0, from.stride / 4, std::numeric_limits<int>::max()));
+    const size_t rowBytes = size_t(area.width()) * 4;
+    for (int y = rows.top; y < rows.end; ++y) {
+        uint8_t* row = dst + size_t(y) * rowBytes;
+        const int sourceY = wanted.top() + y;
+        const size_t start = size_t(sourceY) * size_t(from.stride) + size_t(readable.left()) * 4;
+        const bool inside = from.bytes && sourceY >= readable.top() &&
+                            sourceY <= readable.bottom() &&
+                            start + size_t(readable.width()) * 4 <= from.size;
+        if (!inside || readable.width() < wanted.width())
+            std::memset(row, 0, rowBytes);
+        if (inside)
+            copyRowToBgr0(from.bytes + start, layout,
+                          row + size_t(readable.left() - wanted.left()) * 4, readable.width());
     }
 }
 

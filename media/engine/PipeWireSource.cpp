@@ -11,8 +11,6 @@
 #include <unistd.h>
 
 #include <condition_variable>
-#include <cstring>
-#include <limits>
 #include <mutex>
 #include <optional>
 
@@ -25,10 +23,6 @@ namespace {
 
 constexpr TranslationContext kTr{"ScreenGrabber"};
 
-// The desktop has already asked the user, so the stream only has to reach the compositor and
-// back; a few seconds leave room for a busy machine without leaving the user waiting long
-// for an error.
-constexpr int kNegotiationSeconds = 5;
 // A compositor sends its first picture within a frame or two of the stream running; waiting
 // longer only delays the start for one that sends nothing until the screen changes.
 constexpr int kFirstPictureMs = 1000;
@@ -57,7 +51,7 @@ public:
             return false;
         std::unique_lock<std::mutex> lock(mutex_);
         const bool settled =
-            changed_.wait_for(lock, std::chrono::seconds(kNegotiationSeconds),
+            changed_.wait_for(lock, std::chrono::seconds(kFormatWaitSeconds),
                               [this] { return (negotiated_ && started_) || failure_; });
         // The first picture too, so that the recording does not begin with black while the
         // compositor gets going. Some send nothing until the screen changes
@@ -72,8 +66,7 @@ public:
         }
         if (!settled) {
             *code = GrabberErrors::DeviceOpenError;
-            *errorText = kTr.tr("The screen sharing sent no picture format within %1 seconds.")
-                             .arg(kNegotiationSeconds);
+            *errorText = noFormatText();
             return false;
         }
         return true;
@@ -143,13 +136,11 @@ private:
         changed_.notify_all();
     }
 
-    void bufferArrived(const spa_buffer& buffer) override {
-        auto* header = static_cast<const spa_meta_header*>(
-            spa_buffer_find_meta_data(&buffer, SPA_META_Header, sizeof(spa_meta_header)));
-        if ((header && (header->flags & SPA_META_HEADER_FLAG_CORRUPTED)) || !streamSize_.isValid())
+    void bufferArrived(const spa_buffer& buffer, const PictureBytes& picture) override {
+        if (!streamSize_.isValid())
             return;
         const bool moved = takePointer(buffer);
-        const RowSpan rows = takePicture(buffer);
+        const RowSpan rows = takePicture(buffer, picture);
         if (!moved && rows.empty())
             return;
         std::unique_ptr<StreamFrame> frame;
@@ -209,26 +200,10 @@ private:
     }
 
     // Copies the rows of the wanted area that the buffer changed into latest_; returns them.
-    RowSpan takePicture(const spa_buffer& buffer) {
-        if (buffer.n_datas < 1 || !buffer.datas[0].chunk)
-            return {};
-        const spa_data& data = buffer.datas[0];
-        const spa_chunk& chunk = *data.chunk;
-        if (chunk.size == 0 || (chunk.flags & SPA_CHUNK_FLAG_CORRUPTED))
+    RowSpan takePicture(const spa_buffer& buffer, const PictureBytes& bytes) {
+        if (!bytes.bytes)
             return {}; // a pointer-only update
-        if (!data.data) {
-            fail(GrabberErrors::DeviceLostError,
-                 kTr.tr("The screen sharing sends its pictures in memory this program cannot "
-                        "read."));
-            return {};
-        }
-        const auto* crop = static_cast<const spa_meta_region*>(
-            spa_buffer_find_meta_data(&buffer, SPA_META_VideoCrop, sizeof(spa_meta_region)));
-        const QRect picture =
-            crop && spa_meta_region_is_valid(crop)
-                ? QRect(crop->region.position.x, crop->region.position.y,
-                        int(crop->region.size.width), int(crop->region.size.height))
-                : QRect(QPoint(0, 0), streamSize_);
+        const QRect picture = pictureArea(buffer, streamSize_);
         RowSpan rows{0, crop_.height()};
         if (picture == lastPicture_) {
             const RowSpan damaged = damagedRows(buffer, picture);
@@ -236,47 +211,16 @@ private:
                 RowSpan{damaged.top - crop_.y(), damaged.end - crop_.y()}.clipped(crop_.height());
         }
         lastPicture_ = picture;
-        const int stride = chunk.stride > 0 ? chunk.stride : streamSize_.width() * 4;
-        const size_t begin = std::min<size_t>(chunk.offset, data.maxsize);
-        const size_t available = std::min<size_t>(data.maxsize - begin, chunk.size);
-        copyRows(static_cast<const uint8_t*>(data.data) + begin, available, stride, picture, rows);
+        copyArea(bytes, layout_, picture, crop_, rows, latest_.data());
         return rows;
-    }
-
-    // Copies the rows `rows` of the wanted area from `bytes` (`available` of them, `stride`
-    // apart) where `picture` lies; what lies outside the buffer or the picture goes black.
-    void copyRows(const uint8_t* bytes, size_t available, int stride, const QRect& picture,
-                  RowSpan rows) {
-        const QRect wanted = crop_.translated(picture.topLeft());
-        // Each row is checked against the buffer's end below; columns against the stride here.
-        const QRect readable = wanted.intersected(picture).intersected(
-            QRect(0, 0, stride / 4, std::numeric_limits<int>::max()));
-        const size_t rowBytes = size_t(crop_.width()) * 4;
-        for (int y = rows.top; y < rows.end; ++y) {
-            uint8_t* dst = latest_.data() + size_t(y) * rowBytes;
-            const int sourceY = wanted.top() + y;
-            const size_t start = size_t(sourceY) * size_t(stride) + size_t(readable.left()) * 4;
-            const bool inside = sourceY >= readable.top() && sourceY <= readable.bottom() &&
-                                start + size_t(readable.width()) * 4 <= available;
-            if (!inside || readable.width() < wanted.width())
-                std::memset(dst, 0, rowBytes);
-            if (inside)
-                copyRowToBgr0(bytes + start, layout_,
-                              dst + size_t(readable.left() - wanted.left()) * 4, readable.width());
-        }
     }
 
     void fail(GrabberErrors::Error code, const QString& text) {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!failure_)
-            failure_ = Failure{code, text};
+            failure_ = StreamFailure{code, text};
         changed_.notify_all();
     }
-
-    struct Failure {
-        GrabberErrors::Error code;
-        QString text;
-    };
 
     const QRect crop_;
     const PipeWireSourceOptions options_;
@@ -296,7 +240,7 @@ private:
     // what it sends before that can be lost.
     bool started_ = false;
     bool pictured_ = false; // a picture came
-    std::optional<Failure> failure_;
+    std::optional<StreamFailure> failure_;
     std::unique_ptr<StreamFrame> frame_; // the newest frame not yet taken
     PointerState pointer_;
     bool pointerMoved_ = false;

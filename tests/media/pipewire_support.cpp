@@ -26,6 +26,32 @@ constexpr int kReadyMs = 20000;
 
 } // namespace
 
+std::vector<uint8_t> testPattern(int width, int height, uint8_t seed) {
+    std::vector<uint8_t> p(size_t(width) * size_t(height) * 4);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* px = p.data() + (size_t(y) * size_t(width) + size_t(x)) * 4;
+            px[0] = uint8_t(seed + x);
+            px[1] = uint8_t(y * 3 + seed);
+            px[2] = uint8_t(x ^ y);
+            px[3] = 0xff;
+        }
+    return p;
+}
+
+std::vector<uint8_t> bgr0Area(const std::vector<uint8_t>& pixels, int width, const QRect& area) {
+    std::vector<uint8_t> out(size_t(area.width()) * size_t(area.height()) * 4);
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x) {
+            const uint8_t* src =
+                pixels.data() + (size_t(area.y() + y) * size_t(width) + size_t(area.x() + x)) * 4;
+            uint8_t* dst = out.data() + (size_t(y) * size_t(area.width()) + size_t(x)) * 4;
+            std::memcpy(dst, src, 3);
+            dst[3] = 0;
+        }
+    return out;
+}
+
 PrivatePipeWire::~PrivatePipeWire() {
     for (QProcess* p : {&manager_, &server_}) {
         if (p->state() == QProcess::NotRunning)
@@ -100,6 +126,7 @@ int PrivatePipeWire::connectSocket() const {
 struct TestScreenStream::Private {
     int width = 0;
     int height = 0;
+    Pixels pixels = Pixels::Bgrx;
     // Declared in the order of making; the thread is stopped before any goes.
     engine::pipewire::ThreadLoopPtr loopOwner;
     engine::pipewire::ContextPtr contextOwner;
@@ -175,10 +202,11 @@ struct TestScreenStream::Private {
     }
 };
 
-TestScreenStream::TestScreenStream(int width, int height)
+TestScreenStream::TestScreenStream(int width, int height, Pixels pixels)
     : d(std::make_unique<Private>()) {
     d->width = width;
     d->height = height;
+    d->pixels = pixels;
 }
 
 TestScreenStream::~TestScreenStream() {
@@ -231,8 +259,9 @@ bool TestScreenStream::start(QString* why) {
             &b, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType,
             SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
             SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
-            SPA_POD_Id(SPA_VIDEO_FORMAT_BGRx), SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size),
-            SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&rate)))};
+            SPA_POD_Id(d->pixels == Pixels::Rgbx ? SPA_VIDEO_FORMAT_RGBx : SPA_VIDEO_FORMAT_BGRx),
+            SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size), SPA_FORMAT_VIDEO_framerate,
+            SPA_POD_Fraction(&rate)))};
         pw_stream_connect(d->stream, PW_DIRECTION_OUTPUT, PW_ID_ANY,
                           pw_stream_flags(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS),
                           params, 1);

@@ -32,16 +32,7 @@ constexpr int kArrivalMs = 10000;
 
 // BGRx pixels of a whole buffer, a pattern different in every row and column.
 std::vector<uint8_t> pattern(uint8_t seed) {
-    std::vector<uint8_t> p(size_t(kStreamWidth) * kStreamHeight * 4);
-    for (int y = 0; y < kStreamHeight; ++y)
-        for (int x = 0; x < kStreamWidth; ++x) {
-            uint8_t* px = p.data() + (size_t(y) * kStreamWidth + x) * 4;
-            px[0] = uint8_t(seed + x);
-            px[1] = uint8_t(y * 3 + seed);
-            px[2] = uint8_t(x ^ y);
-            px[3] = 0xff;
-        }
-    return p;
+    return testPattern(kStreamWidth, kStreamHeight, seed);
 }
 
 // Rows [top, end) of the buffer pixels given a new colour.
@@ -52,18 +43,7 @@ void paintRows(std::vector<uint8_t>& pixels, int top, int end, uint8_t value) {
 
 // What the recording should see of buffer pixels: the crop of the picture, as BGR0.
 std::vector<uint8_t> expectedCrop(const std::vector<uint8_t>& pixels) {
-    std::vector<uint8_t> out(size_t(kCrop.width()) * kCrop.height() * 4);
-    for (int y = 0; y < kCrop.height(); ++y)
-        for (int x = 0; x < kCrop.width(); ++x) {
-            const uint8_t* src =
-                pixels.data() + (size_t(kPicture.y() + kCrop.y() + y) * kStreamWidth +
-                                 size_t(kPicture.x() + kCrop.x() + x)) *
-                                    4;
-            uint8_t* dst = out.data() + (size_t(y) * kCrop.width() + x) * 4;
-            std::memcpy(dst, src, 3);
-            dst[3] = 0;
-        }
-    return out;
+    return bgr0Area(pixels, kStreamWidth, kCrop.translated(kPicture.topLeft()));
 }
 
 // A rectangle of a crop-sized BGR0 picture made green.
