@@ -894,6 +894,10 @@
         <source>The screen sharing sends its pictures in memory this program cannot read.</source>
         <translation>O compartilhamento da tela envia suas imagens em uma memória que este programa não consegue ler.</translation>
     </message>
+    <message>
+        <source>The screen sharing sent no picture within %1 milliseconds.</source>
+        <translation>O compartilhamento da tela não enviou nenhuma imagem em %1 milissegundos.</translation>
+    </message>
 </context>
 <context>
     <name>AudioGrabber</name>

@@ -882,6 +882,10 @@
         <source>The screen sharing sends its pictures in memory this program cannot read.</source>
         <translation>The screen sharing sends its pictures in memory this program cannot read.</translation>
     </message>
+    <message>
+        <source>The screen sharing sent no picture within %1 milliseconds.</source>
+        <translation>The screen sharing sent no picture within %1 milliseconds.</translation>
+    </message>
 </context>
 <context>
     <name>AudioGrabber</name>

@@ -894,6 +894,10 @@
         <source>The screen sharing sends its pictures in memory this program cannot read.</source>
         <translation>El uso compartido de la pantalla envía sus imágenes en una memoria que este programa no puede leer.</translation>
     </message>
+    <message>
+        <source>The screen sharing sent no picture within %1 milliseconds.</source>
+        <translation>El uso compartido de la pantalla no envió ninguna imagen en %1 milisegundos.</translation>
+    </message>
 </context>
 <context>
     <name>AudioGrabber</name>
