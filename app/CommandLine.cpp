@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "platform/DesktopSession.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -9,6 +11,7 @@ namespace {
 
 const char* const CaptureOption = "capture";
 const char* const StopOption = "stop";
+const char* const SessionOption = "session";
 
 } // namespace
 
@@ -25,6 +28,12 @@ void setUp(QCommandLineParser& parser) {
     parser.addOption(QCommandLineOption(
         QString::fromLatin1(StopOption),
         QCoreApplication::translate("CommandLine", "Stop the recording of the running program.")));
+    parser.addOption(QCommandLineOption(
+        QString::fromLatin1(SessionOption),
+        QCoreApplication::translate("CommandLine",
+                                    "Run as a program of this kind of desktop session, x11 or "
+                                    "wayland, instead of the one the session says it is."),
+        QStringLiteral("x11|wayland")));
 }
 
 Request parse(const QStringList& arguments) {
@@ -49,6 +58,16 @@ Request parse(const QStringList& arguments) {
         request.error =
             QCoreApplication::translate("CommandLine", "--capture and --stop cannot go together.");
         return request;
+    }
+    if (parser.isSet(QString::fromLatin1(SessionOption))) {
+        request.session = parser.value(QString::fromLatin1(SessionOption)).trimmed().toLower();
+        if (!DesktopSession::kindNamed(request.session)) {
+            request.valid = false;
+            request.error = QCoreApplication::translate("CommandLine",
+                                                        "--session takes x11 or wayland, not '%1'.")
+                                .arg(request.session);
+            return request;
+        }
     }
     request.help = parser.isSet(QStringLiteral("help"));
     request.version = parser.isSet(QStringLiteral("version"));

@@ -5,12 +5,14 @@
 
 class QCommandLineParser;
 
-// The program's command line: `--capture`, `--stop`, `--help`, `--version`.
+// The program's command line: `--capture`, `--stop`, `--session`, `--help`, `--version`.
 namespace CommandLine {
 
 struct Request {
     bool capture = false; // open the capture (of the running instance, if one runs)
     bool stop = false;    // stop the running instance's recording
+    // The desktop session to run as, "x11" or "wayland"; empty: the environment's.
+    QString session;
     bool help = false;
     bool version = false;
     bool valid = true; // false: an unknown option or stray argument (error says which)

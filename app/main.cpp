@@ -4,6 +4,7 @@
 #include "app/InstanceGuard.h"
 #include "app/Languages.h"
 #include "app/MainWindow.h"
+#include "platform/DesktopSession.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 
@@ -42,6 +43,22 @@ QStringList argumentsOf(int argc, char* argv[]) {
     std::exit(1);
 }
 
+// Qt's platform plugin is read from the environment when the application object is made.
+// A session the user forced is the only one tried; otherwise the session's own comes first
+// and X11 (through Xwayland) is the fallback should Qt's Wayland plugin be missing. A
+// plugin the user named himself is left alone.
+void chooseQtPlatform(const QString& forcedSession) {
+    const std::optional<DesktopSession::Kind> forced = DesktopSession::kindNamed(forcedSession);
+    if (!forced && qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return;
+    const DesktopSession::Kind kind = DesktopSession::choose(
+        forced, qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("XDG_SESSION_TYPE"));
+    QByteArray plugins = DesktopSession::qtPlatformOf(kind);
+    if (!forced && kind == DesktopSession::Kind::Wayland)
+        plugins += ';' + DesktopSession::qtPlatformOf(DesktopSession::Kind::X11);
+    qputenv("QT_QPA_PLATFORM", plugins);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -76,6 +93,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    chooseQtPlatform(request.session);
     int result = 0;
     {
         QApplication app(argc, argv);

@@ -31,6 +31,23 @@ private slots:
         QCOMPARE(DesktopSession::isWayland(waylandDisplay, sessionType), wayland);
     }
 
+    // A forced session wins over the environment; otherwise a Wayland session runs as a
+    // Wayland client. Only the two names the command line documents are taken.
+    void theSessionIsTheForcedOneOrTheEnvironments() {
+        using DesktopSession::Kind;
+        const QString socket = QStringLiteral("wayland-0");
+        QCOMPARE(DesktopSession::choose(std::nullopt, socket, QString()), Kind::Wayland);
+        QCOMPARE(DesktopSession::choose(std::nullopt, QString(), QStringLiteral("x11")), Kind::X11);
+        QCOMPARE(DesktopSession::choose(Kind::X11, socket, QStringLiteral("wayland")), Kind::X11);
+        QCOMPARE(DesktopSession::choose(Kind::Wayland, QString(), QString()), Kind::Wayland);
+        QCOMPARE(DesktopSession::kindNamed(QStringLiteral(" Wayland ")), Kind::Wayland);
+        QCOMPARE(DesktopSession::kindNamed(QStringLiteral("x11")), Kind::X11);
+        QVERIFY(!DesktopSession::kindNamed(QStringLiteral("xcb")));
+        QVERIFY(!DesktopSession::kindNamed(QString()));
+        QCOMPARE(DesktopSession::qtPlatformOf(Kind::Wayland), QByteArray("wayland"));
+        QCOMPARE(DesktopSession::qtPlatformOf(Kind::X11), QByteArray("xcb"));
+    }
+
     // The platform the environment calls for warns of a Wayland session once at start.
     void theEnvironmentsPlatformSaysWhatRecords() {
         // The test's own environment comes back as it was, unset variables unset.
