@@ -93,6 +93,12 @@ QString KeyboardShortcuts::refusal(platform::GlobalShortcut::Result result,
     case Result::NoDisplay:
         why = tr("Key combinations need an X11 display.");
         break;
+    case Result::KeptByDesktop:
+        why = tr("This desktop gives programs no key combinations of their own. Set %1 in "
+                 "the desktop's keyboard settings to run \"%2\".")
+                  .arg(text, forCapture ? QStringLiteral("clipnest --capture")
+                                        : QStringLiteral("clipnest --stop"));
+        break;
     case Result::Taken:
         return QString();
     }

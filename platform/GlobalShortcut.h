@@ -16,6 +16,7 @@ public:
         HeldByOther,   // another program took it first
         NotOnKeyboard, // no key of this keyboard gives it, or no shortcut can be made of it
         NoDisplay,     // there is no display to ask
+        KeptByDesktop, // the desktop gives programs no combinations (Wayland)
     };
 
     using QObject::QObject;

@@ -1,7 +1,10 @@
 #include "platform/Platform.h"
 
 #include "platform/DesktopSession.h"
+#include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/X11Platform.h"
+
+#include <QGuiApplication>
 
 namespace platform {
 
@@ -27,8 +30,11 @@ std::unique_ptr<Platform> Platform::install(std::unique_ptr<Platform> platform) 
 }
 
 std::unique_ptr<Platform> Platform::forEnvironment() {
-    // Wayland sessions still reach the X11 implementation through Xwayland until the
-    // desktop's own screen-cast path exists; there it sees only X11 programs' windows.
+    // Qt's platform plugin decides: the program is a Wayland client only through Qt's
+    // Wayland plugin. Through Xwayland it is an X11 program that sees only X11 programs'
+    // windows.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        return std::make_unique<wayland::WaylandPlatform>();
     return std::make_unique<X11Platform>(DesktopSession::isWayland() ? X11Platform::Server::Xwayland
                                                                      : X11Platform::Server::Native);
 }

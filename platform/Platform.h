@@ -18,15 +18,22 @@ class GlobalShortcut;
 class TrayHost;
 
 // The frozen picture of each monitor the overlay shows while the user selects. A desktop
-// may only be able to answer later (a screen-cast stream's first frame), so the answer
-// comes through `done`, which may run before capture() returns. GUI thread only.
+// may only be able to answer later (a screen-cast stream's first frame, after the user
+// chose what to share), so the answer comes through `done`, which may run before capture()
+// returns. On such a desktop the screen stays shared from capture() until release(), so
+// that the recording reads the monitors the user agreed to. GUI thread only.
 class ScreenPictures {
 public:
     virtual ~ScreenPictures() = default;
-    using Done = std::function<void(const QList<QPixmap>& pictures)>;
-    // One picture per screen of `screens`, in the same order, each at the monitor's
-    // physical resolution; a null pixmap for a monitor that could not be read.
+    // `failure` empty: one picture per screen of `screens`, in the same order, each at the
+    // monitor's own resolution (which may differ from what its device pixel ratio makes of
+    // its size: the picture is right); a null pixmap for a monitor that could not be read.
+    // Otherwise nothing can be recorded now and `failure` says why, for the user.
+    using Done = std::function<void(const QList<QPixmap>& pictures, const QString& failure)>;
     virtual void capture(const QList<QScreen*>& screens, Done done) = 0;
+    // The capture has ended (closed, or its recording stopped): what capture() opened goes,
+    // and an answer still to come is dropped.
+    virtual void release() {}
 };
 
 // What the desktop the program runs on lets it do, and the desktop-specific ways of doing
@@ -56,6 +63,11 @@ public:
     virtual ScreenPictures& screenPictures() = 0;
     // What the recording's screen grabber opens to read the screen and what changed on it.
     virtual ScreenGrabber::SourceOpener screenSource() const = 0;
+    // The area screenSource() is given to record `pixels`, an area of `screen`'s picture in
+    // its own pixels from its top-left corner (it may reach beyond the monitor where the
+    // desktop records across monitors). Empty when this desktop cannot record that area:
+    // it does not lie on one monitor, or the monitor is not shared.
+    virtual QRect sourceArea(QScreen* screen, const QRect& pixels) const = 0;
 
     // A new global shortcut holding no combination yet, owned by `parent`.
     virtual GlobalShortcut* createGlobalShortcut(QObject* parent) = 0;

@@ -19,6 +19,12 @@ constexpr QLatin1String kDefaultServiceHost("127.0.0.1:8080");
 // blank: uploads carry no Authorization header.
 constexpr QLatin1String kServiceToken("Service token");
 
+// The desktop's restore token for the monitors the user last agreed to share through the
+// screen-cast portal (Wayland), so that the desktop asks once; missing or stale: it asks.
+constexpr QLatin1String kScreenShareToken("Screen sharing token");
+// A token is a short identifier; anything much longer is not one the desktop gave.
+constexpr int kMaxScreenShareTokenLength = 512;
+
 // Code of the interface language ("en", "es", "br"); missing until the first start chose one.
 constexpr QLatin1String kLanguage("Language");
 

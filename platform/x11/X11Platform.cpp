@@ -19,7 +19,7 @@ public:
         pictures.reserve(screens.size());
         for (QScreen* screen : screens)
             pictures.append(screen ? screen->grabWindow(0) : QPixmap());
-        done(pictures);
+        done(pictures, QString());
     }
 };
 
@@ -51,6 +51,12 @@ ScreenGrabber::SourceOpener X11Platform::screenSource() const {
         options.clicks = pointer.clicks;
         return engine::openX11ShmSource(rect, options, code, errorText);
     };
+}
+
+QRect X11Platform::sourceArea(QScreen* screen, const QRect& pixels) const {
+    // Qt keeps a monitor's top-left corner in pixels of the X screen, which is what the
+    // source reads.
+    return screen ? pixels.translated(screen->geometry().topLeft()) : pixels;
 }
 
 GlobalShortcut* X11Platform::createGlobalShortcut(QObject* parent) {

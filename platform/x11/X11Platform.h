@@ -21,6 +21,7 @@ public:
     QRect availableGeometry(QScreen* screen) const override;
     ScreenPictures& screenPictures() override;
     ScreenGrabber::SourceOpener screenSource() const override;
+    QRect sourceArea(QScreen* screen, const QRect& pixels) const override;
     GlobalShortcut* createGlobalShortcut(QObject* parent) override;
     TrayHost* createTrayHost(QObject* parent) override;
 

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace platform::wayland {
+
+class ScreenShare;
+
+// A Wayland desktop: the compositor places every window itself, the screen comes through the
+// desktop's screen-cast portal, and programs get no key combinations of their own (the
+// desktop's keyboard settings can run `clipnest --capture` and `clipnest --stop`).
+class WaylandPlatform : public Platform {
+public:
+    WaylandPlatform();
+    ~WaylandPlatform() override;
+
+    Kind kind() const override { return Kind::Wayland; }
+    Notice startupNotice() const override { return Notice::None; }
+    bool placesWindows() const override { return false; }
+    QRect availableGeometry(QScreen* screen) const override;
+    ScreenPictures& screenPictures() override;
+    ScreenGrabber::SourceOpener screenSource() const override;
+    QRect sourceArea(QScreen* screen, const QRect& pixels) const override;
+    GlobalShortcut* createGlobalShortcut(QObject* parent) override;
+    TrayHost* createTrayHost(QObject* parent) override;
+
+private:
+    std::unique_ptr<ScreenShare> share_;
+};
+
+} // namespace platform::wayland
