@@ -1,11 +1,13 @@
 #include "capture/CropCtrl.h"
 
 #include "capture/FinishedPanel.h"
+#include "capture/FinishedWindow.h"
 #include "capture/OverlayWindow.h"
 #include "capture/RecordPanel.h"
 #include "capture/SelectionGeometry.h"
 #include "capture/SharePanel.h"
 #include "capture/StartPanel.h"
+#include "platform/Platform.h"
 #include "widgets/PopupNotify.h"
 
 #include <QCursor>
@@ -23,6 +25,7 @@ CropCtrl::CropCtrl(RecordingStore* store, QObject* parent)
     , recordPanel_(std::make_unique<RecordPanel>())
     , finishedPanel_(std::make_unique<FinishedPanel>())
     , sharePanel_(std::make_unique<SharePanel>())
+    , finishedWindow_(std::make_unique<FinishedWindow>())
     , session_(store)
     , finished_(session_.store(),
                 FinishedRecordings::Files{
@@ -47,6 +50,7 @@ void CropCtrl::connectParts() {
             &RecordPanel::setElapsed);
     connect(&session_, &RecordingSession::pausedChanged, recordPanel_.get(),
             &RecordPanel::setPaused);
+    connect(&session_, &RecordingSession::pausedChanged, this, &CropCtrl::pausedChanged);
     connect(&session_, &RecordingSession::failed, this, &CropCtrl::onSessionFailed);
     connect(&session_, &RecordingSession::fileFinished, this, &CropCtrl::onRecordingFinished);
     connect(&session_, &RecordingSession::soundStopped, this, &CropCtrl::onSoundStopped);
@@ -79,6 +83,9 @@ QList<QWidget*> CropCtrl::windows() const {
 }
 
 void CropCtrl::show() {
+    // The desktop may be asking the user what to share: one question at a time.
+    if (opening_)
+        return;
     abandonCountdown();
     // A new capture: the finished panels of the last one go, its recording stays in the
     // recordings folder (and Ctrl+S still reaches it).
@@ -91,9 +98,8 @@ void CropCtrl::show() {
     layOutScreens();
     clear();
     repaintScreens();
-    showHintAt(model_.currentPos());
+    // The windows show once the monitors' pictures are there (at once on most desktops).
     grabScreens();
-    showWindows();
 }
 
 void CropCtrl::clear() {
@@ -111,11 +117,19 @@ void CropCtrl::clearAndShowLabel() {
 }
 
 void CropCtrl::close() {
+    opening_ = false;
     abandonCountdown();
     hideWindows();
     clear();
     repaintScreens();
+    releaseScreens();
     emit closed();
+}
+
+void CropCtrl::releaseScreens() {
+    // What the desktop shares for the capture is needed until its recording ends.
+    if (!isRecording() && !isCountingDown())
+        platform::Platform::current().screenPictures().release();
 }
 
 void CropCtrl::showHintAt(QPoint pos) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 class FinishedPanel;
+class FinishedWindow;
 class OverlayWindow;
 class PopupNotify;
 class QLabel;
@@ -49,6 +50,7 @@ public:
     int videoHeight() const { return session_.videoSize().height(); }
 
     bool isRecording() const { return session_.isRecording(); }
+    bool isPaused() const { return session_.isPaused(); }
     // Raises the record panel and the frame of the recording under way above other windows.
     void bringRecordPanelForward();
 
@@ -76,6 +78,9 @@ public:
 
 signals:
     void closed();
+    // A recording began (true) or ended (false).
+    void recordingChanged(bool recording);
+    void pausedChanged(bool paused);
     // The user sent a finished recording away: upload it (shareTarget -1) or upload it and
     // share the link (a SocialNetwork value). `videoSize` is the recorded size in pixels.
     void uploadRecording(const QString& filePath, const QSize& videoSize, int shareTarget);
@@ -91,6 +96,8 @@ public slots:
     // A stop asked for from outside the panels (a keyboard shortcut): ends the countdown or
     // the recording under way; nothing otherwise.
     void stopFromOutside();
+    // Pauses or resumes the recording under way from outside its panel (the tray).
+    void togglePauseFromOutside();
 
 private slots:
     // Reached through the panels' and the menu's signals (and by name, from the benchmark).
@@ -128,8 +135,18 @@ private:
     // CropCtrlScreens.cpp
     // Takes the monitors as they are now: one window on each, the mapping between them.
     void layOutScreens();
+    // The layout again with each monitor's ratio as its picture shows it.
+    void fitLayoutToPictures();
     void fitWindows(const QList<QScreen*>& screens);
+    // Asks for the monitors' pictures; the windows show when they come.
     void grabScreens();
+    void onScreensGrabbed(const QList<QScreen*>& screens, const QList<QPixmap>& pictures,
+                          const QString& failure);
+    // Lets the desktop stop sharing the screen, unless a recording still reads it.
+    void releaseScreens();
+    // What the recording reads for an area of the overlay; empty when this desktop cannot
+    // record it.
+    QRect sourceAreaOf(const QRect& overlayArea) const;
     // Puts a label or the start panel at an overlay position, on the monitor that holds
     // `anchor`, as a child of that monitor's window.
     void placeChild(QWidget* child, QPoint overlayPos, QPoint anchor);
@@ -169,6 +186,8 @@ private:
     std::vector<std::unique_ptr<OverlayWindow>> windows_;
     QRect fallback_;
     QString title_;
+    // The monitors' pictures are asked for and the windows not yet shown.
+    bool opening_ = false;
     // Children of the window of the monitor they show on.
     QLabel* hintLabel_ = nullptr;
     QLabel* sizeLabel_ = nullptr;
@@ -178,6 +197,8 @@ private:
     std::unique_ptr<RecordPanel> recordPanel_;
     std::unique_ptr<FinishedPanel> finishedPanel_;
     std::unique_ptr<SharePanel> sharePanel_;
+    // The finished panels' actions in one window, where panels cannot be placed.
+    std::unique_ptr<FinishedWindow> finishedWindow_;
 
     // The recording, its frame, and what becomes of it once it stops.
     RecordingSession session_;

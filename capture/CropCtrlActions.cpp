@@ -3,6 +3,7 @@
 #include "capture/CropCtrl.h"
 
 #include "capture/FinishedPanel.h"
+#include "capture/FinishedWindow.h"
 #include "capture/OverlayWindow.h"
 #include "capture/SharePanel.h"
 #include "widgets/SaveRecordingFlow.h"
@@ -14,6 +15,7 @@ void CropCtrl::dropFinishedPanels() {
     recordRect_.hide();
     finishedPanel_->hide();
     sharePanel_->hide();
+    finishedWindow_->hide();
     finished_.withdraw();
 }
 
@@ -24,6 +26,7 @@ void CropCtrl::tearDown() {
 
 void CropCtrl::onFinishingChanged(bool finishing) {
     finishedPanel_->setFinishing(finishing);
+    finishedWindow_->setFinishing(finishing);
     if (finishedPanel_->isVisible()) {
         placePanel(finishedPanel_.get());
         placeSocialPanel();
@@ -58,11 +61,13 @@ void CropCtrl::save() {
     finished_.setSaving(true);
     finishedPanel_->setEnabled(false);
     sharePanel_->setEnabled(false);
+    finishedWindow_->setEnabled(false);
     connect(flow, &SaveRecordingFlow::done, this,
             [this, restoreOverlay](const QString& source, const QString&, bool saved) {
                 finished_.setSaving(false);
                 finishedPanel_->setEnabled(true);
                 sharePanel_->setEnabled(true);
+                finishedWindow_->setEnabled(true);
                 if (!saved) {
                     // The recording and the panels stay, so the user can pick another place.
                     restoreOverlay();

@@ -2,6 +2,7 @@
 #include "capture/CropCtrl.h"
 
 #include "capture/FinishedPanel.h"
+#include "capture/FinishedWindow.h"
 #include "capture/RecordPanel.h"
 #include "capture/SelectionGeometry.h"
 #include "capture/SharePanel.h"
@@ -22,6 +23,13 @@ void CropCtrl::connectPanels() {
             &CropCtrl::closeRecordFinishedPanel);
     connect(sharePanel_.get(), &SharePanel::shareClicked, this,
             [this](SocialNetwork network) { handOver(int(network), tr("Share error")); });
+    FinishedWindow* window = finishedWindow_.get();
+    connect(window, &FinishedWindow::saveClicked, this, &CropCtrl::save);
+    connect(window, &FinishedWindow::uploadClicked, this,
+            [this] { handOver(-1, tr("Upload error")); });
+    connect(window, &FinishedWindow::closeClicked, this, &CropCtrl::closeRecordFinishedPanel);
+    connect(window, &FinishedWindow::shareClicked, this,
+            [this](SocialNetwork network) { handOver(int(network), tr("Share error")); });
 }
 
 void CropCtrl::updateTexts() {
@@ -30,6 +38,7 @@ void CropCtrl::updateTexts() {
     recordPanel_->retranslate();
     finishedPanel_->retranslate();
     sharePanel_->retranslate();
+    finishedWindow_->retranslate();
     const QString hint = tr("Select the area");
     hintLabel_->setText(hint);
     hintLabel_->setMinimumWidth(QFontMetrics(hintLabel_->font()).horizontalAdvance(hint) + 20);

@@ -3,10 +3,12 @@
 #include "capture/CropCtrl.h"
 
 #include "capture/FinishedPanel.h"
+#include "capture/FinishedWindow.h"
 #include "capture/OverlayWindow.h"
 #include "capture/RecordPanel.h"
 #include "capture/SelectionGeometry.h"
 #include "capture/SharePanel.h"
+#include "platform/Platform.h"
 #include "widgets/PlainMessageBox.h"
 #include "widgets/PopupNotify.h"
 
@@ -20,6 +22,13 @@ constexpr int kSoundStoppedShownMs = 6000;
 } // namespace
 
 void CropCtrl::startRecord(bool withSound) {
+    if (sourceAreaOf(model_.normalized()).isEmpty()) {
+        // The selection stays, so the user can move it onto one monitor.
+        showPlainMessage(windows_.front().get(), QMessageBox::Warning, tr("Error"),
+                         tr("This desktop records one monitor at a time. Select an area that "
+                            "lies on one monitor."));
+        return;
+    }
     QString warning;
     const QString refusal = session_.prepare(&warning);
     if (!refusal.isEmpty()) {
@@ -43,10 +52,16 @@ void CropCtrl::beginRecording(bool withSound) {
     hideWindows();
 
     // A refusal reaches onSessionFailed() from the event loop, which ends the session.
-    if (!session_.start(layout_.physicalRect(captureRect_), withSound))
+    if (!session_.start(sourceAreaOf(captureRect_), withSound))
         return;
+    emit recordingChanged(true);
 
     recordPanel_->begin();
+    if (!platform::Platform::current().placesWindows()) {
+        // Where the panel and the frame cannot be put beside the area they could land inside
+        // it, and the desktop records every window: the tray shows the recording instead.
+        return;
+    }
     recordRect_.setGeometry(layout_.toGlobal(CaptureGeometry::recordFrameGeometry(captureRect_),
                                              captureRect_.center(), false));
     recordRect_.show();
@@ -65,7 +80,7 @@ void CropCtrl::refuseStart(const QString& message) {
 }
 
 void CropCtrl::bringRecordPanelForward() {
-    if (!isRecording())
+    if (!isRecording() || !platform::Platform::current().placesWindows())
         return;
     recordRect_.show();
     recordRect_.raise();
@@ -78,12 +93,20 @@ void CropCtrl::stopRecord() {
     // Returns at once: the file is finished on a thread of the engine.
     session_.stop();
     recordPanel_->end();
+    if (wasRecording)
+        emit recordingChanged(false);
     if (!wasRecording || endingWithError_)
         return;
     // The panels come at once; they say that the file is still being finished, and Save waits
     // for it while upload and share are queued until it is ready.
     model_.setMode(Mode::RecordFinished);
     finished_.offer(session_.filePath());
+    if (!platform::Platform::current().placesWindows()) {
+        finishedWindow_->show();
+        finishedWindow_->raise();
+        finishedWindow_->activateWindow();
+        return;
+    }
     placePanel(finishedPanel_.get());
     finishedPanel_->show();
     finishedPanel_->raise();
@@ -93,6 +116,7 @@ void CropCtrl::stopRecord() {
 }
 
 void CropCtrl::onRecordingFinished(const QString& filePath, bool ok, const QString& errorText) {
+    releaseScreens();
     const auto outcome =
         finished_.fileFinished(filePath, ok, errorText, model_.mode() == Mode::RecordFinished);
     if (outcome == FinishedRecordings::Outcome::Nothing ||
@@ -106,6 +130,11 @@ void CropCtrl::onRecordingFinished(const QString& filePath, bool ok, const QStri
     }
     // An earlier recording, its panels long gone: the user still hears what became of it.
     showPlainMessage(nullptr, QMessageBox::Critical, title, errorText);
+}
+
+void CropCtrl::togglePauseFromOutside() {
+    if (model_.mode() == Mode::Recording && session_.isRecording())
+        togglePause();
 }
 
 void CropCtrl::togglePause() {

@@ -4,9 +4,12 @@
 #include "capture/OverlayWindow.h"
 #include "capture/StartPanel.h"
 #include "platform/Platform.h"
+#include "widgets/PlainMessageBox.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QWindow>
@@ -22,6 +25,29 @@ void CropCtrl::layOutScreens() {
     layout_ = ScreenLayout(monitors, fallback_);
     model_.setArea(layout_.overlaySize());
     fitWindows(screens);
+}
+
+void CropCtrl::fitLayoutToPictures() {
+    // A monitor's picture has its real pixels. At a fractional scale Qt renders at the next
+    // whole ratio and the desktop scales down, so the ratio Qt reports is not what is
+    // recorded: the picture's width over the logical width is.
+    QVector<ScreenLayout::Monitor> monitors;
+    bool changed = false;
+    for (int i = 0; i < layout_.count() && size_t(i) < windows_.size(); ++i) {
+        const QRect logical = layout_.logical(i);
+        const QPixmap picture = windows_[size_t(i)]->picture();
+        double ratio = double(layout_.physical(i).width()) / std::max(1, logical.width());
+        if (!picture.isNull() && picture.size() != layout_.physical(i).size()) {
+            ratio = double(picture.width()) / std::max(1, logical.width());
+            changed = true;
+        }
+        monitors.append({logical, ratio});
+    }
+    if (!changed)
+        return;
+    layout_ = ScreenLayout(monitors, fallback_);
+    model_.setArea(layout_.overlaySize());
+    model_.setCurrentPos(layout_.fromGlobal(QCursor::pos()));
 }
 
 void CropCtrl::fitWindows(const QList<QScreen*>& screens) {
@@ -70,24 +96,57 @@ void CropCtrl::grabScreens() {
         if (window->monitor())
             screens.append(window->monitor());
     }
-    if (screens.isEmpty())
+    if (screens.isEmpty()) {
+        showWindows();
         return;
-    // The answer may come later, when the monitors (or the control) may have gone.
+    }
+    // The answer may come later, when the monitors (or the control) may have gone. The
+    // windows show only then: a desktop that shares its screen would otherwise send the
+    // overlay itself as the monitors' pictures.
     const QPointer<CropCtrl> self(this);
+    opening_ = true;
     platform::Platform::current().screenPictures().capture(
-        screens, [self, screens](const QList<QPixmap>& pictures) {
-            if (!self)
-                return;
-            for (size_t i = 0; i < self->windows_.size() && int(i) < pictures.size(); ++i) {
-                if (self->windows_[i]->monitor() == screens.value(int(i)))
-                    self->windows_[i]->setPicture(pictures[int(i)]);
-            }
+        screens, [self, screens](const QList<QPixmap>& pictures, const QString& failure) {
+            if (self)
+                self->onScreensGrabbed(screens, pictures, failure);
         });
 }
 
+void CropCtrl::onScreensGrabbed(const QList<QScreen*>& screens, const QList<QPixmap>& pictures,
+                                const QString& failure) {
+    opening_ = false;
+    if (!failure.isEmpty()) {
+        close();
+        showPlainMessage(nullptr, QMessageBox::Warning, tr("Screen sharing"), failure);
+        return;
+    }
+    for (size_t i = 0; i < windows_.size() && int(i) < pictures.size(); ++i) {
+        if (windows_[i]->monitor() == screens.value(int(i)))
+            windows_[i]->setPicture(pictures[int(i)]);
+    }
+    fitLayoutToPictures();
+    showHintAt(model_.currentPos());
+    showWindows();
+}
+
+QRect CropCtrl::sourceAreaOf(const QRect& overlayArea) const {
+    const QRect pixels = layout_.physicalRect(overlayArea);
+    const int i = layout_.partAt(overlayArea.center());
+    if (i < 0 || size_t(i) >= windows_.size())
+        return pixels;
+    return platform::Platform::current().sourceArea(
+        windows_[size_t(i)]->monitor(), pixels.translated(-layout_.physical(i).topLeft()));
+}
+
 void CropCtrl::showWindows() {
+    // Where the desktop places windows itself, a full-screen window is the one way to cover
+    // a monitor; the window's screen (fitWindows) says which.
+    const bool placed = platform::Platform::current().placesWindows();
     for (const auto& window : windows_) {
-        window->show();
+        if (placed)
+            window->show();
+        else
+            window->showFullScreen();
         window->raise();
     }
     windows_.front()->activateWindow();
