@@ -6,6 +6,7 @@
 #include "app/LanguageMenu.h"
 #include "app/Notices.h"
 #include "app/Placement.h"
+#include "app/TrayRecording.h"
 #include "app/UploadController.h"
 #include "capture/CropCtrl.h"
 #include "history/HistoryManager.h"
@@ -178,6 +179,12 @@ void MainWindow::createTrayMenu() {
 
     trayIcon_.setIcon(QIcon(kWindowIconPath));
     trayIcon_.setContextMenu(trayMenu_);
+    trayRecording_ = new TrayRecording(trayIcon_, *trayMenu_, QIcon(kWindowIconPath), this);
+    connect(trayRecording_, &TrayRecording::stopRequested, this, &MainWindow::stopRecording);
+    connect(trayRecording_, &TrayRecording::pauseRequested, this, [this] {
+        if (cropCtrl_)
+            cropCtrl_->togglePauseFromOutside();
+    });
     trayIcon_.setVisible(true);
 }
 
@@ -189,7 +196,7 @@ void MainWindow::retranslate() {
     faqAction_->setText(tr("FAQ"));
     closeAction_->setText(tr("Close"));
     shortcuts_->retranslate();
-    trayIcon_.setToolTip(QCoreApplication::applicationName());
+    trayRecording_->retranslate();
 }
 
 void MainWindow::updateHistoryAction() {
@@ -216,7 +223,11 @@ void MainWindow::onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason)
     case QSystemTrayIcon::Unknown:
         break;
     default:
-        makeScreenshot();
+        // Where no record panel can be shown the tray icon is the recording's stop button.
+        if (trayRecording_->isRecording() && !platform::Platform::current().placesWindows())
+            stopRecording();
+        else
+            makeScreenshot();
         break;
     }
 }
@@ -238,6 +249,9 @@ void MainWindow::makeScreenshot() {
                 &UploadController::uploadRecordingOfSize);
         connect(cropCtrl_, &CropCtrl::notice, this, &MainWindow::showNotice);
         connect(cropCtrl_, &CropCtrl::closed, this, &MainWindow::onCropControlClosed);
+        connect(cropCtrl_, &CropCtrl::recordingChanged, trayRecording_,
+                &TrayRecording::setRecording);
+        connect(cropCtrl_, &CropCtrl::pausedChanged, trayRecording_, &TrayRecording::setPaused);
     }
     if (cropCtrl_->isVisible())
         return;
@@ -245,6 +259,11 @@ void MainWindow::makeScreenshot() {
         // The overlay would lie over the area being recorded: the user is pointed at the
         // recording instead.
         cropCtrl_->bringRecordPanelForward();
+        if (!platform::Platform::current().placesWindows()) {
+            showNotice(tr("A recording is under way. Stop it from the tray icon before "
+                          "starting another one."));
+            return;
+        }
         showNotice(tr("A recording is under way. Stop it with its Stop recording button "
                       "before starting another one."));
         return;

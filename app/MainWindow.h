@@ -15,6 +15,7 @@ class CropCtrl;
 class KeyboardShortcuts;
 class LanguageMenu;
 class Notices;
+class TrayRecording;
 class UploadController;
 
 // The program's hidden central object: what the user sees of it is the tray icon
@@ -103,6 +104,7 @@ private:
     LanguageMenu* languagesMenu_ = nullptr;
     QAction* faqAction_ = nullptr;
     QAction* closeAction_ = nullptr;
+    TrayRecording* trayRecording_ = nullptr;
 
     SnapshotButton snapshotButton_;
     bool snapButtonInitialised_ = false;
