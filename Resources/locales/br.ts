@@ -4,6 +4,14 @@
 <context>
     <name>CommandLine</name>
     <message>
+        <source>Run as a program of this kind of desktop session, x11 or wayland, instead of the one the session says it is.</source>
+        <translation>Executar como programa deste tipo de sessão de área de trabalho, x11 ou wayland, em vez do que a sessão indica.</translation>
+    </message>
+    <message>
+        <source>--session takes x11 or wayland, not '%1'.</source>
+        <translation>--session aceita x11 ou wayland, não '%1'.</translation>
+    </message>
+    <message>
         <source>Stop the recording of the running program.</source>
         <translation>Para a gravação do programa em execução.</translation>
     </message>
@@ -22,6 +30,10 @@
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <source>A recording is under way. Stop it from the tray icon before starting another one.</source>
+        <translation>Há uma gravação em andamento. Pare-a pelo ícone da bandeja antes de iniciar outra.</translation>
+    </message>
     <message>
         <source>There is no system tray here: use the record button, or bind a keyboard shortcut to clipnest --capture</source>
         <translation>Não há bandeja do sistema aqui: use o botão de gravação ou associe um atalho de teclado a clipnest --capture</translation>
@@ -96,6 +108,10 @@
 </context>
 <context>
     <name>KeyboardShortcuts</name>
+    <message>
+        <source>This desktop gives programs no key combinations of their own. Set %1 in the desktop's keyboard settings to run "%2".</source>
+        <translation>Esta área de trabalho não dá aos programas combinações de teclas próprias. Defina %1 nas configurações de teclado da área de trabalho para executar "%2".</translation>
+    </message>
     <message>
         <source>Keyboard shortcuts...</source>
         <translation>Atalhos de teclado...</translation>
@@ -181,6 +197,18 @@
 </context>
 <context>
     <name>CropCtrl</name>
+    <message>
+        <source>Screen sharing</source>
+        <translation>Compartilhamento de tela</translation>
+    </message>
+    <message>
+        <source>This desktop records one monitor at a time. Select an area that lies on one monitor.</source>
+        <translation>Esta área de trabalho grava um monitor por vez. Selecione uma área que fique em um só monitor.</translation>
+    </message>
+    <message>
+        <source>Recording finished</source>
+        <translation>Gravação concluída</translation>
+    </message>
     <message>
         <source>Clear</source>
         <translation>Limpar</translation>
@@ -986,6 +1014,18 @@
 <context>
     <name>ScreenSharing</name>
     <message>
+        <source>Cannot use the screen-sharing connection (%1). Open the capture again.</source>
+        <translation>Não é possível usar a conexão de compartilhamento de tela (%1). Abra a captura novamente.</translation>
+    </message>
+    <message>
+        <source>The desktop shared no monitor this program can show. Try again, and choose a whole monitor.</source>
+        <translation>A área de trabalho não compartilhou nenhum monitor que este programa possa mostrar. Tente novamente e escolha um monitor inteiro.</translation>
+    </message>
+    <message>
+        <source>The screen is no longer shared with this program. Open the capture again and let the desktop share it.</source>
+        <translation>A tela não está mais compartilhada com este programa. Abra a captura novamente e deixe a área de trabalho compartilhá-la.</translation>
+    </message>
+    <message>
         <source>This desktop offers no screen sharing to programs (%1). Install xdg-desktop-portal and the portal package for your desktop, then try again.</source>
         <translation>Esta área de trabalho não oferece compartilhamento de tela aos programas (%1). Instale o xdg-desktop-portal e o pacote do portal da sua área de trabalho e tente de novo.</translation>
     </message>
@@ -1024,6 +1064,29 @@
     <message>
         <source>The desktop ended screen sharing before it began. Try again.</source>
         <translation>A área de trabalho encerrou o compartilhamento de tela antes de ele começar. Tente de novo.</translation>
+    </message>
+</context>
+<context>
+    <name>TrayRecording</name>
+    <message>
+        <source>Resume recording</source>
+        <translation>Retomar a gravação</translation>
+    </message>
+    <message>
+        <source>Pause recording</source>
+        <translation>Pausar a gravação</translation>
+    </message>
+    <message>
+        <source>Stop recording</source>
+        <translation>Parar a gravação</translation>
+    </message>
+    <message>
+        <source>Recording paused. Click to stop it.</source>
+        <translation>Gravação pausada. Clique para pará-la.</translation>
+    </message>
+    <message>
+        <source>Recording. Click to stop it.</source>
+        <translation>Gravando. Clique para parar a gravação.</translation>
     </message>
 </context>
 </TS>

@@ -4,6 +4,14 @@
 <context>
     <name>CommandLine</name>
     <message>
+        <source>Run as a program of this kind of desktop session, x11 or wayland, instead of the one the session says it is.</source>
+        <translation>Run as a program of this kind of desktop session, x11 or wayland, instead of the one the session says it is.</translation>
+    </message>
+    <message>
+        <source>--session takes x11 or wayland, not '%1'.</source>
+        <translation>--session takes x11 or wayland, not '%1'.</translation>
+    </message>
+    <message>
         <source>Stop the recording of the running program.</source>
         <translation>Stop the recording of the running program.</translation>
     </message>
@@ -22,6 +30,10 @@
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <source>A recording is under way. Stop it from the tray icon before starting another one.</source>
+        <translation>A recording is under way. Stop it from the tray icon before starting another one.</translation>
+    </message>
     <message>
         <source>There is no system tray here: use the record button, or bind a keyboard shortcut to clipnest --capture</source>
         <translation>There is no system tray here: use the record button, or bind a keyboard shortcut to clipnest --capture</translation>
@@ -96,6 +108,10 @@
 </context>
 <context>
     <name>KeyboardShortcuts</name>
+    <message>
+        <source>This desktop gives programs no key combinations of their own. Set %1 in the desktop's keyboard settings to run "%2".</source>
+        <translation>This desktop gives programs no key combinations of their own. Set %1 in the desktop's keyboard settings to run "%2".</translation>
+    </message>
     <message>
         <source>Keyboard shortcuts...</source>
         <translation>Keyboard shortcuts...</translation>
@@ -181,6 +197,18 @@
 </context>
 <context>
     <name>CropCtrl</name>
+    <message>
+        <source>Screen sharing</source>
+        <translation>Screen sharing</translation>
+    </message>
+    <message>
+        <source>This desktop records one monitor at a time. Select an area that lies on one monitor.</source>
+        <translation>This desktop records one monitor at a time. Select an area that lies on one monitor.</translation>
+    </message>
+    <message>
+        <source>Recording finished</source>
+        <translation>Recording finished</translation>
+    </message>
     <message>
         <source>Clear</source>
         <translation>Clear</translation>
@@ -974,6 +1002,18 @@
 <context>
     <name>ScreenSharing</name>
     <message>
+        <source>Cannot use the screen-sharing connection (%1). Open the capture again.</source>
+        <translation>Cannot use the screen-sharing connection (%1). Open the capture again.</translation>
+    </message>
+    <message>
+        <source>The desktop shared no monitor this program can show. Try again, and choose a whole monitor.</source>
+        <translation>The desktop shared no monitor this program can show. Try again, and choose a whole monitor.</translation>
+    </message>
+    <message>
+        <source>The screen is no longer shared with this program. Open the capture again and let the desktop share it.</source>
+        <translation>The screen is no longer shared with this program. Open the capture again and let the desktop share it.</translation>
+    </message>
+    <message>
         <source>This desktop offers no screen sharing to programs (%1). Install xdg-desktop-portal and the portal package for your desktop, then try again.</source>
         <translation>This desktop offers no screen sharing to programs (%1). Install xdg-desktop-portal and the portal package for your desktop, then try again.</translation>
     </message>
@@ -1012,6 +1052,29 @@
     <message>
         <source>The desktop ended screen sharing before it began. Try again.</source>
         <translation>The desktop ended screen sharing before it began. Try again.</translation>
+    </message>
+</context>
+<context>
+    <name>TrayRecording</name>
+    <message>
+        <source>Resume recording</source>
+        <translation>Resume recording</translation>
+    </message>
+    <message>
+        <source>Pause recording</source>
+        <translation>Pause recording</translation>
+    </message>
+    <message>
+        <source>Stop recording</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>Recording paused. Click to stop it.</source>
+        <translation>Recording paused. Click to stop it.</translation>
+    </message>
+    <message>
+        <source>Recording. Click to stop it.</source>
+        <translation>Recording. Click to stop it.</translation>
     </message>
 </context>
 </TS>

@@ -4,6 +4,14 @@
 <context>
     <name>CommandLine</name>
     <message>
+        <source>Run as a program of this kind of desktop session, x11 or wayland, instead of the one the session says it is.</source>
+        <translation>Ejecutar como programa de este tipo de sesión de escritorio, x11 o wayland, en lugar del que indica la sesión.</translation>
+    </message>
+    <message>
+        <source>--session takes x11 or wayland, not '%1'.</source>
+        <translation>--session admite x11 o wayland, no '%1'.</translation>
+    </message>
+    <message>
         <source>Stop the recording of the running program.</source>
         <translation>Detiene la grabación del programa en marcha.</translation>
     </message>
@@ -22,6 +30,10 @@
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <source>A recording is under way. Stop it from the tray icon before starting another one.</source>
+        <translation>Hay una grabación en curso. Detenla desde el icono de la bandeja antes de empezar otra.</translation>
+    </message>
     <message>
         <source>There is no system tray here: use the record button, or bind a keyboard shortcut to clipnest --capture</source>
         <translation>Aquí no hay bandeja del sistema: usa el botón de grabación o asigna un atajo de teclado a clipnest --capture</translation>
@@ -96,6 +108,10 @@
 </context>
 <context>
     <name>KeyboardShortcuts</name>
+    <message>
+        <source>This desktop gives programs no key combinations of their own. Set %1 in the desktop's keyboard settings to run "%2".</source>
+        <translation>Este escritorio no da a los programas combinaciones de teclas propias. Asigna %1 en la configuración de teclado del escritorio para ejecutar "%2".</translation>
+    </message>
     <message>
         <source>Keyboard shortcuts...</source>
         <translation>Atajos de teclado...</translation>
@@ -181,6 +197,18 @@
 </context>
 <context>
     <name>CropCtrl</name>
+    <message>
+        <source>Screen sharing</source>
+        <translation>Compartir pantalla</translation>
+    </message>
+    <message>
+        <source>This desktop records one monitor at a time. Select an area that lies on one monitor.</source>
+        <translation>Este escritorio graba un monitor cada vez. Selecciona un área que esté en un solo monitor.</translation>
+    </message>
+    <message>
+        <source>Recording finished</source>
+        <translation>Grabación terminada</translation>
+    </message>
     <message>
         <source>Clear</source>
         <translation>Borrar</translation>
@@ -986,6 +1014,18 @@
 <context>
     <name>ScreenSharing</name>
     <message>
+        <source>Cannot use the screen-sharing connection (%1). Open the capture again.</source>
+        <translation>No se puede usar la conexión para compartir la pantalla (%1). Abre la captura de nuevo.</translation>
+    </message>
+    <message>
+        <source>The desktop shared no monitor this program can show. Try again, and choose a whole monitor.</source>
+        <translation>El escritorio no compartió ningún monitor que este programa pueda mostrar. Vuelve a intentarlo y elige un monitor completo.</translation>
+    </message>
+    <message>
+        <source>The screen is no longer shared with this program. Open the capture again and let the desktop share it.</source>
+        <translation>La pantalla ya no se comparte con este programa. Abre la captura de nuevo y deja que el escritorio la comparta.</translation>
+    </message>
+    <message>
         <source>This desktop offers no screen sharing to programs (%1). Install xdg-desktop-portal and the portal package for your desktop, then try again.</source>
         <translation>Este escritorio no ofrece a los programas compartir la pantalla (%1). Instala xdg-desktop-portal y el paquete del portal de tu escritorio, y vuelve a intentarlo.</translation>
     </message>
@@ -1024,6 +1064,29 @@
     <message>
         <source>The desktop ended screen sharing before it began. Try again.</source>
         <translation>El escritorio terminó el uso compartido de la pantalla antes de que empezara. Vuelve a intentarlo.</translation>
+    </message>
+</context>
+<context>
+    <name>TrayRecording</name>
+    <message>
+        <source>Resume recording</source>
+        <translation>Reanudar la grabación</translation>
+    </message>
+    <message>
+        <source>Pause recording</source>
+        <translation>Pausar la grabación</translation>
+    </message>
+    <message>
+        <source>Stop recording</source>
+        <translation>Detener la grabación</translation>
+    </message>
+    <message>
+        <source>Recording paused. Click to stop it.</source>
+        <translation>Grabación en pausa. Haz clic para detenerla.</translation>
+    </message>
+    <message>
+        <source>Recording. Click to stop it.</source>
+        <translation>Grabando. Haz clic para detener la grabación.</translation>
     </message>
 </context>
 </TS>
