@@ -146,7 +146,8 @@ private slots:
         const Result depends =
             run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb, QStringLiteral("Depends")});
         QCOMPARE(depends.code, 0);
-        for (const char* lib : {"libqt6widgets6", "libqt6network6", "libc6", "qt6-qpa-plugins"})
+        for (const char* lib :
+             {"libqt6widgets6", "libqt6network6", "libc6", "qt6-qpa-plugins", "qt6-wayland"})
             QVERIFY2(depends.out.contains(QLatin1String(lib)), qPrintable(depends.out));
         QVERIFY2(depends.out.contains(QLatin1String("libavcodec")), qPrintable(depends.out));
 

@@ -6,6 +6,7 @@
 // drives the real program through the item and menu it exports there.
 
 #include "DesktopHelpers.h"
+#include "tests/support/SniTray.h"
 
 #include <QCursor>
 #include <QDBusArgument>
@@ -44,65 +45,6 @@ QString describe(const QRect& r) {
 }
 
 } // namespace
-
-// What a desktop's panel registers on the session bus; the program finds it at start and
-// then exports its icon as an item instead of embedding a window in an XEmbed tray.
-class FakeWatcher : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ isHostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
-public:
-    bool isHostRegistered() const { return true; }
-    int protocolVersion() const { return 0; }
-    QStringList items() const { return items_; }
-
-public slots:
-    void RegisterStatusNotifierItem(const QString& service) { items_.append(service); }
-    void RegisterStatusNotifierHost(const QString&) {}
-
-signals:
-    void StatusNotifierItemRegistered(const QString& service);
-    void StatusNotifierHostRegistered();
-
-private:
-    QStringList items_;
-};
-
-// One entry of a menu exported over D-Bus: (id, properties, children).
-struct MenuEntry {
-    int id = 0;
-    QVariantMap properties;
-    QList<MenuEntry> children;
-};
-
-static MenuEntry readMenuEntry(const QDBusArgument& arg) {
-    MenuEntry entry;
-    arg.beginStructure();
-    arg >> entry.id >> entry.properties;
-    arg.beginArray();
-    while (!arg.atEnd()) {
-        QDBusVariant child;
-        arg >> child;
-        entry.children.append(readMenuEntry(qvariant_cast<QDBusArgument>(child.variant())));
-    }
-    arg.endArray();
-    arg.endStructure();
-    return entry;
-}
-
-static int findLabel(const MenuEntry& entry, const QString& label) {
-    if (entry.properties.value(QStringLiteral("label")).toString().remove(QLatin1Char('_')) ==
-        label)
-        return entry.id;
-    for (const MenuEntry& child : entry.children) {
-        const int id = findLabel(child, label);
-        if (id >= 0)
-            return id;
-    }
-    return -1;
-}
 
 class TraySniTest : public QObject {
     Q_OBJECT

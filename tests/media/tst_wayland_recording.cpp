@@ -3,6 +3,7 @@
 // asked only when it has to be.
 #include "mp4_readback.h"
 #include "rec_process.h"
+#include "tests/support/wayland/WaylandDesktop.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -19,84 +20,9 @@
 
 namespace {
 
-// Blocks of this size, each of its own colour: edges everywhere, so that a picture taken a
-// few pixels off differs plainly, and flat insides, which the encoder keeps almost exactly.
-constexpr int kBlock = 8;
+using namespace WaylandDesktop;
+
 const QRect kArea(200, 160, 480, 320);
-
-// The whole output covered by fixed coloured blocks, and a corner (outside every area
-// recorded) that can blink.
-class BlocksWindow : public QRasterWindow {
-public:
-    BlocksWindow() {
-        blink_.setInterval(100);
-        connect(&blink_, &QTimer::timeout, this, [this] {
-            lit_ = !lit_;
-            update(kCorner);
-        });
-    }
-    // xdg-desktop-portal-wlr 0.7.0 sends a new cast nothing until something on the output
-    // changes; a blinking corner gives it that change.
-    void setBlinking(bool on) { on ? blink_.start() : blink_.stop(); }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        QRandomGenerator colours(20261209);
-        for (int y = 0; y < height(); y += kBlock)
-            for (int x = 0; x < width(); x += kBlock)
-                p.fillRect(x, y, kBlock, kBlock, QColor::fromRgb(colours.generate() | 0xff000000));
-        p.fillRect(kCorner, lit_ ? Qt::white : Qt::black);
-    }
-
-private:
-    static constexpr QRect kCorner{0, 0, 16, 16};
-    QTimer blink_;
-    bool lit_ = false;
-};
-
-QString readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-void writeAll(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QVERIFY(f.write(content) == content.size());
-}
-
-// How often the desktop's output chooser ran so far.
-int chooserCalls() {
-    return int(readAll(qEnvironmentVariable("CLIPNEST_TEST_CHOOSER_CALLS"))
-                   .split('\n', Qt::SkipEmptyParts)
-                   .size());
-}
-
-// The output's exact pixels, as the compositor has them.
-QImage screenshot(const QString& output) {
-    QTemporaryDir dir;
-    const QString png = dir.filePath("shot.png");
-    QProcess grim;
-    grim.start("grim", {"-o", output, png});
-    if (!grim.waitForFinished(30000) || grim.exitCode() != 0)
-        return QImage();
-    return QImage(png).convertToFormat(QImage::Format_RGB888);
-}
-
-// The mean difference per colour channel between a decoded RGB frame and `area` of `image`.
-double meanDifference(const QByteArray& frame, const QImage& image, const QRect& area) {
-    if (frame.size() != qsizetype(area.width()) * area.height() * 3)
-        return 1e9;
-    double sum = 0;
-    for (int y = 0; y < area.height(); ++y) {
-        const uchar* row = image.constScanLine(area.y() + y) + area.x() * 3;
-        const uchar* got = reinterpret_cast<const uchar*>(frame.constData()) + y * area.width() * 3;
-        for (int i = 0; i < area.width() * 3; ++i)
-            sum += std::abs(int(row[i]) - int(got[i]));
-    }
-    return sum / (double(area.width()) * area.height() * 3);
-}
 
 QStringList portalArgs(const QRect& r, int seconds, const QString& out,
                        const QString& tokenFile = QString()) {
@@ -118,9 +44,6 @@ class WaylandRecordingTest : public QObject {
     std::unique_ptr<BlocksWindow> blocks_;
 
     QString path(const QString& name) const { return dir_.filePath(name); }
-    void choose(const QByteArray& output) {
-        writeAll(qEnvironmentVariable("CLIPNEST_TEST_CHOOSER"), output + "\n");
-    }
 
 private slots:
     void initTestCase() {
@@ -128,22 +51,13 @@ private slots:
                  "needs the Wayland test desktop (scripts/with-wayland-desktop.sh)");
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
         blocks_ = std::make_unique<BlocksWindow>();
-        blocks_->showFullScreen();
-        QVERIFY(QTest::qWaitForWindowExposed(blocks_.get()));
-        // The compositor has the blocks on the output once a screenshot shows them.
-        QVERIFY(QTest::qWaitFor(
-            [] {
-                const QImage shot = screenshot("HEADLESS-1");
-                const QPoint a(kArea.x() + kBlock / 2, kArea.y() + kBlock / 2);
-                return !shot.isNull() && shot.pixel(a) != shot.pixel(a + QPoint(kBlock, 0));
-            },
-            20000));
+        QVERIFY(showBlocks(*blocks_, kArea));
     }
 
     // Every recording is a new cast, which needs a change on the output to get its first
     // picture: the corner blinks while it starts.
     void init() {
-        choose("HEADLESS-1");
+        QVERIFY(choose("HEADLESS-1"));
         blocks_->setBlinking(true);
     }
     void cleanup() { blocks_->setBlinking(false); }
@@ -208,7 +122,7 @@ private slots:
 
     // The user closes the desktop's dialog: the tool says so and leaves no file.
     void cancelledChooserLeavesNoFile() {
-        choose("");
+        QVERIFY(choose(""));
         const QString file = path("cancelled.mp4");
         auto p = startRec(portalArgs(kArea, 2, file));
         const Run run = finish(*p);
@@ -234,7 +148,7 @@ private slots:
         QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
         QCOMPARE(chooserCalls(), before + 1);
 
-        writeAll(token, "no-such-token\n");
+        QVERIFY(writeAll(token, "no-such-token\n"));
         auto third = startRec(portalArgs(kArea, 1, path("third.mp4"), token));
         run = finish(*third);
         QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));

@@ -1,0 +1,423 @@
+// The tray program as a native Wayland client on the headless sway desktop: the overlay
+// opens on the pictures the desktop's screen-cast portal shares, a drag records exactly the
+// stream pixels selected, nothing of the program's is in the video, and with no panel beside
+// the area the tray item and `clipnest --stop` end the recording, after which one window
+// offers every action.
+#include "DesktopHelpers.h"
+#include "tests/media/mp4_readback.h"
+#include "tests/support/SniTray.h"
+#include "tests/support/wayland/WaylandDesktop.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace WD = WaylandDesktop;
+
+namespace {
+
+const QString kCaptureTitle = QStringLiteral("Clipnest capture");
+const QString kFinishedTitle = QStringLiteral("Recording finished");
+const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
+const QString kMenuInterface = QStringLiteral("com.canonical.dbusmenu");
+const QString kOutput = QStringLiteral("HEADLESS-1");
+// Inside the output, away from the blinking corner.
+const QRect kArea(240, 200, 480, 320);
+// The program's own encoder settings blur the blocks' edges a little (about 12 per channel
+// on average here; a pixel off is about twice that).
+constexpr double kEncoderLoss = 18;
+
+QString describe(const QRect& r) {
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// Whether `now` shows `before` under the overlay's dimming around `at`: every channel well
+// below what it was, where it was bright enough to tell.
+bool isDimmed(const QImage& now, const QImage& before, QPoint at) {
+    int told = 0;
+    for (int dx = 0; dx < 64; dx += 4) {
+        const QRgb a = before.pixel(at + QPoint(dx, 0));
+        const QRgb b = now.pixel(at + QPoint(dx, 0));
+        const int was = qRed(a) + qGreen(a) + qBlue(a);
+        if (was < 120)
+            continue;
+        if (qRed(b) + qGreen(b) + qBlue(b) > was * 7 / 10)
+            return false;
+        ++told;
+    }
+    return told > 0;
+}
+
+// Every window sway has, for a failure's message.
+QString describeWindows() {
+    QStringList out;
+    for (const WaylandDesktop::Window& w : WaylandDesktop::windows())
+        out << QStringLiteral("'%1' pid %2 %3 on %4%5")
+                   .arg(w.title)
+                   .arg(w.pid)
+                   .arg(describe(w.rect), w.output,
+                        QString(w.fullscreen ? " full screen" : "") + (w.focused ? " focused" : ""));
+    return out.join(QStringLiteral("; "));
+}
+
+} // namespace
+
+class AppWaylandTest : public QObject {
+    Q_OBJECT
+
+    FakeWatcher watcher_;
+    std::unique_ptr<WD::BlocksWindow> blocks_;
+
+    static QDBusConnection bus() { return QDBusConnection::sessionBus(); }
+
+    // The item the program registered with our watcher, once it has.
+    QString itemOf(const Desktop::App& app) {
+        QString found;
+        Desktop::waitFor(
+            [&] {
+                for (const QString& item : watcher_.items()) {
+                    if (bus().interface()->servicePid(item).value() == app.pid())
+                        found = item;
+                }
+                return !found.isEmpty();
+            },
+            30000);
+        return found;
+    }
+
+    QDBusMessage call(const QString& service, const QString& path, const QString& interface,
+                      const QString& method, const QVariantList& args) {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(args);
+        return bus().call(message, QDBus::BlockWithGui, 10000);
+    }
+
+    // What a panel does on a left click on the icon.
+    bool activate(const QString& item) {
+        return call(item, QStringLiteral("/StatusNotifierItem"), kItemInterface,
+                    QStringLiteral("Activate"), {0, 0})
+                   .type() == QDBusMessage::ReplyMessage;
+    }
+
+    // The labels of the item's menu entries that are shown now.
+    QStringList menuLabels(const QString& item) {
+        const QDBusMessage layout = call(item, QStringLiteral("/MenuBar"), kMenuInterface,
+                                         QStringLiteral("GetLayout"), {0, -1, QStringList()});
+        if (layout.type() != QDBusMessage::ReplyMessage || layout.arguments().size() != 2)
+            return {};
+        QStringList labels;
+        const MenuEntry root = readMenuEntry(qvariant_cast<QDBusArgument>(layout.arguments()[1]));
+        for (const MenuEntry& entry : root.children) {
+            if (entry.properties.value(QStringLiteral("visible"), true).toBool())
+                labels << entry.properties.value(QStringLiteral("label")).toString().remove('_');
+        }
+        return labels;
+    }
+
+    // Opens the overlay from the tray and waits until it covers the output.
+    void openOverlay(const QString& item, Desktop::App& app) {
+        QVERIFY(activate(item));
+        QVERIFY2(Desktop::waitFor([] {
+                     const QList<WD::Window> shown = WD::windowsTitled(kCaptureTitle);
+                     return shown.size() == 1 && shown.first().fullscreen &&
+                            shown.first().output == kOutput && shown.first().focused;
+                 }),
+                 qPrintable(QStringLiteral("no overlay over the output: ") + describeWindows() +
+                            QStringLiteral("\n") + app.output()));
+    }
+
+    // Selects `area` and starts a recording without sound from the overlay's menu, whose
+    // first entry lies just below and right of where it opened.
+    void selectAndRecord(const QRect& area) {
+        QVERIFY(WD::drag(area.topLeft(), area.bottomRight() + QPoint(1, 1)));
+        QVERIFY(WD::clickAt(area.center(), 3));
+        QVERIFY(Desktop::waitFor([] {
+            const QList<WD::Window> shown = WD::windowsTitled(kCaptureTitle);
+            return !shown.isEmpty();
+        }));
+        QTest::qWait(500); // the menu maps
+        QVERIFY(WD::clickAt(area.center() + QPoint(30, 10)));
+        QVERIFY2(Desktop::waitFor([] { return WD::windowsTitled(kCaptureTitle).isEmpty(); }),
+                 "the overlay stayed");
+        // The pointer is recorded as it moves: out of the way of the pictures compared.
+        QVERIFY(WD::pointerTo(QPoint(1900, 1070)));
+    }
+
+    Desktop::AppHome* home_ = nullptr;
+
+private slots:
+    void initTestCase() {
+        if (!qEnvironmentVariableIsSet("CLIPNEST_TEST_WAYLAND"))
+            QSKIP("needs the Wayland test desktop (scripts/with-wayland-desktop.sh)");
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
+        QVERIFY2(QFile::exists(Desktop::App::binary()), "the program is not built");
+        QVERIFY(bus().registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher_,
+                                     QDBusConnection::ExportAllContents));
+        QVERIFY(bus().registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+        blocks_ = std::make_unique<WD::BlocksWindow>();
+        // Not full screen: sway would hide the program's message boxes behind it.
+        QVERIFY(WD::showBlocks(*blocks_, kArea, false));
+    }
+
+    // Every cast is new and needs a change on the output for its first picture.
+    void init() {
+        QVERIFY(WD::choose(kOutput.toUtf8()));
+        blocks_->setBlinking(true);
+    }
+    void cleanup() { blocks_->setBlinking(false); }
+
+    // A drag on the overlay records exactly the pixels selected; while it records the tray
+    // says so and offers pause and stop, and a click on the icon stops it; then one window
+    // offers every action, and Upload from the keyboard sends the video.
+    void selectionRecordsTheStreamPixelsAndTheTrayStops() {
+        const QString service = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
+        QVERIFY2(!service.isEmpty(), "the desktop runs no upload service");
+        Desktop::AppHome home;
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("Service host"), service);
+            stored.setValue(QStringLiteral("first"), false);
+        }
+        Desktop::App app(home);
+        QVERIFY(app.start());
+        const QString item = itemOf(app);
+        QVERIFY2(!item.isEmpty(), qPrintable(app.output()));
+
+        const int asked = WD::chooserCalls();
+        openOverlay(item, app);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(WD::chooserCalls(), asked + 1);
+        selectAndRecord(kArea);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY2(Desktop::waitFor([&] {
+                     return menuLabels(item).contains(QStringLiteral("Stop recording"));
+                 }),
+                 qPrintable(menuLabels(item).join(", ")));
+        QVERIFY(menuLabels(item).contains(QStringLiteral("Pause recording")));
+        // Nothing of the program's shows while it records.
+        for (const WD::Window& w : WD::windows())
+            QVERIFY2(w.pid != app.pid(), qPrintable(w.title + " " + describe(w.rect)));
+        QTest::qWait(2000); // the length of the video
+        QVERIFY(activate(item));
+
+        QVERIFY2(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).size() == 1; }),
+                 qPrintable(app.output()));
+        QVERIFY(!menuLabels(item).contains(QStringLiteral("Stop recording")));
+        // Save has the focus; the next button is Upload.
+        QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).first().focused; }));
+        QVERIFY(WD::keys({QStringLiteral("Tab"), QStringLiteral("space")}));
+        QVERIFY2(Desktop::waitFor(
+                     [&] { return Desktop::historyLinks(home.settingsPath()).size() == 1; },
+                     60000),
+                 qPrintable(app.output()));
+        QVERIFY(WD::windowsTitled(kFinishedTitle).isEmpty());
+        const QString link = Desktop::historyLinks(home.settingsPath()).first();
+
+        const readback::Facts facts = readback::probe(link);
+        QVERIFY2(facts.readable, qPrintable(facts.error));
+        const readback::Stream v = facts.stream("video");
+        QCOMPARE(QSize(v.width, v.height), kArea.size());
+        const QImage shot = WD::screenshot(kOutput);
+        const QByteArray frame = readback::rgbFrameAt(link, 1.0, kArea.width(), kArea.height());
+        QString figures;
+        const bool exact = WD::matchesExactly(frame, shot, kArea, kEncoderLoss, &figures);
+        qInfo("%s", qPrintable(figures));
+        QVERIFY2(exact, qPrintable(figures));
+    }
+
+    // A closed chooser returns to idle with a message and records nothing; the next capture
+    // asks again, the one after that not at all (the token in the settings), and a token the
+    // desktop cannot use makes it ask rather than fail. `clipnest --stop` ends a recording of
+    // the whole output, which holds nothing of the program's, and the finished window's
+    // Escape keeps the recording.
+    void chooserTokenAndStopSwitch() {
+        Desktop::AppHome home;
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("first"), false);
+        }
+        Desktop::App app(home);
+        QVERIFY(app.start());
+        const QString item = itemOf(app);
+        QVERIFY2(!item.isEmpty(), qPrintable(app.output()));
+
+        QVERIFY(WD::choose(QByteArray()));
+        const int before = WD::chooserCalls();
+        QVERIFY(activate(item));
+        QVERIFY2(Desktop::waitFor([] { return WD::windowsTitled(QStringLiteral("Screen sharing"))
+                                                  .size() == 1; }),
+                 qPrintable(app.output()));
+        QCOMPARE(WD::chooserCalls(), before + 1);
+        QVERIFY(WD::windowsTitled(kCaptureTitle).isEmpty());
+        QVERIFY2(Desktop::waitFor([] {
+                     const QList<WD::Window> box = WD::windowsTitled(QStringLiteral("Screen sharing"));
+                     return !box.isEmpty() && box.first().focused;
+                 }),
+                 qPrintable(describeWindows()));
+        QVERIFY(WD::keys({QStringLiteral("Return")}));
+        QVERIFY2(Desktop::waitFor(
+                     [] { return WD::windowsTitled(QStringLiteral("Screen sharing")).isEmpty(); }),
+                 qPrintable(describeWindows()));
+
+        QVERIFY(WD::choose(kOutput.toUtf8()));
+        openOverlay(item, app);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(WD::chooserCalls(), before + 2);
+        QVERIFY(WD::keys({QStringLiteral("Escape")}));
+        QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kCaptureTitle).isEmpty(); }));
+        openOverlay(item, app);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(WD::chooserCalls(), before + 2);
+
+        // The whole output below the blocks' title bar and blinking corner.
+        const QRect all(8, 64, 1896, 1000);
+        selectAndRecord(all);
+        if (QTest::currentTestFailed())
+            return;
+        QTest::qWait(2000);
+        Desktop::App stopper(home);
+        QVERIFY(stopper.start({QStringLiteral("--stop")}));
+        QVERIFY(stopper.waitForExit());
+        QCOMPARE(stopper.exitCode(), 0);
+        QVERIFY2(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).size() == 1; }),
+                 qPrintable(app.output()));
+        QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).first().focused; }));
+        QVERIFY(WD::keys({QStringLiteral("Escape")}));
+        QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).isEmpty(); }));
+        const QStringList kept =
+            QDir(home.recordingsDir()).entryList({QStringLiteral("*.mp4")}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        const QString file = QDir(home.recordingsDir()).filePath(kept.first());
+        const readback::Stream v = readback::probe(file).stream("video");
+        QCOMPARE(QSize(v.width, v.height), all.size());
+        const QImage shot = WD::screenshot(kOutput);
+        const QByteArray frame = readback::rgbFrameAt(file, 1.0, all.width(), all.height());
+        const double difference = WD::meanDifference(frame, shot, all);
+        QVERIFY2(difference < kEncoderLoss, qPrintable(QString::number(difference)));
+
+        // A token the desktop cannot use: it asks again, and the capture opens.
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("Screen sharing token"), QStringLiteral("no-such"));
+        }
+        app.killHard();
+        Desktop::App again(home);
+        QVERIFY(again.start());
+        const QString second = itemOf(again);
+        QVERIFY(!second.isEmpty());
+        openOverlay(second, again);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(WD::chooserCalls(), before + 3);
+        QVERIFY(WD::keys({QStringLiteral("Escape")}));
+    }
+
+    // A second output at scale 2 beside the first: its overlay window covers it, and a drag
+    // there in logical units records the stream's pixels under it, exactly. Last: the output
+    // is switched off again, but sway keeps its name.
+    void secondOutputAtScaleTwo() {
+        bool ok = false;
+        WD::swaymsg({QStringLiteral("create_output")}, &ok);
+        QVERIFY(ok);
+        const QString second = QStringLiteral("HEADLESS-2");
+        WD::swaymsg({QStringLiteral("output"), second, QStringLiteral("mode"),
+                     QStringLiteral("1280x720"), QStringLiteral("position"), QStringLiteral("1920"),
+                     QStringLiteral("0"), QStringLiteral("scale"), QStringLiteral("2")},
+                    &ok);
+        QVERIFY(ok);
+        auto off = qScopeGuard([&] {
+            WD::swaymsg({QStringLiteral("output"), second, QStringLiteral("disable")});
+        });
+        QScreen* screen = nullptr;
+        QVERIFY(Desktop::waitFor([&] {
+            for (QScreen* s : QGuiApplication::screens()) {
+                if (s->name() == second && s->geometry().size() == QSize(640, 360))
+                    screen = s;
+            }
+            return screen != nullptr;
+        }));
+        WD::BlocksWindow blocks;
+        blocks.setScreen(screen);
+        blocks.setGeometry(screen->geometry());
+        blocks.showFullScreen();
+        QVERIFY(QTest::qWaitForWindowExposed(&blocks));
+        QVERIFY(Desktop::waitFor([&] {
+            const QList<WD::Window> shown = WD::windows();
+            return std::any_of(shown.begin(), shown.end(), [&](const WD::Window& w) {
+                return w.pid == QCoreApplication::applicationPid() && w.output == second &&
+                       w.fullscreen;
+            });
+        }));
+        blocks.setBlinking(true);
+
+        const QImage bright = WD::screenshot(second);
+        QVERIFY(!bright.isNull());
+
+        Desktop::AppHome home;
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("first"), false);
+        }
+        Desktop::App app(home);
+        QVERIFY(app.start());
+        const QString item = itemOf(app);
+        QVERIFY2(!item.isEmpty(), qPrintable(app.output()));
+        QVERIFY(WD::choose(second.toUtf8()));
+        QVERIFY(activate(item));
+        // One overlay window on each output; the first holds the title.
+        QVERIFY2(Desktop::waitFor([&] {
+                     const QList<WD::Window> shown = WD::windows();
+                     return std::any_of(shown.begin(), shown.end(), [&](const WD::Window& w) {
+                         return w.pid == app.pid() && w.output == second && w.fullscreen;
+                     });
+                 }),
+                 qPrintable(describeWindows() + QStringLiteral("\n") + app.output()));
+        // 480 x 320 stream pixels at 200, 160 of the second output.
+        const QRect logical(1920 + 100, 80, 240, 160);
+        const QRect pixels(200, 160, 480, 320);
+        // The overlay's window there is ready once it shows the output's picture, dimmed.
+        QVERIFY2(Desktop::waitFor([&] {
+                     const QImage now = WD::screenshot(second);
+                     return !now.isNull() && isDimmed(now, bright, pixels.center());
+                 }),
+                 qPrintable(describeWindows()));
+        selectAndRecord(logical);
+        if (QTest::currentTestFailed())
+            return;
+        QTest::qWait(2000);
+        QVERIFY(activate(item));
+        QVERIFY2(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).size() == 1; }),
+                 qPrintable(app.output()));
+        QVERIFY(WD::keys({QStringLiteral("Escape")}));
+        QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).isEmpty(); }));
+        const QStringList kept =
+            QDir(home.recordingsDir()).entryList({QStringLiteral("*.mp4")}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        const QString file = QDir(home.recordingsDir()).filePath(kept.first());
+        const readback::Stream v = readback::probe(file).stream("video");
+        QCOMPARE(QSize(v.width, v.height), pixels.size());
+        const QImage shot = WD::screenshot(second);
+        QCOMPARE(shot.size(), QSize(1280, 720));
+        const QByteArray frame = readback::rgbFrameAt(file, 1.0, pixels.width(), pixels.height());
+        QString figures;
+        const bool exact = WD::matchesExactly(frame, shot, pixels, kEncoderLoss, &figures);
+        qInfo("%s", qPrintable(figures));
+        QVERIFY2(exact, qPrintable(figures));
+    }
+};
+
+QTEST_MAIN(AppWaylandTest)
+#include "tst_app_wayland.moc"
