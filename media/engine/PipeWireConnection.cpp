@@ -1,6 +1,7 @@
 #include "media/engine/PipeWireConnection.h"
 
 #include "core/Translate.h"
+#include "media/engine/PipeWireDmaBuf.h"
 #include "media/engine/PipeWireFrames.h"
 #include "media/engine/PipeWireHandles.h"
 
@@ -11,7 +12,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <mutex>
 
 namespace engine {
@@ -30,8 +33,25 @@ constexpr int kDamageRects = 16;
 // offer the one size of the shared screen and never look at it.
 constexpr QSize kAnySize(1920, 1080);
 
+// DRM_FORMAT_MOD_LINEAR of drm_fourcc.h: pixels row after row, as in shared memory, the one
+// GPU buffer layout the processor reads directly.
+constexpr int64_t kLinearModifier = 0;
+
 constexpr size_t pointerMetaSize(int side) {
     return sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap) + size_t(side) * size_t(side) * 4;
+}
+
+// Whether a format's modifier property allows only the linear layout.
+bool onlyLinear(const spa_pod_prop& modifier) {
+    uint32_t count = 0, choice = 0;
+    const spa_pod* values = spa_pod_get_values(&modifier.value, &count, &choice);
+    if (!values || values->type != SPA_TYPE_Long || count == 0)
+        return false;
+    const auto* modifiers = static_cast<const int64_t*>(SPA_POD_BODY_CONST(values));
+    for (uint32_t i = 0; i < count; ++i)
+        if (modifiers[i] != kLinearModifier)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -53,7 +73,9 @@ struct PipeWireConnection::Private {
     bool running = false;
     uint32_t node = 0;
     StreamReceiver* receiver = nullptr;
-    int width = 0; // of the stream's pictures; PipeWire's thread only
+    // PipeWire's thread only (and close(), with it stopped).
+    int width = 0; // of the stream's pictures
+    std::map<const pw_buffer*, MappedDmaBuf> dmaBufs;
 
     static void coreError(void* self, uint32_t id, int, int res, const char* message) {
         if (id != PW_ID_CORE)
@@ -91,18 +113,36 @@ struct PipeWireConnection::Private {
             return;
         spa_video_info_raw info{};
         uint32_t mediaType = 0, mediaSubtype = 0;
+        // A format with a modifier is one of GPU buffers, which must be laid out linearly.
+        const spa_pod_prop* modifier = spa_pod_find_prop(param, nullptr, SPA_FORMAT_VIDEO_modifier);
         if (spa_format_parse(param, &mediaType, &mediaSubtype) < 0 ||
             mediaType != SPA_MEDIA_TYPE_video || mediaSubtype != SPA_MEDIA_SUBTYPE_raw ||
-            spa_format_video_raw_parse(param, &info) < 0) {
+            spa_format_video_raw_parse(param, &info) < 0 || (modifier && !onlyLinear(*modifier))) {
             d->receiver->streamFailed(
                 GrabberErrors::DeviceOpenError,
                 kTr.tr("The screen sharing offers its pictures in a form this program cannot "
                        "read."));
             return;
         }
-        d->askForBuffers();
+        d->askForBuffers(modifier != nullptr);
         d->width = int(info.size.width);
         d->receiver->formatChosen(info.format, QSize(int(info.size.width), int(info.size.height)));
+    }
+
+    static void bufferAdded(void* self, pw_buffer* b) {
+        auto* d = static_cast<Private*>(self);
+        const spa_buffer& buffer = *b->buffer;
+        if (buffer.n_datas < 1 || buffer.datas[0].type != SPA_DATA_DmaBuf)
+            return;
+        // PipeWire maps shared memory itself, GPU buffers not. A mapping that fails leaves
+        // the buffer unreadable, which its first picture reports.
+        const spa_data& data = buffer.datas[0];
+        const size_t size = data.maxsize > 0 ? size_t(data.mapoffset) + data.maxsize : 0;
+        d->dmaBufs[b] = MappedDmaBuf::map(int(data.fd), size);
+    }
+
+    static void bufferRemoved(void* self, pw_buffer* b) {
+        static_cast<Private*>(self)->dmaBufs.erase(b);
     }
 
     static void process(void* self) {
@@ -110,27 +150,42 @@ struct PipeWireConnection::Private {
         // Every buffer waiting is read, oldest first: each carries its own damage and
         // pointer news, which the newest alone would lose.
         while (pw_buffer* b = pw_stream_dequeue_buffer(d->stream.get())) {
-            d->read(*b->buffer);
+            d->read(*b);
             pw_stream_queue_buffer(d->stream.get(), b);
         }
     }
 
-    void read(const spa_buffer& buffer);
-    void askForBuffers();
-    const spa_pod* formats(spa_pod_builder* b, QSize preferred);
+    void read(const pw_buffer& b);
+    void askForBuffers(bool dmaBuf);
+    const spa_pod* format(spa_pod_builder* b, QSize preferred, bool linearDmaBuf);
     bool connect(int fd, QSize preferred);
 };
 
-void PipeWireConnection::Private::read(const spa_buffer& buffer) {
+void PipeWireConnection::Private::read(const pw_buffer& b) {
+    const spa_buffer& buffer = *b.buffer;
     auto* header = static_cast<const spa_meta_header*>(
         spa_buffer_find_meta_data(&buffer, SPA_META_Header, sizeof(spa_meta_header)));
     if (header && (header->flags & SPA_META_HEADER_FLAG_CORRUPTED))
         return;
     PictureBytes picture;
+    const MappedDmaBuf* dmaBuf = nullptr;
     if (buffer.n_datas >= 1 && buffer.datas[0].chunk) {
         const spa_data& data = buffer.datas[0];
         const auto* memory = static_cast<const uint8_t*>(data.data);
-        picture = chunkPicture(*data.chunk, memory, data.maxsize, width);
+        size_t size = data.maxsize;
+        if (data.type == SPA_DATA_DmaBuf) {
+            const auto mapped = dmaBufs.find(&b);
+            memory = nullptr;
+            if (mapped != dmaBufs.end() && mapped->second.bytes() &&
+                data.mapoffset < mapped->second.size()) {
+                dmaBuf = &mapped->second;
+                memory = dmaBuf->bytes() + data.mapoffset;
+                size = dmaBuf->size() - data.mapoffset;
+                if (data.maxsize > 0)
+                    size = std::min<size_t>(size, data.maxsize);
+            }
+        }
+        picture = chunkPicture(*data.chunk, memory, size, width);
         if (!memory && data.chunk->size > 0 && !(data.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED)) {
             receiver->streamFailed(GrabberErrors::DeviceLostError,
                                    kTr.tr("The screen sharing sends its pictures in memory this "
@@ -138,17 +193,23 @@ void PipeWireConnection::Private::read(const spa_buffer& buffer) {
             return;
         }
     }
+    const DmaBufRead reading(picture.bytes ? dmaBuf : nullptr);
     receiver->bufferArrived(buffer, picture);
 }
 
-void PipeWireConnection::Private::askForBuffers() {
+void PipeWireConnection::Private::askForBuffers(bool dmaBuf) {
     uint8_t bytes[1024];
     spa_pod_builder b = SPA_POD_BUILDER_INIT(bytes, sizeof(bytes));
     const spa_pod* params[5];
-    // Only memory this program can read: shared memory rather than GPU buffers.
-    params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
-        &b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_dataType,
-        SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr))));
+    // Only memory this program can read: GPU buffers when the format says they are linear;
+    // otherwise shared memory, or GPU buffers without a modifier (from producers older than
+    // modifiers), which are taken to be linear.
+    const int types = dmaBuf
+                          ? 1 << SPA_DATA_DmaBuf
+                          : (1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_DmaBuf);
+    params[0] = static_cast<const spa_pod*>(
+        spa_pod_builder_add_object(&b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
+                                   SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int(types)));
     params[1] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
         SPA_POD_Id(SPA_META_Header), SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_header))));
@@ -169,7 +230,8 @@ void PipeWireConnection::Private::askForBuffers() {
     pw_stream_update_params(stream.get(), params, 5);
 }
 
-const spa_pod* PipeWireConnection::Private::formats(spa_pod_builder* b, QSize preferred) {
+const spa_pod* PipeWireConnection::Private::format(spa_pod_builder* b, QSize preferred,
+                                                   bool linearDmaBuf) {
     if (preferred.isEmpty())
         preferred = kAnySize;
     spa_rectangle size{uint32_t(preferred.width()), uint32_t(preferred.height())};
@@ -179,16 +241,29 @@ const spa_pod* PipeWireConnection::Private::formats(spa_pod_builder* b, QSize pr
     spa_fraction rate{30, 1};
     spa_fraction slowest{0, 1};
     spa_fraction fastest{1000, 1};
-    return static_cast<const spa_pod*>(spa_pod_builder_add_object(
-        b, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType,
-        SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
+    spa_pod_frame object;
+    spa_pod_builder_push_object(b, &object, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat);
+    spa_pod_builder_add(
+        b, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
         SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
         SPA_POD_CHOICE_ENUM_Id(9, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx,
                                SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA,
                                SPA_VIDEO_FORMAT_xRGB, SPA_VIDEO_FORMAT_ARGB, SPA_VIDEO_FORMAT_xBGR,
                                SPA_VIDEO_FORMAT_ABGR),
         SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &smallest, &largest),
-        SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &slowest, &fastest)));
+        SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &slowest, &fastest), 0);
+    if (linearDmaBuf) {
+        // Mandatory: this format is only for producers that can lay their GPU buffers out
+        // linearly. Not fixated by PipeWire: the producer, which allocates, picks the modifier.
+        spa_pod_builder_prop(b, SPA_FORMAT_VIDEO_modifier,
+                             SPA_POD_PROP_FLAG_MANDATORY | SPA_POD_PROP_FLAG_DONT_FIXATE);
+        spa_pod_frame choice;
+        spa_pod_builder_push_choice(b, &choice, SPA_CHOICE_Enum, 0);
+        spa_pod_builder_long(b, kLinearModifier); // the default
+        spa_pod_builder_long(b, kLinearModifier); // the one choice
+        spa_pod_builder_pop(b, &choice);
+    }
+    return static_cast<const spa_pod*>(spa_pod_builder_pop(b, &object));
 }
 
 PipeWireConnection::PipeWireConnection()
@@ -218,6 +293,8 @@ pw_stream_events streamEvents() {
     e.state_changed = &PipeWireConnection::Private::stateChanged;
     e.param_changed = &PipeWireConnection::Private::paramChanged;
     e.process = &PipeWireConnection::Private::process;
+    e.add_buffer = &PipeWireConnection::Private::bufferAdded;
+    e.remove_buffer = &PipeWireConnection::Private::bufferRemoved;
     return e;
 }
 const pw_core_events kCoreEvents = coreEvents();
@@ -242,13 +319,17 @@ bool PipeWireConnection::Private::connect(int fd, QSize preferred) {
     if (!stream)
         return false;
     pw_stream_add_listener(stream.get(), &streamListener, &kStreamEvents, this);
-    uint8_t bytes[1024];
+    uint8_t bytes[2048];
     spa_pod_builder b = SPA_POD_BUILDER_INIT(bytes, sizeof(bytes));
-    const spa_pod* params[1] = {formats(&b, preferred)};
+    // Shared memory first, GPU buffers for producers that have nothing else: PipeWire takes
+    // the first of these the producer can meet, and a GPU buffer read by the processor
+    // (write-combined memory on a graphics card) is far slower to read than memory the
+    // compositor copied the picture into.
+    const spa_pod* params[2] = {format(&b, preferred, false), format(&b, preferred, true)};
     return pw_stream_connect(
                stream.get(), PW_DIRECTION_INPUT, node,
                pw_stream_flags(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS), params,
-               1) >= 0;
+               2) >= 0;
 }
 
 bool PipeWireConnection::open(int fd, uint32_t node, QSize preferred, StreamReceiver* receiver,
@@ -292,6 +373,7 @@ void PipeWireConnection::close() {
     if (d->core)
         spa_hook_remove(&d->coreListener);
     d->stream.reset();
+    d->dmaBufs.clear();
     d->registry.reset();
     d->core.reset();
     d->context.reset();

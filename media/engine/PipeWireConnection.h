@@ -52,7 +52,8 @@ protected:
 };
 
 // A PipeWire connection on a remote's file descriptor with one video stream from a node,
-// asking for 32-bit pictures in shared memory with crop, damage and pointer descriptions.
+// asking for 32-bit pictures in shared memory (or, from producers that have nothing else, in
+// linear GPU buffers) with crop, damage and pointer descriptions.
 // open() and close() on one thread (not PipeWire's); the receiver is called on PipeWire's
 // own thread until close() returns.
 class PipeWireConnection {

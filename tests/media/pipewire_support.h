@@ -11,6 +11,10 @@
 #include <memory>
 #include <vector>
 
+// Time a started program or stream gets to become ready: far beyond what it takes on an idle
+// machine, short enough that a broken installation fails the test rather than hanging it.
+constexpr int kPipeWireReadyMs = 20000;
+
 // A PipeWire of the test's own: pipewire and wireplumber (with the private message bus
 // wireplumber insists on) on a private runtime folder, so that the test needs no desktop and
 // no session, also as root.
@@ -40,41 +44,3 @@ std::vector<uint8_t> testPattern(int width, int height, uint8_t seed);
 // The part `area` of packed BGRx pixels `width` wide, as packed BGR0: what a consumer should
 // make of it.
 std::vector<uint8_t> bgr0Area(const std::vector<uint8_t>& pixels, int width, const QRect& area);
-
-// A screen sharing as a compositor sends it: a PipeWire video source of 32-bit pictures in
-// shared memory, with the picture's place in the buffer, the damage and the pointer described
-// in each buffer.
-class TestScreenStream {
-public:
-    // The byte order of the pixels sent.
-    enum class Pixels { Bgrx, Rgbx };
-
-    struct Pointer {
-        bool news = false; // false: the buffer says nothing about the pointer
-        int x = 0;
-        int y = 0;
-        int hotX = 0;
-        int hotY = 0;
-        int width = 0; // 0: hidden
-        int height = 0;
-        uint32_t rgba = 0; // one colour, premultiplied, red in the first byte
-    };
-
-    TestScreenStream(int width, int height, Pixels pixels = Pixels::Bgrx);
-    ~TestScreenStream();
-    // Connects and waits (bounded) until the node exists; false with *why on failure.
-    bool start(QString* why);
-    uint32_t node() const;
-    // Sends `pixels` (in the stream's byte order, width x height, packed) as the next buffer, the
-    // picture being `picture` of it; `damage` empty: no damage description. False when no buffer is
-    // free (not yet streaming, or the consumer holds them all).
-    bool send(const std::vector<uint8_t>& pixels, const QRect& picture,
-              const std::vector<QRect>& damage, const Pointer& pointer);
-    // Ends the stream as a desktop does when the user stops the sharing.
-    void stop();
-
-    struct Private;
-
-private:
-    std::unique_ptr<Private> d;
-};

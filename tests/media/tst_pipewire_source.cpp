@@ -1,10 +1,12 @@
 // The screen-sharing source against a real PipeWire: a private server and session manager,
 // a test stream sending known pictures as a compositor does, and the source reading them.
 #include "pipewire_support.h"
+#include "pipewire_test_stream.h"
 
 #include "mp4_readback.h"
 
 #include "media/engine/OutputFile.h"
+#include "media/engine/PipeWireConnection.h"
 #include "media/engine/PipeWireSource.h"
 #include "media/engine/PointerOverlay.h"
 #include "media/engine/Session.h"
@@ -19,6 +21,9 @@
 #include <vector>
 
 using namespace engine;
+
+Q_DECLARE_METATYPE(TestScreenStream::Offer)
+Q_DECLARE_METATYPE(TestScreenStream::Memory)
 
 namespace {
 
@@ -83,7 +88,10 @@ class PipeWireSourceTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void picturesDamageAndPointerArriveAsTheScreenShowsThem_data();
     void picturesDamageAndPointerArriveAsTheScreenShowsThem();
+    void aProducerOfferingBothSendsSharedMemory();
+    void tiledGpuBuffersAreRefused();
     void anAreaBeyondTheStreamIsRefused();
     void aRecordingShowsTheSharedScreen();
 
@@ -149,13 +157,28 @@ bool PipeWireSourceTest::sendAndWait(TestScreenStream& stream, const std::vector
            describeDifference(expected);
 }
 
+void PipeWireSourceTest::picturesDamageAndPointerArriveAsTheScreenShowsThem_data() {
+    QTest::addColumn<TestScreenStream::Offer>("offer");
+    QTest::addColumn<TestScreenStream::Memory>("memory");
+    QTest::newRow("shared memory")
+        << TestScreenStream::Offer::SharedMemory << TestScreenStream::Memory::SharedMemory;
+    QTest::newRow("linear DMA-BUF")
+        << TestScreenStream::Offer::LinearDmaBuf << TestScreenStream::Memory::DmaBuf;
+    QTest::newRow("DMA-BUF without modifier")
+        << TestScreenStream::Offer::DmaBufNoModifier << TestScreenStream::Memory::DmaBuf;
+}
+
 void PipeWireSourceTest::picturesDamageAndPointerArriveAsTheScreenShowsThem() {
-    TestScreenStream stream(kStreamWidth, kStreamHeight);
+    QFETCH(TestScreenStream::Offer, offer);
+    QFETCH(TestScreenStream::Memory, memory);
+    TestScreenStream stream(kStreamWidth, kStreamHeight, TestScreenStream::Pixels::Bgrx, offer);
     QString why;
     QVERIFY2(stream.start(&why), qPrintable(why));
     source_ = open(stream, kCrop, &why);
     QVERIFY2(source_, qPrintable(why));
     QCOMPARE(source_->size(), kCrop.size());
+    QCOMPARE(stream.memory(), memory);
+    recorded_ = Recorded{};
     const TestScreenStream::Pointer noNews;
 
     // The crop of the picture, exactly; then nothing more while nothing comes.
@@ -210,6 +233,35 @@ void PipeWireSourceTest::picturesDamageAndPointerArriveAsTheScreenShowsThem() {
     QVERIFY(!text.isEmpty());
     QVERIFY(!source_->grab(image, &code, &text));
     source_.reset();
+}
+
+// A compositor that can send either reads faster for this program in shared memory, where it
+// copied the picture, than in a GPU buffer the processor reads across the bus.
+void PipeWireSourceTest::aProducerOfferingBothSendsSharedMemory() {
+    TestScreenStream stream(kStreamWidth, kStreamHeight, TestScreenStream::Pixels::Bgrx,
+                            TestScreenStream::Offer::DmaBufOrSharedMemory);
+    QString why;
+    QVERIFY2(stream.start(&why), qPrintable(why));
+    source_ = open(stream, kCrop, &why);
+    QVERIFY2(source_, qPrintable(why));
+    QCOMPARE(stream.memory(), TestScreenStream::Memory::SharedMemory);
+    const std::vector<uint8_t> pixels = pattern(9);
+    recorded_ = Recorded{};
+    QVERIFY(sendAndWait(stream, pixels, {}, TestScreenStream::Pointer{}, expectedCrop(pixels)));
+    source_.reset();
+}
+
+// Pixels in a GPU's own tiled layout would make a scrambled recording: the two sides agree
+// on no format, and the user is told.
+void PipeWireSourceTest::tiledGpuBuffersAreRefused() {
+    TestScreenStream stream(kStreamWidth, kStreamHeight, TestScreenStream::Pixels::Bgrx,
+                            TestScreenStream::Offer::TiledDmaBuf);
+    QString why;
+    QVERIFY2(stream.start(&why), qPrintable(why));
+    QString text;
+    QVERIFY(!open(stream, kCrop, &text));
+    QCOMPARE(text, noFormatText());
+    QCOMPARE(stream.memory(), TestScreenStream::Memory::None);
 }
 
 void PipeWireSourceTest::anAreaBeyondTheStreamIsRefused() {

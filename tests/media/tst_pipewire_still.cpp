@@ -2,6 +2,7 @@
 // manager, a test stream sending known pictures as a compositor does, and the still taken of
 // it on a thread of its own, as the capture overlay takes it.
 #include "pipewire_support.h"
+#include "pipewire_test_stream.h"
 
 #include "media/engine/PipeWireStill.h"
 
@@ -15,6 +16,7 @@
 using namespace engine;
 
 Q_DECLARE_METATYPE(TestScreenStream::Pixels)
+Q_DECLARE_METATYPE(TestScreenStream::Offer)
 
 namespace {
 
@@ -75,8 +77,13 @@ void PipeWireStillTest::initTestCase() {
 
 void PipeWireStillTest::theStillIsTheWholePictureWithoutThePointer_data() {
     QTest::addColumn<TestScreenStream::Pixels>("pixels");
-    QTest::newRow("BGRx") << TestScreenStream::Pixels::Bgrx;
-    QTest::newRow("RGBx") << TestScreenStream::Pixels::Rgbx;
+    QTest::addColumn<TestScreenStream::Offer>("offer");
+    QTest::newRow("BGRx") << TestScreenStream::Pixels::Bgrx
+                          << TestScreenStream::Offer::SharedMemory;
+    QTest::newRow("RGBx") << TestScreenStream::Pixels::Rgbx
+                          << TestScreenStream::Offer::SharedMemory;
+    QTest::newRow("RGBx, linear DMA-BUF")
+        << TestScreenStream::Pixels::Rgbx << TestScreenStream::Offer::LinearDmaBuf;
 }
 
 // The compositor keeps sending the same screen, as it does while the user looks at it; each
@@ -84,7 +91,8 @@ void PipeWireStillTest::theStillIsTheWholePictureWithoutThePointer_data() {
 // without it.
 void PipeWireStillTest::theStillIsTheWholePictureWithoutThePointer() {
     QFETCH(TestScreenStream::Pixels, pixels);
-    TestScreenStream stream(kStreamWidth, kStreamHeight, pixels);
+    QFETCH(TestScreenStream::Offer, offer);
+    TestScreenStream stream(kStreamWidth, kStreamHeight, pixels, offer);
     QString why;
     QVERIFY2(stream.start(&why), qPrintable(why));
     const std::vector<uint8_t> screen = testPattern(kStreamWidth, kStreamHeight, 7);
