@@ -8,8 +8,9 @@ Records the whole 1920x1080 screen, without sound, for BENCH_SECONDS (default 20
 scenes and prints one line per recording: CPU seconds per recorded second, peak memory,
 pictures in the file (and clipnest-rec's own count of those repeated and dropped). On X11
 clipnest-rec reads the X server through shared memory; on Wayland it goes through the
-desktop's screen-cast portal and PipeWire, and GStreamer's recorder (gst_reference.py: pipewiresrc, videoconvert, x264enc set up
-as clipnest's encoder, mp4mux) then records the same scene from the same portal.
+desktop's screen-cast portal and PipeWire, and GStreamer's recorder (gst_reference.py:
+pipewiresrc, videoconvert, x264enc set up as clipnest's encoder, mp4mux) then records the
+same scene from the same portal.
   motion  ffplay's test picture (testsrc2, 20 pictures a second) full screen: every picture
           changes everywhere;
   typing  a full-screen terminal (xterm on X11, foot on Wayland: the same font, size and

@@ -7,8 +7,8 @@ Opens a ScreenCast session through xdg-desktop-portal as clipnest-rec --portal d
 monitor, the pointer in the picture), opens the session's PipeWire remote and hands its
 descriptor down to gst-launch-1.0, which records the cast's node to OUT.mp4 with the encoder
 set up as clipnest's (X264_OPTIONS below). It encodes every picture the cast delivers, where
-clipnest-rec takes at most one every 50 ms; the bench counts both. After SECONDS gst-launch is interrupted, finishes the
-file and exits; then prints
+clipnest-rec takes at most one every 50 ms; the bench counts both. After SECONDS gst-launch
+is interrupted, finishes the file and exits; then prints
   cpu_s=    user and system seconds of the pipeline (gst-launch and any child it waited for)
   rss_kb=   the pipeline's peak resident memory
   seconds=  from starting the pipeline to interrupting it
