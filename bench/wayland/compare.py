@@ -16,9 +16,10 @@ same scene from the same portal.
   typing  a full-screen terminal (xterm on X11, foot on Wayland: the same font, size and
           colours) into which text is typed at 8 characters a second (xdotool, wtype), a new
           line every 60 characters or so: a small change now and then, as when writing;
-  still   nothing moves (on Wayland sway's background steps between two nearly equal
-          colours for the first 2.5 s, since xdg-desktop-portal-wlr 0.7.0 sends a new cast
-          nothing until the output changes).
+  still   nothing moves but the background, which steps between two nearly equal colours
+          for the first 2.5 s: xdg-desktop-portal-wlr 0.7.0 sends a new cast nothing until
+          the output changes, and the X11 desktop gets the same steps so that both paths
+          record the same pictures.
 Each half writes its figures to results.json; `table` sets them side by side with the ratios
 the Wayland work aims at: Wayland/X11 at most 1.10, Wayland/GStreamer at most 0.70.
 """
@@ -34,6 +35,8 @@ sys.dont_write_bytecode = True
 SECONDS = int(os.environ.get('BENCH_SECONDS', '20'))
 # Time for a full-screen window to be mapped and painting before the recording starts.
 SETTLE_S = 3
+# Long enough to cover the portal's handshake, so that a Wayland recording sees a change.
+BLINK_S = 2.5
 SCENES = ('motion', 'typing', 'still')
 HERE = os.path.dirname(os.path.abspath(__file__))
 # python3-dbus and python3-gi are Debian's: another python3 first in PATH may lack them.
@@ -97,13 +100,16 @@ def typist(platform):
     return subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def blink_corner(seconds):
+def blink_background(platform, seconds):
     end = time.monotonic() + seconds
     colours = ['#3a5a78', '#3a5a79']
     i = 0
     while time.monotonic() < end:
-        subprocess.run(['swaymsg', 'output', 'HEADLESS-1', 'bg', colours[i % 2], 'solid_color'],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        if platform == 'wayland':
+            args = ['swaymsg', 'output', 'HEADLESS-1', 'bg', colours[i % 2], 'solid_color']
+        else:
+            args = ['xsetroot', '-solid', colours[i % 2]]
+        subprocess.run(args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
         i += 1
         time.sleep(0.2)
 
@@ -118,9 +124,7 @@ def start_scene(platform, name):
         shown = terminal(platform)
         time.sleep(SETTLE_S)
         return [typist(platform), shown]
-    if platform == 'wayland':
-        return [subprocess.Popen([sys.executable, __file__, 'blink'])]
-    return []
+    return [subprocess.Popen([sys.executable, __file__, 'blink', platform])]
 
 
 def record_clipnest(build, platform, out):
@@ -262,7 +266,7 @@ def table(x11_path, wayland_path):
 
 def main():
     if sys.argv[1] == 'blink':
-        blink_corner(2.5)
+        blink_background(sys.argv[2], BLINK_S)
         return 0
     if sys.argv[1] == 'table':
         return table(sys.argv[2], sys.argv[3])
