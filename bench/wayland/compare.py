@@ -225,6 +225,12 @@ def ratio(a, b, goal):
     return f'{r:.2f} {"met" if r <= goal else "MISSED"}'
 
 
+def per_picture(cpu_per_s, frames, seconds):
+    if cpu_per_s is None or not frames or seconds is None:
+        return '-'
+    return f'{cpu_per_s * seconds * 1000 / frames:.1f}'
+
+
 def table(x11_path, wayland_path):
     rows = load(x11_path) + load(wayland_path)
 
@@ -248,6 +254,16 @@ def table(x11_path, wayland_path):
                  value('wayland', 'clipnest', name, 'frames'),
                  value('wayland', 'gstreamer', name, 'frames')]
         print(f'{name:30}' + ''.join(f'{"-" if c is None else c:>19}' for c in cells))
+    # The cast may deliver fewer pictures than the scene changes when the desktop is busy:
+    # the cost of each one tells a slower path from a path that was sent less.
+    print(f'\n{"CPU ms per picture in the file":30}' + ''.join(f'{h:>19}' for h in heads[:3]))
+    for name in SCENES:
+        cells = [per_picture(value(platform, recorder, name, 'cpu_per_s'),
+                             value(platform, recorder, name, 'frames'),
+                             value(platform, recorder, name, 'seconds'))
+                 for platform, recorder in (('x11', 'clipnest'), ('wayland', 'clipnest'),
+                                            ('wayland', 'gstreamer'))]
+        print(f'{name:30}' + ''.join(f'{c:>19}' for c in cells))
     for key, title, digits in (('cpu_per_s', 'CPU, core-seconds per second', 3),
                                ('rss_mb', 'peak memory, MB', 0)):
         print(f'\n{title:30}' + ''.join(f'{h:>19}' for h in heads))
