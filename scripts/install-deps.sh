@@ -29,6 +29,10 @@ PACKAGES=(
   # the tests, D-Bus from Python for the portal probe
   sway swaybg dbus-daemon dbus-bin pipewire pipewire-bin wireplumber xdg-desktop-portal
   xdg-desktop-portal-wlr grim wtype python3-dbus python3-gi
+  # bench only (bench/wayland): GStreamer's recorder on the portal stream as the reference,
+  # and the Wayland terminal of the typing scene
+  gstreamer1.0-tools gstreamer1.0-pipewire gstreamer1.0-plugins-base
+  gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly foot
 )
 
 missing=()
