@@ -1,5 +1,6 @@
 #include "media/engine/X11ShmSource.h"
 #include "core/Translate.h"
+#include "media/engine/ChangedRows.h"
 #include "media/engine/PointerOverlay.h"
 #include "media/engine/X11ScreenWatcher.h"
 
@@ -50,7 +51,8 @@ public:
         : connection_(std::move(connection))
         , root_(root)
         , rect_(rect)
-        , format_(format) {
+        , format_(format)
+        , kept_(rect.size()) {
         X11ScreenWatcher::Options watch;
         // The pointer is drawn into little-endian pixels only (what every current X server
         // on a PC delivers).
@@ -129,34 +131,25 @@ public:
         if (watcher_->pointerShown())
             overlay =
                 overlay.united(pointerRows(watcher_->pointerImage(), watcher_->pointerY(), height));
-        RowSpan changed = look.damaged;
+        // Damage says where the screen was drawn, not that it changed (a player repainting
+        // a still picture): the rows are compared with what was handed on before.
+        RowSpan changed = first_ ? RowSpan{0, height} : RowSpan{};
+        first_ = false;
+        const int stride = rect_.width() * 4;
+        const auto* screen = static_cast<const uint8_t*>(memory_->address);
+        if (!look.damaged.empty()) {
+            if (!grabRows(look.damaged, code, errorText))
+                return false;
+            changed = changed.united(
+                kept_.update(screen + size_t(look.damaged.top) * stride, stride, look.damaged));
+        }
         if (look.pointerChanged || ringsBefore || ringsShown_)
             changed = changed.united(lastOverlay_).united(overlay);
         image.rows = 0;
         if (changed.empty())
             return true;
-        if (!look.damaged.empty() && !grabRows(look.damaged, code, errorText))
-            return false;
         lastOverlay_ = overlay;
-
-        // The colour conversion turns four source rows into one chroma row, so a changed row
-        // changes the chroma of the two rows pairs around it: those are converted again too,
-        // and the band carries one more row on each side for the filter to read.
-        const RowSpan converted =
-            RowSpan{(changed.top & ~1) - 2, ((changed.end + 1) & ~1) + 2}.clipped(height);
-        const RowSpan band = RowSpan{converted.top - 1, converted.end + 1}.clipped(height);
-        const int stride = rect_.width() * 4;
-        image.width = rect_.width();
-        image.height = height;
-        image.stride = stride;
-        image.top = band.top;
-        image.rows = band.end - band.top;
-        image.changedTop = converted.top;
-        image.changedEnd = converted.end;
-        image.pixels.resize(size_t(image.rows) * size_t(stride));
-        std::memcpy(image.pixels.data(),
-                    static_cast<const uint8_t*>(memory_->address) + size_t(band.top) * stride,
-                    image.pixels.size());
+        fillBand(image, changed, screen, stride, rect_.width(), height);
         if (watcher_->pointerShown())
             blendPointer(image.pixels.data(), stride, image.width, image.top, image.rows,
                          watcher_->pointerImage(), watcher_->pointerX(), watcher_->pointerY());
@@ -221,6 +214,9 @@ private:
     bool ringsShown_ = false;
     // Rows the pointer and the rings covered in the previous picture.
     RowSpan lastOverlay_;
+    // The area as handed on last (without the pointer), to find the rows that really changed.
+    KeptPicture kept_;
+    bool first_ = true;
 };
 
 } // namespace
