@@ -31,10 +31,10 @@ constexpr int kStillWaitMs = 1500;
 int duplicate(const QDBusUnixFileDescriptor& remote, QString* errorText) {
     const int fd = remote.isValid() ? fcntl(remote.fileDescriptor(), F_DUPFD_CLOEXEC, 3) : -1;
     if (fd < 0)
-        *errorText = kTr.tr("Cannot use the screen-sharing connection (%1). Open the capture "
-                            "again.")
-                         .arg(QString::fromLocal8Bit(std::strerror(remote.isValid() ? errno
-                                                                                    : EBADF)));
+        *errorText =
+            kTr.tr("Cannot use the screen-sharing connection (%1). Open the capture "
+                   "again.")
+                .arg(QString::fromLocal8Bit(std::strerror(remote.isValid() ? errno : EBADF)));
     return fd;
 }
 
@@ -117,7 +117,8 @@ void ScreenShare::onOpened() {
         CastLayout::Monitor monitor;
         if (screen) {
             monitor.geometry = screen->geometry();
-            monitor.pixels = (QSizeF(monitor.geometry.size()) * screen->devicePixelRatio()).toSize();
+            monitor.pixels =
+                (QSizeF(monitor.geometry.size()) * screen->devicePixelRatio()).toSize();
         }
         monitors.append(monitor);
     }

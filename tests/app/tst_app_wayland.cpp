@@ -65,7 +65,8 @@ QString describeWindows() {
                    .arg(w.title)
                    .arg(w.pid)
                    .arg(describe(w.rect), w.output,
-                        QString(w.fullscreen ? " full screen" : "") + (w.focused ? " focused" : ""));
+                        QString(w.fullscreen ? " full screen" : "") +
+                            (w.focused ? " focused" : ""));
     return out.join(QStringLiteral("; "));
 }
 
@@ -200,9 +201,8 @@ private slots:
         selectAndRecord(kArea);
         if (QTest::currentTestFailed())
             return;
-        QVERIFY2(Desktop::waitFor([&] {
-                     return menuLabels(item).contains(QStringLiteral("Stop recording"));
-                 }),
+        QVERIFY2(Desktop::waitFor(
+                     [&] { return menuLabels(item).contains(QStringLiteral("Stop recording")); }),
                  qPrintable(menuLabels(item).join(", ")));
         QVERIFY(menuLabels(item).contains(QStringLiteral("Pause recording")));
         // Nothing of the program's shows while it records.
@@ -218,8 +218,7 @@ private slots:
         QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).first().focused; }));
         QVERIFY(WD::keys({QStringLiteral("Tab"), QStringLiteral("space")}));
         QVERIFY2(Desktop::waitFor(
-                     [&] { return Desktop::historyLinks(home.settingsPath()).size() == 1; },
-                     60000),
+                     [&] { return Desktop::historyLinks(home.settingsPath()).size() == 1; }, 60000),
                  qPrintable(app.output()));
         QVERIFY(WD::windowsTitled(kFinishedTitle).isEmpty());
         const QString link = Desktop::historyLinks(home.settingsPath()).first();
@@ -255,13 +254,15 @@ private slots:
         QVERIFY(WD::choose(QByteArray()));
         const int before = WD::chooserCalls();
         QVERIFY(activate(item));
-        QVERIFY2(Desktop::waitFor([] { return WD::windowsTitled(QStringLiteral("Screen sharing"))
-                                                  .size() == 1; }),
+        QVERIFY2(Desktop::waitFor([] {
+                     return WD::windowsTitled(QStringLiteral("Screen sharing")).size() == 1;
+                 }),
                  qPrintable(app.output()));
         QCOMPARE(WD::chooserCalls(), before + 1);
         QVERIFY(WD::windowsTitled(kCaptureTitle).isEmpty());
         QVERIFY2(Desktop::waitFor([] {
-                     const QList<WD::Window> box = WD::windowsTitled(QStringLiteral("Screen sharing"));
+                     const QList<WD::Window> box =
+                         WD::windowsTitled(QStringLiteral("Screen sharing"));
                      return !box.isEmpty() && box.first().focused;
                  }),
                  qPrintable(describeWindows()));

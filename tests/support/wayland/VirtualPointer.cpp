@@ -54,8 +54,8 @@ const wl_message kPointerRequests[] = {
     {"axis_discrete", "uufi", const_cast<const wl_interface**>(kNoTypes)},
     {"destroy", "", const_cast<const wl_interface**>(kNoTypes)},
 };
-const wl_interface virtualPointerInterface = {
-    "zwlr_virtual_pointer_v1", 1, 9, kPointerRequests, 0, nullptr};
+const wl_interface virtualPointerInterface = {"zwlr_virtual_pointer_v1", 1, 9,
+                                              kPointerRequests,          0, nullptr};
 
 // Linux input event codes of the mouse buttons.
 constexpr uint32_t kButtonCodes[] = {0x110, 0x112, 0x111}; // left, middle, right
@@ -100,8 +100,8 @@ int main() {
         return 1;
     }
     std::unique_ptr<wl_proxy, ProxyDestroyer> managerOwner(manager);
-    std::unique_ptr<wl_proxy, ProxyDestroyer> pointer(wl_proxy_marshal_constructor(
-        manager, 0, &virtualPointerInterface, nullptr, nullptr));
+    std::unique_ptr<wl_proxy, ProxyDestroyer> pointer(
+        wl_proxy_marshal_constructor(manager, 0, &virtualPointerInterface, nullptr, nullptr));
     wl_display_roundtrip(display.get());
     std::cout << "ready" << std::endl;
 

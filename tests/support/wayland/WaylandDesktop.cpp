@@ -82,8 +82,7 @@ QImage screenshot(const QString& output) {
 }
 
 double meanDifference(const QByteArray& frame, const QImage& image, const QRect& area) {
-    if (frame.size() != qsizetype(area.width()) * area.height() * 3 ||
-        !image.rect().contains(area))
+    if (frame.size() != qsizetype(area.width()) * area.height() * 3 || !image.rect().contains(area))
         return 1e9;
     double sum = 0;
     for (int y = 0; y < area.height(); ++y) {
@@ -118,8 +117,8 @@ bool matchesExactly(const QByteArray& frame, const QImage& image, const QRect& a
 QByteArray swaymsg(const QStringList& args, bool* ok) {
     QProcess p;
     p.start(QStringLiteral("swaymsg"), args);
-    const bool done = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
-                      p.exitCode() == 0;
+    const bool done =
+        p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     if (ok)
         *ok = done;
     if (!done)
@@ -238,9 +237,9 @@ bool pointerTo(QPoint p) {
 }
 
 bool pointerButton(int button, bool press) {
-    return sendPointer(
-        QStringLiteral("%1 %2").arg(press ? QStringLiteral("press") : QStringLiteral("release"))
-            .arg(button));
+    return sendPointer(QStringLiteral("%1 %2")
+                           .arg(press ? QStringLiteral("press") : QStringLiteral("release"))
+                           .arg(button));
 }
 
 bool clickAt(QPoint p, int button) {

@@ -52,7 +52,8 @@ double meanDifference(const QByteArray& frame, const QImage& image, const QRect&
 
 // Whether a decoded RGB frame is `area` of `image` and not an area one pixel off in any
 // direction: its difference there is below `bound` (what the encoder's losses leave), less
-// than a pixel off, and far less than half a block off. *figures gets the differences for a message.
+// than a pixel off, and far less than half a block off. *figures gets the differences for a
+// message.
 bool matchesExactly(const QByteArray& frame, const QImage& image, const QRect& area, double bound,
                     QString* figures);
 
