@@ -22,7 +22,9 @@ constexpr int kSoundStoppedShownMs = 6000;
 } // namespace
 
 void CropCtrl::startRecord(bool withSound) {
-    if (sourceAreaOf(model_.normalized()).isEmpty()) {
+    // An empty selection goes on to the engine, which says what is wrong with it.
+    const QRect selected = model_.normalized();
+    if (!selected.isEmpty() && sourceAreaOf(selected).isEmpty()) {
         // The selection stays, so the user can move it onto one monitor.
         showPlainMessage(windows_.front().get(), QMessageBox::Warning, tr("Error"),
                          tr("This desktop records one monitor at a time. Select an area that "

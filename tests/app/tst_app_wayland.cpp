@@ -57,6 +57,14 @@ bool isDimmed(const QImage& now, const QImage& before, QPoint at) {
     return told > 0;
 }
 
+// A home past its first start (no record button), sending uploads to `service` if given.
+void settle(const Desktop::AppHome& home, const QString& service = QString()) {
+    QSettings stored(home.settingsPath(), QSettings::IniFormat);
+    stored.setValue(QStringLiteral("first"), false);
+    if (!service.isEmpty())
+        stored.setValue(QStringLiteral("Service host"), service);
+}
+
 // Every window sway has, for a failure's message.
 QString describeWindows() {
     QStringList out;
@@ -153,7 +161,24 @@ class AppWaylandTest : public QObject {
         QVERIFY(WD::pointerTo(QPoint(1900, 1070)));
     }
 
-    Desktop::AppHome* home_ = nullptr;
+    // Waits for the finished window, leaves it with Escape (Close) and gives the one kept
+    // recording's file; empty on failure.
+    QString closeFinishedWindow(const Desktop::AppHome& home, Desktop::App& app) {
+        const auto finished = [] {
+            const QList<WD::Window> shown = WD::windowsTitled(kFinishedTitle);
+            return shown.size() == 1 && shown.first().focused;
+        };
+        if (!Desktop::waitFor(finished)) {
+            qWarning("no finished window: %s", qPrintable(describeWindows() + app.output()));
+            return QString();
+        }
+        if (!WD::keys({QStringLiteral("Escape")}) ||
+            !Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).isEmpty(); }))
+            return QString();
+        const QStringList kept =
+            QDir(home.recordingsDir()).entryList({QStringLiteral("*.mp4")}, QDir::Files);
+        return kept.size() == 1 ? QDir(home.recordingsDir()).filePath(kept.first()) : QString();
+    }
 
 private slots:
     void initTestCase() {
@@ -183,11 +208,7 @@ private slots:
         const QString service = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
         QVERIFY2(!service.isEmpty(), "the desktop runs no upload service");
         Desktop::AppHome home;
-        {
-            QSettings stored(home.settingsPath(), QSettings::IniFormat);
-            stored.setValue(QStringLiteral("Service host"), service);
-            stored.setValue(QStringLiteral("first"), false);
-        }
+        settle(home, service);
         Desktop::App app(home);
         QVERIFY(app.start());
         const QString item = itemOf(app);
@@ -242,10 +263,7 @@ private slots:
     // Escape keeps the recording.
     void chooserTokenAndStopSwitch() {
         Desktop::AppHome home;
-        {
-            QSettings stored(home.settingsPath(), QSettings::IniFormat);
-            stored.setValue(QStringLiteral("first"), false);
-        }
+        settle(home);
         Desktop::App app(home);
         QVERIFY(app.start());
         const QString item = itemOf(app);
@@ -293,15 +311,8 @@ private slots:
         QVERIFY(stopper.start({QStringLiteral("--stop")}));
         QVERIFY(stopper.waitForExit());
         QCOMPARE(stopper.exitCode(), 0);
-        QVERIFY2(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).size() == 1; }),
-                 qPrintable(app.output()));
-        QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).first().focused; }));
-        QVERIFY(WD::keys({QStringLiteral("Escape")}));
-        QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).isEmpty(); }));
-        const QStringList kept =
-            QDir(home.recordingsDir()).entryList({QStringLiteral("*.mp4")}, QDir::Files);
-        QCOMPARE(kept.size(), 1);
-        const QString file = QDir(home.recordingsDir()).filePath(kept.first());
+        const QString file = closeFinishedWindow(home, app);
+        QVERIFY(!file.isEmpty());
         const readback::Stream v = readback::probe(file).stream("video");
         QCOMPARE(QSize(v.width, v.height), all.size());
         const QImage shot = WD::screenshot(kOutput);
@@ -368,10 +379,7 @@ private slots:
         QVERIFY(!bright.isNull());
 
         Desktop::AppHome home;
-        {
-            QSettings stored(home.settingsPath(), QSettings::IniFormat);
-            stored.setValue(QStringLiteral("first"), false);
-        }
+        settle(home);
         Desktop::App app(home);
         QVERIFY(app.start());
         const QString item = itemOf(app);
@@ -400,14 +408,8 @@ private slots:
             return;
         QTest::qWait(2000);
         QVERIFY(activate(item));
-        QVERIFY2(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).size() == 1; }),
-                 qPrintable(app.output()));
-        QVERIFY(WD::keys({QStringLiteral("Escape")}));
-        QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).isEmpty(); }));
-        const QStringList kept =
-            QDir(home.recordingsDir()).entryList({QStringLiteral("*.mp4")}, QDir::Files);
-        QCOMPARE(kept.size(), 1);
-        const QString file = QDir(home.recordingsDir()).filePath(kept.first());
+        const QString file = closeFinishedWindow(home, app);
+        QVERIFY(!file.isEmpty());
         const readback::Stream v = readback::probe(file).stream("video");
         QCOMPARE(QSize(v.width, v.height), pixels.size());
         const QImage shot = WD::screenshot(second);
