@@ -159,6 +159,7 @@ void KeyboardShortcuts::openDialog() {
                                  [this](const QKeySequence& capture, const QKeySequence& stop) {
                                      return apply(capture, stop);
                                  });
+    dialog_->setKeptByDesktop(capture_->keptByDesktop());
     dialog_->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog_, &QDialog::finished, this, [this] {
         capture_->setSuspended(false);

@@ -53,7 +53,7 @@ MainWindow::MainWindow(QWidget* parent)
     applyFirstRunDefaults();
     createTrayMenu();
 
-    if (AppSettings::showSnapButton(settings_))
+    if (AppSettings::showSnapButton(settings_) && dockable())
         initSnapButton();
 
     notices_ = new Notices(popupWindowTitle(), this);
@@ -158,6 +158,8 @@ void MainWindow::createTrayMenu() {
     connect(historyAction_, &QAction::triggered, this, &MainWindow::openHistory);
     trayMenu_->addAction(historyAction_);
     trayMenu_->addAction(showHideAction_);
+    // The setting stays for X11; here there is no button to show.
+    showHideAction_->setVisible(dockable());
     trayMenu_->addAction(shortcuts_->action());
     trayMenu_->addMenu(new CountdownMenu(settings_, trayMenu_));
 

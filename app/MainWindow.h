@@ -77,6 +77,8 @@ private:
     void checkDesktop();
     void onTrayHostAnswer(bool available);
     bool recordButtonWanted() const;
+    // Whether the floating record button can dock at a screen edge on this desktop.
+    static bool dockable();
     void initSnapButton();
 
     void showNotice(const QString& text);

@@ -10,7 +10,19 @@
 #include <QMessageBox>
 #include <QScreen>
 
+bool MainWindow::dockable() {
+    return platform::Platform::current().placesWindows();
+}
+
 void MainWindow::checkDesktop() {
+    if (!dockable() && AppSettings::showSnapButton(settings_) &&
+        !settings_.value(AppSettings::kNoRecordButtonSaid, false).toBool()) {
+        // Said once: the user wanted the button, and this desktop cannot keep it at an edge.
+        settings_.setValue(AppSettings::kNoRecordButtonSaid, true);
+        showNotice(tr("On this desktop the record button cannot stay at the edge of the "
+                      "screen, so it is not shown. Open the capture from the tray icon, or bind "
+                      "clipnest --capture in the desktop's keyboard settings."));
+    }
     if (platform::Platform::current().startupNotice() ==
         platform::Platform::Notice::OnlyX11WindowsRecord) {
         // Said once per start, before the user records black pictures. Not modal: the
@@ -33,7 +45,14 @@ void MainWindow::onTrayHostAnswer(bool available) {
     if (available == trayAvailable_ && trayMissingSaid_ == !available)
         return;
     trayAvailable_ = available;
-    if (!available) {
+    if (!available && !dockable()) {
+        // No tray and no record button: the desktop's own keyboard settings are the way in.
+        if (!trayMissingSaid_) {
+            trayMissingSaid_ = true;
+            showNotice(tr("There is no system tray here. Bind clipnest --capture in the "
+                          "desktop's keyboard settings to open the capture."));
+        }
+    } else if (!available) {
         // Without a tray the record button is the only way in: show it whatever the
         // setting says (the setting itself is left as the user chose it).
         if (!cropCtrl_ || !cropCtrl_->isVisible()) {
@@ -53,7 +72,7 @@ void MainWindow::onTrayHostAnswer(bool available) {
 }
 
 bool MainWindow::recordButtonWanted() const {
-    return !trayAvailable_ || AppSettings::showSnapButton(settings_);
+    return dockable() && (!trayAvailable_ || AppSettings::showSnapButton(settings_));
 }
 
 void MainWindow::initSnapButton() {

@@ -26,6 +26,8 @@ public:
     virtual Result take(const QKeySequence& combination) = 0;
     // The combination in force; empty when none.
     virtual QKeySequence combination() const = 0;
+    // Whether the desktop keeps every combination for itself (take() can only release).
+    virtual bool keptByDesktop() const { return false; }
 
     // While suspended the combination stays chosen but is not held, so that the user can
     // press it into another window (the shortcut dialog). take() still checks that a new one

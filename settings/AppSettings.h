@@ -36,6 +36,10 @@ constexpr bool kDefaultFirstRun = true;
 constexpr QLatin1String kShowSnapButton("Show snap button");
 constexpr bool kDefaultShowSnapButton = false;
 
+// True once the user has heard that this desktop (Wayland) cannot keep the record button at a
+// screen edge; the button's own setting is kept for X11.
+constexpr QLatin1String kNoRecordButtonSaid("Record button unavailable said");
+
 // Seconds counted down over the selected area before a recording starts; 0: none.
 constexpr QLatin1String kCountdownSeconds("Countdown seconds");
 constexpr int kDefaultCountdownSeconds = 0;

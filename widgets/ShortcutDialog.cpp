@@ -160,6 +160,14 @@ void ShortcutDialog::accept() {
     showPlainMessage(this, QMessageBox::Warning, QStringLiteral("Clipnest"), problem);
 }
 
+void ShortcutDialog::setKeptByDesktop(bool kept) {
+    keptByDesktop_ = kept;
+    captureEdit_->setEnabled(!kept);
+    stopEdit_->setEnabled(!kept);
+    howLabel_->setVisible(!kept);
+    retranslate();
+}
+
 void ShortcutDialog::retranslate() {
     setWindowTitle(tr("Keyboard shortcuts"));
     captureLabel_->setText(tr("Start a capture:"));
@@ -169,8 +177,11 @@ void ShortcutDialog::retranslate() {
     howLabel_->setText(
         tr("Click a field and press the new key combination. Backspace leaves none."));
     fallbackLabel_->setText(
-        tr("Some desktops keep key combinations for themselves. There, bind one in the "
-           "desktop's keyboard settings to the command: clipnest --capture"));
+        keptByDesktop_
+            ? tr("This desktop keeps key combinations for itself. Bind them in the desktop's "
+                 "keyboard settings to the commands clipnest --capture and clipnest --stop.")
+            : tr("Some desktops keep key combinations for themselves. There, bind one in the "
+                 "desktop's keyboard settings to the command: clipnest --capture"));
     okButton_->setText(tr("OK"));
     cancelButton_->setText(tr("Cancel"));
 }

@@ -47,6 +47,9 @@ public:
 
     // Shows these combinations as the ones in force.
     void setCombinations(const QKeySequence& capture, const QKeySequence& stop);
+    // On a desktop that gives programs no combinations, the fields are off and the dialog
+    // says where the user binds the program's commands instead.
+    void setKeptByDesktop(bool kept);
 
     void accept() override;
 
@@ -65,6 +68,7 @@ private:
     QLabel* howLabel_;
     QLabel* problemLabel_;
     QLabel* fallbackLabel_;
+    bool keptByDesktop_ = false;
     QPushButton* okButton_;
     QPushButton* cancelButton_;
 };

@@ -31,6 +31,14 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</source>
+        <translation>Nesta área de trabalho o botão de gravar não pode ficar na borda da tela, por isso não é mostrado. Abra a captura pelo ícone da bandeja ou associe clipnest --capture nas configurações de teclado da área de trabalho.</translation>
+    </message>
+    <message>
+        <source>There is no system tray here. Bind clipnest --capture in the desktop's keyboard settings to open the capture.</source>
+        <translation>Não há bandeja do sistema aqui. Associe clipnest --capture nas configurações de teclado da área de trabalho para abrir a captura.</translation>
+    </message>
+    <message>
         <source>A recording is under way. Stop it from the tray icon before starting another one.</source>
         <translation>Há uma gravação em andamento. Pare-a pelo ícone da bandeja antes de iniciar outra.</translation>
     </message>
@@ -158,6 +166,10 @@
 </context>
 <context>
     <name>ShortcutDialog</name>
+    <message>
+        <source>This desktop keeps key combinations for itself. Bind them in the desktop's keyboard settings to the commands clipnest --capture and clipnest --stop.</source>
+        <translation>Esta área de trabalho reserva as combinações de teclas para si. Associe-as nas configurações de teclado da área de trabalho aos comandos clipnest --capture e clipnest --stop.</translation>
+    </message>
     <message>
         <source>%1 is already the other shortcut.</source>
         <translation>%1 já é o outro atalho.</translation>

@@ -31,6 +31,14 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</source>
+        <translation>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</translation>
+    </message>
+    <message>
+        <source>There is no system tray here. Bind clipnest --capture in the desktop's keyboard settings to open the capture.</source>
+        <translation>There is no system tray here. Bind clipnest --capture in the desktop's keyboard settings to open the capture.</translation>
+    </message>
+    <message>
         <source>A recording is under way. Stop it from the tray icon before starting another one.</source>
         <translation>A recording is under way. Stop it from the tray icon before starting another one.</translation>
     </message>
@@ -158,6 +166,10 @@
 </context>
 <context>
     <name>ShortcutDialog</name>
+    <message>
+        <source>This desktop keeps key combinations for itself. Bind them in the desktop's keyboard settings to the commands clipnest --capture and clipnest --stop.</source>
+        <translation>This desktop keeps key combinations for itself. Bind them in the desktop's keyboard settings to the commands clipnest --capture and clipnest --stop.</translation>
+    </message>
     <message>
         <source>%1 is already the other shortcut.</source>
         <translation>%1 is already the other shortcut.</translation>

@@ -31,6 +31,14 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</source>
+        <translation>En este escritorio el botón de grabar no puede quedarse en el borde de la pantalla, así que no se muestra. Abre la captura desde el icono de la bandeja o asigna clipnest --capture en la configuración de teclado del escritorio.</translation>
+    </message>
+    <message>
+        <source>There is no system tray here. Bind clipnest --capture in the desktop's keyboard settings to open the capture.</source>
+        <translation>Aquí no hay bandeja del sistema. Asigna clipnest --capture en la configuración de teclado del escritorio para abrir la captura.</translation>
+    </message>
+    <message>
         <source>A recording is under way. Stop it from the tray icon before starting another one.</source>
         <translation>Hay una grabación en curso. Detenla desde el icono de la bandeja antes de empezar otra.</translation>
     </message>
@@ -158,6 +166,10 @@
 </context>
 <context>
     <name>ShortcutDialog</name>
+    <message>
+        <source>This desktop keeps key combinations for itself. Bind them in the desktop's keyboard settings to the commands clipnest --capture and clipnest --stop.</source>
+        <translation>Este escritorio se reserva las combinaciones de teclas. Asígnalas en la configuración de teclado del escritorio a las órdenes clipnest --capture y clipnest --stop.</translation>
+    </message>
     <message>
         <source>%1 is already the other shortcut.</source>
         <translation>%1 ya es el otro atajo.</translation>

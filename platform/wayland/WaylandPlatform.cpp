@@ -20,6 +20,7 @@ public:
         return combination.isEmpty() ? Result::Taken : Result::KeptByDesktop;
     }
     QKeySequence combination() const override { return QKeySequence(); }
+    bool keptByDesktop() const override { return true; }
     void setSuspended(bool) override {}
 };
 

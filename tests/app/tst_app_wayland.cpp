@@ -337,6 +337,36 @@ private slots:
         QVERIFY(WD::keys({QStringLiteral("Escape")}));
     }
 
+    // The record button cannot dock at an edge here: it is not shown, the user hears once
+    // where the program is reached instead, and the setting stays for X11.
+    void recordButtonIsNotShownAndSaidOnce() {
+        Desktop::AppHome home;
+        settle(home);
+        {
+            QSettings stored(home.settingsPath(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("Show snap button"), true);
+        }
+        const QString notice = QStringLiteral("Clipnest notification");
+        const QString button = QStringLiteral("Clipnest record button");
+        {
+            Desktop::App app(home);
+            QVERIFY(app.start());
+            QVERIFY2(!itemOf(app).isEmpty(), qPrintable(app.output()));
+            QVERIFY2(Desktop::waitFor([&] { return !WD::windowsTitled(notice).isEmpty(); }),
+                     qPrintable(describeWindows()));
+            QVERIFY(WD::windowsTitled(button).isEmpty());
+        }
+        QVERIFY(Desktop::waitFor([&] { return WD::windowsTitled(notice).isEmpty(); }));
+        Desktop::App again(home);
+        QVERIFY(again.start());
+        QVERIFY(!itemOf(again).isEmpty());
+        // Whatever the program says at start comes before its tray item is there.
+        QVERIFY(WD::windowsTitled(notice).isEmpty());
+        QVERIFY(WD::windowsTitled(button).isEmpty());
+        QSettings stored(home.settingsPath(), QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("Show snap button")).toBool(), true);
+    }
+
     // A second output at scale 2 beside the first: its overlay window covers it, and a drag
     // there in logical units records the stream's pixels under it, exactly. Last: the output
     // is switched off again, but sway keeps its name.
