@@ -24,6 +24,9 @@ void dumpState(MainWindow& window, const char* tag) {
     QStringList texts;
     QStringList languages;
     for (QAction* action : tray->actions()) {
+        // What the user sees: the recording's entries are hidden between recordings.
+        if (!action->isVisible())
+            continue;
         texts << (action->menu() ? action->menu()->title() : action->text());
         if (action->menu() && action->menu()->objectName() == QLatin1String("LanguagesMenu")) {
             for (QAction* language : action->menu()->actions()) {
