@@ -27,11 +27,6 @@ constexpr TranslationContext kTr{"ScreenGrabber"};
 // longer only delays the start for one that sends nothing until the screen changes.
 constexpr int kFirstPictureMs = 1000;
 
-struct StreamFrame {
-    std::vector<uint8_t> pixels; // the rows `rows` of the cropped picture, BGR0, packed
-    RowSpan rows;
-};
-
 struct PointerState {
     int x = 0;
     int y = 0;
@@ -78,7 +73,9 @@ public:
     int pixelFormat() const override { return AV_PIX_FMT_BGR0; }
 
     bool grab(RawImage& image, GrabberErrors::Error* code, QString* errorText) override {
-        std::unique_ptr<StreamFrame> frame;
+        const int height = crop_.height();
+        RowSpan changed = first_ ? RowSpan{0, height} : RowSpan{};
+        first_ = false;
         bool moved = false;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -87,19 +84,18 @@ public:
                 *errorText = failure_->text;
                 return false;
             }
-            frame = std::move(frame_);
+            // Under the lock PipeWire's thread waits at most for this one comparison and copy
+            // of the rows it changed, never for the conversion or the encoder.
+            const int stride = kept_.stride();
+            changed = changed.united(kept_.update(
+                latest_.data() + size_t(pending_.top) * size_t(stride), stride, pending_));
+            pending_ = RowSpan{};
             if (pointerMoved_) {
                 shown_ = pointer_;
                 pointerMoved_ = false;
                 moved = true;
             }
         }
-        const int height = crop_.height();
-        RowSpan changed = first_ ? RowSpan{0, height} : RowSpan{};
-        first_ = false;
-        if (frame)
-            changed =
-                changed.united(kept_.update(frame->pixels.data(), kept_.stride(), frame->rows));
         const bool draw = options_.pointer && shown_.image && shown_.image->width > 0;
         const RowSpan overlay = draw ? pointerRows(*shown_.image, shown_.y, height) : RowSpan{};
         if (moved)
@@ -140,32 +136,24 @@ private:
         if (!streamSize_.isValid())
             return;
         const bool moved = takePointer(buffer);
-        const RowSpan rows = takePicture(buffer, picture);
+        const RowSpan rows = changedRows(buffer, picture);
         if (!moved && rows.empty())
             return;
-        std::unique_ptr<StreamFrame> frame;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            frame = std::move(frame_);
-            if (moved) {
-                pointer_ = loopPointer_;
-                pointerMoved_ = true;
-            }
-        }
-        // An untaken frame's rows go on in the new one, from the picture as it is now.
-        const RowSpan all = frame ? frame->rows.united(rows) : rows;
-        if (all.empty())
-            return;
-        if (!frame)
-            frame = std::make_unique<StreamFrame>();
-        const size_t rowBytes = size_t(crop_.width()) * 4;
-        frame->rows = all;
-        frame->pixels.assign(latest_.begin() + std::ptrdiff_t(all.top * rowBytes),
-                             latest_.begin() + std::ptrdiff_t(all.end * rowBytes));
         std::lock_guard<std::mutex> lock(mutex_);
-        frame_ = std::move(frame);
-        pictured_ = true;
-        changed_.notify_all();
+        // Straight into the picture the capture thread reads, rather than into a frame of
+        // its own: rows it has not taken yet stay there for it, so a buffer costs one copy
+        // of the rows it changed and no allocation.
+        if (!rows.empty())
+            copyArea(picture, layout_, lastPicture_, crop_, rows, latest_.data());
+        if (moved) {
+            pointer_ = loopPointer_;
+            pointerMoved_ = true;
+        }
+        if (!rows.empty()) {
+            pending_ = pending_.united(rows);
+            pictured_ = true;
+            changed_.notify_all();
+        }
     }
 
     void streamStarted() override {
@@ -199,8 +187,8 @@ private:
         return true;
     }
 
-    // Copies the rows of the wanted area that the buffer changed into latest_; returns them.
-    RowSpan takePicture(const spa_buffer& buffer, const PictureBytes& bytes) {
+    // The rows of the wanted area that the buffer changed; remembers its picture's place.
+    RowSpan changedRows(const spa_buffer& buffer, const PictureBytes& bytes) {
         if (!bytes.bytes)
             return {}; // a pointer-only update
         const QRect picture = pictureArea(buffer, streamSize_);
@@ -211,7 +199,6 @@ private:
                 RowSpan{damaged.top - crop_.y(), damaged.end - crop_.y()}.clipped(crop_.height());
         }
         lastPicture_ = picture;
-        copyArea(bytes, layout_, picture, crop_, rows, latest_.data());
         return rows;
     }
 
@@ -229,7 +216,6 @@ private:
     StreamPixels layout_ = StreamPixels::Unknown;
     QSize streamSize_;
     QRect lastPicture_;
-    std::vector<uint8_t> latest_; // the wanted area as the stream last showed it
     PointerState loopPointer_;
 
     // Handed from PipeWire's thread to the capture thread.
@@ -241,11 +227,16 @@ private:
     bool started_ = false;
     bool pictured_ = false; // a picture came
     std::optional<StreamFailure> failure_;
-    std::unique_ptr<StreamFrame> frame_; // the newest frame not yet taken
+    // The wanted area as the stream last showed it, and the rows of it changed since the
+    // capture thread last took them. One picture shared by both threads, each copying once:
+    // a pool of frames handed over would hold more pictures, and each frame would still need
+    // the rows changed since it was last filled.
+    std::vector<uint8_t> latest_; // BGR0, packed
+    RowSpan pending_;
     PointerState pointer_;
     bool pointerMoved_ = false;
 
-    // The capture thread only.
+    // The capture thread only; kept_ is filled from latest_, so under mutex_.
     KeptPicture kept_;
     bool first_ = true;
     PointerState shown_;

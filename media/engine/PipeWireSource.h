@@ -19,9 +19,10 @@ struct PipeWireSourceOptions {
 // BGR0 whatever the stream's byte order. Returns null with *code and *errorText on failure.
 //
 // Threads: open and destroy on any one thread (the GUI thread); grab(), size() and
-// pixelFormat() on the capture thread. PipeWire's own thread receives the frames and hands
-// the newest to grab() without making it wait: grab() reports rows == 0 when none came, as
-// a still screen sends none for seconds.
+// pixelFormat() on the capture thread. PipeWire's own thread copies what each frame changed
+// into one picture grab() takes from; either waits for the other at most for one such copy,
+// never for a frame to come: grab() reports rows == 0 when none came, as a still screen sends
+// none for seconds.
 std::unique_ptr<ImageSource> openPipeWireSource(int fd, uint32_t node, const QRect& crop,
                                                 const PipeWireSourceOptions& options,
                                                 GrabberErrors::Error* code, QString* errorText);

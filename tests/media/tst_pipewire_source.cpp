@@ -226,6 +226,22 @@ void PipeWireSourceTest::picturesDamageAndPointerArriveAsTheScreenShowsThem() {
     const QRect damaged(0, kPicture.y() + kCrop.y() + 120, kStreamWidth, 1);
     QVERIFY(sendAndWait(stream, next, {damaged}, noNews, seen));
 
+    // Two pictures before the next grab, each damaged in a band of its own: the first's band
+    // is not lost to the second's.
+    const int top = kPicture.y() + kCrop.y();
+    std::vector<uint8_t> first = next;
+    paintRows(first, top + 20, top + 22, 0x33);
+    std::vector<uint8_t> second = first;
+    paintRows(second, top + 140, top + 142, 0x44);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return stream.send(first, kPicture, {QRect(0, top + 20, kStreamWidth, 2)}, noNews); },
+        kArrivalMs));
+    const std::vector<uint8_t> both = expectedCrop(second);
+    for (const int row : {20, 21, 140, 141})
+        std::memcpy(seen.data() + size_t(row) * rowBytes, both.data() + size_t(row) * rowBytes,
+                    rowBytes);
+    QVERIFY(sendAndWait(stream, second, {QRect(0, top + 140, kStreamWidth, 2)}, noNews, seen));
+
     // The sharing ends: the next grabs fail with a message.
     stream.stop();
     QVERIFY(QTest::qWaitFor([&] { return !source_->grab(image, &code, &text); }, kArrivalMs));
