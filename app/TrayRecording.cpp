@@ -1,5 +1,7 @@
 #include "app/TrayRecording.h"
 
+#include "core/Translate.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
@@ -7,6 +9,9 @@
 #include <QSystemTrayIcon>
 
 namespace {
+
+// The record panel's own words for pause, resume and stop, which these entries stand in for.
+constexpr TranslationContext kPanelTr{"CropCtrl"};
 
 // Tray icons are drawn at 16 to 64 pixels; the largest is scaled down well.
 constexpr int kIconSize = 64;
@@ -70,8 +75,9 @@ void TrayRecording::update() {
     pauseAction_->setVisible(recording_);
     stopAction_->setVisible(recording_);
     separator_->setVisible(recording_);
-    pauseAction_->setText(paused_ ? tr("Resume recording") : tr("Pause recording"));
-    stopAction_->setText(tr("Stop recording"));
+    pauseAction_->setText(paused_ ? kPanelTr.tr("Resume recording")
+                                  : kPanelTr.tr("Pause recording"));
+    stopAction_->setText(kPanelTr.tr("Stop recording"));
     icon_.setIcon(recording_ ? recordingIcon_ : idleIcon_);
     icon_.setToolTip(recording_ ? (paused_ ? tr("Recording paused. Click to stop it.")
                                            : tr("Recording. Click to stop it."))

@@ -1081,18 +1081,6 @@
 <context>
     <name>TrayRecording</name>
     <message>
-        <source>Resume recording</source>
-        <translation>Retomar a gravação</translation>
-    </message>
-    <message>
-        <source>Pause recording</source>
-        <translation>Pausar a gravação</translation>
-    </message>
-    <message>
-        <source>Stop recording</source>
-        <translation>Parar a gravação</translation>
-    </message>
-    <message>
         <source>Recording paused. Click to stop it.</source>
         <translation>Gravação pausada. Clique para pará-la.</translation>
     </message>

@@ -1069,18 +1069,6 @@
 <context>
     <name>TrayRecording</name>
     <message>
-        <source>Resume recording</source>
-        <translation>Resume recording</translation>
-    </message>
-    <message>
-        <source>Pause recording</source>
-        <translation>Pause recording</translation>
-    </message>
-    <message>
-        <source>Stop recording</source>
-        <translation>Stop recording</translation>
-    </message>
-    <message>
         <source>Recording paused. Click to stop it.</source>
         <translation>Recording paused. Click to stop it.</translation>
     </message>

@@ -1081,18 +1081,6 @@
 <context>
     <name>TrayRecording</name>
     <message>
-        <source>Resume recording</source>
-        <translation>Reanudar la grabación</translation>
-    </message>
-    <message>
-        <source>Pause recording</source>
-        <translation>Pausar la grabación</translation>
-    </message>
-    <message>
-        <source>Stop recording</source>
-        <translation>Detener la grabación</translation>
-    </message>
-    <message>
         <source>Recording paused. Click to stop it.</source>
         <translation>Grabación en pausa. Haz clic para detenerla.</translation>
     </message>

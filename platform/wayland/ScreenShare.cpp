@@ -73,16 +73,21 @@ ScreenShare::ScreenShare(QObject* parent)
 
 ScreenShare::~ScreenShare() = default;
 
-void ScreenShare::capture(const QList<QScreen*>& screens, Done done) {
+void ScreenShare::forget() {
     ++attempt_;
+    done_ = nullptr;
+    layout_.reset();
+    awaited_ = 0;
+    *shared_ = Shared();
+}
+
+void ScreenShare::capture(const QList<QScreen*>& screens, Done done) {
+    forget();
     done_ = std::move(done);
     screens_.clear();
     for (QScreen* screen : screens)
         screens_.append(screen);
     pictures_ = QList<QPixmap>(screens.size());
-    layout_.reset();
-    awaited_ = 0;
-    *shared_ = Shared();
     ScreenCastPortal::Options options;
     options.restoreToken = settings_.value(AppSettings::kScreenShareToken)
                                .toString()
@@ -92,11 +97,7 @@ void ScreenShare::capture(const QList<QScreen*>& screens, Done done) {
 }
 
 void ScreenShare::release() {
-    ++attempt_;
-    done_ = nullptr;
-    layout_.reset();
-    awaited_ = 0;
-    *shared_ = Shared();
+    forget();
     portal_.close();
 }
 

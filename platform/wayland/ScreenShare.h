@@ -49,6 +49,8 @@ public:
     };
 
 private:
+    // Drops the cast's streams and any answer still to come.
+    void forget();
     void onOpened();
     void onFailed(const QString& message);
     // A worker delivered the still picture of stream `stream` for `attempt`.
