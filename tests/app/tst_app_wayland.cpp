@@ -57,6 +57,18 @@ bool isDimmed(const QImage& now, const QImage& before, QPoint at) {
     return told > 0;
 }
 
+// The mean of all channels over `area`.
+double meanLevel(const QImage& image, const QRect& area) {
+    double sum = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            sum += qRed(p) + qGreen(p) + qBlue(p);
+        }
+    }
+    return sum / (3.0 * area.width() * area.height());
+}
+
 // A home past its first start (no record button), sending uploads to `service` if given.
 void settle(const Desktop::AppHome& home, const QString& service = QString()) {
     QSettings stored(home.settingsPath(), QSettings::IniFormat);
@@ -85,6 +97,8 @@ class AppWaylandTest : public QObject {
 
     FakeWatcher watcher_;
     std::unique_ptr<WD::BlocksWindow> blocks_;
+    // The output with only the blocks on it, before any overlay.
+    QImage blocksShot_;
 
     static QDBusConnection bus() { return QDBusConnection::sessionBus(); }
 
@@ -132,7 +146,9 @@ class AppWaylandTest : public QObject {
         return labels;
     }
 
-    // Opens the overlay from the tray and waits until it covers the output.
+    // Opens the overlay from the tray and waits until it covers the output. Sway calls the
+    // window full screen before the program has drawn it at that size, and a pointer there
+    // meanwhile reaches the window below: it is ready once the blocks look dimmed.
     void openOverlay(const QString& item, Desktop::App& app) {
         QVERIFY(activate(item));
         QVERIFY2(Desktop::waitFor([] {
@@ -142,18 +158,39 @@ class AppWaylandTest : public QObject {
                  }),
                  qPrintable(QStringLiteral("no overlay over the output: ") + describeWindows() +
                             QStringLiteral("\n") + app.output()));
+        const double bright = meanLevel(blocksShot_, kArea);
+        QVERIFY2(Desktop::waitFor([&] {
+                     const QImage now = WD::screenshot(kOutput);
+                     return !now.isNull() && meanLevel(now, kArea) < bright * 0.7;
+                 }),
+                 "the overlay never showed the blocks dimmed");
+    }
+
+    // The output once the windows have drawn again after the finished window went: the
+    // first look whose `area` is what `frame` shows, or the last look.
+    static QImage settledShot(const QString& output, const QByteArray& frame, const QRect& area) {
+        QImage shot;
+        Desktop::waitFor([&] {
+            shot = WD::screenshot(output);
+            return WD::meanDifference(frame, shot, area) < kEncoderLoss;
+        });
+        return shot;
     }
 
     // Selects `area` and starts a recording without sound from the overlay's menu, whose
     // first entry lies just below and right of where it opened.
-    void selectAndRecord(const QRect& area) {
+    void selectAndRecord(const QRect& area, const QString& output = kOutput,
+                         const QPoint& outputOrigin = QPoint(), int outputScale = 1) {
         QVERIFY(WD::drag(area.topLeft(), area.bottomRight() + QPoint(1, 1)));
+        // Sway lists no popups: the menu has mapped once the pixels under its first entry
+        // have changed.
+        const QRect entry((area.center() - outputOrigin) * outputScale,
+                          QSize(60, 20) * outputScale);
+        const QImage before = WD::screenshot(output);
         QVERIFY(WD::clickAt(area.center(), 3));
-        QVERIFY(Desktop::waitFor([] {
-            const QList<WD::Window> shown = WD::windowsTitled(kCaptureTitle);
-            return !shown.isEmpty();
-        }));
-        QTest::qWait(500); // the menu maps
+        QVERIFY2(
+            Desktop::waitFor([&] { return WD::differ(before, WD::screenshot(output), entry); }),
+            "no menu");
         QVERIFY(WD::clickAt(area.center() + QPoint(30, 10)));
         QVERIFY2(Desktop::waitFor([] { return WD::windowsTitled(kCaptureTitle).isEmpty(); }),
                  "the overlay stayed");
@@ -192,6 +229,8 @@ private slots:
         blocks_ = std::make_unique<WD::BlocksWindow>();
         // Not full screen: sway would hide the program's message boxes behind it.
         QVERIFY(WD::showBlocks(*blocks_, kArea, false));
+        blocksShot_ = WD::screenshot(kOutput);
+        QVERIFY(blocksShot_.rect().contains(kArea));
     }
 
     // Every cast is new and needs a change on the output for its first picture.
@@ -248,8 +287,8 @@ private slots:
         QVERIFY2(facts.readable, qPrintable(facts.error));
         const readback::Stream v = facts.stream("video");
         QCOMPARE(QSize(v.width, v.height), kArea.size());
-        const QImage shot = WD::screenshot(kOutput);
         const QByteArray frame = readback::rgbFrameAt(link, 1.0, kArea.width(), kArea.height());
+        const QImage shot = settledShot(kOutput, frame, kArea);
         QString figures;
         const bool exact = WD::matchesExactly(frame, shot, kArea, kEncoderLoss, &figures);
         qInfo("%s", qPrintable(figures));
@@ -315,8 +354,8 @@ private slots:
         QVERIFY(!file.isEmpty());
         const readback::Stream v = readback::probe(file).stream("video");
         QCOMPARE(QSize(v.width, v.height), all.size());
-        const QImage shot = WD::screenshot(kOutput);
         const QByteArray frame = readback::rgbFrameAt(file, 1.0, all.width(), all.height());
+        const QImage shot = settledShot(kOutput, frame, all);
         const double difference = WD::meanDifference(frame, shot, all);
         QVERIFY2(difference < kEncoderLoss, qPrintable(QString::number(difference)));
 
@@ -433,7 +472,7 @@ private slots:
                      return !now.isNull() && isDimmed(now, bright, pixels.center());
                  }),
                  qPrintable(describeWindows()));
-        selectAndRecord(logical);
+        selectAndRecord(logical, second, QPoint(1920, 0), 2);
         if (QTest::currentTestFailed())
             return;
         QTest::qWait(2000);
@@ -442,9 +481,9 @@ private slots:
         QVERIFY(!file.isEmpty());
         const readback::Stream v = readback::probe(file).stream("video");
         QCOMPARE(QSize(v.width, v.height), pixels.size());
-        const QImage shot = WD::screenshot(second);
-        QCOMPARE(shot.size(), QSize(1280, 720));
         const QByteArray frame = readback::rgbFrameAt(file, 1.0, pixels.width(), pixels.height());
+        const QImage shot = settledShot(second, frame, pixels);
+        QCOMPARE(shot.size(), QSize(1280, 720));
         QString figures;
         const bool exact = WD::matchesExactly(frame, shot, pixels, kEncoderLoss, &figures);
         qInfo("%s", qPrintable(figures));

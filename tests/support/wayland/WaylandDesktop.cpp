@@ -94,6 +94,18 @@ double meanDifference(const QByteArray& frame, const QImage& image, const QRect&
     return sum / (double(area.width()) * area.height() * 3);
 }
 
+bool differ(const QImage& a, const QImage& b, const QRect& area) {
+    if (a.isNull() || b.isNull() || !a.rect().contains(area) || !b.rect().contains(area))
+        return false;
+    const QImage part = b.copy(area).convertToFormat(QImage::Format_RGB888);
+    QByteArray rows;
+    for (int y = 0; y < part.height(); ++y)
+        rows.append(reinterpret_cast<const char*>(part.constScanLine(y)), part.width() * 3);
+    // Encoding and dimming noise stays below a level or two; a menu's face against the
+    // dimmed picture is tens of levels away.
+    return meanDifference(rows, a.convertToFormat(QImage::Format_RGB888), area) > 8;
+}
+
 bool matchesExactly(const QByteArray& frame, const QImage& image, const QRect& area, double bound,
                     QString* figures) {
     const double here = meanDifference(frame, image, area);

@@ -50,6 +50,10 @@ QImage screenshot(const QString& output);
 // The mean difference per colour channel between a decoded RGB frame and `area` of `image`.
 double meanDifference(const QByteArray& frame, const QImage& image, const QRect& area);
 
+// Whether `area` looks plainly different in the two pictures, as where a window or menu
+// appeared; false where either picture lacks the area.
+bool differ(const QImage& a, const QImage& b, const QRect& area);
+
 // Whether a decoded RGB frame is `area` of `image` and not an area one pixel off in any
 // direction: its difference there is below `bound` (what the encoder's losses leave), less
 // than a pixel off, and far less than half a block off. *figures gets the differences for a
