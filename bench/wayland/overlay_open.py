@@ -44,6 +44,7 @@ ITEM = 'org.kde.StatusNotifierItem'
 BLINK_APP_ID = 'clipnest-bench-blink'
 
 
+# What the watcher answers; GLib's D-Bus server describes the object from it.
 WATCHER_XML = """<node>
  <interface name="org.kde.StatusNotifierWatcher">
   <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
@@ -54,15 +55,6 @@ WATCHER_XML = """<node>
   <property name="ProtocolVersion" type="i" access="read"/>
   <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
  </interface>
- <interface name="org.freedesktop.DBus.Properties">
-  <method name="Get">
-   <arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/>
-  </method>
-  <method name="GetAll"><arg type="s" direction="in"/><arg type="a{sv}" direction="out"/></method>
- </interface>
- <interface name="org.freedesktop.DBus.Introspectable">
-  <method name="Introspect"><arg type="s" direction="out"/></method>
- </interface>
 </node>
 """
 
@@ -72,58 +64,41 @@ def log(*args):
 
 
 def watcher_main():
-    """The panel's watcher: answers what Qt's tray asks, and lists the items registered."""
-    import dbus.service
-    from dbus.mainloop.glib import DBusGMainLoop
-    from gi.repository import GLib
+    """The panel's watcher: answers what Qt's tray asks, and lists the items registered.
 
-    DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
+    Qt's tray reads only the properties an object describes, so the watcher runs on GLib's
+    D-Bus server, which describes it from WATCHER_XML (dbus-python leaves properties out).
+    """
+    from gi.repository import Gio, GLib
 
-    class Watcher(dbus.service.Object):
-        def __init__(self):
-            super().__init__(bus, '/StatusNotifierWatcher')
-            self.items = []
+    node = Gio.DBusNodeInfo.new_for_xml(WATCHER_XML)
+    items = []
 
-        @dbus.service.method(WATCHER, in_signature='s', out_signature='', sender_keyword='sender')
-        def RegisterStatusNotifierItem(self, service, sender=None):
+    def call(connection, sender, path, interface, method, arguments, invocation):
+        if method == 'RegisterStatusNotifierItem':
+            service = arguments.unpack()[0]
             # An item may give its path instead of a name: the sender is the item then.
-            name = service if not service.startswith('/') else sender
-            self.items.append(name)
-            self.StatusNotifierItemRegistered(name)
+            name = sender if service.startswith('/') else service
+            items.append(name)
+            connection.emit_signal(None, path, WATCHER, 'StatusNotifierItemRegistered',
+                                   GLib.Variant('(s)', (name,)))
+        invocation.return_value(None)
 
-        @dbus.service.method(WATCHER, in_signature='s', out_signature='')
-        def RegisterStatusNotifierHost(self, service):
-            pass
+    def get(connection, sender, path, interface, name):
+        return {'IsStatusNotifierHostRegistered': GLib.Variant('b', True),
+                'ProtocolVersion': GLib.Variant('i', 0),
+                'RegisteredStatusNotifierItems': GLib.Variant('as', items)}[name]
 
-        @dbus.service.signal(WATCHER, signature='s')
-        def StatusNotifierItemRegistered(self, service):
-            pass
+    def bus_acquired(connection, name):
+        connection.register_object('/StatusNotifierWatcher', node.interfaces[0], call, get,
+                                   None)
 
-        def properties(self):
-            return {'IsStatusNotifierHostRegistered': dbus.Boolean(True),
-                    'ProtocolVersion': dbus.Int32(0),
-                    'RegisteredStatusNotifierItems': dbus.Array(self.items, signature='s')}
+    def name_acquired(connection, name):
+        print('ready', flush=True)
 
-        # dbus-python leaves properties out of what it describes, and Qt's tray reads only
-        # the properties described.
-        @dbus.service.method(dbus.INTROSPECTABLE_IFACE, in_signature='', out_signature='s')
-        def Introspect(self):
-            return WATCHER_XML
-
-        @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature='ss', out_signature='v')
-        def Get(self, interface, name):
-            return self.properties()[name]
-
-        @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature='s', out_signature='a{sv}')
-        def GetAll(self, interface):
-            return self.properties()
-
-    watcher = Watcher()
-    name = dbus.service.BusName(WATCHER, bus)
-    print('ready', flush=True)
+    Gio.bus_own_name(Gio.BusType.SESSION, WATCHER, Gio.BusNameOwnerFlags.NONE, bus_acquired,
+                     name_acquired, None)
     GLib.MainLoop().run()
-    del watcher, name
 
 
 def swaymsg(*args):

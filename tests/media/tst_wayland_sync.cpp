@@ -140,16 +140,16 @@ struct PaSimpleFree {
 class BeepPlayer {
 public:
     BeepPlayer() {
-        pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 1};
+        pa_sample_spec layout{PA_SAMPLE_S16LE, kRate, 1};
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
-        attr.tlength = uint32_t(pa_usec_to_bytes(kTargetMs * 1000, &format));
+        attr.tlength = uint32_t(pa_usec_to_bytes(kTargetMs * 1000, &layout));
         attr.prebuf = uint32_t(-1);
         attr.minreq = uint32_t(-1);
         attr.fragsize = uint32_t(-1);
         int code = 0;
         stream_.reset(pa_simple_new(nullptr, "tst_wayland_sync", PA_STREAM_PLAYBACK, nullptr,
-                                    "beeps", &format, nullptr, &attr, &code));
+                                    "beeps", &layout, nullptr, &attr, &code));
         if (!stream_) {
             error_ = QString::fromUtf8(pa_strerror(code));
             return;
