@@ -36,6 +36,14 @@ void BlocksWindow::paintEvent(QPaintEvent*) {
 }
 
 bool showBlocks(BlocksWindow& window, const QRect& probe, bool fullScreen) {
+    const QPoint a(probe.x() + kBlock / 2, probe.y() + kBlock / 2);
+    return showAndWait(window, fullScreen, [a](const QImage& shot) {
+        return shot.pixel(a) != shot.pixel(a + QPoint(kBlock, 0));
+    });
+}
+
+bool showAndWait(QWindow& window, bool fullScreen,
+                 const std::function<bool(const QImage&)>& shown) {
     if (fullScreen)
         window.showFullScreen();
     else
@@ -45,8 +53,7 @@ bool showBlocks(BlocksWindow& window, const QRect& probe, bool fullScreen) {
     return QTest::qWaitFor(
         [&] {
             const QImage shot = screenshot(QStringLiteral("HEADLESS-1"));
-            const QPoint a(probe.x() + kBlock / 2, probe.y() + kBlock / 2);
-            return !shot.isNull() && shot.pixel(a) != shot.pixel(a + QPoint(kBlock, 0));
+            return !shot.isNull() && shown(shot);
         },
         20000);
 }

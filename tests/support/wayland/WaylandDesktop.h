@@ -8,6 +8,9 @@
 #include <QRect>
 #include <QString>
 #include <QTimer>
+#include <QWindow>
+
+#include <functional>
 
 namespace WaylandDesktop {
 
@@ -36,6 +39,9 @@ private:
 // Shows the blocks (full screen, or as the only tiled window, which leaves room for dialogs
 // above it) and waits until the compositor has them on the output at `probe`.
 bool showBlocks(BlocksWindow& window, const QRect& probe, bool fullScreen = true);
+// Shows `window` (full screen, or as a tiled window) and waits until the output's pixels, as
+// the compositor has them, pass `shown`.
+bool showAndWait(QWindow& window, bool fullScreen, const std::function<bool(const QImage&)>& shown);
 
 QString readAll(const QString& path);
 bool writeAll(const QString& path, const QByteArray& content);
