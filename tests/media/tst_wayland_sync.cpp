@@ -298,9 +298,9 @@ struct Moments {
     std::vector<Clock::time_point> shown;
 };
 
-// Beep minus flash in the file, less beep minus flash on the desktop, for each flash; the
-// figures for a message in *figures. Empty when all are within kSyncSeconds, otherwise what
-// is wrong.
+// How far each beep in the file, less how late it went out after its flash on the desktop,
+// lies outside the interval in which the file says its flash came; the figures for a message
+// in *figures. Empty when all are within kSyncSeconds, otherwise what is wrong.
 QString syncFault(const QString& file, const Moments& desktop, QString* figures) {
     const QList<double> flashes = flashPictures(file);
     const QList<double> onsets = beepOnsets(readback::monoPcm(file));
@@ -319,13 +319,20 @@ QString syncFault(const QString& file, const Moments& desktop, QString* figures)
         if (desktop.shown[i] == Clock::time_point())
             return QStringLiteral("flash %1 never reached the output").arg(i);
         const double skew = seconds(desktop.played[i] - desktop.shown[i]);
-        const double flash = flashes[qsizetype(i)] - kPicturePeriodMs / 2000.0;
         skews << skew;
         drawToShown << seconds(desktop.shown[i] - desktop.drawn[i]);
-        offsets << onsets[qsizetype(i)] - flash - skew;
+        // The flash reached the output after the picture before the first that shows it
+        // was taken, and no later than that first one: the file can place it no closer. The
+        // beep, less what it went out late on the desktop, is judged by its distance from
+        // that interval.
+        const double shownBy = flashes[qsizetype(i)];
+        const double shownAfter = shownBy - kPicturePeriodMs / 1000.0;
+        const double beep = onsets[qsizetype(i)] - skew;
+        offsets << (beep < shownAfter ? beep - shownAfter : beep > shownBy ? beep - shownBy : 0.0);
     }
     *figures =
-        QStringLiteral("beep - flash in ms: %1 (beep - shown on the desktop: %2; drawn to "
+        QStringLiteral("beep outside its flash's interval in ms: %1 (beep - shown on the desktop: "
+                       "%2; drawn to "
                        "shown: %3); %4")
             .arg(milliseconds(offsets), milliseconds(skews), milliseconds(drawToShown), found);
     for (double offset : offsets) {
@@ -376,9 +383,9 @@ private slots:
             QTest::addRow("run %d", run) << run;
     }
 
-    // Each flash in the file, half a picture interval before the first picture that shows it
-    // (it came at some moment within that interval), lies within 30 ms of its beep, once the
-    // little by which the beep went out after the flash was shown is taken out.
+    // Each beep lies within 30 ms of the picture interval in which the file shows its flash
+    // coming, once the little by which the beep went out after the flash was shown is taken
+    // out.
     void flashesMeetTheirBeepsAfterStillStretches() {
         QFETCH(int, run);
         const QString file = dir_.filePath(QStringLiteral("sync-%1.mp4").arg(run));
