@@ -134,8 +134,12 @@ QRect CropCtrl::sourceAreaOf(const QRect& overlayArea) const {
     const int i = layout_.partAt(overlayArea.center());
     if (i < 0 || size_t(i) >= windows_.size())
         return pixels;
-    return platform::Platform::current().sourceArea(
-        windows_[size_t(i)]->monitor(), pixels.translated(-layout_.physical(i).topLeft()));
+    // Within one monitor its own ratio places the area exactly; an area across monitors
+    // (X11 records those whole) is placed by the overlay's common ratio.
+    const QRect inPart = layout_.area(i).contains(overlayArea)
+                             ? layout_.pixelsInPart(overlayArea, i)
+                             : pixels.translated(-layout_.physical(i).topLeft());
+    return platform::Platform::current().sourceArea(windows_[size_t(i)]->monitor(), inPart);
 }
 
 void CropCtrl::showWindows() {

@@ -128,6 +128,15 @@ QRect ScreenLayout::fromLocal(const QRect& local, int i) const {
                  (QSizeF(local.size()) * part.toOverlay).toSize());
 }
 
+QRect ScreenLayout::pixelsInPart(const QRect& overlayArea, int i) const {
+    if (i < 0 || i >= parts_.size())
+        return physicalRect(overlayArea);
+    const Part& part = parts_[i];
+    const double ratio = double(part.physical.width()) / std::max(1, part.logical.width());
+    const QRect local = overlayArea.translated(-part.area.topLeft());
+    return CaptureGeometry::toPhysical(local, QRect(), ratio / part.toOverlay);
+}
+
 QRect ScreenLayout::physicalRect(const QRect& overlayArea) const {
     // The grabber reads the X root window in physical pixels; overlay units are those
     // divided by the ratio, from the monitors' common top-left corner.

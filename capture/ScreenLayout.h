@@ -53,6 +53,10 @@ public:
     QRect fromLocal(const QRect& local, int i) const;
     // An overlay area in device pixels of the X screen: what a recording of it holds.
     QRect physicalRect(const QRect& overlayArea) const;
+    // An overlay area inside the i-th monitor in that monitor's own pixels from its top-left
+    // corner: what a picture of that monitor alone holds. Exact where physicalRect is off by
+    // a pixel, as when a fractional ratio puts a monitor's corner between overlay units.
+    QRect pixelsInPart(const QRect& overlayArea, int i) const;
 
 private:
     struct Part {

@@ -11,6 +11,18 @@ bool logicalMatch(const CastStream& s, const QRect& geometry) {
     return s.hasPosition && s.hasSize && QRect(s.position, s.size) == geometry;
 }
 
+// Whether `pixels` is the monitor's logical size at one scale between 1 and Qt's ratio for it:
+// Qt rounds a fractional scale's ratio up, so a 1.5 monitor's pixels are guessed too large.
+// Within a pixel on each side, as the compositor rounds the logical size.
+bool fractionalMatch(const QSize& pixels, const CastLayout::Monitor& monitor) {
+    const QSize logical = monitor.geometry.size();
+    if (logical.isEmpty() || pixels.isEmpty() || monitor.pixels.isEmpty())
+        return false;
+    const double scale = double(pixels.height()) / logical.height();
+    const double most = double(monitor.pixels.height()) / logical.height();
+    return scale > 1 && scale < most && std::abs(logical.width() * scale - pixels.width()) <= 1;
+}
+
 } // namespace
 
 CastLayout::CastLayout(const QList<Monitor>& monitors, const QList<CastStream>& streams)
@@ -43,6 +55,16 @@ CastLayout::CastLayout(const QList<Monitor>& monitors, const QList<CastStream>& 
         for (int s = 0; s < streams.size(); ++s)
             if (!taken[s] && streams[s].hasSize && streams[s].size == monitors_[m].pixels) {
                 take(m, s);
+                break;
+            }
+    }
+    for (int m : order) {
+        if (matches_[m].stream >= 0)
+            continue;
+        for (int s = 0; s < streams.size(); ++s)
+            if (!taken[s] && streams[s].hasSize && fractionalMatch(streams[s].size, monitors_[m])) {
+                take(m, s);
+                matches_[m].pixels = streams[s].size;
                 break;
             }
     }

@@ -30,8 +30,9 @@ public:
     // geometry is that monitor. Portals that give every stream the position 0,0 and a size
     // in pixels (xdg-desktop-portal-wlr 0.7.0) are matched by pixel size instead; when
     // several monitors share that size, the streams are taken in the monitors' order, left
-    // to right. Streams left over after that go to the monitors left over, in the same
-    // order, when there are as many of each.
+    // to right, and then by a size that is the monitor's logical size at a fractional scale
+    // (which Qt's ratio rounds up). Streams left over after that go to the monitors left
+    // over, in the same order, when there are as many of each.
     CastLayout(const QList<Monitor>& monitors, const QList<CastStream>& streams);
 
     // For each monitor, in the order given.

@@ -180,7 +180,7 @@ class AppWaylandTest : public QObject {
     // Selects `area` and starts a recording without sound from the overlay's menu, whose
     // first entry lies just below and right of where it opened.
     void selectAndRecord(const QRect& area, const QString& output = kOutput,
-                         const QPoint& outputOrigin = QPoint(), int outputScale = 1) {
+                         const QPoint& outputOrigin = QPoint(), double outputScale = 1) {
         QVERIFY(WD::drag(area.topLeft(), area.bottomRight() + QPoint(1, 1)));
         // Sway lists no popups: the menu has mapped once the pixels under its first entry
         // have changed.
@@ -406,17 +406,29 @@ private slots:
         QCOMPARE(stored.value(QStringLiteral("Show snap button")).toBool(), true);
     }
 
-    // A second output at scale 2 beside the first: its overlay window covers it, and a drag
-    // there in logical units records the stream's pixels under it, exactly. Last: the output
-    // is switched off again, but sway keeps its name.
-    void secondOutputAtScaleTwo() {
-        bool ok = false;
-        WD::swaymsg({QStringLiteral("create_output")}, &ok);
-        QVERIFY(ok);
+    void secondOutputAtScale_data() {
+        QTest::addColumn<QString>("scale");
+        QTest::newRow("2") << QStringLiteral("2");
+        // Qt draws such an output at a pixel ratio of 2, which the compositor scales down.
+        QTest::newRow("1.5") << QStringLiteral("1.5");
+    }
+
+    // A second output scaled beside the first: its overlay window covers it, and a drag there
+    // in logical units records the stream's pixels under it, exactly. The output is switched
+    // off after each row; sway keeps its name for the next.
+    void secondOutputAtScale() {
+        QFETCH(QString, scale);
+        const double ratio = scale.toDouble();
         const QString second = QStringLiteral("HEADLESS-2");
-        WD::swaymsg({QStringLiteral("output"), second, QStringLiteral("mode"),
-                     QStringLiteral("1280x720"), QStringLiteral("position"), QStringLiteral("1920"),
-                     QStringLiteral("0"), QStringLiteral("scale"), QStringLiteral("2")},
+        bool ok = false;
+        if (!WD::swaymsg({QStringLiteral("-t"), QStringLiteral("get_outputs")})
+                 .contains(second.toUtf8())) {
+            WD::swaymsg({QStringLiteral("create_output")}, &ok);
+            QVERIFY(ok);
+        }
+        WD::swaymsg({QStringLiteral("output"), second, QStringLiteral("enable"),
+                     QStringLiteral("mode"), QStringLiteral("1280x720"), QStringLiteral("position"),
+                     QStringLiteral("1920"), QStringLiteral("0"), QStringLiteral("scale"), scale},
                     &ok);
         QVERIFY(ok);
         auto off = qScopeGuard([&] {
@@ -425,7 +437,8 @@ private slots:
         QScreen* screen = nullptr;
         QVERIFY(Desktop::waitFor([&] {
             for (QScreen* s : QGuiApplication::screens()) {
-                if (s->name() == second && s->geometry().size() == QSize(640, 360))
+                if (s->name() == second && s->geometry().width() == int(1280 / ratio) &&
+                    s->geometry().height() == int(720 / ratio))
                     screen = s;
             }
             return screen != nullptr;
@@ -463,16 +476,16 @@ private slots:
                      });
                  }),
                  qPrintable(describeWindows() + QStringLiteral("\n") + app.output()));
-        // 480 x 320 stream pixels at 200, 160 of the second output.
+        // Logical figures that are whole pixels at both scales.
         const QRect logical(1920 + 100, 80, 240, 160);
-        const QRect pixels(200, 160, 480, 320);
+        const QRect pixels(QPoint(100, 80) * ratio, QSize(240, 160) * ratio);
         // The overlay's window there is ready once it shows the output's picture, dimmed.
         QVERIFY2(Desktop::waitFor([&] {
                      const QImage now = WD::screenshot(second);
                      return !now.isNull() && isDimmed(now, bright, pixels.center());
                  }),
                  qPrintable(describeWindows()));
-        selectAndRecord(logical, second, QPoint(1920, 0), 2);
+        selectAndRecord(logical, second, QPoint(1920, 0), ratio);
         if (QTest::currentTestFailed())
             return;
         QTest::qWait(2000);

@@ -81,6 +81,22 @@ private slots:
         QCOMPARE(layout.overlayRect(QRect(100, 100, 300, 100)), QRect(50, 50, 150, 50));
     }
 
+    // A 1280 x 720 monitor at scale 1.5 beside one at scale 1: Qt gives it as 853 logical
+    // units wide, and its pictures say 1280 / 853 pixels per unit. Its corner falls between
+    // two overlay units, which the area's own pixels must not inherit.
+    void fractionalMonitorKeepsItsOwnPixels() {
+        const double ratio = 1280.0 / 853;
+        const ScreenLayout layout(
+            {Monitor{QRect(0, 0, 1920, 1080), 1.0}, Monitor{QRect(1920, 0, 853, 480), ratio}});
+        QCOMPARE(layout.physical(1), QRect(1920, 0, 1280, 720));
+        const QRect selected(layout.area(1).topLeft() + QPoint(100, 80), QSize(240, 160));
+        QCOMPARE(layout.pixelsInPart(selected, 1), QRect(150, 120, 360, 240));
+        QCOMPARE(layout.pixelsInPart(layout.area(1), 1), QRect(0, 0, 1280, 720));
+        // The monitor whose corner is the overlay's: the same as the whole desktop's pixels.
+        const QRect left(100, 80, 160, 107);
+        QCOMPARE(layout.pixelsInPart(left, 0), layout.physicalRect(left));
+    }
+
     void noMonitorFallsBackToTheGivenArea() {
         const ScreenLayout layout({}, QRect(10, 20, 800, 600));
         QCOMPARE(layout.count(), 0);

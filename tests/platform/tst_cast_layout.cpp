@@ -62,6 +62,12 @@ private slots:
         QTest::newRow("fractional scale, guess wrong")
             << QList<CastLayout::Monitor>{{QRect(0, 0, 1280, 720), QSize(2560, 1440)}}
             << QList<CastStream>{stream(9, {0, 0}, {1920, 1080})} << QList<int>{0};
+        // The same beside a monitor at scale 1, only the 1.5 one shared: no leftovers pair
+        // it, its size does (853 logical pixels wide at 1.5 are 1280 rounded).
+        QTest::newRow("fractional scale beside another, one shared")
+            << QList<CastLayout::Monitor>{{QRect(0, 0, 1920, 1080), QSize(1920, 1080)},
+                                          {QRect(1920, 0, 853, 480), QSize(1706, 960)}}
+            << QList<CastStream>{stream(9, {0, 0}, {1280, 720})} << QList<int>{-1, 0};
         QTest::newRow("nothing shared") << two << QList<CastStream>{} << QList<int>{-1, -1};
     }
     void matchesStreamsToMonitors() {
