@@ -15,14 +15,33 @@ using Result = platform::GlobalShortcut::Result;
 KeyboardShortcuts::KeyboardShortcuts(QSettings& settings, QObject* parent)
     : QObject(parent)
     , settings_(settings)
-    , capture_(platform::Platform::current().createGlobalShortcut(this))
-    , stop_(platform::Platform::current().createGlobalShortcut(this))
+    , capture_(platform::Platform::current().createGlobalShortcut(QStringLiteral("capture"), this))
+    , stop_(platform::Platform::current().createGlobalShortcut(QStringLiteral("stop"), this))
     , action_(new QAction(this)) {
     action_->setObjectName(QStringLiteral("ShortcutsAction"));
     connect(action_, &QAction::triggered, this, &KeyboardShortcuts::openDialog);
     connect(capture_, &platform::GlobalShortcut::pressed, this,
             &KeyboardShortcuts::captureRequested);
     connect(stop_, &platform::GlobalShortcut::pressed, this, &KeyboardShortcuts::stopRequested);
+    // Asked before the desktop said whether it gives combinations at all: asked again, so
+    // that a combination the user chose and cannot have is said.
+    connect(capture_, &platform::GlobalShortcut::keptByDesktopChanged, this, [this] {
+        restore();
+        if (dialog_)
+            dialog_->setKeptByDesktop(capture_->keptByDesktop());
+    });
+    // Where the desktop binds both at once, one refusal reaches both: said once.
+    for (platform::GlobalShortcut* holder : {capture_, stop_})
+        connect(holder, &platform::GlobalShortcut::refused, this, [this](const QString& text) {
+            if (refusals_.contains(text))
+                return;
+            if (refusals_.isEmpty())
+                QTimer::singleShot(0, this, [this] {
+                    emit problem(refusals_.join(QLatin1Char('\n')));
+                    refusals_.clear();
+                });
+            refusals_ << text;
+        });
     restore();
 }
 

@@ -5,6 +5,7 @@
 #include <QKeySequence>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 class QAction;
 class QSettings;
@@ -46,4 +47,6 @@ private:
     platform::GlobalShortcut* stop_;
     QAction* action_;
     QPointer<ShortcutDialog> dialog_;
+    // What the desktop refused since the event loop last turned.
+    QStringList refusals_;
 };

@@ -36,6 +36,10 @@ public:
 
 signals:
     void pressed();
+    // The desktop refused or later dropped the combination; for the user.
+    void refused(const QString& text);
+    // keptByDesktop() changed, once the desktop has said whether it gives combinations.
+    void keptByDesktopChanged();
 };
 
 } // namespace platform

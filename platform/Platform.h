@@ -69,8 +69,9 @@ public:
     // it does not lie on one monitor, or the monitor is not shared.
     virtual QRect sourceArea(QScreen* screen, const QRect& pixels) const = 0;
 
-    // A new global shortcut holding no combination yet, owned by `parent`.
-    virtual GlobalShortcut* createGlobalShortcut(QObject* parent) = 0;
+    // A new global shortcut holding no combination yet, owned by `parent`; `id` names what it
+    // does ("capture", "stop") where the desktop lists the program's shortcuts.
+    virtual GlobalShortcut* createGlobalShortcut(const QString& id, QObject* parent) = 0;
     // A new question about the desktop's tray, owned by `parent`.
     virtual TrayHost* createTrayHost(QObject* parent) = 0;
 

@@ -1089,4 +1089,39 @@
         <translation>Gravando. Clique para parar a gravação.</translation>
     </message>
 </context>
+<context>
+    <name>GlobalShortcuts</name>
+    <message>
+        <source>Choose them again under "Keyboard shortcuts..." in the tray menu, or bind clipnest --capture and clipnest --stop in the desktop's keyboard settings.</source>
+        <translation>Escolha-os de novo em "Atalhos de teclado..." no menu da bandeja, ou associe clipnest --capture e clipnest --stop nas configurações de teclado da área de trabalho.</translation>
+    </message>
+    <message>
+        <source>The desktop made no place for the program's key combinations. %1</source>
+        <translation>A área de trabalho não aceitou as combinações de teclas do programa. %1</translation>
+    </message>
+    <message>
+        <source>The desktop's question about key combinations was closed, so none are bound. %1</source>
+        <translation>A pergunta da área de trabalho sobre as combinações de teclas foi fechada, então nenhuma foi associada. %1</translation>
+    </message>
+    <message>
+        <source>The desktop did not bind the key combinations. %1</source>
+        <translation>A área de trabalho não associou as combinações de teclas. %1</translation>
+    </message>
+    <message>
+        <source>The desktop's key combinations cannot be reached. %1</source>
+        <translation>Não é possível acessar as combinações de teclas da área de trabalho. %1</translation>
+    </message>
+    <message>
+        <source>The desktop's key combinations failed (%1: %2). %3</source>
+        <translation>As combinações de teclas da área de trabalho falharam (%1: %2). %3</translation>
+    </message>
+    <message>
+        <source>Start a Clipnest capture</source>
+        <translation>Iniciar uma captura do Clipnest</translation>
+    </message>
+    <message>
+        <source>Stop the Clipnest recording</source>
+        <translation>Parar a gravação do Clipnest</translation>
+    </message>
+</context>
 </TS>

@@ -1077,4 +1077,39 @@
         <translation>Recording. Click to stop it.</translation>
     </message>
 </context>
+<context>
+    <name>GlobalShortcuts</name>
+    <message>
+        <source>Choose them again under "Keyboard shortcuts..." in the tray menu, or bind clipnest --capture and clipnest --stop in the desktop's keyboard settings.</source>
+        <translation>Choose them again under "Keyboard shortcuts..." in the tray menu, or bind clipnest --capture and clipnest --stop in the desktop's keyboard settings.</translation>
+    </message>
+    <message>
+        <source>The desktop made no place for the program's key combinations. %1</source>
+        <translation>The desktop made no place for the program's key combinations. %1</translation>
+    </message>
+    <message>
+        <source>The desktop's question about key combinations was closed, so none are bound. %1</source>
+        <translation>The desktop's question about key combinations was closed, so none are bound. %1</translation>
+    </message>
+    <message>
+        <source>The desktop did not bind the key combinations. %1</source>
+        <translation>The desktop did not bind the key combinations. %1</translation>
+    </message>
+    <message>
+        <source>The desktop's key combinations cannot be reached. %1</source>
+        <translation>The desktop's key combinations cannot be reached. %1</translation>
+    </message>
+    <message>
+        <source>The desktop's key combinations failed (%1: %2). %3</source>
+        <translation>The desktop's key combinations failed (%1: %2). %3</translation>
+    </message>
+    <message>
+        <source>Start a Clipnest capture</source>
+        <translation>Start a Clipnest capture</translation>
+    </message>
+    <message>
+        <source>Stop the Clipnest recording</source>
+        <translation>Stop the Clipnest recording</translation>
+    </message>
+</context>
 </TS>

@@ -1089,4 +1089,39 @@
         <translation>Grabando. Haz clic para detener la grabación.</translation>
     </message>
 </context>
+<context>
+    <name>GlobalShortcuts</name>
+    <message>
+        <source>Choose them again under "Keyboard shortcuts..." in the tray menu, or bind clipnest --capture and clipnest --stop in the desktop's keyboard settings.</source>
+        <translation>Vuelve a elegirlos en "Atajos de teclado..." del menú de la bandeja, o asigna clipnest --capture y clipnest --stop en la configuración de teclado del escritorio.</translation>
+    </message>
+    <message>
+        <source>The desktop made no place for the program's key combinations. %1</source>
+        <translation>El escritorio no aceptó las combinaciones de teclas del programa. %1</translation>
+    </message>
+    <message>
+        <source>The desktop's question about key combinations was closed, so none are bound. %1</source>
+        <translation>Se cerró la pregunta del escritorio sobre las combinaciones de teclas, así que no se asignó ninguna. %1</translation>
+    </message>
+    <message>
+        <source>The desktop did not bind the key combinations. %1</source>
+        <translation>El escritorio no asignó las combinaciones de teclas. %1</translation>
+    </message>
+    <message>
+        <source>The desktop's key combinations cannot be reached. %1</source>
+        <translation>No se puede acceder a las combinaciones de teclas del escritorio. %1</translation>
+    </message>
+    <message>
+        <source>The desktop's key combinations failed (%1: %2). %3</source>
+        <translation>Fallaron las combinaciones de teclas del escritorio (%1: %2). %3</translation>
+    </message>
+    <message>
+        <source>Start a Clipnest capture</source>
+        <translation>Iniciar una captura de Clipnest</translation>
+    </message>
+    <message>
+        <source>Stop the Clipnest recording</source>
+        <translation>Detener la grabación de Clipnest</translation>
+    </message>
+</context>
 </TS>

@@ -3,28 +3,13 @@
 #include "platform/GlobalShortcut.h"
 #include "platform/WatcherTrayHost.h"
 #include "platform/wayland/ScreenShare.h"
+#include "platform/wayland/ShortcutsPortal.h"
+
+#include <QDBusConnection>
 
 #include <QScreen>
 
 namespace platform::wayland {
-
-namespace {
-
-// A Wayland compositor delivers keys only to the window that has the focus. Taking none
-// is always possible; any other combination is for the desktop's own keyboard settings.
-class DesktopKeptShortcut : public GlobalShortcut {
-public:
-    using GlobalShortcut::GlobalShortcut;
-
-    Result take(const QKeySequence& combination) override {
-        return combination.isEmpty() ? Result::Taken : Result::KeptByDesktop;
-    }
-    QKeySequence combination() const override { return QKeySequence(); }
-    bool keptByDesktop() const override { return true; }
-    void setSuspended(bool) override {}
-};
-
-} // namespace
 
 WaylandPlatform::WaylandPlatform()
     : share_(std::make_unique<ScreenShare>()) {}
@@ -48,8 +33,12 @@ QRect WaylandPlatform::sourceArea(QScreen* screen, const QRect& pixels) const {
     return share_->sourceArea(screen, pixels);
 }
 
-GlobalShortcut* WaylandPlatform::createGlobalShortcut(QObject* parent) {
-    return new DesktopKeptShortcut(parent);
+GlobalShortcut* WaylandPlatform::createGlobalShortcut(const QString& id, QObject* parent) {
+    // A Wayland compositor gives keys only to the focused window: combinations for the
+    // whole session come through the desktop's portal, asked once for all of them.
+    if (!shortcuts_)
+        shortcuts_ = std::make_unique<ShortcutsPortal>(QDBusConnection::sessionBus());
+    return shortcuts_->createShortcut(id, parent);
 }
 
 TrayHost* WaylandPlatform::createTrayHost(QObject* parent) {

@@ -5,10 +5,12 @@
 namespace platform::wayland {
 
 class ScreenShare;
+class ShortcutsPortal;
 
 // A Wayland desktop: the compositor places every window itself, the screen comes through the
-// desktop's screen-cast portal, and programs get no key combinations of their own (the
-// desktop's keyboard settings can run `clipnest --capture` and `clipnest --stop`).
+// desktop's screen-cast portal, and key combinations through its global-shortcuts portal where
+// it has one (elsewhere the desktop's keyboard settings can run `clipnest --capture` and
+// `clipnest --stop`).
 class WaylandPlatform : public Platform {
 public:
     WaylandPlatform();
@@ -21,11 +23,12 @@ public:
     ScreenPictures& screenPictures() override;
     ScreenGrabber::SourceOpener screenSource() const override;
     QRect sourceArea(QScreen* screen, const QRect& pixels) const override;
-    GlobalShortcut* createGlobalShortcut(QObject* parent) override;
+    GlobalShortcut* createGlobalShortcut(const QString& id, QObject* parent) override;
     TrayHost* createTrayHost(QObject* parent) override;
 
 private:
     std::unique_ptr<ScreenShare> share_;
+    std::unique_ptr<ShortcutsPortal> shortcuts_;
 };
 
 } // namespace platform::wayland

@@ -59,7 +59,7 @@ QRect X11Platform::sourceArea(QScreen* screen, const QRect& pixels) const {
     return screen ? pixels.translated(screen->geometry().topLeft()) : pixels;
 }
 
-GlobalShortcut* X11Platform::createGlobalShortcut(QObject* parent) {
+GlobalShortcut* X11Platform::createGlobalShortcut(const QString&, QObject* parent) {
     return new X11GlobalShortcut(parent);
 }
 

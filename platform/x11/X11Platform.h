@@ -22,7 +22,7 @@ public:
     ScreenPictures& screenPictures() override;
     ScreenGrabber::SourceOpener screenSource() const override;
     QRect sourceArea(QScreen* screen, const QRect& pixels) const override;
-    GlobalShortcut* createGlobalShortcut(QObject* parent) override;
+    GlobalShortcut* createGlobalShortcut(const QString& id, QObject* parent) override;
     TrayHost* createTrayHost(QObject* parent) override;
 
 private:

@@ -50,24 +50,30 @@ const QDBusArgument& operator>>(const QDBusArgument& arg, StreamEntry& s) {
 Q_DECLARE_METATYPE(Pair)
 Q_DECLARE_METATYPE(StreamEntry)
 
-QDBusObjectPath FakeScreenCastPortal::respond(const QVariantMap& options, uint response,
-                                              const QVariantMap& results) {
+QDBusObjectPath answerLater(QObject* portal, const QDBusConnection& bus, const QDBusMessage& call,
+                            const QVariantMap& options, uint response, const QVariantMap& results) {
     const QString path = platform::wayland::PortalRequest::requestPath(
-        message().service(), options.value("handle_token").toString());
-    QTimer::singleShot(0, this, [this, path, response, results] {
+        call.service(), options.value("handle_token").toString());
+    QTimer::singleShot(0, portal, [bus, path, response, results] {
         QDBusMessage signal =
             QDBusMessage::createSignal(path, "org.freedesktop.portal.Request", "Response");
         signal << response << results;
-        bus_.send(signal);
+        QDBusConnection(bus).send(signal);
     });
     return QDBusObjectPath(path);
+}
+
+QDBusObjectPath FakeScreenCastPortal::respond(const QVariantMap& options, uint response,
+                                              const QVariantMap& results) {
+    return answerLater(this, bus_, message(), options, response, results);
 }
 
 QDBusObjectPath FakeScreenCastPortal::CreateSession(const QVariantMap& options) {
     const QString session = QStringLiteral("/org/freedesktop/portal/desktop/session/fake/%1")
                                 .arg(options.value("session_handle_token").toString());
     sessions << session;
-    bus_.registerObject(session, new FakeSession(this, session), QDBusConnection::ExportAllSlots);
+    bus_.registerObject(session, new FakeSession(this, &closedSessions, session),
+                        QDBusConnection::ExportAllSlots);
     return respond(options, 0, {{"session_handle", session}});
 }
 

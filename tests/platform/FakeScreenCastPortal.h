@@ -8,6 +8,12 @@
 #include <QStringList>
 #include <QVariantMap>
 
+// A portal's answer as the tests' portals give it: `response` and `results` on the Request
+// object for the call's handle_token, sent from the event loop once the call's own reply is
+// on its way. Returns that object's path, the call's reply.
+QDBusObjectPath answerLater(QObject* portal, const QDBusConnection& bus, const QDBusMessage& call,
+                            const QVariantMap& options, uint response, const QVariantMap& results);
+
 // The desktop's ScreenCast portal as the tests play it on a private bus: it answers each
 // request as the fields below say, and keeps what it was asked.
 class FakeScreenCastPortal : public QObject, protected QDBusContext {
@@ -71,19 +77,19 @@ private:
     QDBusConnection bus_;
 };
 
-// A session object, which the client closes when done.
+// A session object, which the client closes when done; its path goes to `closed` then.
 class FakeSession : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Session")
 public:
-    FakeSession(FakeScreenCastPortal* portal, const QString& path)
+    FakeSession(QObject* portal, QStringList* closed, const QString& path)
         : QObject(portal)
-        , portal_(portal)
+        , closed_(closed)
         , path_(path) {}
 public slots:
-    void Close() { portal_->closedSessions << path_; }
+    void Close() { *closed_ << path_; }
 
 private:
-    FakeScreenCastPortal* portal_;
+    QStringList* closed_;
     QString path_;
 };

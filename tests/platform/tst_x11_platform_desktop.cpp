@@ -48,7 +48,8 @@ private slots:
     }
 
     void aTakenCombinationArrivesWhereverTheFocusIs() {
-        std::unique_ptr<GlobalShortcut> shortcut(platform_.createGlobalShortcut(nullptr));
+        std::unique_ptr<GlobalShortcut> shortcut(
+            platform_.createGlobalShortcut(QStringLiteral("capture"), nullptr));
         QSignalSpy pressed(shortcut.get(), &GlobalShortcut::pressed);
         QCOMPARE(shortcut->take(QKeySequence(QStringLiteral("Ctrl+Alt+K"))),
                  GlobalShortcut::Result::Taken);
@@ -94,7 +95,8 @@ private slots:
                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         QVERIFY(!error);
 
-        std::unique_ptr<GlobalShortcut> shortcut(platform_.createGlobalShortcut(nullptr));
+        std::unique_ptr<GlobalShortcut> shortcut(
+            platform_.createGlobalShortcut(QStringLiteral("capture"), nullptr));
         QCOMPARE(shortcut->take(QKeySequence(QStringLiteral("Ctrl+Alt+N"))),
                  GlobalShortcut::Result::Taken);
         QCOMPARE(shortcut->take(QKeySequence(QStringLiteral("Ctrl+Alt+M"))),
