@@ -1,10 +1,13 @@
 #include "rec/PortalScreen.h"
 
 #include "media/engine/PipeWireSource.h"
+#include "platform/wayland/CastLayout.h"
 
 #include <QDBusConnection>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSaveFile>
+#include <QScreen>
 
 #include <fcntl.h>
 
@@ -43,11 +46,46 @@ void PortalScreen::keepToken() {
                  qPrintable(file.errorString()));
 }
 
+bool PortalScreen::outputExists(const QString& name, QStringList* names) {
+    bool found = false;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        *names << screen->name();
+        found = found || screen->name() == name;
+    }
+    return found;
+}
+
+QString PortalScreen::chooseOutput(const QString& name) {
+    using platform::wayland::CastLayout;
+    QList<CastLayout::Monitor> monitors;
+    int wanted = -1;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen->name() == name)
+            wanted = int(monitors.size());
+        monitors.append(
+            {screen->geometry(),
+             (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize()});
+    }
+    const platform::wayland::ScreenCastPortal::Cast& cast = portal_.cast();
+    const CastLayout layout(monitors, cast.streams);
+    const int stream = wanted < 0 ? -1 : layout.matches()[wanted].stream;
+    if (stream < 0)
+        return QStringLiteral("The desktop did not share %1. Choose it when the desktop asks "
+                              "which screen to share (with --token, remove the token file to "
+                              "be asked again).")
+            .arg(name);
+    node_ = cast.streams[stream].node;
+    return QString();
+}
+
 ScreenGrabber::SourceOpener PortalScreen::opener() const {
     const platform::wayland::ScreenCastPortal::Cast& cast = portal_.cast();
     const QDBusUnixFileDescriptor remote = cast.remote;
-    // The first monitor shared: the desktop's dialog is where the user picks it.
-    const uint32_t node = cast.streams.isEmpty() ? 0 : cast.streams.first().node;
+    // The monitor asked for by name, else the first shared: the desktop's dialog is where
+    // the user picks what is shared.
+    const uint32_t node = node_ != 0               ? node_
+                          : cast.streams.isEmpty() ? 0
+                                                   : cast.streams.first().node;
     return [remote, node](const QRect& rect, const ScreenGrabber::PointerOptions& pointer,
                           ScreenGrabber::Error* code, QString* errorText) {
         // The PipeWire connection takes the descriptor it is given; the portal's stays ours.

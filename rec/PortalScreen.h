@@ -18,6 +18,13 @@ public:
 
     // Asks the desktop; ends in opened() or failed().
     void open();
+    // Records the shared monitor that Qt names `name` ("DP-1") rather than the first one
+    // shared; the desktop's own dialog still decides what is shared. Empty when that monitor
+    // is shared, else what is wrong, for the user. Needs Qt's screens (a QGuiApplication),
+    // and opened().
+    QString chooseOutput(const QString& name);
+    // Whether Qt knows a monitor by that name; *names gets the names it knows.
+    static bool outputExists(const QString& name, QStringList* names);
     // What the screen grabber opens to read the shared monitor; `rect` is in the stream's
     // pixels. Only once opened() came.
     ScreenGrabber::SourceOpener opener() const;
@@ -31,4 +38,6 @@ private:
 
     platform::wayland::ScreenCastPortal portal_;
     QString tokenFile_;
+    // The PipeWire node recorded; 0: the first shared.
+    uint32_t node_ = 0;
 };

@@ -1,11 +1,13 @@
 // clipnest-rec --rect X,Y,W,H --seconds N [--sound] [--sound-input microphone|computer|both]
 //              [--pause-at S --resume-at S] [--no-pointer] [--clicks]
-//              [--portal [--token FILE]] OUT.mp4
+//              [--portal [--token FILE] [--output NAME]] OUT.mp4
 // clipnest-rec --recover FILE.mp4
 //
 // --portal reads the screen through the desktop's screen-cast portal (Wayland): the desktop
 // asks which monitor to share, and --rect is in that monitor's pixels. --token keeps the
-// answer in FILE, so that the desktop asks only once.
+// answer in FILE, so that the desktop asks only once. --output records the shared monitor
+// named NAME (as the desktop names its outputs, e.g. DP-1): the desktop's dialog still
+// decides what is shared, since no portal lets a program choose; NAME not shared is an error.
 //
 // --seconds counts from the start to the stop, pauses included; --pause-at and --resume-at
 // pause and resume the recording that many seconds after its start (the file is then the
@@ -35,6 +37,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QRect>
 #include <QSocketNotifier>
 #include <QStringList>
@@ -57,12 +60,13 @@ void onSignal(int) {
 }
 
 int usage(const QString& problem) {
-    QTextStream(stderr) << problem << "\n"
-                        << "usage: clipnest-rec --rect X,Y,W,H --seconds N [--sound] "
-                           "[--sound-input microphone|computer|both] [--pause-at S "
-                           "--resume-at S] [--no-pointer] [--clicks] [--portal [--token "
-                           "FILE]] OUT.mp4\n"
-                        << "       clipnest-rec --recover FILE.mp4\n";
+    QTextStream(stderr)
+        << problem << "\n"
+        << "usage: clipnest-rec --rect X,Y,W,H --seconds N [--sound] "
+           "[--sound-input microphone|computer|both] [--pause-at S "
+           "--resume-at S] [--no-pointer] [--clicks] [--portal [--output NAME] [--token "
+           "FILE]] OUT.mp4\n"
+        << "       clipnest-rec --recover FILE.mp4\n";
     return 2;
 }
 
@@ -93,6 +97,7 @@ struct Options {
     SoundMix mix;
     bool portal = false;
     QString tokenFile;
+    QString output;
     QString out;
 };
 
@@ -132,6 +137,10 @@ QString readOption(const QStringList& args, int* i, Options* o) {
         (a == "--pause-at" ? o->pauseAt : o->resumeAt) = v;
         return ok && v >= 0 ? QString() : "bad " + a + ": " + args[*i];
     }
+    if (a == "--output" && hasValue) {
+        o->output = args[++*i];
+        return QString();
+    }
     if (a == "--token" && hasValue) {
         o->tokenFile = args[++*i];
         return QString();
@@ -159,6 +168,8 @@ QString parse(const QStringList& args, Options* o) {
     }
     if (o->seconds < 0 || o->out.isEmpty())
         return "--seconds and OUT.mp4 are required";
+    if (!o->output.isEmpty() && !o->portal)
+        return "--output goes with --portal";
     if ((o->pauseAt >= 0) != (o->resumeAt >= 0) || (o->pauseAt >= 0 && o->resumeAt < o->pauseAt))
         return "--pause-at and --resume-at go together, the resume after the pause";
     return QString();
@@ -278,14 +289,34 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    Options options;
+    const QString problem =
+        args.size() == 2 && args[0] == "--recover" ? QString() : parse(args, &options);
+    // Monitors have names only where there is a display; nothing else here needs one.
+    const bool named = problem.isEmpty() && !options.output.isEmpty();
+    if (named && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+        QTextStream(stderr) << "--output needs the Wayland desktop's display (WAYLAND_DISPLAY)\n";
+        return 1;
+    }
+    if (named && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "wayland");
+    std::unique_ptr<QCoreApplication> application =
+        named ? std::make_unique<QGuiApplication>(argc, argv)
+              : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication& app = *application;
     if (args.size() == 2 && args[0] == "--recover")
         return recover(args[1]);
-    Options options;
-    const QString problem = parse(args, &options);
     if (!problem.isEmpty())
         return usage(problem);
+    QStringList outputs;
+    if (!options.output.isEmpty() && !PortalScreen::outputExists(options.output, &outputs)) {
+        QTextStream(stderr) << QStringLiteral("No output is named %1 here (outputs: %2).\n")
+                                   .arg(options.output, outputs.join(QStringLiteral(", ")));
+        return 1;
+    }
 
     if (::pipe(signalPipe) != 0)
         return 1;
@@ -313,6 +344,12 @@ int main(int argc, char** argv) {
         portal.open();
         if (app.exec() != 0) {
             QTextStream(stderr) << failure << "\n";
+            return 1;
+        }
+        const QString unshared =
+            options.output.isEmpty() ? QString() : portal.chooseOutput(options.output);
+        if (!unshared.isEmpty()) {
+            QTextStream(stderr) << unshared << "\n";
             return 1;
         }
         opener = portal.opener();

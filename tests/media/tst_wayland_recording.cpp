@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRasterWindow>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -154,6 +155,48 @@ private slots:
         QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
         QCOMPARE(chooserCalls(), before + 2);
         QVERIFY(readback::probe(path("third.mp4")).readable);
+    }
+
+    // --output names the monitor to record among those shared: the one the chooser shares
+    // records; one it did not share, or a name no monitor has, ends with a word of why and
+    // no file (an unknown name before the desktop is even asked).
+    void outputByName() {
+        const QString second = QStringLiteral("HEADLESS-2");
+        bool ok = false;
+        if (!swaymsg({"-t", "get_outputs"}).contains(second.toUtf8())) {
+            swaymsg({"create_output"}, &ok);
+            QVERIFY(ok);
+        }
+        swaymsg({"output", second, "enable", "mode", "1280x720", "position", "1920", "0"}, &ok);
+        QVERIFY(ok);
+        auto off = qScopeGuard([&] { swaymsg({"output", second, "disable"}); });
+        QVERIFY(QTest::qWaitFor([&] { return QGuiApplication::screens().size() == 2; }, 10000));
+
+        const auto named = [&](const QString& output, const QString& file) {
+            QStringList args = portalArgs(kArea, 1, file);
+            args.insert(args.size() - 1, "--output");
+            args.insert(args.size() - 1, output);
+            return finish(*startRec(args));
+        };
+        const int before = chooserCalls();
+        Run run = named("NO-SUCH-1", path("nosuch.mp4"));
+        QVERIFY2(run.exitCode == 1 && run.err.contains("NO-SUCH-1") &&
+                     run.err.contains("HEADLESS-1"),
+                 qPrintable(describe(run)));
+        QCOMPARE(chooserCalls(), before);
+        QVERIFY(!QFile::exists(path("nosuch.mp4")));
+
+        run = named(second, path("unshared.mp4"));
+        QVERIFY2(run.exitCode == 1 && run.err.contains("did not share " + second),
+                 qPrintable(describe(run)));
+        QVERIFY(!QFile::exists(path("unshared.mp4")));
+
+        QVERIFY(choose("HEADLESS-1"));
+        blocks_->setBlinking(true);
+        run = named("HEADLESS-1", path("named.mp4"));
+        QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+        const readback::Stream v = readback::probe(path("named.mp4")).stream("video");
+        QCOMPARE(QSize(v.width, v.height), kArea.size());
     }
 };
 
