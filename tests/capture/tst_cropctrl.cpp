@@ -893,12 +893,12 @@ void TestCropCtrl::saveToANewPathEndsTheCapture() {
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "open");
     const auto unset =
         qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); });
-    QMessageBox* saved = nullptr;
+    QMessageBox* savedBox = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
-        saved = w->objectName() == QLatin1String("SavedMessage") ? qobject_cast<QMessageBox*>(w)
-                                                                 : saved;
-    QVERIFY(saved && saved->isVisible());
-    click(saved->findChild<QPushButton*>(QStringLiteral("OpenFolderButton")));
+        savedBox = w->objectName() == QLatin1String("SavedMessage") ? qobject_cast<QMessageBox*>(w)
+                                                                    : savedBox;
+    QVERIFY(savedBox && savedBox->isVisible());
+    click(savedBox->findChild<QPushButton*>(QStringLiteral("OpenFolderButton")));
     QTRY_COMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(tmp.path())});
 }
 
