@@ -8,6 +8,7 @@
 #include "history/RecordingStore.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/PushButtonWithTooltip.h"
+#include "widgets/SavedMessage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -135,6 +136,7 @@ private slots:
     void saveIntoAnUnwritableFolderKeepsTheRecording();
     void saveToANewPathEndsTheCapture();
     void newUserSavesIntoTheVideosFolderWithoutTheFrame();
+    void folderThatCanNotBeOpenedIsTold();
     void secondStartKeepsTheRunningRecording();
     void uploadAndShareHandTheFileOver();
     void newCaptureKeepsTheFinishedRecording();
@@ -963,6 +965,23 @@ void TestCropCtrl::newUserSavesIntoTheVideosFolderWithoutTheFrame() {
     QCOMPARE(saved.readAll(), recorded);
     QVERIFY(!QFileInfo::exists(video));
     QTRY_COMPARE(closed.count(), 1);
+}
+
+void TestCropCtrl::folderThatCanNotBeOpenedIsTold() {
+    // No file manager to be found: nothing on the path opens a folder.
+    QTemporaryDir emptyPath;
+    const QByteArray oldPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+    qputenv("PATH", QFile::encodeName(emptyPath.path()));
+    QString message;
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        message = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
+    QTemporaryDir folder;
+    openSavedFolder(folder.path());
+    QCOMPARE(message, QStringLiteral("Error|Can not open the folder %1.").arg(folder.path()));
 }
 
 void TestCropCtrl::secondStartKeepsTheRunningRecording() {
