@@ -95,6 +95,9 @@ void CropCtrl::stopRecord() {
     // Returns at once: the file is finished on a thread of the engine.
     session_.stop();
     recordPanel_->end();
+    // The frame tells what is being recorded: once that ends it would only stand over the
+    // save dialog and the user's windows.
+    recordRect_.hide();
     if (wasRecording)
         emit recordingChanged(false);
     if (!wasRecording || endingWithError_)

@@ -1,13 +1,13 @@
 #include "history/RecordingSaver.h"
 
 #include "core/Translate.h"
+#include "history/SaveTarget.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -24,16 +24,18 @@ constexpr TranslationContext kTr{"RecordingSaver"};
 // moves smoothly and a cancel is noticed within a few milliseconds.
 constexpr size_t kCopyBlockBytes = 4 * 1024 * 1024;
 
-QString systemError(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
+Result failure(const QString& message, const QString& detail = QString()) {
+    return Result{false, message, detail, false};
 }
 
-Result failure(const QString& message) {
-    return Result{false, message, false};
+// The system's words (English, or the system's language) stay apart from ours, as a detail.
+Result cannotSave(const QString& target, int code) {
+    return failure(SaveTarget::cannotWrite(target, code), SaveTarget::systemText(code));
 }
 
-QString cannotSave(const QString& target, int code) {
-    return kTr.tr("Can not save the recording to %1: %2").arg(target, systemError(code));
+Result cannotRead(const QString& source, int code) {
+    return failure(kTr.tr("Can not read the recording %1.").arg(source),
+                   SaveTarget::systemText(code));
 }
 
 // The mode a new file gets here: what the umask lets through of rw for everyone. Read from
@@ -86,7 +88,7 @@ Result copyOver(const QString& source, const QString& target, mode_t mode, qint6
                 const Progress& progress, const std::atomic<bool>* cancel) {
     Fd in = makeFd(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
     if (*in < 0)
-        return failure(kTr.tr("Can not read the recording %1: %2").arg(source, systemError(errno)));
+        return cannotRead(source, errno);
 
     const QFileInfo info(target);
     QString temp;
@@ -99,28 +101,27 @@ Result copyOver(const QString& source, const QString& target, mode_t mode, qint6
         *out = ::open(QFile::encodeName(temp).constData(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (*out < 0 && errno != EEXIST)
-            return failure(cannotSave(target, errno));
+            return cannotSave(target, errno);
     }
     if (*out < 0)
-        return failure(cannotSave(target, EEXIST));
+        return cannotSave(target, EEXIST);
 
     const QByteArray tempBytes = QFile::encodeName(temp);
-    const auto abandon = [&](const QString& message) {
+    const auto abandon = [&](const Result& result) {
         ::unlink(tempBytes.constData());
-        return failure(message);
+        return result;
     };
 
     std::vector<char> buffer(kCopyBlockBytes);
     qint64 done = 0;
     for (;;) {
         if (cancel && cancel->load())
-            return abandon(kTr.tr("Saving to %1 was cancelled.").arg(target));
+            return abandon(failure(kTr.tr("Saving to %1 was cancelled.").arg(target)));
         const ssize_t n = ::read(*in, buffer.data(), buffer.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return abandon(
-                kTr.tr("Can not read the recording %1: %2").arg(source, systemError(errno)));
+            return abandon(cannotRead(source, errno));
         }
         if (n == 0)
             break;
@@ -141,7 +142,7 @@ Result copyOver(const QString& source, const QString& target, mode_t mode, qint6
     if (::rename(tempBytes.constData(), QFile::encodeName(target).constData()) != 0)
         return abandon(cannotSave(target, errno));
 
-    Result result{true, QString(), false};
+    Result result{true, QString(), QString(), false};
     if (::unlink(QFile::encodeName(source).constData()) != 0)
         result.sourceKept = true;
     return result;
@@ -157,7 +158,7 @@ Result moveRecording(const QString& source, const QString& target, const Progres
     if (::lstat(sourceBytes.constData(), &src) != 0 || !S_ISREG(src.st_mode))
         return failure(kTr.tr("The recording %1 is not there any more.").arg(source));
     if (target.isEmpty())
-        return failure(cannotSave(target, ENOENT));
+        return cannotSave(target, ENOENT);
 
     mode_t mode = newFileMode();
     struct stat old {};
@@ -165,7 +166,7 @@ Result moveRecording(const QString& source, const QString& target, const Progres
         if (old.st_dev == src.st_dev && old.st_ino == src.st_ino)
             return failure(kTr.tr("%1 is the recording itself.").arg(target));
         if (S_ISDIR(old.st_mode))
-            return failure(cannotSave(target, EISDIR));
+            return cannotSave(target, EISDIR);
         // A replaced file keeps the access the user gave it.
         if (S_ISREG(old.st_mode))
             mode = old.st_mode & 07777;
@@ -176,10 +177,10 @@ Result moveRecording(const QString& source, const QString& target, const Progres
         ::chmod(targetBytes.constData(), mode);
         if (progress)
             progress(src.st_size, src.st_size);
-        return Result{true, QString(), false};
+        return Result{true, QString(), QString(), false};
     }
     if (errno != EXDEV)
-        return failure(cannotSave(target, errno));
+        return cannotSave(target, errno);
     return copyOver(source, target, mode, src.st_size, progress, cancel);
 }
 
@@ -233,5 +234,5 @@ void RecordingSaver::onThreadDone(const QString& source, const QString& target,
     if (result.ok)
         emit finished(source, target, result.sourceKept);
     else
-        emit failed(source, target, result.error);
+        emit failed(source, target, result.error, result.detail);
 }

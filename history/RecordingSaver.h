@@ -16,7 +16,8 @@ namespace RecordingSave {
 
 struct Result {
     bool ok = false;
-    QString error; // readable, names the file, when !ok
+    QString error;  // readable, in our words, names the file, when !ok
+    QString detail; // the system's own text for the failure, when it gave one
     // The recording could not be removed after a copy: it is saved, but also still ours.
     bool sourceKept = false;
 };
@@ -49,7 +50,9 @@ signals:
     // Whole percent of the bytes copied so far, each value once.
     void progressChanged(int percent);
     void finished(const QString& source, const QString& target, bool sourceKept);
-    void failed(const QString& source, const QString& target, const QString& message);
+    // `message` in our words; `detail` the system's own text, to show apart (may be empty).
+    void failed(const QString& source, const QString& target, const QString& message,
+                const QString& detail);
 
 private:
     void onThreadDone(const QString& source, const QString& target,

@@ -2,18 +2,22 @@
 
 #include "history/RecordingSaver.h"
 #include "history/RecordingStore.h"
+#include "history/SaveTarget.h"
+#include "widgets/PlainMessageBox.h"
 #include "widgets/ProgressWidget.h"
+#include "widgets/SavedMessage.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDateTime>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QtDebug>
+
+#include <cerrno>
 
 namespace {
 
@@ -25,11 +29,6 @@ constexpr int kProgressWindowDelayMs = 400;
 constexpr QSize kProgressWindowSize(372, 155);
 
 int g_running = 0;
-
-// The texts the capture's save has always shown; one translation serves both callers.
-QString trCapture(const char* text) {
-    return QCoreApplication::translate("SaveRecordingFlow", text);
-}
 
 } // namespace
 
@@ -54,18 +53,56 @@ bool SaveRecordingFlow::isSaving() {
     return g_running > 0;
 }
 
-QString SaveRecordingFlow::proposedPath(const QString& extension) {
-    return QStandardPaths::writableLocation(QStandardPaths::MoviesLocation) + QLatin1Char('/') +
-           QStringLiteral("record-%1")
-               .arg(QDateTime::currentDateTime().toString(QStringLiteral("hh.mm.ss[dd.MM.yyyy]"))) +
-           QLatin1Char('.') + extension;
+QDateTime SaveRecordingFlow::recordedAt(const QString& filePath, RecordingStore* store) {
+    if (store) {
+        const auto entry = store->entry(filePath);
+        if (entry && entry->created.isValid())
+            return entry->created;
+    }
+    // Not one of ours: the file was made when its recording began.
+    const QFileInfo info(filePath);
+    for (const QDateTime& time : {info.birthTime(), info.lastModified()}) {
+        if (time.isValid())
+            return time;
+    }
+    return QDateTime::currentDateTime();
+}
+
+QString SaveRecordingFlow::askTarget(const QString& proposed, QWidget* parent) {
+    QString start = proposed;
+    for (;;) {
+        QFileDialog dialog(parent, tr("Save"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(tr("MP4 video (*.mp4)"));
+        // The dialog adds it itself before it asks about replacing a file of that name.
+        dialog.setDefaultSuffix(QLatin1String(SaveTarget::kExtension));
+        const QFileInfo startInfo(start);
+        dialog.setDirectory(startInfo.absolutePath());
+        dialog.selectFile(startInfo.fileName());
+        if (dialog.exec() != QDialog::Accepted)
+            return QString();
+        const QString chosen = dialog.selectedFiles().value(0);
+        if (chosen.isEmpty())
+            return QString();
+        const QString target = SaveTarget::resolve(chosen, dialog.directory().absolutePath());
+        if (!SaveTarget::replacesUnasked(chosen, target))
+            return target;
+        // A dialog that adds no extension never asked about the file we would write.
+        if (showPlainMessage(parent, QMessageBox::Question, tr("Save"),
+                             tr("%1 already exists. Do you want to replace it?").arg(target),
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No) == QMessageBox::Yes)
+            return target;
+        start = target;
+    }
 }
 
 SaveRecordingFlow* SaveRecordingFlow::saveRecordingAs(const QString& filePath,
                                                       RecordingStore* store, QWidget* parent) {
-    const QString suffix = QFileInfo(filePath).suffix();
-    const QString target = QFileDialog::getSaveFileName(
-        parent, trCapture("Save"), proposedPath(suffix.isEmpty() ? QStringLiteral("mp4") : suffix));
+    const QString proposed =
+        SaveTarget::proposedPath(SaveTarget::proposedFolder(), recordedAt(filePath, store));
+    const QString target = askTarget(proposed, parent);
     if (target.isEmpty())
         return nullptr;
     return saveRecordingTo(filePath, target, store, parent);
@@ -84,7 +121,7 @@ bool SaveRecordingFlow::start(const QString& source, const QString& target) {
     if (!saver_->start(source, target)) {
         // Cannot happen with a saver of our own; told as a failure all the same.
         QTimer::singleShot(0, this, [this, source, target] {
-            onFailed(source, target, trCapture("Can not save file"));
+            onFailed(source, target, SaveTarget::cannotWrite(target, EBUSY), QString());
         });
         return false;
     }
@@ -126,24 +163,21 @@ void SaveRecordingFlow::onFinished(const QString& source, const QString& target,
     // and stays listed.
     if (store_ && !sourceKept)
         store_->forget(source);
+    showSavedMessage(target);
     end(source, target, true);
 }
 
 void SaveRecordingFlow::onFailed(const QString& source, const QString& target,
-                                 const QString& message) {
+                                 const QString& message, const QString& detail) {
     progressDelay_.stop();
     if (progressWindow_)
         progressWindow_->hide();
-    qDebug() << "Saving" << source << "failed:" << message;
-    QMessageBox box(QMessageBox::Critical, trCapture("Error"),
-                    QStringLiteral("%1: \"%2\"").arg(trCapture("Can not save file"), target),
-                    QMessageBox::Ok, parent_);
+    qDebug() << "Saving" << source << "failed:" << message << detail;
+    // Our sentence names the target; the system's own words, untranslated, are the detail.
+    QMessageBox box(QMessageBox::Critical, tr("Error"), message, QMessageBox::Ok, parent_);
     box.setTextFormat(Qt::PlainText);
-    // The reason, as the move found it (a full disk, a folder without write access).
-    box.setInformativeText(message);
-    // The reason names paths, which may hold anything: plain text like the message itself.
-    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
-        label->setTextFormat(Qt::PlainText);
+    if (!detail.isEmpty())
+        box.setDetailedText(detail);
     box.exec();
     end(source, target, false);
 }

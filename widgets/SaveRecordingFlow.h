@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -12,12 +13,13 @@ class RecordingStore;
 
 // Saving one of the user's recordings to a place the user picks: the save dialog, the move
 // off the GUI thread (a rename, or a copy for another file system) with the progress window
-// for a copy that takes a while, the message when it fails, and the recordings folder told
-// that the recording has gone. The capture's Save button and the history rows both use it,
-// so the user sees one behaviour.
+// for a copy that takes a while, the message when it fails or where it went when it worked,
+// and the recordings folder told that the recording has gone. The capture's Save button and
+// the history rows both use it, so the user sees one behaviour.
 //
-// A target the dialog's own question allowed to replace is replaced whole (written beside,
-// renamed over); on any failure the old target and the recording stay as they were.
+// A target the user agreed to replace (in the dialog's own question, or in ours when a name
+// was completed after the dialog) is replaced whole (written beside, renamed over); on any
+// failure the old target and the recording stay as they were.
 //
 // GUI thread only. A running flow deletes itself once it has emitted done().
 class SaveRecordingFlow : public QObject {
@@ -31,8 +33,8 @@ public:
     // The same without the dialog, for a target already chosen.
     static SaveRecordingFlow* saveRecordingTo(const QString& filePath, const QString& target,
                                               RecordingStore* store, QWidget* parent);
-    // What the dialog proposes: "record-<time>.<extension>" in the user's videos folder.
-    static QString proposedPath(const QString& extension);
+    // When the recording at `filePath` was made: as `store` knows it, else from the file.
+    static QDateTime recordedAt(const QString& filePath, RecordingStore* store);
 
     // Whether any save is running: one move of a file at a time is enough for a disk.
     static bool isSaving();
@@ -47,11 +49,16 @@ signals:
     void done(const QString& source, const QString& target, bool saved);
 
 private:
+    // The dialog, opened at `proposed`, until the user picks a file to write or cancels
+    // (empty).
+    static QString askTarget(const QString& proposed, QWidget* parent);
+
     SaveRecordingFlow(RecordingStore* store, QWidget* parent);
     bool start(const QString& source, const QString& target);
     void onProgress(int percent);
     void onFinished(const QString& source, const QString& target, bool sourceKept);
-    void onFailed(const QString& source, const QString& target, const QString& message);
+    void onFailed(const QString& source, const QString& target, const QString& message,
+                  const QString& detail);
     void showProgressWindow();
     void end(const QString& source, const QString& target, bool saved);
 

@@ -693,6 +693,38 @@
 <context>
     <name>RecordingSaver</name>
     <message>
+        <source>Can not read the recording %1.</source>
+        <translation>Não é possível ler a gravação %1.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: there is no such folder.</source>
+        <translation>Não é possível salvar a gravação como %1: essa pasta não existe.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: you may not write to that folder.</source>
+        <translation>Não é possível salvar a gravação como %1: você não tem permissão para escrever nessa pasta.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: that disk can only be read.</source>
+        <translation>Não é possível salvar a gravação como %1: esse disco é somente leitura.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: the disk is full.</source>
+        <translation>Não é possível salvar a gravação como %1: o disco está cheio.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: that is a folder.</source>
+        <translation>Não é possível salvar a gravação como %1: isso é uma pasta.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: the name is too long.</source>
+        <translation>Não é possível salvar a gravação como %1: o nome é longo demais.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1.</source>
+        <translation>Não é possível salvar a gravação como %1.</translation>
+    </message>
+    <message>
         <source>%1 is the recording itself.</source>
         <translation>%1 é a própria gravação.</translation>
     </message>
@@ -1010,6 +1042,26 @@
 </context>
 <context>
     <name>SaveRecordingFlow</name>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>Vídeo MP4 (*.mp4)</translation>
+    </message>
+    <message>
+        <source>%1 already exists. Do you want to replace it?</source>
+        <translation>%1 já existe. Você quer substituí-lo?</translation>
+    </message>
+    <message>
+        <source>The recording was saved as %1.</source>
+        <translation>A gravação foi salva como %1.</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Abrir pasta</translation>
+    </message>
+    <message>
+        <source>Can not open the folder %1.</source>
+        <translation>Não é possível abrir a pasta %1.</translation>
+    </message>
     <message>
         <source>Save</source>
         <translation>Guardar</translation>

@@ -681,6 +681,38 @@
 <context>
     <name>RecordingSaver</name>
     <message>
+        <source>Can not read the recording %1.</source>
+        <translation>Can not read the recording %1.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: there is no such folder.</source>
+        <translation>Can not save the recording as %1: there is no such folder.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: you may not write to that folder.</source>
+        <translation>Can not save the recording as %1: you may not write to that folder.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: that disk can only be read.</source>
+        <translation>Can not save the recording as %1: that disk can only be read.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: the disk is full.</source>
+        <translation>Can not save the recording as %1: the disk is full.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: that is a folder.</source>
+        <translation>Can not save the recording as %1: that is a folder.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: the name is too long.</source>
+        <translation>Can not save the recording as %1: the name is too long.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1.</source>
+        <translation>Can not save the recording as %1.</translation>
+    </message>
+    <message>
         <source>%1 is the recording itself.</source>
         <translation>%1 is the recording itself.</translation>
     </message>
@@ -998,6 +1030,26 @@
 </context>
 <context>
     <name>SaveRecordingFlow</name>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>MP4 video (*.mp4)</translation>
+    </message>
+    <message>
+        <source>%1 already exists. Do you want to replace it?</source>
+        <translation>%1 already exists. Do you want to replace it?</translation>
+    </message>
+    <message>
+        <source>The recording was saved as %1.</source>
+        <translation>The recording was saved as %1.</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>Can not open the folder %1.</source>
+        <translation>Can not open the folder %1.</translation>
+    </message>
     <message>
         <source>Save</source>
         <translation>Save</translation>

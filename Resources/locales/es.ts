@@ -693,6 +693,38 @@
 <context>
     <name>RecordingSaver</name>
     <message>
+        <source>Can not read the recording %1.</source>
+        <translation>No se puede leer la grabación %1.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: there is no such folder.</source>
+        <translation>No se puede guardar la grabación como %1: esa carpeta no existe.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: you may not write to that folder.</source>
+        <translation>No se puede guardar la grabación como %1: no tienes permiso para escribir en esa carpeta.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: that disk can only be read.</source>
+        <translation>No se puede guardar la grabación como %1: ese disco es de solo lectura.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: the disk is full.</source>
+        <translation>No se puede guardar la grabación como %1: el disco está lleno.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: that is a folder.</source>
+        <translation>No se puede guardar la grabación como %1: eso es una carpeta.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1: the name is too long.</source>
+        <translation>No se puede guardar la grabación como %1: el nombre es demasiado largo.</translation>
+    </message>
+    <message>
+        <source>Can not save the recording as %1.</source>
+        <translation>No se puede guardar la grabación como %1.</translation>
+    </message>
+    <message>
         <source>%1 is the recording itself.</source>
         <translation>%1 es la propia grabación.</translation>
     </message>
@@ -1010,6 +1042,26 @@
 </context>
 <context>
     <name>SaveRecordingFlow</name>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>Video MP4 (*.mp4)</translation>
+    </message>
+    <message>
+        <source>%1 already exists. Do you want to replace it?</source>
+        <translation>%1 ya existe. ¿Quieres reemplazarlo?</translation>
+    </message>
+    <message>
+        <source>The recording was saved as %1.</source>
+        <translation>La grabación se guardó como %1.</translation>
+    </message>
+    <message>
+        <source>Open folder</source>
+        <translation>Abrir carpeta</translation>
+    </message>
+    <message>
+        <source>Can not open the folder %1.</source>
+        <translation>No se puede abrir la carpeta %1.</translation>
+    </message>
     <message>
         <source>Save</source>
         <translation>Guardar</translation>

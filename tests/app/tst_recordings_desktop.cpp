@@ -408,6 +408,13 @@ private slots:
         QVERIFY2(waitFor([&] { return readFile(target) == saveBytes; }), qPrintable(app.output()));
         QVERIFY(waitFor([&] { return !QFile::exists(toSave); }));
         QCOMPARE(recordingFiles(home), QStringList{toUpload});
+        // A message tells where the recording went; answered, it goes.
+        const QString savedTitle = QStringLiteral("Clipnest");
+        QVERIFY(waitFor([&] { return windowsNamed(savedTitle).size() == 1; }));
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                                        windowsNamed(savedTitle).first()});
+        keys({QStringLiteral("Return")});
+        QVERIFY(waitFor([&] { return windowsNamed(savedTitle).isEmpty(); }));
 
         // Upload again: the link lands on the clipboard and in the history, the service holds
         // this very video, and the recording leaves the folder.

@@ -8,9 +8,11 @@
 #include "history/RecordingStore.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/PushButtonWithTooltip.h"
+#include "widgets/SavedMessage.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -27,12 +29,23 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <unistd.h>
 
 namespace {
+
+// Stands in for the desktop's file manager: notes the folders it was asked to open.
+class FolderOpener : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 QByteArray run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
     QProcess p;
@@ -122,6 +135,8 @@ private slots:
     void saveOntoAnExistingFileReplacesIt();
     void saveIntoAnUnwritableFolderKeepsTheRecording();
     void saveToANewPathEndsTheCapture();
+    void newUserSavesIntoTheVideosFolderWithoutTheFrame();
+    void folderThatCanNotBeOpenedIsTold();
     void secondStartKeepsTheRunningRecording();
     void uploadAndShareHandTheFileOver();
     void newCaptureKeepsTheFinishedRecording();
@@ -153,8 +168,13 @@ private:
     // Records a short video of a fixed area without sound; gives back its bytes.
     void recordAndStop(QByteArray* recorded);
     // Clicks Save, answers the file dialog with `target` (agreeing to replace a file there)
-    // and notes the title and text of the message box that follows, if any.
+    // and notes "title|text" of the message box that follows, if any, with "|detail" when it
+    // has one. The message that tells where the recording went is left open.
     void saveVia(const QString& target, QString* message);
+    // The frame of the recordings, whether shown or not.
+    static RecordRect* recordFrame();
+    // Whether the X server has the window on the screen (mapped and viewable).
+    bool viewable(QWidget* w);
     QWidget* topLevel(const QString& panelName) const;
     // Runs `act` on each visible dialog of type T as it appears, until it returns true.
     template <typename T> void handleDialogs(std::function<bool(T*)> act);
@@ -679,7 +699,8 @@ void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
     QWidget* share = finished->findChild<QWidget*>(QStringLiteral("ShareButton"));
     QCOMPARE(social->x(),
              share->mapToGlobal(QPoint(0, 0)).x() + share->width() / 2 - social->width() / 2);
-    QVERIFY(frame->isVisible());
+    // The frame belongs to the recording: it went with it.
+    QVERIFY(!frame->isVisible());
 
     // The file has the selection's size in physical pixels, about the waited length, sound.
     const QString video = ctrl_->recordingFilePath();
@@ -743,11 +764,28 @@ void TestCropCtrl::saveVia(const QString& target, QString* message) {
             return false;
         }
         *message = box->windowTitle() + QLatin1Char('|') + box->text();
-        box->button(QMessageBox::Ok)->click();
+        if (!box->detailedText().isEmpty())
+            *message += QLatin1Char('|') + box->detailedText();
+        if (box->objectName() != QLatin1String("SavedMessage"))
+            box->button(QMessageBox::Ok)->click();
         return true;
     });
     click(topLevel(QStringLiteral("RecordFinishedPanel"))
               ->findChild<QPushButton*>(QStringLiteral("SaveButton")));
+}
+
+RecordRect* TestCropCtrl::recordFrame() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* frame = qobject_cast<RecordRect*>(w))
+            return frame;
+    }
+    return nullptr;
+}
+
+bool TestCropCtrl::viewable(QWidget* w) {
+    const QString info = QString::fromLocal8Bit(
+        run(QStringLiteral("xwininfo"), {"-id", QString::number(w->winId())}));
+    return info.contains(QLatin1String("IsViewable"));
 }
 
 void TestCropCtrl::saveOntoAnExistingFileReplacesIt() {
@@ -767,7 +805,8 @@ void TestCropCtrl::saveOntoAnExistingFileReplacesIt() {
     QString message;
     saveVia(existing, &message);
     QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 60000);
-    QCOMPARE(message, QString());
+    // No failure: the message that follows says where the recording went.
+    QTRY_COMPARE(message, QStringLiteral("Clipnest|The recording was saved as %1.").arg(existing));
     QFile saved(existing);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), recorded);
@@ -808,7 +847,19 @@ void TestCropCtrl::saveIntoAnUnwritableFolderKeepsTheRecording() {
     QString message;
     saveVia(unwritable, &message);
     QTRY_VERIFY_WITH_TIMEOUT(!message.isEmpty(), 60000);
-    QCOMPARE(message, QStringLiteral("Error|Can not save file: \"%1\"").arg(unwritable));
+    // Our sentence names the place once; the system's own words come as the detail.
+    const QStringList parts = message.split(QLatin1Char('|'));
+    QCOMPARE(parts.size(), 3);
+    QCOMPARE(parts[0], QStringLiteral("Error"));
+    QVERIFY2(
+        parts[1].startsWith(QStringLiteral("Can not save the recording as %1: ").arg(unwritable)),
+        qPrintable(message));
+    QCOMPARE(parts[1].count(unwritable), 1);
+    const QStringList systemWords{QString::fromLocal8Bit(std::strerror(EACCES)),
+                                  QString::fromLocal8Bit(std::strerror(EPERM)),
+                                  QString::fromLocal8Bit(std::strerror(ENOTDIR))};
+    QVERIFY2(systemWords.contains(parts[2]), qPrintable(message));
+    QVERIFY(!parts[1].contains(parts[2]));
     // The recording and the panels stay, so the user can pick another place.
     QVERIFY(QFileInfo::exists(video));
     QCOMPARE(store_->entry(video)->state, RecordingState::NotUploaded);
@@ -837,6 +888,100 @@ void TestCropCtrl::saveToANewPathEndsTheCapture() {
     QVERIFY(!topLevel(QStringLiteral("SocialButtonPanel"))->isVisible());
     for (QWidget* w : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<RecordRect*>(w) || !w->isVisible());
+
+    // The message says where it went; its button opens that folder in the file manager.
+    QTRY_COMPARE(message, QStringLiteral("Clipnest|The recording was saved as %1.").arg(target));
+    FolderOpener opener;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "open");
+    const auto unset =
+        qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); });
+    QMessageBox* savedBox = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        savedBox = w->objectName() == QLatin1String("SavedMessage") ? qobject_cast<QMessageBox*>(w)
+                                                                    : savedBox;
+    QVERIFY(savedBox && savedBox->isVisible());
+    click(savedBox->findChild<QPushButton*>(QStringLiteral("OpenFolderButton")));
+    QTRY_COMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(tmp.path())});
+}
+
+void TestCropCtrl::newUserSavesIntoTheVideosFolderWithoutTheFrame() {
+    // A new user: a home of this test's own, without a videos folder or user directories.
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", oldHome);
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+    });
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    const QString videos = home.filePath(QStringLiteral("Videos"));
+    QByteArray recorded;
+    recordAndStop(&recorded);
+    if (QTest::currentTestFailed())
+        return;
+    const QString video = ctrl_->recordingFilePath();
+    const QDateTime began = store_->entry(video)->created;
+    QVERIFY(began.isValid());
+    // Saved a little later than it was made: the name still tells when it was recorded.
+    QTest::qWait(1100);
+
+    RecordRect* frame = recordFrame();
+    QVERIFY(frame);
+    bool frameShown = true, frameOnScreen = true;
+    QString proposed;
+    QStringList filters;
+    handleDialogs<QFileDialog>([&](QFileDialog* d) {
+        frameShown = frame->isVisible();
+        frameOnScreen = viewable(frame);
+        proposed = d->selectedFiles().value(0);
+        filters = d->nameFilters();
+        // Typed as the user did, with "~" and without the extension.
+        chooseFile(d, QStringLiteral("~/Videos/first"));
+        static_cast<QDialog*>(d)->accept();
+        return true;
+    });
+    QString message;
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        message = box->windowTitle() + QLatin1Char('|') + box->text();
+        return true;
+    });
+    QSignalSpy closed(ctrl_.get(), &CropCtrl::closed);
+    click(topLevel(QStringLiteral("RecordFinishedPanel"))
+              ->findChild<QPushButton*>(QStringLiteral("SaveButton")));
+    QTRY_VERIFY_WITH_TIMEOUT(!message.isEmpty(), 60000);
+
+    // The dashed frame stood over nothing while the dialog was up.
+    QVERIFY(!frameShown);
+    QVERIFY(!frameOnScreen);
+    QCOMPARE(proposed,
+             videos + began.toString(QStringLiteral("'/record-'hh.mm.ss[dd.MM.yyyy]'.mp4'")));
+    QVERIFY(QFileInfo(videos).isDir());
+    QCOMPARE(filters, QStringList{QStringLiteral("MP4 video (*.mp4)")});
+
+    const QString first = videos + QStringLiteral("/first.mp4");
+    QCOMPARE(message, QStringLiteral("Clipnest|The recording was saved as %1.").arg(first));
+    QFile saved(first);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), recorded);
+    QVERIFY(!QFileInfo::exists(video));
+    QTRY_COMPARE(closed.count(), 1);
+}
+
+void TestCropCtrl::folderThatCanNotBeOpenedIsTold() {
+    // No file manager to be found: nothing on the path opens a folder.
+    QTemporaryDir emptyPath;
+    const QByteArray oldPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+    qputenv("PATH", QFile::encodeName(emptyPath.path()));
+    QString message;
+    handleDialogs<QMessageBox>([&](QMessageBox* box) {
+        message = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
+    QTemporaryDir folder;
+    openSavedFolder(folder.path());
+    QCOMPARE(message, QStringLiteral("Error|Can not open the folder %1.").arg(folder.path()));
 }
 
 void TestCropCtrl::secondStartKeepsTheRunningRecording() {
