@@ -141,9 +141,12 @@ StartupRecovery::Outcome StartupRecovery::work(const Job& job) {
         // is complete on the disk.
         const RecordingSave::Result moved = RecordingSave::moveRecording(job.oldPath, job.filePath);
         if (!moved.ok) {
-            outcome.message = tr("The recording %1 left by an earlier version of Clipnest could "
-                                 "not be moved to the recordings: %2")
-                                  .arg(job.oldPath, moved.error);
+            outcome.message =
+                tr("The recording %1 left by an earlier version of Clipnest could "
+                   "not be moved to the recordings: %2")
+                    .arg(job.oldPath, moved.detail.isEmpty() ? moved.error
+                                                             : QStringLiteral("%1 (%2)").arg(
+                                                                   moved.error, moved.detail));
             return outcome;
         }
     }
