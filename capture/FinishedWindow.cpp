@@ -56,8 +56,16 @@ FinishedWindow::FinishedWindow() {
 void FinishedWindow::setFinishing(bool finishing) {
     finishingLabel_->setVisible(finishing);
     saveButton_->setEnabled(!finishing);
-    if (finishing && saveButton_->hasFocus())
+    // Not shown yet: it would open with the focus on the first button it can take.
+    if (finishing && (focusWidget() == saveButton_ || !isVisible())) {
         uploadButton_->setFocus();
+        saveLentFocus_ = true;
+    } else if (!finishing && saveLentFocus_) {
+        // Save is the first thing offered: it takes the focus back unless the user moved it.
+        if (focusWidget() == uploadButton_ || !focusWidget())
+            saveButton_->setFocus();
+        saveLentFocus_ = false;
+    }
 }
 
 void FinishedWindow::retranslate() {

@@ -38,4 +38,6 @@ private:
     QPushButton* googleButton_;
     QPushButton* closeButton_;
     QLabel* finishingLabel_;
+    // Save had the focus when it had to wait for the file, and lent it to Upload.
+    bool saveLentFocus_ = false;
 };

@@ -36,6 +36,8 @@ void showSavedMessage(const QString& target) {
     QPushButton* open = box->addButton(kTr.tr("Open folder"), QMessageBox::ActionRole);
     open->setObjectName(QStringLiteral("OpenFolderButton"));
     box->setDefaultButton(QMessageBox::Ok);
+    // With a second button Qt finds no escape of its own; Escape closes a message like this.
+    box->setEscapeButton(QMessageBox::Ok);
     const QString folder = QFileInfo(target).absolutePath();
     QObject::connect(box, &QMessageBox::buttonClicked, box, [open, folder](QAbstractButton* b) {
         if (b == open)

@@ -198,6 +198,18 @@ class AppWaylandTest : public QObject {
         QVERIFY(WD::pointerTo(QPoint(1900, 1070)));
     }
 
+    // Waits until every recording kept is a finished file: the finished window's Save
+    // waits for that, lending the focus to Upload meanwhile.
+    static bool keptFilesFinished(const Desktop::AppHome& home) {
+        return Desktop::waitFor([&] {
+            const QDir dir(home.recordingsDir());
+            const QStringList kept = dir.entryList({QStringLiteral("*.mp4")}, QDir::Files);
+            return !kept.isEmpty() && std::all_of(kept.begin(), kept.end(), [&](const QString& f) {
+                return readback::probe(dir.filePath(f)).readable;
+            });
+        });
+    }
+
     // Waits for the finished window, leaves it with Escape (Close) and gives the one kept
     // recording's file; empty on failure.
     QString closeFinishedWindow(const Desktop::AppHome& home, Desktop::App& app) {
@@ -274,6 +286,7 @@ private slots:
         QVERIFY2(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).size() == 1; }),
                  qPrintable(app.output()));
         QVERIFY(!menuLabels(item).contains(QStringLiteral("Stop recording")));
+        QVERIFY(keptFilesFinished(home));
         // Save has the focus; the next button is Upload.
         QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).first().focused; }));
         QVERIFY(WD::keys({QStringLiteral("Tab"), QStringLiteral("space")}));
@@ -293,6 +306,82 @@ private slots:
         const bool exact = WD::matchesExactly(frame, shot, kArea, kEncoderLoss, &figures);
         qInfo("%s", qPrintable(figures));
         QVERIFY2(exact, qPrintable(figures));
+    }
+
+    // The finished window's other actions from the keyboard: Save (it has the focus) opens
+    // the file dialog in the new user's videos folder, and Return there saves; after a second
+    // recording, three Tabs on is Share to Twitter, which uploads and opens the share page
+    // with the link.
+    void finishedWindowSavesAndShares() {
+        const QString service = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
+        QVERIFY2(!service.isEmpty(), "the desktop runs no upload service");
+        Desktop::AppHome home;
+        settle(home, service);
+        Desktop::App app(home);
+        QVERIFY(app.start());
+        const QString item = itemOf(app);
+        QVERIFY2(!item.isEmpty(), qPrintable(app.output()));
+        const auto recordAndStop = [&] {
+            openOverlay(item, app);
+            if (QTest::currentTestFailed())
+                return;
+            selectAndRecord(kArea);
+            if (QTest::currentTestFailed())
+                return;
+            QTest::qWait(1000);
+            QVERIFY(activate(item));
+            QVERIFY2(Desktop::waitFor([] {
+                         const QList<WD::Window> shown = WD::windowsTitled(kFinishedTitle);
+                         return shown.size() == 1 && shown.first().focused;
+                     }),
+                     qPrintable(describeWindows() + app.output()));
+            QVERIFY(keptFilesFinished(home));
+        };
+
+        recordAndStop();
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(WD::keys({QStringLiteral("space")}));
+        QVERIFY2(Desktop::waitFor([&] {
+                     const QList<WD::Window> shown = WD::windowsTitled(QStringLiteral("Save"));
+                     return shown.size() == 1 && shown.first().focused;
+                 }),
+                 qPrintable(describeWindows() + app.output().right(3000)));
+        QVERIFY(WD::keys({QStringLiteral("Return")}));
+        const QDir videos(QDir(home.path()).filePath(QStringLiteral("Videos")));
+        QVERIFY2(Desktop::waitFor([&] {
+                     return videos.entryList({QStringLiteral("*.mp4")}, QDir::Files).size() == 1;
+                 }),
+                 qPrintable(describeWindows() + app.output()));
+        const QString saved =
+            videos.filePath(videos.entryList({QStringLiteral("*.mp4")}, QDir::Files).first());
+        QVERIFY(readback::probe(saved).readable);
+        QVERIFY(Desktop::waitFor([] { return WD::windowsTitled(kFinishedTitle).isEmpty(); }));
+        // The message that says where it went.
+        const auto message = [] {
+            const QList<WD::Window> shown = WD::windowsTitled(QStringLiteral("Clipnest"));
+            return shown.size() == 1 && shown.first().focused;
+        };
+        QVERIFY2(Desktop::waitFor(message), qPrintable(describeWindows()));
+        QVERIFY(WD::keys({QStringLiteral("Escape")}));
+        QVERIFY2(Desktop::waitFor(
+                     [] { return WD::windowsTitled(QStringLiteral("Clipnest")).isEmpty(); }),
+                 qPrintable(describeWindows()));
+
+        recordAndStop();
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(WD::keys({QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"),
+                          QStringLiteral("space")}));
+        QVERIFY2(Desktop::waitFor(
+                     [&] { return !WD::readAll(home.browserLog()).trimmed().isEmpty(); }, 60000),
+                 qPrintable(app.output()));
+        const QStringList links = Desktop::historyLinks(home.settingsPath());
+        QCOMPARE(links.size(), 1);
+        const QString page = WD::readAll(home.browserLog()).trimmed();
+        QVERIFY2(page.contains(QStringLiteral("twitter.com")), qPrintable(page));
+        QVERIFY2(QUrl::fromPercentEncoding(page.toUtf8()).contains(links.first()),
+                 qPrintable(page + QStringLiteral(" ") + links.first()));
     }
 
     // A closed chooser returns to idle with a message and records nothing; the next capture
