@@ -91,6 +91,40 @@ int screenIndexFor(const QList<QRect>& screens, const QRect& trayIcon, const QPo
     return screens.isEmpty() ? -1 : 0;
 }
 
+QPoint messageBoxPosition(const QList<ScreenArea>& screens, const QRect& owner,
+                          const QPoint& pointer, const QSize& box) {
+    int index = -1;
+    if (owner.isValid()) {
+        qint64 most = 0;
+        for (int i = 0; i < screens.size(); ++i) {
+            const QRect part = owner & screens[i].geometry;
+            if (part.isEmpty())
+                continue;
+            if (part == screens[i].geometry && part.contains(pointer)) {
+                index = i;
+                break;
+            }
+            const qint64 area = qint64(part.width()) * part.height();
+            if (area > most) {
+                most = area;
+                index = i;
+            }
+        }
+    }
+    if (index >= 0) {
+        const QRect part = owner & screens[index].geometry;
+        return keptInside(screens[index].available, centredOnScreen(part, box), box);
+    }
+    QList<QRect> geometries;
+    for (const ScreenArea& s : screens)
+        geometries.append(s.geometry);
+    index = screenIndexFor(geometries, QRect(), pointer);
+    if (index < 0)
+        return QPoint(0, 0);
+    const QRect& available = screens[index].available;
+    return keptInside(available, centredOnScreen(available, box), box);
+}
+
 QPoint snapButtonStartPoint(const QRect& available, const QSize& button) {
     return QPoint(half(available.width()) - half(button.width()),
                   half(available.height()) - button.height());

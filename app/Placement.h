@@ -41,6 +41,23 @@ QPoint keptInside(const QRect& area, const QPoint& topLeft, const QSize& size);
 // on the vertical middle of the available area (whose origin is not added).
 QPoint snapButtonStartPoint(const QRect& available, const QSize& button);
 
+// A monitor in virtual-desktop coordinates: all of it, and the part the desktop's panels
+// leave to windows.
+struct ScreenArea {
+    QRect geometry;
+    QRect available;
+};
+
+// Top-left corner of a message box of `box` size (its window without the frame). With
+// `owner`, the program's visible window the box belongs to: centred over the part of the
+// owner on one monitor, the one under the pointer when the owner covers all of it (an overlay
+// across monitors), else the one holding most of the owner. Without one (an invalid rectangle), or
+// with an owner on no monitor: centred in the available area of the monitor under the
+// pointer, else of the first. Either way kept inside that monitor's available area. (0, 0)
+// without monitors.
+QPoint messageBoxPosition(const QList<ScreenArea>& screens, const QRect& owner,
+                          const QPoint& pointer, const QSize& box);
+
 // Which edge a panel sits on, learnt from what it takes away from the screen:
 // the available geometry is the screen minus the panels' reserved strips. When
 // strips are reserved on several edges, the one holding the tray icon's centre

@@ -50,6 +50,11 @@ void CropCtrl::connectParts() {
             &RecordPanel::setElapsed);
     connect(&session_, &RecordingSession::pausedChanged, recordPanel_.get(),
             &RecordPanel::setPaused);
+    // The panel is wider while it says "Paused": placed again, it keeps its right edge.
+    connect(&session_, &RecordingSession::pausedChanged, this, [this] {
+        if (recordPanel_->isVisible())
+            placeRecordPanel();
+    });
     connect(&session_, &RecordingSession::pausedChanged, this, &CropCtrl::pausedChanged);
     connect(&session_, &RecordingSession::failed, this, &CropCtrl::onSessionFailed);
     connect(&session_, &RecordingSession::fileFinished, this, &CropCtrl::onRecordingFinished);

@@ -6,6 +6,7 @@
 #include "capture/FinishedWindow.h"
 #include "capture/OverlayWindow.h"
 #include "capture/SharePanel.h"
+#include "widgets/PlainMessageBox.h"
 #include "widgets/SaveRecordingFlow.h"
 
 #include <QMessageBox>
@@ -83,8 +84,8 @@ void CropCtrl::save() {
 void CropCtrl::handOver(int shareTarget, const QString& errorTitle) {
     setOverlayCursor(Qt::ArrowCursor);
     if (finished_.handOver(shareTarget) == FinishedRecordings::HandOver::Missing) {
-        QMessageBox::critical(windows_.front().get(), errorTitle, tr("Can not open file"),
-                              QMessageBox::Ok);
+        showPlainMessage(windows_.front().get(), QMessageBox::Critical, errorTitle,
+                         tr("Can not open file"));
         return;
     }
     tearDown();

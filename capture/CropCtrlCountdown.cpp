@@ -3,6 +3,9 @@
 // starts.
 #include "capture/CropCtrl.h"
 
+#include "capture/SelectionGeometry.h"
+#include "platform/Platform.h"
+
 namespace {
 // The number leaves the screen this long before the recording starts: the windows beneath it
 // need a moment to paint themselves again, or the first picture could still show it. Short
@@ -25,8 +28,17 @@ void CropCtrl::startCountdown(bool withSound) {
         connect(&countdown_, &Countdown::endingSoon, countdownWindow_.get(), &QWidget::hide);
         connect(&countdown_, &Countdown::finished, this, &CropCtrl::onCountdownFinished);
     }
-    // The desktop itself shows during the count, so the user can get it ready.
+    // The desktop itself shows during the count, so the user can get it ready; the frame
+    // the recording will have keeps the area in sight meanwhile. It lies outside the area,
+    // so it stays out of the video too.
     hideWindows();
+    if (platform::Platform::current().placesWindows()) {
+        const QRect area = model_.normalized();
+        recordRect_.setGeometry(
+            layout_.toGlobal(CaptureGeometry::recordFrameGeometry(area), area.center(), false));
+        recordRect_.show();
+        recordRect_.raise();
+    }
     countdown_.start(countdownSeconds_);
 }
 
@@ -43,6 +55,8 @@ void CropCtrl::cancelCountdown() {
 }
 
 void CropCtrl::abandonCountdown() {
+    if (countdown_.isRunning())
+        recordRect_.hide();
     countdown_.cancel();
     if (countdownWindow_)
         countdownWindow_->hide();

@@ -49,9 +49,10 @@ void CropCtrl::onMoved(QPoint pos, Qt::MouseButtons buttons) {
         }
         placeSizeLabel();
         sizeLabel_->show();
-    } else {
-        hintLabel_->setVisible(model_.mode() == Mode::Idle);
     }
+    // The hint asks for an area: once one is being drawn or is there, it would only cover
+    // the size label and the start panel.
+    hintLabel_->setVisible(model_.mode() == Mode::Idle);
     updateScreens();
 }
 
@@ -62,11 +63,11 @@ void CropCtrl::onReleased(QPoint pos, Qt::MouseButton button) {
     placeHintLabel();
     if (model_.refreshHandles())
         repaintScreens();
-    if (model_.release()) {
+    const bool selected = model_.release();
+    hintLabel_->setVisible(!selected);
+    if (selected) {
         placePanel(startPanel_);
         startPanel_->show();
-    } else {
-        hintLabel_->show();
     }
     updateScreens();
 }

@@ -23,6 +23,8 @@ void CropCtrl::connectPanels() {
             &CropCtrl::closeRecordFinishedPanel);
     connect(sharePanel_.get(), &SharePanel::shareClicked, this,
             [this](SocialNetwork network) { handOver(int(network), tr("Share error")); });
+    connect(sharePanel_.get(), &SharePanel::closeRequested, this,
+            &CropCtrl::closeRecordFinishedPanel);
     FinishedWindow* window = finishedWindow_.get();
     connect(window, &FinishedWindow::saveClicked, this, &CropCtrl::save);
     connect(window, &FinishedWindow::uploadClicked, this,

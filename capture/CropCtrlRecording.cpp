@@ -118,6 +118,10 @@ void CropCtrl::stopRecord() {
     placeSocialPanel();
     sharePanel_->show();
     sharePanel_->raise();
+    // The panels bypass the window manager, which never gives them the keyboard: the finished
+    // panel takes it, so that Escape closes at once. The user has just stopped the recording,
+    // so the keyboard is not taken from anything being typed.
+    finishedPanel_->activateWindow();
 }
 
 void CropCtrl::onRecordingFinished(const QString& filePath, bool ok, const QString& errorText) {

@@ -5,6 +5,7 @@
 #include "widgets/PushButtonWithTooltip.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 
@@ -64,4 +65,12 @@ void FinishedPanel::retranslate() {
     shareButton_->tooltipText = kTr.tr("Share");
     closeButton_->tooltipText = kTr.tr("Close");
     finishingLabel_->setText(kTr.tr("Finishing the video…"));
+}
+
+void FinishedPanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit closeClicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -6,7 +6,8 @@ class PushButtonWithTooltip;
 class QLabel;
 
 // The window beside a recording that stopped: save, upload, share or close. While the
-// file is still being finished it says so, and Save waits.
+// file is still being finished it says so, and Save waits. Escape is Close, as on the
+// one-window variant.
 class FinishedPanel : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +22,9 @@ signals:
     void saveClicked();
     void uploadClicked();
     void closeClicked();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QWidget* panel_;

@@ -7,8 +7,9 @@ class PushButtonWithTooltip;
 class QLabel;
 
 // The window shown beside the area while it is recorded: the elapsed time, pause or resume,
-// and the stop button, which blinks while the recording runs. Kept out of the video by its
-// owner, who places it.
+// and the stop button, whose red dot blinks while the recording runs. Paused, the dot rests
+// grey, the time blinks and the panel says so in words. Kept out of the video by its owner,
+// who places it again when the panel's width changes with the pause.
 class RecordPanel : public QWidget {
     Q_OBJECT
 public:
@@ -28,9 +29,12 @@ signals:
 
 private:
     void blink();
+    void showDot(bool red);
+    void fit();
 
     QWidget* panel_;
     QLabel* timeLabel_;
+    QLabel* pausedLabel_;
     PushButtonWithTooltip* pauseButton_;
     PushButtonWithTooltip* stopButton_;
     QTimer blinkTimer_;

@@ -5,6 +5,7 @@
 #include "widgets/PushButtonWithTooltip.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLayout>
 
 namespace {
@@ -40,4 +41,12 @@ void SharePanel::retranslate() {
     facebookButton_->tooltipText = kTr.tr("Share to facebook");
     twitterButton_->tooltipText = kTr.tr("Share to twitter");
     googleButton_->tooltipText = kTr.tr("Share to google+");
+}
+
+void SharePanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit closeRequested();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

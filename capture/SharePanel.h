@@ -6,7 +6,8 @@
 
 class PushButtonWithTooltip;
 
-// The window of share targets beside the finished panel's share button.
+// The window of share targets beside the finished panel's share button. Escape closes the
+// finished panels, as on the finished panel itself.
 class SharePanel : public QWidget {
     Q_OBJECT
 public:
@@ -15,6 +16,10 @@ public:
 
 signals:
     void shareClicked(SocialNetwork network);
+    void closeRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QWidget* panel_;

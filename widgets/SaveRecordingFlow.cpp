@@ -174,7 +174,7 @@ void SaveRecordingFlow::onFailed(const QString& source, const QString& target,
         progressWindow_->hide();
     qDebug() << "Saving" << source << "failed:" << message << detail;
     // Our sentence names the target; the system's own words, untranslated, are the detail.
-    QMessageBox box(QMessageBox::Critical, tr("Error"), message, QMessageBox::Ok, parent_);
+    PlacedMessageBox box(QMessageBox::Critical, tr("Error"), message, QMessageBox::Ok, parent_);
     box.setTextFormat(Qt::PlainText);
     if (!detail.isEmpty())
         box.setDetailedText(detail);

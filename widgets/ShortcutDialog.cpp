@@ -5,6 +5,7 @@
 
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -65,12 +66,20 @@ void ShortcutEdit::keyPressEvent(QKeyEvent* event) {
         emit pressedCombination(QKeySequence(pressed));
         break;
     case KeyCombination::Verdict::NeedsModifier:
-        emit refused(tr("%1 would be taken from every program: add Ctrl, Alt or Super.").arg(text));
+        emit refused(needsModifierText(text));
         break;
     case KeyCombination::Verdict::Unsupported:
-        emit refused(tr("This key cannot be a shortcut."));
+        emit refused(unsupportedText());
         break;
     }
+}
+
+QString ShortcutEdit::needsModifierText(const QString& key) {
+    return tr("%1 would be taken from every program: add Ctrl, Alt or Super.").arg(key);
+}
+
+QString ShortcutEdit::unsupportedText() {
+    return tr("This key cannot be a shortcut.");
 }
 
 ShortcutDialog::ShortcutDialog(const QKeySequence& capture, const QKeySequence& stop, Apply apply,
@@ -96,6 +105,11 @@ ShortcutDialog::ShortcutDialog(const QKeySequence& capture, const QKeySequence& 
     }
     problemLabel_->setObjectName(QStringLiteral("ShortcutProblem"));
     problemLabel_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    // The line keeps its room while it is hidden, so the dialog and its buttons stay put when
+    // a refusal comes and goes (retranslate() sizes the room).
+    QSizePolicy keepRoom = problemLabel_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    problemLabel_->setSizePolicy(keepRoom);
     problemLabel_->hide();
 
     auto* form = new QFormLayout;
@@ -141,13 +155,16 @@ void ShortcutDialog::setCombinations(const QKeySequence& capture, const QKeySequ
 void ShortcutDialog::onPressed(ShortcutEdit* edit, ShortcutEdit* other,
                                const QKeySequence& combination) {
     if (!combination.isEmpty() && combination == other->combination()) {
-        problemLabel_->setText(
-            tr("%1 is already the other shortcut.").arg(KeyCombination::displayText(combination)));
+        problemLabel_->setText(takenText(KeyCombination::displayText(combination)));
         problemLabel_->show();
         return;
     }
     problemLabel_->hide();
     edit->setCombination(combination);
+}
+
+QString ShortcutDialog::takenText(const QString& key) {
+    return tr("%1 is already the other shortcut.").arg(key);
 }
 
 void ShortcutDialog::accept() {
@@ -184,6 +201,24 @@ void ShortcutDialog::retranslate() {
                  "desktop's keyboard settings to the command: clipnest --capture"));
     okButton_->setText(tr("OK"));
     cancelButton_->setText(tr("Cancel"));
+    reserveProblemRoom();
+}
+
+void ShortcutDialog::reserveProblemRoom() {
+    // Room for the longest refusal in this language, with a long combination in it.
+    const QString longKey = KeyCombination::displayText(QKeySequence(QKeyCombination(
+        Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier,
+        Qt::Key_ScrollLock)));
+    const QStringList refusals = {ShortcutEdit::needsModifierText(longKey),
+                                  ShortcutEdit::unsupportedText(), takenText(longKey)};
+    const QFontMetrics metrics(problemLabel_->font());
+    int height = metrics.lineSpacing();
+    for (const QString& text : refusals)
+        height = qMax(height, metrics
+                                  .boundingRect(QRect(0, 0, kTextWidth, 10000),
+                                                Qt::TextWordWrap | Qt::AlignLeft, text)
+                                  .height());
+    problemLabel_->setMinimumHeight(height);
 }
 
 void ShortcutDialog::changeEvent(QEvent* event) {

@@ -19,6 +19,11 @@ public:
     QKeySequence combination() const { return combination_; }
     void setCombination(const QKeySequence& combination);
 
+    // Why a combination was refused: `key` alone would be taken from every program, or
+    // the pressed key cannot be one.
+    static QString needsModifierText(const QString& key);
+    static QString unsupportedText();
+
 signals:
     // A pressed combination the field did not take, and why (for the user).
     void refused(const QString& reason);
@@ -58,6 +63,8 @@ protected:
 
 private:
     void retranslate();
+    void reserveProblemRoom();
+    static QString takenText(const QString& key);
     void onPressed(ShortcutEdit* edit, ShortcutEdit* other, const QKeySequence& combination);
 
     Apply apply_;

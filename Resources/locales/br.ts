@@ -210,6 +210,10 @@
 <context>
     <name>CropCtrl</name>
     <message>
+        <source>Paused</source>
+        <translation>Pausado</translation>
+    </message>
+    <message>
         <source>Screen sharing</source>
         <translation>Compartilhamento de tela</translation>
     </message>

@@ -210,6 +210,10 @@
 <context>
     <name>CropCtrl</name>
     <message>
+        <source>Paused</source>
+        <translation>Paused</translation>
+    </message>
+    <message>
         <source>Screen sharing</source>
         <translation>Screen sharing</translation>
     </message>

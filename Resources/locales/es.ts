@@ -210,6 +210,10 @@
 <context>
     <name>CropCtrl</name>
     <message>
+        <source>Paused</source>
+        <translation>En pausa</translation>
+    </message>
+    <message>
         <source>Screen sharing</source>
         <translation>Compartir pantalla</translation>
     </message>

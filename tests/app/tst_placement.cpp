@@ -95,6 +95,43 @@ private slots:
         QCOMPARE(screenIndexFor({}, trayOnLeft, QPoint()), -1);
     }
 
+    void messageBoxesGoOverTheirWindowOrWhereThePointerIs() {
+        // Two monitors side by side; the left one has a 40-pixel panel at the bottom.
+        const QList<ScreenArea> screens{{QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1040)},
+                                        {QRect(1920, 0, 1920, 1080), QRect(1920, 0, 1920, 1080)}};
+        const QSize box(400, 150);
+        const QPoint onLeft(100, 100), onRight(3000, 900);
+
+        // Over the program's window, wherever the pointer is.
+        QCOMPARE(messageBoxPosition(screens, QRect(2400, 300, 800, 600), onLeft, box),
+                 QPoint(2600, 525));
+        // A window low on the screen: the box stays above the panel.
+        QCOMPARE(messageBoxPosition(screens, QRect(100, 950, 300, 80), onRight, box),
+                 QPoint(50, 890));
+        // The overlay over both monitors: the middle of the one the pointer is on.
+        const QRect overlay(0, 0, 3840, 1080);
+        QCOMPARE(messageBoxPosition(screens, overlay, onRight, box), QPoint(2680, 465));
+        QCOMPARE(messageBoxPosition(screens, overlay, onLeft, box), QPoint(760, 465));
+        // A window across the monitors' border: over its larger part, whatever the pointer.
+        const QRect across(1500, 200, 600, 400);
+        QCOMPARE(messageBoxPosition(screens, across, onRight, box), QPoint(1510, 325));
+        QCOMPARE(messageBoxPosition(screens, QRect(1700, 200, 600, 400), onLeft, box),
+                 QPoint(1920, 325));
+
+        // No window shown: the middle of the pointer's monitor, less its panel.
+        QCOMPARE(messageBoxPosition(screens, QRect(), onRight, box), QPoint(2680, 465));
+        QCOMPARE(messageBoxPosition(screens, QRect(), onLeft, box), QPoint(760, 445));
+        // A window off every monitor counts as none.
+        QCOMPARE(messageBoxPosition(screens, QRect(-5000, -5000, 300, 200), onRight, box),
+                 QPoint(2680, 465));
+        // A pointer off every monitor: the first.
+        QCOMPARE(messageBoxPosition(screens, QRect(), QPoint(-50, 2000), box), QPoint(760, 445));
+        // A box larger than the room keeps its top-left corner on it.
+        QCOMPARE(messageBoxPosition(screens, QRect(), onLeft, QSize(2000, 1200)), QPoint(0, 0));
+        QCOMPARE(messageBoxPosition(screens, overlay, onRight, QSize(2000, 1200)), QPoint(1920, 0));
+        QCOMPARE(messageBoxPosition({}, QRect(), onLeft, box), QPoint(0, 0));
+    }
+
     void historyWindowWithAnUnknownTrayPlaceGoesToThePanelsCorner() {
         const QRect none; // what a StatusNotifierItem host gives as the icon's geometry
         const QSize w(300, 400);

@@ -105,6 +105,14 @@ QMap<QString, QDateTime> recordingFiles() {
     return files;
 }
 
+RecordRect* recordFrame() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* frame = qobject_cast<RecordRect*>(w))
+            return frame;
+    }
+    return nullptr;
+}
+
 CountdownWindow* countdownWindow() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (auto* c = qobject_cast<CountdownWindow*>(w))
@@ -125,6 +133,7 @@ private slots:
     void dragSelectsWorkedExampleAndDimsOutside();
     void frozenPictureIsSharp();
     void clickWithoutDragStaysIdle();
+    void hintGoesOnceAnAreaIsSelected();
     void moveAndResizeByHandles();
     void escapeClosesOnce();
     void ctrlSOpensSaveAndCancelKeepsOverlay();
@@ -435,6 +444,35 @@ void TestCropCtrl::clickWithoutDragStaysIdle() {
     QVERIFY(hint->isVisible());
     QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
     QVERIFY(ctrl_->currentSelection().isNull());
+}
+
+void TestCropCtrl::hintGoesOnceAnAreaIsSelected() {
+    openOverlay();
+    auto* hint = overlay()->findChild<QLabel*>(QStringLiteral("HintLabel"));
+    auto* start = overlay()->findChild<QWidget*>(QStringLiteral("StartRecordPanel"));
+    QVERIFY(hint && start);
+    // Before any area the hint follows the pointer.
+    movePointer(QPoint(700, 500));
+    QTRY_VERIFY(hint->isVisible());
+
+    // Drawn and let go: the start panel shows and the hint has gone, also as the pointer
+    // passes over the panel and away from it.
+    drag(QPoint(300, 300), QPoint(600, 500));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
+    QTRY_VERIFY(start->isVisible());
+    QVERIFY(!hint->isVisible());
+    movePointer(start->mapTo(overlay(), start->rect().center()));
+    // (On the screen also under a scale factor of 2.)
+    movePointer(QPoint(850, 100));
+    // The hint is placed beside the pointer on every move, shown or not.
+    QTRY_COMPARE(hint->pos(), QPoint(850, 100) + QPoint(15, 15));
+    QVERIFY(!hint->isVisible());
+    QVERIFY(start->isVisible());
+
+    // A press outside drops the area: the hint asks for one again.
+    xdo({"click", "1"});
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
+    QTRY_VERIFY(hint->isVisible());
 }
 
 void TestCropCtrl::moveAndResizeByHandles() {
@@ -1208,6 +1246,16 @@ void TestCropCtrl::countdownStartsOnTimeAndStaysOutOfTheVideo() {
 }
 
 void TestCropCtrl::escapeDuringCountdownRecordsNothing() {
+    // A black desktop, on which the frame's white dashes stand out.
+    backdrop_ = std::make_unique<QWidget>();
+    backdrop_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint |
+                              Qt::X11BypassWindowManagerHint);
+    backdrop_->setStyleSheet(QStringLiteral("background: black;"));
+    backdrop_->setAttribute(Qt::WA_StyledBackground);
+    backdrop_->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    backdrop_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(backdrop_.get()));
+
     const QMap<QString, QDateTime> before = recordingFiles();
     ctrl_->setCountdownSeconds(3);
     selectArea(QPoint(300, 150), QPoint(620, 390));
@@ -1216,7 +1264,31 @@ void TestCropCtrl::escapeDuringCountdownRecordsNothing() {
     click(overlay()->findChild<QPushButton*>(QStringLiteral("RecordButton")));
     QTRY_VERIFY(ctrl_->isCountingDown());
     QTRY_VERIFY(countdownWindow() && countdownWindow()->isVisible());
-    QTest::qWait(700);
+
+    // The overlay is away, and the area stays framed on the desktop: dashes along the
+    // frame's top edge, just outside the area.
+    RecordRect* frame = recordFrame();
+    QVERIFY(frame);
+    QVERIFY(frame->isVisible());
+    QVERIFY(ctrl_->isCountingDown());
+    QCOMPARE(frame->geometry(), CaptureGeometry::recordFrameGeometry(sel));
+    QTest::qWait(200);
+    {
+        const QImage shot = screenImage();
+        QVERIFY(!shot.isNull());
+        const QRect top(phys(frame->geometry().topLeft()),
+                        phys(frame->geometry().topRight() + QPoint(0, 2)));
+        int white = 0;
+        for (int y = top.top(); y <= top.bottom(); ++y)
+            for (int x = top.left(); x <= top.right(); ++x)
+                white += shot.pixelColor(x, y).lightness() > 200;
+        QVERIFY2(
+            white > top.width() / 4,
+            qPrintable(
+                QStringLiteral("%1 white pixels along %2 columns").arg(white).arg(top.width())));
+        QVERIFY(ctrl_->isCountingDown());
+    }
+    QTest::qWait(300);
     xdo({"key", "Escape"});
 
     // Back to the selected area, as before the record button; nothing is recorded.
@@ -1226,6 +1298,8 @@ void TestCropCtrl::escapeDuringCountdownRecordsNothing() {
     QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
     QCOMPARE(ctrl_->currentSelection(), sel);
     QTRY_VERIFY(overlay()->findChild<QWidget*>(QStringLiteral("StartRecordPanel"))->isVisible());
+    // The overlay draws the frame again; the desktop's goes.
+    QTRY_VERIFY(!frame->isVisible());
     QTest::qWait(3000); // past the cancelled count's end
     QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
     QVERIFY(!topLevel(QStringLiteral("RecordPanel"))->isVisible());

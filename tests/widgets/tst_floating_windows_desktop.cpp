@@ -1,13 +1,18 @@
 // The popup and the progress window on a real X display with a window manager: they map as
 // frameless, always-on-top windows, leave the keyboard with the window the user works in, and
-// the popup unmaps itself after two seconds.
+// the popup unmaps itself after two seconds. Message boxes land over the program's window the
+// user works in, or in the middle of the monitor under the pointer.
+#include "widgets/PlainMessageBox.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -46,8 +51,13 @@ private slots:
     void cleanup();
     void popupShowsOnTopWithoutFocusAndGoes();
     void progressWindowShowsOnTopWithoutFocus();
+    void messageBoxLandsWhereTheUserLooks();
 
 private:
+    // Shows a box as the program does, its parent a window that is not shown (the capture
+    // overlay steps aside for its boxes), and gives back where the box's window is on the
+    // screen, as the X server has it.
+    QRect boxOnScreen();
     QLineEdit* editor_ = nullptr;
 };
 
@@ -103,6 +113,77 @@ void FloatingWindowsDesktopTest::progressWindowShowsOnTopWithoutFocus() {
     QCOMPARE(window.percentText(), QString("75%"));
     window.hide();
     QTRY_VERIFY_WITH_TIMEOUT(!isViewable(window), 5000);
+}
+
+QRect FloatingWindowsDesktopTest::boxOnScreen() {
+    QWidget hiddenParent;
+    hiddenParent.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    QRect where;
+    QTimer::singleShot(0, this, [&where] {
+        QMessageBox* box = nullptr;
+        // Answered also when a check fails, so that the test goes on.
+        const auto answer = qScopeGuard([&box] {
+            if (box)
+                box->accept();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&box] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible())
+                        box = b;
+                return box != nullptr;
+            }(),
+            10000);
+        QTRY_VERIFY_WITH_TIMEOUT(isViewable(*box), 10000);
+        const QString info = run("xwininfo", {"-id", QString::number(box->winId())});
+        const auto number = [&info](const QString& key) {
+            const int at = info.indexOf(key);
+            return at < 0 ? -1 : info.mid(at + key.size()).section('\n', 0, 0).trimmed().toInt();
+        };
+        where = QRect(number("Absolute upper-left X:"), number("Absolute upper-left Y:"),
+                      number("Width:"), number("Height:"));
+    });
+    showPlainMessage(&hiddenParent, QMessageBox::Critical, "Error", "Can not open file");
+    return where;
+}
+
+void FloatingWindowsDesktopTest::messageBoxLandsWhereTheUserLooks() {
+    // With a window of the program in use: over that window.
+    editor_->setGeometry(1200, 200, 500, 300);
+    QTRY_COMPARE_WITH_TIMEOUT(editor_->geometry(), QRect(1200, 200, 500, 300), 10000);
+    QVERIFY(editor_->isActiveWindow());
+    // Centred over the window with its frame, as the user sees it.
+    const QPoint middle = editor_->frameGeometry().center();
+    QRect box = boxOnScreen();
+    QVERIFY2(qAbs(box.center().x() - middle.x()) <= 2 && qAbs(box.center().y() - middle.y()) <= 2,
+             qPrintable(QStringLiteral("box at %1,%2 %3x%4")
+                            .arg(box.x())
+                            .arg(box.y())
+                            .arg(box.width())
+                            .arg(box.height())));
+
+    // Without one: in the middle of the monitor under the pointer (the last one, on a desktop
+    // of two), less the tray's panel.
+    editor_->hide();
+    QTRY_VERIFY(!QApplication::activeWindow());
+    if (qEnvironmentVariable("CLIPNEST_TEST_MONITORS") == QLatin1String("2"))
+        QCOMPARE(QGuiApplication::screens().size(), 2);
+    const QScreen* pointed = QGuiApplication::screens().last();
+    const QPoint pointer = pointed->geometry().center() + QPoint(500, -300);
+    run("xdotool", {"mousemove", QString::number(pointer.x()), QString::number(pointer.y())});
+    const QRect available = pointed->availableGeometry();
+    box = boxOnScreen();
+    QVERIFY2(qAbs(box.center().x() - available.center().x()) <= 2 &&
+                 qAbs(box.center().y() - available.center().y()) <= 2,
+             qPrintable(QStringLiteral("box at %1,%2 %3x%4, free area at %5,%6 %7x%8")
+                            .arg(box.x())
+                            .arg(box.y())
+                            .arg(box.width())
+                            .arg(box.height())
+                            .arg(available.x())
+                            .arg(available.y())
+                            .arg(available.width())
+                            .arg(available.height())));
 }
 
 int main(int argc, char** argv) {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -203,6 +204,41 @@ private slots:
         QVERIFY(appliedStop.isEmpty());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(!dialog.isVisible());
+    }
+
+    void dialogKeepsItsHeightWhenAProblemShows() {
+        ShortcutDialog dialog(QKeySequence(Qt::Key_Print), QKeySequence(),
+                              [](const QKeySequence&, const QKeySequence&) { return QString(); });
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* capture = dialog.findChild<ShortcutEdit*>(QStringLiteral("CaptureShortcutEdit"));
+        auto* stop = dialog.findChild<ShortcutEdit*>(QStringLiteral("StopShortcutEdit"));
+        auto* problem = dialog.findChild<QLabel*>(QStringLiteral("ShortcutProblem"));
+        auto* ok = dialog.findChild<QPushButton*>();
+        QVERIFY(capture && stop && problem && ok);
+        const QSize size = dialog.size();
+        const QPoint okAt = ok->mapTo(&dialog, QPoint(0, 0));
+
+        // Each refusal comes and goes with the dialog and its buttons where they were.
+        QTest::keyClick(capture, Qt::Key_K);
+        QVERIFY(problem->isVisible());
+        QCOMPARE(dialog.size(), size);
+        QCOMPARE(ok->mapTo(&dialog, QPoint(0, 0)), okAt);
+        QTest::keyClick(stop, Qt::Key_Print);
+        QVERIFY(problem->text().contains(QLatin1String("already")));
+        QCOMPARE(dialog.size(), size);
+        QTest::keyClick(stop, Qt::Key_ScrollLock,
+                        Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier |
+                            Qt::MetaModifier);
+        QVERIFY(problem->isHidden());
+        QCOMPARE(dialog.size(), size);
+        QCOMPARE(ok->mapTo(&dialog, QPoint(0, 0)), okAt);
+        // The refusal naming the longest combination still fits the room kept for it.
+        QTest::keyClick(capture, Qt::Key_ScrollLock,
+                        Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier |
+                            Qt::MetaModifier);
+        QVERIFY(problem->isVisible());
+        QCOMPARE(dialog.size(), size);
     }
 
     void escapeLeavesEverythingAsItWas() {
