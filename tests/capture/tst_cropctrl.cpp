@@ -181,7 +181,6 @@ private:
     // has one. The message that tells where the recording went is left open.
     void saveVia(const QString& target, QString* message);
     // The frame of the recordings, whether shown or not.
-    static RecordRect* recordFrame();
     // Whether the X server has the window on the screen (mapped and viewable).
     bool viewable(QWidget* w);
     QWidget* topLevel(const QString& panelName) const;
@@ -714,9 +713,7 @@ void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
     QCOMPARE(ctrl_->videoHeight(), qRound(240 * dpr()));
 
     // The frame sits just outside the area; the panel below it, out of the video.
-    RecordRect* frame = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        frame = frame ? frame : qobject_cast<RecordRect*>(w);
+    RecordRect* frame = recordFrame();
     QVERIFY(frame && frame->isVisible());
     QCOMPARE(frame->geometry(), CaptureGeometry::recordFrameGeometry(sel));
     QWidget* recordPanel = topLevel(QStringLiteral("RecordPanel"));
@@ -810,14 +807,6 @@ void TestCropCtrl::saveVia(const QString& target, QString* message) {
     });
     click(topLevel(QStringLiteral("RecordFinishedPanel"))
               ->findChild<QPushButton*>(QStringLiteral("SaveButton")));
-}
-
-RecordRect* TestCropCtrl::recordFrame() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* frame = qobject_cast<RecordRect*>(w))
-            return frame;
-    }
-    return nullptr;
 }
 
 bool TestCropCtrl::viewable(QWidget* w) {
