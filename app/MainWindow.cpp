@@ -17,6 +17,7 @@
 #include "widgets/PlainMessageBox.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
+#include "widgets/WebAddress.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -293,7 +294,7 @@ void MainWindow::openHistory() {
 void MainWindow::onAbout() {
     const QUrl faq = ServiceUrls::faqUrl(AppSettings::serviceHost(settings_));
     if (faq.isValid())
-        QDesktopServices::openUrl(faq);
+        openWebAddress(faq);
 }
 
 void MainWindow::onHistoryStoreFailed(const QString& message) {

@@ -13,6 +13,7 @@
 #include "widgets/PlainMessageBox.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
+#include "widgets/WebAddress.h"
 
 #include <QClipboard>
 #include <QDateTime>
@@ -173,8 +174,11 @@ void UploadController::onAccepted(const QString& filePath, const QString& link, 
         showCopiedToClipboard();
     } else {
         const QString shared = ServiceUrls::sharedLink(link, Languages::current());
-        QDesktopServices::openUrl(
-            ServiceUrls::sharePageUrl(static_cast<SocialNetwork>(shareTarget), shared));
+        // The link is the user's either way: where the page cannot open, it is on the
+        // clipboard to paste, and the message offers the page's address.
+        if (!openWebAddress(
+                ServiceUrls::sharePageUrl(static_cast<SocialNetwork>(shareTarget), shared)))
+            QGuiApplication::clipboard()->setText(link, QClipboard::Clipboard);
     }
     // The link is kept with the recording already; the history's row follows from there.
     UploadedLinks::settle(*store_, *HistoryManager::instance());

@@ -1,6 +1,7 @@
 #include "widgets/HistoryWidgetItem.h"
 
 #include "widgets/PushButtonWithTooltip.h"
+#include "widgets/WebAddress.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -72,7 +73,7 @@ void HistoryWidgetItem::onCopyUrlToClipboard() {
 }
 
 void HistoryWidgetItem::onOpenUrl() {
-    QDesktopServices::openUrl(record_.url);
+    openWebAddress(record_.url, window());
 }
 
 void HistoryWidgetItem::onDelete() {

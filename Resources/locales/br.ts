@@ -1180,4 +1180,21 @@
         <translation>Parar a gravação do Clipnest</translation>
     </message>
 </context>
+<context>
+    <name>WebAddress</name>
+    <message>
+        <source>No web browser could be started to open this address:
+%1
+
+Copy it and paste it into a browser.</source>
+        <translation>Não foi possível abrir nenhum navegador para este endereço:
+%1
+
+Copie-o e cole-o em um navegador.</translation>
+    </message>
+    <message>
+        <source>Copy address</source>
+        <translation>Copiar endereço</translation>
+    </message>
+</context>
 </TS>

@@ -1168,4 +1168,21 @@
         <translation>Stop the Clipnest recording</translation>
     </message>
 </context>
+<context>
+    <name>WebAddress</name>
+    <message>
+        <source>No web browser could be started to open this address:
+%1
+
+Copy it and paste it into a browser.</source>
+        <translation>No web browser could be started to open this address:
+%1
+
+Copy it and paste it into a browser.</translation>
+    </message>
+    <message>
+        <source>Copy address</source>
+        <translation>Copy address</translation>
+    </message>
+</context>
 </TS>

@@ -1180,4 +1180,21 @@
         <translation>Detener la grabación de Clipnest</translation>
     </message>
 </context>
+<context>
+    <name>WebAddress</name>
+    <message>
+        <source>No web browser could be started to open this address:
+%1
+
+Copy it and paste it into a browser.</source>
+        <translation>No se pudo abrir ningún navegador web para esta dirección:
+%1
+
+Cópiala y pégala en un navegador.</translation>
+    </message>
+    <message>
+        <source>Copy address</source>
+        <translation>Copiar dirección</translation>
+    </message>
+</context>
 </TS>

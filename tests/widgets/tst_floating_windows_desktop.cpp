@@ -1,16 +1,21 @@
 // The popup and the progress window on a real X display with a window manager: they map as
 // frameless, always-on-top windows, leave the keyboard with the window the user works in, and
 // the popup unmaps itself after two seconds. Message boxes land over the program's window the
-// user works in, or in the middle of the monitor under the pointer.
+// user works in, or in the middle of the monitor under the pointer. With no browser to start,
+// an address to open is offered for copying instead.
 #include "widgets/PlainMessageBox.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
+#include "widgets/WebAddress.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -52,6 +57,7 @@ private slots:
     void popupShowsOnTopWithoutFocusAndGoes();
     void progressWindowShowsOnTopWithoutFocus();
     void messageBoxLandsWhereTheUserLooks();
+    void noBrowserOffersTheAddressToCopy();
 
 private:
     // Shows a box as the program does, its parent a window that is not shown (the capture
@@ -195,4 +201,38 @@ int main(int argc, char** argv) {
     FloatingWindowsDesktopTest test;
     return QTest::qExec(&test, argc, argv);
 }
+// No browser anywhere (none named, nothing on the PATH to open an address): the user is told,
+// sees the address as it is (markup and all), and Copy address puts it on the clipboard.
+void FloatingWindowsDesktopTest::noBrowserOffersTheAddressToCopy() {
+    QTemporaryDir empty;
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray named = qgetenv("DEFAULT_BROWSER");
+    const QByteArray browser = qgetenv("BROWSER");
+    auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        qputenv("DEFAULT_BROWSER", named);
+        qputenv("BROWSER", browser);
+    });
+    qputenv("PATH", empty.path().toLocal8Bit());
+    qunsetenv("DEFAULT_BROWSER");
+    qunsetenv("BROWSER");
+    const QUrl address(QStringLiteral("https://example.org/v/<b>1</b>?lang=es"));
+    QVERIFY(!openWebAddress(address, editor_));
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((box = qobject_cast<QMessageBox*>([] {
+                                  for (QWidget* w : QApplication::topLevelWidgets())
+                                      if (w->objectName() == QLatin1String("NoBrowserMessage") &&
+                                          w->isVisible())
+                                          return w;
+                                  return static_cast<QWidget*>(nullptr);
+                              }())) != nullptr,
+                             10000);
+    const QString shown = address.toString(QUrl::FullyEncoded);
+    QVERIFY2(box->text().contains(shown), qPrintable(box->text()));
+    QCOMPARE(box->textFormat(), Qt::PlainText);
+    QApplication::clipboard()->setText(QStringLiteral("something the user copied"));
+    box->findChild<QPushButton*>(QStringLiteral("CopyAddressButton"))->click();
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::clipboard()->text(), shown, 5000);
+}
+
 #include "tst_floating_windows_desktop.moc"
