@@ -16,6 +16,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace engine {
 namespace {
@@ -76,6 +77,8 @@ struct PipeWireConnection::Private {
     // PipeWire's thread only (and close(), with it stopped).
     int width = 0; // of the stream's pictures
     std::map<const pw_buffer*, MappedDmaBuf> dmaBufs;
+    // The sequence number of the last buffer read, once one came with one.
+    std::optional<uint64_t> lastSeq;
 
     static void coreError(void* self, uint32_t id, int, int res, const char* message) {
         if (id != PW_ID_CORE)
@@ -192,6 +195,12 @@ void PipeWireConnection::Private::read(const pw_buffer& b) {
                                           "program cannot read."));
             return;
         }
+    }
+    // PipeWire keeps only the newest of the pictures queued before a cycle: a skipped number
+    // is a picture lost on the way.
+    if (header) {
+        picture.afterLoss = lastSeq && header->seq != *lastSeq + 1;
+        lastSeq = header->seq;
     }
     const DmaBufRead reading(picture.bytes ? dmaBuf : nullptr);
     receiver->bufferArrived(buffer, picture);

@@ -22,6 +22,9 @@ struct PictureBytes {
     const uint8_t* bytes = nullptr; // null: the buffer carries no picture (pointer news only)
     size_t size = 0;                // readable from `bytes` on
     int stride = 0;                 // bytes from one row's start to the next's
+    // Buffers went missing before this one (its sequence number skips): their damage went
+    // with them, so this one's own damage does not tell all that changed.
+    bool afterLoss = false;
 };
 
 // The picture `chunk` describes in `memory` (a buffer's data, `maxsize` bytes) of a stream

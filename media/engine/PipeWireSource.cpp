@@ -189,16 +189,19 @@ private:
 
     // The rows of the wanted area that the buffer changed; remembers its picture's place.
     RowSpan changedRows(const spa_buffer& buffer, const PictureBytes& bytes) {
+        // A loss noticed on a pointer-only update still leaves the next picture untrusted.
+        lost_ = lost_ || bytes.afterLoss;
         if (!bytes.bytes)
             return {}; // a pointer-only update
         const QRect picture = pictureArea(buffer, streamSize_);
         RowSpan rows{0, crop_.height()};
-        if (picture == lastPicture_) {
+        if (picture == lastPicture_ && !lost_) {
             const RowSpan damaged = damagedRows(buffer, picture);
             rows =
                 RowSpan{damaged.top - crop_.y(), damaged.end - crop_.y()}.clipped(crop_.height());
         }
         lastPicture_ = picture;
+        lost_ = false;
         return rows;
     }
 
@@ -216,6 +219,7 @@ private:
     StreamPixels layout_ = StreamPixels::Unknown;
     QSize streamSize_;
     QRect lastPicture_;
+    bool lost_ = false; // pictures went missing since the last one read
     PointerState loopPointer_;
 
     // Handed from PipeWire's thread to the capture thread.

@@ -347,6 +347,12 @@ bool TestScreenStream::send(const std::vector<uint8_t>& pixels, const QRect& pic
     return true;
 }
 
+void TestScreenStream::skipSequence() {
+    pw_thread_loop_lock(d->loop);
+    ++d->seq;
+    pw_thread_loop_unlock(d->loop);
+}
+
 void TestScreenStream::stop() {
     if (!d->loop || !d->stream)
         return;

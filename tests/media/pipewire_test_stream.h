@@ -49,6 +49,9 @@ public:
     // free (not yet streaming, or the consumer holds them all).
     bool send(const std::vector<uint8_t>& pixels, const QRect& picture,
               const std::vector<QRect>& damage, const Pointer& pointer);
+    // The next buffer's sequence number skips one, as when PipeWire keeps only the newest of
+    // two pictures queued before a cycle.
+    void skipSequence();
     // Ends the stream as a desktop does when the user stops the sharing.
     void stop();
 
