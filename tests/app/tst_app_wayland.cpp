@@ -146,6 +146,17 @@ class AppWaylandTest : public QObject {
         return labels;
     }
 
+    // Starts the program in `home`, settled to upload to the desktop's service, and gives
+    // the item it registered with the tray.
+    void startUploading(const Desktop::AppHome& home, Desktop::App& app, QString* item) {
+        const QString service = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
+        QVERIFY2(!service.isEmpty(), "the desktop runs no upload service");
+        settle(home, service);
+        QVERIFY(app.start());
+        *item = itemOf(app);
+        QVERIFY2(!item->isEmpty(), qPrintable(app.output()));
+    }
+
     // Opens the overlay from the tray and waits until it covers the output. Sway calls the
     // window full screen before the program has drawn it at that size, and a pointer there
     // meanwhile reaches the window below: it is ready once the blocks look dimmed.
@@ -256,14 +267,12 @@ private slots:
     // says so and offers pause and stop, and a click on the icon stops it; then one window
     // offers every action, and Upload from the keyboard sends the video.
     void selectionRecordsTheStreamPixelsAndTheTrayStops() {
-        const QString service = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
-        QVERIFY2(!service.isEmpty(), "the desktop runs no upload service");
         Desktop::AppHome home;
-        settle(home, service);
         Desktop::App app(home);
-        QVERIFY(app.start());
-        const QString item = itemOf(app);
-        QVERIFY2(!item.isEmpty(), qPrintable(app.output()));
+        QString item;
+        startUploading(home, app, &item);
+        if (QTest::currentTestFailed())
+            return;
 
         const int asked = WD::chooserCalls();
         openOverlay(item, app);
@@ -313,14 +322,12 @@ private slots:
     // recording, three Tabs on is Share to Twitter, which uploads and opens the share page
     // with the link.
     void finishedWindowSavesAndShares() {
-        const QString service = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
-        QVERIFY2(!service.isEmpty(), "the desktop runs no upload service");
         Desktop::AppHome home;
-        settle(home, service);
         Desktop::App app(home);
-        QVERIFY(app.start());
-        const QString item = itemOf(app);
-        QVERIFY2(!item.isEmpty(), qPrintable(app.output()));
+        QString item;
+        startUploading(home, app, &item);
+        if (QTest::currentTestFailed())
+            return;
         const auto recordAndStop = [&] {
             openOverlay(item, app);
             if (QTest::currentTestFailed())
