@@ -102,4 +102,26 @@ inline bool isFirstRun(const QSettings& settings) {
     return settings.value(kFirstRun, kDefaultFirstRun).toBool();
 }
 
+// Whether a recording is sent to the service while it is being made, so that the link is ready
+// at Stop. Off unless the user turns it on: it sends the video before the user chose to.
+constexpr QLatin1String kUploadWhileRecording("Upload while recording");
+constexpr bool kDefaultUploadWhileRecording = false;
+
+// The space, in MiB, that recordings kept by the program (not saved elsewhere by the user) may
+// take; 0: no bound. Missing: no bound, so that nothing kept is ever let go unasked.
+constexpr QLatin1String kKeptRecordingsLimitMiB("Kept recordings limit MiB");
+constexpr int kDefaultKeptRecordingsLimitMiB = 0;
+
+inline bool uploadWhileRecording(const QSettings& settings) {
+    return settings.value(kUploadWhileRecording, kDefaultUploadWhileRecording).toBool();
+}
+
+// A value that is no whole number from 0 up gives the default.
+inline int keptRecordingsLimitMiB(const QSettings& settings) {
+    bool ok = false;
+    const int mib =
+        settings.value(kKeptRecordingsLimitMiB, kDefaultKeptRecordingsLimitMiB).toInt(&ok);
+    return ok && mib >= 0 ? mib : kDefaultKeptRecordingsLimitMiB;
+}
+
 } // namespace AppSettings
