@@ -9,6 +9,8 @@ PACKAGES=(
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   qt6-qpa-plugins libgl-dev libxkbcommon-dev
+  # Qt's own texts (dialog buttons, file dialogs) in the interface language
+  qt6-translations-l10n
   # Wayland: Qt's Wayland platform for the program; the screen-cast stream comes through
   # PipeWire (the Wayland test desktop's helpers build on these too)
   qt6-wayland libwayland-dev wayland-protocols libpipewire-0.3-dev libspa-0.2-dev
@@ -24,6 +26,8 @@ PACKAGES=(
   # test desktop
   xvfb openbox trayer xterm xdotool xclip x11-utils x11-xserver-utils pulseaudio pulseaudio-utils
   imagemagick fonts-dejavu-core dbus-x11 procps psmisc curl python3
+  # a real browser for the service's video page
+  chromium
   # Wayland test desktop (scripts/with-wayland-desktop.sh): headless sway, a private session
   # bus, PipeWire, the screen-cast portal and its wlroots backend, screenshots and typing for
   # the tests, D-Bus from Python for the portal probe
