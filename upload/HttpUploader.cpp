@@ -12,6 +12,9 @@ HttpUploader::HttpUploader(QObject* parent)
     stallTimer_.setSingleShot(true);
     stallTimer_.setInterval(kDefaultStallTimeoutMs);
     connect(&stallTimer_, &QTimer::timeout, this, &HttpUploader::onStalled);
+    answerDeadline_.setSingleShot(true);
+    answerDeadline_.setInterval(kDefaultAnswerDeadlineMs);
+    connect(&answerDeadline_, &QTimer::timeout, this, &HttpUploader::onAnswerOverdue);
 }
 
 HttpUploader::~HttpUploader() {
@@ -24,6 +27,10 @@ void HttpUploader::setStallTimeout(int milliseconds) {
 
 int HttpUploader::stallTimeout() const {
     return stallTimer_.interval();
+}
+
+void HttpUploader::setAnswerDeadline(int milliseconds) {
+    answerDeadline_.setInterval(std::max(1, milliseconds));
 }
 
 void HttpUploader::setServiceToken(const QString& token) {
@@ -82,8 +89,15 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
                          QNetworkRequest::ManualRedirectPolicy);
     if (!serviceToken_.isEmpty())
         request.setRawHeader("Authorization", "Bearer " + serviceToken_.toLatin1());
+    // Asked for by name, the answer arrives as sent: left to itself the network module would
+    // ask for gzip and inflate the answer before any byte of it is counted against
+    // kMaxAnswerBytes, so a small endless compressed answer could fill memory.
+    request.setRawHeader("Accept-Encoding", "identity");
 
     reply_ = manager_.post(request, body);
+    // Nothing beyond the longest answer taken is ever held, whatever the server sends; one byte
+    // more tells a too long answer from one of exactly the longest length.
+    reply_->setReadBufferSize(kMaxAnswerBytes + 1);
     // The body must live as long as the request that reads it.
     body->setParent(reply_);
 
@@ -97,6 +111,7 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
 
 void HttpUploader::abortUpload() {
     stallTimer_.stop();
+    answerDeadline_.stop();
     if (!reply_)
         return;
     QNetworkReply* abandoned = reply_;
@@ -115,6 +130,8 @@ void HttpUploader::onUploadProgress(qint64 bytesSent, qint64 bytesTotal) {
     // An unknown or empty total gives no meaningful percentage: say nothing rather than guess.
     if (bytesTotal <= 0)
         return;
+    if (bytesSent >= bytesTotal && !answerDeadline_.isActive())
+        answerDeadline_.start();
     const double percent = double(bytesSent) * 100.0 / double(bytesTotal);
     const int whole = std::clamp(int(percent), 0, 100);
     // The network module reports every few kilobytes; the percentage changes far less often.
@@ -145,6 +162,7 @@ void HttpUploader::onReplyFinished() {
     if (!reply_)
         return;
     stallTimer_.stop();
+    answerDeadline_.stop();
     QNetworkReply* done = reply_;
     reply_ = nullptr;
     done->deleteLater();
@@ -183,4 +201,13 @@ void HttpUploader::onStalled() {
     abortUpload();
     answer_.clear();
     fail(UploadFailures::stalled(context_, seconds));
+}
+
+void HttpUploader::onAnswerOverdue() {
+    if (!reply_)
+        return;
+    const int seconds = (answerDeadline_.interval() + 999) / 1000;
+    abortUpload();
+    answer_.clear();
+    fail(UploadFailures::answerOverdue(context_, seconds));
 }

@@ -30,6 +30,10 @@ public:
     // The answer is a link; anything longer than this is not one, and reading on would only
     // let a broken or hostile server fill our memory.
     static constexpr qint64 kMaxAnswerBytes = 1024 * 1024;
+    // Once the whole video is sent, the service has this long to finish its answer, however
+    // steadily it trickles: storing even a large video takes seconds, and an answer that drips a
+    // byte now and then would otherwise keep the upload "uploading" for ever.
+    static constexpr int kDefaultAnswerDeadlineMs = 120000;
 
     explicit HttpUploader(QObject* parent = nullptr);
     ~HttpUploader() override;
@@ -45,6 +49,8 @@ public:
     // How long the request may go without any progress before it is abandoned with error().
     void setStallTimeout(int milliseconds);
     int stallTimeout() const;
+    // How long the service may take, from the last byte of the video, to finish its answer.
+    void setAnswerDeadline(int milliseconds);
 
     // The value of the "Service token" setting: when not empty, later uploads carry
     // "Authorization: Bearer <token>" (surrounding white space dropped); when empty they carry no
@@ -79,6 +85,7 @@ private slots:
     // Bytes of the answer arrived.
     void onAnswerData();
     void onStalled();
+    void onAnswerOverdue();
 
 private:
     // Abandons a running request silently: none of its signals reach this object afterwards.
@@ -92,6 +99,7 @@ private:
     // The running (or last) upload's address and settings file, for messages.
     UploadContext context_;
     QTimer stallTimer_;
+    QTimer answerDeadline_;
     // The last percentage reported for the running upload, so each is reported once.
     int lastPercent_ = -1;
     QNetworkReply::NetworkError failureError_ = QNetworkReply::NoError;

@@ -1,7 +1,10 @@
 #include "upload/ServiceUrls.h"
 
 #include <QStringDecoder>
+
 #include <QUrlQuery>
+#include <algorithm>
+#include <cstring>
 
 namespace ServiceUrls {
 
@@ -58,6 +61,50 @@ bool isForbiddenInLink(QChar c) {
     }
 }
 
+// The ASCII characters a URI may hold (RFC 3986: unreserved, reserved and '%'). Anything else,
+// such as '"', '<', '>' or '`', ends the link early wherever it is pasted, or lets the rest of
+// the answer be read as markup or a command.
+bool isUriCharacter(QChar c) {
+    if (c.unicode() >= 0x80)
+        return false;
+    const char ascii = char(c.unicode());
+    if ((ascii >= 'a' && ascii <= 'z') || (ascii >= 'A' && ascii <= 'Z') ||
+        (ascii >= '0' && ascii <= '9'))
+        return true;
+    return std::strchr("-._~:/?#[]@!$&'()*+,;=%", ascii) != nullptr && ascii != '\0';
+}
+
+bool isHexDigit(QChar c) {
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+}
+
+// Each '%' starts an escape of two hex digits.
+bool hasOnlyWholeEscapes(const QString& link) {
+    for (qsizetype i = 0; i < link.size(); ++i) {
+        if (link.at(i) != QLatin1Char('%'))
+            continue;
+        if (i + 2 >= link.size() || !isHexDigit(link.at(i + 1)) || !isHexDigit(link.at(i + 2)))
+            return false;
+    }
+    return true;
+}
+
+bool hasNonAscii(const QString& text) {
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x80; });
+}
+
+// Characters outside ASCII that a link may still carry as an internationalised address
+// (letters of a host or a path): no invisible, spacing or broken ones.
+AnswerProblem checkBeforeEncoding(const QString& link) {
+    for (const QChar c : link) {
+        if (isForbiddenInLink(c) || (c.unicode() < 0x80 && !isUriCharacter(c)))
+            return AnswerProblem::BadCharacters;
+    }
+    return AnswerProblem::None;
+}
+
 } // namespace
 
 AnswerProblem checkLink(const QString& link) {
@@ -67,9 +114,11 @@ AnswerProblem checkLink(const QString& link) {
         !link.startsWith(QLatin1String("https://"), Qt::CaseSensitive))
         return AnswerProblem::NotALink;
     for (const QChar c : link) {
-        if (isForbiddenInLink(c))
+        if (!isUriCharacter(c))
             return AnswerProblem::BadCharacters;
     }
+    if (!hasOnlyWholeEscapes(link))
+        return AnswerProblem::BadCharacters;
     if (link.toUtf8().size() > kMaxLinkBytes)
         return AnswerProblem::TooLong;
     if (QUrl(link, QUrl::TolerantMode).host().isEmpty())
@@ -84,6 +133,19 @@ CheckedAnswer checkAnswer(const QByteArray& body) {
         text = QString::fromLatin1(body);
     CheckedAnswer checked;
     checked.link = text.trimmed();
+    // An address with letters beyond ASCII is taken in its encoded form (percent escapes,
+    // punycode host), which every program the link is pasted into reads the same way.
+    if (hasNonAscii(checked.link)) {
+        checked.problem = checkBeforeEncoding(checked.link);
+        if (checked.problem != AnswerProblem::None)
+            return checked;
+        const QUrl url(checked.link, QUrl::StrictMode);
+        if (!url.isValid()) {
+            checked.problem = AnswerProblem::BadCharacters;
+            return checked;
+        }
+        checked.link = QString::fromLatin1(url.toEncoded());
+    }
     checked.problem = checkLink(checked.link);
     return checked;
 }

@@ -26,7 +26,7 @@ enum class AnswerProblem {
     None,
     Empty,
     NotALink,      // does not start with "http://" or "https://" (case-sensitive)
-    BadCharacters, // white space, a control character or an invisible format character inside
+    BadCharacters, // a character no URI holds (white space, a control, a quote, '<', '>'...)
     TooLong,       // more than kMaxLinkBytes
     NoHost,
 };
@@ -39,7 +39,8 @@ constexpr int kMaxLinkBytes = 2048;
 AnswerProblem checkLink(const QString& link);
 
 // The service's answer taken apart: the body decoded (UTF-8 when it is valid UTF-8, otherwise
-// Latin-1), surrounding white space such as a trailing line break trimmed, then checked.
+// Latin-1), surrounding white space such as a trailing line break trimmed, letters beyond ASCII
+// encoded as a URI carries them, then checked.
 struct CheckedAnswer {
     QString link; // the trimmed answer, whether accepted or not
     AnswerProblem problem = AnswerProblem::None;

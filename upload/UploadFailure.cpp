@@ -236,8 +236,8 @@ UploadFailure forAnswer(const UploadContext& context, ServiceUrls::AnswerProblem
         message = kTr.tr("The upload service at %1 answered with something that is not a link.");
         break;
     case AnswerProblem::BadCharacters:
-        message = kTr.tr("The upload service at %1 answered with a link that has spaces or "
-                         "control characters in it; it was not used.");
+        message = kTr.tr("The upload service at %1 answered with a link that has characters no "
+                         "link holds (such as spaces, quotes or angle brackets); it was not used.");
         break;
     case AnswerProblem::TooLong:
         return make(Kind::BadAnswer,
@@ -260,6 +260,16 @@ UploadFailure stalled(const UploadContext& context, int seconds) {
                                                        "again later.")
                                                     .arg(where(context))
                                                     .arg(seconds));
+    failure.networkError = QNetworkReply::TimeoutError;
+    return failure;
+}
+
+UploadFailure answerOverdue(const UploadContext& context, int seconds) {
+    UploadFailure failure =
+        make(Kind::Stalled, kTr.tr("The upload service at %1 took the video but did not finish "
+                                   "its answer within %2 seconds. Please try again later.")
+                                .arg(where(context))
+                                .arg(seconds));
     failure.networkError = QNetworkReply::TimeoutError;
     return failure;
 }

@@ -86,6 +86,8 @@ UploadFailure forNetworkError(const UploadContext& context, QNetworkReply::Netwo
 UploadFailure forAnswer(const UploadContext& context, ServiceUrls::AnswerProblem problem);
 UploadFailure stalled(const UploadContext& context, int seconds);
 UploadFailure answerTooLong(const UploadContext& context);
+// The service took the whole video but did not finish its answer within `seconds`.
+UploadFailure answerOverdue(const UploadContext& context, int seconds);
 UploadFailure invalidAddress(const QUrl& url);
 UploadFailure invalidToken(const UploadContext& context);
 UploadFailure noData();

@@ -9,9 +9,12 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <zlib.h>
+
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -126,6 +129,9 @@ private slots:
     void destroyingTheUploaderAbandonsTheRequest();
     void oversizedAnswerIsReportedOnce();
     void slowButSteadyAnswerIsNotCutOff();
+    void endlessCompressedAnswerIsCappedAsSent();
+    void brokenCompressedAnswerIsNotALink();
+    void tricklingAnswerMeetsItsDeadline();
 };
 
 void HttpUploaderTest::sendsTheExactRequest() {
@@ -356,10 +362,26 @@ void HttpUploaderTest::answersAreCheckedBeforeUse_data() {
                                 << "http://ok.example/" + QString(2048 - 18, 'a');
     QTest::newRow("link") << QByteArray("https://v.example/1.mp4")
                           << QString("https://v.example/1.mp4");
+    // Letters beyond ASCII are handed on in the encoded form a URI carries them in.
     QTest::newRow("latin1") << QByteArray("http://v.example/caf\xe9")
-                            << QString("http://v.example/caf\u00e9");
+                            << QString("http://v.example/caf%C3%A9");
     QTest::newRow("utf-8") << QByteArray("http://v.example/caf\xc3\xa9")
-                           << QString("http://v.example/caf\u00e9");
+                           << QString("http://v.example/caf%C3%A9");
+    QTest::newRow("international host") << QByteArray("https://b\xc3\xbc"
+                                                      "cher.example/v")
+                                        << QString("https://xn--bcher-kva.example/v");
+    QTest::newRow("escapes kept") << QByteArray("http://v.example/a%20b?x=%2F")
+                                  << QString("http://v.example/a%20b?x=%2F");
+    QTest::newRow("script after quote")
+        << QByteArray("http://ok.example/a\"<script>alert(1)</script>") << QString();
+    QTest::newRow("angle bracket") << QByteArray("http://ok.example/a>b") << QString();
+    QTest::newRow("backtick") << QByteArray("http://ok.example/`id`") << QString();
+    QTest::newRow("braces and bar") << QByteArray("http://ok.example/{a|b}") << QString();
+    QTest::newRow("backslash") << QByteArray("http://ok.example\\@evil.example/") << QString();
+    QTest::newRow("caret") << QByteArray("http://ok.example/^") << QString();
+    QTest::newRow("broken escape") << QByteArray("http://ok.example/a%2") << QString();
+    QTest::newRow("quote beside letters beyond ASCII")
+        << QByteArray("http://ok.example/caf\xc3\xa9\"<b>") << QString();
 }
 
 void HttpUploaderTest::answersAreCheckedBeforeUse() {
@@ -643,6 +665,137 @@ void HttpUploaderTest::slowButSteadyAnswerIsNotCutOff() {
     QVERIFY(clock.elapsed() > 2000);
     QCOMPARE(finished.at(0).at(0).toString(), QString::fromLatin1(link));
     QCOMPARE(errors.count(), 0);
+}
+
+namespace {
+
+// A gzip stream of zeros that never ends: each piece inflates to a thousand times its size.
+// Once deflate's window holds only zeros, every further flushed piece comes out the same, so
+// after the first two the stream goes on by repeating the second at no cost.
+class EndlessGzip {
+public:
+    EndlessGzip() {
+        z_stream stream{};
+        // 16 + 15 window bits: a gzip header, as a server's Content-Encoding: gzip sends.
+        deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 31, 9, Z_DEFAULT_STRATEGY);
+        first_ = deflateZeros(stream);
+        steady_ = deflateZeros(stream);
+        deflateEnd(&stream);
+    }
+    QByteArray next() { return std::exchange(first_, QByteArray()) + steady_; }
+
+private:
+    static QByteArray deflateZeros(z_stream& stream) {
+        QByteArray zeros(4 * 1024 * 1024, '\0');
+        QByteArray out(64 * 1024, Qt::Uninitialized);
+        stream.next_in = reinterpret_cast<Bytef*>(zeros.data());
+        stream.avail_in = uInt(zeros.size());
+        QByteArray all;
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(out.data());
+            stream.avail_out = uInt(out.size());
+            deflate(&stream, Z_SYNC_FLUSH);
+            all += out.left(out.size() - qsizetype(stream.avail_out));
+        } while (stream.avail_out == 0 || stream.avail_in > 0);
+        return all;
+    }
+    QByteArray first_;
+    QByteArray steady_;
+};
+
+} // namespace
+
+void HttpUploaderTest::endlessCompressedAnswerIsCappedAsSent() {
+    // Inflated by the network module, a few megabytes of this answer would take gigabytes of
+    // memory before the uploader saw one byte; asked for as it is, its bytes count against the
+    // cap as they arrive.
+    LoopbackServer server;
+    QVERIFY(server.listen());
+    EndlessGzip gzip;
+    QTimer pump;
+    QTcpSocket* talking = nullptr;
+    server.respond = [&](int, const Exchange& ex) -> std::optional<QByteArray> {
+        talking = ex.socket;
+        talking->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n"
+                       "Content-Encoding: gzip\r\n\r\n");
+        pump.start(1);
+        return std::nullopt;
+    };
+    QObject::connect(&pump, &QTimer::timeout, [&] {
+        // Only as fast as the client reads, so that the test's own memory stays small too.
+        if (talking->state() != QAbstractSocket::ConnectedState) {
+            pump.stop();
+            return;
+        }
+        while (talking->bytesToWrite() < 1024 * 1024)
+            talking->write(gzip.next());
+    });
+    HttpUploader uploader;
+    QSignalSpy finished(&uploader, &HttpUploader::finished);
+    QSignalSpy errors(&uploader, &HttpUploader::error);
+    uploadVideo(uploader, server.url(), "video");
+    QVERIFY(errors.wait(30000));
+    QVERIFY2(errors.at(0).at(0).toString().contains("too long"),
+             qPrintable(errors.at(0).at(0).toString()));
+    QCOMPARE(server.exchanges[0]->header("Accept-Encoding"), QByteArray("identity"));
+    QTRY_VERIFY_WITH_TIMEOUT(server.exchanges[0]->disconnected, 10000);
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(finished.count(), 0);
+}
+
+void HttpUploaderTest::brokenCompressedAnswerIsNotALink() {
+    // A service that compresses although asked not to: its bytes are the answer, which is no
+    // link, and the message says so in full.
+    LoopbackServer server;
+    QVERIFY(server.listen());
+    server.respond = [](int, const Exchange&) {
+        const QByteArray body("\x1f\x8b\x08\x00garbage", 12);
+        return "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Encoding: gzip\r\n"
+               "Content-Length: " +
+               QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    };
+    HttpUploader uploader;
+    QSignalSpy failures(&uploader, &HttpUploader::failed);
+    uploadVideo(uploader, server.url(), "video");
+    QVERIFY(failures.wait(10000));
+    const auto failure = failures.at(0).at(0).value<UploadFailure>();
+    QCOMPARE(failure.kind, UploadFailure::Kind::BadAnswer);
+    QVERIFY2(!failure.message.trimmed().endsWith(':'), qPrintable(failure.message));
+    QVERIFY2(!failure.message.contains("Decompression"), qPrintable(failure.message));
+}
+
+void HttpUploaderTest::tricklingAnswerMeetsItsDeadline() {
+    // One byte of the answer now and then is progress, so the stall timer never fires; the
+    // deadline after the last byte of the video ends it.
+    LoopbackServer server;
+    QVERIFY(server.listen());
+    QTimer drip;
+    QTcpSocket* talking = nullptr;
+    server.respond = [&](int, const Exchange& ex) -> std::optional<QByteArray> {
+        talking = ex.socket;
+        talking->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\nhttp://");
+        drip.start(100);
+        return std::nullopt;
+    };
+    QObject::connect(&drip, &QTimer::timeout, [&] {
+        if (talking->state() == QAbstractSocket::ConnectedState)
+            talking->write("a");
+        else
+            drip.stop();
+    });
+    HttpUploader uploader;
+    uploader.setStallTimeout(60000);
+    uploader.setAnswerDeadline(1500);
+    QSignalSpy finished(&uploader, &HttpUploader::finished);
+    QSignalSpy failures(&uploader, &HttpUploader::failed);
+    uploadVideo(uploader, server.url(), randomBytes(64 * 1024));
+    QVERIFY(failures.wait(30000));
+    const auto failure = failures.at(0).at(0).value<UploadFailure>();
+    QVERIFY(failure.isTransient());
+    QVERIFY2(failure.message.contains("within 2 seconds"), qPrintable(failure.message));
+    QTRY_VERIFY_WITH_TIMEOUT(server.exchanges[0]->disconnected, 10000);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(!uploader.isUploading());
 }
 
 QTEST_GUILESS_MAIN(HttpUploaderTest)
