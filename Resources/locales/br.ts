@@ -532,6 +532,14 @@
 <context>
     <name>HttpUploader</name>
     <message>
+        <source>The upload service at %1 took the video but did not finish its answer within %2 seconds. Please try again later.</source>
+        <translation>O serviço de envio em %1 recebeu o vídeo, mas não terminou de responder em %2 segundos. Tente novamente mais tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link that has characters no link holds (such as spaces, quotes or angle brackets); it was not used.</source>
+        <translation>O serviço de envio em %1 respondeu com um link que tem caracteres que nenhum link contém (como espaços, aspas ou sinais &lt; &gt;); ele não foi usado.</translation>
+    </message>
+    <message>
         <source>the program's settings</source>
         <translation>as configurações do programa</translation>
     </message>

@@ -520,6 +520,14 @@
 <context>
     <name>HttpUploader</name>
     <message>
+        <source>The upload service at %1 took the video but did not finish its answer within %2 seconds. Please try again later.</source>
+        <translation>The upload service at %1 took the video but did not finish its answer within %2 seconds. Please try again later.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link that has characters no link holds (such as spaces, quotes or angle brackets); it was not used.</source>
+        <translation>The upload service at %1 answered with a link that has characters no link holds (such as spaces, quotes or angle brackets); it was not used.</translation>
+    </message>
+    <message>
         <source>the program's settings</source>
         <translation>the program's settings</translation>
     </message>

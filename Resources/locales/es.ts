@@ -532,6 +532,14 @@
 <context>
     <name>HttpUploader</name>
     <message>
+        <source>The upload service at %1 took the video but did not finish its answer within %2 seconds. Please try again later.</source>
+        <translation>El servicio de subida en %1 recibió el video, pero no terminó de responder en %2 segundos. Vuelve a intentarlo más tarde.</translation>
+    </message>
+    <message>
+        <source>The upload service at %1 answered with a link that has characters no link holds (such as spaces, quotes or angle brackets); it was not used.</source>
+        <translation>El servicio de subida en %1 respondió con un enlace que tiene caracteres que ningún enlace lleva (como espacios, comillas o signos &lt; &gt;); no se usó.</translation>
+    </message>
+    <message>
         <source>the program's settings</source>
         <translation>los ajustes del programa</translation>
     </message>
