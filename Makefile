@@ -7,7 +7,7 @@ SAN_BUILD  ?= build-san
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build build-san run test test-unit bench package format check-format clean
+.PHONY: all deps build build-san run test test-unit bench fuzz package format check-format clean
 
 all: build
 
@@ -32,6 +32,11 @@ test: check-format
 
 bench: build
 	bash scripts/with-test-desktop.sh bash bench/run-all.sh $(BUILD)
+
+# Each fuzz target explores for FUZZ_SECONDS (default 60) from its seed corpus (tests/fuzz);
+# `make test` replays the corpora.
+fuzz: deps
+	bash scripts/fuzz.sh
 
 # A Debian package of the program: $(BUILD)/clipnest_<version>_<arch>.deb
 package: build

@@ -21,6 +21,10 @@ QString serviceBase(const QString& serviceHost) {
             return {};
     } else {
         value = QStringLiteral("http://") + value;
+        // What the user typed must make an address on its own, not only once a path follows.
+        const QUrl base(value, QUrl::StrictMode);
+        if (!base.isValid() || base.host().isEmpty())
+            return {};
     }
     while (value.endsWith(QLatin1Char('/')))
         value.chop(1);

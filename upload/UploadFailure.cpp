@@ -105,7 +105,9 @@ UploadFailure forStatus(const UploadContext& context, int status, const QByteArr
         failure.httpStatus = status;
         if (location.isValid() && !location.isEmpty()) {
             failure.redirectTarget = context.url.resolved(location).adjusted(QUrl::RemoveUserInfo);
-            QString target = failure.redirectTarget.toString();
+            // Encoded as sent: decoded, an invisible direction mark or a line break in the
+            // address would reorder or split the message around it.
+            QString target = QString::fromLatin1(failure.redirectTarget.toEncoded());
             if (target.size() > kMaxServiceTextChars)
                 target = target.left(kMaxServiceTextChars - 1) + QChar(0x2026);
             failure.message =
