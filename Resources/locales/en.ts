@@ -210,6 +210,18 @@
 <context>
     <name>CropCtrl</name>
     <message>
+        <source>Can not open file</source>
+        <translation>Can not open file</translation>
+    </message>
+    <message>
+        <source>Share error</source>
+        <translation>Share error</translation>
+    </message>
+    <message>
+        <source>Upload error</source>
+        <translation>Upload error</translation>
+    </message>
+    <message>
         <source>Paused</source>
         <translation>Paused</translation>
     </message>
