@@ -532,6 +532,30 @@
 <context>
     <name>HttpUploader</name>
     <message>
+        <source>the service's certificate or encryption was not accepted</source>
+        <translation>o certificado ou a criptografia do serviço não foi aceito</translation>
+    </message>
+    <message>
+        <source>the upload was cancelled</source>
+        <translation>o envio foi cancelado</translation>
+    </message>
+    <message>
+        <source>access was denied</source>
+        <translation>o acesso foi negado</translation>
+    </message>
+    <message>
+        <source>the address is not on the service</source>
+        <translation>o endereço não existe no serviço</translation>
+    </message>
+    <message>
+        <source>the service's answer could not be understood</source>
+        <translation>não foi possível entender a resposta do serviço</translation>
+    </message>
+    <message>
+        <source>the network reported a failure</source>
+        <translation>a rede informou uma falha</translation>
+    </message>
+    <message>
         <source>the program's settings</source>
         <translation>as configurações do programa</translation>
     </message>
@@ -1195,6 +1219,125 @@ Copie-o e cole-o em um navegador.</translation>
     <message>
         <source>Copy address</source>
         <translation>Copiar endereço</translation>
+    </message>
+</context>
+<context>
+    <name>SystemError</name>
+    <message>
+        <source>%1 (details: %2)</source>
+        <translation>%1 (detalhes: %2)</translation>
+    </message>
+    <message>
+        <source>the file or folder does not exist</source>
+        <translation>o arquivo ou a pasta não existe</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>uma parte do caminho não é uma pasta</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permissão negada</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>o disco está cheio</translation>
+    </message>
+    <message>
+        <source>the disk can only be read</source>
+        <translation>o disco é somente leitura</translation>
+    </message>
+    <message>
+        <source>that is a folder</source>
+        <translation>isso é uma pasta</translation>
+    </message>
+    <message>
+        <source>it already exists</source>
+        <translation>já existe</translation>
+    </message>
+    <message>
+        <source>the name is too long</source>
+        <translation>o nome é longo demais</translation>
+    </message>
+    <message>
+        <source>too many files are open</source>
+        <translation>há arquivos abertos demais</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>memória esgotada</translation>
+    </message>
+    <message>
+        <source>the disk could not be read or written</source>
+        <translation>não foi possível ler nem gravar no disco</translation>
+    </message>
+    <message>
+        <source>it is in use</source>
+        <translation>está em uso</translation>
+    </message>
+    <message>
+        <source>it is on another disk</source>
+        <translation>está em outro disco</translation>
+    </message>
+    <message>
+        <source>the folder is not empty</source>
+        <translation>a pasta não está vazia</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>o arquivo é grande demais</translation>
+    </message>
+    <message>
+        <source>the path goes round in a circle of links</source>
+        <translation>o caminho fica dando voltas em um círculo de links</translation>
+    </message>
+    <message>
+        <source>it took too long</source>
+        <translation>demorou demais</translation>
+    </message>
+    <message>
+        <source>the connection was refused</source>
+        <translation>a conexão foi recusada</translation>
+    </message>
+    <message>
+        <source>it is busy for now</source>
+        <translation>está ocupado no momento</translation>
+    </message>
+    <message>
+        <source>a value was not accepted</source>
+        <translation>um valor não foi aceito</translation>
+    </message>
+    <message>
+        <source>the system refused (error %1)</source>
+        <translation>o sistema recusou (erro %1)</translation>
+    </message>
+    <message>
+        <source>the file could not be read</source>
+        <translation>não foi possível ler o arquivo</translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation>não foi possível gravar o arquivo</translation>
+    </message>
+    <message>
+        <source>the system ran out of room (disk space, memory or open files)</source>
+        <translation>o sistema ficou sem espaço (disco, memória ou arquivos abertos)</translation>
+    </message>
+    <message>
+        <source>the file could not be removed</source>
+        <translation>não foi possível excluir o arquivo</translation>
+    </message>
+    <message>
+        <source>the file could not be renamed</source>
+        <translation>não foi possível renomear o arquivo</translation>
+    </message>
+    <message>
+        <source>the operation was cancelled</source>
+        <translation>a operação foi cancelada</translation>
+    </message>
+    <message>
+        <source>the file could not be opened</source>
+        <translation>não foi possível abrir o arquivo</translation>
     </message>
 </context>
 </TS>

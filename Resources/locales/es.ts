@@ -532,6 +532,30 @@
 <context>
     <name>HttpUploader</name>
     <message>
+        <source>the service's certificate or encryption was not accepted</source>
+        <translation>no se aceptó el certificado o el cifrado del servicio</translation>
+    </message>
+    <message>
+        <source>the upload was cancelled</source>
+        <translation>se canceló la subida</translation>
+    </message>
+    <message>
+        <source>access was denied</source>
+        <translation>se denegó el acceso</translation>
+    </message>
+    <message>
+        <source>the address is not on the service</source>
+        <translation>la dirección no existe en el servicio</translation>
+    </message>
+    <message>
+        <source>the service's answer could not be understood</source>
+        <translation>no se pudo entender la respuesta del servicio</translation>
+    </message>
+    <message>
+        <source>the network reported a failure</source>
+        <translation>la red informó de un error</translation>
+    </message>
+    <message>
         <source>the program's settings</source>
         <translation>la configuración del programa</translation>
     </message>
@@ -1195,6 +1219,125 @@ Cópiala y pégala en un navegador.</translation>
     <message>
         <source>Copy address</source>
         <translation>Copiar dirección</translation>
+    </message>
+</context>
+<context>
+    <name>SystemError</name>
+    <message>
+        <source>%1 (details: %2)</source>
+        <translation>%1 (detalles: %2)</translation>
+    </message>
+    <message>
+        <source>the file or folder does not exist</source>
+        <translation>el archivo o la carpeta no existe</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>una parte de la ruta no es una carpeta</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permiso denegado</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>el disco está lleno</translation>
+    </message>
+    <message>
+        <source>the disk can only be read</source>
+        <translation>el disco es de solo lectura</translation>
+    </message>
+    <message>
+        <source>that is a folder</source>
+        <translation>eso es una carpeta</translation>
+    </message>
+    <message>
+        <source>it already exists</source>
+        <translation>ya existe</translation>
+    </message>
+    <message>
+        <source>the name is too long</source>
+        <translation>el nombre es demasiado largo</translation>
+    </message>
+    <message>
+        <source>too many files are open</source>
+        <translation>hay demasiados archivos abiertos</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>memoria agotada</translation>
+    </message>
+    <message>
+        <source>the disk could not be read or written</source>
+        <translation>no se pudo leer ni escribir en el disco</translation>
+    </message>
+    <message>
+        <source>it is in use</source>
+        <translation>está en uso</translation>
+    </message>
+    <message>
+        <source>it is on another disk</source>
+        <translation>está en otro disco</translation>
+    </message>
+    <message>
+        <source>the folder is not empty</source>
+        <translation>la carpeta no está vacía</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>el archivo es demasiado grande</translation>
+    </message>
+    <message>
+        <source>the path goes round in a circle of links</source>
+        <translation>la ruta da vueltas en un círculo de enlaces</translation>
+    </message>
+    <message>
+        <source>it took too long</source>
+        <translation>tardó demasiado</translation>
+    </message>
+    <message>
+        <source>the connection was refused</source>
+        <translation>se rechazó la conexión</translation>
+    </message>
+    <message>
+        <source>it is busy for now</source>
+        <translation>está ocupado por ahora</translation>
+    </message>
+    <message>
+        <source>a value was not accepted</source>
+        <translation>no se aceptó un valor</translation>
+    </message>
+    <message>
+        <source>the system refused (error %1)</source>
+        <translation>el sistema lo rechazó (error %1)</translation>
+    </message>
+    <message>
+        <source>the file could not be read</source>
+        <translation>no se pudo leer el archivo</translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation>no se pudo escribir el archivo</translation>
+    </message>
+    <message>
+        <source>the system ran out of room (disk space, memory or open files)</source>
+        <translation>el sistema se quedó sin espacio (disco, memoria o archivos abiertos)</translation>
+    </message>
+    <message>
+        <source>the file could not be removed</source>
+        <translation>no se pudo eliminar el archivo</translation>
+    </message>
+    <message>
+        <source>the file could not be renamed</source>
+        <translation>no se pudo cambiar el nombre del archivo</translation>
+    </message>
+    <message>
+        <source>the operation was cancelled</source>
+        <translation>se canceló la operación</translation>
+    </message>
+    <message>
+        <source>the file could not be opened</source>
+        <translation>no se pudo abrir el archivo</translation>
     </message>
 </context>
 </TS>
