@@ -126,8 +126,9 @@ private slots:
         QCOMPARE(window.count, 0);
     }
 
-    // Qt's dialogs and standard buttons speak the interface language too, and go back to
-    // English with it rather than keeping the last language's words.
+    // Qt's dialogs and standard buttons speak the interface language too. (Going back to
+    // English is seen in tst_languages, in a process of its own: here the earlier cases' menus
+    // leave their translators installed in the application, as the program's one menu does.)
     void qtButtonsFollowTheLanguage() {
         auto yesCancel = [] {
             QDialogButtonBox buttons(QDialogButtonBox::Yes | QDialogButtonBox::Cancel);
@@ -138,8 +139,6 @@ private slots:
         QCOMPARE(yesCancel(), QStringLiteral("&Sí|Cancelar"));
         QVERIFY(menu_->load(QStringLiteral("br")));
         QCOMPARE(yesCancel(), QStringLiteral("&Sim|Cancelar"));
-        QVERIFY(menu_->load(QStringLiteral("en")));
-        QCOMPARE(yesCancel(), QStringLiteral("&Yes|Cancel"));
     }
 
     void codeWithoutCatalogueChangesNothing() {

@@ -232,6 +232,17 @@ private slots:
         QCOMPARE(restarted.value("start.current"), QStringLiteral("br"));
     }
 
+    // Back to English, Qt's buttons go back with the rest rather than keep the last language.
+    void backToEnglishTakesQtsTextsBack() {
+        requireCatalogues();
+        QTemporaryDir home;
+        writeLanguage(home, QStringLiteral("br"));
+        const auto report = runShell(home, QStringLiteral("pt_BR.UTF-8"), QStringLiteral("en"));
+        QCOMPARE(report.value("start.qt"), QStringLiteral("&Sim|Cancelar"));
+        QCOMPARE(report.value("chosen.current"), QStringLiteral("en"));
+        QCOMPARE(report.value("chosen.qt"), QStringLiteral("&Yes|Cancel"));
+    }
+
     // Qt's catalogues come from the distribution (qt6-translations-l10n): one for each of our
     // languages but English, and each holds the standard buttons' texts.
     void qtCatalogueLoadsForEachLanguage_data() {
