@@ -51,11 +51,19 @@ bool LanguageMenu::load(const QString& code) {
         return false;
 
     delete translator_;
+    delete qtTranslator_;
     translator_ = new QTranslator(QCoreApplication::instance());
     if (!translator_->load(path)) {
         qDebug() << "Cannot load the catalogue" << path;
         return false;
     }
+    // Qt's catalogue goes in first, so that ours, searched first, has the last word.
+    qtTranslator_ = new QTranslator(QCoreApplication::instance());
+    if (Languages::loadQtCatalog(*qtTranslator_, code))
+        QCoreApplication::installTranslator(qtTranslator_);
+    else if (!Languages::qtCatalogName(code).isEmpty())
+        qDebug() << "No Qt catalogue" << Languages::qtCatalogName(code) << "in"
+                 << Languages::qtCatalogFolder() << "- Qt's own texts stay English";
     QCoreApplication::installTranslator(translator_);
     Languages::setCurrent(code);
     store();

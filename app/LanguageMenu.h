@@ -39,4 +39,5 @@ private:
     QList<QAction*> entries_;
     // Owned by the application, so that the texts stay until the very end.
     QPointer<QTranslator> translator_;
+    QPointer<QTranslator> qtTranslator_; // Qt's own texts in the same language
 };

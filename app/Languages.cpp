@@ -1,5 +1,8 @@
 #include "app/Languages.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
 namespace Languages {
 
 namespace {
@@ -26,6 +29,23 @@ QString flagPath(const QString& flag) {
 
 QString catalogPath(const QString& code) {
     return QStringLiteral(":/Resources/locales/%1.qm").arg(code);
+}
+
+QString qtCatalogName(const QString& code) {
+    if (code == QLatin1String("es"))
+        return QStringLiteral("qtbase_es");
+    if (code == QLatin1String("br"))
+        return QStringLiteral("qtbase_pt_BR");
+    return {};
+}
+
+QString qtCatalogFolder() {
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
+
+bool loadQtCatalog(QTranslator& translator, const QString& code) {
+    const QString name = qtCatalogName(code);
+    return !name.isEmpty() && translator.load(name, qtCatalogFolder());
 }
 
 bool isSelectable(const QString& code, bool catalogExists) {

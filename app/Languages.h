@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTranslator;
+
 // The interface languages and the rules for picking one, apart from any window.
 namespace Languages {
 
@@ -18,6 +20,16 @@ const QList<Entry>& table();
 
 QString flagPath(const QString& flag);    // ":/Resources/Flags/<flag>.png"
 QString catalogPath(const QString& code); // ":/Resources/locales/<code>.qm"
+
+// Qt's own catalogue for the language, which holds the texts of Qt's dialogs and standard
+// buttons ("Cancel", "&Yes"): "qtbase_es" for "es", "qtbase_pt_BR" for "br", empty for English,
+// whose texts Qt's are. Looked for in Qt's translations folder.
+QString qtCatalogName(const QString& code);
+QString qtCatalogFolder();
+// Loads Qt's catalogue for `code` into `translator`. False when there is none to load (English,
+// or the distribution's Qt translations are not installed): Qt's texts then stay English, which
+// is no reason to bother the user.
+bool loadQtCatalog(QTranslator& translator, const QString& code);
 
 // English needs no catalogue: its texts are the source texts.
 bool isSelectable(const QString& code, bool catalogExists);

@@ -30,10 +30,14 @@ QStringList argumentsOf(int argc, char* argv[]) {
 // without a display, in the language the user chose for the program.
 [[noreturn]] void answerOnTerminal(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    QTranslator translator;
+    QTranslator qtTranslator, translator;
     const QString code = QSettings().value(AppSettings::kLanguage).toString();
-    if (!code.isEmpty() && translator.load(Languages::catalogPath(code)))
+    if (!code.isEmpty() && translator.load(Languages::catalogPath(code))) {
+        // Qt's own: the parser's --help and --version texts.
+        if (Languages::loadQtCatalog(qtTranslator, code))
+            QCoreApplication::installTranslator(&qtTranslator);
         QCoreApplication::installTranslator(&translator);
+    }
     QCommandLineParser parser;
     CommandLine::setUp(parser);
     parser.process(app); // prints and exits for --help, --version and unknown options

@@ -1,5 +1,7 @@
 #include "history/JsonFile.h"
 
+#include "core/SystemError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +9,6 @@
 #include <QSaveFile>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -20,7 +21,7 @@ ReadResult read(const QString& path) {
     if (!result.exists)
         return result;
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+        result.error = SystemError::describe(file);
         return result;
     }
     result.object = QJsonDocument::fromJson(file.read(kMaxBytes)).object();
@@ -30,15 +31,15 @@ ReadResult read(const QString& path) {
 QString write(const QString& path, const QJsonObject& object) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
+        return SystemError::describe(file);
     if (file.write(QJsonDocument(object).toJson()) < 0 || !file.flush())
-        return file.errorString();
+        return SystemError::describe(file);
     // The data must be on the disk before the rename makes it the file: otherwise a crash
     // right after could leave an empty file under the old name.
     if (::fsync(file.handle()) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return SystemError::describe(errno);
     if (!file.commit())
-        return file.errorString();
+        return SystemError::describe(file);
     // And the rename itself reaches the disk only with the folder.
     const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -1,12 +1,12 @@
 #include "history/PrivateFolder.h"
 
+#include "core/SystemError.h"
 #include "core/Translate.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,7 +17,7 @@ namespace {
 constexpr TranslationContext kTr{"RecordingStore"};
 
 QString systemError() {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return SystemError::describe(errno);
 }
 
 // mkdir -p with mode 0700 for every folder it makes.

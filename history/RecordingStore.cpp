@@ -1,5 +1,6 @@
 #include "history/RecordingStore.h"
 
+#include "core/SystemError.h"
 #include "core/Translate.h"
 #include "history/PrivateFolder.h"
 
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -223,7 +223,7 @@ RecordingStore::Reservation RecordingStore::reserve(const QDateTime& now) {
             if (errno == EEXIST)
                 continue;
             return {QString(), kTr.tr("Can not create the recording file %1: %2")
-                                   .arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+                                   .arg(path, SystemError::describe(errno))};
         }
         ::close(fd);
         entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
@@ -296,7 +296,7 @@ QString RecordingStore::remove(const QString& filePath) {
     const QString path = pathOf(name);
     if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT) {
         return kTr.tr("Can not delete the recording %1: %2")
-            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            .arg(path, SystemError::describe(errno));
     }
     forget(path);
     return {};

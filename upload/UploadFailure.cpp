@@ -1,5 +1,6 @@
 #include "upload/UploadFailure.h"
 
+#include "core/SystemError.h"
 #include "core/Translate.h"
 
 #include <QStringDecoder>
@@ -173,6 +174,37 @@ UploadFailure forStatus(const UploadContext& context, int status, const QByteArr
 
 namespace {
 
+// Qt's words for a failed request name the request's fault (in English unless Qt's catalogue
+// has them), so ours come first and Qt's follow as a detail.
+QString networkReason(QNetworkReply::NetworkError code, const QString& errorString,
+                      const QUrl& url) {
+    QString ours;
+    switch (code) {
+    case QNetworkReply::SslHandshakeFailedError:
+        ours = kTr.tr("the service's certificate or encryption was not accepted");
+        break;
+    case QNetworkReply::OperationCanceledError:
+        ours = kTr.tr("the upload was cancelled");
+        break;
+    case QNetworkReply::ContentAccessDenied:
+    case QNetworkReply::AuthenticationRequiredError:
+        ours = kTr.tr("access was denied");
+        break;
+    case QNetworkReply::ContentNotFoundError:
+        ours = kTr.tr("the address is not on the service");
+        break;
+    case QNetworkReply::ProtocolUnknownError:
+    case QNetworkReply::ProtocolInvalidOperationError:
+    case QNetworkReply::ProtocolFailure:
+        ours = kTr.tr("the service's answer could not be understood");
+        break;
+    default:
+        ours = kTr.tr("the network reported a failure");
+        break;
+    }
+    return SystemError::withDetail(ours, scrubbed(errorString, url));
+}
+
 UploadFailure describeNetworkError(const UploadContext& context, QNetworkReply::NetworkError code,
                                    const QString& errorString) {
     switch (code) {
@@ -209,10 +241,11 @@ UploadFailure describeNetworkError(const UploadContext& context, QNetworkReply::
     case QNetworkReply::SslHandshakeFailedError:
         return make(Kind::Secure,
                     kTr.tr("The secure connection to the upload service at %1 failed: %2")
-                        .arg(where(context), scrubbed(errorString, context.url)));
+                        .arg(where(context), networkReason(code, errorString, context.url)));
     default:
-        return make(Kind::Other, kTr.tr("The upload to %1 failed: %2")
-                                     .arg(where(context), scrubbed(errorString, context.url)));
+        return make(Kind::Other,
+                    kTr.tr("The upload to %1 failed: %2")
+                        .arg(where(context), networkReason(code, errorString, context.url)));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "upload/UploadQueue.h"
 
+#include "core/SystemError.h"
 #include "core/Translate.h"
 #include "history/RecordingStore.h"
 #include "upload/HttpUploader.h"
@@ -120,9 +121,10 @@ void UploadQueue::add(const QString& filePath, const QUrl& url, int shareTarget)
         // Opening it names the reason (missing, not allowed) in the system's words.
         QFile file(filePath);
         [[maybe_unused]] const bool opened = file.open(QIODevice::ReadOnly);
-        emit failed(filePath,
-                    kTr.tr("Can not read the recording %1: %2").arg(filePath, file.errorString()),
-                    UploadFailureKind::Permanent, true, false);
+        emit failed(
+            filePath,
+            kTr.tr("Can not read the recording %1: %2").arg(filePath, SystemError::describe(file)),
+            UploadFailureKind::Permanent, true, false);
         return;
     }
     if (!e)
@@ -168,7 +170,7 @@ void UploadQueue::startAttempt(Entry* entry) {
             kTr.tr("Can not read the recording %1: %2")
                 .arg(entry->filePath, file->size() == 0 && file->error() == QFile::NoError
                                           ? kTr.tr("the file is empty")
-                                          : file->errorString());
+                                          : SystemError::describe(*file));
         // Not worth retrying: the file will not come back by itself.
         const bool user = entry->userStarted;
         const QString path = entry->filePath;

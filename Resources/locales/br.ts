@@ -60,19 +60,19 @@
     </message>
     <message>
         <source>Delete recording</source>
-        <translation>Excluir a gravação</translation>
+        <translation>Excluir gravação</translation>
     </message>
     <message>
         <source>Delete this recording for good? It has not been uploaded or saved anywhere else.</source>
-        <translation>Excluir esta gravação para sempre? Ela não foi enviada nem salva em nenhum outro lugar.</translation>
+        <translation>Excluir esta gravação definitivamente? Ela não foi enviada nem salva em nenhum outro lugar.</translation>
     </message>
     <message>
         <source>A recording cut short when Clipnest last ended was recovered: find it in the history.</source>
-        <translation>Uma gravação interrompida na última vez que o Clipnest foi encerrado foi recuperada: você a encontra no histórico.</translation>
+        <translation>Uma gravação interrompida na última vez em que o Clipnest foi fechado foi recuperada: ela está no histórico.</translation>
     </message>
     <message>
         <source>%1 recordings cut short when Clipnest last ended were recovered: find them in the history.</source>
-        <translation>%1 gravações interrompidas na última vez que o Clipnest foi encerrado foram recuperadas: você as encontra no histórico.</translation>
+        <translation>%1 gravações interrompidas na última vez em que o Clipnest foi fechado foram recuperadas: elas estão no histórico.</translation>
     </message>
     <message>
         <source>Close</source>
@@ -80,15 +80,15 @@
     </message>
     <message>
         <source>FAQ</source>
-        <translation>FAQ</translation>
+        <translation>Perguntas frequentes</translation>
     </message>
     <message>
         <source>History</source>
-        <translation>História</translation>
+        <translation>Histórico</translation>
     </message>
     <message>
         <source>Languages</source>
-        <translation>Lingua de interface</translation>
+        <translation>Idioma da interface</translation>
     </message>
     <message>
         <source>Record video</source>
@@ -96,7 +96,7 @@
     </message>
     <message>
         <source>Show/hide record button</source>
-        <translation>Mostrar/esconder o botão de gravação</translation>
+        <translation>Mostrar/ocultar o botão de gravação</translation>
     </message>
 </context>
 <context>
@@ -118,7 +118,7 @@
     <name>KeyboardShortcuts</name>
     <message>
         <source>This desktop gives programs no key combinations of their own. Set %1 in the desktop's keyboard settings to run "%2".</source>
-        <translation>Esta área de trabalho não dá aos programas combinações de teclas próprias. Defina %1 nas configurações de teclado da área de trabalho para executar "%2".</translation>
+        <translation>Esta área de trabalho não permite que os programas tenham combinações de teclas próprias. Defina %1 nas configurações de teclado da área de trabalho para executar "%2".</translation>
     </message>
     <message>
         <source>Keyboard shortcuts...</source>
@@ -157,7 +157,7 @@
     <name>ShortcutEdit</name>
     <message>
         <source>%1 would be taken from every program: add Ctrl, Alt or Super.</source>
-        <translation>%1 seria tirada de todos os programas: adicione Ctrl, Alt ou Super.</translation>
+        <translation>%1 seria retirada de todos os programas: adicione Ctrl, Alt ou Super.</translation>
     </message>
     <message>
         <source>This key cannot be a shortcut.</source>
@@ -196,7 +196,7 @@
     </message>
     <message>
         <source>Some desktops keep key combinations for themselves. There, bind one in the desktop's keyboard settings to the command: clipnest --capture</source>
-        <translation>Alguns ambientes de trabalho reservam certas combinações de teclas para si. Neles, associe uma nas configurações de teclado do ambiente ao comando: clipnest --capture</translation>
+        <translation>Algumas áreas de trabalho reservam certas combinações de teclas para si. Nelas, associe uma nas configurações de teclado da área de trabalho ao comando: clipnest --capture</translation>
     </message>
     <message>
         <source>OK</source>
@@ -211,7 +211,7 @@
     <name>CropCtrl</name>
     <message>
         <source>Paused</source>
-        <translation>Pausado</translation>
+        <translation>Em pausa</translation>
     </message>
     <message>
         <source>Screen sharing</source>
@@ -235,7 +235,7 @@
     </message>
     <message>
         <source>Error</source>
-        <translation>Falta</translation>
+        <translation>Erro</translation>
     </message>
     <message>
         <source>Record</source>
@@ -243,31 +243,31 @@
     </message>
     <message>
         <source>Record with sound</source>
-        <translation>Gravar com áudio</translation>
+        <translation>Gravar com som</translation>
     </message>
     <message>
         <source>Save video to computer</source>
-        <translation>Guardar o arquivo de vídeo no computador</translation>
+        <translation>Salvar o vídeo no computador</translation>
     </message>
     <message>
         <source>Select the area</source>
-        <translation>Selecionar área</translation>
+        <translation>Selecione a área</translation>
     </message>
     <message>
         <source>Share</source>
-        <translation>Partilhar</translation>
+        <translation>Compartilhar</translation>
     </message>
     <message>
         <source>Share to facebook</source>
-        <translation>Partilhar em Facebook</translation>
+        <translation>Compartilhar no Facebook</translation>
     </message>
     <message>
         <source>Share to google+</source>
-        <translation>Partilhar em Google+</translation>
+        <translation>Compartilhar no Google+</translation>
     </message>
     <message>
         <source>Share to twitter</source>
-        <translation>Partilhar em Twitter</translation>
+        <translation>Compartilhar no Twitter</translation>
     </message>
     <message>
         <source>Stop recording</source>
@@ -279,7 +279,7 @@
     </message>
     <message>
         <source>Upload video to server</source>
-        <translation>Carregar o arquivo de vídeo no servidor</translation>
+        <translation>Enviar o vídeo para o servidor</translation>
     </message>
     <message>
         <source>Can not create the folder for the recording %1: %2</source>
@@ -307,7 +307,7 @@
     </message>
     <message>
         <source>Can not open file</source>
-        <translation>Impossível abrir o arquivo</translation>
+        <translation>Não foi possível abrir o arquivo</translation>
     </message>
     <message>
         <source>Share error</source>
@@ -315,7 +315,7 @@
     </message>
     <message>
         <source>Upload error</source>
-        <translation>Erro de carregamento</translation>
+        <translation>Erro no envio</translation>
     </message>
 </context>
 <context>
@@ -338,7 +338,7 @@
     </message>
     <message>
         <source>Out of memory: a screen picture could not be stored.</source>
-        <translation>Memória esgotada: não foi possível guardar uma imagem da tela.</translation>
+        <translation>Memória esgotada: não foi possível armazenar uma imagem da tela.</translation>
     </message>
     <message>
         <source>Out of memory: a screen picture could not be repeated.</source>
@@ -366,7 +366,7 @@
     </message>
     <message>
         <source>The MP4 writer is not available.</source>
-        <translation>O gravador de MP4 não está disponível.</translation>
+        <translation>O módulo de escrita de MP4 não está disponível.</translation>
     </message>
     <message>
         <source>Cannot copy the streams of %1.</source>
@@ -374,7 +374,7 @@
     </message>
     <message>
         <source>The disk is full (%1): the recording %2 was kept as it was recorded, which most players play but browsers may not seek.</source>
-        <translation>O disco está cheio (%1): a gravação %2 foi mantida como foi gravada; a maioria dos reprodutores a reproduz, mas os navegadores talvez não consigam avançar nela.</translation>
+        <translation>O disco está cheio (%1): a gravação %2 foi mantida como foi gravada; a maioria dos players consegue reproduzi-la, mas os navegadores talvez não consigam avançar nela.</translation>
     </message>
     <message>
         <source>Finishing the recording %1 failed: %2. The file was kept as it was recorded.</source>
@@ -461,33 +461,33 @@
     <name>HistoryWidget</name>
     <message>
         <source>History</source>
-        <translation>História</translation>
+        <translation>Histórico</translation>
     </message>
     <message>
         <source>There are no items</source>
-        <translation>Não existe pontos</translation>
+        <translation>Não há itens</translation>
     </message>
 </context>
 <context>
     <name>HistoryWidgetItem</name>
     <message>
         <source>Copy to clipboard</source>
-        <translation>Copiar para área de transferência</translation>
+        <translation>Copiar para a área de transferência</translation>
     </message>
     <message>
         <source>Open link in browser</source>
-        <translation>Abrir hiperligação em navegador</translation>
+        <translation>Abrir o link no navegador</translation>
     </message>
     <message>
         <source>Remove record</source>
-        <translation>Apagar gravação</translation>
+        <translation>Remover do histórico</translation>
     </message>
 </context>
 <context>
     <name>HistoryRecordingItem</name>
     <message>
         <source>not uploaded</source>
-        <translation>não enviado</translation>
+        <translation>não enviada</translation>
     </message>
     <message>
         <source>upload failed: %1</source>
@@ -499,7 +499,7 @@
     </message>
     <message>
         <source>recovered</source>
-        <translation>recuperado</translation>
+        <translation>recuperada</translation>
     </message>
     <message>
         <source>recording</source>
@@ -538,6 +538,30 @@
     <message>
         <source>The upload service at %1 answered with a link that has characters no link holds (such as spaces, quotes or angle brackets); it was not used.</source>
         <translation>O serviço de envio em %1 respondeu com um link que tem caracteres que nenhum link contém (como espaços, aspas ou sinais &lt; &gt;); ele não foi usado.</translation>
+    </message>
+    <message>
+        <source>the service's certificate or encryption was not accepted</source>
+        <translation>o certificado ou a criptografia do serviço não foi aceito</translation>
+    </message>
+    <message>
+        <source>the upload was cancelled</source>
+        <translation>o envio foi cancelado</translation>
+    </message>
+    <message>
+        <source>access was denied</source>
+        <translation>o acesso foi negado</translation>
+    </message>
+    <message>
+        <source>the address is not on the service</source>
+        <translation>o endereço não existe no serviço</translation>
+    </message>
+    <message>
+        <source>the service's answer could not be understood</source>
+        <translation>não foi possível entender a resposta do serviço</translation>
+    </message>
+    <message>
+        <source>the network reported a failure</source>
+        <translation>a rede informou uma falha</translation>
     </message>
     <message>
         <source>the program's settings</source>
@@ -593,7 +617,7 @@
     </message>
     <message>
         <source>The upload service at %1 cannot be reached. Check the network connection and try again later.</source>
-        <translation>Não é possível alcançar o serviço de envio em %1. Verifique a conexão de rede e tente novamente mais tarde.</translation>
+        <translation>Não é possível conectar ao serviço de envio em %1. Verifique a conexão de rede e tente novamente mais tarde.</translation>
     </message>
     <message>
         <source>The secure connection to the upload service at %1 failed: %2</source>
@@ -648,7 +672,7 @@
     <name>ProgressWidget</name>
     <message>
         <source>Loading, please wait...</source>
-        <translation>Descarregamento está em curso, aguarde, por favor...</translation>
+        <translation>Enviando, aguarde um momento...</translation>
     </message>
 </context>
 <context>
@@ -773,7 +797,7 @@
     </message>
     <message>
         <source>Can not delete the recording %1: %2</source>
-        <translation>Não é possível apagar a gravação %1: %2</translation>
+        <translation>Não é possível excluir a gravação %1: %2</translation>
     </message>
     <message>
         <source>Can not find a free name for a new recording in %1.</source>
@@ -824,7 +848,7 @@
     </message>
     <message>
         <source>Service temporarily not working. Please try again later</source>
-        <translation>Serviço temporariamente indisponível. Por favor, tente mais tarde</translation>
+        <translation>O serviço está temporariamente indisponível. Tente novamente mais tarde</translation>
     </message>
 </context>
 <context>
@@ -846,18 +870,18 @@
     <name>SnapshotButton</name>
     <message>
         <source>Press to record video</source>
-        <translation>Pressione para gravar o vídeo</translation>
+        <translation>Clique para gravar um vídeo</translation>
     </message>
     <message>
         <source>Show/hide record button</source>
-        <translation>Mostrar/esconder o botão de gravação</translation>
+        <translation>Mostrar/ocultar o botão de gravação</translation>
     </message>
 </context>
 <context>
     <name>UploadController</name>
     <message>
         <source>Service temporarily not working. Please try again later</source>
-        <translation>Serviço temporariamente indisponível. Por favor, tente mais tarde</translation>
+        <translation>O serviço está temporariamente indisponível. Tente novamente mais tarde</translation>
     </message>
     <message>
         <source>The upload service address "%1" is not usable. Put a host name (host:port) or an http:// or https:// address under "%2" in %3.</source>
@@ -865,7 +889,7 @@
     </message>
     <message>
         <source>Upload error</source>
-        <translation>Erro de carregamento</translation>
+        <translation>Erro no envio</translation>
     </message>
     <message>
         <source>The recording %1 holds no video that can be read; it was not uploaded.</source>
@@ -885,7 +909,7 @@
     </message>
     <message>
         <source>Video link copied to clipboard</source>
-        <translation>O link de vídeo está copiado em área de transferência</translation>
+        <translation>Link do vídeo copiado para a área de transferência</translation>
     </message>
 </context>
 <context>
@@ -1011,7 +1035,7 @@
     </message>
     <message>
         <source>The microphone went away (%1).</source>
-        <translation>O microfone desapareceu (%1).</translation>
+        <translation>O microfone foi desconectado (%1).</translation>
     </message>
     <message>
         <source>The sound sample format %1 is not supported.</source>
@@ -1023,11 +1047,11 @@
     </message>
     <message>
         <source>The computer's sound cannot be recorded: %1. Record the microphone instead, or record without sound.</source>
-        <translation>Não é possível gravar o som do computador: %1. Grave o microfone no lugar dele, ou grave sem som.</translation>
+        <translation>Não é possível gravar o som do computador: %1. Grave o microfone em vez disso ou grave sem som.</translation>
     </message>
     <message>
         <source>The computer's sound went away (%1).</source>
-        <translation>O som do computador sumiu (%1).</translation>
+        <translation>O som do computador deixou de estar disponível (%1).</translation>
     </message>
 </context>
 <context>
@@ -1060,7 +1084,7 @@
     </message>
     <message>
         <source>%1 already exists. Do you want to replace it?</source>
-        <translation>%1 já existe. Você quer substituí-lo?</translation>
+        <translation>%1 já existe. Deseja substituí-lo?</translation>
     </message>
     <message>
         <source>The recording was saved as %1.</source>
@@ -1076,15 +1100,15 @@
     </message>
     <message>
         <source>Save</source>
-        <translation>Guardar</translation>
+        <translation>Salvar</translation>
     </message>
     <message>
         <source>Can not save file</source>
-        <translation>Impossível guardar o arquivo</translation>
+        <translation>Não foi possível salvar o arquivo</translation>
     </message>
     <message>
         <source>Error</source>
-        <translation>Falta</translation>
+        <translation>Erro</translation>
     </message>
 </context>
 <context>
@@ -1203,6 +1227,125 @@ Copie-o e cole-o em um navegador.</translation>
     <message>
         <source>Copy address</source>
         <translation>Copiar endereço</translation>
+    </message>
+</context>
+<context>
+    <name>SystemError</name>
+    <message>
+        <source>%1 (details: %2)</source>
+        <translation>%1 (detalhes: %2)</translation>
+    </message>
+    <message>
+        <source>the file or folder does not exist</source>
+        <translation>o arquivo ou a pasta não existe</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>uma parte do caminho não é uma pasta</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permissão negada</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>o disco está cheio</translation>
+    </message>
+    <message>
+        <source>the disk can only be read</source>
+        <translation>o disco é somente leitura</translation>
+    </message>
+    <message>
+        <source>that is a folder</source>
+        <translation>isso é uma pasta</translation>
+    </message>
+    <message>
+        <source>it already exists</source>
+        <translation>já existe</translation>
+    </message>
+    <message>
+        <source>the name is too long</source>
+        <translation>o nome é longo demais</translation>
+    </message>
+    <message>
+        <source>too many files are open</source>
+        <translation>há arquivos abertos demais</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>memória esgotada</translation>
+    </message>
+    <message>
+        <source>the disk could not be read or written</source>
+        <translation>não foi possível ler nem gravar no disco</translation>
+    </message>
+    <message>
+        <source>it is in use</source>
+        <translation>está em uso</translation>
+    </message>
+    <message>
+        <source>it is on another disk</source>
+        <translation>está em outro disco</translation>
+    </message>
+    <message>
+        <source>the folder is not empty</source>
+        <translation>a pasta não está vazia</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>o arquivo é grande demais</translation>
+    </message>
+    <message>
+        <source>the path goes round in a circle of links</source>
+        <translation>o caminho fica dando voltas em um círculo de links</translation>
+    </message>
+    <message>
+        <source>it took too long</source>
+        <translation>demorou demais</translation>
+    </message>
+    <message>
+        <source>the connection was refused</source>
+        <translation>a conexão foi recusada</translation>
+    </message>
+    <message>
+        <source>it is busy for now</source>
+        <translation>está ocupado no momento</translation>
+    </message>
+    <message>
+        <source>a value was not accepted</source>
+        <translation>um valor não foi aceito</translation>
+    </message>
+    <message>
+        <source>the system refused (error %1)</source>
+        <translation>o sistema recusou (erro %1)</translation>
+    </message>
+    <message>
+        <source>the file could not be read</source>
+        <translation>não foi possível ler o arquivo</translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation>não foi possível gravar o arquivo</translation>
+    </message>
+    <message>
+        <source>the system ran out of room (disk space, memory or open files)</source>
+        <translation>o sistema ficou sem espaço (disco, memória ou arquivos abertos)</translation>
+    </message>
+    <message>
+        <source>the file could not be removed</source>
+        <translation>não foi possível excluir o arquivo</translation>
+    </message>
+    <message>
+        <source>the file could not be renamed</source>
+        <translation>não foi possível renomear o arquivo</translation>
+    </message>
+    <message>
+        <source>the operation was cancelled</source>
+        <translation>a operação foi cancelada</translation>
+    </message>
+    <message>
+        <source>the file could not be opened</source>
+        <translation>não foi possível abrir o arquivo</translation>
     </message>
 </context>
 </TS>

@@ -210,6 +210,18 @@
 <context>
     <name>CropCtrl</name>
     <message>
+        <source>Can not open file</source>
+        <translation>Can not open file</translation>
+    </message>
+    <message>
+        <source>Share error</source>
+        <translation>Share error</translation>
+    </message>
+    <message>
+        <source>Upload error</source>
+        <translation>Upload error</translation>
+    </message>
+    <message>
         <source>Paused</source>
         <translation>Paused</translation>
     </message>
@@ -526,6 +538,30 @@
     <message>
         <source>The upload service at %1 answered with a link that has characters no link holds (such as spaces, quotes or angle brackets); it was not used.</source>
         <translation>The upload service at %1 answered with a link that has characters no link holds (such as spaces, quotes or angle brackets); it was not used.</translation>
+    </message>
+    <message>
+        <source>the service's certificate or encryption was not accepted</source>
+        <translation>the service's certificate or encryption was not accepted</translation>
+    </message>
+    <message>
+        <source>the upload was cancelled</source>
+        <translation>the upload was cancelled</translation>
+    </message>
+    <message>
+        <source>access was denied</source>
+        <translation>access was denied</translation>
+    </message>
+    <message>
+        <source>the address is not on the service</source>
+        <translation>the address is not on the service</translation>
+    </message>
+    <message>
+        <source>the service's answer could not be understood</source>
+        <translation>the service's answer could not be understood</translation>
+    </message>
+    <message>
+        <source>the network reported a failure</source>
+        <translation>the network reported a failure</translation>
     </message>
     <message>
         <source>the program's settings</source>
@@ -1191,6 +1227,125 @@ Copy it and paste it into a browser.</translation>
     <message>
         <source>Copy address</source>
         <translation>Copy address</translation>
+    </message>
+</context>
+<context>
+    <name>SystemError</name>
+    <message>
+        <source>%1 (details: %2)</source>
+        <translation>%1 (details: %2)</translation>
+    </message>
+    <message>
+        <source>the file or folder does not exist</source>
+        <translation>the file or folder does not exist</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>the disk can only be read</source>
+        <translation>the disk can only be read</translation>
+    </message>
+    <message>
+        <source>that is a folder</source>
+        <translation>that is a folder</translation>
+    </message>
+    <message>
+        <source>it already exists</source>
+        <translation>it already exists</translation>
+    </message>
+    <message>
+        <source>the name is too long</source>
+        <translation>the name is too long</translation>
+    </message>
+    <message>
+        <source>too many files are open</source>
+        <translation>too many files are open</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>the disk could not be read or written</source>
+        <translation>the disk could not be read or written</translation>
+    </message>
+    <message>
+        <source>it is in use</source>
+        <translation>it is in use</translation>
+    </message>
+    <message>
+        <source>it is on another disk</source>
+        <translation>it is on another disk</translation>
+    </message>
+    <message>
+        <source>the folder is not empty</source>
+        <translation>the folder is not empty</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>the file is too large</translation>
+    </message>
+    <message>
+        <source>the path goes round in a circle of links</source>
+        <translation>the path goes round in a circle of links</translation>
+    </message>
+    <message>
+        <source>it took too long</source>
+        <translation>it took too long</translation>
+    </message>
+    <message>
+        <source>the connection was refused</source>
+        <translation>the connection was refused</translation>
+    </message>
+    <message>
+        <source>it is busy for now</source>
+        <translation>it is busy for now</translation>
+    </message>
+    <message>
+        <source>a value was not accepted</source>
+        <translation>a value was not accepted</translation>
+    </message>
+    <message>
+        <source>the system refused (error %1)</source>
+        <translation>the system refused (error %1)</translation>
+    </message>
+    <message>
+        <source>the file could not be read</source>
+        <translation>the file could not be read</translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation>the file could not be written</translation>
+    </message>
+    <message>
+        <source>the system ran out of room (disk space, memory or open files)</source>
+        <translation>the system ran out of room (disk space, memory or open files)</translation>
+    </message>
+    <message>
+        <source>the file could not be removed</source>
+        <translation>the file could not be removed</translation>
+    </message>
+    <message>
+        <source>the file could not be renamed</source>
+        <translation>the file could not be renamed</translation>
+    </message>
+    <message>
+        <source>the operation was cancelled</source>
+        <translation>the operation was cancelled</translation>
+    </message>
+    <message>
+        <source>the file could not be opened</source>
+        <translation>the file could not be opened</translation>
     </message>
 </context>
 </TS>

@@ -13,7 +13,7 @@
     </message>
     <message>
         <source>Stop the recording of the running program.</source>
-        <translation>Detiene la grabación del programa en marcha.</translation>
+        <translation>Detiene la grabación del programa en ejecución.</translation>
     </message>
     <message>
         <source>--capture and --stop cannot go together.</source>
@@ -21,7 +21,7 @@
     </message>
     <message>
         <source>Open the capture in the running program, starting the program first if it is not running.</source>
-        <translation>Abre la captura en el programa en marcha; si no está en marcha, primero lo inicia.</translation>
+        <translation>Abre la captura en el programa en ejecución; si no se está ejecutando, primero lo inicia.</translation>
     </message>
     <message>
         <source>Records an area of the screen to a video and shares the video's link.</source>
@@ -32,7 +32,7 @@
     <name>MainWindow</name>
     <message>
         <source>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</source>
-        <translation>En este escritorio el botón de grabar no puede quedarse en el borde de la pantalla, así que no se muestra. Abre la captura desde el icono de la bandeja o asigna clipnest --capture en la configuración de teclado del escritorio.</translation>
+        <translation>En este escritorio el botón de grabar no puede quedarse en el borde de la pantalla, así que no se muestra. Abre la captura desde el ícono de la bandeja o asigna clipnest --capture en la configuración de teclado del escritorio.</translation>
     </message>
     <message>
         <source>There is no system tray here. Bind clipnest --capture in the desktop's keyboard settings to open the capture.</source>
@@ -40,11 +40,11 @@
     </message>
     <message>
         <source>A recording is under way. Stop it from the tray icon before starting another one.</source>
-        <translation>Hay una grabación en curso. Detenla desde el icono de la bandeja antes de empezar otra.</translation>
+        <translation>Hay una grabación en curso. Detenla desde el ícono de la bandeja antes de empezar otra.</translation>
     </message>
     <message>
         <source>There is no system tray here: use the record button, or bind a keyboard shortcut to clipnest --capture</source>
-        <translation>Aquí no hay bandeja del sistema: usa el botón de grabación o asigna un atajo de teclado a clipnest --capture</translation>
+        <translation>Aquí no hay bandeja del sistema: usa el botón de grabar o asigna un atajo de teclado a clipnest --capture</translation>
     </message>
     <message>
         <source>This is a Wayland session. Clipnest records the screen through X11, so here it sees only the windows of X11 programs; everything else records as black.</source>
@@ -56,7 +56,7 @@
     </message>
     <message>
         <source>A recording is under way. Stop it with its Stop recording button before starting another one.</source>
-        <translation>Hay una grabación en curso. Detenla con su botón Parar la grabación antes de empezar otra.</translation>
+        <translation>Hay una grabación en curso. Detenla con su botón Detener la grabación antes de empezar otra.</translation>
     </message>
     <message>
         <source>Delete recording</source>
@@ -64,15 +64,15 @@
     </message>
     <message>
         <source>Delete this recording for good? It has not been uploaded or saved anywhere else.</source>
-        <translation>¿Eliminar esta grabación para siempre? No se ha subido ni guardado en ningún otro sitio.</translation>
+        <translation>¿Eliminar esta grabación definitivamente? No se ha subido ni guardado en ningún otro lugar.</translation>
     </message>
     <message>
         <source>A recording cut short when Clipnest last ended was recovered: find it in the history.</source>
-        <translation>Se recuperó una grabación interrumpida la última vez que Clipnest terminó: la encontrarás en el historial.</translation>
+        <translation>Se recuperó una grabación que quedó interrumpida la última vez que se cerró Clipnest: la encontrarás en el historial.</translation>
     </message>
     <message>
         <source>%1 recordings cut short when Clipnest last ended were recovered: find them in the history.</source>
-        <translation>Se recuperaron %1 grabaciones interrumpidas la última vez que Clipnest terminó: las encontrarás en el historial.</translation>
+        <translation>Se recuperaron %1 grabaciones que quedaron interrumpidas la última vez que se cerró Clipnest: las encontrarás en el historial.</translation>
     </message>
     <message>
         <source>Close</source>
@@ -80,11 +80,11 @@
     </message>
     <message>
         <source>FAQ</source>
-        <translation>FAQ</translation>
+        <translation>Preguntas frecuentes</translation>
     </message>
     <message>
         <source>History</source>
-        <translation>Historia</translation>
+        <translation>Historial</translation>
     </message>
     <message>
         <source>Languages</source>
@@ -92,18 +92,18 @@
     </message>
     <message>
         <source>Record video</source>
-        <translation>Grabación del video</translation>
+        <translation>Grabar video</translation>
     </message>
     <message>
         <source>Show/hide record button</source>
-        <translation>Mostrar/Ocultar el botón de grabación</translation>
+        <translation>Mostrar u ocultar el botón de grabar</translation>
     </message>
 </context>
 <context>
     <name>CountdownMenu</name>
     <message>
         <source>Countdown</source>
-        <translation>Cuenta atrás</translation>
+        <translation>Cuenta regresiva</translation>
     </message>
     <message>
         <source>Off</source>
@@ -118,7 +118,7 @@
     <name>KeyboardShortcuts</name>
     <message>
         <source>This desktop gives programs no key combinations of their own. Set %1 in the desktop's keyboard settings to run "%2".</source>
-        <translation>Este escritorio no da a los programas combinaciones de teclas propias. Asigna %1 en la configuración de teclado del escritorio para ejecutar "%2".</translation>
+        <translation>Este escritorio no permite que los programas tengan sus propias combinaciones de teclas. Asigna %1 en la configuración de teclado del escritorio para ejecutar "%2".</translation>
     </message>
     <message>
         <source>Keyboard shortcuts...</source>
@@ -138,11 +138,11 @@
     </message>
     <message>
         <source>No key combination starts a capture now.</source>
-        <translation>Ahora ninguna combinación de teclas empieza una captura.</translation>
+        <translation>Ahora ninguna combinación de teclas inicia una captura.</translation>
     </message>
     <message>
         <source>A capture still starts with %1.</source>
-        <translation>Una captura sigue empezando con %1.</translation>
+        <translation>La captura se sigue iniciando con %1.</translation>
     </message>
     <message>
         <source>No key combination stops the recording now.</source>
@@ -150,14 +150,14 @@
     </message>
     <message>
         <source>The recording still stops with %1.</source>
-        <translation>La grabación sigue deteniéndose con %1.</translation>
+        <translation>La grabación se sigue deteniendo con %1.</translation>
     </message>
 </context>
 <context>
     <name>ShortcutEdit</name>
     <message>
         <source>%1 would be taken from every program: add Ctrl, Alt or Super.</source>
-        <translation>%1 se quitaría a todos los programas: añade Ctrl, Alt o Super.</translation>
+        <translation>Se le quitaría %1 a todos los programas: agrega Ctrl, Alt o Super.</translation>
     </message>
     <message>
         <source>This key cannot be a shortcut.</source>
@@ -168,7 +168,7 @@
     <name>ShortcutDialog</name>
     <message>
         <source>This desktop keeps key combinations for itself. Bind them in the desktop's keyboard settings to the commands clipnest --capture and clipnest --stop.</source>
-        <translation>Este escritorio se reserva las combinaciones de teclas. Asígnalas en la configuración de teclado del escritorio a las órdenes clipnest --capture y clipnest --stop.</translation>
+        <translation>Este escritorio se reserva las combinaciones de teclas. Asígnalas en la configuración de teclado del escritorio a los comandos clipnest --capture y clipnest --stop.</translation>
     </message>
     <message>
         <source>%1 is already the other shortcut.</source>
@@ -180,7 +180,7 @@
     </message>
     <message>
         <source>Start a capture:</source>
-        <translation>Empezar una captura:</translation>
+        <translation>Iniciar una captura:</translation>
     </message>
     <message>
         <source>Stop the recording:</source>
@@ -192,7 +192,7 @@
     </message>
     <message>
         <source>Click a field and press the new key combination. Backspace leaves none.</source>
-        <translation>Haz clic en un campo y pulsa la nueva combinación de teclas. Retroceso la deja vacía.</translation>
+        <translation>Haz clic en un campo y presiona la nueva combinación de teclas. Retroceso la deja vacía.</translation>
     </message>
     <message>
         <source>Some desktops keep key combinations for themselves. There, bind one in the desktop's keyboard settings to the command: clipnest --capture</source>
@@ -219,7 +219,7 @@
     </message>
     <message>
         <source>This desktop records one monitor at a time. Select an area that lies on one monitor.</source>
-        <translation>Este escritorio graba un monitor cada vez. Selecciona un área que esté en un solo monitor.</translation>
+        <translation>Este escritorio graba un monitor a la vez. Selecciona un área que esté en un solo monitor.</translation>
     </message>
     <message>
         <source>Recording finished</source>
@@ -239,19 +239,19 @@
     </message>
     <message>
         <source>Record</source>
-        <translation>Grabación</translation>
+        <translation>Grabar</translation>
     </message>
     <message>
         <source>Record with sound</source>
-        <translation>Grabación con sonido</translation>
+        <translation>Grabar con sonido</translation>
     </message>
     <message>
         <source>Save video to computer</source>
-        <translation>Guardar video en el ordenador</translation>
+        <translation>Guardar el video en la computadora</translation>
     </message>
     <message>
         <source>Select the area</source>
-        <translation>Selecciona área</translation>
+        <translation>Selecciona el área</translation>
     </message>
     <message>
         <source>Share</source>
@@ -271,7 +271,7 @@
     </message>
     <message>
         <source>Stop recording</source>
-        <translation>Parar la grabación</translation>
+        <translation>Detener la grabación</translation>
     </message>
     <message>
         <source>Finishing the video…</source>
@@ -279,7 +279,7 @@
     </message>
     <message>
         <source>Upload video to server</source>
-        <translation>Subir video al servidor</translation>
+        <translation>Subir el video al servidor</translation>
     </message>
     <message>
         <source>Can not create the folder for the recording %1: %2</source>
@@ -315,7 +315,7 @@
     </message>
     <message>
         <source>Upload error</source>
-        <translation>Error de descarga</translation>
+        <translation>Error al subir</translation>
     </message>
 </context>
 <context>
@@ -334,7 +334,7 @@
     </message>
     <message>
         <source>Out of memory: there is no room for the screen pictures.</source>
-        <translation>Memoria agotada: no hay sitio para las imágenes de la pantalla.</translation>
+        <translation>Memoria agotada: no hay espacio para las imágenes de la pantalla.</translation>
     </message>
     <message>
         <source>Out of memory: a screen picture could not be stored.</source>
@@ -358,7 +358,7 @@
     </message>
     <message>
         <source>Out of memory.</source>
-        <translation>No queda memoria.</translation>
+        <translation>Memoria agotada.</translation>
     </message>
     <message>
         <source>Cannot read back the recording %1: %2.</source>
@@ -366,7 +366,7 @@
     </message>
     <message>
         <source>The MP4 writer is not available.</source>
-        <translation>El escritor de MP4 no está disponible.</translation>
+        <translation>El módulo de escritura de MP4 no está disponible.</translation>
     </message>
     <message>
         <source>Cannot copy the streams of %1.</source>
@@ -398,7 +398,7 @@
     </message>
     <message>
         <source>Cannot start the MP4 file: %1.</source>
-        <translation>No se puede empezar el archivo MP4: %1.</translation>
+        <translation>No se puede iniciar el archivo MP4: %1.</translation>
     </message>
     <message>
         <source>The H.264 encoder (libx264) is not available.</source>
@@ -410,7 +410,7 @@
     </message>
     <message>
         <source>Cannot add the picture to the MP4 file.</source>
-        <translation>No se puede añadir la imagen al archivo MP4.</translation>
+        <translation>No se puede agregar la imagen al archivo MP4.</translation>
     </message>
     <message>
         <source>The sound encoder (%1) is not available.</source>
@@ -430,7 +430,7 @@
     </message>
     <message>
         <source>Cannot add the sound to the MP4 file.</source>
-        <translation>No se puede añadir el sonido al archivo MP4.</translation>
+        <translation>No se puede agregar el sonido al archivo MP4.</translation>
     </message>
     <message>
         <source>Cannot convert the sound for the encoder: %1.</source>
@@ -461,11 +461,11 @@
     <name>HistoryWidget</name>
     <message>
         <source>History</source>
-        <translation>Historia</translation>
+        <translation>Historial</translation>
     </message>
     <message>
         <source>There are no items</source>
-        <translation>No hay ítems</translation>
+        <translation>No hay elementos</translation>
     </message>
 </context>
 <context>
@@ -480,14 +480,14 @@
     </message>
     <message>
         <source>Remove record</source>
-        <translation>Borrar la grabación</translation>
+        <translation>Quitar del historial</translation>
     </message>
 </context>
 <context>
     <name>HistoryRecordingItem</name>
     <message>
         <source>not uploaded</source>
-        <translation>no subido</translation>
+        <translation>sin subir</translation>
     </message>
     <message>
         <source>upload failed: %1</source>
@@ -499,7 +499,7 @@
     </message>
     <message>
         <source>recovered</source>
-        <translation>recuperado</translation>
+        <translation>recuperada</translation>
     </message>
     <message>
         <source>recording</source>
@@ -526,7 +526,7 @@
     </message>
     <message>
         <source>A recording cut short when Clipnest last ended could not be recovered: %1 The file was kept; you can delete it in the history.</source>
-        <translation>No se pudo recuperar una grabación interrumpida la última vez que Clipnest terminó: %1 El archivo se conservó; puedes borrarlo en el historial.</translation>
+        <translation>No se pudo recuperar una grabación que quedó interrumpida la última vez que se cerró Clipnest: %1 El archivo se conservó; puedes eliminarlo en el historial.</translation>
     </message>
 </context>
 <context>
@@ -540,16 +540,40 @@
         <translation>El servicio de subida en %1 respondió con un enlace que tiene caracteres que ningún enlace lleva (como espacios, comillas o signos &lt; &gt;); no se usó.</translation>
     </message>
     <message>
+        <source>the service's certificate or encryption was not accepted</source>
+        <translation>no se aceptó el certificado o el cifrado del servicio</translation>
+    </message>
+    <message>
+        <source>the upload was cancelled</source>
+        <translation>se canceló la subida</translation>
+    </message>
+    <message>
+        <source>access was denied</source>
+        <translation>se denegó el acceso</translation>
+    </message>
+    <message>
+        <source>the address is not on the service</source>
+        <translation>la dirección no existe en el servicio</translation>
+    </message>
+    <message>
+        <source>the service's answer could not be understood</source>
+        <translation>no se pudo entender la respuesta del servicio</translation>
+    </message>
+    <message>
+        <source>the network reported a failure</source>
+        <translation>la red informó de un error</translation>
+    </message>
+    <message>
         <source>the program's settings</source>
-        <translation>los ajustes del programa</translation>
+        <translation>la configuración del programa</translation>
     </message>
     <message>
         <source>The upload service at %1 points to another address: %2. Uploads are not sent on; if that is the right service, put its address in the "Service host" setting in %3.</source>
-        <translation>El servicio de subida en %1 remite a otra dirección: %2. Las subidas no se reenvían; si ese es el servicio correcto, pon su dirección en el ajuste "Service host" de %3.</translation>
+        <translation>El servicio de subida en %1 redirige a otra dirección: %2. Las subidas no se reenvían; si ese es el servicio correcto, pon su dirección en la opción "Service host" de %3.</translation>
     </message>
     <message>
         <source>The upload service at %1 points to another address without naming it (status %2). Check the "Service host" setting in %3.</source>
-        <translation>El servicio de subida en %1 remite a otra dirección sin decir cuál (estado %2). Revisa el ajuste "Service host" de %3.</translation>
+        <translation>El servicio de subida en %1 redirige a otra dirección sin indicar cuál (estado %2). Revisa la opción "Service host" de %3.</translation>
     </message>
     <message>
         <source>The upload service at %1 answered: %2</source>
@@ -569,7 +593,7 @@
     </message>
     <message>
         <source>The upload service at %1 wants an access token. Put it in the "Service token" setting in %2.</source>
-        <translation>El servicio de subida en %1 pide una clave de acceso. Ponla en el ajuste "Service token" de %2.</translation>
+        <translation>El servicio de subida en %1 pide un token de acceso. Ponlo en la opción "Service token" de %2.</translation>
     </message>
     <message>
         <source>The upload service at %1 refused the video (status %2).</source>
@@ -577,11 +601,11 @@
     </message>
     <message>
         <source>The upload service at %1 does not answer. Is it running? The address is the "Service host" setting in %2.</source>
-        <translation>El servicio de subida en %1 no responde. ¿Está en marcha? La dirección es el ajuste "Service host" de %2.</translation>
+        <translation>El servicio de subida en %1 no responde. ¿Está en ejecución? La dirección es la opción "Service host" de %2.</translation>
     </message>
     <message>
         <source>The host of the upload service at %1 is not known. Check the network connection and the "Service host" setting in %2.</source>
-        <translation>No se conoce el servidor del servicio de subida en %1. Revisa la conexión de red y el ajuste "Service host" de %2.</translation>
+        <translation>No se encuentra el servidor del servicio de subida en %1. Revisa la conexión de red y la opción "Service host" de %2.</translation>
     </message>
     <message>
         <source>The upload service at %1 closed the connection before it answered. Please try again later.</source>
@@ -593,7 +617,7 @@
     </message>
     <message>
         <source>The upload service at %1 cannot be reached. Check the network connection and try again later.</source>
-        <translation>No se puede llegar al servicio de subida en %1. Revisa la conexión de red y vuelve a intentarlo más tarde.</translation>
+        <translation>No se puede conectar con el servicio de subida en %1. Revisa la conexión de red y vuelve a intentarlo más tarde.</translation>
     </message>
     <message>
         <source>The secure connection to the upload service at %1 failed: %2</source>
@@ -613,15 +637,15 @@
     </message>
     <message>
         <source>The upload service at %1 answered with a link that has spaces or control characters in it; it was not used.</source>
-        <translation>El servicio de subida en %1 respondió con un enlace que contiene espacios o caracteres de control; no se ha usado.</translation>
+        <translation>El servicio de subida en %1 respondió con un enlace que contiene espacios o caracteres de control; no se usó.</translation>
     </message>
     <message>
         <source>The upload service at %1 answered with a link longer than %2 bytes; it was not used.</source>
-        <translation>El servicio de subida en %1 respondió con un enlace de más de %2 bytes; no se ha usado.</translation>
+        <translation>El servicio de subida en %1 respondió con un enlace de más de %2 bytes; no se usó.</translation>
     </message>
     <message>
         <source>The upload service at %1 answered with a link without a host name; it was not used.</source>
-        <translation>El servicio de subida en %1 respondió con un enlace sin nombre de servidor; no se ha usado.</translation>
+        <translation>El servicio de subida en %1 respondió con un enlace sin nombre de servidor; no se usó.</translation>
     </message>
     <message>
         <source>The upload service at %1 stopped answering for %2 seconds. Please try again later.</source>
@@ -633,11 +657,11 @@
     </message>
     <message>
         <source>The upload address "%1" is not usable. Check the "Service host" setting.</source>
-        <translation>La dirección de subida "%1" no se puede usar. Revisa el ajuste "Service host".</translation>
+        <translation>La dirección de subida "%1" no se puede usar. Revisa la opción "Service host".</translation>
     </message>
     <message>
         <source>The "Service token" setting in %1 holds characters a token cannot have: only letters, digits and visible punctuation, without spaces.</source>
-        <translation>El ajuste "Service token" de %1 contiene caracteres que una clave no puede tener: solo letras, cifras y signos de puntuación visibles, sin espacios.</translation>
+        <translation>La opción "Service token" de %1 contiene caracteres que un token no puede tener: solo letras, dígitos y signos de puntuación visibles, sin espacios.</translation>
     </message>
     <message>
         <source>There is no video to upload.</source>
@@ -648,7 +672,7 @@
     <name>ProgressWidget</name>
     <message>
         <source>Loading, please wait...</source>
-        <translation>Cargando, por favor espere...</translation>
+        <translation>Subiendo, espera un momento...</translation>
     </message>
 </context>
 <context>
@@ -773,11 +797,11 @@
     </message>
     <message>
         <source>Can not delete the recording %1: %2</source>
-        <translation>No se puede borrar la grabación %1: %2</translation>
+        <translation>No se puede eliminar la grabación %1: %2</translation>
     </message>
     <message>
         <source>Can not find a free name for a new recording in %1.</source>
-        <translation>No se encuentra un nombre libre para una nueva grabación en %1.</translation>
+        <translation>No se encontró un nombre libre para una grabación nueva en %1.</translation>
     </message>
     <message>
         <source>Can not remove %1, which is in the way of the recording: %2</source>
@@ -824,7 +848,7 @@
     </message>
     <message>
         <source>Service temporarily not working. Please try again later</source>
-        <translation>Este servicio ahora no está disponible. Vuelve a intentarlo más tarde</translation>
+        <translation>El servicio no está disponible en este momento. Vuelve a intentarlo más tarde</translation>
     </message>
 </context>
 <context>
@@ -846,18 +870,18 @@
     <name>SnapshotButton</name>
     <message>
         <source>Press to record video</source>
-        <translation>Pulse para grabar el video</translation>
+        <translation>Haz clic para grabar un video</translation>
     </message>
     <message>
         <source>Show/hide record button</source>
-        <translation>Mostrar/Ocultar el botón de grabación</translation>
+        <translation>Mostrar u ocultar el botón de grabar</translation>
     </message>
 </context>
 <context>
     <name>UploadController</name>
     <message>
         <source>Service temporarily not working. Please try again later</source>
-        <translation>Este servicio ahora no está disponible. Vuelve a intentarlo más tarde</translation>
+        <translation>El servicio no está disponible en este momento. Vuelve a intentarlo más tarde</translation>
     </message>
     <message>
         <source>The upload service address "%1" is not usable. Put a host name (host:port) or an http:// or https:// address under "%2" in %3.</source>
@@ -865,7 +889,7 @@
     </message>
     <message>
         <source>Upload error</source>
-        <translation>Error de descarga</translation>
+        <translation>Error al subir</translation>
     </message>
     <message>
         <source>The recording %1 holds no video that can be read; it was not uploaded.</source>
@@ -873,11 +897,11 @@
     </message>
     <message>
         <source>The recording %1 is not there any more.</source>
-        <translation>La grabación %1 ya no está.</translation>
+        <translation>La grabación %1 ya no existe.</translation>
     </message>
     <message>
         <source>The recording is kept, and Clipnest tries again by itself.</source>
-        <translation>La grabación se conserva y Clipnest lo vuelve a intentar por sí solo.</translation>
+        <translation>La grabación se conserva y Clipnest volverá a intentarlo por su cuenta.</translation>
     </message>
     <message>
         <source>A recording could not be uploaded: %1</source>
@@ -885,7 +909,7 @@
     </message>
     <message>
         <source>Video link copied to clipboard</source>
-        <translation>El enlace al video fue copiado al portapapeles</translation>
+        <translation>Enlace del video copiado al portapapeles</translation>
     </message>
 </context>
 <context>
@@ -904,11 +928,11 @@
     </message>
     <message>
         <source>The X server cannot share memory with this program (error %1). Screen recording needs a local X display.</source>
-        <translation>El servidor X no puede compartir memoria con este programa (error %1). Para grabar la pantalla hace falta una pantalla X local.</translation>
+        <translation>El servidor X no puede compartir memoria con este programa (error %1). Para grabar la pantalla hace falta un display X local.</translation>
     </message>
     <message>
         <source>The connection to the X display was lost.</source>
-        <translation>Se perdió la conexión con la pantalla X.</translation>
+        <translation>Se perdió la conexión con el display X.</translation>
     </message>
     <message>
         <source>The screen is now %1 x %2 pixels; the recorded area (%3 x %4 at %5, %6) no longer fits on it.</source>
@@ -920,19 +944,19 @@
     </message>
     <message>
         <source>No X display is set (DISPLAY is empty), so the screen cannot be recorded.</source>
-        <translation>No se ha indicado ninguna pantalla X (DISPLAY está vacía), así que no se puede grabar la pantalla.</translation>
+        <translation>No se indicó ningún display X (DISPLAY está vacío), así que no se puede grabar la pantalla.</translation>
     </message>
     <message>
         <source>Cannot connect to the X display "%1", so the screen cannot be recorded. Check that the X server is running.</source>
-        <translation>No se puede conectar con la pantalla X "%1", así que no se puede grabar la pantalla. Comprueba que el servidor X está en marcha.</translation>
+        <translation>No se puede conectar con el display X "%1", así que no se puede grabar la pantalla. Comprueba que el servidor X esté en ejecución.</translation>
     </message>
     <message>
         <source>The X display %1 has no screen %2.</source>
-        <translation>La pantalla X %1 no tiene la pantalla %2.</translation>
+        <translation>El display X %1 no tiene la pantalla %2.</translation>
     </message>
     <message>
         <source>The X display "%1" cannot share memory with programs (no MIT-SHM), which screen recording needs.</source>
-        <translation>La pantalla X "%1" no puede compartir memoria con los programas (no tiene MIT-SHM), algo necesario para grabar la pantalla.</translation>
+        <translation>El display X "%1" no puede compartir memoria con los programas (no tiene MIT-SHM), algo necesario para grabar la pantalla.</translation>
     </message>
     <message>
         <source>The screen uses %1 bits per pixel; only 32-bit screens can be recorded.</source>
@@ -991,7 +1015,7 @@
     </message>
     <message>
         <source>Cannot reach the sound server (%1), so the microphone cannot be recorded. Check that PulseAudio is running, or record without sound.</source>
-        <translation>No se puede contactar con el servidor de sonido (%1), así que no se puede grabar el micrófono. Comprueba que PulseAudio está en marcha o graba sin sonido.</translation>
+        <translation>No se puede contactar con el servidor de sonido (%1), así que no se puede grabar el micrófono. Comprueba que PulseAudio esté en ejecución o graba sin sonido.</translation>
     </message>
     <message>
         <source>There is no sound source number %1 (%2). Connect a microphone, or record without sound.</source>
@@ -1011,7 +1035,7 @@
     </message>
     <message>
         <source>The microphone went away (%1).</source>
-        <translation>El micrófono ha desaparecido (%1).</translation>
+        <translation>El micrófono se desconectó (%1).</translation>
     </message>
     <message>
         <source>The sound sample format %1 is not supported.</source>
@@ -1023,11 +1047,11 @@
     </message>
     <message>
         <source>The computer's sound cannot be recorded: %1. Record the microphone instead, or record without sound.</source>
-        <translation>No se puede grabar el sonido del ordenador: %1. Graba el micrófono en su lugar, o graba sin sonido.</translation>
+        <translation>No se puede grabar el sonido de la computadora: %1. Graba el micrófono en su lugar o graba sin sonido.</translation>
     </message>
     <message>
         <source>The computer's sound went away (%1).</source>
-        <translation>El sonido del ordenador desapareció (%1).</translation>
+        <translation>El sonido de la computadora dejó de estar disponible (%1).</translation>
     </message>
 </context>
 <context>
@@ -1038,7 +1062,7 @@
     </message>
     <message>
         <source>Computer sound</source>
-        <translation>Sonido del ordenador</translation>
+        <translation>Sonido de la computadora</translation>
     </message>
     <message>
         <source>Both</source>
@@ -1203,6 +1227,125 @@ Cópiala y pégala en un navegador.</translation>
     <message>
         <source>Copy address</source>
         <translation>Copiar dirección</translation>
+    </message>
+</context>
+<context>
+    <name>SystemError</name>
+    <message>
+        <source>%1 (details: %2)</source>
+        <translation>%1 (detalles: %2)</translation>
+    </message>
+    <message>
+        <source>the file or folder does not exist</source>
+        <translation>el archivo o la carpeta no existe</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>una parte de la ruta no es una carpeta</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permiso denegado</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>el disco está lleno</translation>
+    </message>
+    <message>
+        <source>the disk can only be read</source>
+        <translation>el disco es de solo lectura</translation>
+    </message>
+    <message>
+        <source>that is a folder</source>
+        <translation>eso es una carpeta</translation>
+    </message>
+    <message>
+        <source>it already exists</source>
+        <translation>ya existe</translation>
+    </message>
+    <message>
+        <source>the name is too long</source>
+        <translation>el nombre es demasiado largo</translation>
+    </message>
+    <message>
+        <source>too many files are open</source>
+        <translation>hay demasiados archivos abiertos</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>memoria agotada</translation>
+    </message>
+    <message>
+        <source>the disk could not be read or written</source>
+        <translation>no se pudo leer ni escribir en el disco</translation>
+    </message>
+    <message>
+        <source>it is in use</source>
+        <translation>está en uso</translation>
+    </message>
+    <message>
+        <source>it is on another disk</source>
+        <translation>está en otro disco</translation>
+    </message>
+    <message>
+        <source>the folder is not empty</source>
+        <translation>la carpeta no está vacía</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>el archivo es demasiado grande</translation>
+    </message>
+    <message>
+        <source>the path goes round in a circle of links</source>
+        <translation>la ruta da vueltas en un círculo de enlaces</translation>
+    </message>
+    <message>
+        <source>it took too long</source>
+        <translation>tardó demasiado</translation>
+    </message>
+    <message>
+        <source>the connection was refused</source>
+        <translation>se rechazó la conexión</translation>
+    </message>
+    <message>
+        <source>it is busy for now</source>
+        <translation>está ocupado por ahora</translation>
+    </message>
+    <message>
+        <source>a value was not accepted</source>
+        <translation>no se aceptó un valor</translation>
+    </message>
+    <message>
+        <source>the system refused (error %1)</source>
+        <translation>el sistema lo rechazó (error %1)</translation>
+    </message>
+    <message>
+        <source>the file could not be read</source>
+        <translation>no se pudo leer el archivo</translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation>no se pudo escribir el archivo</translation>
+    </message>
+    <message>
+        <source>the system ran out of room (disk space, memory or open files)</source>
+        <translation>el sistema se quedó sin espacio (disco, memoria o archivos abiertos)</translation>
+    </message>
+    <message>
+        <source>the file could not be removed</source>
+        <translation>no se pudo eliminar el archivo</translation>
+    </message>
+    <message>
+        <source>the file could not be renamed</source>
+        <translation>no se pudo cambiar el nombre del archivo</translation>
+    </message>
+    <message>
+        <source>the operation was cancelled</source>
+        <translation>se canceló la operación</translation>
+    </message>
+    <message>
+        <source>the file could not be opened</source>
+        <translation>no se pudo abrir el archivo</translation>
     </message>
 </context>
 </TS>

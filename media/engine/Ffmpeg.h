@@ -13,6 +13,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "core/SystemError.h"
+
 #include <QString>
 
 #include <memory>
@@ -95,11 +97,22 @@ inline void quietenFfmpegLog() {
         av_log_set_level(AV_LOG_WARNING);
 }
 
-// FFmpeg's text for an error code.
-inline QString avErrorText(int code) {
+// FFmpeg's own text for an error code, untranslated: for a sentence that already says in
+// our words what went wrong.
+inline QString avErrorRawText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return QString::fromLocal8Bit(text);
+}
+
+// The reason an FFmpeg call failed, for a sentence with a place for it. A system failure
+// passed through (AVERROR(errno), errno values being small) is said in our words with the
+// system's as a detail; FFmpeg's own failures have only FFmpeg's words.
+inline QString avErrorText(int code) {
+    constexpr int kLargestErrno = 4095; // the kernel's errno values stay below 4096
+    if (code < 0 && code >= -kLargestErrno)
+        return SystemError::describe(-code);
+    return avErrorRawText(code);
 }
 
 // Whether an FFmpeg error means the disk is full or the file cannot grow.

@@ -48,7 +48,7 @@ bool OutputFile::writeError(int result) {
             EncoderErrors::WriteError,
             kTr.tr("The disk is full (%1): the recording stopped. The file %2 keeps what was "
                    "recorded so far; free some space before recording again.")
-                .arg(avErrorText(result), settings_.path));
+                .arg(avErrorRawText(result), settings_.path));
     return fail(EncoderErrors::WriteError,
                 kTr.tr("Writing the video file %1 failed: %2. The recording stopped.")
                     .arg(settings_.path, avErrorText(result)));

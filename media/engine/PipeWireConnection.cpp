@@ -1,5 +1,6 @@
 #include "media/engine/PipeWireConnection.h"
 
+#include "core/SystemError.h"
 #include "core/Translate.h"
 #include "media/engine/PipeWireDmaBuf.h"
 #include "media/engine/PipeWireFrames.h"
@@ -364,7 +365,7 @@ bool PipeWireConnection::open(int fd, uint32_t node, QSize preferred, StreamRece
     if (!connected) {
         *code = GrabberErrors::DeviceOpenError;
         *errorText = kTr.tr("Cannot connect to the shared screen through PipeWire: %1")
-                         .arg(QString::fromLocal8Bit(std::strerror(error)));
+                         .arg(SystemError::describe(error));
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "media/engine/Remux.h"
 
+#include "core/SystemError.h"
 #include "core/Translate.h"
 #include "media/RecordingRecovery.h"
 #include "media/engine/Ffmpeg.h"
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -126,7 +126,7 @@ bool FastStartCopy::fail(int code) {
     *errorText_ = isOutOfSpace(code)
                       ? kTr.tr("The disk is full (%1): the recording %2 was kept as it was "
                                "recorded, which most players play but browsers may not seek.")
-                            .arg(avErrorText(code), path_)
+                            .arg(avErrorRawText(code), path_)
                       : kTr.tr("Finishing the recording %1 failed: %2. The file was kept as it "
                                "was recorded.")
                             .arg(path_, avErrorText(code));
@@ -219,7 +219,7 @@ bool FastStartCopy::finish() {
     out_.reset();
     in_.reset();
     if (std::rename(outPath_.constData(), inPath_.constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = SystemError::describe(errno);
         QFile::remove(temporary_);
         *errorText_ =
             kTr.tr("Cannot replace %1 with the finished recording: %2.").arg(path_, reason);

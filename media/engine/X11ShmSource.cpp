@@ -1,4 +1,5 @@
 #include "media/engine/X11ShmSource.h"
+#include "core/SystemError.h"
 #include "core/Translate.h"
 #include "media/engine/ChangedRows.h"
 #include "media/engine/PointerOverlay.h"
@@ -12,7 +13,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 
 extern "C" {
 #include <libavutil/pixfmt.h>
@@ -77,7 +77,7 @@ public:
         if (id < 0) {
             *code = GrabberErrors::DeviceOpenError;
             *errorText = kTr.tr("Cannot reserve shared memory for the screen pictures: %1.")
-                             .arg(QString::fromLocal8Bit(std::strerror(errno)));
+                             .arg(SystemError::describe(errno));
             return false;
         }
         void* address = shmat(id, nullptr, 0);
@@ -86,7 +86,7 @@ public:
             shmctl(id, IPC_RMID, nullptr);
             *code = GrabberErrors::DeviceOpenError;
             *errorText = kTr.tr("Cannot map shared memory for the screen pictures: %1.")
-                             .arg(QString::fromLocal8Bit(std::strerror(saved)));
+                             .arg(SystemError::describe(saved));
             return false;
         }
         memory_ = std::make_unique<ShmMemory>(address);

@@ -1,5 +1,6 @@
 #include "platform/wayland/ScreenShare.h"
 
+#include "core/SystemError.h"
 #include "core/Translate.h"
 #include "media/engine/PipeWireSource.h"
 #include "media/engine/PipeWireStill.h"
@@ -13,7 +14,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 
 namespace platform::wayland {
@@ -31,10 +31,9 @@ constexpr int kStillWaitMs = 1500;
 int duplicate(const QDBusUnixFileDescriptor& remote, QString* errorText) {
     const int fd = remote.isValid() ? fcntl(remote.fileDescriptor(), F_DUPFD_CLOEXEC, 3) : -1;
     if (fd < 0)
-        *errorText =
-            kTr.tr("Cannot use the screen-sharing connection (%1). Open the capture "
-                   "again.")
-                .arg(QString::fromLocal8Bit(std::strerror(remote.isValid() ? errno : EBADF)));
+        *errorText = kTr.tr("Cannot use the screen-sharing connection (%1). Open the capture "
+                            "again.")
+                         .arg(SystemError::describe(remote.isValid() ? errno : EBADF));
     return fd;
 }
 

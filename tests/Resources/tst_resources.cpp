@@ -79,22 +79,20 @@ void TestResources::catalogues_data() {
     add("en", "HistoryWidgetItem", "Open link in browser", "Open link in browser");
     add("en", "ProgressWidget", "Loading, please wait...", "Loading, please wait...");
     add("en", "SnapshotButton", "Press to record video", "Press to record video");
-    add("es", "CropCtrl", "Stop recording", QString::fromUtf8("Parar la grabación"));
-    add("es", "HistoryWidget", "History", "Historia");
-    add("es", "HistoryWidgetItem", "Remove record", QString::fromUtf8("Borrar la grabación"));
-    add("es", "UploadController", "Upload error", "Error de descarga");
-    add("es", "ProgressWidget", "Loading, please wait...", "Cargando, por favor espere...");
-    add("es", "SnapshotButton", "Press to record video", "Pulse para grabar el video");
-    add("br", "CropCtrl", "Error", "Falta");
-    add("br", "HistoryWidget", "There are no items", QString::fromUtf8("Não existe pontos"));
+    add("es", "CropCtrl", "Stop recording", QString::fromUtf8("Detener la grabación"));
+    add("es", "HistoryWidget", "History", "Historial");
+    add("es", "HistoryWidgetItem", "Remove record", "Quitar del historial");
+    add("es", "UploadController", "Upload error", "Error al subir");
+    add("es", "ProgressWidget", "Loading, please wait...", "Subiendo, espera un momento...");
+    add("es", "SnapshotButton", "Press to record video", "Haz clic para grabar un video");
+    add("br", "CropCtrl", "Error", "Erro");
+    add("br", "HistoryWidget", "There are no items", QString::fromUtf8("Não há itens"));
     add("br", "HistoryWidgetItem", "Copy to clipboard",
-        QString::fromUtf8("Copiar para área de transferência"));
-    add("br", "MainWindow", "Languages", "Lingua de interface");
+        QString::fromUtf8("Copiar para a área de transferência"));
+    add("br", "MainWindow", "Languages", "Idioma da interface");
     add("br", "MainWindow", "Close", "Fechar");
-    add("br", "ProgressWidget", "Loading, please wait...",
-        QString::fromUtf8("Descarregamento está em curso, aguarde, por favor..."));
-    add("br", "SnapshotButton", "Show/hide record button",
-        QString::fromUtf8("Mostrar/esconder o botão de gravação"));
+    add("br", "ProgressWidget", "Loading, please wait...", "Enviando, aguarde um momento...");
+    add("br", "SnapshotButton", "Show/hide record button", "Mostrar/ocultar o botão de gravação");
 }
 
 void TestResources::catalogues() {

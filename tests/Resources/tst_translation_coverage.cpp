@@ -185,6 +185,58 @@ QHash<QString, QString> finishedTranslations(const QString& path, QString* error
     return out;
 }
 
+struct Message {
+    QString context;
+    QString source;
+    QString translation;
+    QString type; // "unfinished", "obsolete", "vanished" or empty for a finished one
+};
+
+QList<Message> messagesOf(const QString& path, QString* error) {
+    QList<Message> out;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return out;
+    }
+    QXmlStreamReader xml(&file);
+    QString context, source;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"name") {
+            context = xml.readElementText();
+        } else if (xml.name() == u"source") {
+            source = xml.readElementText();
+        } else if (xml.name() == u"translation") {
+            const QString type = xml.attributes().value(QLatin1String("type")).toString();
+            out.append({context, source, xml.readElementText(), type});
+        }
+    }
+    if (xml.hasError())
+        *error = xml.errorString();
+    return out;
+}
+
+QString keyOf(const QString& context, const QString& source) {
+    return context + QChar(0x1f) + source;
+}
+
+QString catalogueFile(const QString& code) {
+    return QStringLiteral(CLIPNEST_SOURCE_DIR "/Resources/locales/%1.ts").arg(code);
+}
+
+// The %1 ... %99 markers of a text, sorted: a translation that drops or invents one shows a
+// sentence with a hole or a raw "%2" in it.
+QStringList placeholders(const QString& text) {
+    static const QRegularExpression marker(QStringLiteral("%L?(\\d{1,2})"));
+    QStringList out;
+    for (auto it = marker.globalMatch(text); it.hasNext();)
+        out.append(it.next().captured(1));
+    out.sort();
+    return out;
+}
+
 QList<Text> textsOfTheProgram() {
     QList<Text> texts;
     for (const char* folder :
@@ -279,9 +331,126 @@ private slots:
             qWarning().noquote() << "untranslated:" << line;
         QVERIFY2(missing.isEmpty(),
                  qPrintable(QStringLiteral("%1 text(s) without a finished translation in %2.ts; "
-                                           "add them to Resources/tools/make_catalogues.py")
+                                           "add them through the translation JSON files")
                                 .arg(missing.size())
                                 .arg(code)));
+    }
+
+    // Every message of the English catalogue, in every context, is in the Spanish and the
+    // Portuguese one too, finished, and in words of that language: a row left in English, or
+    // with a %N lost, is what a user of that language would see.
+    void everyMessageIsTranslated_data() { everyTextHasAFinishedTranslation_data(); }
+
+    void everyMessageIsTranslated() {
+        QFETCH(QString, code);
+        QString error;
+        const QList<Message> english = messagesOf(catalogueFile(QStringLiteral("en")), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        const QList<Message> translated = messagesOf(catalogueFile(code), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY2(english.size() > 60, qPrintable(QString::number(english.size())));
+
+        // Texts that are the same words in the other language.
+        static const QHash<QString, QSet<QString>> sameInLanguage = {
+            {QStringLiteral("es"),
+             {keyOf("CountdownMenu", "%1 s"), keyOf("CropCtrl", "Error"),
+              keyOf("SaveRecordingFlow", "Error")}},
+            {QStringLiteral("br"), {keyOf("CountdownMenu", "%1 s"), keyOf("ShortcutDialog", "OK")}},
+        };
+        QHash<QString, Message> byKey;
+        for (const Message& m : translated)
+            byKey.insert(m.context + QChar(0x1f) + m.source, m);
+
+        QStringList faults;
+        QSet<QString> englishKeys;
+        for (const Message& m : english) {
+            const QString key = m.context + QChar(0x1f) + m.source;
+            englishKeys.insert(key);
+            const QString where = QStringLiteral("%1 / \"%2\"").arg(m.context, m.source);
+            if (!byKey.contains(key)) {
+                faults.append(QStringLiteral("missing: ") + where);
+                continue;
+            }
+            const Message& t = byKey.value(key);
+            if (!t.type.isEmpty())
+                faults.append(QStringLiteral("%1: %2").arg(t.type, where));
+            else if (t.translation.trimmed().isEmpty())
+                faults.append(QStringLiteral("empty: ") + where);
+            else if ((t.translation == m.source || t.translation == m.translation) &&
+                     !sameInLanguage.value(code).contains(key))
+                faults.append(QStringLiteral("left in English: ") + where);
+            else if (placeholders(t.translation) != placeholders(m.source))
+                faults.append(QStringLiteral("markers %1 instead of %2: %3")
+                                  .arg(placeholders(t.translation).join(QLatin1Char(',')),
+                                       placeholders(m.source).join(QLatin1Char(',')), where));
+        }
+        // And nothing only in this catalogue: the English one is the list of the program's texts.
+        for (const Message& m : translated) {
+            if (!englishKeys.contains(m.context + QChar(0x1f) + m.source))
+                faults.append(QStringLiteral("not in en.ts: %1 / \"%2\"").arg(m.context, m.source));
+        }
+        for (const QString& line : std::as_const(faults))
+            qWarning().noquote() << line;
+        QVERIFY2(faults.isEmpty(),
+                 qPrintable(QStringLiteral("%1 fault(s) in %2.ts").arg(faults.size()).arg(code)));
+    }
+
+    // The catalogues are Latin American Spanish and Brazilian Portuguese. These are the forms
+    // of Spain and of Portugal (or plain mistakes) the catalogues once held; a row added later
+    // in those words reads as foreign to the people the language is for.
+    void wordsOfTheRightCountry_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QStringList>("foreign");
+        QTest::newRow("Spanish") << QStringLiteral("es")
+                                 << QStringList{
+                                        QStringLiteral("\\bordenador"),   // computadora
+                                        QStringLiteral("\\bparar\\b"),    // Detener, throughout
+                                        QStringLiteral("\\bhistoria\\b"), // Historial
+                                        QStringLiteral("cuenta atrás"),   // cuenta regresiva
+                                        QStringLiteral("\\bpulse\\b"),    // tú, not usted
+                                        QStringLiteral("\\bespere\\b"),
+                                        QStringLiteral("\\bdescarga"), // an upload is a subida
+                                    };
+        QTest::newRow("Brazilian Portuguese")
+            << QStringLiteral("br")
+            << QStringList{
+                   QStringLiteral("\\bpartilh"),    // compartilhar
+                   QStringLiteral("\\bguardar\\b"), // salvar
+                   QStringLiteral("\\bcarreg"),     // an upload is an envio
+                   QStringLiteral("descarreg"),
+                   QStringLiteral("hiperligaç"),    // link
+                   QStringLiteral("\\bficheiro"),   // arquivo
+                   QStringLiteral("\\becrã"),       // tela
+                   QStringLiteral("\\butilizador"), // usuário
+                   QStringLiteral("\\blingua\\b"),  // língua, idioma
+                   QStringLiteral("^falta$"),       // erro
+               };
+    }
+
+    void wordsOfTheRightCountry() {
+        QFETCH(QString, code);
+        QFETCH(QStringList, foreign);
+        QString error;
+        const QList<Message> messages = messagesOf(catalogueFile(code), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QStringList faults;
+        for (const QString& pattern : std::as_const(foreign)) {
+            const QRegularExpression re(pattern,
+                                        QRegularExpression::CaseInsensitiveOption |
+                                            QRegularExpression::UseUnicodePropertiesOption);
+            QVERIFY2(re.isValid(), qPrintable(pattern));
+            for (const Message& m : messages) {
+                if (re.match(m.translation).hasMatch())
+                    faults.append(QStringLiteral("%1: %2 / \"%3\" -> \"%4\"")
+                                      .arg(pattern, m.context, m.source, m.translation));
+            }
+        }
+        for (const QString& line : std::as_const(faults))
+            qWarning().noquote() << line;
+        QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("%1 row(s) in words of another "
+                                                             "country in %2.ts")
+                                                  .arg(faults.size())
+                                                  .arg(code)));
     }
 };
 

@@ -7,11 +7,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include <cstdio>
@@ -41,6 +44,10 @@ void dumpState(MainWindow& window, const char* tag) {
     std::printf("%s.current=%s\n", tag, qPrintable(Languages::current()));
     std::printf("%s.menu=%s\n", tag, qPrintable(texts.join(QLatin1Char('|'))));
     std::printf("%s.languages=%s\n", tag, qPrintable(languages.join(QLatin1Char(' '))));
+    // Qt's own buttons, as any of its dialogs (a question, the file chooser) would show them.
+    QDialogButtonBox buttons(QDialogButtonBox::Yes | QDialogButtonBox::Cancel);
+    std::printf("%s.qt=%s|%s\n", tag, qPrintable(buttons.button(QDialogButtonBox::Yes)->text()),
+                qPrintable(buttons.button(QDialogButtonBox::Cancel)->text()));
 }
 
 class LanguageChangeCounter : public QObject {
@@ -150,7 +157,7 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("firstEntry");
         QTest::newRow("Spanish system") << "es_ES.UTF-8"
-                                        << "es" << QStringLiteral("Grabación del video");
+                                        << "es" << QStringLiteral("Grabar video");
         QTest::newRow("German system") << "de_DE.UTF-8"
                                        << "en"
                                        << "Record video";
@@ -186,10 +193,11 @@ private slots:
         writeLanguage(home, QStringLiteral("es"));
         const auto report = runShell(home, QStringLiteral("de_DE.UTF-8"));
         QCOMPARE(report.value("start.current"), QStringLiteral("es"));
-        QCOMPARE(
-            report.value("start.menu"),
-            QStringLiteral("Grabación del video|Historia|Mostrar/Ocultar el botón de grabación|"
-                           "Atajos de teclado...|Cuenta atrás|Idioma de la interfaz|FAQ|Cerrar"));
+        QCOMPARE(report.value("start.menu"),
+                 QStringLiteral("Grabar video|Historial|Mostrar u ocultar el botón de grabar|"
+                                "Atajos de teclado...|Cuenta regresiva|Idioma de la interfaz|"
+                                "Preguntas frecuentes|Cerrar"));
+        QCOMPARE(report.value("start.qt"), QStringLiteral("&Sí|Cancelar"));
         QCOMPARE(storedLanguage(home).toString(), QStringLiteral("es"));
     }
 
@@ -202,6 +210,7 @@ private slots:
             QStringLiteral("Record video|History|Show/hide record button|Keyboard shortcuts...|"
                            "Countdown|Interface language|"
                            "FAQ|Close"));
+        QCOMPARE(report.value("start.qt"), QStringLiteral("&Yes|Cancel"));
     }
 
     void switchingLanguageRetranslatesAndPersists() {
@@ -211,15 +220,51 @@ private slots:
         QCOMPARE(report.value("start.current"), QStringLiteral("en"));
         QCOMPARE(report.value("chosen.current"), QStringLiteral("br"));
         QCOMPARE(report.value("chosen.menu"),
-                 QStringLiteral(
-                     "Gravar vídeo|História|Mostrar/esconder o botão de gravação|"
-                     "Atalhos de teclado...|Contagem regressiva|Lingua de interface|FAQ|Fechar"));
+                 QStringLiteral("Gravar vídeo|Histórico|Mostrar/ocultar o botão de gravação|"
+                                "Atalhos de teclado...|Contagem regressiva|Idioma da interface|"
+                                "Perguntas frequentes|Fechar"));
+        QCOMPARE(report.value("chosen.qt"), QStringLiteral("&Sim|Cancelar"));
         QCOMPARE(report.value("again.events"), QStringLiteral("0"));
         QCOMPARE(storedLanguage(home).toString(), QStringLiteral("br"));
 
         // The next start installs it without looking at the system locale.
         const auto restarted = runShell(home, QStringLiteral("es_ES.UTF-8"));
         QCOMPARE(restarted.value("start.current"), QStringLiteral("br"));
+    }
+
+    // Back to English, Qt's buttons go back with the rest rather than keep the last language.
+    void backToEnglishTakesQtsTextsBack() {
+        requireCatalogues();
+        QTemporaryDir home;
+        writeLanguage(home, QStringLiteral("br"));
+        const auto report = runShell(home, QStringLiteral("pt_BR.UTF-8"), QStringLiteral("en"));
+        QCOMPARE(report.value("start.qt"), QStringLiteral("&Sim|Cancelar"));
+        QCOMPARE(report.value("chosen.current"), QStringLiteral("en"));
+        QCOMPARE(report.value("chosen.qt"), QStringLiteral("&Yes|Cancel"));
+    }
+
+    // Qt's catalogues come from the distribution (qt6-translations-l10n): one for each of our
+    // languages but English, and each holds the standard buttons' texts.
+    void qtCatalogueLoadsForEachLanguage_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("yes");
+        QTest::addColumn<QString>("cancel");
+        QTest::newRow("es") << "es" << QStringLiteral("&Sí") << QStringLiteral("Cancelar");
+        QTest::newRow("br") << "br" << QStringLiteral("&Sim") << QStringLiteral("Cancelar");
+    }
+
+    void qtCatalogueLoadsForEachLanguage() {
+        QFETCH(QString, code);
+        QFETCH(QString, yes);
+        QFETCH(QString, cancel);
+        QTranslator translator;
+        QVERIFY2(
+            Languages::loadQtCatalog(translator, code),
+            qPrintable(Languages::qtCatalogName(code) + " not in " + Languages::qtCatalogFolder()));
+        QCOMPARE(translator.translate("QPlatformTheme", "&Yes"), yes);
+        QCOMPARE(translator.translate("QPlatformTheme", "Cancel"), cancel);
+        QTranslator english;
+        QVERIFY(!Languages::loadQtCatalog(english, QStringLiteral("en")));
     }
 
     void unknownStoredLanguageShowsSourceTexts() {

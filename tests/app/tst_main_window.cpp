@@ -111,10 +111,10 @@ private slots:
         QCOMPARE(urls_.opened, QList<QUrl>{faq});
         auto* languages = window_->findChild<QMenu*>(QStringLiteral("LanguagesMenu"));
         languages->actions().at(0)->trigger(); // Portuguese
-        QCOMPARE(faqEntry->text(), QStringLiteral("FAQ"));
+        QTRY_COMPARE(faqEntry->text(), QStringLiteral("Perguntas frequentes"));
         // The popup follows the interface language.
         QTRY_COMPARE(window_->uploadController()->popup()->text(),
-                     QStringLiteral("O link de vídeo está copiado em área de transferência"));
+                     QStringLiteral("Link do vídeo copiado para a área de transferência"));
         faqEntry->trigger();
         QCOMPARE(urls_.opened, (QList<QUrl>{faq, faq}));
     }

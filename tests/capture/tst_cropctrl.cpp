@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTranslator>
 #include <QtEndian>
 #include <QtTest>
 
@@ -892,6 +893,24 @@ void TestCropCtrl::saveIntoAnUnwritableFolderKeepsTheRecording() {
     QCOMPARE(store_->entry(video)->state, RecordingState::NotUploaded);
     QTRY_VERIFY(topLevel(QStringLiteral("RecordFinishedPanel"))->isVisible());
     QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::RecordFinished);
+
+    // Once more with the interface in Spanish: the sentence is Spanish throughout, and the
+    // system's English words stay in the detail.
+    QTranslator spanish;
+    QVERIFY(spanish.load(QStringLiteral(":/Resources/locales/es.qm")));
+    QCoreApplication::installTranslator(&spanish);
+    message.clear();
+    saveVia(unwritable, &message);
+    QTRY_VERIFY_WITH_TIMEOUT(!message.isEmpty(), 60000);
+    QCoreApplication::removeTranslator(&spanish);
+    const QStringList spanishParts = message.split(QLatin1Char('|'));
+    QCOMPARE(spanishParts.size(), 3);
+    QVERIFY2(spanishParts[1].startsWith(
+                 QString::fromUtf8("No se puede guardar la grabación como %1: ").arg(unwritable)),
+             qPrintable(message));
+    QVERIFY2(systemWords.contains(spanishParts[2]), qPrintable(message));
+    QVERIFY(!spanishParts[1].contains(spanishParts[2]));
+    QVERIFY(QFileInfo::exists(video));
 }
 
 void TestCropCtrl::saveToANewPathEndsTheCapture() {

@@ -6,6 +6,7 @@
 #include "tests/support/UnwritableFolder.h"
 
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include <cerrno>
@@ -36,6 +37,7 @@ private slots:
     void typedNamesBecomeMp4FilesAtHome();
     void completedNameNeverReplacesUnasked();
     void failuresAreOurSentenceWithTheSystemsDetail();
+    void failureReadsInTheInterfaceLanguage();
 
 private:
     std::unique_ptr<QTemporaryDir> base_;
@@ -185,6 +187,26 @@ void TestSaveTarget::failuresAreOurSentenceWithTheSystemsDetail() {
     QVERIFY2(systemWords.contains(r.detail), qPrintable(r.detail));
     QCOMPARE(readFile(source), QByteArray("the recording"));
     QVERIFY(!QFileInfo::exists(target));
+}
+
+// The same missing folder with the interface in Spanish: the whole sentence is Spanish, and
+// the system's English words stay out of it, in the detail the message box shows apart.
+void TestSaveTarget::failureReadsInTheInterfaceLanguage() {
+    QTranslator spanish;
+    QVERIFY(spanish.load(QStringLiteral(":/Resources/locales/es.qm")));
+    QCoreApplication::installTranslator(&spanish);
+    const QString source = base_->filePath(QStringLiteral("rec.mp4"));
+    QVERIFY(writeFile(source, "the recording"));
+    const QString missing = home_ + QStringLiteral("/Videos/first.mp4");
+    const RecordingSave::Result r = RecordingSave::moveRecording(source, missing);
+    QCoreApplication::removeTranslator(&spanish);
+    QVERIFY(!r.ok);
+    QCOMPARE(r.error,
+             QString::fromUtf8("No se puede guardar la grabación como %1: esa carpeta no existe.")
+                 .arg(missing));
+    QCOMPARE(r.detail, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    QVERIFY2(!r.error.contains(r.detail), qPrintable(r.error));
+    QCOMPARE(readFile(source), QByteArray("the recording"));
 }
 
 QTEST_GUILESS_MAIN(TestSaveTarget)

@@ -243,8 +243,8 @@ void TestHistoryWidget::tooltipsAndTextsFollowTheLanguage() {
     QTRY_COMPARE(copy->tooltipText, QString("Copiar al portapapeles"));
     QCOMPARE(rowAt(0)->findChild<PushButtonWithTooltip*>("OpenButton")->tooltipText,
              QString("Abrir el enlace en el navegador"));
-    QCOMPARE(window_->findChild<QLabel*>("TitleLabel")->text(), QString("Historia"));
-    QCOMPARE(window_->findChild<QLabel*>("NoItemLabel")->text(), QString::fromUtf8("No hay ítems"));
+    QCOMPARE(window_->findChild<QLabel*>("TitleLabel")->text(), QString("Historial"));
+    QCOMPARE(window_->findChild<QLabel*>("NoItemLabel")->text(), QString("No hay elementos"));
     QApplication::removeTranslator(&spanish);
     QTRY_COMPARE(window_->findChild<QLabel*>("TitleLabel")->text(), QString("History"));
 }
@@ -438,7 +438,7 @@ void TestHistoryWidget::recordingRowsSpeakTheLanguage() {
     const QString b = store->reserve(at(2024, 5, 2, 8, 0, 0)).filePath;
     store->setState(b, RecordingState::NotUploaded);
     QCOMPARE(label(window_->recordingRows().at(0), "StatusLabel"),
-             QString::fromUtf8("não enviado"));
+             QString::fromUtf8("não enviada"));
     QApplication::removeTranslator(&portuguese);
     QTRY_COMPARE(upload->tooltipText, QString("Upload again"));
     QCOMPARE(label(row, "StatusLabel"), QString("upload failed: timeout"));

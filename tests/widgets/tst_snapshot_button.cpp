@@ -380,9 +380,9 @@ void TestSnapshotButton::contextMenuEntryFollowsTheSetting() {
     QVERIFY(portuguese.load(":/Resources/locales/br.qm"));
     QApplication::installTranslator(&portuguese);
     QTRY_COMPARE(button.showHideEntry()->text(),
-                 QString::fromUtf8("Mostrar/esconder o botão de gravação"));
+                 QString::fromUtf8("Mostrar/ocultar o botão de gravação"));
     QCOMPARE(button.findChild<QLabel*>("ImageLabel")->toolTip(),
-             QString::fromUtf8("Pressione para gravar o vídeo"));
+             QString::fromUtf8("Clique para gravar um vídeo"));
     QApplication::removeTranslator(&portuguese);
     QTRY_COMPARE(button.findChild<QLabel*>("ImageLabel")->toolTip(),
                  QString("Press to record video"));
@@ -431,7 +431,7 @@ void TestSnapshotButton::soundSourceChoiceIsKeptInTheSettings() {
     QTranslator spanish;
     QVERIFY(spanish.load(":/Resources/locales/es.qm"));
     QApplication::installTranslator(&spanish);
-    QTRY_COMPARE(choices[1]->text(), QString::fromUtf8("Sonido del ordenador"));
+    QTRY_COMPARE(choices[1]->text(), QString::fromUtf8("Sonido de la computadora"));
     QApplication::removeTranslator(&spanish);
     QTRY_COMPARE(choices[1]->text(), QString("Computer sound"));
     QSettings().remove("Sound source");
