@@ -20,6 +20,16 @@ void CropCtrl::dropFinishedPanels() {
     finished_.withdraw();
 }
 
+void CropCtrl::toggleSharePanel() {
+    if (sharePanel_->isVisible()) {
+        sharePanel_->hide();
+        return;
+    }
+    placeSocialPanel();
+    sharePanel_->show();
+    sharePanel_->raise();
+}
+
 void CropCtrl::tearDown() {
     dropFinishedPanels();
     close();
