@@ -183,11 +183,11 @@ bool CropCtrl::eventFilter(QObject* watched, QEvent* event) {
     if (watched == sizeLabel_) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: // what a second click soon after the first brings
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
                 beginSizeEdit();
             return true;
         case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
             // The release of that press is not the end of a drag on the overlay.
             return true;
         default:
