@@ -14,9 +14,10 @@
 namespace {
 // Black at about half opacity: the desktop stays readable under the dimming.
 const QColor kDimColor(0, 0, 0, 127);
-// What a click would take: a clear outline, thick enough to see on any picture.
+// What a click would take: a clear outline, thick enough to see on any picture, thin enough
+// to hide little of the window's own edge.
 const QColor kTargetColor(64, 160, 255, 230);
-constexpr int kTargetLine = 3;
+constexpr int kTargetLine = 2;
 // The last area, offered again: faint, so that it does not pass for a selection.
 const QColor kOfferedColor(255, 255, 255, 110);
 } // namespace
@@ -99,13 +100,12 @@ void OverlayWindow::paintOffers(QPainter& painter) const {
     const QRect target = model_.target();
     if (!target.isNull()) {
         // Drawn inside the target, so that a monitor's outline stays on that monitor.
-        const int inset = kTargetLine / 2;
+        const double half = kTargetLine / 2.0;
         QPen pen(kTargetColor, kTargetLine);
         pen.setJoinStyle(Qt::MiterJoin);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(
-            QRectF(target).adjusted(inset + 0.5, inset + 0.5, -inset - 0.5, -inset - 0.5));
+        painter.drawRect(QRectF(target).adjusted(half, half, -half, -half));
     }
 }
 
