@@ -10,6 +10,7 @@
 #include "widgets/SaveRecordingFlow.h"
 
 #include <QMessageBox>
+#include <QToolTip>
 
 void CropCtrl::dropFinishedPanels() {
     model_.setMode(Mode::Idle);
@@ -25,6 +26,8 @@ void CropCtrl::toggleSharePanel() {
         sharePanel_->hide();
         return;
     }
+    // The share button's tooltip stands just below the pointer, where the targets come.
+    QToolTip::hideText();
     placeSocialPanel();
     sharePanel_->show();
     sharePanel_->raise();
