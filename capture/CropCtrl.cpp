@@ -12,6 +12,7 @@
 
 #include <QCursor>
 #include <QLabel>
+#include <QLineEdit>
 #include <QWindow>
 
 namespace {
@@ -65,6 +66,8 @@ void CropCtrl::connectParts() {
     connect(&menu_, &OverlayMenu::recordWithSoundClicked, this, &CropCtrl::recordWithSound);
     connect(&menu_, &OverlayMenu::clearClicked, this, &CropCtrl::clearAndShowLabel);
     connect(&menu_, &OverlayMenu::closeClicked, this, &CropCtrl::close);
+    connect(&menu_, &OverlayMenu::wholeScreenClicked, this, &CropCtrl::takeWholeScreen);
+    connect(&menu_, &OverlayMenu::lastAreaClicked, this, &CropCtrl::takeLastArea);
 }
 
 bool CropCtrl::isVisible() const {
@@ -109,8 +112,11 @@ void CropCtrl::show() {
 
 void CropCtrl::clear() {
     model_.clear();
+    model_.setTarget(QRect());
     hintLabel_->hide();
     sizeLabel_->hide();
+    sizeEdit_->hide();
+    offerLabel_->hide();
     startPanel_->hide();
     model_.setCurrentPos(layout_.fromGlobal(QCursor::pos()));
     updateScreens();
@@ -146,6 +152,15 @@ void CropCtrl::showHintAt(QPoint pos) {
 void CropCtrl::placeHintLabel() {
     const QPoint pos = model_.currentPos();
     placeChild(hintLabel_, pos + QPoint(15, 15), pos);
+    // The last area's offer stays in its middle while nothing is selected.
+    const QRect offered = model_.offered();
+    const bool offer = model_.mode() == Mode::Idle && !offered.isNull();
+    if (offer) {
+        offerLabel_->adjustSize();
+        placeChild(offerLabel_, offered.center() - QPoint(offerLabel_->width() / 2, 0),
+                   offered.center());
+    }
+    offerLabel_->setVisible(offer);
 }
 
 void CropCtrl::takeKeyboard(int attemptsLeft) {
@@ -160,6 +175,14 @@ void CropCtrl::takeKeyboard(int attemptsLeft) {
 }
 
 void CropCtrl::onKey(int key, Qt::KeyboardModifiers modifiers) {
+    // While the size field is open the keys are its own; those it let through end it.
+    if (sizeEdit_->isVisible()) {
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)
+            endSizeEdit(key != Qt::Key_Escape);
+        return;
+    }
+    if (onSelectionKey(key, modifiers))
+        return;
     if (key == Qt::Key_Escape)
         close();
     else if (key == Qt::Key_S && modifiers == Qt::ControlModifier)

@@ -15,6 +15,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QVector>
 
 #include <memory>
 #include <vector>
@@ -24,6 +25,7 @@ class FinishedWindow;
 class OverlayWindow;
 class PopupNotify;
 class QLabel;
+class QLineEdit;
 class QWidget;
 class RecordPanel;
 class SharePanel;
@@ -171,7 +173,29 @@ private:
     void cancelCountdown();
     // The overlay is opened anew or closed: the countdown just ends.
     void abandonCountdown();
+    // CropCtrlShortcuts.cpp: the quick ways to an area.
+    // The desktop's windows and the last area, for the monitors as they are now.
+    void findTargets();
+    // What a click at an overlay point takes: a window, else the monitor.
+    QRect targetAt(QPoint pos) const;
+    // The pointer rests at `pos` with nothing selected: outline what a click would take.
+    void pointTarget(QPoint pos);
+    // Selects `area` whole, as a finished drag would.
+    void takeArea(const QRect& area);
+    void takeWholeScreen();
+    void takeLastArea();
+    void rememberArea(const QRect& area);
+    // Arrows, Enter and Ctrl+A; true when the key was one of them.
+    bool onSelectionKey(int key, Qt::KeyboardModifiers modifiers);
+    // The selection changed by the keyboard or typed values: the labels and panel follow.
+    void showChangedSelection();
+    // The size label becomes a field for exact values, and back.
+    void beginSizeEdit();
+    void endSizeEdit(bool apply);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // CropCtrlActions.cpp
+    // Shows or hides the share targets beside the finished panel's share button.
+    void toggleSharePanel();
     // The finished panels and the record frame go; the recording stays in the folder.
     void dropFinishedPanels();
     void tearDown();
@@ -191,7 +215,14 @@ private:
     // Children of the window of the monitor they show on.
     QLabel* hintLabel_ = nullptr;
     QLabel* sizeLabel_ = nullptr;
+    // Says that Enter takes the last area, inside it while it is offered.
+    QLabel* offerLabel_ = nullptr;
+    // Exact values typed over the size label.
+    QLineEdit* sizeEdit_ = nullptr;
     StartPanel* startPanel_ = nullptr;
+    // The desktop's windows, topmost first, in overlay units, as they were when the overlay
+    // was opened (the picture is frozen, so are they).
+    QVector<QRect> windowTargets_;
     OverlayMenu menu_;
     // Parentless panel windows.
     std::unique_ptr<RecordPanel> recordPanel_;

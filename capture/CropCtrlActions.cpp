@@ -10,6 +10,7 @@
 #include "widgets/SaveRecordingFlow.h"
 
 #include <QMessageBox>
+#include <QToolTip>
 
 void CropCtrl::dropFinishedPanels() {
     model_.setMode(Mode::Idle);
@@ -18,6 +19,18 @@ void CropCtrl::dropFinishedPanels() {
     sharePanel_->hide();
     finishedWindow_->hide();
     finished_.withdraw();
+}
+
+void CropCtrl::toggleSharePanel() {
+    if (sharePanel_->isVisible()) {
+        sharePanel_->hide();
+        return;
+    }
+    // The share button's tooltip stands just below the pointer, where the targets come.
+    QToolTip::hideText();
+    placeSocialPanel();
+    sharePanel_->show();
+    sharePanel_->raise();
 }
 
 void CropCtrl::tearDown() {

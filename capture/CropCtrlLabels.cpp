@@ -7,6 +7,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 
 namespace {
@@ -51,7 +52,27 @@ void CropCtrl::buildLabels() {
         QStringLiteral("QLabel#%1 { %2 }").arg(QStringLiteral("SizeLabel"), PanelStyle::dark()));
     sizeLabel_->setMinimumSize(kSizeLabelSize);
     sizeLabel_->setMaximumSize(kSizeLabelSize);
+    sizeLabel_->setCursor(Qt::IBeamCursor);
+    sizeLabel_->installEventFilter(this);
     sizeLabel_->hide();
+
+    sizeEdit_ = new QLineEdit(window);
+    sizeEdit_->setObjectName(QStringLiteral("SizeEdit"));
+    sizeEdit_->setFont(sizeLabel_->font());
+    sizeEdit_->setMinimumWidth(
+        QFontMetrics(sizeEdit_->font())
+            .horizontalAdvance(QStringLiteral("99999x99999 at 99999,99999")));
+    sizeEdit_->installEventFilter(this);
+    sizeEdit_->hide();
+
+    offerLabel_ = new QLabel(window);
+    offerLabel_->setObjectName(QStringLiteral("LastAreaLabel"));
+    offerLabel_->setTextFormat(Qt::PlainText);
+    offerLabel_->setStyleSheet(hintLabel_->styleSheet());
+    offerLabel_->setFont(hintLabel_->font());
+    offerLabel_->setAlignment(Qt::AlignCenter);
+    offerLabel_->setContentsMargins(8, 4, 8, 4);
+    offerLabel_->hide();
 }
 
 void CropCtrl::updateSizeLabel(int width, int height) {
@@ -67,7 +88,7 @@ void CropCtrl::updateSizeLabel(int width, int height) {
 void CropCtrl::showContextMenuAt(QPoint globalPos) {
     hintLabel_->hide();
     updateScreens();
-    menu_.exec(globalPos, model_.hasArea());
+    menu_.exec(globalPos, model_.hasArea(), !model_.offered().isNull());
     // The menu took the keyboard while it was open.
     if (isVisible())
         takeKeyboard(kKeyboardRetries);

@@ -35,6 +35,8 @@ void CropCtrl::onPressed(QPoint pos, Qt::MouseButton button) {
 
 void CropCtrl::onMoved(QPoint pos, Qt::MouseButtons buttons) {
     const bool handlesShown = model_.pointAt(pos);
+    if (!(buttons & Qt::LeftButton))
+        pointTarget(pos);
     placeHintLabel();
     if (handlesShown)
         repaintScreens();
@@ -59,11 +61,15 @@ void CropCtrl::onMoved(QPoint pos, Qt::MouseButtons buttons) {
 void CropCtrl::onReleased(QPoint pos, Qt::MouseButton button) {
     if (button != Qt::LeftButton)
         return;
-    Q_UNUSED(pos);
     placeHintLabel();
     if (model_.refreshHandles())
         repaintScreens();
     const bool selected = model_.release();
+    if (!selected && model_.clicked()) {
+        // A click on the empty overlay takes what it showed outlined: a window or a monitor.
+        takeArea(targetAt(pos));
+        return;
+    }
     hintLabel_->setVisible(!selected);
     if (selected) {
         placePanel(startPanel_);

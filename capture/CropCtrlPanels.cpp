@@ -19,6 +19,7 @@ void CropCtrl::connectPanels() {
     connect(finishedPanel_.get(), &FinishedPanel::saveClicked, this, &CropCtrl::save);
     connect(finishedPanel_.get(), &FinishedPanel::uploadClicked, this,
             [this] { handOver(-1, tr("Upload error")); });
+    connect(finishedPanel_.get(), &FinishedPanel::shareClicked, this, &CropCtrl::toggleSharePanel);
     connect(finishedPanel_.get(), &FinishedPanel::closeClicked, this,
             &CropCtrl::closeRecordFinishedPanel);
     connect(sharePanel_.get(), &SharePanel::shareClicked, this,
@@ -41,6 +42,9 @@ void CropCtrl::updateTexts() {
     finishedPanel_->retranslate();
     sharePanel_->retranslate();
     finishedWindow_->retranslate();
+    offerLabel_->setText(tr("Enter to use the last area"));
+    sizeLabel_->setToolTip(tr("Click to type an exact size and position, such as "
+                              "1280x720 at 100,200"));
     const QString hint = tr("Select the area");
     hintLabel_->setText(hint);
     hintLabel_->setMinimumWidth(QFontMetrics(hintLabel_->font()).horizontalAdvance(hint) + 20);

@@ -39,6 +39,8 @@ void CropCtrl::startRecord(bool withSound) {
     }
     if (!warning.isEmpty())
         emit notice(warning);
+    if (!selected.isEmpty())
+        rememberArea(selected);
     if (countdownSeconds_ > 0)
         startCountdown(withSound);
     else
@@ -115,9 +117,8 @@ void CropCtrl::stopRecord() {
     placePanel(finishedPanel_.get());
     finishedPanel_->show();
     finishedPanel_->raise();
-    placeSocialPanel();
-    sharePanel_->show();
-    sharePanel_->raise();
+    // The share targets wait for the share button.
+    sharePanel_->hide();
     // The panels bypass the window manager, which never gives them the keyboard: the finished
     // panel takes it, so that Escape closes at once. The user has just stopped the recording,
     // so the keyboard is not taken from anything being typed.

@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
@@ -54,8 +55,10 @@ void CropCtrl::fitWindows(const QList<QScreen*>& screens) {
     // The labels and the start panel may sit on a monitor's window that is about to go; the
     // first window stays whatever happens.
     if (!windows_.empty()) {
-        for (QWidget* child : {static_cast<QWidget*>(hintLabel_), static_cast<QWidget*>(sizeLabel_),
-                               static_cast<QWidget*>(startPanel_)}) {
+        for (QWidget* child :
+             {static_cast<QWidget*>(hintLabel_), static_cast<QWidget*>(sizeLabel_),
+              static_cast<QWidget*>(startPanel_), static_cast<QWidget*>(offerLabel_),
+              static_cast<QWidget*>(sizeEdit_)}) {
             if (child && child->parentWidget() != windows_.front().get()) {
                 child->setParent(windows_.front().get());
                 child->hide();
@@ -125,7 +128,9 @@ void CropCtrl::onScreensGrabbed(const QList<QScreen*>& screens, const QList<QPix
             windows_[i]->setPicture(pictures[int(i)]);
     }
     fitLayoutToPictures();
+    findTargets();
     showHintAt(model_.currentPos());
+    pointTarget(model_.currentPos());
     showWindows();
 }
 

@@ -32,6 +32,7 @@ FinishedPanel::FinishedPanel()
     shareButton_ =
         PanelStyle::imageButton(panel_, QStringLiteral("ShareButton"),
                                 QStringLiteral(":/Resources/Buttons/share.png"), true, buttonSize);
+    connect(shareButton_, &QPushButton::clicked, this, &FinishedPanel::shareClicked);
     panel_->layout()->addWidget(PanelStyle::separator(panel_, white));
     closeButton_ =
         PanelStyle::imageButton(panel_, QStringLiteral("CloseFinishPanelButton"),

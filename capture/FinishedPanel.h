@@ -21,6 +21,8 @@ public:
 signals:
     void saveClicked();
     void uploadClicked();
+    // The share button: the share targets beside it come or go.
+    void shareClicked();
     void closeClicked();
 
 protected:

@@ -28,7 +28,7 @@ FinishedWindow::FinishedWindow() {
     uploadButton_ = button("UploadButton", ":/Resources/Buttons/upload.png");
     facebookButton_ = button("FacebookButton", ":/Resources/Social/facebook.png");
     twitterButton_ = button("TwitterButton", ":/Resources/Social/twitter.png");
-    googleButton_ = button("GoogleButton", ":/Resources/Social/google+.png");
+    redditButton_ = button("RedditButton", ":/Resources/Social/reddit.png");
     closeButton_ = button("CloseFinishPanelButton", ":/Resources/Buttons/close.png");
     finishingLabel_ = new QLabel(this);
     finishingLabel_->setObjectName(QStringLiteral("FinishingLabel"));
@@ -39,7 +39,7 @@ FinishedWindow::FinishedWindow() {
     grid->addWidget(closeButton_, 0, 2);
     grid->addWidget(facebookButton_, 1, 0);
     grid->addWidget(twitterButton_, 1, 1);
-    grid->addWidget(googleButton_, 1, 2);
+    grid->addWidget(redditButton_, 1, 2);
     grid->addWidget(finishingLabel_, 2, 0, 1, 3);
     connect(saveButton_, &QPushButton::clicked, this, &FinishedWindow::saveClicked);
     connect(uploadButton_, &QPushButton::clicked, this, &FinishedWindow::uploadClicked);
@@ -48,8 +48,8 @@ FinishedWindow::FinishedWindow() {
             [this] { emit shareClicked(SocialNetwork::Facebook); });
     connect(twitterButton_, &QPushButton::clicked, this,
             [this] { emit shareClicked(SocialNetwork::Twitter); });
-    connect(googleButton_, &QPushButton::clicked, this,
-            [this] { emit shareClicked(SocialNetwork::GooglePlus); });
+    connect(redditButton_, &QPushButton::clicked, this,
+            [this] { emit shareClicked(SocialNetwork::Reddit); });
     retranslate();
 }
 
@@ -74,7 +74,7 @@ void FinishedWindow::retranslate() {
     uploadButton_->setText(kTr.tr("Upload video to server"));
     facebookButton_->setText(kTr.tr("Share to facebook"));
     twitterButton_->setText(kTr.tr("Share to twitter"));
-    googleButton_->setText(kTr.tr("Share to google+"));
+    redditButton_->setText(kTr.tr("Share to Reddit"));
     closeButton_->setText(kTr.tr("Close"));
     finishingLabel_->setText(kTr.tr("Finishing the video…"));
 }

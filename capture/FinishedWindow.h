@@ -35,7 +35,7 @@ private:
     QPushButton* uploadButton_;
     QPushButton* facebookButton_;
     QPushButton* twitterButton_;
-    QPushButton* googleButton_;
+    QPushButton* redditButton_;
     QPushButton* closeButton_;
     QLabel* finishingLabel_;
     // Save had the focus when it had to wait for the file, and lent it to Upload.

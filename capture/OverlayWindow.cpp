@@ -14,6 +14,12 @@
 namespace {
 // Black at about half opacity: the desktop stays readable under the dimming.
 const QColor kDimColor(0, 0, 0, 127);
+// What a click would take: a clear outline, thick enough to see on any picture, thin enough
+// to hide little of the window's own edge.
+const QColor kTargetColor(64, 160, 255, 230);
+constexpr int kTargetLine = 2;
+// The last area, offered again: faint, so that it does not pass for a selection.
+const QColor kOfferedColor(255, 255, 255, 110);
 } // namespace
 
 OverlayWindow::OverlayWindow(const SelectionModel& model, const ScreenLayout& layout)
@@ -60,6 +66,7 @@ void OverlayWindow::paintEvent(QPaintEvent* event) {
 
     if (model_.mode() == SelectionModel::Mode::Idle) {
         painter.fillRect(area, QBrush(kDimColor));
+        paintOffers(painter);
         return;
     }
     const double frame = CaptureGeometry::kFrameWidth;
@@ -78,6 +85,27 @@ void OverlayWindow::paintEvent(QPaintEvent* event) {
         painter.drawRects(&handle, 1);
         painter.fillRect(
             QRect(handle.topLeft() + QPoint(1, 1), handle.bottomRight() - QPoint(1, 1)), Qt::black);
+    }
+}
+
+void OverlayWindow::paintOffers(QPainter& painter) const {
+    const QRect offered = model_.offered();
+    if (!offered.isNull()) {
+        QPen pen(kOfferedColor, 1, Qt::DashLine);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(offered);
+    }
+    const QRect target = model_.target();
+    if (!target.isNull()) {
+        // Drawn inside the target, so that a monitor's outline stays on that monitor.
+        const double half = kTargetLine / 2.0;
+        QPen pen(kTargetColor, kTargetLine);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(target).adjusted(half, half, -half, -half));
     }
 }
 

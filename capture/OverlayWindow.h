@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+class QPainter;
 class QScreen;
 class ScreenLayout;
 class SelectionModel;
@@ -42,6 +43,8 @@ protected:
 
 private:
     QPoint toOverlay(QPointF local) const;
+    // While nothing is selected: the outline of what a click takes and the last area.
+    void paintOffers(QPainter& painter) const;
 
     const SelectionModel& model_;
     const ScreenLayout& layout_;

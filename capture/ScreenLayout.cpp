@@ -142,3 +142,16 @@ QRect ScreenLayout::physicalRect(const QRect& overlayArea) const {
     // divided by the ratio, from the monitors' common top-left corner.
     return CaptureGeometry::toPhysical(overlayArea, QRect(), ratio_).translated(physicalOrigin_);
 }
+
+QRect ScreenLayout::fromPhysical(const QRect& pixels) const {
+    const auto down = [this](int v, int origin) {
+        return int(std::floor((v - origin) / ratio_));
+    };
+    const auto up = [this](int v, int origin) {
+        return int(std::ceil((v - origin) / ratio_));
+    };
+    const QPoint o = physicalOrigin_;
+    return QRect(QPoint(down(pixels.left(), o.x()), down(pixels.top(), o.y())),
+                 QPoint(up(pixels.left() + pixels.width(), o.x()) - 1,
+                        up(pixels.top() + pixels.height(), o.y()) - 1));
+}

@@ -53,6 +53,9 @@ public:
     QRect fromLocal(const QRect& local, int i) const;
     // An overlay area in device pixels of the X screen: what a recording of it holds.
     QRect physicalRect(const QRect& overlayArea) const;
+    // Device pixels of the X screen (a window's frame, typed values) in overlay units: the
+    // overlay area whose recording holds them, rounded outward to whole units.
+    QRect fromPhysical(const QRect& pixels) const;
     // An overlay area inside the i-th monitor in that monitor's own pixels from its top-left
     // corner: what a picture of that monitor alone holds. Exact where physicalRect is off by
     // a pixel, as when a fractional ratio puts a monitor's corner between overlay units.

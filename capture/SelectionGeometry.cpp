@@ -16,14 +16,9 @@ QRect normalizedSelection(const QRect& r) {
     return QRect(QPoint(l, t), QPoint(rr, b));
 }
 
-QPoint clampToArea(QPoint p, QSize area, double frameWidth) {
-    int x = std::max(p.x(), 0);
-    int y = std::max(p.y(), 0);
-    if (x > area.width() - frameWidth)
-        x = static_cast<int>(area.width() - frameWidth);
-    if (y > area.height() - frameWidth)
-        y = static_cast<int>(area.height() - frameWidth);
-    return QPoint(x, y);
+QPoint clampToArea(QPoint p, QSize area) {
+    return QPoint(std::clamp(p.x(), 0, std::max(0, area.width() - 1)),
+                  std::clamp(p.y(), 0, std::max(0, area.height() - 1)));
 }
 
 int truncateToStep(int v) {
@@ -54,8 +49,8 @@ QRect drawnSelection(QPoint press, QPoint pointer, QSize area) {
 }
 
 QPoint moveLimit(const QRect& selection, QSize area) {
-    return QPoint((area.width() - 1) + selection.left() - selection.right() - 1,
-                  (area.height() - 1) + selection.top() - selection.bottom() - 1);
+    return QPoint((area.width() - 1) + selection.left() - selection.right(),
+                  (area.height() - 1) + selection.top() - selection.bottom());
 }
 
 QRect movedSelection(const QRect& selection, QPoint moveOrigin, QPoint press, QPoint pointer,

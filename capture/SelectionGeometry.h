@@ -15,7 +15,7 @@
 namespace CaptureGeometry {
 
 // Width of the selection frame's pen; the frame's right and bottom lines fall this far
-// beyond the selection, so points are clamped by this margin to keep them on screen.
+// beyond the selection (off the screen when the area reaches its last pixel).
 constexpr double kFrameWidth = 1.7;
 // Sizes snap to this step so that the recorded video has dimensions the encoder likes.
 constexpr int kSizeStep = 4;
@@ -37,9 +37,9 @@ inline QRect nullSelection() {
 // Puts the smaller coordinate first on each axis.
 QRect normalizedSelection(const QRect& r);
 
-// Keeps a point inside an area of the given size, leaving room for the frame's pen:
-// with integer sizes x is capped at W - 2 and y at H - 2.
-QPoint clampToArea(QPoint p, QSize area, double frameWidth = kFrameWidth);
+// Keeps a point inside an area of the given size: x in [0, W - 1], y in [0, H - 1], so
+// that a drag to the last pixel takes the whole width and height.
+QPoint clampToArea(QPoint p, QSize area);
 
 // Reduces toward zero to a multiple of kSizeStep (-6 -> -4, 7 -> 4).
 int truncateToStep(int v);
@@ -50,7 +50,7 @@ int truncateToStep(int v);
 QRect drawnSelection(QPoint press, QPoint pointer, QSize area);
 
 // Largest top-left corner a selection may take while moved, keeping its right edge at
-// W - 2 and its bottom edge at H - 2.
+// W - 1 and its bottom edge at H - 1.
 QPoint moveLimit(const QRect& selection, QSize area);
 
 // The selection translated by the pointer's travel since the press, clamped to [0, limit].

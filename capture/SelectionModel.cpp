@@ -1,6 +1,7 @@
 #include "capture/SelectionModel.h"
 
 #include "capture/SelectionGeometry.h"
+#include "capture/SelectionShortcuts.h"
 
 using namespace CaptureGeometry;
 
@@ -27,6 +28,8 @@ void SelectionModel::enter(Mode mode) {
 
 void SelectionModel::clear() {
     selection_ = nullSelection();
+    maybeClick_ = false;
+    clicked_ = false;
     enter(Mode::Idle);
 }
 
@@ -37,6 +40,8 @@ void SelectionModel::setMode(Mode mode) {
 SelectionModel::Press SelectionModel::press(QPoint p) {
     pressPos_ = p;
     currentPos_ = p;
+    clicked_ = false;
+    maybeClick_ = mode_ == Mode::Idle;
     if (mode_ != Mode::Selected) {
         selection_ = nullSelection();
         refreshHandles();
@@ -71,6 +76,10 @@ void SelectionModel::drag() {
         selection_ = resizedSelection(selection_, resizeStart_, activeHandle_, pressPos_,
                                       currentPos_, area_);
     } else {
+        // A click's wobble draws nothing; past it the area is drawn from the press point.
+        if (mode_ != Mode::Selecting && !leftClickSlop(pressPos_, currentPos_))
+            return;
+        maybeClick_ = false;
         enter(Mode::Selecting);
         selection_ = drawnSelection(pressPos_, currentPos_, area_);
     }
@@ -82,8 +91,32 @@ bool SelectionModel::release() {
         enter(Mode::Selected);
         return true;
     }
+    clicked_ = maybeClick_ && mode_ == Mode::Idle;
+    maybeClick_ = false;
     enter(Mode::Idle);
     return false;
+}
+
+void SelectionModel::select(const QRect& area) {
+    selection_ = normalizedSelection(area);
+    enter(Mode::Selected);
+    refreshHandles();
+}
+
+bool SelectionModel::nudge(QPoint by) {
+    if (mode_ != Mode::Selected || !hasArea())
+        return false;
+    selection_ = nudgedSelection(selection_, by, area_);
+    refreshHandles();
+    return true;
+}
+
+bool SelectionModel::grow(QPoint by) {
+    if (mode_ != Mode::Selected || !hasArea())
+        return false;
+    selection_ = grownSelection(selection_, by, area_);
+    refreshHandles();
+    return true;
 }
 
 bool SelectionModel::refreshHandles() {

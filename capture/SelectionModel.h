@@ -59,8 +59,25 @@ public:
     bool pointAt(QPoint p);
     // The left button is held at the pointer: the area is drawn, moved or resized.
     void drag();
-    // The left button went up: true when an area is selected now.
+    // The left button went up: true when an area is selected now. A press in Idle that
+    // stayed within the click's slop selects nothing and counts as a click (clicked()).
     bool release();
+    // Whether the last release ended a click on the empty overlay, which takes a target.
+    bool clicked() const { return clicked_; }
+    // Takes a whole area at once (a click's target, the last area, typed values, the
+    // whole screen): Selected with its handles.
+    void select(const QRect& area);
+    // The keyboard on a selected area: moved by `by`, or its bottom-right corner moved by
+    // `by`, inside the overlay. False when there is no selected area to change.
+    bool nudge(QPoint by);
+    bool grow(QPoint by);
+
+    // What a click would take now, outlined while nothing is selected; null for none.
+    void setTarget(const QRect& target) { target_ = target; }
+    QRect target() const { return target_; }
+    // The last area used, offered again while nothing is selected; null for none.
+    void setOffered(const QRect& area) { offered_ = area; }
+    QRect offered() const { return offered_; }
     // The handles of the area as it stands; true when there are any to draw.
     bool refreshHandles();
 
@@ -86,4 +103,9 @@ private:
     QMap<int, QRect> handles_;
     int activeHandle_ = 0;
     QRect resizeStart_;
+    // The press came on the empty overlay and has not left the click's slop yet.
+    bool maybeClick_ = false;
+    bool clicked_ = false;
+    QRect target_;
+    QRect offered_;
 };

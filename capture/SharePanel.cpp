@@ -30,8 +30,7 @@ SharePanel::SharePanel()
     twitterButton_ =
         button("TwitterButton", ":/Resources/Social/twitter.png", SocialNetwork::Twitter);
     panel_->layout()->addWidget(PanelStyle::separator(panel_, QString()));
-    googleButton_ =
-        button("GoogleButton", ":/Resources/Social/google+.png", SocialNetwork::GooglePlus);
+    redditButton_ = button("RedditButton", ":/Resources/Social/reddit.png", SocialNetwork::Reddit);
     panel_->adjustSize();
     adjustSize();
     hide();
@@ -40,7 +39,7 @@ SharePanel::SharePanel()
 void SharePanel::retranslate() {
     facebookButton_->tooltipText = kTr.tr("Share to facebook");
     twitterButton_->tooltipText = kTr.tr("Share to twitter");
-    googleButton_->tooltipText = kTr.tr("Share to google+");
+    redditButton_->tooltipText = kTr.tr("Share to Reddit");
 }
 
 void SharePanel::keyPressEvent(QKeyEvent* event) {

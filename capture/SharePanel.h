@@ -25,5 +25,5 @@ private:
     QWidget* panel_;
     PushButtonWithTooltip* facebookButton_;
     PushButtonWithTooltip* twitterButton_;
-    PushButtonWithTooltip* googleButton_;
+    PushButtonWithTooltip* redditButton_;
 };

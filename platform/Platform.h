@@ -5,6 +5,8 @@
 #include <QList>
 #include <QPixmap>
 #include <QRect>
+#include <QVector>
+#include <QtGui/qwindowdefs.h>
 
 #include <functional>
 #include <memory>
@@ -68,6 +70,15 @@ public:
     // desktop records across monitors). Empty when this desktop cannot record that area:
     // it does not lie on one monitor, or the monitor is not shared.
     virtual QRect sourceArea(QScreen* screen, const QRect& pixels) const = 0;
+
+    // The frames of the desktop's top-level windows in the X screen's pixels (what
+    // screenSource() reads), topmost first, without the windows in `own` (the overlay's).
+    // Empty where the desktop does not tell a program about other windows (Wayland): the
+    // overlay then offers monitors only.
+    virtual QVector<QRect> windowFrames(const QList<WId>& own) const {
+        Q_UNUSED(own);
+        return {};
+    }
 
     // A new global shortcut holding no combination yet, owned by `parent`; `id` names what it
     // does ("capture", "stop") where the desktop lists the program's shortcuts.

@@ -61,6 +61,10 @@ constexpr QLatin1String kSoundSourceMicrophone("microphone");
 constexpr QLatin1String kSoundSourceComputer("computer");
 constexpr QLatin1String kSoundSourceBoth("both");
 
+// The area last recorded, in pixels of the X screen, under a key of its own for each set of
+// monitors ("Last area/<monitors>"), so that it is offered again only where it was chosen.
+constexpr QLatin1String kLastAreaGroup("Last area");
+
 // The upload history: an array of elements holding a date-time and a link.
 constexpr QLatin1String kHistoryArray("History");
 constexpr QLatin1String kHistoryDate("Date");

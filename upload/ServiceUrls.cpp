@@ -186,8 +186,8 @@ QUrl sharePageUrl(SocialNetwork network, const QString& link) {
         page = QStringLiteral("https://twitter.com/intent/tweet");
         key = QStringLiteral("url");
         break;
-    case SocialNetwork::GooglePlus:
-        page = QStringLiteral("https://plus.google.com/share");
+    case SocialNetwork::Reddit:
+        page = QStringLiteral("https://www.reddit.com/submit");
         key = QStringLiteral("url");
         break;
     }

@@ -210,6 +210,26 @@
 <context>
     <name>CropCtrl</name>
     <message>
+        <source>Share to Reddit</source>
+        <translation>Compartilhar no Reddit</translation>
+    </message>
+    <message>
+        <source>Whole screen</source>
+        <translation>Tela inteira</translation>
+    </message>
+    <message>
+        <source>Use the last area</source>
+        <translation>Usar a última área</translation>
+    </message>
+    <message>
+        <source>Enter to use the last area</source>
+        <translation>Enter para usar a última área</translation>
+    </message>
+    <message>
+        <source>Click to type an exact size and position, such as 1280x720 at 100,200</source>
+        <translation>Clique para digitar um tamanho e uma posição exatos, como 1280x720 at 100,200</translation>
+    </message>
+    <message>
         <source>Paused</source>
         <translation>Em pausa</translation>
     </message>

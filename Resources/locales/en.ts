@@ -210,6 +210,26 @@
 <context>
     <name>CropCtrl</name>
     <message>
+        <source>Share to Reddit</source>
+        <translation>Share to Reddit</translation>
+    </message>
+    <message>
+        <source>Whole screen</source>
+        <translation>Whole screen</translation>
+    </message>
+    <message>
+        <source>Use the last area</source>
+        <translation>Use the last area</translation>
+    </message>
+    <message>
+        <source>Enter to use the last area</source>
+        <translation>Enter to use the last area</translation>
+    </message>
+    <message>
+        <source>Click to type an exact size and position, such as 1280x720 at 100,200</source>
+        <translation>Click to type an exact size and position, such as 1280x720 at 100,200</translation>
+    </message>
+    <message>
         <source>Can not open file</source>
         <translation>Can not open file</translation>
     </message>

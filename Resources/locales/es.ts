@@ -210,6 +210,26 @@
 <context>
     <name>CropCtrl</name>
     <message>
+        <source>Share to Reddit</source>
+        <translation>Compartir en Reddit</translation>
+    </message>
+    <message>
+        <source>Whole screen</source>
+        <translation>Pantalla completa</translation>
+    </message>
+    <message>
+        <source>Use the last area</source>
+        <translation>Usar la última área</translation>
+    </message>
+    <message>
+        <source>Enter to use the last area</source>
+        <translation>Enter para usar la última área</translation>
+    </message>
+    <message>
+        <source>Click to type an exact size and position, such as 1280x720 at 100,200</source>
+        <translation>Haz clic para escribir un tamaño y una posición exactos, como 1280x720 at 100,200</translation>
+    </message>
+    <message>
         <source>Paused</source>
         <translation>En pausa</translation>
     </message>

@@ -303,18 +303,22 @@ def social():
                  stroke([(10, 13), (17.5, 13)], 2.4)), WHITE)
     save(c, "Social/facebook.png")
 
+    # The X mark: a broad stroke falling to the right crossed by a thin one rising.
     c = Canvas(24, 24)
-    c.fill(rbox(0.5, 0.5, 23.5, 23.5, 5), hexcolor("#1da1f2"))
-    c.fill(union(stroke([(10.5, 5), (10.5, 15)], 2.8), arc(14.5, 15, 4, 180, 90, 2.8),
-                 stroke([(7, 9.5), (16.5, 9.5)], 2.4)), WHITE)
+    c.fill(rbox(0.5, 0.5, 23.5, 23.5, 5), hexcolor("#000000"))
+    c.fill(union(stroke([(6.5, 6), (17.5, 18)], 3.4), stroke([(17.5, 6), (6.5, 18)], 1.5)), WHITE)
     save(c, "Social/twitter.png")
 
+    # Reddit: a round orange badge with a white head, its antenna and ears.
     c = Canvas(24, 24)
-    c.fill(rbox(0.5, 0.5, 23.5, 23.5, 5), hexcolor("#dd4b39"))
-    g = union(arc(9, 12, 5, 40, 330, 2.4), stroke([(9.5, 12), (14, 12), (14, 14.5)], 2.2))
-    plus = union(stroke([(19, 7), (19, 13)], 1.9), stroke([(16, 10), (22, 10)], 1.9))
-    c.fill(union(g, plus), WHITE)
-    save(c, "Social/google+.png")
+    c.fill(disc(12, 12, 11.5), hexcolor("#ff4500"))
+    head = ellipse_ring(12, 14.2, 3.2, 1.0, 7.0)  # filled: 6.7 by 4.5
+    ears = union(disc(6.2, 10.8, 1.8), disc(17.8, 10.8, 1.8))
+    antenna = union(stroke([(12.3, 9.6), (13.6, 5)], 1.2), disc(16.4, 5, 1.6))
+    c.fill(union(head, ears, antenna), WHITE)
+    c.fill(union(disc(9.4, 13.6, 1.25), disc(14.6, 13.6, 1.25), arc(12, 14.6, 2.8, 30, 150, 0.9)),
+           hexcolor("#ff4500"))
+    save(c, "Social/reddit.png")
 
 
 # ---------------------------------------------------------------- Flags/

@@ -2,6 +2,7 @@
 
 #include "media/engine/X11ShmSource.h"
 #include "platform/x11/PanelStrips.h"
+#include "platform/x11/WindowFrames.h"
 #include "platform/x11/X11GlobalShortcut.h"
 #include "platform/x11/X11TrayHost.h"
 
@@ -57,6 +58,14 @@ QRect X11Platform::sourceArea(QScreen* screen, const QRect& pixels) const {
     // Qt keeps a monitor's top-left corner in pixels of the X screen, which is what the
     // source reads.
     return screen ? pixels.translated(screen->geometry().topLeft()) : pixels;
+}
+
+QVector<QRect> X11Platform::windowFrames(const QList<WId>& own) const {
+    // Under Xwayland the list holds only other X11 programs' windows: a click elsewhere would
+    // take a window that is not what the user sees there.
+    if (server_ == Server::Xwayland)
+        return {};
+    return x11::windowFrames(own);
 }
 
 GlobalShortcut* X11Platform::createGlobalShortcut(const QString&, QObject* parent) {

@@ -22,6 +22,7 @@ public:
     ScreenPictures& screenPictures() override;
     ScreenGrabber::SourceOpener screenSource() const override;
     QRect sourceArea(QScreen* screen, const QRect& pixels) const override;
+    QVector<QRect> windowFrames(const QList<WId>& own) const override;
     GlobalShortcut* createGlobalShortcut(const QString& id, QObject* parent) override;
     TrayHost* createTrayHost(QObject* parent) override;
 

@@ -39,7 +39,7 @@ void TestResources::imagesHaveTheirSizes_data() {
     add(":/Resources/Buttons/history_close.png", 14, 14);
     for (const char* name : {"clipboard", "web", "recycle", "row_upload", "row_save"})
         add(QString(":/Resources/Buttons/%1.png").arg(name), 16, 17);
-    for (const char* name : {"facebook", "twitter", "google+"})
+    for (const char* name : {"facebook", "twitter", "reddit"})
         add(QString(":/Resources/Social/%1.png").arg(name), 24, 24);
     for (const char* name : {"top", "top_pressed", "bottom", "bottom_pressed"})
         add(QString(":/Resources/SnapButton/%1.png").arg(name), 80, 140);
@@ -73,7 +73,7 @@ void TestResources::catalogues_data() {
     };
     add("en", "MainWindow", "Languages", "Interface language");
     add("en", "CropCtrl", "Share to facebook", "Share to Facebook");
-    add("en", "CropCtrl", "Share to google+", "Share to Google+");
+    add("en", "CropCtrl", "Share to Reddit", "Share to Reddit");
     add("en", "CropCtrl", "Share to twitter", "Share to Twitter");
     add("en", "HistoryWidget", "There are no items", "There are no items");
     add("en", "HistoryWidgetItem", "Open link in browser", "Open link in browser");

@@ -62,17 +62,8 @@ void recordThroughTheMenu(App& app, const QRect& area, int stepsDown = 1) {
 // From the tray: open the overlay, select `area`, record for a moment through the
 // overlay's context menu, stop, and click the button showing `picture` on one of
 // the panels that appear then.
-void recordAndClick(App& app, const QRect& area, const QString& picture) {
-    click(trayIconWindow(app.pid()), 1);
-    QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
-    // Recording: the overlay goes, the small panel with the time and the stop button stays.
-    recordThroughTheMenu(app, area);
-    const QRect recordPanel = panelWindows(app.pid()).first().second;
-    QTest::qWait(1500); // the length of the video
-    // The stop button fills the right part of the panel, after the time.
-    clickAt(QPoint(recordPanel.left() + recordPanel.width() * 4 / 5, recordPanel.center().y()));
-
-    // The finished panels: find the button by its picture.
+// Clicks the button of the program's panels that shows `picture`, once it is on the screen.
+void clickPicture(App& app, const QString& picture) {
     const QImage upload(picture);
     QVERIFY(!upload.isNull());
     QPoint button;
@@ -87,6 +78,25 @@ void recordAndClick(App& app, const QRect& area, const QString& picture) {
              }),
              qPrintable(QStringLiteral("no button showing %1 on screen").arg(picture)));
     clickAt(button);
+}
+
+void recordAndClick(App& app, const QRect& area, const QString& picture) {
+    click(trayIconWindow(app.pid()), 1);
+    QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+    // Recording: the overlay goes, the small panel with the time and the stop button stays.
+    recordThroughTheMenu(app, area);
+    const QRect recordPanel = panelWindows(app.pid()).first().second;
+    QTest::qWait(1500); // the length of the video
+    // The stop button fills the right part of the panel, after the time.
+    clickAt(QPoint(recordPanel.left() + recordPanel.width() * 4 / 5, recordPanel.center().y()));
+
+    // The finished panels: the share targets come with the share button.
+    if (picture.startsWith(QLatin1String(":/Resources/Social/"))) {
+        clickPicture(app, QStringLiteral(":/Resources/Buttons/share.png"));
+        if (QTest::currentTestFailed())
+            return;
+    }
+    clickPicture(app, picture);
 }
 
 void recordAndUpload(App& app, const QRect& area) {

@@ -377,11 +377,11 @@ private slots:
                                                << "/intent/tweet"
                                                << "url"
                                                << "pt";
-        QTest::newRow("Google+ in English") << SocialNetwork::GooglePlus << "en"
-                                            << "plus.google.com"
-                                            << "/share"
-                                            << "url"
-                                            << "en";
+        QTest::newRow("Reddit in English") << SocialNetwork::Reddit << "en"
+                                           << "www.reddit.com"
+                                           << "/submit"
+                                           << "url"
+                                           << "en";
     }
 
     void sharingOpensTheNetworkPage() {

@@ -22,10 +22,12 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QTranslator>
 #include <QtEndian>
 #include <QtTest>
@@ -133,7 +135,11 @@ private slots:
     void overlayCoversScreenAboveTray();
     void dragSelectsWorkedExampleAndDimsOutside();
     void frozenPictureIsSharp();
-    void clickWithoutDragStaysIdle();
+    void clickTakesTheWindowUnderThePointerElseTheMonitor();
+    void dragToTheLastPixelTakesTheWholeScreen();
+    void keysMoveResizeAndStartTheRecording();
+    void typedValuesMoveTheArea();
+    void lastAreaIsOfferedAgain();
     void hintGoesOnceAnAreaIsSelected();
     void moveAndResizeByHandles();
     void escapeClosesOnce();
@@ -188,6 +194,12 @@ private:
     // Runs `act` on each visible dialog of type T as it appears, until it returns true.
     template <typename T> void handleDialogs(std::function<bool(T*)> act);
     QImage screenImage();
+    // The size label's text without its markup.
+    QString sizeText() const;
+    // Starts an xterm and waits until it is on the screen; gives back its frame (window
+    // manager's decorations included) in X pixels, read from X by other means than the
+    // overlay's.
+    void startXterm(QProcess* xterm, const QString& geometry, QRect* frame);
     QJsonObject probe(const QString& file);
 
     // Each test records into a recordings folder of its own.
@@ -211,6 +223,8 @@ void TestCropCtrl::init() {
     store_ = std::make_unique<RecordingStore>(data_->filePath(QStringLiteral("recordings")));
     QCOMPARE(store_->open(), QString());
     ctrl_ = std::make_unique<CropCtrl>(store_.get());
+    // Each test starts without a last area to offer.
+    QSettings().remove(QStringLiteral("Last area"));
     movePointer(QPoint(5, 5));
 }
 
@@ -434,16 +448,278 @@ void TestCropCtrl::frozenPictureIsSharp() {
     }
 }
 
-void TestCropCtrl::clickWithoutDragStaysIdle() {
+QString TestCropCtrl::sizeText() const {
+    auto* label = overlay()->findChild<QLabel*>(QStringLiteral("SizeLabel"));
+    QTextDocument doc;
+    doc.setHtml(label->text());
+    // Without the icon, which plain text keeps as an object character.
+    return doc.toPlainText().remove(QChar(0xFFFC)).trimmed();
+}
+
+void TestCropCtrl::startXterm(QProcess* xterm, const QString& geometry, QRect* frame) {
+    // A title of its own finds it among whatever else the desktop shows.
+    const QString title =
+        QStringLiteral("clipnest-target-%1").arg(QCoreApplication::applicationPid());
+    xterm->start(QStringLiteral("xterm"), {"-geometry", geometry, "-bg", "black", "-title", title});
+    QVERIFY(xterm->waitForStarted());
+    QString id;
+    // Mapped and framed by the window manager once _NET_FRAME_EXTENTS is set.
+    const auto framed = [&] {
+        id = QString::fromLocal8Bit(
+                 run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", title}))
+                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                 .value(0);
+        if (id.isEmpty())
+            return false;
+        const QString info = QString::fromLocal8Bit(run(QStringLiteral("xwininfo"), {"-id", id}));
+        const QString extents =
+            QString::fromLocal8Bit(run(QStringLiteral("xprop"), {"-id", id, "_NET_FRAME_EXTENTS"}));
+        const auto number = [&](const QString& key) {
+            const QRegularExpression re(QRegularExpression::escape(key) +
+                                        QStringLiteral(":\\s*(-?\\d+)"));
+            return re.match(info).captured(1).toInt();
+        };
+        const QRegularExpressionMatch e =
+            QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)")).match(extents);
+        if (!info.contains(QLatin1String("IsViewable")) || !e.hasMatch())
+            return false;
+        const int l = e.captured(1).toInt(), r = e.captured(2).toInt();
+        const int t = e.captured(3).toInt(), b = e.captured(4).toInt();
+        *frame = QRect(number(QStringLiteral("Absolute upper-left X")) - l,
+                       number(QStringLiteral("Absolute upper-left Y")) - t,
+                       number(QStringLiteral("Width")) + l + r,
+                       number(QStringLiteral("Height")) + t + b);
+        return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(framed(), 15000);
+}
+
+void TestCropCtrl::clickTakesTheWindowUnderThePointerElseTheMonitor() {
+    QProcess xterm;
+    const auto stop = qScopeGuard([&] {
+        xterm.kill();
+        xterm.waitForFinished();
+    });
+    QRect frame;
+    startXterm(&xterm, QStringLiteral("60x20+300+200"), &frame);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(frame.isValid());
     openOverlay();
-    const QPoint p(400, 300);
-    movePointer(p);
+    // Before any click, the window under the pointer is outlined on the overlay: the frame's
+    // edges turn blue, the middle of the window stays only dimmed.
+    const QPoint inside = frame.center();
+    xdo({"mousemove", QString::number(inside.x()), QString::number(inside.y())});
+    const auto blue = [](const QColor& c) {
+        return c.blue() > c.red() + 80;
+    };
+    QImage shot;
+    QTRY_VERIFY((shot = screenImage(), blue(shot.pixelColor(frame.left() + 1, inside.y()))));
+    QVERIFY(blue(shot.pixelColor(frame.right() - 1, inside.y())));
+    QVERIFY(blue(shot.pixelColor(inside.x(), frame.top() + 1)));
+    QVERIFY(blue(shot.pixelColor(inside.x(), frame.bottom() - 1)));
+    QVERIFY(!blue(shot.pixelColor(frame.left() - 3, inside.y())));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
+
+    // A click takes exactly that frame; the start panel is offered as after a drag.
     xdo({"click", "1"});
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
+    const QRect taken = ctrl_->layout().physicalRect(ctrl_->currentSelection());
+    if (dpr() == 1.0)
+        QCOMPARE(taken, frame);
+    else // whole overlay units hold the frame, at most a unit more on a side
+        QVERIFY2(taken.contains(frame) && taken.adjusted(1, 1, -1, -1).width() <= frame.width(),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(taken.x())
+                                .arg(taken.y())
+                                .arg(taken.width())
+                                .arg(taken.height())));
+    QCOMPARE(sizeText(), QStringLiteral("%1x%2").arg(taken.width()).arg(taken.height()));
+    QTRY_VERIFY(overlay()->findChild<QWidget*>(QStringLiteral("StartRecordPanel"))->isVisible());
+
+    // A click that drops the area only drops it; the next one, away from the xterm, takes
+    // the whole monitor.
+    movePointer(QPoint(20, overlay()->height() - 20));
+    xdo({"click", "1"});
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
+    QVERIFY(ctrl_->currentSelection().isNull());
     auto* hint = overlay()->findChild<QLabel*>(QStringLiteral("HintLabel"));
-    QTRY_COMPARE(hint->pos(), p + QPoint(15, 15));
+    QTRY_VERIFY(hint->isVisible());
+    xdo({"click", "1"});
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
+    QCOMPARE(ctrl_->currentSelection(), QRect(QPoint(0, 0), overlay()->size()));
+    QVERIFY(!hint->isVisible());
+}
+
+void TestCropCtrl::dragToTheLastPixelTakesTheWholeScreen() {
+    openOverlay();
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size() * dpr();
+    xdo({"mousemove", "0", "0", "mousedown", "1", "mousemove", "900", "500", "mousemove",
+         QString::number(screen.width() - 1), QString::number(screen.height() - 1), "mouseup",
+         "1"});
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
+    QCOMPARE(ctrl_->currentSelection(), QRect(QPoint(0, 0), overlay()->size()));
+    QCOMPARE(sizeText(), QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height()));
+    QCOMPARE(ctrl_->layout().physicalRect(ctrl_->currentSelection()), QRect(QPoint(0, 0), screen));
+}
+
+void TestCropCtrl::keysMoveResizeAndStartTheRecording() {
+    selectArea(QPoint(400, 300), QPoint(600, 400));
+    const QRect first = ctrl_->currentSelection();
+    QCOMPARE(first, corners(400, 300, 599, 399));
+    auto* startPanel = overlay()->findChild<QWidget*>(QStringLiteral("StartRecordPanel"));
+    QTRY_VERIFY(startPanel->isVisible());
+
+    // Arrows move by one, by ten with Ctrl; the start panel and the size label follow.
+    xdo({"key", "Right"});
+    QTRY_COMPARE(ctrl_->currentSelection(), first.translated(1, 0));
+    xdo({"key", "ctrl+Down"});
+    QTRY_COMPARE(ctrl_->currentSelection(), first.translated(1, 10));
+    QTRY_COMPARE(startPanel->pos(),
+                 CaptureGeometry::panelPos(ctrl_->currentSelection(), startPanel->size(),
+                                           overlay()->height()));
+    // Shift resizes from the bottom-right corner.
+    xdo({"key", "shift+Right", "shift+Right", "ctrl+shift+Up"});
+    QTRY_COMPARE(ctrl_->currentSelection(), QRect(401, 310, 202, 90));
+    const QSize pixels = ctrl_->layout().physicalRect(ctrl_->currentSelection()).size();
+    QTRY_COMPARE(sizeText(), QStringLiteral("%1x%2").arg(pixels.width()).arg(pixels.height()));
+    // Against the edge the area stops whole.
+    for (int i = 0; i < 5; ++i)
+        xdo({"key", "ctrl+Left", "ctrl+Left", "ctrl+Left", "ctrl+Left", "ctrl+Left", "ctrl+Left",
+             "ctrl+Left", "ctrl+Left", "ctrl+Left", "ctrl+Left"});
+    QTRY_COMPARE(ctrl_->currentSelection(), QRect(0, 310, 202, 90));
+    // Ctrl+A takes the whole screen.
+    xdo({"key", "ctrl+a"});
+    QTRY_COMPARE(ctrl_->currentSelection(), QRect(QPoint(0, 0), overlay()->size()));
+    xdo({"key", "Escape"});
+    QTRY_VERIFY(!ctrl_->isVisible());
+
+    // Enter records the area, as the record button does, with the sound check box's choice.
+    selectArea(QPoint(300, 200), QPoint(460, 320));
+    overlay()->findChild<QCheckBox*>(QStringLiteral("SoundCheckBox"))->setChecked(false);
+    const QRect area = ctrl_->currentSelection();
+    xdo({"key", "Return"});
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Recording);
+    QVERIFY(!ctrl_->isVisible());
+    stopRecording();
+    QCOMPARE(QSize(ctrl_->videoWidth(), ctrl_->videoHeight()),
+             ctrl_->layout().physicalRect(area).size());
+    const QJsonArray streams = probe(ctrl_->recordingFilePath()).value("streams").toArray();
+    QCOMPARE(streams.size(), 1); // no sound, as chosen
+}
+
+void TestCropCtrl::typedValuesMoveTheArea() {
+    selectArea(QPoint(400, 300), QPoint(600, 400));
+    const QRect first = ctrl_->currentSelection();
+    auto* sizeLabel = overlay()->findChild<QLabel*>(QStringLiteral("SizeLabel"));
+    auto* edit = overlay()->findChild<QLineEdit*>(QStringLiteral("SizeEdit"));
+    QVERIFY(sizeLabel && edit);
+
+    // A click on the size label opens it for typing, with the area's own values.
+    click(sizeLabel);
+    QTRY_VERIFY(edit->isVisible());
+    const QRect pixels = ctrl_->layout().physicalRect(first);
+    QCOMPARE(edit->text(), QStringLiteral("%1x%2 at %3,%4")
+                               .arg(pixels.width())
+                               .arg(pixels.height())
+                               .arg(pixels.x())
+                               .arg(pixels.y()));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected); // the click dropped nothing
+    xdo({"key", "ctrl+a"});
+    xdo({"type", "640x480 at 100,120"});
+    QTRY_COMPARE(edit->text(), QStringLiteral("640x480 at 100,120"));
+    xdo({"key", "Return"});
+    QTRY_VERIFY(!edit->isVisible());
+    // Enter ended the typing; it did not start a recording.
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
+    QTRY_COMPARE(ctrl_->layout().physicalRect(ctrl_->currentSelection()),
+                 QRect(100, 120, 640, 480));
+    QTRY_COMPARE(sizeText(), QStringLiteral("640x480"));
+
+    // Too large for the screen: the area is kept on it.
+    click(sizeLabel);
+    QTRY_VERIFY(edit->isVisible());
+    xdo({"key", "ctrl+a"});
+    xdo({"type", "99999x99999"});
+    QTRY_COMPARE(edit->text(), QStringLiteral("99999x99999"));
+    xdo({"key", "Return"});
+    QTRY_COMPARE(ctrl_->currentSelection(), QRect(QPoint(0, 0), overlay()->size()));
+
+    // Garbage changes nothing; Escape ends the typing, not the capture.
+    ctrl_->clear();
+    drag(QPoint(100, 120), QPoint(420, 360));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
+    const QRect before = ctrl_->currentSelection();
+    const QString beforeText = sizeText();
+    click(sizeLabel);
+    QTRY_VERIFY(edit->isVisible());
+    xdo({"key", "ctrl+a"});
+    xdo({"type", "large please"});
+    QTRY_COMPARE(edit->text(), QStringLiteral("large please"));
+    xdo({"key", "Return"});
+    QTRY_VERIFY(!edit->isVisible());
+    QCOMPARE(ctrl_->currentSelection(), before);
+    QCOMPARE(sizeText(), beforeText);
+    QVERIFY(sizeLabel->isVisible());
+    click(sizeLabel);
+    QTRY_VERIFY(edit->isVisible());
+    xdo({"key", "Escape"});
+    QTRY_VERIFY(!edit->isVisible());
+    QVERIFY(ctrl_->isVisible());
+    QCOMPARE(ctrl_->currentSelection(), before);
+}
+
+void TestCropCtrl::lastAreaIsOfferedAgain() {
+    // Nothing recorded yet: Enter on the empty overlay does nothing.
+    openOverlay();
+    auto* offer = overlay()->findChild<QLabel*>(QStringLiteral("LastAreaLabel"));
+    QVERIFY(offer);
+    QVERIFY(!offer->isVisible());
+    auto* hint = overlay()->findChild<QLabel*>(QStringLiteral("HintLabel"));
+    // The pointer's move comes after the key: once the hint has followed it, the key was
+    // handled, and it selected nothing (the hint shows only while nothing is selected).
+    const auto pressedThenSettled = [&](const char* key, QPoint to) {
+        xdo({"key", key});
+        movePointer(to);
+        QTRY_COMPARE(hint->pos(), to + QPoint(15, 15));
+    };
+    pressedThenSettled("Return", QPoint(200, 150));
     QVERIFY(hint->isVisible());
     QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
-    QVERIFY(ctrl_->currentSelection().isNull());
+    xdo({"key", "Escape"});
+    QTRY_VERIFY(!ctrl_->isVisible());
+
+    // Recorded once, the area is offered at the next capture: a label in it, and Enter.
+    selectArea(QPoint(500, 400), QPoint(820, 640));
+    const QRect recorded = ctrl_->currentSelection();
+    startRecording(false);
+    stopRecording();
+    ctrl_->close();
+    openOverlay();
+    QTRY_VERIFY(offer->isVisible());
+    QVERIFY(recorded.contains(offer->geometry().center()));
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
+    xdo({"key", "Return"});
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
+    QCOMPARE(ctrl_->currentSelection(), recorded);
+    QVERIFY(!offer->isVisible());
+    QTRY_VERIFY(overlay()->findChild<QWidget*>(QStringLiteral("StartRecordPanel"))->isVisible());
+
+    // Kept for these monitors only: under another layout's key nothing is offered, and a
+    // value that no longer fits the screen is not either.
+    ctrl_->close();
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Last area"));
+    const QStringList keys = settings.childKeys();
+    QCOMPARE(keys.size(), 1);
+    settings.setValue(keys.first(), QRect(5000, 5000, 640, 480));
+    settings.endGroup();
+    settings.sync();
+    openOverlay();
+    QVERIFY(!offer->isVisible());
+    pressedThenSettled("Return", QPoint(250, 170));
+    QVERIFY(hint->isVisible());
+    QCOMPARE(ctrl_->currentMode(), CropCtrl::Mode::Idle);
 }
 
 void TestCropCtrl::hintGoesOnceAnAreaIsSelected() {
@@ -651,9 +927,9 @@ void TestCropCtrl::contextMenuGreysOutWithoutSelection() {
     movePointer(QPoint(500, 500));
     xdo({"click", "3"});
     QTRY_COMPARE(closed.count(), 1);
-    // The four entries of old, then the choice of sound source (a separator first), which
-    // does not depend on a selection.
-    QCOMPARE(enabled, (QList<bool>{false, true, false, true, true, true, true, true}));
+    // The four entries of old, the whole screen and the last area (none recorded yet), then
+    // the choice of sound source (a separator first), which does not depend on a selection.
+    QCOMPARE(enabled, (QList<bool>{false, true, false, true, true, false, true, true, true, true}));
     QCOMPARE(lastText, QStringLiteral("Close"));
     QCOMPARE(choices, (QStringList{"Microphone", "Computer sound", "Both"}));
 }
@@ -728,13 +1004,25 @@ void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
 
     QWidget* finished = topLevel(QStringLiteral("RecordFinishedPanel"));
     QWidget* social = topLevel(QStringLiteral("SocialButtonPanel"));
-    QVERIFY(finished && finished->isVisible() && social && social->isVisible());
+    QVERIFY(finished && finished->isVisible() && social);
     QCOMPARE(finished->pos(),
              CaptureGeometry::panelPos(sel, finished->size(), overlay()->height()));
-    QCOMPARE(social->geometry().top(), finished->geometry().bottom() + 10);
+    // The share targets wait for the share button, which shows them and hides them again.
+    QVERIFY(!social->isVisible());
+    QVERIFY(!viewable(social));
     QWidget* share = finished->findChild<QWidget*>(QStringLiteral("ShareButton"));
+    click(share);
+    QTRY_VERIFY(social->isVisible());
+    QTRY_VERIFY(viewable(social));
+    QCOMPARE(social->geometry().top(), finished->geometry().bottom() + 10);
     QCOMPARE(social->x(),
              share->mapToGlobal(QPoint(0, 0)).x() + share->width() / 2 - social->width() / 2);
+    for (const char* name : {"FacebookButton", "TwitterButton", "RedditButton"})
+        QVERIFY2(social->findChild<QPushButton*>(QString::fromLatin1(name))->isVisible(), name);
+    click(share);
+    QTRY_VERIFY(!social->isVisible());
+    QTRY_VERIFY(!viewable(social));
+    QVERIFY(finished->isVisible());
     // The frame belongs to the recording: it went with it.
     QVERIFY(!frame->isVisible());
 
@@ -1082,6 +1370,7 @@ void TestCropCtrl::uploadAndShareHandTheFileOver() {
     startRecording(false);
     QWidget* panel = topLevel(QStringLiteral("RecordPanel"));
     click(panel->findChild<QPushButton*>(QStringLiteral("StopRecordButton")));
+    click(topLevel(QStringLiteral("RecordFinishedPanel"))->findChild<QPushButton*>("ShareButton"));
     click(topLevel(QStringLiteral("SocialButtonPanel"))->findChild<QPushButton*>("TwitterButton"));
     QTRY_COMPARE_WITH_TIMEOUT(uploads.count(), 2, 60000);
     const QString second = uploads.at(1).at(0).toString();

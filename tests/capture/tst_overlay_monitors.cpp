@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSettings>
 #include <QtTest>
 
 #include <memory>
@@ -166,6 +167,8 @@ void TestOverlayMonitors::init() {
     store_ = std::make_unique<RecordingStore>(data_->filePath(QStringLiteral("recordings")));
     QCOMPARE(store_->open(), QString());
     ctrl_ = std::make_unique<CropCtrl>(store_.get());
+    // No last area offered: the Idle overlay is dimmed and nothing else.
+    QSettings().remove(QStringLiteral("Last area"));
     for (QScreen* screen : QGuiApplication::screens()) {
         auto backdrop = std::make_shared<PatternBackdrop>(screen);
         backdrop->show();

@@ -31,6 +31,19 @@ private slots:
         QCOMPARE(layout.physicalRect(QRect(10, 10, 100, 50)), QRect(20, 20, 200, 100));
     }
 
+    void devicePixelsBackToOverlayUnits() {
+        // A window's frame in X pixels: at ratio 1 as it is, at ratio 2 in the overlay units
+        // that hold it, rounded outward, so that recording them loses none of it.
+        const ScreenLayout plain({Monitor{QRect(0, 0, 1920, 1080), 1.0}});
+        QCOMPARE(plain.fromPhysical(QRect(301, 203, 487, 317)), QRect(301, 203, 487, 317));
+        const ScreenLayout scaled({Monitor{QRect(0, 0, 960, 540), 2.0}});
+        QCOMPARE(scaled.fromPhysical(QRect(0, 0, 1920, 1080)), QRect(0, 0, 960, 540));
+        QCOMPARE(scaled.fromPhysical(QRect(20, 20, 200, 100)), QRect(10, 10, 100, 50));
+        const QRect odd = scaled.fromPhysical(QRect(301, 203, 487, 317));
+        QCOMPARE(odd, QRect(QPoint(150, 101), QPoint(393, 259)));
+        QVERIFY(scaled.physicalRect(odd).contains(QRect(301, 203, 487, 317)));
+    }
+
     void twoMonitorsRunOnWithoutGaps() {
         const ScreenLayout layout(
             {Monitor{QRect(0, 0, 1920, 1080), 1.0}, Monitor{QRect(1920, 0, 1280, 1024), 1.0}});

@@ -50,8 +50,12 @@ void TestSelectionGeometry::drawing_data() {
         << QPoint(300, 300) << QPoint(100, 120) << corners(300, 300, 315, 315);
     QTest::newRow("already multiples of 4 unchanged")
         << QPoint(10, 20) << QPoint(49, 59) << corners(10, 20, 49, 59);
-    QTest::newRow("past right and bottom clamps to 1918x1078 before snapping")
-        << QPoint(1000, 500) << QPoint(5000, 5000) << corners(1000, 500, 1915, 1075);
+    QTest::newRow("past right and bottom clamps to the last pixel before snapping")
+        << QPoint(1000, 500) << QPoint(5000, 5000) << corners(1000, 500, 1919, 1079);
+    QTest::newRow("corner to the last pixel is the whole screen")
+        << QPoint(0, 0) << QPoint(1919, 1079) << corners(0, 0, 1919, 1079);
+    QTest::newRow("one short of the last pixel snaps down")
+        << QPoint(0, 0) << QPoint(1918, 1078) << corners(0, 0, 1915, 1075);
     QTest::newRow("click without travel gives the minimum square")
         << QPoint(50, 60) << QPoint(50, 60) << corners(50, 60, 65, 75);
     QTest::newRow("17 wide snaps to 16") << QPoint(0, 0) << QPoint(16, 40) << corners(0, 0, 15, 39);
@@ -73,9 +77,9 @@ void TestSelectionGeometry::clampKeepsFrameOnScreen_data() {
     QTest::addColumn<QPoint>("out");
     QTest::newRow("inside") << QPoint(10, 10) << QPoint(10, 10);
     QTest::newRow("negative") << QPoint(-5, -9) << QPoint(0, 0);
-    QTest::newRow("last column and row") << QPoint(1919, 1079) << QPoint(1918, 1078);
-    QTest::newRow("W-2 stays") << QPoint(1918, 1078) << QPoint(1918, 1078);
-    QTest::newRow("far outside") << QPoint(99999, 5000) << QPoint(1918, 1078);
+    QTest::newRow("last column and row stay") << QPoint(1919, 1079) << QPoint(1919, 1079);
+    QTest::newRow("one past") << QPoint(1920, 1080) << QPoint(1919, 1079);
+    QTest::newRow("far outside") << QPoint(99999, 5000) << QPoint(1919, 1079);
 }
 
 void TestSelectionGeometry::clampKeepsFrameOnScreen() {
@@ -85,12 +89,12 @@ void TestSelectionGeometry::clampKeepsFrameOnScreen() {
 }
 
 void TestSelectionGeometry::moving() {
-    // A 200-pixel-wide selection dragged hard against the right edge stops at 1918.
+    // A 200-pixel-wide selection dragged hard against the right edge stops at the last column.
     const QRect sel = corners(100, 100, 299, 199);
     const QPoint limit = moveLimit(sel, kScreen);
     QRect moved = movedSelection(sel, sel.topLeft(), QPoint(150, 150), QPoint(5000, 5000), limit);
-    QCOMPARE(moved.right(), 1918);
-    QCOMPARE(moved.bottom(), 1078);
+    QCOMPARE(moved.right(), 1919);
+    QCOMPARE(moved.bottom(), 1079);
     QCOMPARE(moved.size(), sel.size());
     moved = movedSelection(sel, sel.topLeft(), QPoint(150, 150), QPoint(-800, -800), limit);
     QCOMPARE(moved.topLeft(), QPoint(0, 0));
@@ -154,8 +158,8 @@ void TestSelectionGeometry::resizeNeverBelowMinimumNorInverted_data() {
     QTest::newRow("bottom past top") << 5 << QPoint(0, -900) << corners(l, t, r, t + 15);
     QTest::newRow("corner 0 crossing both")
         << 0 << QPoint(900, 900) << corners(r - 15, b - 15, r, b);
-    QTest::newRow("corner 2 off the screen") << 2 << QPoint(5000, -5000) << corners(l, 0, 1918, b);
-    QTest::newRow("corner 6 off the screen") << 6 << QPoint(-5000, 5000) << corners(0, t, r, 1078);
+    QTest::newRow("corner 2 off the screen") << 2 << QPoint(5000, -5000) << corners(l, 0, 1919, b);
+    QTest::newRow("corner 6 off the screen") << 6 << QPoint(-5000, 5000) << corners(0, t, r, 1079);
 }
 
 void TestSelectionGeometry::resizeNeverBelowMinimumNorInverted() {
@@ -215,7 +219,7 @@ void TestSelectionGeometry::recordPanelStaysOutOfVideo() {
     QCOMPARE(above, QPoint(699, 300 - 5 - 43));
     QVERIFY(!QRect(above, panel).intersects(low));
     // The whole height selected: nowhere outside, so as the start panel.
-    const QRect all = corners(0, 0, 1918, 1078);
+    const QRect all = corners(0, 0, 1919, 1079);
     QCOMPARE(recordPanelPos(all, panel, 1080), panelPos(all, panel, 1080));
 }
 
@@ -263,8 +267,10 @@ void TestSelectionGeometry::dimBandsCoverOutside() {
 void TestSelectionGeometry::dimBandsAtEdges() {
     // Touching the top-left corner: no band above nor left.
     QCOMPARE(dimBands(corners(0, 0, 99, 99), kScreen).size(), 2);
-    // Reaching the last usable column and row: no band right nor below.
+    // Reaching the last column and row: no band right nor below.
     QCOMPARE(dimBands(corners(500, 500, 1918, 1078), kScreen).size(), 2);
+    QCOMPARE(dimBands(corners(500, 500, 1919, 1079), kScreen).size(), 2);
+    QVERIFY(dimBands(corners(0, 0, 1919, 1079), kScreen).isEmpty());
 }
 
 void TestSelectionGeometry::recordFrame() {

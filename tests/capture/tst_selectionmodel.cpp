@@ -59,6 +59,73 @@ private slots:
         QVERIFY(model.handles().isEmpty());
     }
 
+    void clickAndDragAreToldApartByTheSlop() {
+        SelectionModel model;
+        model.setArea(kArea);
+        // A hand's wobble during the click draws nothing and ends as a click.
+        model.press(QPoint(300, 300));
+        model.pointAt(QPoint(303, 297));
+        model.drag();
+        QCOMPARE(model.mode(), Mode::Idle);
+        QVERIFY(!model.hasArea());
+        QVERIFY(!model.release());
+        QVERIFY(model.clicked());
+        // One pixel more is a drag, drawn from the press point, and no click.
+        model.press(QPoint(300, 300));
+        model.pointAt(QPoint(304, 300));
+        model.drag();
+        QCOMPARE(model.mode(), Mode::Selecting);
+        QCOMPARE(model.normalized().topLeft(), QPoint(300, 300));
+        // Back within the slop the area keeps being drawn: once a drag, always a drag.
+        model.pointAt(QPoint(301, 301));
+        model.drag();
+        QCOMPARE(model.mode(), Mode::Selecting);
+        QVERIFY(model.release());
+        QVERIFY(!model.clicked());
+        // A click that drops a selected area only drops it.
+        QCOMPARE(model.press(QPoint(900, 900)), SelectionModel::Press::Dropped);
+        QVERIFY(!model.release());
+        QVERIFY(!model.clicked());
+        // A click taken, the area is selected with its handles.
+        model.select(QRect(10, 20, 301, 203));
+        QCOMPARE(model.mode(), Mode::Selected);
+        QCOMPARE(model.normalized(), QRect(10, 20, 301, 203));
+        QCOMPARE(centreOf(model, 4), QPoint(310, 222));
+    }
+
+    void keysNudgeAndResizeInsideTheScreen() {
+        SelectionModel model;
+        model.setArea(kArea);
+        // Nothing selected: the keys have nothing to move.
+        QVERIFY(!model.nudge(QPoint(1, 0)));
+        QVERIFY(!model.grow(QPoint(1, 0)));
+        model.select(QRect(100, 100, 200, 100));
+        QVERIFY(model.nudge(QPoint(-1, 0)));
+        QCOMPARE(model.normalized(), QRect(99, 100, 200, 100));
+        QVERIFY(model.nudge(QPoint(0, 10)));
+        QCOMPARE(model.normalized(), QRect(99, 110, 200, 100));
+        QCOMPARE(centreOf(model, 0), QPoint(99, 110));
+        // Against the edges the area stops whole.
+        model.nudge(QPoint(-1000, -1000));
+        QCOMPARE(model.normalized(), QRect(0, 0, 200, 100));
+        model.nudge(QPoint(5000, 5000));
+        QCOMPARE(model.normalized(), QRect(1720, 980, 200, 100));
+        // Resizing grows right and down, up to the last pixel, and shrinks to the minimum.
+        QVERIFY(model.grow(QPoint(1, 0)));
+        QCOMPARE(model.normalized(), QRect(1720, 980, 200, 100));
+        model.grow(QPoint(-10, -1));
+        QCOMPARE(model.normalized(), QRect(1720, 980, 190, 99));
+        model.grow(QPoint(-1000, -1000));
+        QCOMPARE(model.normalized(), QRect(1720, 980, 16, 16));
+        model.nudge(QPoint(-1720, -980));
+        model.grow(QPoint(5000, 5000));
+        QCOMPARE(model.normalized(), QRect(0, 0, 1920, 1080));
+        // While a recording runs the area stays as it is.
+        model.setMode(Mode::Recording);
+        QVERIFY(!model.nudge(QPoint(1, 0)));
+        QCOMPARE(model.normalized(), QRect(0, 0, 1920, 1080));
+    }
+
     void drawnAreasKeepTheirMinimumAndStayInside_data() {
         QTest::addColumn<QPoint>("from");
         QTest::addColumn<QPoint>("to");
@@ -66,9 +133,11 @@ private slots:
         QTest::newRow("narrow") << QPoint(100, 100) << QPoint(105, 300) << QRect(100, 100, 16, 200);
         QTest::newRow("left and above")
             << QPoint(400, 400) << QPoint(300, 350) << QRect(400, 400, 16, 16);
-        // The dragged corner stops at 1918 x 1078, then the size snaps down.
+        // The dragged corner stops at the last pixel, then the size snaps down.
         QTest::newRow("past the corner")
-            << QPoint(1000, 500) << QPoint(5000, 5000) << QRect(1000, 500, 916, 576);
+            << QPoint(1000, 500) << QPoint(5000, 5000) << QRect(1000, 500, 920, 580);
+        QTest::newRow("corner to corner is the whole screen")
+            << QPoint(0, 0) << QPoint(1919, 1079) << QRect(0, 0, 1920, 1080);
     }
 
     void drawnAreasKeepTheirMinimumAndStayInside() {
@@ -90,7 +159,7 @@ private slots:
         QCOMPARE(model.mode(), Mode::Moving);
         model.pointAt(QPoint(2500, 150));
         model.drag();
-        QCOMPARE(model.normalized().right(), 1918);
+        QCOMPARE(model.normalized().right(), 1919);
         QCOMPARE(model.normalized().top(), 100);
         QVERIFY(model.release());
         QCOMPARE(model.mode(), Mode::Selected);

@@ -27,6 +27,7 @@ private slots:
     void serviceNamesCarryNoCredentials();
     void sharePages_data();
     void sharePages();
+    void redditTakesTheWholeLinkEncoded();
 };
 
 void UploadLogicTest::oneByteBodyIsExact() {
@@ -217,9 +218,9 @@ void UploadLogicTest::sharePages_data() {
     QTest::newRow("twitter") << int(SocialNetwork::Twitter) << "twitter.com"
                              << "/intent/tweet"
                              << "url";
-    QTest::newRow("google+") << int(SocialNetwork::GooglePlus) << "plus.google.com"
-                             << "/share"
-                             << "url";
+    QTest::newRow("reddit") << int(SocialNetwork::Reddit) << "www.reddit.com"
+                            << "/submit"
+                            << "url";
 }
 
 void UploadLogicTest::sharePages() {
@@ -305,6 +306,18 @@ void UploadLogicTest::serviceNamesCarryNoCredentials() {
     QCOMPARE(UploadFailures::serviceText("<p>x</p>", "text/html"), QString());
     QCOMPARE(UploadFailures::serviceText(QByteArray(5000, 'x'), "text/plain"), QString());
     QCOMPARE(UploadFailures::serviceText("caf\xc3\xa9", {}), QString("caf\u00e9"));
+}
+
+void UploadLogicTest::redditTakesTheWholeLinkEncoded() {
+    // Reddit's submit page takes the link as `url`; its own '?', '&', '=', '+' and blanks stay
+    // inside the one value.
+    const QUrl url = ServiceUrls::sharePageUrl(
+        SocialNetwork::Reddit, QStringLiteral("https://v.example/a b+c&d=e.mp4?lang=pt"));
+    QCOMPARE(url.toString(QUrl::FullyEncoded),
+             QStringLiteral("https://www.reddit.com/submit?url=https%3A%2F%2Fv.example%2Fa%20b%2Bc%"
+                            "26d%3De.mp4%3Flang%3Dpt"));
+    // The third slot stays the third: the value travels as a plain int.
+    QCOMPARE(int(SocialNetwork::Reddit), 2);
 }
 
 QTEST_GUILESS_MAIN(UploadLogicTest)
