@@ -51,7 +51,7 @@ ProgressWidget::ProgressWidget(QWidget*)
     setAttribute(Qt::WA_ShowWithoutActivating);
 
     panel_->setObjectName(QStringLiteral("ProgressWidget"));
-    panel_->setStyleSheet(QString::fromLatin1(kPanelStyle));
+    // Its look comes with each showing (followBackdrop()).
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(panel_);

@@ -329,7 +329,8 @@ void FloatingWindowsDesktopTest::noBlackWithoutACompositor() {
     progress.show();
     QVERIFY(QTest::qWaitForWindowExposed(&progress, 10000));
     QTRY_VERIFY_WITH_TIMEOUT(isViewable(progress), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(blackEdges(screenUnder(progress)).isEmpty(), 5000);
+    QTRY_VERIFY2_WITH_TIMEOUT(blackEdges(screenUnder(progress)).isEmpty(),
+                              qPrintable(blackEdges(screenUnder(progress))), 5000);
     popup.hide();
     history.hide();
 }
