@@ -59,12 +59,23 @@ QString firstStartLanguage(const QString& systemLocaleName, const QStringList& s
     return QStringLiteral("en");
 }
 
+QLocale locale(const QString& code) {
+    if (code == QLatin1String("en"))
+        return QLocale(QLocale::English, QLocale::UnitedStates);
+    if (code == QLatin1String("es"))
+        return QLocale(QLocale::Spanish, QLocale::LatinAmerica);
+    if (code == QLatin1String("br"))
+        return QLocale(QLocale::Portuguese, QLocale::Brazil);
+    return QLocale::system();
+}
+
 QString current() {
     return currentCode();
 }
 
 void setCurrent(const QString& code) {
     currentCode() = code;
+    QLocale::setDefault(locale(code));
 }
 
 } // namespace Languages

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -39,8 +40,14 @@ bool isSelectable(const QString& code, bool catalogExists);
 // English because the Portuguese entry's code is "br".
 QString firstStartLanguage(const QString& systemLocaleName, const QStringList& selectableCodes);
 
-// The process-wide code of the installed catalogue, empty until one is installed.
-// GUI thread only.
+// The formats of dates, times and numbers that go with an interface language: the English
+// entry is American English, the Spanish one Latin American, the Portuguese one Brazilian.
+// Unknown codes get the system's.
+QLocale locale(const QString& code);
+
+// The process-wide code of the installed catalogue, empty until one is installed. Setting it
+// makes its locale() the default one, which the windows format with from their next language
+// change on. GUI thread only.
 QString current();
 void setCurrent(const QString& code);
 

@@ -4,6 +4,7 @@
 
 #include "app/StartupRecovery.h"
 #include "app/UploadController.h"
+#include "upload/UploadQueue.h"
 #include "widgets/PlainMessageBox.h"
 #include "widgets/SaveRecordingFlow.h"
 
@@ -16,6 +17,8 @@ void MainWindow::connectRecordingRows() {
 
     connect(&historyWidget_, &HistoryWidget::uploadAgainRequested, uploads_,
             [this](const QString& filePath) { uploads_->uploadRecording(filePath, -1); });
+    connect(&historyWidget_, &HistoryWidget::retryNowRequested, uploads_,
+            [this](const QString& filePath) { uploads_->queue()->retryNow(filePath); });
     connect(&historyWidget_, &HistoryWidget::saveRequested, this, [this](const QString& filePath) {
         SaveRecordingFlow* flow = SaveRecordingFlow::saveRecordingAs(filePath, &recordings_, this);
         if (!flow)

@@ -4,15 +4,21 @@
 #include <QMetaType>
 #include <QUrl>
 
-// One uploaded video: the local moment the service accepted it and the link it answered.
-// Two records are the same record only when both the moment and the link match; the same
-// link uploaded twice gives two records.
+// One uploaded video: the local moment the service accepted it and the link it answered, and
+// when the video was recorded where that is known (links kept by earlier versions lack it).
+// Two records are the same record only when both the moment of the upload and the link match;
+// the same link uploaded twice gives two records.
 class HistoryRecord {
 public:
     HistoryRecord() = default;
-    HistoryRecord(const QDateTime& when, const QUrl& link)
+    HistoryRecord(const QDateTime& when, const QUrl& link, const QDateTime& recordedAt = {})
         : date(when)
-        , url(link) {}
+        , url(link)
+        , recorded(recordedAt) {}
+
+    // The moment the user knows the video by: when it was recorded, as its row showed while it
+    // was only on this computer; the upload's moment for a record that does not know that.
+    QDateTime shownTime() const { return recorded.isValid() ? recorded : date; }
 
     // Only records with a real moment and an absolute link are worth keeping: anything
     // else cannot be shown as a row or opened in a browser. A moment before 1970 cannot
@@ -29,6 +35,7 @@ public:
 
     QDateTime date;
     QUrl url;
+    QDateTime recorded;
 };
 
 Q_DECLARE_METATYPE(HistoryRecord)

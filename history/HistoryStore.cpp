@@ -55,8 +55,10 @@ QList<HistoryRecord> read(QSettings& settings) {
                             QString::number(n));
         const QDateTime date = toDateTime(settings.value(AppSettings::kHistoryDate));
         const QUrl url = date.isValid() ? toUrl(settings.value(AppSettings::kHistoryUrl)) : QUrl();
+        // Unreadable, it is as if unknown: the row shows the upload's moment instead.
+        const QDateTime recorded = toDateTime(settings.value(AppSettings::kHistoryRecorded));
         settings.endGroup();
-        const HistoryRecord record(date, url);
+        const HistoryRecord record(date, url, recorded);
         if (!record.isStorable() || records.contains(record))
             continue;
         records.append(record);
@@ -75,6 +77,8 @@ QString write(QSettings& settings, const QList<HistoryRecord>& records) {
         settings.setArrayIndex(j++);
         settings.setValue(AppSettings::kHistoryDate, record.date);
         settings.setValue(AppSettings::kHistoryUrl, record.url);
+        if (record.recorded.isValid())
+            settings.setValue(AppSettings::kHistoryRecorded, record.recorded);
     }
     if (j > 0)
         settings.endArray();

@@ -8,7 +8,8 @@
 class QSettings;
 
 // Reading and writing the history in a settings store: the array "History" whose
-// elements hold "Date" (a date-time value) and "Url" (a URL value), oldest first.
+// elements hold "Date" (a date-time value), "Url" (a URL value) and, where known, "Recorded"
+// (a date-time value), oldest first.
 // Plain functions so that the format can be checked without a window or a singleton.
 namespace HistoryStore {
 

@@ -3,6 +3,7 @@
 #include "platform/DesktopSession.h"
 #include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/X11Platform.h"
+#include "widgets/DesktopTraits.h"
 
 #include <QGuiApplication>
 
@@ -15,17 +16,26 @@ std::unique_ptr<Platform>& installed() {
     return platform;
 }
 
+// The floating windows ask whichever platform is in force when they need to know.
+void answerWindowQuestions() {
+    DesktopTraits::setProbes([] { return Platform::current().blendsWindows(); },
+                             [] { return Platform::current().placesWindows(); });
+}
+
 } // namespace
 
 Platform& Platform::current() {
     std::unique_ptr<Platform>& platform = installed();
-    if (!platform)
+    if (!platform) {
         platform = forEnvironment();
+        answerWindowQuestions();
+    }
     return *platform;
 }
 
 std::unique_ptr<Platform> Platform::install(std::unique_ptr<Platform> platform) {
     std::swap(installed(), platform);
+    answerWindowQuestions();
     return platform;
 }
 

@@ -61,6 +61,10 @@ public:
     virtual bool placesWindows() const = 0;
     // The part of `screen` the desktop's panels leave free, in Qt's coordinates.
     virtual QRect availableGeometry(QScreen* screen) const = 0;
+    // Whether see-through parts of windows show what is behind them. Without a compositing
+    // manager they show black, so the floating windows then draw every pixel themselves. Asked
+    // at each showing: a compositor may come and go while the program runs.
+    virtual bool blendsWindows() const { return true; }
 
     virtual ScreenPictures& screenPictures() = 0;
     // What the recording's screen grabber opens to read the screen and what changed on it.

@@ -69,6 +69,7 @@ constexpr QLatin1String kLastAreaGroup("Last area");
 constexpr QLatin1String kHistoryArray("History");
 constexpr QLatin1String kHistoryDate("Date");
 constexpr QLatin1String kHistoryUrl("Url");
+constexpr QLatin1String kHistoryRecorded("Recorded");
 
 // The service host as the user wrote it, or the default when the value is missing or blank.
 inline QString serviceHost(const QSettings& settings) {

@@ -135,6 +135,17 @@ void UploadQueue::add(const QString& filePath, const QUrl& url, int shareTarget)
     pump();
 }
 
+bool UploadQueue::retryNow(const QString& filePath) {
+    Entry* e = find(filePath);
+    if (!e || e->uploader)
+        return false;
+    e->retryTimer.stop();
+    e->due = true;
+    e->userStarted = true;
+    pump();
+    return true;
+}
+
 void UploadQueue::remove(const QString& filePath) {
     if (Entry* e = find(filePath)) {
         erase(e);

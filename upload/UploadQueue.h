@@ -67,6 +67,10 @@ public:
     // Queues the upload of `filePath` to `url`; the first attempt is the user's. A file
     // already queued is tried again at once (the user asked), keeping its place.
     void add(const QString& filePath, const QUrl& url, int shareTarget);
+    // A job waiting for its automatic retry tries again now, as the user's attempt (so it goes
+    // ahead of automatic ones). Returns false, changing nothing, when `filePath` has no job or
+    // its attempt is running already.
+    bool retryNow(const QString& filePath);
     // Drops the job (abandoning a running attempt without a signal).
     void remove(const QString& filePath);
 

@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLocale>
 
 namespace {
 
@@ -26,15 +27,18 @@ void HistoryRow::setMainStyle(const QString& style) {
     rowWidget_->setStyleSheet(QString("QWidget#MainWidget { %1 }").arg(style));
 }
 
+QString HistoryRow::whenText(const QDateTime& when) {
+    const QLocale locale;
+    return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(when.time(), QLocale::ShortFormat);
+}
+
 PushButtonWithTooltip* HistoryRow::makeButton(QWidget* parent, const char* objectName,
-                                              const char* image, WhenDisabled disabled) {
+                                              const char* image) {
     auto* button = new PushButtonWithTooltip(parent);
     button->setObjectName(objectName);
-    QString style = QString("QPushButton { border-image: url(:/Resources/Buttons/%1); }")
-                        .arg(QLatin1String(image));
-    if (disabled == WhenDisabled::Blank)
-        style += QLatin1String("QPushButton:disabled { border-image: none; }");
-    button->setStyleSheet(style);
+    button->setStyleSheet(QString("QPushButton { border-image: url(:/Resources/Buttons/%1); }")
+                              .arg(QLatin1String(image)));
     button->setFixedSize(kButtonSize);
     return button;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QWidget>
 
 class PushButtonWithTooltip;
@@ -13,19 +14,20 @@ public:
     // The background of the row, as a style declaration such as "background-color: #fff;".
     void setMainStyle(const QString& style);
 
+    // How every row writes a moment: date, then time, as the default locale (the interface
+    // language's, see Languages) writes them briefly.
+    static QString whenText(const QDateTime& when);
+
 protected:
     explicit HistoryRow(QWidget* parent);
 
     // The widget the row's contents go into.
     QWidget* rowWidget() const { return rowWidget_; }
 
-    // How a row button looks when it cannot be used.
-    enum class WhenDisabled { KeepPicture, Blank };
     // A button of the row's button size in `parent`, showing the picture
-    // ":/Resources/Buttons/<image>".
+    // ":/Resources/Buttons/<image>". Its owner gives it its tooltip text.
     static PushButtonWithTooltip* makeButton(QWidget* parent, const char* objectName,
-                                             const char* image,
-                                             WhenDisabled disabled = WhenDisabled::KeepPicture);
+                                             const char* image);
 
     // Sets the texts in the current interface language. Each row calls it once it is built
     // too: a row made after the catalogue was installed gets no language-change event.

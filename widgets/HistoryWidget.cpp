@@ -1,24 +1,37 @@
 #include "widgets/HistoryWidget.h"
 
 #include "history/HistoryManager.h"
+#include "widgets/DesktopTraits.h"
 #include "widgets/HistoryRecordingItem.h"
 #include "widgets/HistoryWidgetItem.h"
+#include "widgets/PlainMessageBox.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QFont>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpacerItem>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 
 namespace {
 
-// The panel's fixed size: tall enough for six rows under the header.
+// The panel's size: tall enough for six rows under the header, and at least this wide (wider
+// where a language or a font needs it for the rows' texts).
 const QSize kPanelSize(230, 284);
+const char* const kPanelStyle = "QWidget#HistoryWidget { background-color: rgb(118, 121, 122); "
+                                "border-radius: 3px; }";
+const char* const kOpaquePanelStyle =
+    "QWidget#HistoryWidget { background-color: rgb(118, 121, 122); }";
 const int kHeaderHeight = 41;
 const int kRowHeight = 40;
 // Recordings still to be dealt with: a warm tint sets them apart from the grey link rows.
@@ -39,9 +52,9 @@ HistoryWidget::HistoryWidget(HistoryManager* store, QWidget* parent)
 
     panel_ = new QWidget(this);
     panel_->setObjectName("HistoryWidget");
-    panel_->setStyleSheet("QWidget#HistoryWidget { background-color: rgb(118, 121, 122); "
-                          "border-radius: 3px; }");
+    panel_->setStyleSheet(kPanelStyle);
     auto* outerLayout = new QVBoxLayout(this);
+    blendedMargins_ = outerLayout->contentsMargins();
 
     buildHeader();
     buildList();
@@ -54,8 +67,7 @@ HistoryWidget::HistoryWidget(HistoryManager* store, QWidget* parent)
     panelLayout_->addWidget(scrollArea_);
     panelLayout_->addWidget(noItemWidget_);
 
-    panel_->setMinimumSize(kPanelSize);
-    panel_->setMaximumSize(kPanelSize);
+    panel_->setFixedSize(kPanelSize);
 
     scrollArea_->hide();
     noItemWidget_->show();
@@ -63,6 +75,11 @@ HistoryWidget::HistoryWidget(HistoryManager* store, QWidget* parent)
     outerLayout->addWidget(panel_);
     panel_->adjustSize();
     adjustSize();
+
+    // The title and the empty list hold the window where the user grabs it.
+    headerWidget_->installEventFilter(this);
+    noItemWidget_->installEventFilter(this);
+    scrollWidget_->installEventFilter(this);
 
     // The texts come with the language-change event of the catalogue installed at
     // start-up; until then (and in a program without catalogues) show the source texts.
@@ -151,6 +168,7 @@ void HistoryWidget::addRecord(const HistoryRecord& record) {
     static_cast<QVBoxLayout*>(scrollWidget_->layout())->insertWidget(1, row);
 
     showListOrEmptyText();
+    fitWidth();
 }
 
 void HistoryWidget::setRecordings(const QList<RecordingEntry>& recordings) {
@@ -181,6 +199,8 @@ void HistoryWidget::setRecordings(const QList<RecordingEntry>& recordings) {
             row->setMaximumHeight(kRowHeight);
             connect(row, &HistoryRecordingItem::uploadAgainRequested, this,
                     &HistoryWidget::uploadAgainRequested);
+            connect(row, &HistoryRecordingItem::retryNowRequested, this,
+                    &HistoryWidget::retryNowRequested);
             connect(row, &HistoryRecordingItem::saveRequested, this, &HistoryWidget::saveRequested);
             connect(row, &HistoryRecordingItem::deleteRequested, this,
                     &HistoryWidget::deleteRequested);
@@ -206,6 +226,7 @@ void HistoryWidget::setRecordings(const QList<RecordingEntry>& recordings) {
     }
     recordingsBox_->setVisible(!recordingRows_.isEmpty());
     showListOrEmptyText();
+    fitWidth();
 }
 
 void HistoryWidget::showListOrEmptyText() {
@@ -219,12 +240,43 @@ void HistoryWidget::showListOrEmptyText() {
 
 void HistoryWidget::onItemClose(const HistoryRecord& record) {
     auto* row = qobject_cast<HistoryWidgetItem*>(sender());
+    if (question_)
+        return; // one question at a time
+    // Removing the row hides the link from this window only: the video stays public at it.
+    auto* box = new PlacedMessageBox(
+        QMessageBox::Question, tr("Remove from history"),
+        tr("Remove this link from the history? The video stays on the service: anyone who has "
+           "the link can still watch it."),
+        QMessageBox::Cancel, this);
+    box->setObjectName("RemoveQuestion");
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* remove = box->addButton(tr("Remove"), QMessageBox::AcceptRole);
+    box->setDefaultButton(QMessageBox::Cancel);
+    QPointer<HistoryWidgetItem> asked = row;
+    connect(box, &QMessageBox::finished, this, [this, box, remove, asked, record] {
+        if (box->clickedButton() == remove)
+            removeRow(asked, record);
+    });
+    // The question counts as open until it is gone, activation changes of its closing included;
+    // then the window takes the activation back, so that a click elsewhere closes it again.
+    connect(box, &QObject::destroyed, this, [this] {
+        if (!isVisible())
+            return;
+        takingActivationBack_ = true;
+        activateWindow();
+    });
+    question_ = box;
+    box->open();
+}
+
+void HistoryWidget::removeRow(HistoryWidgetItem* row, const HistoryRecord& record) {
     store_->remove(record);
     // Only a row of this window changes the count: a stray signal must not leave the
     // window claiming rows it does not have.
     if (row && items_.removeOne(row)) {
         rowCount_ = items_.size();
-        // Destroyed later: this runs inside the row's own signal.
+        // Destroyed later: this may run inside the row's own signal.
         row->hide();
         row->deleteLater();
     }
@@ -245,19 +297,106 @@ void HistoryWidget::colorRow(HistoryWidgetItem* row, bool firstColors) {
 
 bool HistoryWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched == this && event->type() == QEvent::WindowDeactivate) {
-        close();
+        // The window's own question takes the activation for a moment, and may hand it on to
+        // nothing as it goes: the window takes it back then (see onItemClose()).
+        if (!question_ && !takingActivationBack_)
+            close();
         return false;
     }
+    if (watched == this && event->type() == QEvent::WindowActivate)
+        takingActivationBack_ = false;
+    if (watched != this && dragEvent(event))
+        return true;
     return QWidget::eventFilter(watched, event);
+}
+
+bool HistoryWidget::dragEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() != Qt::LeftButton)
+            return false;
+        // Where the desktop places windows itself, it moves them too (and keeps them on screen).
+        if (!DesktopTraits::placesWindows() && windowHandle() && windowHandle()->startSystemMove())
+            return true;
+        dragOffset_ = press->globalPosition().toPoint() - pos();
+        return true;
+    }
+    case QEvent::MouseMove:
+        if (!dragOffset_)
+            return false;
+        move(keptOnScreen(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() -
+                          *dragOffset_));
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (!dragOffset_)
+            return false;
+        dragOffset_.reset();
+        return true;
+    default:
+        return false;
+    }
+}
+
+QPoint HistoryWidget::keptOnScreen(const QPoint& topLeft) const {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = this->screen();
+    if (!screen)
+        return topLeft;
+    const QRect free = screen->availableGeometry();
+    const QSize size = frameGeometry().size();
+    // A window larger than the screen keeps its top-left corner in view.
+    return {std::max(free.left(), std::min(topLeft.x(), free.right() + 1 - size.width())),
+            std::max(free.top(), std::min(topLeft.y(), free.bottom() + 1 - size.height()))};
+}
+
+void HistoryWidget::setVisible(bool visible) {
+    if (visible)
+        followBackdrop();
+    QWidget::setVisible(visible);
+}
+
+void HistoryWidget::followBackdrop() {
+    const bool blends = DesktopTraits::blendsWindows();
+    const QMargins margins = blends ? blendedMargins_ : QMargins();
+    panel_->setStyleSheet(blends ? kPanelStyle : kOpaquePanelStyle);
+    const QMargins before = layout()->contentsMargins();
+    if (margins == before)
+        return;
+    layout()->setContentsMargins(margins);
+    adjustSize();
+    // The panel stays where the window was placed for it.
+    move(pos() - QPoint(margins.left() - before.left(), margins.top() - before.top()));
+}
+
+void HistoryWidget::fitWidth() {
+    // Only the recording rows' state lines and the links give way to a narrow window.
+    const int rows = scrollWidget_->minimumSizeHint().width();
+    const int needed = rows + scrollArea_->verticalScrollBar()->sizeHint().width() +
+                       panelLayout_->contentsMargins().left() +
+                       panelLayout_->contentsMargins().right();
+    const QSize size(std::max(kPanelSize.width(), needed), kPanelSize.height());
+    if (panel_->size() == size && panel_->minimumSize() == size)
+        return;
+    panel_->setFixedSize(size);
+    adjustSize();
+    if (isVisible())
+        move(keptOnScreen(pos()));
 }
 
 void HistoryWidget::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange)
         retranslate();
+    // Another font writes the rows' moments wider or narrower; they hear of it after the window.
+    if (event->type() == QEvent::FontChange)
+        QMetaObject::invokeMethod(this, &HistoryWidget::fitWidth, Qt::QueuedConnection);
     QWidget::changeEvent(event);
 }
 
 void HistoryWidget::retranslate() {
     titleLabel_->setText(tr("History"));
     noItemLabel_->setText(tr("There are no items"));
+    // The rows rewrite their texts after the window hears of the language.
+    QMetaObject::invokeMethod(this, &HistoryWidget::fitWidth, Qt::QueuedConnection);
 }

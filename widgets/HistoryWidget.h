@@ -4,7 +4,11 @@
 #include "history/RecordingStore.h"
 
 #include <QList>
+#include <QMargins>
+#include <QPointer>
 #include <QWidget>
+
+#include <optional>
 
 class HistoryManager;
 class HistoryRecordingItem;
@@ -15,8 +19,10 @@ class QScrollArea;
 class QVBoxLayout;
 
 // The small frameless window listing the uploaded videos, newest at the top. It learns
-// about records only through addRecord() and reports deletions to the history store. It
-// hides itself as soon as it loses activation. GUI thread only.
+// about records only through addRecord() and, once the user confirmed, reports removals to the
+// history store. It hides itself as soon as it loses activation (not to its own question). The
+// user moves it by dragging its title or its body; it stays on the screen. It is as wide as the
+// longest moment its rows write needs. GUI thread only.
 //
 // Above the links it lists the recordings that are still only on this computer (not
 // uploaded, failed, uploading, recovered), newest first, as setRecordings() last gave them.
@@ -39,6 +45,7 @@ public:
 signals:
     void copiedToClipboard();
     void uploadAgainRequested(const QString& filePath);
+    void retryNowRequested(const QString& filePath);
     void saveRequested(const QString& filePath);
     void deleteRequested(const QString& filePath);
 
@@ -48,7 +55,11 @@ public slots:
     // being recorded are left out: there is nothing to do with them yet.
     void setRecordings(const QList<RecordingEntry>& recordings);
 
+public:
+    void setVisible(bool visible) override;
+
 private slots:
+    // Asks whether to remove the record; removes it and its row on the user's yes.
     void onItemClose(const HistoryRecord& record);
 
 protected:
@@ -65,6 +76,14 @@ private:
     void recolorRows();
     void colorRow(HistoryWidgetItem* row, bool firstColors);
     void showListOrEmptyText();
+    void removeRow(HistoryWidgetItem* row, const HistoryRecord& record);
+    // Rounded in a see-through frame where the desktop blends windows, else opaque to the edge.
+    void followBackdrop();
+    // Wide enough for every row's texts in the current font and language.
+    void fitWidth();
+    // `topLeft` moved as little as needed for the window to lie on the free part of a screen.
+    QPoint keptOnScreen(const QPoint& topLeft) const;
+    bool dragEvent(QEvent* event);
 
     HistoryManager* store_;
     QWidget* panel_;
@@ -84,4 +103,12 @@ private:
     const QString rowColor4_ = "#f6f6f6";
     QWidget* noItemWidget_;
     QLabel* noItemLabel_;
+    QMargins blendedMargins_;
+    // Where the pointer holds the window while the user drags it; null while not dragging.
+    std::optional<QPoint> dragOffset_;
+    // The question of a removal, while it is open.
+    QPointer<QWidget> question_;
+    // The question is gone and the window asked for the activation back; until it has it,
+    // losing the activation is the question's doing, not the user's.
+    bool takingActivationBack_ = false;
 };

@@ -1,14 +1,14 @@
 #include "widgets/HistoryWidgetItem.h"
 
+#include "widgets/LinkText.h"
 #include "widgets/PushButtonWithTooltip.h"
 #include "widgets/WebAddress.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSpacerItem>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -22,36 +22,35 @@ HistoryWidgetItem::HistoryWidgetItem(QWidget* parent)
     rowLayout->setContentsMargins(0, 0, 0, 0);
     rowLayout->setSpacing(0);
 
-    timeLabel_ = new QLabel(rowWidget());
-    timeLabel_->setObjectName("TimeLabel");
-    timeLabel_->setStyleSheet(kLabelStyle);
-    timeLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    // Left: when it was recorded, the link below it.
+    auto* texts = new QVBoxLayout;
+    texts->setContentsMargins(8, 2, 4, 2);
+    texts->setSpacing(0);
+    dateLabel_ = new QLabel(rowWidget());
+    dateLabel_->setObjectName("DateLabel");
+    dateLabel_->setTextFormat(Qt::PlainText);
+    dateLabel_->setStyleSheet(kLabelStyle);
+    linkText_ = new LinkText(rowWidget());
+    linkText_->setObjectName("LinkText");
+    texts->addWidget(dateLabel_);
+    texts->addWidget(linkText_);
 
     rightWidget_ = new QWidget(rowWidget());
     rightWidget_->setObjectName("RightWidget");
     auto* rightLayout = new QHBoxLayout(rightWidget_);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->setSpacing(10);
-
-    dateLabel_ = new QLabel(rightWidget_);
-    dateLabel_->setObjectName("DateLabel");
-    dateLabel_->setStyleSheet(kLabelStyle);
-
+    rightLayout->setContentsMargins(6, 0, 10, 0);
+    rightLayout->setSpacing(8);
     copyButton_ = makeButton(rightWidget_, "CopyButton", "clipboard.png");
     openButton_ = makeButton(rightWidget_, "OpenButton", "web.png");
     deleteButton_ = makeButton(rightWidget_, "DeleteButton", "recycle.png");
     connect(copyButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onCopyUrlToClipboard);
     connect(openButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onOpenUrl);
     connect(deleteButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onDelete);
-
-    rightLayout->addItem(new QSpacerItem(5, 20, QSizePolicy::Fixed, QSizePolicy::Minimum));
-    rightLayout->addWidget(dateLabel_);
     rightLayout->addWidget(copyButton_);
     rightLayout->addWidget(openButton_);
     rightLayout->addWidget(deleteButton_);
-    rightLayout->addItem(new QSpacerItem(10, 20, QSizePolicy::Fixed, QSizePolicy::Minimum));
 
-    rowLayout->addWidget(timeLabel_);
+    rowLayout->addLayout(texts, 1);
     rowLayout->addWidget(rightWidget_);
 
     retranslate();
@@ -63,8 +62,17 @@ void HistoryWidgetItem::setRightStyle(const QString& style) {
 
 void HistoryWidgetItem::setRecord(const HistoryRecord& value) {
     record_ = value;
-    timeLabel_->setText(record_.date.toString("hh:mm:ss"));
-    dateLabel_->setText(record_.date.toString("dd/MM/yyyy"));
+    linkText_->setLink(record_.url.toString());
+    showRecord();
+}
+
+void HistoryWidgetItem::showRecord() {
+    dateLabel_->setText(whenText(record_.shownTime()));
+    // The upload's own moment, for who wonders when the link was made.
+    dateLabel_->setToolTip(
+        record_.recorded.isValid()
+            ? tr("Recorded %1, uploaded %2").arg(whenText(record_.recorded), whenText(record_.date))
+            : tr("Uploaded %1").arg(whenText(record_.date)));
 }
 
 void HistoryWidgetItem::onCopyUrlToClipboard() {
@@ -83,5 +91,7 @@ void HistoryWidgetItem::onDelete() {
 void HistoryWidgetItem::retranslate() {
     copyButton_->tooltipText = tr("Copy to clipboard");
     openButton_->tooltipText = tr("Open link in browser");
-    deleteButton_->tooltipText = tr("Remove record");
+    deleteButton_->tooltipText = tr("Remove from history (the video stays on the service)");
+    // The language's locale writes the moments.
+    showRecord();
 }

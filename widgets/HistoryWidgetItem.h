@@ -3,12 +3,13 @@
 #include "history/HistoryRecord.h"
 #include "widgets/HistoryRow.h"
 
+class LinkText;
 class PushButtonWithTooltip;
 class QLabel;
 
-// One row of the history window: the time and date of one upload and three buttons that
-// copy the link, open it in the browser and delete the record. The row never talks to the
-// history store; it only signals. GUI thread only.
+// One row of the history window for an uploaded video: when it was recorded, its link, and
+// three buttons that copy the link, open it in the browser and ask to remove it from the
+// history. The row never talks to the history store; it only signals. GUI thread only.
 class HistoryWidgetItem : public HistoryRow {
     Q_OBJECT
 public:
@@ -22,6 +23,7 @@ public:
     const HistoryRecord& getRecord() const { return record_; }
 
 signals:
+    // The user asked to remove the record from the history (not yet confirmed).
     void removed(const HistoryRecord& record);
     void copiedToClipboard();
 
@@ -32,11 +34,12 @@ private slots:
 
 private:
     void retranslate() override;
+    void showRecord();
 
     HistoryRecord record_;
-    QLabel* timeLabel_;
-    QWidget* rightWidget_;
     QLabel* dateLabel_;
+    LinkText* linkText_;
+    QWidget* rightWidget_;
     PushButtonWithTooltip* copyButton_;
     PushButtonWithTooltip* openButton_;
     PushButtonWithTooltip* deleteButton_;

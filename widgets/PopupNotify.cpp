@@ -1,5 +1,7 @@
 #include "widgets/PopupNotify.h"
 
+#include "widgets/DesktopTraits.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -13,6 +15,9 @@ constexpr int kShowDurationMs = 2000;
 // that the text never touches the border in any interface language.
 constexpr int kTextPaddingX = 50;
 constexpr int kTextPaddingY = 25;
+// The see-through black as it looks over a mid-grey desktop, for desktops that cannot blend:
+// the green text keeps its contrast and the window does not read as a hole.
+const QColor kOpaqueBackground(48, 50, 52);
 
 const char* const kPopupStyle = "QWidget#PopupNotify {"
                                 " border-width: 1px;"
@@ -82,9 +87,21 @@ void PopupNotify::showFor(int durationMs) {
     QWidget::show();
 }
 
+void PopupNotify::setVisible(bool visible) {
+    if (visible)
+        opaque_ = !DesktopTraits::blendsWindows();
+    QWidget::setVisible(visible);
+}
+
 void PopupNotify::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     QPainter painter(this);
+    if (opaque_) {
+        painter.fillRect(rect(), kOpaqueBackground);
+        painter.setPen(Qt::white);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        return;
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::white);
     painter.setBrush(backgroundColor_);

@@ -22,6 +22,7 @@ public:
     virtual void show();
     // The same for another time span: a longer text needs longer to be read.
     void showFor(int durationMs);
+    void setVisible(bool visible) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,4 +33,6 @@ private:
     QTimer hideTimer_;
     QPropertyAnimation fadeAnimation_;
     QColor backgroundColor_;
+    // Drawn to every edge, without see-through pixels: no compositor blends the window.
+    bool opaque_ = false;
 };

@@ -1,5 +1,6 @@
 #include "widgets/ProgressWidget.h"
 
+#include "widgets/DesktopTraits.h"
 #include "widgets/ProgressBar.h"
 
 #include <QEvent>
@@ -17,6 +18,13 @@ const char* const kPanelStyle = "QWidget#ProgressWidget {"
                                 " border-style: solid;"
                                 " border-color: rgb(134, 135, 136);"
                                 " }";
+// Without a compositor: no see-through pixel anywhere, so no rounded corner either.
+const char* const kOpaquePanelStyle = "QWidget#ProgressWidget {"
+                                      " background-color: rgb(255, 255, 255);"
+                                      " border-width: 1px;"
+                                      " border-style: solid;"
+                                      " border-color: rgb(134, 135, 136);"
+                                      " }";
 const char* const kLabelStyle = "color: rgb(134, 135, 136);";
 
 // A row that centres `label` between two expanding spacers.
@@ -43,10 +51,11 @@ ProgressWidget::ProgressWidget(QWidget*)
     setAttribute(Qt::WA_ShowWithoutActivating);
 
     panel_->setObjectName(QStringLiteral("ProgressWidget"));
-    panel_->setStyleSheet(QString::fromLatin1(kPanelStyle));
+    // Its look comes with each showing (followBackdrop()).
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(panel_);
+    blendedMargins_ = outer->contentsMargins();
     auto* inner = new QVBoxLayout(panel_);
 
     titleLabel_ = new QLabel(panel_);
@@ -87,6 +96,18 @@ void ProgressWidget::setValue(int value) {
 
 void ProgressWidget::progressChanged(int value) {
     percentLabel_->setText(QStringLiteral("%1%").arg(value));
+}
+
+void ProgressWidget::setVisible(bool visible) {
+    if (visible)
+        followBackdrop();
+    QWidget::setVisible(visible);
+}
+
+void ProgressWidget::followBackdrop() {
+    const bool blends = DesktopTraits::blendsWindows();
+    layout()->setContentsMargins(blends ? blendedMargins_ : QMargins());
+    panel_->setStyleSheet(QString::fromLatin1(blends ? kPanelStyle : kOpaquePanelStyle));
 }
 
 void ProgressWidget::changeEvent(QEvent* event) {

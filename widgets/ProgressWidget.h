@@ -21,6 +21,8 @@ public slots:
     // Values outside 0..100 and the value already shown change nothing.
     void setValue(int value);
 
+    void setVisible(bool visible) override;
+
 protected:
     void changeEvent(QEvent* event) override;
 
@@ -28,7 +30,11 @@ private slots:
     void progressChanged(int value);
 
 private:
+    // Rounded and see-through where the desktop blends windows, else opaque to the edges.
+    void followBackdrop();
+
     QWidget* panel_;
+    QMargins blendedMargins_;
     ProgressBar* bar_;
     QLabel* percentLabel_;
     QLabel* titleLabel_;

@@ -480,6 +480,18 @@
 <context>
     <name>HistoryWidget</name>
     <message>
+        <source>Remove from history</source>
+        <translation>Remover do histórico</translation>
+    </message>
+    <message>
+        <source>Remove this link from the history? The video stays on the service: anyone who has the link can still watch it.</source>
+        <translation>Remover este link do histórico? O vídeo continua no serviço: quem tiver o link ainda pode assistir.</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Remover</translation>
+    </message>
+    <message>
         <source>History</source>
         <translation>Histórico</translation>
     </message>
@@ -490,6 +502,18 @@
 </context>
 <context>
     <name>HistoryWidgetItem</name>
+    <message>
+        <source>Remove from history (the video stays on the service)</source>
+        <translation>Remover do histórico (o vídeo continua no serviço)</translation>
+    </message>
+    <message>
+        <source>Recorded %1, uploaded %2</source>
+        <translation>Gravado em %1, enviado em %2</translation>
+    </message>
+    <message>
+        <source>Uploaded %1</source>
+        <translation>Enviado em %1</translation>
+    </message>
     <message>
         <source>Copy to clipboard</source>
         <translation>Copiar para a área de transferência</translation>
@@ -505,6 +529,30 @@
 </context>
 <context>
     <name>HistoryRecordingItem</name>
+    <message>
+        <source>waiting to retry (next try in %1)</source>
+        <translation>aguardando nova tentativa (próxima em %1)</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>waiting to upload</source>
+        <translation>aguardando envio</translation>
+    </message>
+    <message>
+        <source>The last try failed: %1</source>
+        <translation>A última tentativa falhou: %1</translation>
+    </message>
+    <message>
+        <source>Retry now</source>
+        <translation>Tentar de novo agora</translation>
+    </message>
     <message>
         <source>not uploaded</source>
         <translation>não enviada</translation>

@@ -480,6 +480,18 @@
 <context>
     <name>HistoryWidget</name>
     <message>
+        <source>Remove from history</source>
+        <translation>Remove from history</translation>
+    </message>
+    <message>
+        <source>Remove this link from the history? The video stays on the service: anyone who has the link can still watch it.</source>
+        <translation>Remove this link from the history? The video stays on the service: anyone who has the link can still watch it.</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
         <source>History</source>
         <translation>History</translation>
     </message>
@@ -490,6 +502,18 @@
 </context>
 <context>
     <name>HistoryWidgetItem</name>
+    <message>
+        <source>Remove from history (the video stays on the service)</source>
+        <translation>Remove from history (the video stays on the service)</translation>
+    </message>
+    <message>
+        <source>Recorded %1, uploaded %2</source>
+        <translation>Recorded %1, uploaded %2</translation>
+    </message>
+    <message>
+        <source>Uploaded %1</source>
+        <translation>Uploaded %1</translation>
+    </message>
     <message>
         <source>Copy to clipboard</source>
         <translation>Copy to clipboard</translation>
@@ -505,6 +529,30 @@
 </context>
 <context>
     <name>HistoryRecordingItem</name>
+    <message>
+        <source>waiting to retry (next try in %1)</source>
+        <translation>waiting to retry (next try in %1)</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>waiting to upload</source>
+        <translation>waiting to upload</translation>
+    </message>
+    <message>
+        <source>The last try failed: %1</source>
+        <translation>The last try failed: %1</translation>
+    </message>
+    <message>
+        <source>Retry now</source>
+        <translation>Retry now</translation>
+    </message>
     <message>
         <source>not uploaded</source>
         <translation>not uploaded</translation>

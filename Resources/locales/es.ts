@@ -480,6 +480,18 @@
 <context>
     <name>HistoryWidget</name>
     <message>
+        <source>Remove from history</source>
+        <translation>Quitar del historial</translation>
+    </message>
+    <message>
+        <source>Remove this link from the history? The video stays on the service: anyone who has the link can still watch it.</source>
+        <translation>¿Quitar este enlace del historial? El video sigue en el servicio: cualquiera que tenga el enlace todavía puede verlo.</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Quitar</translation>
+    </message>
+    <message>
         <source>History</source>
         <translation>Historial</translation>
     </message>
@@ -490,6 +502,18 @@
 </context>
 <context>
     <name>HistoryWidgetItem</name>
+    <message>
+        <source>Remove from history (the video stays on the service)</source>
+        <translation>Quitar del historial (el video sigue en el servicio)</translation>
+    </message>
+    <message>
+        <source>Recorded %1, uploaded %2</source>
+        <translation>Grabado el %1, subido el %2</translation>
+    </message>
+    <message>
+        <source>Uploaded %1</source>
+        <translation>Subido el %1</translation>
+    </message>
     <message>
         <source>Copy to clipboard</source>
         <translation>Copiar al portapapeles</translation>
@@ -505,6 +529,30 @@
 </context>
 <context>
     <name>HistoryRecordingItem</name>
+    <message>
+        <source>waiting to retry (next try in %1)</source>
+        <translation>esperando para reintentar (próximo intento en %1)</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>waiting to upload</source>
+        <translation>esperando para subir</translation>
+    </message>
+    <message>
+        <source>The last try failed: %1</source>
+        <translation>El último intento falló: %1</translation>
+    </message>
+    <message>
+        <source>Retry now</source>
+        <translation>Reintentar ahora</translation>
+    </message>
     <message>
         <source>not uploaded</source>
         <translation>sin subir</translation>

@@ -292,6 +292,19 @@ def buttons():
            ROW_GLYPH)
     save(c, "Buttons/row_save.png")
 
+    # Retry now, for a recording whose upload waits for its next try: a circling arrow.
+    cx, cy, r, end = 8, 9, 5, 290
+    a = math.radians(end)
+    tip_dir = (-math.sin(a), math.cos(a))  # clockwise along the circle
+    out = (math.cos(a), math.sin(a))
+    base = (cx + r * out[0], cy + r * out[1])
+    head = polygon([(base[0] + 2.6 * tip_dir[0], base[1] + 2.6 * tip_dir[1]),
+                    (base[0] + 2.4 * out[0], base[1] + 2.4 * out[1]),
+                    (base[0] - 2.4 * out[0], base[1] - 2.4 * out[1])])
+    c = Canvas(16, 17)
+    c.fill(union(arc(cx, cy, r, 20, end - 4, 1.5, 32), head), ROW_GLYPH)
+    save(c, "Buttons/row_retry.png")
+
 
 # ---------------------------------------------------------------- Social/
 

@@ -5,6 +5,7 @@
 #include "platform/x11/WindowFrames.h"
 #include "platform/x11/X11GlobalShortcut.h"
 #include "platform/x11/X11TrayHost.h"
+#include "platform/x11/Xcb.h"
 
 #include <QScreen>
 
@@ -24,6 +25,29 @@ public:
     }
 };
 
+// A compositing manager announces itself by owning the selection _NET_WM_CM_S<n> of the X
+// screen n it composites (EWMH, "Compositing Managers"). Every X screen is asked: Qt does not
+// say which one it opened, and a display with one composited screen blends our windows there.
+bool compositorRuns() {
+    xcb_connection_t* connection = x11::xcbConnection();
+    if (!connection)
+        return true; // nothing to ask: keep the see-through look
+    const int screens = xcb_setup_roots_length(xcb_get_setup(connection));
+    for (int n = 0; n < screens; ++n) {
+        const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(n);
+        const x11::Reply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 1, uint16_t(name.size()), name.constData()),
+            nullptr));
+        if (!atom || atom->atom == XCB_ATOM_NONE)
+            continue; // never interned: nobody ever owned it
+        const x11::Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, atom->atom), nullptr));
+        if (owner && owner->owner != XCB_WINDOW_NONE)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 X11Platform::X11Platform(Server server)
@@ -38,6 +62,11 @@ Platform::Notice X11Platform::startupNotice() const {
 
 QRect X11Platform::availableGeometry(QScreen* screen) const {
     return x11::PanelStrips::availableGeometry(screen);
+}
+
+bool X11Platform::blendsWindows() const {
+    // Under Xwayland the Wayland compositor shows every X window, blended.
+    return server_ == Server::Xwayland || compositorRuns();
 }
 
 ScreenPictures& X11Platform::screenPictures() {

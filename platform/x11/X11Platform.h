@@ -19,6 +19,7 @@ public:
     Notice startupNotice() const override;
     bool placesWindows() const override { return true; }
     QRect availableGeometry(QScreen* screen) const override;
+    bool blendsWindows() const override;
     ScreenPictures& screenPictures() override;
     ScreenGrabber::SourceOpener screenSource() const override;
     QRect sourceArea(QScreen* screen, const QRect& pixels) const override;

@@ -42,6 +42,7 @@ void dumpState(MainWindow& window, const char* tag) {
         }
     }
     std::printf("%s.current=%s\n", tag, qPrintable(Languages::current()));
+    std::printf("%s.locale=%s\n", tag, qPrintable(QLocale().name()));
     std::printf("%s.menu=%s\n", tag, qPrintable(texts.join(QLatin1Char('|'))));
     std::printf("%s.languages=%s\n", tag, qPrintable(languages.join(QLatin1Char(' '))));
     // Qt's own buttons, as any of its dialogs (a question, the file chooser) would show them.
@@ -219,6 +220,9 @@ private slots:
         const auto report = runShell(home, QStringLiteral("en_US.UTF-8"), QStringLiteral("br"));
         QCOMPARE(report.value("start.current"), QStringLiteral("en"));
         QCOMPARE(report.value("chosen.current"), QStringLiteral("br"));
+        // Dates and times are written as the chosen language writes them.
+        QCOMPARE(report.value("start.locale"), QStringLiteral("en_US"));
+        QCOMPARE(report.value("chosen.locale"), QStringLiteral("pt_BR"));
         QCOMPARE(report.value("chosen.menu"),
                  QStringLiteral("Gravar vídeo|Histórico|Mostrar/ocultar o botão de gravação|"
                                 "Atalhos de teclado...|Contagem regressiva|Idioma da interface|"
@@ -230,6 +234,23 @@ private slots:
         // The next start installs it without looking at the system locale.
         const auto restarted = runShell(home, QStringLiteral("es_ES.UTF-8"));
         QCOMPARE(restarted.value("start.current"), QStringLiteral("br"));
+        QCOMPARE(restarted.value("start.locale"), QStringLiteral("pt_BR"));
+    }
+
+    void englishWritesAmericanDatesWhateverTheSystem() {
+        requireCatalogues();
+        // A British system writes day/month; the interface says English (US).
+        QTemporaryDir home;
+        writeLanguage(home, QStringLiteral("en"));
+        const auto report = runShell(home, QStringLiteral("en_GB.UTF-8"));
+        QCOMPARE(report.value("start.current"), QStringLiteral("en"));
+        QCOMPARE(report.value("start.locale"), QStringLiteral("en_US"));
+        // Spanish is the Latin American one, whatever Spain's system says.
+        QTemporaryDir spanishHome;
+        writeLanguage(spanishHome, QStringLiteral("es"));
+        const auto spanish = runShell(spanishHome, QStringLiteral("es_ES.UTF-8"));
+        QCOMPARE(spanish.value("start.current"), QStringLiteral("es"));
+        QCOMPARE(spanish.value("start.locale"), QStringLiteral("es_419"));
     }
 
     // Back to English, Qt's buttons go back with the rest rather than keep the last language.

@@ -289,7 +289,7 @@ void TestHistoryStore::uploadedLinksReachTheHistoryOnce() {
         // The service took the recording; the run ends before the history hears of it.
         RecordingStore store(folder);
         QVERIFY(store.open().isEmpty());
-        path = store.reserve().filePath;
+        path = store.reserve(at(2024, 6, 1, 9, 30, 0)).filePath;
         QVERIFY(store.queueUpload(path, QUrl("http://service.test/upload.php"), -1));
         when = QDateTime::currentDateTime();
         store.markUploaded(path, link, when);
@@ -306,6 +306,11 @@ void TestHistoryStore::uploadedLinksReachTheHistoryOnce() {
     const HistoryRecord record(when, QUrl(link));
     QCOMPARE(added.count(), 1);
     QCOMPARE(readBack(path_), QList<HistoryRecord>{record});
+    // The row shows the moment the recording was made, as it did before the upload; the
+    // upload's moment stays with it.
+    QCOMPARE(added.first().at(0).value<HistoryRecord>().recorded, at(2024, 6, 1, 9, 30, 0));
+    QCOMPARE(readBack(path_).value(0).shownTime(), at(2024, 6, 1, 9, 30, 0));
+    QCOMPARE(readBack(path_).value(0).date, when);
     // The recording has done its job, and the index no longer holds the link.
     QVERIFY(!QFile::exists(path));
     QVERIFY(store.uploaded().isEmpty());

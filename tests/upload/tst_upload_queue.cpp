@@ -132,6 +132,7 @@ private slots:
     void pendingUploadsResumeAfterARestart();
     void severalUploadsEachWithItsOwnShareTarget();
     void addingAQueuedFileRetriesItAtOnce();
+    void retryNowStartsAWaitingRetryAtOnce();
     void missingFileFailsAtOnce();
     void acceptedLinkIsOnTheDiskBeforeAnyoneHearsOfIt();
     void runningAndCancelledUploadsAsTheNextRunSeesThem();
@@ -360,6 +361,44 @@ void TestUploadQueue::addingAQueuedFileRetriesItAtOnce() {
     QVERIFY(accepted.wait(10000));
     QCOMPARE(accepted.first().at(2).toInt(), 1);
     QCOMPARE(accepted.first().at(3).toBool(), true);
+}
+
+void TestUploadQueue::retryNowStartsAWaitingRetryAtOnce() {
+    QTemporaryDir dir;
+    const QString file = makeRecording(dir, QStringLiteral("a.mp4"), "video");
+    const QString other = makeRecording(dir, QStringLiteral("b.mp4"), "other");
+    const quint16 port = freePort();
+    const auto store = openStore(dir);
+    QVERIFY(store);
+    UploadQueue queue(store.get());
+    queue.setRetryDelays({3600000}); // a retry that would never come within the test
+    QSignalSpy failed(&queue, &UploadQueue::failed);
+    QSignalSpy started(&queue, &UploadQueue::attemptStarted);
+    QSignalSpy accepted(&queue, &UploadQueue::accepted);
+    // Nothing to retry: no job, and a file the queue never saw.
+    QVERIFY(!queue.retryNow(other));
+    queue.add(file, urlFor(port), 2);
+    QVERIFY(failed.wait(10000));
+    QCOMPARE(failed.first().at(4).toBool(), true);
+    // Waiting for its retry, with the time of it kept where the history window reads it.
+    const auto waiting = store->entry(file);
+    QVERIFY(waiting && waiting->retryAt.isValid() && !waiting->uploading);
+    QVERIFY(waiting->retryAt > QDateTime::currentDateTime().addSecs(3000));
+
+    Service service;
+    QVERIFY(service.listen(port));
+    started.clear();
+    QVERIFY(queue.retryNow(file));
+    QCOMPARE(started.size(), 1);
+    QCOMPARE(started.first().at(1).toBool(), true); // the user's own attempt
+    // Already running: a second press changes nothing.
+    QVERIFY(!queue.retryNow(file));
+    QVERIFY(accepted.wait(10000));
+    QCOMPARE(accepted.first().at(0).toString(), file);
+    QCOMPARE(accepted.first().at(2).toInt(), 2);
+    QCOMPARE(service.requests, 1);
+    QCOMPARE(store->entry(file)->state, RecordingState::Uploaded);
+    QVERIFY(!queue.retryNow(file));
 }
 
 void TestUploadQueue::missingFileFailsAtOnce() {

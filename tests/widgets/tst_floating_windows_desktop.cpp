@@ -1,8 +1,14 @@
 // The popup and the progress window on a real X display with a window manager: they map as
 // frameless, always-on-top windows, leave the keyboard with the window the user works in, and
-// the popup unmaps itself after two seconds. Message boxes land over the program's window the
-// user works in, or in the middle of the monitor under the pointer. With no browser to start,
-// an address to open is offered for copying instead.
+// the popup unmaps itself after two seconds. The desktop runs no compositor: the history
+// window, the popup and the progress window show no black where they would be see-through.
+// The history window moves where the user drags it, and no further than the screen's edge. Message
+// boxes land over the program's window the user works in, or in the middle of the monitor under the
+// pointer. With no browser to start, an address to open is offered for copying instead.
+#include "history/HistoryManager.h"
+#include "platform/Platform.h"
+#include "widgets/DesktopTraits.h"
+#include "widgets/HistoryWidget.h"
 #include "widgets/PlainMessageBox.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
@@ -10,11 +16,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -40,6 +48,57 @@ QString activeWindowId() {
     return run("xdotool", {"getactivewindow"}).trimmed();
 }
 
+// Where the X server has the window, as xwininfo reports it.
+QRect onScreen(const QWidget& w) {
+    const QString info = run("xwininfo", {"-id", QString::number(w.winId())});
+    const auto number = [&info](const QString& key) {
+        const int at = info.indexOf(key);
+        return at < 0 ? -1 : info.mid(at + key.size()).section('\n', 0, 0).trimmed().toInt();
+    };
+    return QRect(number("Absolute upper-left X:"), number("Absolute upper-left Y:"),
+                 number("Width:"), number("Height:"));
+}
+
+// The pixels of the screen that the window covers, read back from the X server: what the user
+// sees there, not what the window meant to paint.
+QImage screenUnder(const QWidget& w) {
+    const QRect r = onScreen(w);
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
+        .toImage();
+}
+
+// Black, or nearly: what a see-through pixel shows where nothing blends it.
+bool isBlack(const QColor& c) {
+    return c.red() + c.green() + c.blue() < 40;
+}
+
+// The window's corners and the middles of its edges, where a frame or a rounded corner would
+// be see-through.
+QString blackEdges(const QImage& image) {
+    const int w = image.width() - 1;
+    const int h = image.height() - 1;
+    QStringList black;
+    for (const QPoint& p : {QPoint(0, 0), QPoint(w, 0), QPoint(0, h), QPoint(w, h), QPoint(1, 1),
+                            QPoint(w - 1, h - 1), QPoint(w / 2, 0), QPoint(0, h / 2),
+                            QPoint(w, h / 2), QPoint(w / 2, h), QPoint(3, h / 2)}) {
+        if (isBlack(image.pixelColor(p)))
+            black << QString("(%1,%2)").arg(p.x()).arg(p.y());
+    }
+    return black.join(' ');
+}
+
+// Drags with the real pointer through the X server, in small steps as a hand does.
+void drag(const QPoint& from, const QPoint& to) {
+    run("xdotool", {"mousemove", QString::number(from.x()), QString::number(from.y())});
+    run("xdotool", {"mousedown", "1"});
+    for (int i = 1; i <= 8; ++i) {
+        const QPoint p = from + (to - from) * i / 8;
+        run("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y())});
+    }
+    run("xdotool", {"mouseup", "1"});
+}
+
 // Frameless: the window manager reports no frame around the window.
 bool hasNoFrame(const QWidget& w) {
     const QString extents = windowProperty(w, "_NET_FRAME_EXTENTS");
@@ -58,6 +117,8 @@ private slots:
     void progressWindowShowsOnTopWithoutFocus();
     void messageBoxLandsWhereTheUserLooks();
     void noBrowserOffersTheAddressToCopy();
+    void noBlackWithoutACompositor();
+    void historyWindowMovesByDraggingAndStaysOnScreen();
 
 private:
     // Shows a box as the program does, its parent a window that is not shown (the capture
@@ -233,6 +294,82 @@ void FloatingWindowsDesktopTest::noBrowserOffersTheAddressToCopy() {
     QApplication::clipboard()->setText(QStringLiteral("something the user copied"));
     box->findChild<QPushButton*>(QStringLiteral("CopyAddressButton"))->click();
     QTRY_COMPARE_WITH_TIMEOUT(QApplication::clipboard()->text(), shown, 5000);
+}
+
+void FloatingWindowsDesktopTest::noBlackWithoutACompositor() {
+    // The program's own question, through the platform layer as the program installs it.
+    platform::Platform::install(platform::Platform::forEnvironment());
+    QVERIFY2(!platform::Platform::current().blendsWindows(), "openbox alone composites nothing");
+    QVERIFY(!DesktopTraits::blendsWindows());
+
+    QTemporaryDir dir;
+    HistoryManager store(std::make_unique<QSettings>(dir.filePath("h.conf"), QSettings::IniFormat));
+    HistoryWidget history(&store);
+    history.move(300, 200);
+    history.show();
+    history.activateWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&history, 10000));
+    QTRY_VERIFY_WITH_TIMEOUT(isViewable(history), 5000);
+    // Painted through to the screen: the panel's grey in the corners.
+    QTRY_VERIFY_WITH_TIMEOUT(blackEdges(screenUnder(history)).isEmpty(), 5000);
+    QCOMPARE(screenUnder(history).pixelColor(0, 0), QColor(118, 121, 122));
+
+    PopupNotify popup;
+    popup.setText("Video link copied to clipboard");
+    popup.move(800, 500);
+    popup.showFor(60000);
+    QVERIFY(QTest::qWaitForWindowExposed(&popup, 10000));
+    QTRY_VERIFY_WITH_TIMEOUT(isViewable(popup), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(blackEdges(screenUnder(popup)).isEmpty(), 5000);
+
+    ProgressWidget progress;
+    progress.setFixedSize(372, 155);
+    progress.move(774, 662);
+    progress.setValue(30);
+    progress.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&progress, 10000));
+    QTRY_VERIFY_WITH_TIMEOUT(isViewable(progress), 5000);
+    QTRY_VERIFY2_WITH_TIMEOUT(blackEdges(screenUnder(progress)).isEmpty(),
+                              qPrintable(blackEdges(screenUnder(progress))), 5000);
+    popup.hide();
+    history.hide();
+}
+
+void FloatingWindowsDesktopTest::historyWindowMovesByDraggingAndStaysOnScreen() {
+    platform::Platform::install(platform::Platform::forEnvironment());
+    QTemporaryDir dir;
+    HistoryManager store(std::make_unique<QSettings>(dir.filePath("h.conf"), QSettings::IniFormat));
+    HistoryWidget history(&store);
+    history.move(400, 300);
+    history.show();
+    history.activateWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&history, 10000));
+    QTRY_VERIFY_WITH_TIMEOUT(isViewable(history), 5000);
+    const QRect before = onScreen(history);
+
+    // By the title.
+    auto* title = history.findChild<QLabel*>("TitleLabel");
+    QVERIFY(title);
+    const QPoint grip = title->mapToGlobal(QPoint(10, title->height() / 2));
+    drag(grip, grip + QPoint(150, 90));
+    QTRY_COMPARE_WITH_TIMEOUT(onScreen(history).topLeft(), before.topLeft() + QPoint(150, 90),
+                              5000);
+    QVERIFY(history.isVisible());
+
+    // By the body, towards the bottom right corner and past it: it stops at the edge.
+    auto* body = history.findChild<QWidget*>("NoItemWidget");
+    QVERIFY(body);
+    const QPoint bodyGrip = body->mapToGlobal(QPoint(5, 5));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    drag(bodyGrip, QPoint(screen.right(), screen.bottom()));
+    QTRY_VERIFY_WITH_TIMEOUT(onScreen(history).right() >= screen.right() - 1, 5000);
+    const QRect after = onScreen(history);
+    QVERIFY2(screen.contains(after), qPrintable(QString("%1,%2 %3x%4")
+                                                    .arg(after.x())
+                                                    .arg(after.y())
+                                                    .arg(after.width())
+                                                    .arg(after.height())));
+    history.hide();
 }
 
 #include "tst_floating_windows_desktop.moc"

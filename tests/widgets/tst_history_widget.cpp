@@ -1,20 +1,28 @@
 // The history window with its rows, driven through the store as the program wires them:
-// order, colours (read from the rendered rows), deletion, the row buttons and languages.
+// order, colours (read from the rendered rows), removal after a question, the row buttons,
+// the moments as the interface language writes them, the links, the retry countdown with its
+// button against a real HTTP server, and languages.
 #include "history/HistoryManager.h"
 #include "history/HistoryStore.h"
 #include "history/RecordingStore.h"
+#include "upload/UploadQueue.h"
 #include "widgets/HistoryRecordingItem.h"
 #include "widgets/HistoryWidget.h"
 #include "widgets/HistoryWidgetItem.h"
+#include "widgets/LinkText.h"
 #include "widgets/PushButtonWithTooltip.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QMessageBox>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QToolTip>
@@ -61,17 +69,66 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
+// An upload service on the loopback: answers each complete request with a link.
+class LinkService : public QObject {
+public:
+    int requests = 0;
+
+    bool listen(quint16 port) {
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                    QByteArray seen = socket->property("seen").toByteArray() + socket->readAll();
+                    socket->setProperty("seen", seen);
+                    const qsizetype end = seen.indexOf("\r\n\r\n");
+                    const qsizetype at = seen.toLower().indexOf("content-length:");
+                    if (end < 0 || at < 0)
+                        return;
+                    const qint64 length = seen.mid(at + 15, seen.indexOf("\r\n", at) - at - 15)
+                                              .trimmed()
+                                              .toLongLong();
+                    if (seen.size() - end - 4 < length)
+                        return;
+                    ++requests;
+                    const QByteArray link = "https://videos.example.org/v/retried";
+                    socket->write(
+                        "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+                        QByteArray::number(link.size()) + "\r\nConnection: close\r\n\r\n" + link);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        return server_.listen(QHostAddress::LocalHost, port);
+    }
+
+private:
+    QTcpServer server_;
+};
+
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
 } // namespace
 
 class TestHistoryWidget : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void freshWindowSaysThereAreNoItems();
     void rowsAreNewestFirstWithAlternatingColours();
     void deletingRowsRecoloursAndUpdatesTheStore();
     void rowShowsTimeAndDate();
+    void bothRowKindsWriteMomentsAlikeAndInFull();
+    void linkIsShownCutInTheMiddle();
+    void removingAsksFirstAndCancelKeepsTheRow();
+    void waitingRowCountsDownAndRetryNowUploads();
+    void everyButtonShowsAPictureAndATooltip();
     void copyButtonFillsTheClipboardAfterTheSignal();
     void openButtonOpensTheLink();
     void tooltipsAndTextsFollowTheLanguage();
@@ -87,6 +144,11 @@ private:
     QString label(HistoryRecordingItem* row, const char* name) const;
     HistoryWidgetItem* rowAt(int i) const { return window_->rows().at(i); }
     void click(HistoryWidgetItem* row, const char* button);
+    // The question a removal asks, once it is on screen.
+    QMessageBox* removeQuestion() const;
+    // Clicks the row's remove button and answers the question with the button `answer`
+    // (its text, "Remove" or "Cancel").
+    void removeWithAnswer(HistoryWidgetItem* row, const QString& answer);
 
     QTemporaryDir dir_;
     int fileNumber_ = 0;
@@ -94,6 +156,11 @@ private:
     std::unique_ptr<HistoryManager> store_;
     std::unique_ptr<HistoryWidget> window_;
 };
+
+void TestHistoryWidget::initTestCase() {
+    // What the program sets for its English interface (Languages::setCurrent("en")).
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
 
 void TestHistoryWidget::init() {
     path_ = dir_.filePath(QString("Clipnest%1.conf").arg(++fileNumber_));
@@ -114,6 +181,24 @@ void TestHistoryWidget::click(HistoryWidgetItem* row, const char* button) {
     auto* b = row->findChild<QPushButton*>(button);
     QVERIFY2(b, button);
     QTest::mouseClick(b, Qt::LeftButton);
+}
+
+QMessageBox* TestHistoryWidget::removeQuestion() const {
+    auto* box = window_->findChild<QMessageBox*>("RemoveQuestion");
+    return box && box->isVisible() ? box : nullptr;
+}
+
+void TestHistoryWidget::removeWithAnswer(HistoryWidgetItem* row, const QString& answer) {
+    click(row, "DeleteButton");
+    QTRY_VERIFY(removeQuestion());
+    QMessageBox* box = removeQuestion();
+    QAbstractButton* chosen = nullptr;
+    for (QAbstractButton* b : box->buttons())
+        if (b->text() == answer)
+            chosen = b;
+    QVERIFY2(chosen, qPrintable(answer));
+    QTest::mouseClick(chosen, Qt::LeftButton);
+    QTRY_VERIFY(!window_->findChild<QMessageBox*>("RemoveQuestion"));
 }
 
 void TestHistoryWidget::freshWindowSaysThereAreNoItems() {
@@ -167,7 +252,7 @@ void TestHistoryWidget::deletingRowsRecoloursAndUpdatesTheStore() {
 
     // Delete the lower (older) row: the remaining one takes the first colours.
     QPointer<HistoryWidgetItem> older = rowAt(1);
-    click(older, "DeleteButton");
+    removeWithAnswer(older, "Remove");
     QTRY_VERIFY(older.isNull());
     QCOMPARE(window_->rows().size(), 1);
     QCOMPARE(rowAt(0)->getRecord(), record(2));
@@ -175,8 +260,10 @@ void TestHistoryWidget::deletingRowsRecoloursAndUpdatesTheStore() {
     QCOMPARE(renderedColors(rowAt(0)).right, QString("#ebebeb"));
     QCOMPARE(store_->list(), QList<HistoryRecord>{record(2)});
 
-    click(rowAt(0), "DeleteButton");
+    removeWithAnswer(rowAt(0), "Remove");
     QTRY_COMPARE(window_->rows().size(), 0);
+    // The question took the activation for a while; the window is still there.
+    QVERIFY(window_->isVisible());
     QVERIFY(window_->findChild<QWidget*>("NoItemWidget")->isVisible());
     QVERIFY(!window_->findChild<QScrollArea*>()->isVisible());
     QCOMPARE(store_->count(), 0);
@@ -193,10 +280,141 @@ void TestHistoryWidget::deletingRowsRecoloursAndUpdatesTheStore() {
     QVERIFY(window_->findChild<QScrollArea*>()->isVisible());
 }
 
+// Qt writes the American time with a narrow or an ordinary space before AM/PM, as its
+// locale data has it; either reads the same.
+static QString spaced(QString text) {
+    return text.replace(QChar(0x202F), QLatin1Char(' ')).replace(QChar(0x00A0), QLatin1Char(' '));
+}
+
 void TestHistoryWidget::rowShowsTimeAndDate() {
+    // A link kept by an earlier version knows only when it was uploaded: that is shown.
     store_->add({at(2024, 3, 5, 9, 7, 3), QUrl("https://videos.example.org/v/x")});
-    QCOMPARE(rowAt(0)->findChild<QLabel*>("TimeLabel")->text(), QString("09:07:03"));
-    QCOMPARE(rowAt(0)->findChild<QLabel*>("DateLabel")->text(), QString("05/03/2024"));
+    auto* date = rowAt(0)->findChild<QLabel*>("DateLabel");
+    // English (US): month first, date before time, 12-hour clock.
+    QCOMPARE(spaced(date->text()), QString("3/5/24 9:07 AM"));
+    QVERIFY(date->toolTip().contains("3/5/24"));
+
+    // A link that knows its recording shows the recording's moment, as its row showed it
+    // before the upload; the upload's moment is in the tooltip.
+    store_->add({at(2024, 3, 6, 21, 15, 0), QUrl("https://videos.example.org/v/y"),
+                 at(2024, 3, 6, 20, 58, 0)});
+    date = rowAt(0)->findChild<QLabel*>("DateLabel");
+    QCOMPARE(spaced(date->text()), QString("3/6/24 8:58 PM"));
+    QVERIFY(spaced(date->toolTip()).contains("9:15 PM"));
+
+    // Another interface language writes its own way, in the rows already there.
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    QEvent change(QEvent::LanguageChange);
+    QApplication::sendEvent(rowAt(0), &change);
+    QCOMPARE(spaced(rowAt(0)->findChild<QLabel*>("DateLabel")->text()),
+             QString("06/03/2024 20:58"));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void TestHistoryWidget::bothRowKindsWriteMomentsAlikeAndInFull() {
+    auto store = openRecordings();
+    QVERIFY(store);
+    // The widest moments: two-digit month, day and hour.
+    const QDateTime when = at(2024, 12, 28, 22, 58, 0);
+    const QString path = store->reserve(when).filePath;
+    store->setState(path, RecordingState::NotUploaded);
+    store_->add({when.addSecs(60), QUrl("https://videos.example.org/v/12"), when});
+    auto* linkDate = rowAt(0)->findChild<QLabel*>("DateLabel");
+    auto* recordingDate = window_->recordingRows().at(0)->findChild<QLabel*>("DateLabel");
+    QCOMPARE(linkDate->text(), recordingDate->text());
+    QCOMPARE(spaced(linkDate->text()), QString("12/28/24 10:58 PM"));
+
+    // Every character in view, at the usual font and at a large one.
+    const auto fits = [](QLabel* label) {
+        return label->fontMetrics().horizontalAdvance(label->text()) <=
+               label->contentsRect().width();
+    };
+    QTRY_VERIFY(fits(linkDate));
+    QTRY_VERIFY(fits(recordingDate));
+    // The desktop's font, as a user who needs large letters sets it before the program starts.
+    const QFont usual = QApplication::font();
+    const auto restore = qScopeGuard([usual] { QApplication::setFont(usual); });
+    QFont large = usual;
+    large.setPointSize(20);
+    QApplication::setFont(large);
+    HistoryManager history(
+        std::make_unique<QSettings>(dir_.filePath("large.conf"), QSettings::IniFormat));
+    HistoryWidget window(&history);
+    connect(&history, &HistoryManager::itemAdded, &window, &HistoryWidget::addRecord);
+    connect(store.get(), &RecordingStore::changed, &window,
+            [&window, &store] { window.setRecordings(store->list()); });
+    window.setRecordings(store->list());
+    history.add({when.addSecs(60), QUrl("https://videos.example.org/v/12"), when});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    linkDate = window.rows().at(0)->findChild<QLabel*>("DateLabel");
+    recordingDate = window.recordingRows().at(0)->findChild<QLabel*>("DateLabel");
+    QCOMPARE(linkDate->font().pointSize(), 20);
+    QTRY_VERIFY(fits(linkDate));
+    QTRY_VERIFY(fits(recordingDate));
+    // The window grew for it rather than cutting the text, and the buttons are in view.
+    QVERIFY(window.findChild<QWidget*>("HistoryWidget")->width() > 230);
+    auto* viewport = window.findChild<QScrollArea*>()->viewport();
+    for (QWidget* row : {static_cast<QWidget*>(window.rows().at(0)),
+                         static_cast<QWidget*>(window.recordingRows().at(0))}) {
+        auto* button = row->findChild<QPushButton*>("DeleteButton");
+        QTRY_VERIFY(viewport->rect().contains(
+            QRect(button->mapTo(viewport, QPoint(0, 0)), button->size())));
+    }
+}
+
+void TestHistoryWidget::linkIsShownCutInTheMiddle() {
+    const QString shortLink = "https://v.io/a";
+    const QString longLink = "https://videos.example.org/watch/" + QString(60, 'x') + "/END42";
+    store_->add({at(2024, 4, 1, 10, 0, 0), QUrl(shortLink)});
+    store_->add({at(2024, 4, 1, 11, 0, 0), QUrl(longLink)});
+    auto* shortText = rowAt(1)->findChild<LinkText*>("LinkText");
+    auto* longText = rowAt(0)->findChild<LinkText*>("LinkText");
+    QVERIFY(shortText && longText);
+    QTRY_COMPARE(shortText->text(), shortLink);
+    // Cut in the middle: where it goes and which video it is both stay in view.
+    QTRY_VERIFY(longText->text().contains(QChar(0x2026)));
+    QVERIFY(longText->text().startsWith("https"));
+    QVERIFY(longText->text().endsWith("END42"));
+    QVERIFY(longText->fontMetrics().horizontalAdvance(longText->text()) <= longText->width());
+    QVERIFY(longText->isReadOnly());
+    // The whole link in the tooltip, whichever way the tooltip reads it.
+    QTextDocument tip;
+    tip.setHtml(longText->toolTip());
+    QCOMPARE(tip.toPlainText(), longLink);
+    // Clicked, the whole link is there to select and copy.
+    window_->activateWindow();
+    longText->setFocus(Qt::MouseFocusReason);
+    QTRY_COMPARE(longText->text(), longLink);
+    longText->selectAll();
+    longText->copy();
+    QCOMPARE(QApplication::clipboard()->text(), longLink);
+}
+
+void TestHistoryWidget::removingAsksFirstAndCancelKeepsTheRow() {
+    store_->add(record(1));
+    auto* remove = rowAt(0)->findChild<PushButtonWithTooltip*>("DeleteButton");
+    // It says what it does: the history forgets, the service keeps the video.
+    QCOMPARE(remove->tooltipText, QString("Remove from history (the video stays on the service)"));
+    click(rowAt(0), "DeleteButton");
+    QTRY_VERIFY(removeQuestion());
+    QVERIFY(removeQuestion()->text().contains("stays on the service"));
+    // Nothing is gone while the question is open, and the window stays for its answer.
+    QCOMPARE(window_->rows().size(), 1);
+    QCOMPARE(store_->count(), 1);
+    QVERIFY(window_->isVisible());
+    // Escape or Cancel: nothing changes.
+    QTest::keyClick(removeQuestion(), Qt::Key_Escape);
+    QTRY_VERIFY(!window_->findChild<QMessageBox*>("RemoveQuestion"));
+    QCOMPARE(window_->rows().size(), 1);
+    QCOMPARE(store_->count(), 1);
+    removeWithAnswer(rowAt(0), "Cancel");
+    QCOMPARE(window_->rows().size(), 1);
+    QCOMPARE(store_->list(), QList<HistoryRecord>{record(1)});
+    // Yes: the row and the record go.
+    removeWithAnswer(rowAt(0), "Remove");
+    QTRY_COMPARE(window_->rows().size(), 0);
+    QCOMPARE(store_->count(), 0);
 }
 
 void TestHistoryWidget::copyButtonFillsTheClipboardAfterTheSignal() {
@@ -232,7 +450,7 @@ void TestHistoryWidget::tooltipsAndTextsFollowTheLanguage() {
     // A row added while the program runs has its tooltips at once.
     QCOMPARE(copy->tooltipText, QString("Copy to clipboard"));
     QCOMPARE(rowAt(0)->findChild<PushButtonWithTooltip*>("DeleteButton")->tooltipText,
-             QString("Remove record"));
+             QString("Remove from history (the video stays on the service)"));
     QTest::mouseMove(copy, QPoint(5, 5));
     QTest::mouseMove(copy, QPoint(6, 6));
     QTRY_COMPARE(QToolTip::text(), QString("Copy to clipboard"));
@@ -247,6 +465,109 @@ void TestHistoryWidget::tooltipsAndTextsFollowTheLanguage() {
     QCOMPARE(window_->findChild<QLabel*>("NoItemLabel")->text(), QString("No hay elementos"));
     QApplication::removeTranslator(&spanish);
     QTRY_COMPARE(window_->findChild<QLabel*>("TitleLabel")->text(), QString("History"));
+}
+
+void TestHistoryWidget::waitingRowCountsDownAndRetryNowUploads() {
+    auto store = openRecordings();
+    QVERIFY(store);
+    const QString path = store->reserve(at(2024, 5, 1, 8, 0, 0)).filePath;
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("video") == 5);
+    }
+    store->setState(path, RecordingState::NotUploaded);
+    UploadQueue queue(store.get());
+    queue.setRetryDelays({40000}); // the next try in 40 s, as after a first failure
+    connect(window_.get(), &HistoryWidget::retryNowRequested, &queue, &UploadQueue::retryNow);
+    QSignalSpy failed(&queue, &UploadQueue::failed);
+    QSignalSpy accepted(&queue, &UploadQueue::accepted);
+    const quint16 port = freePort();
+    // Nothing listens yet: the first try fails and a retry waits.
+    queue.add(path, QUrl(QString("http://127.0.0.1:%1/upload.php?width=8&height=8").arg(port)), -1);
+    QVERIFY(failed.wait(10000));
+
+    HistoryRecordingItem* row = window_->recordingRows().value(0);
+    QVERIFY(row);
+    const QRegularExpression waiting("^waiting to retry \\(next try in (\\d+) s\\)$");
+    const auto secondsLeft = [&] {
+        const auto match = waiting.match(label(row, "StatusLabel"));
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
+    };
+    QTRY_VERIFY(secondsLeft() > 0);
+    QVERIFY(secondsLeft() <= 40);
+    // Counting down while the window is open.
+    const int first = secondsLeft();
+    QVERIFY(row->isCountingDown());
+    QTRY_VERIFY_WITH_TIMEOUT(secondsLeft() > 0 && secondsLeft() < first, 5000);
+    // Closed, nothing ticks.
+    window_->hide();
+    QVERIFY(!row->isCountingDown());
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    QVERIFY(row->isCountingDown());
+
+    // In place of "Upload again": "Retry now", which asks the queue to try at once.
+    auto* retry = row->findChild<PushButtonWithTooltip*>("RetryNowButton");
+    QVERIFY(retry);
+    QTRY_VERIFY(retry->isVisible());
+    QVERIFY(!row->findChild<QPushButton*>("UploadAgainButton")->isVisible());
+    QCOMPARE(retry->tooltipText, QString("Retry now"));
+    LinkService service;
+    QVERIFY(service.listen(port));
+    QTest::mouseClick(retry, Qt::LeftButton);
+    QVERIFY(accepted.wait(10000));
+    QCOMPARE(accepted.first().at(0).toString(), path);
+    QCOMPARE(service.requests, 1);
+    QCOMPARE(store->entry(path)->state, RecordingState::Uploaded);
+}
+
+void TestHistoryWidget::everyButtonShowsAPictureAndATooltip() {
+    auto store = openRecordings();
+    QVERIFY(store);
+    store_->add(record(1));
+    const QList<RecordingState> states = {RecordingState::NotUploaded, RecordingState::UploadFailed,
+                                          RecordingState::Queued, RecordingState::Recovered};
+    int n = 0;
+    for (const RecordingState state : states) {
+        const QString path = store->reserve(at(2024, 5, 1, 8, 0, ++n)).filePath;
+        store->setState(path, state, "timeout");
+    }
+    // One waiting for its retry, one being uploaded.
+    const QString waiting = store->reserve(at(2024, 5, 1, 8, 0, ++n)).filePath;
+    QVERIFY(store->queueUpload(waiting, QUrl("http://127.0.0.1:9/upload.php"), -1));
+    store->retryLater(waiting, "timeout", 1, QDateTime::currentDateTime().addSecs(40));
+    const QString running = store->reserve(at(2024, 5, 1, 8, 0, ++n)).filePath;
+    QVERIFY(store->queueUpload(running, QUrl("http://127.0.0.1:9/upload.php"), -1));
+    store->startAttempt(running);
+    QCOMPARE(window_->recordingRows().size(), 6);
+    for (HistoryRecordingItem* row : window_->recordingRows())
+        QTRY_VERIFY(row->isVisible());
+
+    int shown = 0;
+    for (auto* button : window_->findChildren<PushButtonWithTooltip*>()) {
+        if (!button->isVisibleTo(window_.get()))
+            continue;
+        ++shown;
+        QVERIFY2(!button->tooltipText.isEmpty(), qPrintable(button->objectName()));
+        QVERIFY2(button->isEnabled(), qPrintable(button->objectName()));
+        // A picture, not a blank square: the row glyphs' grey strokes are in it.
+        const QImage image = button->grab().toImage();
+        int glyph = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                glyph += std::abs(c.red() - 140) < 16 && std::abs(c.red() - c.green()) < 4 &&
+                         std::abs(c.red() - c.blue()) < 4;
+            }
+        }
+        QVERIFY2(glyph >= 8, qPrintable(button->objectName()));
+    }
+    // Three on the link row; upload (or retry), save and delete on four recordings, save and
+    // delete alone on the one being uploaded and the one waiting for a free place.
+    QCOMPARE(shown, 3 + 3 * 4 + 2 * 2);
+    QCOMPARE(label(window_->recordingRows().at(1), "StatusLabel").left(16),
+             QString("waiting to retry"));
+    QCOMPARE(label(window_->recordingRows().at(0), "StatusLabel"), QString("uploading"));
 }
 
 std::unique_ptr<RecordingStore> TestHistoryWidget::openRecordings() {
@@ -281,7 +602,7 @@ void TestHistoryWidget::recordingRowsFollowTheStore() {
     QCOMPARE(window_->recordingRows().size(), 2);
     HistoryRecordingItem* top = window_->recordingRows().at(0);
     QCOMPARE(top->entry().filePath, newer);
-    QCOMPARE(label(top, "DateLabel"), QString("02/05/2024 09:30:15"));
+    QCOMPARE(spaced(label(top, "DateLabel")), QString("5/2/24 9:30 AM"));
     QCOMPARE(label(top, "StatusLabel"), QString("upload failed: The service did not answer."));
     QCOMPARE(label(window_->recordingRows().at(1), "StatusLabel"), QString("not uploaded"));
     // Recordings alone are enough for a list.
@@ -292,6 +613,8 @@ void TestHistoryWidget::recordingRowsFollowTheStore() {
     // A state change updates the row in place; a finished recording joins at the top.
     QPointer<HistoryRecordingItem> kept = top;
     store->setState(newer, RecordingState::Queued);
+    QCOMPARE(label(kept, "StatusLabel"), QString("waiting to upload"));
+    store->startAttempt(newer);
     QCOMPARE(label(kept, "StatusLabel"), QString("uploading"));
     store->setState(running, RecordingState::Recovered);
     QCOMPARE(window_->recordingRows().size(), 3);
@@ -328,8 +651,8 @@ void TestHistoryWidget::recordingRowsSitAboveTheLinks() {
     QTRY_VERIFY(top(rowAt(0)) < top(rowAt(1)));
 
     // Every link gone, the recording still makes a list; then both gone, the empty text.
-    click(rowAt(0), "DeleteButton");
-    click(rowAt(0), "DeleteButton");
+    removeWithAnswer(rowAt(0), "Remove");
+    removeWithAnswer(rowAt(0), "Remove");
     QTRY_COMPARE(window_->rows().size(), 0);
     QVERIFY(window_->findChild<QScrollArea*>()->isVisible());
     QVERIFY(!window_->findChild<QWidget*>("NoItemWidget")->isVisible());
@@ -406,10 +729,12 @@ void TestHistoryWidget::recordingRowButtonsSignalThePath() {
     QVERIFY(QFile::exists(a) && QFile::exists(b));
     QCOMPARE(window_->recordingRows().size(), 2);
 
-    // Being uploaded: no second upload of it from here.
+    // Queued: no second upload of it from here, and no blank button in its place.
     store->setState(a, RecordingState::Queued);
-    QVERIFY(
-        !window_->recordingRows().at(1)->findChild<QPushButton*>("UploadAgainButton")->isEnabled());
+    auto* again = window_->recordingRows().at(1)->findChild<QPushButton*>("UploadAgainButton");
+    QVERIFY(!again->isVisible());
+    QVERIFY(!again->isEnabled());
+    QCOMPARE(label(window_->recordingRows().at(1), "StatusLabel"), QString("waiting to upload"));
     clickOn(1, "UploadAgainButton");
     QCOMPARE(upload.size(), 1);
     store->setState(a, RecordingState::UploadFailed, "timeout");
