@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSpacerItem>
+#include <QStyle>
 
 namespace {
 
@@ -43,11 +44,26 @@ HistoryWidgetItem::HistoryWidgetItem(QWidget* parent)
     connect(copyButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onCopyUrlToClipboard);
     connect(openButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onOpenUrl);
     connect(deleteButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onDelete);
+    // Shown only while the uploaded recording is still kept on this computer.
+    saveButton_ = makeButton(rightWidget_, "SaveRecordingButton", "row_save.png");
+    folderButton_ = makeButton(rightWidget_, "OpenFolderButton", "row_save.png");
+    // There is no folder picture of our own: the style's, drawn like the others.
+    folderButton_->setStyleSheet(QStringLiteral("QPushButton { border: none; }"));
+    folderButton_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    folderButton_->setIconSize(folderButton_->size());
+    saveButton_->hide();
+    folderButton_->hide();
+    connect(saveButton_, &QPushButton::clicked, this,
+            [this] { emit saveRecordingRequested(keptRecording_); });
+    connect(folderButton_, &QPushButton::clicked, this,
+            [this] { emit openFolderRequested(keptRecording_); });
 
     rightLayout->addItem(new QSpacerItem(5, 20, QSizePolicy::Fixed, QSizePolicy::Minimum));
     rightLayout->addWidget(dateLabel_);
     rightLayout->addWidget(copyButton_);
     rightLayout->addWidget(openButton_);
+    rightLayout->addWidget(saveButton_);
+    rightLayout->addWidget(folderButton_);
     rightLayout->addWidget(deleteButton_);
     rightLayout->addItem(new QSpacerItem(10, 20, QSizePolicy::Fixed, QSizePolicy::Minimum));
 
@@ -67,6 +83,12 @@ void HistoryWidgetItem::setRecord(const HistoryRecord& value) {
     dateLabel_->setText(record_.date.toString("dd/MM/yyyy"));
 }
 
+void HistoryWidgetItem::setKeptRecording(const QString& filePath) {
+    keptRecording_ = filePath;
+    saveButton_->setVisible(!filePath.isEmpty());
+    folderButton_->setVisible(!filePath.isEmpty());
+}
+
 void HistoryWidgetItem::onCopyUrlToClipboard() {
     emit copiedToClipboard();
     QApplication::clipboard()->setText(record_.url.toString(), QClipboard::Clipboard);
@@ -84,4 +106,6 @@ void HistoryWidgetItem::retranslate() {
     copyButton_->tooltipText = tr("Copy to clipboard");
     openButton_->tooltipText = tr("Open link in browser");
     deleteButton_->tooltipText = tr("Remove record");
+    saveButton_->tooltipText = tr("Save the video");
+    folderButton_->tooltipText = tr("Open the folder of the video");
 }
