@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDBusConnection>
 #include <QDesktopServices>
 #include <QMenu>
 #include <QMessageBox>
@@ -58,6 +59,7 @@ MainWindow::MainWindow(QWidget* parent)
         initSnapButton();
 
     notices_ = new Notices(popupWindowTitle(), this);
+    uploads_->useDesktopNotifications(QDBusConnection::sessionBus());
     uploads_->setTrayGeometrySource([this] { return trayIcon_.geometry(); });
     platform::TrayHost* trayHost = platform::Platform::current().createTrayHost(this);
     connect(trayHost, &platform::TrayHost::answered, this, &MainWindow::onTrayHostAnswer);

@@ -12,6 +12,7 @@
 class QAction;
 class QMenu;
 class CropCtrl;
+class KeptSpaceGuard;
 class KeyboardShortcuts;
 class LanguageMenu;
 class Notices;
@@ -31,6 +32,8 @@ public:
     ~MainWindow() override;
 
     UploadController* uploadController() const { return uploads_; }
+    // The bound on the space kept recordings take: the settings window tells it of changes.
+    KeptSpaceGuard* keptSpace() const { return keptSpace_; }
     // The user's kept recordings (not uploaded, failed, recovered), opened at start.
     RecordingStore* recordings() const { return const_cast<RecordingStore*>(&recordings_); }
 
@@ -64,6 +67,9 @@ private slots:
     void onHistoryStoreFailed(const QString& message);
     void openRecordings();
     void onDeleteRecordingRequested(const QString& filePath);
+    void onSaveRecordingRequested(const QString& filePath);
+    void onOpenRecordingFolderRequested(const QString& filePath);
+    void showRecordingRows();
     void onRecoveryFinished(int recovered, const QStringList& messages);
 
     // The record button and when it shows (MainWindowDesktop.cpp).
@@ -120,4 +126,5 @@ private:
     bool trayAvailable_ = true;
     bool trayMissingSaid_ = false;
     Notices* notices_ = nullptr;
+    KeptSpaceGuard* keptSpace_ = nullptr;
 };

@@ -2,36 +2,64 @@
 // window, what the rows' buttons do, and the recovery at start of what a killed run left.
 #include "app/MainWindow.h"
 
+#include "app/KeptSpaceGuard.h"
 #include "app/StartupRecovery.h"
 #include "app/UploadController.h"
 #include "upload/UploadQueue.h"
 #include "widgets/PlainMessageBox.h"
 #include "widgets/SaveRecordingFlow.h"
 
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
 
 void MainWindow::connectRecordingRows() {
-    connect(&recordings_, &RecordingStore::changed, this,
-            [this] { historyWidget_.setRecordings(recordings_.list()); });
-    historyWidget_.setRecordings(recordings_.list());
+    connect(&recordings_, &RecordingStore::changed, this, &MainWindow::showRecordingRows);
+    showRecordingRows();
 
     connect(&historyWidget_, &HistoryWidget::uploadAgainRequested, uploads_,
             [this](const QString& filePath) { uploads_->uploadRecording(filePath, -1); });
     connect(&historyWidget_, &HistoryWidget::retryNowRequested, uploads_,
             [this](const QString& filePath) { uploads_->queue()->retryNow(filePath); });
-    connect(&historyWidget_, &HistoryWidget::saveRequested, this, [this](const QString& filePath) {
-        SaveRecordingFlow* flow = SaveRecordingFlow::saveRecordingAs(filePath, &recordings_, this);
-        if (!flow)
-            return;
-        // Saved elsewhere, it is no longer ours to upload.
-        connect(flow, &SaveRecordingFlow::done, uploads_,
-                [this](const QString& source, const QString&, bool saved) {
-                    if (saved)
-                        uploads_->cancelUpload(source);
-                });
-    });
+    connect(&historyWidget_, &HistoryWidget::saveRequested, this,
+            &MainWindow::onSaveRecordingRequested);
     connect(&historyWidget_, &HistoryWidget::deleteRequested, this,
             &MainWindow::onDeleteRecordingRequested);
+    connect(&historyWidget_, &HistoryWidget::openFolderRequested, this,
+            &MainWindow::onOpenRecordingFolderRequested);
+
+    // After each recording kept or uploaded, and at start: within the user's bound.
+    keptSpace_ = new KeptSpaceGuard(&recordings_, this, this);
+    keptSpace_->boundChanged();
+}
+
+void MainWindow::showRecordingRows() {
+    historyWidget_.setRecordings(recordings_.list());
+    historyWidget_.setKeptUploads(recordings_.kept());
+}
+
+void MainWindow::onSaveRecordingRequested(const QString& filePath) {
+    SaveRecordingFlow* flow = SaveRecordingFlow::saveRecordingAs(filePath, &recordings_, this);
+    if (!flow)
+        return;
+    connect(flow, &SaveRecordingFlow::done, uploads_,
+            [this](const QString& source, const QString&, bool saved) {
+                if (!saved)
+                    return;
+                // Saved elsewhere, it is no longer ours to upload.
+                uploads_->cancelUpload(source);
+                // A copy whose original stayed: letting this one go later loses nothing.
+                if (recordings_.contains(source) && QFileInfo::exists(source))
+                    recordings_.markSaved(source);
+            });
+}
+
+void MainWindow::onOpenRecordingFolderRequested(const QString& filePath) {
+    const QString folder = QFileInfo(filePath).absolutePath();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        showPlainMessage(this, QMessageBox::Warning, QStringLiteral("Clipnest"),
+                         tr("No program could open the folder %1.").arg(folder));
 }
 
 void MainWindow::onDeleteRecordingRequested(const QString& filePath) {

@@ -2,6 +2,8 @@
 
 #include "app/Placement.h"
 #include "app/ScreenChoice.h"
+#include "platform/DbusNotifications.h"
+#include "platform/PopupNotifications.h"
 #include "widgets/PopupNotify.h"
 
 #include <QRect>
@@ -9,24 +11,38 @@
 
 namespace {
 
-// A notice of two sentences needs longer than the two seconds of the usual popup.
-constexpr int kNoticeDurationMs = 12000;
+// What the desktop's notification list shows as the sender, and its icon (the one the
+// desktop entry installs).
+const char* const kAppName = "Clipnest";
+const char* const kAppIcon = "clipnest";
+
+void centre(QWidget* popup) {
+    if (QScreen* screen = screenForOurWindows(QRect()))
+        popup->move(Placement::centredOnScreen(screen->geometry(), popup->size()));
+}
 
 } // namespace
 
 Notices::Notices(const QString& windowTitle, QObject* parent)
+    : Notices(windowTitle, QDBusConnection::sessionBus(), parent) {}
+
+Notices::Notices(const QString& windowTitle, const QDBusConnection& bus, QObject* parent)
     : QObject(parent)
-    , popup_(new PopupNotify) {
+    , popup_(new PopupNotify)
+    , fallback_(new platform::PopupNotifications(
+          popup_, centre, platform::PopupNotifications::kDefaultDurationMs, this))
+    , desktop_(new platform::DbusNotifications(bus, fallback_, QLatin1String(kAppName),
+                                               QLatin1String(kAppIcon), this)) {
     popup_->setWindowTitle(windowTitle);
 }
 
 Notices::~Notices() {
+    // The notifiers go first: none may reach the popup once it is gone.
+    delete desktop_;
+    delete fallback_;
     delete popup_;
 }
 
 void Notices::show(const QString& text) {
-    popup_->setText(text);
-    if (QScreen* screen = screenForOurWindows(QRect()))
-        popup_->move(Placement::centredOnScreen(screen->geometry(), popup_->size()));
-    popup_->showFor(kNoticeDurationMs);
+    desktop_->notify(QLatin1String(kAppName), text);
 }

@@ -7,6 +7,8 @@
 #include "history/RecordingStore.h"
 #include "history/UploadedLinks.h"
 #include "media/VideoInfo.h"
+#include "platform/DbusNotifications.h"
+#include "platform/PopupNotifications.h"
 #include "settings/AppSettings.h"
 #include "upload/ServiceUrls.h"
 #include "upload/UploadQueue.h"
@@ -33,8 +35,14 @@ namespace {
 // The progress window's fixed size: room for the title, the bar and the percentage in every
 // interface language.
 constexpr QSize kProgressWindowSize(372, 155);
-// A failure notice is a sentence or two with a reason: longer than the two-second popup.
-constexpr int kNoticeDurationMs = 8000;
+// What the desktop's notification list shows as the sender, and its icon (the one the
+// desktop entry installs).
+const char* const kAppName = "Clipnest";
+const char* const kAppIcon = "clipnest";
+// "Copied" is one short line said at once: the popup's usual two seconds.
+constexpr int kCopiedDurationMs = 2000;
+// The action key of the "Copy link" button.
+const char* const kCopyAction = "copy";
 
 } // namespace
 
@@ -45,7 +53,15 @@ UploadController::UploadController(RecordingStore* store, QWidget* dialogParent,
     , queue_(new UploadQueue(store, this))
     , popup_(new PopupNotify)
     , notice_(new PopupNotify)
-    , progressWindow_(new ProgressWidget) {
+    , progressWindow_(new ProgressWidget)
+    , ownNotices_(new platform::PopupNotifications(
+          notice_, [this](QWidget* w) { centreOnScreen(w); },
+          platform::PopupNotifications::kDefaultDurationMs, this))
+    , ownCopiedNotice_(new platform::PopupNotifications(
+          popup_, [this](QWidget* w) { centreOnScreen(w); }, kCopiedDurationMs, this)) {
+    monotonic_.start();
+    connect(ownNotices_, &platform::DesktopNotifications::actionInvoked, this,
+            &UploadController::onNoticeAction);
     progressWindow_->setMinimumSize(kProgressWindowSize);
     progressWindow_->setMaximumSize(kProgressWindowSize);
     progressWindow_->hide();
@@ -62,6 +78,10 @@ UploadController::~UploadController() {
     // The queue goes first: its running requests end without a signal reaching the windows.
     delete queue_;
     queue_ = nullptr;
+    delete desktopNotices_;
+    delete desktopCopiedNotice_;
+    delete ownNotices_;
+    delete ownCopiedNotice_;
     delete progressWindow_;
     delete notice_;
     delete popup_;
@@ -126,10 +146,13 @@ void UploadController::uploadRecordingOfSize(const QString& filePath, const QSiz
         return;
     }
     applySettings();
+    // The user's own request (Upload, Share, Upload again, Retry now): its link is awaited.
+    askedAt_.insert(filePath, now());
     queue_->add(filePath, url, shareTarget);
 }
 
 void UploadController::cancelUpload(const QString& filePath) {
+    askedAt_.remove(filePath);
     queue_->remove(filePath);
     endProgress(filePath);
 }
@@ -165,20 +188,39 @@ void UploadController::endProgress(const QString& filePath) {
     progressWindow_->hide();
 }
 
+bool UploadController::userIsWaiting(const QString& filePath, bool userStarted) const {
+    // The attempt the user started is followed in the progress window: they wait for it
+    // however long it takes.
+    if (userStarted)
+        return true;
+    const auto it = askedAt_.constFind(filePath);
+    return it != askedAt_.constEnd() && now() - it.value() <= kPromptCopyWindowMs;
+}
+
 void UploadController::onAccepted(const QString& filePath, const QString& link, int shareTarget,
                                   bool userStarted) {
-    Q_UNUSED(userStarted) // a retry that gets through is told like a first try
     endProgress(filePath);
+    const bool waiting = userIsWaiting(filePath, userStarted);
+    askedAt_.remove(filePath);
     if (shareTarget < 0) {
-        QGuiApplication::clipboard()->setText(link, QClipboard::Clipboard);
-        showCopiedToClipboard();
+        if (waiting) {
+            QGuiApplication::clipboard()->setText(link, QClipboard::Clipboard);
+            showCopiedToClipboard();
+        } else {
+            announceLink(link);
+        }
     } else {
         const QString shared = ServiceUrls::sharedLink(link, Languages::current());
         // The link is the user's either way: where the page cannot open, it is on the
-        // clipboard to paste, and the message offers the page's address.
+        // clipboard to paste (or offered, when the user no longer waits for it), and the
+        // message offers the page's address.
         if (!openWebAddress(
-                ServiceUrls::sharePageUrl(static_cast<SocialNetwork>(shareTarget), shared)))
-            QGuiApplication::clipboard()->setText(link, QClipboard::Clipboard);
+                ServiceUrls::sharePageUrl(static_cast<SocialNetwork>(shareTarget), shared))) {
+            if (waiting)
+                QGuiApplication::clipboard()->setText(link, QClipboard::Clipboard);
+            else
+                announceLink(link);
+        }
     }
     // The link is kept with the recording already; the history's row follows from there.
     UploadedLinks::settle(*store_, *HistoryManager::instance());
@@ -189,6 +231,8 @@ void UploadController::onFailed(const QString& filePath, const QString& message,
     Q_UNUSED(kind)
     // The queue has kept the outcome with the recording; here the user hears of it.
     endProgress(filePath);
+    if (!willRetry)
+        askedAt_.remove(filePath);
     if (userStarted) {
         showError(QMessageBox::Information,
                   willRetry ? message + QStringLiteral("\n\n") +
@@ -208,13 +252,51 @@ void UploadController::showError(QMessageBox::Icon icon, const QString& text) {
     showPlainMessage(dialogParent_, icon, tr("Upload error"), text);
 }
 
+void UploadController::useDesktopNotifications(const QDBusConnection& bus) {
+    delete desktopNotices_;
+    delete desktopCopiedNotice_;
+    // Our popup's buttons now reach us through the desktop's ids only: its own ids could
+    // name another notice.
+    disconnect(ownNotices_, nullptr, this, nullptr);
+    const QString name = QLatin1String(kAppName);
+    const QString icon = QLatin1String(kAppIcon);
+    desktopNotices_ = new platform::DbusNotifications(bus, ownNotices_, name, icon, this);
+    desktopCopiedNotice_ = new platform::DbusNotifications(bus, ownCopiedNotice_, name, icon, this);
+    connect(desktopNotices_, &platform::DesktopNotifications::actionInvoked, this,
+            &UploadController::onNoticeAction);
+}
+
+platform::DesktopNotifications* UploadController::notifications() const {
+    return desktopNotices_ ? desktopNotices_ : ownNotices_;
+}
+
 void UploadController::showNotice(const QString& text) {
-    notice_->setText(text);
-    centreOnScreen(notice_);
-    notice_->showFor(kNoticeDurationMs);
+    notifications()->notify(QLatin1String(kAppName), text);
+}
+
+void UploadController::announceLink(const QString& link) {
+    const quint32 id = notifications()->notify(tr("Video uploaded"),
+                                               tr("The link to your video is ready: %1").arg(link),
+                                               {{QLatin1String(kCopyAction), tr("Copy link")}});
+    announcedLinks_.insert(id, link);
+}
+
+void UploadController::onNoticeAction(quint32 id, const QString& actionKey) {
+    if (actionKey != QLatin1String(kCopyAction))
+        return;
+    const auto it = announcedLinks_.constFind(id);
+    if (it == announcedLinks_.constEnd())
+        return;
+    // The user asked for it now: the clipboard is theirs to fill.
+    QGuiApplication::clipboard()->setText(it.value(), QClipboard::Clipboard);
+    announcedLinks_.erase(it);
 }
 
 void UploadController::showCopiedToClipboard() {
+    if (desktopCopiedNotice_) {
+        desktopCopiedNotice_->notify(QLatin1String(kAppName), popup_->text());
+        return;
+    }
     centreOnScreen(popup_);
     popup_->show();
 }

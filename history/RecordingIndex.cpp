@@ -44,7 +44,11 @@ QJsonObject toJson(const RecordingEntry& e, const QString& name) {
     if (e.state == RecordingState::Uploaded) {
         o.insert("link", e.link);
         o.insert("uploaded-at", timeText(e.uploadedAt));
+        if (e.linkTold)
+            o.insert("link-told", true);
     }
+    if (e.saved)
+        o.insert("saved", true);
     return o;
 }
 
@@ -61,12 +65,15 @@ RecordingEntry fromJson(const QJsonObject& o) {
     e.uploading = o.value("uploading").toBool(false);
     e.link = o.value("link").toString();
     e.uploadedAt = timeFrom(o.value("uploaded-at"));
+    e.linkTold = o.value("link-told").toBool(false);
+    e.saved = o.value("saved").toBool(false);
     // A pending upload without a usable address can not go on; an upload without its link
     // has nothing left to tell.
     if (e.state == RecordingState::Queued && (!e.url.isValid() || e.url.isEmpty()))
         e.state = RecordingState::NotUploaded;
     if (e.state == RecordingState::Uploaded && (e.link.isEmpty() || !e.uploadedAt.isValid()))
         e.state = RecordingState::NotUploaded;
+    e.linkTold = e.linkTold && e.state == RecordingState::Uploaded;
     return e;
 }
 

@@ -47,6 +47,7 @@ void RecordingStore::clearUpload(RecordingEntry& e) {
     e.uploading = false;
     e.link.clear();
     e.uploadedAt = QDateTime();
+    e.linkTold = false;
 }
 
 QString RecordingStore::defaultFolder() {
@@ -152,14 +153,16 @@ void RecordingStore::scanFolder() {
         e->size = st.st_size;
     }
     // A vanished recording is gone for good, unless it went up and its link is still to be
-    // told; a file of the user's own stays as long as it is there.
+    // told (the index is its only record then); a file of the user's own stays as long as it
+    // is there.
     entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
                                   [&](const RecordingEntry& e) {
                                       const QString name = nameOf(e.filePath);
                                       if (name.isEmpty())
                                           return !QFileInfo::exists(e.filePath);
-                                      return e.state != RecordingState::Uploaded &&
-                                             !present.contains(name);
+                                      const bool linkPending =
+                                          e.state == RecordingState::Uploaded && !e.linkTold;
+                                      return !linkPending && !present.contains(name);
                                   }),
                    entries_.end());
 }
@@ -274,6 +277,28 @@ QList<RecordingEntry> RecordingStore::list() const {
         result.begin(), result.end(),
         [](const RecordingEntry& a, const RecordingEntry& b) { return a.created < b.created; });
     return result;
+}
+
+QList<RecordingEntry> RecordingStore::kept() const {
+    QList<RecordingEntry> result;
+    for (const RecordingEntry& e : entries_) {
+        if (isKept(e.filePath) && e.state != RecordingState::Recording)
+            result.append(e);
+    }
+    std::stable_sort(
+        result.begin(), result.end(),
+        [](const RecordingEntry& a, const RecordingEntry& b) { return a.created < b.created; });
+    return result;
+}
+
+std::optional<RecordingEntry> RecordingStore::keptUpload(const QDateTime& uploadedAt,
+                                                         const QUrl& link) const {
+    for (const RecordingEntry& e : entries_) {
+        if (e.state == RecordingState::Uploaded && isKept(e.filePath) &&
+            e.uploadedAt == uploadedAt && QUrl(e.link) == link)
+            return e;
+    }
+    return std::nullopt;
 }
 
 std::optional<RecordingEntry> RecordingStore::entry(const QString& filePath) const {

@@ -14,7 +14,7 @@ enum class RecordingState {
     NotUploaded,  // finished, neither uploaded nor saved elsewhere
     Queued,       // waiting in the upload queue or being uploaded (see `uploading`)
     UploadFailed, // the last upload failed for good; `reason` says why
-    Uploaded,     // the service took it; `link` waits to reach the upload history
+    Uploaded,     // the service took it; `link` reaches the upload history, the file stays
     Recovered     // left by a run that ended during the recording, finished at the next start
 };
 
@@ -33,6 +33,10 @@ struct RecordingEntry {
     // For Uploaded.
     QString link;
     QDateTime uploadedAt;
+    bool linkTold = false; // the link is in the upload history: only the recording is left
+    // The user saved it elsewhere and it stayed here too (a copy whose original could not be
+    // removed): letting it go loses nothing.
+    bool saved = false;
 };
 
 // The user's recordings and what became of each: one file per recording in a private,
@@ -40,11 +44,15 @@ struct RecordingEntry {
 // recording's lifecycle, upload included. Every change is one atomic replacement of the
 // index, so no crash can leave two records of one recording disagreeing.
 //
+// An upload is not the user's choice to delete: an uploaded recording stays in the folder
+// with its link until the user deletes or saves it, or lets it go to keep the space that
+// kept recordings take within the bound the user set.
+//
 // A file is never overwritten: each recording gets a name of its own, reserved by creating
 // the file exclusively. The index only adds to what is on disk: a recording file without an
 // entry is listed as not uploaded, an entry without its file is dropped, so a damaged index
-// never hides a recording. Files leave the folder only through remove() (the user's choice,
-// an accepted upload) or forget() after a save elsewhere moved them away.
+// never hides a recording. Files leave the folder only through remove() (the user's choice)
+// or forget() after a save elsewhere moved them away.
 //
 // Lookups answer from memory. The folder is read on open() and refresh(); changes the store
 // makes itself are applied to its memory as they are made, so a file removed behind its back
@@ -102,16 +110,25 @@ public:
     void markUploaded(const QString& filePath, const QString& link, const QDateTime& when);
     // Ends a pending upload without a result: the recording is not uploaded again.
     void cancelUpload(const QString& filePath);
+    // The upload history holds the link now. A recording of the folder stays, uploaded; the
+    // entry of a file of the user's own goes.
+    void markLinkTold(const QString& filePath);
+    // The user saved a copy elsewhere and this one stayed.
+    void markSaved(const QString& filePath);
 
-    // Kept recordings (files in the folder, not yet uploaded away), oldest first.
+    // Kept recordings that are not uploaded (each has a row of its own), oldest first.
     QList<RecordingEntry> list() const;
+    // Every recording in the folder, uploaded ones included, oldest first.
+    QList<RecordingEntry> kept() const;
+    // The kept recording whose upload gave this link at this moment, if it is still here.
+    std::optional<RecordingEntry> keptUpload(const QDateTime& uploadedAt, const QUrl& link) const;
     // Every recording with a pending upload, in the order they were queued.
     QList<RecordingEntry> pendingUploads() const;
-    // Uploaded recordings whose link may not be in the upload history yet.
+    // Uploaded recordings whose link may not be in the upload history yet (not linkTold).
     QList<RecordingEntry> uploaded() const;
     std::optional<RecordingEntry> entry(const QString& filePath) const;
     bool contains(const QString& filePath) const;
-    // Whether the path names a file in the folder (the store's to delete once uploaded).
+    // Whether the path names a file in the folder (the store's own copy).
     bool isKept(const QString& filePath) const;
 
     // Deletes the recording's file and its entry. Returns an empty string on success, else a

@@ -96,6 +96,26 @@ void RecordingStore::cancelUpload(const QString& filePath) {
     commit();
 }
 
+void RecordingStore::markLinkTold(const QString& filePath) {
+    RecordingEntry* e = find(filePath);
+    if (!e || e->state != RecordingState::Uploaded)
+        return;
+    if (!isKept(filePath)) {
+        forget(filePath);
+        return;
+    }
+    e->linkTold = true;
+    commit();
+}
+
+void RecordingStore::markSaved(const QString& filePath) {
+    RecordingEntry* e = find(filePath);
+    if (!e || !isKept(filePath) || e->saved)
+        return;
+    e->saved = true;
+    commit();
+}
+
 QList<RecordingEntry> RecordingStore::pendingUploads() const {
     QList<RecordingEntry> result;
     for (const RecordingEntry& e : entries_) {
@@ -108,7 +128,7 @@ QList<RecordingEntry> RecordingStore::pendingUploads() const {
 QList<RecordingEntry> RecordingStore::uploaded() const {
     QList<RecordingEntry> result;
     for (const RecordingEntry& e : entries_) {
-        if (e.state == RecordingState::Uploaded)
+        if (e.state == RecordingState::Uploaded && !e.linkTold)
             result.append(e);
     }
     return result;

@@ -3,8 +3,6 @@
 #include "history/HistoryManager.h"
 #include "history/RecordingStore.h"
 
-#include <QtDebug>
-
 namespace UploadedLinks {
 
 int settle(RecordingStore& store, HistoryManager& history) {
@@ -16,14 +14,8 @@ int settle(RecordingStore& store, HistoryManager& history) {
         if (record.isStorable() && !history.ensure(record))
             return settled;
         ++settled;
-        if (!store.isKept(e.filePath)) {
-            store.forget(e.filePath);
-            continue;
-        }
-        // The service has the video now: the recording has done its job.
-        const QString error = store.remove(e.filePath);
-        if (!error.isEmpty())
-            qWarning() << error;
+        // An upload is no choice to delete: the recording stays, told apart by its link.
+        store.markLinkTold(e.filePath);
     }
     return settled;
 }

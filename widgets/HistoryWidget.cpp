@@ -163,6 +163,10 @@ void HistoryWidget::addRecord(const HistoryRecord& record) {
     row->setRecord(record);
     connect(row, &HistoryWidgetItem::removed, this, &HistoryWidget::onItemClose);
     connect(row, &HistoryWidgetItem::copiedToClipboard, this, &HistoryWidget::copiedToClipboard);
+    connect(row, &HistoryWidgetItem::saveRecordingRequested, this, &HistoryWidget::saveRequested);
+    connect(row, &HistoryWidgetItem::openFolderRequested, this,
+            &HistoryWidget::openFolderRequested);
+    showKeptRecording(row);
     items_.prepend(row);
     // Right below the recordings, which stay on top.
     static_cast<QVBoxLayout*>(scrollWidget_->layout())->insertWidget(1, row);
@@ -227,6 +231,27 @@ void HistoryWidget::setRecordings(const QList<RecordingEntry>& recordings) {
     recordingsBox_->setVisible(!recordingRows_.isEmpty());
     showListOrEmptyText();
     fitWidth();
+}
+
+void HistoryWidget::setKeptUploads(const QList<RecordingEntry>& recordings) {
+    keptUploads_.clear();
+    for (const RecordingEntry& e : recordings) {
+        if (e.state == RecordingState::Uploaded)
+            keptUploads_.append(e);
+    }
+    for (HistoryWidgetItem* row : std::as_const(items_))
+        showKeptRecording(row);
+}
+
+void HistoryWidget::showKeptRecording(HistoryWidgetItem* row) const {
+    // A link and its recording belong together when the upload's moment and link match.
+    const HistoryRecord& record = row->getRecord();
+    QString path;
+    for (const RecordingEntry& e : keptUploads_) {
+        if (e.uploadedAt == record.date && QUrl(e.link) == record.url)
+            path = e.filePath;
+    }
+    row->setKeptRecording(path);
 }
 
 void HistoryWidget::showListOrEmptyText() {

@@ -48,12 +48,16 @@ signals:
     void retryNowRequested(const QString& filePath);
     void saveRequested(const QString& filePath);
     void deleteRequested(const QString& filePath);
+    void openFolderRequested(const QString& filePath);
 
 public slots:
     void addRecord(const HistoryRecord& record);
     // Shows these recordings (in any order) in place of the ones shown so far. Those still
     // being recorded are left out: there is nothing to do with them yet.
     void setRecordings(const QList<RecordingEntry>& recordings);
+    // The uploaded recordings still kept (any others in the list are passed over): the link
+    // rows they belong to offer Save and Open folder.
+    void setKeptUploads(const QList<RecordingEntry>& recordings);
 
 public:
     void setVisible(bool visible) override;
@@ -97,6 +101,8 @@ private:
     QWidget* scrollWidget_;
     QWidget* recordingsBox_;
     QList<HistoryRecordingItem*> recordingRows_;
+    QList<RecordingEntry> keptUploads_;
+    void showKeptRecording(HistoryWidgetItem* row) const;
     const QString rowColor1_ = "#e0e0e0";
     const QString rowColor2_ = "#ebebeb";
     const QString rowColor3_ = "#ebebeb";

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <QStyle>
 
 namespace {
 
@@ -46,8 +47,23 @@ HistoryWidgetItem::HistoryWidgetItem(QWidget* parent)
     connect(copyButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onCopyUrlToClipboard);
     connect(openButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onOpenUrl);
     connect(deleteButton_, &QPushButton::clicked, this, &HistoryWidgetItem::onDelete);
+    // Shown only while the uploaded recording is still kept on this computer.
+    saveButton_ = makeButton(rightWidget_, "SaveRecordingButton", "row_save.png");
+    folderButton_ = makeButton(rightWidget_, "OpenFolderButton", "row_save.png");
+    // There is no folder picture of our own: the style's, drawn like the others.
+    folderButton_->setStyleSheet(QStringLiteral("QPushButton { border: none; }"));
+    folderButton_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    folderButton_->setIconSize(folderButton_->size());
+    saveButton_->hide();
+    folderButton_->hide();
+    connect(saveButton_, &QPushButton::clicked, this,
+            [this] { emit saveRecordingRequested(keptRecording_); });
+    connect(folderButton_, &QPushButton::clicked, this,
+            [this] { emit openFolderRequested(keptRecording_); });
     rightLayout->addWidget(copyButton_);
     rightLayout->addWidget(openButton_);
+    rightLayout->addWidget(saveButton_);
+    rightLayout->addWidget(folderButton_);
     rightLayout->addWidget(deleteButton_);
 
     rowLayout->addLayout(texts, 1);
@@ -75,6 +91,12 @@ void HistoryWidgetItem::showRecord() {
             : tr("Uploaded %1").arg(whenText(record_.date)));
 }
 
+void HistoryWidgetItem::setKeptRecording(const QString& filePath) {
+    keptRecording_ = filePath;
+    saveButton_->setVisible(!filePath.isEmpty());
+    folderButton_->setVisible(!filePath.isEmpty());
+}
+
 void HistoryWidgetItem::onCopyUrlToClipboard() {
     emit copiedToClipboard();
     QApplication::clipboard()->setText(record_.url.toString(), QClipboard::Clipboard);
@@ -94,4 +116,6 @@ void HistoryWidgetItem::retranslate() {
     deleteButton_->tooltipText = tr("Remove from history (the video stays on the service)");
     // The language's locale writes the moments.
     showRecord();
+    saveButton_->tooltipText = tr("Save the video");
+    folderButton_->tooltipText = tr("Open the folder of the video");
 }

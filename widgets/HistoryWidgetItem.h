@@ -22,10 +22,17 @@ public:
     void setRecord(const HistoryRecord& record);
     const HistoryRecord& getRecord() const { return record_; }
 
+    // The recording this link was uploaded from, while it is still kept (empty: none): the
+    // row then offers to save it and to open its folder.
+    void setKeptRecording(const QString& filePath);
+    const QString& keptRecording() const { return keptRecording_; }
+
 signals:
     // The user asked to remove the record from the history (not yet confirmed).
     void removed(const HistoryRecord& record);
     void copiedToClipboard();
+    void saveRecordingRequested(const QString& filePath);
+    void openFolderRequested(const QString& filePath);
 
 private slots:
     void onCopyUrlToClipboard();
@@ -43,4 +50,7 @@ private:
     PushButtonWithTooltip* copyButton_;
     PushButtonWithTooltip* openButton_;
     PushButtonWithTooltip* deleteButton_;
+    QString keptRecording_;
+    PushButtonWithTooltip* saveButton_;
+    PushButtonWithTooltip* folderButton_;
 };

@@ -7,6 +7,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 // How long one show() lasts, fade in and out included.
@@ -66,8 +69,38 @@ PopupNotify::PopupNotify(QWidget* parent)
 
 void PopupNotify::setText(const QString& text) {
     label_->setText(text);
+    fitSize();
+}
+
+void PopupNotify::setButtons(const QList<Button>& buttons) {
+    qDeleteAll(buttons_);
+    buttons_.clear();
+    for (const Button& b : buttons) {
+        auto* button = new QPushButton(b.text, this);
+        button->setObjectName(QStringLiteral("PopupButton"));
+        // A click must not take the keyboard either; the popup is gone right after.
+        button->setFocusPolicy(Qt::NoFocus);
+        const std::function<void()> deed = b.clicked;
+        connect(button, &QPushButton::clicked, this, [this, deed] {
+            hide();
+            if (deed)
+                deed();
+        });
+        layout_->addWidget(button);
+        buttons_.append(button);
+    }
+    fitSize();
+}
+
+void PopupNotify::fitSize() {
     const QFontMetrics metrics(label_->font());
-    setFixedSize(metrics.horizontalAdvance(text) + kTextPaddingX, metrics.height() + kTextPaddingY);
+    int width = metrics.horizontalAdvance(label_->text()) + kTextPaddingX;
+    int height = metrics.height() + kTextPaddingY;
+    for (const QPushButton* button : std::as_const(buttons_)) {
+        width += button->sizeHint().width() + layout_->spacing();
+        height = std::max(height, button->sizeHint().height() + kTextPaddingY);
+    }
+    setFixedSize(width, height);
 }
 
 QString PopupNotify::text() const {

@@ -31,6 +31,10 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>No program could open the folder %1.</source>
+        <translation>Nenhum programa conseguiu abrir a pasta %1.</translation>
+    </message>
+    <message>
         <source>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</source>
         <translation>Nesta área de trabalho o botão de gravar não pode ficar na borda da tela, por isso não é mostrado. Abra a captura pelo ícone da bandeja ou associe clipnest --capture nas configurações de teclado da área de trabalho.</translation>
     </message>
@@ -503,6 +507,14 @@
 <context>
     <name>HistoryWidgetItem</name>
     <message>
+        <source>Save the video</source>
+        <translation>Salvar o vídeo</translation>
+    </message>
+    <message>
+        <source>Open the folder of the video</source>
+        <translation>Abrir a pasta do vídeo</translation>
+    </message>
+    <message>
         <source>Remove from history (the video stays on the service)</source>
         <translation>Remover do histórico (o vídeo continua no serviço)</translation>
     </message>
@@ -947,6 +959,18 @@
 </context>
 <context>
     <name>UploadController</name>
+    <message>
+        <source>Video uploaded</source>
+        <translation>Vídeo enviado</translation>
+    </message>
+    <message>
+        <source>The link to your video is ready: %1</source>
+        <translation>O link do seu vídeo está pronto: %1</translation>
+    </message>
+    <message>
+        <source>Copy link</source>
+        <translation>Copiar link</translation>
+    </message>
     <message>
         <source>Service temporarily not working. Please try again later</source>
         <translation>O serviço está temporariamente indisponível. Tente novamente mais tarde</translation>
@@ -1414,6 +1438,17 @@ Copie-o e cole-o em um navegador.</translation>
     <message>
         <source>the file could not be opened</source>
         <translation>não foi possível abrir o arquivo</translation>
+    </message>
+</context>
+<context>
+    <name>KeptSpaceGuard</name>
+    <message>
+        <source>Space for recordings</source>
+        <translation>Espaço para gravações</translation>
+    </message>
+    <message>
+        <source>Kept recordings take more than the %1 you allow. Deleting the oldest uploaded ones that were never saved elsewhere (%2 in all, %3) would make room. Delete them from this computer? Their links stay in the history and the videos stay on the service.</source>
+        <translation>As gravações guardadas ocupam mais do que os %1 que você permitiu. Apagar as mais antigas já enviadas que nunca foram salvas em outro lugar (%2 no total, %3) liberaria espaço. Apagar do computador? Os links continuam no histórico e os vídeos continuam no serviço.</translation>
     </message>
 </context>
 </TS>

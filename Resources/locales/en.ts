@@ -31,6 +31,10 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>No program could open the folder %1.</source>
+        <translation>No program could open the folder %1.</translation>
+    </message>
+    <message>
         <source>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</source>
         <translation>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</translation>
     </message>
@@ -503,6 +507,14 @@
 <context>
     <name>HistoryWidgetItem</name>
     <message>
+        <source>Save the video</source>
+        <translation>Save the video</translation>
+    </message>
+    <message>
+        <source>Open the folder of the video</source>
+        <translation>Open the folder of the video</translation>
+    </message>
+    <message>
         <source>Remove from history (the video stays on the service)</source>
         <translation>Remove from history (the video stays on the service)</translation>
     </message>
@@ -947,6 +959,18 @@
 </context>
 <context>
     <name>UploadController</name>
+    <message>
+        <source>Video uploaded</source>
+        <translation>Video uploaded</translation>
+    </message>
+    <message>
+        <source>The link to your video is ready: %1</source>
+        <translation>The link to your video is ready: %1</translation>
+    </message>
+    <message>
+        <source>Copy link</source>
+        <translation>Copy link</translation>
+    </message>
     <message>
         <source>Service temporarily not working. Please try again later</source>
         <translation>Service temporarily not working. Please try again later</translation>
@@ -1414,6 +1438,17 @@ Copy it and paste it into a browser.</translation>
     <message>
         <source>the file could not be opened</source>
         <translation>the file could not be opened</translation>
+    </message>
+</context>
+<context>
+    <name>KeptSpaceGuard</name>
+    <message>
+        <source>Space for recordings</source>
+        <translation>Space for recordings</translation>
+    </message>
+    <message>
+        <source>Kept recordings take more than the %1 you allow. Deleting the oldest uploaded ones that were never saved elsewhere (%2 in all, %3) would make room. Delete them from this computer? Their links stay in the history and the videos stay on the service.</source>
+        <translation>Kept recordings take more than the %1 you allow. Deleting the oldest uploaded ones that were never saved elsewhere (%2 in all, %3) would make room. Delete them from this computer? Their links stay in the history and the videos stay on the service.</translation>
     </message>
 </context>
 </TS>

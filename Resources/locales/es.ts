@@ -31,6 +31,10 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>No program could open the folder %1.</source>
+        <translation>Ningún programa pudo abrir la carpeta %1.</translation>
+    </message>
+    <message>
         <source>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</source>
         <translation>En este escritorio el botón de grabar no puede quedarse en el borde de la pantalla, así que no se muestra. Abre la captura desde el ícono de la bandeja o asigna clipnest --capture en la configuración de teclado del escritorio.</translation>
     </message>
@@ -503,6 +507,14 @@
 <context>
     <name>HistoryWidgetItem</name>
     <message>
+        <source>Save the video</source>
+        <translation>Guardar el video</translation>
+    </message>
+    <message>
+        <source>Open the folder of the video</source>
+        <translation>Abrir la carpeta del video</translation>
+    </message>
+    <message>
         <source>Remove from history (the video stays on the service)</source>
         <translation>Quitar del historial (el video sigue en el servicio)</translation>
     </message>
@@ -947,6 +959,18 @@
 </context>
 <context>
     <name>UploadController</name>
+    <message>
+        <source>Video uploaded</source>
+        <translation>Video subido</translation>
+    </message>
+    <message>
+        <source>The link to your video is ready: %1</source>
+        <translation>El enlace a tu video está listo: %1</translation>
+    </message>
+    <message>
+        <source>Copy link</source>
+        <translation>Copiar enlace</translation>
+    </message>
     <message>
         <source>Service temporarily not working. Please try again later</source>
         <translation>El servicio no está disponible en este momento. Vuelve a intentarlo más tarde</translation>
@@ -1414,6 +1438,17 @@ Cópiala y pégala en un navegador.</translation>
     <message>
         <source>the file could not be opened</source>
         <translation>no se pudo abrir el archivo</translation>
+    </message>
+</context>
+<context>
+    <name>KeptSpaceGuard</name>
+    <message>
+        <source>Space for recordings</source>
+        <translation>Espacio para grabaciones</translation>
+    </message>
+    <message>
+        <source>Kept recordings take more than the %1 you allow. Deleting the oldest uploaded ones that were never saved elsewhere (%2 in all, %3) would make room. Delete them from this computer? Their links stay in the history and the videos stay on the service.</source>
+        <translation>Las grabaciones guardadas ocupan más de los %1 que permitiste. Borrar las más antiguas ya subidas que nunca guardaste en otro lugar (%2 en total, %3) liberaría espacio. ¿Borrarlas de esta computadora? Sus enlaces quedan en el historial y los videos siguen en el servicio.</translation>
     </message>
 </context>
 </TS>

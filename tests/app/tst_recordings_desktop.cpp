@@ -369,6 +369,7 @@ private slots:
         QVERIFY(setModified(toSave, day.addSecs(60)));
         QVERIFY(setModified(toDelete, day.addSecs(120)));
         const QByteArray saveBytes = readFile(toSave);
+        const QByteArray uploadBytes = readFile(toUpload);
 
         App app(home);
         QVERIFY(app.start());
@@ -417,7 +418,7 @@ private slots:
         QVERIFY(waitFor([&] { return windowsNamed(savedTitle).isEmpty(); }));
 
         // Upload again: the link lands on the clipboard and in the history, the service holds
-        // this very video, and the recording leaves the folder.
+        // this very video, and the recording stays kept: uploading is no choice to delete.
         run(QStringLiteral("sh"),
             {QStringLiteral("-c"), QStringLiteral("printf before | xclip -selection clipboard")});
         history = openHistory(app);
@@ -427,11 +428,34 @@ private slots:
         QVERIFY2(waitFor([&] { return clipboardText().startsWith(prefix); }, 60000),
                  qPrintable(clipboardText() + app.output()));
         const QString link = clipboardText();
-        QVERIFY(waitFor([&] { return recordingFiles(home).isEmpty(); }));
+        QVERIFY(waitFor([&] { return stateOf(home, toUpload) == QLatin1String("uploaded"); }));
+        QCOMPARE(recordingFiles(home), QStringList{toUpload});
+        QCOMPARE(readFile(toUpload), uploadBytes);
         const readback::Facts uploaded = readback::probe(link);
         QVERIFY2(uploaded.readable, qPrintable(uploaded.error));
         QCOMPARE(uploaded.stream(QStringLiteral("video")).width, 256);
         QCOMPARE(uploaded.stream(QStringLiteral("video")).height, 144);
+
+        // Its link's row offers Save beside the link (it has no row of its own now: the only
+        // Save button in the window is the link row's).
+        const QString keptTarget = home.path() + QStringLiteral("/saved/uploaded.mp4");
+        history = openHistory(app);
+        QVERIFY(history.isValid());
+        QVERIFY(clickRowButton(history, QStringLiteral(":/Resources/Buttons/row_save.png")));
+        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("Save")).size() == 1; }));
+        QTest::qWait(500);
+        keys({QStringLiteral("ctrl+a")});
+        run(QStringLiteral("xdotool"),
+            {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), keptTarget});
+        keys({QStringLiteral("Return")});
+        QVERIFY2(waitFor([&] { return readFile(keptTarget) == uploadBytes; }),
+                 qPrintable(app.output()));
+        QVERIFY(waitFor([&] { return recordingFiles(home).isEmpty(); }));
+        QVERIFY(waitFor([&] { return windowsNamed(savedTitle).size() == 1; }));
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                                        windowsNamed(savedTitle).first()});
+        keys({QStringLiteral("Return")});
+        QVERIFY(waitFor([&] { return windowsNamed(savedTitle).isEmpty(); }));
 
         // The history keeps the link when the program ends.
         QVERIFY(openTrayMenu(app.pid()));
@@ -439,6 +463,7 @@ private slots:
         QVERIFY(app.waitForExit(20000));
         QCOMPARE(historyLinks(home.settingsPath()), QStringList{link});
         QCOMPARE(readFile(target), saveBytes);
+        QCOMPARE(readFile(keptTarget), uploadBytes);
     }
 };
 

@@ -8,7 +8,9 @@
 #include "app/UploadController.h"
 #include "history/HistoryManager.h"
 #include "history/RecordingStore.h"
+#include "tests/support/FakeNotifications.h"
 #include "tests/support/FakeUploadService.h"
+#include "tests/support/PrivateBus.h"
 #include "upload/UploadQueue.h"
 #include "widgets/PopupNotify.h"
 #include "widgets/ProgressWidget.h"
@@ -19,6 +21,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QTcpServer>
@@ -60,6 +63,38 @@ private:
     QTimer boxCloser_;
     FakeUploadService service_;
     FakeUploadService elsewhere_;
+    qint64 fakeNow_ = 0; // the controller's clock while a test holds it
+
+    // The user's own attempt fails (the service is down), the user goes on with other work
+    // and copies something, and minutes later a retry gets the link through. Gives the
+    // recording's path once it is uploaded, the link in `link`.
+    QString uploadThatSucceedsLate(const QString& link) {
+        fakeNow_ = 1000000;
+        uploads_->setClock([this] { return fakeNow_; });
+        const quint16 port = FakeUploadService::freePort();
+        useService(QStringLiteral("127.0.0.1:%1").arg(port));
+        uploads_->queue()->setRetryDelays({1500, 1500, 1500});
+        FakeUploadService late;
+        late.answer = httpAnswer("200 OK", "text/plain", link.toUtf8());
+        const int boxesBefore = boxes_.size();
+        const QString path = uploadAndWait();
+        if (boxes_.size() != boxesBefore + 1 ||
+            store_->entry(path)->state != RecordingState::Queued)
+            return {};
+        fakeNow_ += 5 * 60 * 1000;
+        QGuiApplication::clipboard()->setText(QStringLiteral("copied by the user since"));
+        if (!late.listen(port))
+            return {};
+        const bool done = QTest::qWaitFor(
+            [&] {
+                const auto e = store_->entry(path);
+                return e && e->state == RecordingState::Uploaded && e->linkTold;
+            },
+            15000);
+        uploads_->queue()->setRetryDelays({300, 300});
+        uploads_->setClock({});
+        return done ? path : QString();
+    }
 
     void useService(const QString& host) {
         QSettings settings;
@@ -172,8 +207,10 @@ private slots:
         QCOMPARE(uploads_->resumePending(), QString());
         QCOMPARE(history->count(), before + 1);
         QCOMPARE(history->list().last(), HistoryRecord(when, QUrl(link)));
-        QVERIFY(!QFileInfo::exists(path));
-        QVERIFY(!store_->contains(path));
+        // The recording stays kept with its link: an upload is no choice to delete it.
+        QVERIFY(QFileInfo::exists(path));
+        QVERIFY(store_->entry(path)->linkTold);
+        QCOMPARE(store_->keptUpload(when, QUrl(link))->filePath, path);
         // Once only.
         QCOMPARE(uploads_->resumePending(), QString());
         QCOMPARE(history->count(), before + 1);
@@ -216,12 +253,16 @@ private slots:
         QCOMPARE(note->text(), QStringLiteral("Video link copied to clipboard"));
         QCOMPARE(note->pos(), centred(note->size()));
         QVERIFY(!uploads_->progressWindow()->isVisible());
-        // The service has it: the recording has done its job.
-        QVERIFY(!QFileInfo::exists(path));
-        QVERIFY(!store_->contains(path));
+        // The service has it, and the recording stays kept, as uploaded with its link, also
+        // for the next start.
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(store_->entry(path)->state, RecordingState::Uploaded);
         RecordingStore next(store_->folder());
         QVERIFY(next.open().isEmpty());
-        QVERIFY(!next.contains(path));
+        QCOMPARE(next.entry(path)->state, RecordingState::Uploaded);
+        QCOMPARE(next.entry(path)->link, link);
+        QVERIFY(next.entry(path)->linkTold);
+        QCOMPARE(next.keptUpload(history->list().last().date, QUrl(link))->filePath, path);
 
         // The same link again is a second row (the two differ in their time).
         QTest::qWait(5);
@@ -285,8 +326,9 @@ private slots:
         QCOMPARE(HistoryManager::instance()->list().last().url, QUrl(link));
         QVERIFY(uploads_->popup()->isVisible());
         QCOMPARE(boxes_.size(), 1);
-        QTRY_VERIFY(!QFileInfo::exists(path));
-        QVERIFY(!store_->contains(path));
+        // Soon after the user's request: the link was theirs to expect on the clipboard.
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(store_->entry(path)->state, RecordingState::Uploaded);
         uploads_->queue()->setRetryDelays({300, 300});
     }
 
@@ -326,7 +368,12 @@ private slots:
         const QString copied = makeRecording();
         uploads_->uploadRecordingOfSize(shared, QSize(64, 48), int(SocialNetwork::Twitter));
         uploads_->uploadRecordingOfSize(copied, QSize(64, 48), -1);
-        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(shared) && !QFileInfo::exists(copied), 15000);
+        const auto uploaded = [this](const QString& path) {
+            const auto e = store_->entry(path);
+            return e && e->state == RecordingState::Uploaded;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(uploaded(shared) && uploaded(copied), 15000);
+        QVERIFY(QFileInfo::exists(shared) && QFileInfo::exists(copied));
         QCOMPARE(urls_.opened.size(), 1);
         QCOMPARE(urls_.opened.first().path(), QStringLiteral("/intent/tweet"));
         QCOMPARE(QGuiApplication::clipboard()->text(), link);
@@ -564,6 +611,82 @@ private slots:
         QCOMPARE(uploads_->progressWindow()->isVisible(), false);
         QVERIFY(QFileInfo::exists(path));
         QCOMPARE(store_->entry(path)->state, RecordingState::UploadFailed);
+    }
+
+    // A link that a retry brings long after the user asked is not put over what the user
+    // copied since: it is announced with a "Copy link" button, which copies it.
+    void lateRetryLinkIsAnnouncedNotCopied() {
+        const QString link = QStringLiteral("https://videos.example.org/v/late-announced.mp4");
+        const int rows = HistoryManager::instance()->count();
+        const QString path = uploadThatSucceedsLate(link);
+        QVERIFY(!path.isEmpty());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("copied by the user since"));
+        QCOMPARE(HistoryManager::instance()->count(), rows + 1);
+        QVERIFY(QFileInfo::exists(path));
+        PopupNotify* notice = uploads_->failureNotice();
+        QVERIFY(notice->isVisible());
+        QVERIFY2(notice->text().contains(link), qPrintable(notice->text()));
+        QCOMPARE(notice->buttons().size(), 1);
+        QCOMPARE(notice->buttons().first()->text(), QStringLiteral("Copy link"));
+        QCOMPARE(boxes_.size(), 1); // only the user's own failed attempt
+        notice->buttons().first()->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), link);
+        QVERIFY(!notice->isVisible());
+    }
+
+    // With the desktop's notification service: the notices go there with our text, its
+    // "Copy link" copies the link, and without the service our popup shows instead.
+    void notificationsGoToTheDesktopService() {
+        PrivateBus bus;
+        QString error;
+        QVERIFY2(bus.start(&error), qPrintable(error));
+        const QString serviceSide = QStringLiteral("upload-test-notifications");
+        const QString clientSide = QStringLiteral("upload-test-client");
+        QVERIFY(QDBusConnection::connectToBus(bus.address(), serviceSide).isConnected());
+        QVERIFY(QDBusConnection::connectToBus(bus.address(), clientSide).isConnected());
+        FakeNotifications desktop{QDBusConnection(serviceSide)};
+        QVERIFY(desktop.offer());
+        uploads_->useDesktopNotifications(QDBusConnection(clientSide));
+        uploads_->failureNotice()->hide();
+
+        // The prompt one is copied, and the desktop says so.
+        const QString prompt = QStringLiteral("https://videos.example.org/v/prompt.mp4");
+        service_.answer = httpAnswer("200 OK", "text/plain", prompt.toUtf8());
+        useService(service_.host());
+        uploadAndWait();
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), prompt);
+        QTRY_COMPARE(desktop.notices.size(), 1);
+        QCOMPARE(desktop.notices.first().body, QStringLiteral("Video link copied to clipboard"));
+        QCOMPARE(desktop.notices.first().appName, QStringLiteral("Clipnest"));
+
+        // The late one is announced there, with its button, and copied only on its press.
+        const QString late = QStringLiteral("https://videos.example.org/v/late.mp4?a=1&b=2");
+        QVERIFY(!uploadThatSucceedsLate(late).isEmpty());
+        QTRY_COMPARE(desktop.notices.size(), 2);
+        const FakeNotifications::Notice announced = desktop.notices.last();
+        QVERIFY2(announced.body.contains(late.toHtmlEscaped()), qPrintable(announced.body));
+        QCOMPARE(announced.actions, (QStringList{"copy", "Copy link"}));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("copied by the user since"));
+        QVERIFY(!uploads_->failureNotice()->isVisible());
+        // Another program's notice pressed: nothing of ours happens.
+        desktop.invoke(announced.id + 1000, QStringLiteral("copy"));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                desktop.invoke(announced.id, QStringLiteral("copy"));
+                return QGuiApplication::clipboard()->text() == late;
+            },
+            5000));
+
+        // The service goes away: the next late link shows in our popup, button and all.
+        desktop.withdraw();
+        const QString unserved = QStringLiteral("https://videos.example.org/v/unserved.mp4");
+        QVERIFY(!uploadThatSucceedsLate(unserved).isEmpty());
+        PopupNotify* notice = uploads_->failureNotice();
+        QTRY_VERIFY(notice->isVisible());
+        QVERIFY2(notice->text().contains(unserved), qPrintable(notice->text()));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("copied by the user since"));
+        notice->buttons().first()->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), unserved);
     }
 };
 

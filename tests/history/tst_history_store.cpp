@@ -311,9 +311,20 @@ void TestHistoryStore::uploadedLinksReachTheHistoryOnce() {
     QCOMPARE(added.first().at(0).value<HistoryRecord>().recorded, at(2024, 6, 1, 9, 30, 0));
     QCOMPARE(readBack(path_).value(0).shownTime(), at(2024, 6, 1, 9, 30, 0));
     QCOMPARE(readBack(path_).value(0).date, when);
-    // The recording has done its job, and the index no longer holds the link.
-    QVERIFY(!QFile::exists(path));
+    // The upload was no choice to delete: the recording stays, its link told, on the disk too.
+    QVERIFY(QFile::exists(path));
     QVERIFY(store.uploaded().isEmpty());
+    {
+        RecordingStore reread(folder);
+        QVERIFY(reread.open().isEmpty());
+        const auto kept = reread.entry(path);
+        QVERIFY(kept);
+        QCOMPARE(kept->state, RecordingState::Uploaded);
+        QVERIFY(kept->linkTold);
+        QCOMPARE(kept->link, link);
+        QVERIFY(reread.keptUpload(when, QUrl(link)));
+        QVERIFY(reread.list().isEmpty()); // its row is the link's
+    }
     QCOMPARE(UploadedLinks::settle(store, *manager), 0);
 
     // The user deletes the row; no later start brings it back.

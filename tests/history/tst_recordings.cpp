@@ -330,6 +330,20 @@ void TestRecordings::lifecycleStepsAreEachOnTheDisk() {
     QCOMPARE(store.uploaded().size(), 1);
     QCOMPARE(onDisk(folder, path)->link, QStringLiteral("https://videos.test/v/1"));
 
+    // Once the history has the link it is an ordinary kept recording: its file gone, the
+    // next reading of the folder drops it.
+    store.markLinkTold(path);
+    QVERIFY(!onDisk(folder, path));
+    store.refresh();
+    QVERIFY(!store.contains(path));
+
+    // Saved elsewhere with this copy left: the index says so across a restart.
+    const QString copied = store.reserve(kNoon.addSecs(9)).filePath;
+    store.setState(copied, RecordingState::NotUploaded);
+    QVERIFY(!onDisk(folder, copied)->saved);
+    store.markSaved(copied);
+    QVERIFY(onDisk(folder, copied)->saved);
+
     // Cancelling a pending upload makes it not uploaded again.
     const QString other = store.reserve(kNoon.addSecs(5)).filePath;
     QVERIFY(store.queueUpload(other, kServiceUrl, 0));

@@ -137,6 +137,7 @@ private slots:
     void failureReasonIsPlainTextAndKeepsTheButtonsInView();
     void recordingRowButtonsSignalThePath();
     void recordingRowsSpeakTheLanguage();
+    void linkOfAKeptUploadOffersSaveAndFolder();
 
 private:
     // A store in a folder of its own, wired to the window as the program wires them.
@@ -767,6 +768,51 @@ void TestHistoryWidget::recordingRowsSpeakTheLanguage() {
     QApplication::removeTranslator(&portuguese);
     QTRY_COMPARE(upload->tooltipText, QString("Upload again"));
     QCOMPARE(label(row, "StatusLabel"), QString("upload failed: timeout"));
+}
+
+void TestHistoryWidget::linkOfAKeptUploadOffersSaveAndFolder() {
+    auto store = openRecordings();
+    QVERIFY(store);
+    connect(store.get(), &RecordingStore::changed, window_.get(),
+            [this, s = store.get()] { window_->setKeptUploads(s->kept()); });
+    const QString path = store->reserve(at(2024, 5, 1, 8, 0, 0)).filePath;
+    store->setState(path, RecordingState::NotUploaded);
+    QVERIFY(store->queueUpload(path, QUrl("http://service.test/upload.php"), -1));
+    const QDateTime when = at(2024, 5, 1, 8, 5, 0);
+    const QUrl link("https://videos.test/v/kept");
+    store->markUploaded(path, link.toString(), when);
+    // Another link of the same moment that no kept recording belongs to.
+    store_->add(HistoryRecord(when, QUrl("https://videos.test/v/other")));
+    store_->add(HistoryRecord(when, link));
+    store->markLinkTold(path);
+
+    // The recording has no row of its own; its link's row offers Save and Open folder.
+    QVERIFY(window_->recordingRows().isEmpty());
+    QCOMPARE(window_->rows().size(), 2);
+    HistoryWidgetItem* kept = rowAt(0);
+    HistoryWidgetItem* other = rowAt(1);
+    QCOMPARE(kept->getRecord().url, link);
+    QCOMPARE(kept->keptRecording(), path);
+    QVERIFY(kept->findChild<QPushButton*>("SaveRecordingButton")->isVisibleTo(kept));
+    QVERIFY(kept->findChild<QPushButton*>("OpenFolderButton")->isVisibleTo(kept));
+    QVERIFY(other->keptRecording().isEmpty());
+    QVERIFY(!other->findChild<QPushButton*>("SaveRecordingButton")->isVisibleTo(other));
+    QVERIFY(!other->findChild<QPushButton*>("OpenFolderButton")->isVisibleTo(other));
+
+    QSignalSpy save(window_.get(), &HistoryWidget::saveRequested);
+    QSignalSpy folder(window_.get(), &HistoryWidget::openFolderRequested);
+    click(kept, "SaveRecordingButton");
+    click(kept, "OpenFolderButton");
+    QCOMPARE(save.size(), 1);
+    QCOMPARE(save.first().first().toString(), path);
+    QCOMPARE(folder.size(), 1);
+    QCOMPARE(folder.first().first().toString(), path);
+
+    // Once the recording is gone (saved away, let go), the link stays without them.
+    QVERIFY(store->remove(path).isEmpty());
+    QVERIFY(kept->keptRecording().isEmpty());
+    QVERIFY(!kept->findChild<QPushButton*>("SaveRecordingButton")->isVisibleTo(kept));
+    QCOMPARE(window_->rows().size(), 2);
 }
 
 QTEST_MAIN(TestHistoryWidget)
