@@ -31,6 +31,18 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</source>
+        <translation>Uma gravação não foi salva nem enviada. Sair mesmo assim? Ela será oferecida de novo na próxima vez que o programa for aberto.</translation>
+    </message>
+    <message>
+        <source>%1 recordings have not been saved or uploaded. Quit anyway? They will be offered again at the next start.</source>
+        <translation>%1 gravações não foram salvas nem enviadas. Sair mesmo assim? Elas serão oferecidas de novo na próxima vez que o programa for aberto.</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Sair</translation>
+    </message>
+    <message>
         <source>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</source>
         <translation>Nesta área de trabalho o botão de gravar não pode ficar na borda da tela, por isso não é mostrado. Abra a captura pelo ícone da bandeja ou associe clipnest --capture nas configurações de teclado da área de trabalho.</translation>
     </message>

@@ -31,6 +31,18 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</source>
+        <translation>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</translation>
+    </message>
+    <message>
+        <source>%1 recordings have not been saved or uploaded. Quit anyway? They will be offered again at the next start.</source>
+        <translation>%1 recordings have not been saved or uploaded. Quit anyway? They will be offered again at the next start.</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
         <source>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</source>
         <translation>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</translation>
     </message>

@@ -31,6 +31,18 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</source>
+        <translation>Una grabación no se ha guardado ni subido. ¿Salir de todos modos? Se ofrecerá de nuevo la próxima vez que se abra el programa.</translation>
+    </message>
+    <message>
+        <source>%1 recordings have not been saved or uploaded. Quit anyway? They will be offered again at the next start.</source>
+        <translation>%1 grabaciones no se han guardado ni subido. ¿Salir de todos modos? Se ofrecerán de nuevo la próxima vez que se abra el programa.</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Salir</translation>
+    </message>
+    <message>
         <source>On this desktop the record button cannot stay at the edge of the screen, so it is not shown. Open the capture from the tray icon, or bind clipnest --capture in the desktop's keyboard settings.</source>
         <translation>En este escritorio el botón de grabar no puede quedarse en el borde de la pantalla, así que no se muestra. Abre la captura desde el icono de la bandeja o asigna clipnest --capture en la configuración de teclado del escritorio.</translation>
     </message>
