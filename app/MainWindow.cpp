@@ -174,7 +174,7 @@ void MainWindow::createTrayMenu() {
     trayMenu_->addAction(faqAction_);
 
     closeAction_ = new QAction(trayMenu_);
-    connect(closeAction_, &QAction::triggered, this, &MainWindow::close);
+    connect(closeAction_, &QAction::triggered, this, &MainWindow::askToQuit);
     trayMenu_->addAction(closeAction_);
 
     connect(&trayIcon_, &QSystemTrayIcon::activated, this, &MainWindow::onSystemTrayActivated);
@@ -228,8 +228,10 @@ void MainWindow::onSystemTrayActivated(QSystemTrayIcon::ActivationReason reason)
     case QSystemTrayIcon::Unknown:
         break;
     default:
-        // Where no record panel can be shown the tray icon is the recording's stop button.
-        if (trayRecording_->isRecording() && !platform::Platform::current().placesWindows())
+        // While a recording runs the tray icon is its stop button, as its tooltip says: the
+        // one there is where the record panel found no place outside the recorded area or
+        // the desktop places windows itself.
+        if (trayRecording_->isRecording())
             stopRecording();
         else
             makeScreenshot();
@@ -257,6 +259,8 @@ void MainWindow::makeScreenshot() {
         connect(cropCtrl_, &CropCtrl::recordingChanged, trayRecording_,
                 &TrayRecording::setRecording);
         connect(cropCtrl_, &CropCtrl::pausedChanged, trayRecording_, &TrayRecording::setPaused);
+        cropCtrl_->setTrayGeometrySource([this] { return trayIcon_.geometry(); });
+        cropCtrl_->setTrayShown(trayAvailable_);
     }
     if (cropCtrl_->isVisible())
         return;

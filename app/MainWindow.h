@@ -4,6 +4,7 @@
 #include "widgets/HistoryWidget.h"
 #include "widgets/SnapshotButton.h"
 
+#include <QPointer>
 #include <QSettings>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -11,6 +12,7 @@
 
 class QAction;
 class QMenu;
+class QMessageBox;
 class CropCtrl;
 class KeptSpaceGuard;
 class KeyboardShortcuts;
@@ -71,6 +73,9 @@ private slots:
     void onOpenRecordingFolderRequested(const QString& filePath);
     void showRecordingRows();
     void onRecoveryFinished(int recovered, const QStringList& messages);
+    // The tray's Close: quits at once, or first asks while recordings are neither saved nor
+    // uploaded (MainWindowRecordings.cpp). Nothing is deleted either way.
+    void askToQuit();
 
     // The record button and when it shows (MainWindowDesktop.cpp).
     void onShowHideSnapButton(bool checked = false);
@@ -127,4 +132,6 @@ private:
     bool trayMissingSaid_ = false;
     Notices* notices_ = nullptr;
     KeptSpaceGuard* keptSpace_ = nullptr;
+    // The open question whether to quit with recordings unsent; one at a time.
+    QPointer<QMessageBox> quitQuestion_;
 };

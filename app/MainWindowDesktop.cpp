@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -45,6 +46,8 @@ void MainWindow::onTrayHostAnswer(bool available) {
     if (available == trayAvailable_ && trayMissingSaid_ == !available)
         return;
     trayAvailable_ = available;
+    if (cropCtrl_)
+        cropCtrl_->setTrayShown(available);
     if (!available && !dockable()) {
         // No tray and no record button: the desktop's own keyboard settings are the way in.
         if (!trayMissingSaid_) {
@@ -80,8 +83,27 @@ void MainWindow::initSnapButton() {
     connect(&snapshotButton_, &SnapshotButton::clicked, this, &MainWindow::makeScreenshot);
     connect(&snapshotButton_, &SnapshotButton::onShowHide, this,
             &MainWindow::onShowHideFromSnapButton);
+    connect(&snapshotButton_, &SnapshotButton::docked, this,
+            [this](Edge edge, const QPoint& position) {
+                AppSettings::setSnapButtonDock(settings_, edge, position);
+                settings_.sync();
+            });
     snapshotButton_.show();
     snapshotButton_.setState(SnapshotButtonGeometry::StateMoving);
+    const std::optional<Edge> edge = AppSettings::snapButtonEdge(settings_);
+    const std::optional<QPoint> stored = AppSettings::snapButtonPosition(settings_);
+    if (edge && stored) {
+        // Back where the user left it, on the monitor that holds that place now (else the
+        // primary one), kept on that monitor: monitors may have gone or shrunk since.
+        const QScreen* at = QGuiApplication::screenAt(*stored);
+        if (!at)
+            at = QGuiApplication::primaryScreen();
+        const QRect available = at ? at->availableGeometry() : screen()->availableGeometry();
+        snapshotButton_.setPosition(
+            Placement::keptInside(available, *stored, snapshotButton_.size()));
+        snapshotButton_.dockTo(*edge);
+        return;
+    }
     snapshotButton_.setPosition(
         Placement::snapButtonStartPoint(screen()->availableGeometry(), snapshotButton_.size()));
     snapshotButton_.dock(true);

@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 void MainWindow::connectRecordingRows() {
@@ -101,4 +102,46 @@ void MainWindow::onRecoveryFinished(int recovered, const QStringList& messages) 
     box->setObjectName(QStringLiteral("RecoveryMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();
+}
+
+void MainWindow::askToQuit() {
+    if (quitQuestion_) {
+        quitQuestion_->raise();
+        quitQuestion_->activateWindow();
+        return;
+    }
+    // Whatever the service has not taken is still only here; the store keeps it on disk
+    // and the next start offers it again, so the question only makes sure the user knows.
+    int unsent = 0;
+    for (const RecordingEntry& entry : recordings_.list()) {
+        if (entry.state != RecordingState::Uploaded)
+            ++unsent;
+    }
+    if (unsent == 0) {
+        close();
+        return;
+    }
+    const QString text =
+        unsent == 1 ? tr("One recording has not been saved or uploaded. Quit anyway? It will be "
+                         "offered again at the next start.")
+                    : tr("%1 recordings have not been saved or uploaded. Quit anyway? They will "
+                         "be offered again at the next start.")
+                          .arg(unsent);
+    auto* box = new PlacedMessageBox(QMessageBox::Question, QStringLiteral("Clipnest"), text,
+                                     QMessageBox::Cancel, this);
+    box->setObjectName(QStringLiteral("QuitWithUnsentRecordings"));
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* quit = box->addButton(tr("&Quit"), QMessageBox::AcceptRole);
+    // Cancel is what Enter and Escape give: quitting is the step to take on purpose.
+    box->setDefaultButton(QMessageBox::Cancel);
+    box->setEscapeButton(QMessageBox::Cancel);
+    connect(box, &QMessageBox::buttonClicked, this, [this, quit](QAbstractButton* button) {
+        if (button == quit)
+            close();
+    });
+    quitQuestion_ = box;
+    box->show();
+    box->raise();
+    box->activateWindow();
 }

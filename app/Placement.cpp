@@ -158,4 +158,81 @@ std::optional<Edge> taskbarEdgeFromGeometry(const QRect& screen, const QRect& av
     return first;
 }
 
+namespace {
+
+// The coordinate nearest to `wished` at which a window of `extent` fits between `lo` and `hi`
+// (inclusive); `lo` when it fits nowhere.
+int clampedInto(int wished, int lo, int hi, int extent) {
+    return std::max(lo, std::min(wished, hi + 1 - extent));
+}
+
+// The monitor the area belongs to: the one holding most of it, the first on a tie.
+int mainScreenOf(const QList<QRect>& screens, const QRect& area) {
+    int best = 0;
+    qint64 most = -1;
+    for (int i = 0; i < screens.size(); ++i) {
+        const QRect part = screens[i] & area;
+        const qint64 size = part.isEmpty() ? 0 : qint64(part.width()) * part.height();
+        if (size > most) {
+            most = size;
+            best = i;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+std::optional<QPoint> recordPanelPosition(const QList<QRect>& screens, const QRect& recorded,
+                                          const QSize& panel, const QRect& trayIcon, int gap) {
+    if (screens.isEmpty() || panel.isEmpty())
+        return std::nullopt;
+    // `gap` from the area's edge to the panel's: gap - 1 rows or columns lie between.
+    const QRect kept = recorded.adjusted(1 - gap, 1 - gap, gap - 1, gap - 1);
+    const bool trayKnown = trayIcon.isValid() && !trayIcon.isEmpty();
+    const int w = panel.width();
+    const int h = panel.height();
+    auto freeOn = [&](const QRect& screen, const QPoint& at) {
+        const QRect r(at, panel);
+        return screen.contains(r) && !r.intersects(kept) && !(trayKnown && r.intersects(trayIcon));
+    };
+
+    QList<int> order;
+    const int main = mainScreenOf(screens, recorded);
+    order.append(main);
+    for (int i = 0; i < screens.size(); ++i) {
+        if (i != main)
+            order.append(i);
+    }
+    for (int i : std::as_const(order)) {
+        const QRect& m = screens[i];
+        // Right-aligned one column short of the area's right edge, as the panels before it.
+        const int x = clampedInto(recorded.right() - w, m.left(), m.right(), w);
+        const int y = clampedInto(recorded.bottom() + 1 - h, m.top(), m.bottom(), h);
+        const QPoint beside[] = {
+            {x, recorded.bottom() + gap},
+            {x, recorded.top() - gap - h},
+            {recorded.right() + gap, y},
+            {recorded.left() - gap - w, y},
+        };
+        for (const QPoint& at : beside) {
+            if (freeOn(m, at))
+                return at;
+        }
+    }
+    for (int i : std::as_const(order)) {
+        const QRect& m = screens[i];
+        const int left = m.left() + gap;
+        const int top = m.top() + gap;
+        const int right = m.right() + 1 - gap - w;
+        const int bottom = m.bottom() + 1 - gap - h;
+        const QPoint corners[] = {{right, bottom}, {right, top}, {left, bottom}, {left, top}};
+        for (const QPoint& at : corners) {
+            if (freeOn(m, at))
+                return at;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace Placement

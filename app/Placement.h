@@ -66,4 +66,16 @@ QPoint messageBoxPosition(const QList<ScreenArea>& screens, const QRect& owner,
 std::optional<Edge> taskbarEdgeFromGeometry(const QRect& screen, const QRect& available,
                                             const QRect& trayIcon = QRect());
 
+// Where the panel shown while a recording runs goes, its top-left corner; empty when it has
+// no place outside the recorded area (then it hides and the tray icon says that a recording
+// runs). `screens` are the monitors' geometries, the one to try first after the area's own
+// (the primary) at the front; `recorded` is the recorded area in the same coordinates,
+// `trayIcon` where the tray icon is (empty where the tray host does not tell). The panel keeps
+// `gap` from the area (its edge that far from the area's) and off the tray icon. Tried in turn:
+// beside the area on the monitor holding most of it (below, above, right, left, aligned with the
+// area's bottom-right corner), then the same on every other monitor, then each monitor's
+// corners (bottom-right first), always wholly on one monitor.
+std::optional<QPoint> recordPanelPosition(const QList<QRect>& screens, const QRect& recorded,
+                                          const QSize& panel, const QRect& trayIcon, int gap);
+
 } // namespace Placement

@@ -9,8 +9,9 @@ class QSystemTrayIcon;
 
 // The tray icon as the sign that a recording runs: while one does, the icon carries a red
 // dot, its tooltip says how to stop, and its menu offers pause and stop at the top. Where the
-// program cannot put a record panel beside the area (Wayland), this is how the user sees and
-// ends the recording. GUI thread only.
+// program cannot put a record panel beside the area (Wayland, or an area that leaves no room
+// outside it on any monitor), this is how the user sees and ends the recording. GUI thread
+// only.
 class TrayRecording : public QObject {
     Q_OBJECT
 public:

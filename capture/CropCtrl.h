@@ -17,6 +17,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -55,6 +56,15 @@ public:
     bool isPaused() const { return session_.isPaused(); }
     // Raises the record panel and the frame of the recording under way above other windows.
     void bringRecordPanelForward();
+    // Whether the recording under way shows its record panel. Without room outside the
+    // recorded area it has none, and the tray icon is the recording's sign and stop button.
+    bool showsRecordPanel() const { return isRecording() && recordPanelPlaced_; }
+    // Where the tray icon is now (empty where the tray host does not tell): the record
+    // panel keeps off it.
+    void setTrayGeometrySource(std::function<QRect()> source) { trayGeometry_ = std::move(source); }
+    // Whether a tray shows the program's icon. Without one, a record panel with no room
+    // outside the area stays inside it: seen in the video, but the user can stop.
+    void setTrayShown(bool shown) { trayShown_ = shown; }
 
     // Whether the overlay shows on the monitors.
     bool isVisible() const;
@@ -132,6 +142,7 @@ private:
     void connectPanels();
     void updateTexts();
     void placePanel(QWidget* panel);
+    // Shows the record panel outside the recorded area, or hides it where there is no room.
     void placeRecordPanel();
     void placeSocialPanel();
     // CropCtrlScreens.cpp
@@ -236,6 +247,10 @@ private:
     FinishedRecordings finished_;
     QRect captureRect_;
     RecordRect recordRect_;
+    // The record panel found a place outside the recorded area.
+    bool recordPanelPlaced_ = false;
+    std::function<QRect()> trayGeometry_;
+    bool trayShown_ = true;
     // An error handler is closing the session; a second error from the same failure is
     // not shown again.
     bool endingWithError_ = false;

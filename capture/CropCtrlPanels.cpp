@@ -1,6 +1,7 @@
 // The panels around the selected area: what they do, their texts and their places.
 #include "capture/CropCtrl.h"
 
+#include "app/Placement.h"
 #include "capture/FinishedPanel.h"
 #include "capture/FinishedWindow.h"
 #include "capture/RecordPanel.h"
@@ -63,10 +64,37 @@ void CropCtrl::placePanel(QWidget* panel) {
 }
 
 void CropCtrl::placeRecordPanel() {
-    const QPoint pos = CaptureGeometry::recordPanelPos(model_.selection(), recordPanel_->size(),
-                                                       layout_.overlaySize().height());
-    const QPoint anchor = model_.normalized().bottomRight();
-    recordPanel_->move(layout_.toGlobal(QRect(pos, recordPanel_->size()), anchor, true).topLeft());
+    // The recorded area as the panel's own coordinates see it, monitor by monitor: the
+    // panel, a window of its own, must not show in the video.
+    QList<QRect> screens;
+    QRect recorded;
+    for (int i = 0; i < layout_.count(); ++i) {
+        screens.append(layout_.logical(i));
+        const QRect part = captureRect_ & layout_.area(i);
+        if (!part.isEmpty())
+            recorded |= layout_.toLocal(part, i).translated(layout_.logical(i).topLeft());
+    }
+    if (screens.isEmpty()) {
+        screens.append(QRect(fallback_.topLeft(), layout_.overlaySize()));
+        recorded = captureRect_.translated(fallback_.topLeft());
+    }
+    const QRect tray = trayGeometry_ ? trayGeometry_() : QRect();
+    std::optional<QPoint> at = Placement::recordPanelPosition(
+        screens, recorded, recordPanel_->size(), tray, CaptureGeometry::kPanelGap);
+    if (!at && !trayShown_) {
+        const QPoint inside = CaptureGeometry::recordPanelPos(
+            model_.selection(), recordPanel_->size(), layout_.overlaySize().height());
+        at = layout_.toGlobal(QRect(inside, recordPanel_->size()), captureRect_.bottomRight(), true)
+                 .topLeft();
+    }
+    recordPanelPlaced_ = at.has_value();
+    if (!at) {
+        recordPanel_->hide();
+        return;
+    }
+    recordPanel_->move(*at);
+    recordPanel_->show();
+    recordPanel_->raise();
 }
 
 void CropCtrl::placeSocialPanel() {

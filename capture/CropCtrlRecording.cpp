@@ -70,9 +70,9 @@ void CropCtrl::beginRecording(bool withSound) {
                                              captureRect_.center(), false));
     recordRect_.show();
     recordRect_.raise();
-    recordPanel_->show();
+    // Where no place outside the area is left, the tray icon says that a recording runs,
+    // and a click on it, as the stop shortcut, ends it.
     placeRecordPanel();
-    recordPanel_->raise();
 }
 
 void CropCtrl::refuseStart(const QString& message) {
@@ -88,6 +88,8 @@ void CropCtrl::bringRecordPanelForward() {
         return;
     recordRect_.show();
     recordRect_.raise();
+    if (!recordPanelPlaced_)
+        return;
     recordPanel_->show();
     recordPanel_->raise();
 }

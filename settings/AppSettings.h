@@ -1,8 +1,14 @@
 #pragma once
 
+#include "widgets/ScreenEdge.h"
+
 #include <QLatin1String>
+#include <QPoint>
 #include <QSettings>
 #include <QString>
+
+#include <cstdlib>
+#include <optional>
 
 // Every key of the program's settings file and the value it stands for when it is missing.
 // Readers and writers of a key go through here, so that a key is spelled once and every
@@ -35,6 +41,14 @@ constexpr bool kDefaultFirstRun = true;
 // Whether the floating record button is shown. The first start turns it on.
 constexpr QLatin1String kShowSnapButton("Show snap button");
 constexpr bool kDefaultShowSnapButton = false;
+
+// Where the user last docked the record button: the screen edge ("left", "top", "right",
+// "bottom") and the button's top-left corner there, in desktop coordinates. Missing or broken:
+// the button starts at the right edge, as on the first start.
+constexpr QLatin1String kSnapButtonEdge("Snap button edge");
+constexpr QLatin1String kSnapButtonPosition("Snap button position");
+// Farther out than any desktop of monitors reaches: a point beyond is taken for a broken value.
+constexpr int kMaxSnapButtonCoordinate = 1 << 20;
 
 // True once the user has heard that this desktop (Wayland) cannot keep the record button at a
 // screen edge; the button's own setting is kept for X11.
@@ -84,6 +98,45 @@ inline QString serviceToken(const QSettings& settings) {
 
 inline bool showSnapButton(const QSettings& settings) {
     return settings.value(kShowSnapButton, kDefaultShowSnapButton).toBool();
+}
+
+inline QString edgeName(Edge edge) {
+    switch (edge) {
+    case Edge::Left:
+        return QStringLiteral("left");
+    case Edge::Top:
+        return QStringLiteral("top");
+    case Edge::Right:
+        return QStringLiteral("right");
+    case Edge::Bottom:
+        return QStringLiteral("bottom");
+    }
+    return QString();
+}
+
+inline std::optional<Edge> snapButtonEdge(const QSettings& settings) {
+    const QString name = settings.value(kSnapButtonEdge).toString().trimmed().toLower();
+    for (Edge edge : {Edge::Left, Edge::Top, Edge::Right, Edge::Bottom}) {
+        if (name == edgeName(edge))
+            return edge;
+    }
+    return std::nullopt;
+}
+
+// Only a point stored as one, within reach of any desktop.
+inline std::optional<QPoint> snapButtonPosition(const QSettings& settings) {
+    const QVariant value = settings.value(kSnapButtonPosition);
+    if (value.typeId() != QMetaType::QPoint)
+        return std::nullopt;
+    const QPoint p = value.toPoint();
+    if (std::abs(p.x()) > kMaxSnapButtonCoordinate || std::abs(p.y()) > kMaxSnapButtonCoordinate)
+        return std::nullopt;
+    return p;
+}
+
+inline void setSnapButtonDock(QSettings& settings, Edge edge, const QPoint& position) {
+    settings.setValue(kSnapButtonEdge, edgeName(edge));
+    settings.setValue(kSnapButtonPosition, position);
 }
 
 // The countdown's length; a value that is no whole number from 0 to the maximum gives the

@@ -266,7 +266,10 @@ void SnapshotButton::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void SnapshotButton::dock(bool toRight) {
-    const Edge edge = toRight ? Edge::Right : nearestEdge();
+    dockTo(toRight ? Edge::Right : nearestEdge());
+}
+
+void SnapshotButton::dockTo(Edge edge) {
     const QPoint target = dockPosition(edge);
     qDebug() << "Move to:" << target;
     moveAnimation_->stop();
@@ -314,6 +317,8 @@ void SnapshotButton::onMovingAnimationFinished() {
     restoredWindowPos_ = p;
     updateDockGeometry(p);
     move(p);
+    if (const std::optional<Edge> edge = dockedEdge(state_))
+        emit docked(*edge, p);
     QTimer::singleShot(kTuckDelay, this, &SnapshotButton::minimize);
 }
 

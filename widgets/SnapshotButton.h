@@ -35,12 +35,17 @@ public:
     // Glides to the right edge if `toRight`, else to the edge nearest the window's centre;
     // there it docks and, a moment later, tucks in.
     void dock(bool toRight);
+    // Glides to `edge` of the monitor it is on, keeping its place along that edge as far as
+    // the monitor lets it; there it docks and tucks in.
+    void dockTo(Edge edge);
     // Whether the button is on its way to an edge.
     bool isGliding() const;
 
 signals:
     void clicked();
     void onShowHide(bool checked = false);
+    // The button has come to rest at `edge`, its top-left corner at `position` when slid out.
+    void docked(Edge edge, const QPoint& position);
 
 public slots:
     void minimize();

@@ -107,6 +107,25 @@ QPoint dockPosition(Edge edge, const QPoint& windowPos, const QSize& windowSize,
     return {0, 0};
 }
 
+std::optional<Edge> dockedEdge(int state) {
+    switch (state) {
+    case StateTop:
+    case StateTopPressed:
+        return Edge::Top;
+    case StateRight:
+    case StateRightPressed:
+        return Edge::Right;
+    case StateBottom:
+    case StateBottomPressed:
+        return Edge::Bottom;
+    case StateLeft:
+    case StateLeftPressed:
+        return Edge::Left;
+    default:
+        return std::nullopt;
+    }
+}
+
 int pressedCounterpart(int state) {
     switch (state) {
     case StateTop:

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <optional>
+
 // The placement rules of the floating record button, as plain functions of rectangles so
 // that they can be checked without a screen.
 namespace SnapshotButtonGeometry {
@@ -36,6 +38,9 @@ State dockedState(Edge edge);
 // `available` the screen minus the panels.
 QPoint dockPosition(Edge edge, const QPoint& windowPos, const QSize& windowSize,
                     const QSize& dockedSize, const QRect& available);
+
+// The edge of a docked state, pressed or not; empty for moving and none.
+std::optional<Edge> dockedEdge(int state);
 
 // The other picture of a docked state (normal <-> pressed); StateMoving for any other state.
 int pressedCounterpart(int state);

@@ -31,6 +31,18 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</source>
+        <translation>Uma gravação não foi salva nem enviada. Sair mesmo assim? Ela será oferecida de novo na próxima vez que o programa for aberto.</translation>
+    </message>
+    <message>
+        <source>%1 recordings have not been saved or uploaded. Quit anyway? They will be offered again at the next start.</source>
+        <translation>%1 gravações não foram salvas nem enviadas. Sair mesmo assim? Elas serão oferecidas de novo na próxima vez que o programa for aberto.</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Sair</translation>
+    </message>
+    <message>
         <source>No program could open the folder %1.</source>
         <translation>Nenhum programa conseguiu abrir a pasta %1.</translation>
     </message>

@@ -31,6 +31,18 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</source>
+        <translation>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</translation>
+    </message>
+    <message>
+        <source>%1 recordings have not been saved or uploaded. Quit anyway? They will be offered again at the next start.</source>
+        <translation>%1 recordings have not been saved or uploaded. Quit anyway? They will be offered again at the next start.</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
         <source>No program could open the folder %1.</source>
         <translation>No program could open the folder %1.</translation>
     </message>

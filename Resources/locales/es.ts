@@ -31,6 +31,18 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</source>
+        <translation>Una grabación no se ha guardado ni subido. ¿Salir de todos modos? Se ofrecerá de nuevo la próxima vez que se abra el programa.</translation>
+    </message>
+    <message>
+        <source>%1 recordings have not been saved or uploaded. Quit anyway? They will be offered again at the next start.</source>
+        <translation>%1 grabaciones no se han guardado ni subido. ¿Salir de todos modos? Se ofrecerán de nuevo la próxima vez que se abra el programa.</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Salir</translation>
+    </message>
+    <message>
         <source>No program could open the folder %1.</source>
         <translation>Ningún programa pudo abrir la carpeta %1.</translation>
     </message>

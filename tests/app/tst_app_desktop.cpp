@@ -99,6 +99,15 @@ void recordAndClick(App& app, const QRect& area, const QString& picture) {
     clickPicture(app, picture);
 }
 
+// "Close" in the tray menu while recordings are neither saved nor uploaded: the program asks
+// first, and Quit (Alt+Q) ends it.
+void quitPastTheQuestion(App& app) {
+    chooseFromBottom(app.pid(), 1);
+    QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("Clipnest")).size() == 1; }));
+    keys({QStringLiteral("alt+q")});
+    QVERIFY(app.waitForExit(15000));
+}
+
 void recordAndUpload(App& app, const QRect& area) {
     recordAndClick(app, area, QStringLiteral(":/Resources/Buttons/upload.png"));
 }
@@ -464,6 +473,142 @@ private slots:
                  qPrintable(QStringLiteral("audio %1 s, video %2 s").arg(audio).arg(video)));
     }
 
+    // The record button comes back at the edge and the place the user docked it at.
+    void recordButtonComesBackWhereItWasDocked() {
+        AppHome home;
+        const QString title = QStringLiteral("Clipnest record button");
+        QRect docked;
+        {
+            App app(home);
+            QVERIFY(app.start());
+            QVERIFY(app.waitForTray());
+            QVERIFY(waitFor([&] { return windowsNamed(title).size() == 1; }));
+            const QString button = windowsNamed(title).first();
+            QVERIFY(waitFor([&] { return windowGeometry(button) == QRect(1850, 460, 70, 80); }));
+            // Dragged high up into the left part of the screen, it glides to the left edge.
+            drag(QPoint(1885, 500), QPoint(150, 250));
+            QVERIFY(waitFor([&] {
+                return QSettings(home.settingsPath(), QSettings::IniFormat)
+                           .value(QStringLiteral("Snap button edge"))
+                           .toString() == QLatin1String("left");
+            }));
+            QVERIFY(waitFor([&] {
+                const QRect g = windowGeometry(button);
+                return g.left() == workArea().left() && g.size() == QSize(70, 80);
+            }));
+            docked = windowGeometry(button);
+            QVERIFY2(docked.top() > 100 && docked.top() < 400,
+                     qPrintable(QStringLiteral("docked at y %1").arg(docked.top())));
+            chooseFromBottom(app.pid(), 1);
+            QVERIFY(app.waitForExit(15000));
+        }
+        App again(home);
+        QVERIFY(again.start());
+        QVERIFY(again.waitForTray());
+        QVERIFY(waitFor([&] { return windowsNamed(title).size() == 1; }));
+        const QString button = windowsNamed(title).first();
+        QVERIFY2(waitFor([&] { return windowGeometry(button) == docked; }),
+                 qPrintable(QStringLiteral("at %1,%2 instead of %3,%4")
+                                .arg(windowGeometry(button).x())
+                                .arg(windowGeometry(button).y())
+                                .arg(docked.x())
+                                .arg(docked.y())));
+    }
+
+    // A recording of the whole screen leaves no room for the record panel beside it: the
+    // panel stays away rather than show in the video, the tray icon says that a recording
+    // runs, and a click on it stops the recording.
+    void wholeScreenRecordingKeepsThePanelOutAndTheTrayStopsIt() {
+        run(QStringLiteral("xsetroot"), {QStringLiteral("-solid"), QStringLiteral("#c8c8c8")});
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        click(trayIconWindow(app.pid()), 1);
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        drag(QPoint(0, 0), QPoint(1919, 1079));
+        clickAt(QPoint(960, 540), 3);
+        QVERIFY(waitFor([&] { return !openMenuWindow(app.pid()).isEmpty(); }));
+        keys({QStringLiteral("Down"), QStringLiteral("Return")}); // "Record"
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).isEmpty(); }));
+        // Under way: the engine writes the file.
+        const auto recorded = [&] {
+            const QFileInfoList files =
+                QDir(home.recordingsDir()).entryInfoList({QStringLiteral("*.mp4")}, QDir::Files);
+            return files.size() == 1 && files.first().size() > 0 ? files.first().filePath()
+                                                                 : QString();
+        };
+        QVERIFY(waitFor([&] { return !recorded().isEmpty(); }));
+        QVERIFY(panelWindows(app.pid()).isEmpty());
+        QTest::qWait(1500); // the length of the video
+        QVERIFY(panelWindows(app.pid()).isEmpty());
+
+        click(trayIconWindow(app.pid()), 1);
+        // Stopped: the finished panel and the share panel come.
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
+        const QString file = recorded();
+        QVERIFY(waitFor(
+            [&] {
+                QFile f(file);
+                return f.open(QIODevice::ReadOnly) && !f.readAll().contains("moof");
+            },
+            60000));
+        QTemporaryDir tmp;
+        const QString still = tmp.filePath(QStringLiteral("frame.png"));
+        run(QStringLiteral("ffmpeg"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-sseof"),
+             QStringLiteral("-0.5"), QStringLiteral("-i"), file, QStringLiteral("-frames:v"),
+             QStringLiteral("1"), still});
+        const QImage picture(still);
+        QVERIFY(!picture.isNull());
+        QVERIFY(picture.width() > 1900 && picture.height() > 1060);
+        // Nothing of the record panel in the picture: where it would sit, in the corner beside
+        // the tray, neither its pause button nor the desktop dimmed under it.
+        const QRect corner(picture.width() - 600, picture.height() - 200, 600, 200);
+        for (const QString& name : {QStringLiteral("pause"), QStringLiteral("pause_hover")}) {
+            const QImage button(QStringLiteral(":/Resources/Buttons/%1.png").arg(name));
+            QVERIFY(!button.isNull());
+            QVERIFY2(findPicture(picture, corner, button).isNull(), qPrintable(name));
+        }
+        // The finished panels (inside the area, which leaves no room) go on Escape.
+        keys({QStringLiteral("Escape")});
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).isEmpty(); }));
+        quitPastTheQuestion(app);
+    }
+
+    // "Close" with a recording neither saved nor uploaded asks first; Cancel keeps the program
+    // and the recording, Quit ends it and the recording stays on disk for the next start.
+    void closeWithAnUnsentRecordingAsksFirst() {
+        AppHome home;
+        App app(home);
+        QVERIFY(app.start());
+        QVERIFY(app.waitForTray());
+        click(trayIconWindow(app.pid()), 1);
+        QVERIFY(waitFor([] { return windowsNamed(CaptureTitle).size() == 1; }));
+        const QRect area(QPoint(400, 300), QPoint(719, 539));
+        recordThroughTheMenu(app, area);
+        const QRect recordPanel = panelWindows(app.pid()).first().second;
+        QTest::qWait(1000);
+        clickAt(QPoint(recordPanel.left() + recordPanel.width() * 4 / 5, recordPanel.center().y()));
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
+
+        const QString question = QStringLiteral("Clipnest");
+        chooseFromBottom(app.pid(), 1);
+        QVERIFY(waitFor([&] { return windowsNamed(question).size() == 1; }));
+        keys({QStringLiteral("Escape")});
+        QVERIFY(waitFor([&] { return windowsNamed(question).isEmpty(); }));
+        // Still there and answering: its menu opens, and Close asks again.
+        QVERIFY(app.isRunning());
+        chooseFromBottom(app.pid(), 1);
+        QVERIFY(waitFor([&] { return windowsNamed(question).size() == 1; }));
+        QVERIFY(app.isRunning());
+        keys({QStringLiteral("alt+q")});
+        QVERIFY(app.waitForExit(15000));
+        QCOMPARE(app.exitCode(), 0);
+        QCOMPARE(
+            QDir(home.recordingsDir()).entryList({QStringLiteral("*.mp4")}, QDir::Files).size(), 1);
+    }
+
     void faqOpensTheServicePage() {
         AppHome home;
         const QString service =
@@ -624,8 +769,7 @@ private slots:
         QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
 
         // Kept for the next start.
-        chooseFromBottom(app.pid(), 1);
-        QVERIFY(app.waitForExit(15000));
+        quitPastTheQuestion(app);
         App again(home);
         QVERIFY(again.start());
         QVERIFY(again.waitForTray());
@@ -822,8 +966,7 @@ private slots:
         QVERIFY2(stopper.exitCode() == 0, qPrintable(stopper.output()));
         // The finished panel and the share panel.
         QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
-        chooseFromBottom(app.pid(), 1);
-        QVERIFY(app.waitForExit(15000));
+        quitPastTheQuestion(app);
     }
 
     void printKeyOpensTheOverlay() {

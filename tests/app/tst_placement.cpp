@@ -212,6 +212,66 @@ private slots:
             taskbarEdgeFromGeometry(QRect(0, 0, 1920, 1080), available, tray);
         QCOMPARE(found ? int(*found) : -1, edge);
     }
+
+    // The panel shown while recording: never inside the recorded area (nor within the gap
+    // around it) and never over the tray icon; wholly on one monitor; hidden when there is no
+    // such place.
+    void recordPanelStaysOutOfTheRecording_data() {
+        QTest::addColumn<QList<QRect>>("screens");
+        QTest::addColumn<QRect>("recorded");
+        QTest::addColumn<QRect>("tray");
+        QTest::addColumn<bool>("placed");
+        QTest::addColumn<QPoint>("expected");
+        const QRect left(0, 0, 1920, 1080);
+        const QRect right(1920, 0, 1920, 1080);
+        const QList<QRect> one{left};
+        const QList<QRect> two{left, right};
+        const QRect noTray;
+        QTest::newRow("room below") << one << QRect(QPoint(400, 300), QPoint(719, 539)) << noTray
+                                    << true << QPoint(519, 544);
+        QTest::newRow("room above only") << one << QRect(QPoint(400, 1000), QPoint(719, 1079))
+                                         << noTray << true << QPoint(519, 955);
+        QTest::newRow("full height, room right") << one << QRect(QPoint(0, 0), QPoint(1499, 1079))
+                                                 << noTray << true << QPoint(1504, 1040);
+        QTest::newRow("full height, room left") << one << QRect(QPoint(600, 0), QPoint(1919, 1079))
+                                                << noTray << true << QPoint(395, 1040);
+        QTest::newRow("tray icon below, so left")
+            << one << QRect(QPoint(1000, 0), QPoint(1919, 1000)) << QRect(1880, 1010, 24, 24)
+            << true << QPoint(795, 961);
+        QTest::newRow("whole monitor, a second one beside")
+            << two << left << noTray << true << QPoint(1924, 1040);
+        QTest::newRow("whole second monitor, the first beside")
+            << two << right << noTray << true << QPoint(1715, 1040);
+        QTest::newRow("whole screen, one monitor") << one << left << noTray << false << QPoint();
+        // What dragging from corner to corner selects: short of the last pixels, but no
+        // room for the panel either.
+        QTest::newRow("nearly the whole screen")
+            << one << QRect(0, 0, 1916, 1076) << noTray << false << QPoint();
+        QTest::newRow("every monitor")
+            << two << QRect(0, 0, 3840, 1080) << noTray << false << QPoint();
+        QTest::newRow("no monitors")
+            << QList<QRect>() << QRect(0, 0, 100, 100) << noTray << false << QPoint();
+    }
+
+    void recordPanelStaysOutOfTheRecording() {
+        QFETCH(QList<QRect>, screens);
+        QFETCH(QRect, recorded);
+        QFETCH(QRect, tray);
+        QFETCH(bool, placed);
+        QFETCH(QPoint, expected);
+        const QSize panel(200, 40);
+        const int gap = 5;
+        const std::optional<QPoint> at = recordPanelPosition(screens, recorded, panel, tray, gap);
+        QCOMPARE(at.has_value(), placed);
+        if (!at)
+            return;
+        QCOMPARE(*at, expected);
+        const QRect r(*at, panel);
+        QVERIFY(!r.intersects(recorded.adjusted(1 - gap, 1 - gap, gap - 1, gap - 1)));
+        QVERIFY(tray.isEmpty() || !r.intersects(tray));
+        QVERIFY(std::any_of(screens.begin(), screens.end(),
+                            [&](const QRect& s) { return s.contains(r); }));
+    }
 };
 
 QTEST_APPLESS_MAIN(PlacementTest)

@@ -259,9 +259,11 @@ private slots:
         QCOMPARE(readFile(file), recovered);
         QCOMPARE(stateOf(home, file), QStringLiteral("recovered"));
 
-        // And so does a clean end and start.
+        // And so does a clean end and start; with recordings not sent the program asks first.
         QVERIFY(openTrayMenu(restarted.pid()));
         keys({QStringLiteral("Up"), QStringLiteral("Return")}); // "Close"
+        QVERIFY(waitFor([] { return windowsNamed(QStringLiteral("Clipnest")).size() == 1; }));
+        keys({QStringLiteral("alt+q")}); // "Quit"
         QVERIFY(restarted.waitForExit(20000));
         QCOMPARE(restarted.exitCode(), 0);
         App third(home);

@@ -148,6 +148,7 @@ private slots:
     void contextMenuGreysOutWithoutSelection();
     void recordWithNothingSelectedEndsWithMessage();
     void recordingShowsFrameAndPanelsOutsideTheVideo();
+    void wholeScreenLeavesNoRoomSoThePanelStaysOutOfTheVideo();
     void saveOntoAnExistingFileReplacesIt();
     void saveIntoAnUnwritableFolderKeepsTheRecording();
     void saveToANewPathEndsTheCapture();
@@ -1061,6 +1062,51 @@ void TestCropCtrl::recordingShowsFrameAndPanelsOutsideTheVideo() {
         QVERIFY2(picture.pixelColor(0, y).lightness() > 200, qPrintable(QString::number(y)));
         QVERIFY(picture.pixelColor(picture.width() - 1, y).lightness() > 200);
     }
+}
+
+// A selection of the whole screen of the one monitor: no place beside it for the record
+// panel, which stays hidden rather than show in the video; the stop shortcut still ends it.
+void TestCropCtrl::wholeScreenLeavesNoRoomSoThePanelStaysOutOfTheVideo() {
+    backdrop_ = std::make_unique<QWidget>();
+    backdrop_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint |
+                              Qt::X11BypassWindowManagerHint);
+    backdrop_->setStyleSheet(QStringLiteral("background: white;"));
+    backdrop_->setAttribute(Qt::WA_StyledBackground);
+    backdrop_->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    backdrop_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(backdrop_.get()));
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    selectArea(screen.topLeft(), screen.bottomRight());
+    startRecording(false);
+    QWidget* recordPanel = topLevel(QStringLiteral("RecordPanel"));
+    QVERIFY(recordPanel);
+    QVERIFY(!recordPanel->isVisible());
+    QVERIFY(!ctrl_->showsRecordPanel());
+    // Brought forward (a capture asked for during the recording), it stays away.
+    ctrl_->bringRecordPanelForward();
+    QVERIFY(!recordPanel->isVisible());
+    auto* time = recordPanel->findChild<QLabel*>(QStringLiteral("TimeLabel"));
+    QTRY_COMPARE_WITH_TIMEOUT(time->text(), QStringLiteral("00:00:02"), 60000);
+    ctrl_->stopFromOutside();
+    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), CropCtrl::Mode::RecordFinished, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!ctrl_->isFinishingFile(), 60000);
+
+    // The last picture is the white backdrop but for the pointer: no panel in it.
+    QTemporaryDir tmp;
+    const QString still = tmp.filePath("last.png");
+    run(QStringLiteral("ffmpeg"), {"-v", "error", "-sseof", "-0.5", "-i",
+                                   ctrl_->recordingFilePath(), "-frames:v", "1", still});
+    const QImage picture(still);
+    QVERIFY(!picture.isNull());
+    QVERIFY(picture.width() > phys(QPointF(screen.width() - 16, 0)).x());
+    int dark = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            dark += picture.pixelColor(x, y).lightness() < 160;
+    }
+    // A pointer is a few hundred pixels at most; the panel thousands.
+    QVERIFY2(dark < 1500, qPrintable(QStringLiteral("%1 dark pixels").arg(dark)));
 }
 
 void TestCropCtrl::recordAndStop(QByteArray* recorded) {

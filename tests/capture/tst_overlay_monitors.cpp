@@ -118,6 +118,30 @@ double meanDifference(const QByteArray& rgb, QSize size, const QImage& shot, QPo
     return count ? double(sum) / count : 255;
 }
 
+// The largest mean difference per channel between a decoded RGB24 picture and the
+// screenshot's pixels at the same place, taken block by block: one block that differs (a
+// window of ours in the video) shows, where the whole picture's mean would hide it.
+double worstBlockDifference(const QByteArray& rgb, QSize size, const QImage& shot) {
+    constexpr int kBlock = 48;
+    double worst = 0;
+    for (int top = 0; top + kBlock <= size.height(); top += kBlock) {
+        for (int left = 0; left + kBlock <= size.width(); left += kBlock) {
+            qint64 sum = 0;
+            for (int y = top; y < top + kBlock; ++y) {
+                const auto* p = reinterpret_cast<const uchar*>(rgb.constData()) +
+                                (qint64(y) * size.width() + left) * 3;
+                for (int x = left; x < left + kBlock; ++x, p += 3) {
+                    const QRgb s = shot.pixel(x, y);
+                    sum += std::abs(p[0] - qRed(s)) + std::abs(p[1] - qGreen(s)) +
+                           std::abs(p[2] - qBlue(s));
+                }
+            }
+            worst = std::max(worst, double(sum) / (kBlock * kBlock * 3));
+        }
+    }
+    return worst;
+}
+
 } // namespace
 
 class TestOverlayMonitors : public QObject {
@@ -130,6 +154,7 @@ private slots:
     void overlayCoversEachMonitorWithItsOwnPicture();
     void areaOnTheRightMonitorIsRecordedExactly();
     void areaAcrossBothMonitorsIsRecordedExactly();
+    void wholeMonitorPutsTheRecordPanelOnTheOther();
 
 private:
     bool twoMonitors() const { return QGuiApplication::screens().size() >= 2; }
@@ -236,6 +261,8 @@ void TestOverlayMonitors::everyLayout() {
         QVERIFY2(nested.exitStatus() == QProcess::NormalExit && nested.exitCode() == 0,
                  qPrintable(what));
         QVERIFY2(output.contains(QLatin1String("PASS   : TestOverlayMonitors::areaAcrossBoth")),
+                 qPrintable(what));
+        QVERIFY2(output.contains(QLatin1String("PASS   : TestOverlayMonitors::wholeMonitor")),
                  qPrintable(what));
         qInfo().noquote() << "passed:" << layout.scale << layout.dpi << layout.primary;
     }
@@ -432,6 +459,57 @@ void TestOverlayMonitors::areaAcrossBothMonitorsIsRecordedExactly() {
     if (!twoMonitors())
         QSKIP("needs two monitors (everyLayout runs this on such desktops)");
     selectAndRecord(QPoint(1620, 420), QPoint(2220, 732));
+}
+
+// A selection of the whole left monitor leaves no room beside it there: the record panel goes
+// to the other monitor, and the video holds the screen as it was, nothing of ours in it.
+void TestOverlayMonitors::wholeMonitorPutsTheRecordPanelOnTheOther() {
+    if (!twoMonitors())
+        QSKIP("needs two monitors (everyLayout runs this on such desktops)");
+    const QImage before = screenshot();
+    openOverlay();
+    drag(kLeft.topLeft(), kLeft.bottomRight());
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Selected);
+    auto* sound = inOverlay<QCheckBox*>(QStringLiteral("SoundCheckBox"));
+    QVERIFY(sound);
+    sound->setChecked(false);
+    click(inOverlay<QPushButton*>(QStringLiteral("RecordButton")));
+    QTRY_COMPARE(ctrl_->currentMode(), CropCtrl::Mode::Recording);
+    QTRY_VERIFY(overlayWindows().isEmpty());
+    // The pointer, left on the record button inside the area, goes out of the picture.
+    xdo({"mousemove", QString::number(kRight.center().x()), QString::number(kRight.center().y())});
+
+    QVERIFY(ctrl_->showsRecordPanel());
+    QWidget* recordPanel = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->findChild<QWidget*>(QStringLiteral("RecordPanel")))
+            recordPanel = w;
+    }
+    QVERIFY(recordPanel);
+    QVERIFY(QTest::qWaitForWindowExposed(recordPanel));
+    const QRect panel = xGeometry(recordPanel->winId());
+    QVERIFY2(kRight.contains(panel), qPrintable(QStringLiteral("panel at %1,%2 %3x%4")
+                                                    .arg(panel.x())
+                                                    .arg(panel.y())
+                                                    .arg(panel.width())
+                                                    .arg(panel.height())));
+    QTest::qWait(1500); // the length of the video
+    click(recordPanel->findChild<QPushButton*>(QStringLiteral("StopRecordButton")));
+    QTRY_COMPARE_WITH_TIMEOUT(ctrl_->currentMode(), CropCtrl::Mode::RecordFinished, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!ctrl_->isFinishingFile(), 60000);
+
+    const QString file = ctrl_->recordingFilePath();
+    const readback::Facts facts = readback::probe(file);
+    const readback::Stream video = facts.stream(QStringLiteral("video"));
+    QVERIFY(kLeft.contains(QRect(QPoint(0, 0), QSize(video.width, video.height))));
+    QVERIFY2(video.width > kLeft.width() - 16 && video.height > kLeft.height() - 16,
+             qPrintable(QStringLiteral("%1x%2").arg(video.width).arg(video.height)));
+    // Late in the recording: the pointer had long left.
+    const QByteArray rgb =
+        readback::rgbFrameAt(file, std::max(0.0, video.duration - 0.3), video.width, video.height);
+    QCOMPARE(rgb.size(), qsizetype(video.width) * video.height * 3);
+    const double worst = worstBlockDifference(rgb, QSize(video.width, video.height), before);
+    QVERIFY2(worst < 30, qPrintable(QStringLiteral("a block differs by %1").arg(worst)));
 }
 
 int main(int argc, char** argv) {

@@ -1,5 +1,6 @@
 // The floating record button: the edge rules and dock geometry as plain functions, then
 // the real widget driven by mouse events on the offscreen platform.
+#include "settings/AppSettings.h"
 #include "widgets/SnapshotButton.h"
 #include "widgets/SnapshotButtonGeometry.h"
 #include "widgets/SoundSourceMenu.h"
@@ -59,6 +60,8 @@ private slots:
     void delayedTuckInDoesNotShrinkANewDrag();
     void contextMenuEntryFollowsTheSetting();
     void soundSourceChoiceIsKeptInTheSettings();
+    void dockedPlaceIsToldAndBrokenStoredPlacesAreRefused();
+    void dockToAStoredEdgeKeepsThePlaceAlongIt();
 
 private:
     std::unique_ptr<SnapshotButton> dockedButton();
@@ -435,6 +438,67 @@ void TestSnapshotButton::soundSourceChoiceIsKeptInTheSettings() {
     QApplication::removeTranslator(&spanish);
     QTRY_COMPARE(choices[1]->text(), QString("Computer sound"));
     QSettings().remove("Sound source");
+}
+
+void TestSnapshotButton::dockedPlaceIsToldAndBrokenStoredPlacesAreRefused() {
+    auto button = dockedButton();
+    QSignalSpy docked(button.get(), &SnapshotButton::docked);
+    QTRY_COMPARE(docked.count(), 1);
+    QCOMPARE(docked.first().at(0).value<Edge>(), Edge::Right);
+    const QPoint place = docked.first().at(1).toPoint();
+    QCOMPARE(place, button->pos());
+
+    // What the settings keep comes back as it went in, through the file.
+    {
+        QSettings settings;
+        AppSettings::setSnapButtonDock(settings, Edge::Left, QPoint(0, 123));
+    }
+    {
+        QSettings settings;
+        QCOMPARE(AppSettings::snapButtonEdge(settings), std::optional<Edge>(Edge::Left));
+        QCOMPARE(AppSettings::snapButtonPosition(settings), std::optional<QPoint>(QPoint(0, 123)));
+    }
+    // Values a person or another program left broken count as nothing stored.
+    const QList<QPair<QVariant, QVariant>> broken{
+        {QStringLiteral("middle"), QPoint(0, 0)},
+        {QStringLiteral("left"), QStringLiteral("12 34")},
+        {QStringLiteral("left"), QPoint(1 << 30, 5)},
+        {QVariant(), QPoint(5, 5)},
+    };
+    for (const auto& [edge, position] : broken) {
+        QSettings settings;
+        settings.setValue(AppSettings::kSnapButtonEdge, edge);
+        settings.setValue(AppSettings::kSnapButtonPosition, position);
+        settings.sync();
+        QSettings reread;
+        QVERIFY(!(AppSettings::snapButtonEdge(reread) && AppSettings::snapButtonPosition(reread)));
+    }
+    QSettings().remove(AppSettings::kSnapButtonEdge);
+    QSettings().remove(AppSettings::kSnapButtonPosition);
+}
+
+void TestSnapshotButton::dockToAStoredEdgeKeepsThePlaceAlongIt() {
+    const QRect a = QGuiApplication::primaryScreen()->availableGeometry();
+    SnapshotButton button;
+    button.show();
+    button.setState(SnapshotButtonGeometry::StateMoving);
+    button.setPosition(QPoint(a.left(), a.top() + 200));
+    QSignalSpy docked(&button, &SnapshotButton::docked);
+    button.dockTo(Edge::Left);
+    QTRY_COMPARE(docked.count(), 1);
+    QCOMPARE(docked.first().at(0).value<Edge>(), Edge::Left);
+    QCOMPARE(button.currentState(), int(SnapshotButtonGeometry::StateLeft));
+    QCOMPARE(button.pos(), QPoint(a.left(), a.top() + 200));
+    // Docked again from where it told it rests, it comes to rest at the same place.
+    const QPoint rest = docked.first().at(1).toPoint();
+    SnapshotButton again;
+    again.show();
+    again.setState(SnapshotButtonGeometry::StateMoving);
+    again.setPosition(rest);
+    QSignalSpy dockedAgain(&again, &SnapshotButton::docked);
+    again.dockTo(Edge::Left);
+    QTRY_COMPARE(dockedAgain.count(), 1);
+    QCOMPARE(dockedAgain.first().at(1).toPoint(), rest);
 }
 
 int main(int argc, char** argv) {
