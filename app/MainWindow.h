@@ -15,6 +15,7 @@ class CropCtrl;
 class KeyboardShortcuts;
 class LanguageMenu;
 class Notices;
+class SettingsWindow;
 class TrayRecording;
 class UploadController;
 
@@ -48,6 +49,8 @@ public slots:
     void openCapture();
     // Stops the recording under way, as the stop shortcut does; nothing happens without one.
     void stopRecording();
+    // Opens the settings window, or brings it forward (MainWindowSettings.cpp).
+    void openSettings();
 
 signals:
     void closed();
@@ -83,6 +86,9 @@ private:
 
     void showNotice(const QString& text);
     void applyFirstRunDefaults();
+    // Once, at the first start, when the tray host has said whether it is there
+    // (MainWindowSettings.cpp).
+    void showFirstRunHint(bool trayAvailable);
     void createTrayMenu();
     // Installs the stored or the system's language; the source texts without a catalogue.
     void restoreLanguage();
@@ -104,6 +110,7 @@ private:
     QAction* showHideAction_ = nullptr;
     QAction* historyAction_ = nullptr;
     LanguageMenu* languagesMenu_ = nullptr;
+    QAction* settingsAction_ = nullptr;
     QAction* faqAction_ = nullptr;
     QAction* closeAction_ = nullptr;
     TrayRecording* trayRecording_ = nullptr;
@@ -120,4 +127,6 @@ private:
     bool trayAvailable_ = true;
     bool trayMissingSaid_ = false;
     Notices* notices_ = nullptr;
+    SettingsWindow* settingsWindow_ = nullptr;
+    bool firstRunHintDue_ = false;
 };
