@@ -3,6 +3,7 @@
 #include "media/AudioFormat.h"
 #include "media/engine/PulseSource.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 

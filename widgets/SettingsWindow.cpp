@@ -175,10 +175,11 @@ void SettingsWindow::startLevelReaders() {
     computerLevel_->setVisible(computer);
     const auto start = [this](SoundLevelReader::Source which, QProgressBar* meter) {
         auto* reader = new SoundLevelReader(which, this);
-        // Any sound at all lifts the meter off zero.
-        connect(reader, &SoundLevelReader::levelRead, meter,
+        // Any sound at all lifts the meter off zero. Delivered through the reader, so that what
+        // it read before it was stopped and deleted is dropped with it.
+        connect(reader, &SoundLevelReader::levelRead, reader,
                 [meter](double peak) { meter->setValue(int(std::ceil(peak * 100))); });
-        connect(reader, &SoundLevelReader::failed, this, [this](const QString& message) {
+        connect(reader, &SoundLevelReader::failed, reader, [this](const QString& message) {
             soundProblem_->setText(message);
             soundProblem_->show();
         });
@@ -196,7 +197,6 @@ void SettingsWindow::stopLevelReaders() {
         if (!*reader)
             continue;
         (*reader)->stop();
-        // Levels it read before stopping may still wait in the event queue: they die with it.
         delete *reader;
         *reader = nullptr;
     }
