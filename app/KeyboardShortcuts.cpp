@@ -10,7 +10,19 @@
 #include <QTimer>
 #include <QtDebug>
 
+#include <memory>
+
 using Result = platform::GlobalShortcut::Result;
+
+namespace {
+
+// Offered in place of a capture combination another program holds, in this order: close to
+// what screen recorders use, and not taken by the common desktops and window managers
+// (Alt+Print is the kernel's SysRq, Ctrl+Alt+R restarts some window managers).
+const char* const kSuggestions[] = {"Ctrl+Shift+R", "Ctrl+Shift+Print", "Meta+Shift+R",
+                                    "Ctrl+Alt+Shift+R"};
+
+} // namespace
 
 KeyboardShortcuts::KeyboardShortcuts(QSettings& settings, QObject* parent)
     : QObject(parent)
@@ -77,6 +89,8 @@ void KeyboardShortcuts::restore() {
                                       .arg(s.key, s.fallback.isEmpty() ? QStringLiteral("none")
                                                                        : QString(s.fallback));
         const Result result = s.holder->take(wanted);
+        if (s.forCapture)
+            noteCapture(result, wanted);
         if (result == Result::Taken)
             continue;
         const QString text = KeyCombination::displayText(wanted);
@@ -96,6 +110,44 @@ void KeyboardShortcuts::restore() {
         const QString text = problems.join(QLatin1Char('\n'));
         QTimer::singleShot(0, this, [this, text] { emit problem(text); });
     }
+    if (dialog_)
+        dialog_->setHeldByOther(captureHeldByOther_, suggestion_);
+    emit changed();
+}
+
+void KeyboardShortcuts::noteCapture(Result result, const QKeySequence& wanted) {
+    if (result != Result::HeldByOther) {
+        captureHeldByOther_ = QKeySequence();
+        suggestion_ = QKeySequence();
+        return;
+    }
+    captureHeldByOther_ = wanted;
+    suggestion_ = findFreeCombination();
+}
+
+QKeySequence KeyboardShortcuts::findFreeCombination() const {
+    // Tried by taking each for a moment: only the desktop knows what other programs hold.
+    for (const char* text : kSuggestions) {
+        const QKeySequence candidate =
+            QKeySequence::fromString(QLatin1String(text), QKeySequence::PortableText);
+        if (candidate == stop_->combination())
+            continue;
+        std::unique_ptr<platform::GlobalShortcut> probe(
+            platform::Platform::current().createGlobalShortcut(QStringLiteral("probe"), nullptr));
+        if (probe->take(candidate) == Result::Taken) {
+            probe->take(QKeySequence());
+            return candidate;
+        }
+    }
+    return QKeySequence();
+}
+
+QKeySequence KeyboardShortcuts::captureCombination() const {
+    return capture_->combination();
+}
+
+QKeySequence KeyboardShortcuts::stopCombination() const {
+    return stop_->combination();
 }
 
 QString KeyboardShortcuts::refusal(platform::GlobalShortcut::Result result,
@@ -151,6 +203,8 @@ QString KeyboardShortcuts::apply(const QKeySequence& capture, const QKeySequence
         if (!c.wanted.isEmpty() && c.wanted == other->combination())
             other->take(QKeySequence());
         const Result result = c.holder->take(c.wanted);
+        if (c.forCapture && (result == Result::Taken || result == Result::HeldByOther))
+            noteCapture(result, c.wanted);
         if (result != Result::Taken) {
             problems << refusal(result, c.wanted, c.forCapture);
             qDebug().noquote() << problems.last();
@@ -159,8 +213,11 @@ QString KeyboardShortcuts::apply(const QKeySequence& capture, const QKeySequence
         settings_.setValue(c.key, KeyCombination::toStored(c.wanted));
     }
     settings_.sync();
-    if (dialog_)
+    if (dialog_) {
         dialog_->setCombinations(capture_->combination(), stop_->combination());
+        dialog_->setHeldByOther(captureHeldByOther_, suggestion_);
+    }
+    emit changed();
     return problems.join(QLatin1Char('\n'));
 }
 
@@ -179,6 +236,7 @@ void KeyboardShortcuts::openDialog() {
                                      return apply(capture, stop);
                                  });
     dialog_->setKeptByDesktop(capture_->keptByDesktop());
+    dialog_->setHeldByOther(captureHeldByOther_, suggestion_);
     dialog_->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog_, &QDialog::finished, this, [this] {
         capture_->setSuspended(false);

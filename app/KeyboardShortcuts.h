@@ -29,7 +29,23 @@ public:
     // the user, or an empty text.
     QString apply(const QKeySequence& capture, const QKeySequence& stop);
 
+    // The combinations in force; empty when none.
+    QKeySequence captureCombination() const;
+    QKeySequence stopCombination() const;
+    // The capture combination wanted (stored, or the default) that another program holds, so
+    // that none is in force; empty when there is no such combination.
+    QKeySequence captureHeldByOther() const { return captureHeldByOther_; }
+    // A combination another program does not hold, offered in its place; empty when none of
+    // the few tried is free.
+    QKeySequence suggestion() const { return suggestion_; }
+
+public slots:
+    // Opens the dialog that changes the combinations (the tray entry's action).
+    void openDialog();
+
 signals:
+    // The combinations in force, or what is known about a refused one, changed.
+    void changed();
     void captureRequested();
     void stopRequested();
     // A combination the user chose cannot be had at start; for the user.
@@ -37,7 +53,10 @@ signals:
 
 private:
     void restore();
-    void openDialog();
+    // Remembers whether the wanted capture combination is held by another program, and looks
+    // for a free one to offer instead.
+    void noteCapture(platform::GlobalShortcut::Result result, const QKeySequence& wanted);
+    QKeySequence findFreeCombination() const;
     QString refusal(platform::GlobalShortcut::Result result, const QKeySequence& wanted,
                     bool forCapture) const;
 
@@ -49,4 +68,6 @@ private:
     QPointer<ShortcutDialog> dialog_;
     // What the desktop refused since the event loop last turned.
     QStringList refusals_;
+    QKeySequence captureHeldByOther_;
+    QKeySequence suggestion_;
 };

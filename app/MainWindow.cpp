@@ -72,6 +72,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(shortcuts_, &KeyboardShortcuts::captureRequested, this, &MainWindow::makeScreenshot);
     connect(shortcuts_, &KeyboardShortcuts::stopRequested, this, &MainWindow::stopRecording);
     connect(shortcuts_, &KeyboardShortcuts::problem, this, &MainWindow::showNotice);
+    connect(uploads_, &UploadController::settingsWanted, this, &MainWindow::openSettings);
 
     restoreLanguage();
 
@@ -141,6 +142,7 @@ void MainWindow::showNotice(const QString& text) {
 
 void MainWindow::applyFirstRunDefaults() {
     if (AppSettings::isFirstRun(settings_)) {
+        firstRunHintDue_ = true;
         settings_.setValue(AppSettings::kFirstRun, false);
         settings_.setValue(AppSettings::kShowSnapButton, true);
         settings_.sync();
@@ -168,6 +170,11 @@ void MainWindow::createTrayMenu() {
 
     languagesMenu_ = new LanguageMenu(settings_, trayMenu_);
     trayMenu_->addMenu(languagesMenu_);
+
+    settingsAction_ = new QAction(trayMenu_);
+    settingsAction_->setObjectName(QStringLiteral("SettingsAction"));
+    connect(settingsAction_, &QAction::triggered, this, &MainWindow::openSettings);
+    trayMenu_->addAction(settingsAction_);
 
     faqAction_ = new QAction(trayMenu_);
     connect(faqAction_, &QAction::triggered, this, &MainWindow::onAbout);
@@ -198,6 +205,7 @@ void MainWindow::retranslate() {
     showHideAction_->setText(tr("Show/hide record button"));
     historyAction_->setText(tr("History"));
     languagesMenu_->setTitle(tr("Languages"));
+    settingsAction_->setText(tr("Settings..."));
     faqAction_->setText(tr("FAQ"));
     closeAction_->setText(tr("Close"));
     shortcuts_->retranslate();

@@ -18,6 +18,7 @@ class KeptSpaceGuard;
 class KeyboardShortcuts;
 class LanguageMenu;
 class Notices;
+class SettingsWindow;
 class TrayRecording;
 class UploadController;
 
@@ -53,6 +54,8 @@ public slots:
     void openCapture();
     // Stops the recording under way, as the stop shortcut does; nothing happens without one.
     void stopRecording();
+    // Opens the settings window, or brings it forward (MainWindowSettings.cpp).
+    void openSettings();
 
 signals:
     void closed();
@@ -94,6 +97,9 @@ private:
 
     void showNotice(const QString& text);
     void applyFirstRunDefaults();
+    // Once, at the first start, when the tray host has said whether it is there
+    // (MainWindowSettings.cpp).
+    void showFirstRunHint(bool trayAvailable);
     void createTrayMenu();
     // Installs the stored or the system's language; the source texts without a catalogue.
     void restoreLanguage();
@@ -115,6 +121,7 @@ private:
     QAction* showHideAction_ = nullptr;
     QAction* historyAction_ = nullptr;
     LanguageMenu* languagesMenu_ = nullptr;
+    QAction* settingsAction_ = nullptr;
     QAction* faqAction_ = nullptr;
     QAction* closeAction_ = nullptr;
     TrayRecording* trayRecording_ = nullptr;
@@ -134,4 +141,6 @@ private:
     KeptSpaceGuard* keptSpace_ = nullptr;
     // The open question whether to quit with recordings unsent; one at a time.
     QPointer<QMessageBox> quitQuestion_;
+    SettingsWindow* settingsWindow_ = nullptr;
+    bool firstRunHintDue_ = false;
 };

@@ -43,6 +43,10 @@ void MainWindow::checkDesktop() {
 }
 
 void MainWindow::onTrayHostAnswer(bool available) {
+    if (firstRunHintDue_) {
+        firstRunHintDue_ = false;
+        showFirstRunHint(available);
+    }
     if (available == trayAvailable_ && trayMissingSaid_ == !available)
         return;
     trayAvailable_ = available;

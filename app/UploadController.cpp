@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QUrl>
@@ -101,7 +102,8 @@ void UploadController::applySettings() {
     // Read at each upload, like the host: a changed setting counts without a restart.
     const QSettings settings;
     queue_->setServiceToken(AppSettings::serviceToken(settings));
-    queue_->setSettingsFile(settings.fileName());
+    // No file is named: the messages point at the settings window, which their box offers.
+    queue_->setSettingsFile(QString());
 }
 
 QString UploadController::resumePending() {
@@ -140,9 +142,12 @@ void UploadController::uploadRecordingOfSize(const QString& filePath, const QSiz
     const QString host = AppSettings::serviceHost(settings);
     const QUrl url = ServiceUrls::uploadUrl(host, videoSize.width(), videoSize.height());
     if (!url.isValid() || url.isEmpty()) {
-        refuse(filePath, tr("The upload service address \"%1\" is not usable. Put a host name "
-                            "(host:port) or an http:// or https:// address under \"%2\" in %3.")
-                             .arg(host, AppSettings::kServiceHost, settings.fileName()));
+        refuse(filePath,
+               tr("The upload service address \"%1\" is not usable. Put a host name "
+                  "(host:port) or an http:// or https:// address under \"%2\" in the "
+                  "settings.")
+                   .arg(host, tr("Service address")),
+               true);
         return;
     }
     applySettings();
@@ -157,13 +162,13 @@ void UploadController::cancelUpload(const QString& filePath) {
     endProgress(filePath);
 }
 
-void UploadController::refuse(const QString& filePath, const QString& message) {
+void UploadController::refuse(const QString& filePath, const QString& message, bool aboutSettings) {
     // A recording that vanished leaves the list; one that is there keeps the reason.
     if (!QFileInfo::exists(filePath))
         store_->forget(filePath);
     else if (store_->isKept(filePath))
         store_->failUpload(filePath, message);
-    showError(QMessageBox::Information, message);
+    showError(QMessageBox::Information, message, aboutSettings);
 }
 
 void UploadController::onProgress(const QString& filePath, int percent, bool userStarted) {
@@ -234,22 +239,38 @@ void UploadController::onFailed(const QString& filePath, const QString& message,
     if (!willRetry)
         askedAt_.remove(filePath);
     if (userStarted) {
+        // The messages that the settings can mend name the setting ("Service host", "Service
+        // token"); those names stay untranslated in every language.
+        const bool aboutSettings = message.contains(AppSettings::kServiceHost) ||
+                                   message.contains(AppSettings::kServiceToken);
         showError(QMessageBox::Information,
                   willRetry ? message + QStringLiteral("\n\n") +
                                   tr("The recording is kept, and Clipnest tries again by "
                                      "itself.")
-                            : message);
+                            : message,
+                  aboutSettings);
     } else if (!willRetry) {
         // The last automatic try: said once, quietly; the recording stays with its reason.
         showNotice(tr("A recording could not be uploaded: %1").arg(message));
     }
 }
 
-void UploadController::showError(QMessageBox::Icon icon, const QString& text) {
+void UploadController::showError(QMessageBox::Icon icon, const QString& text, bool offerSettings) {
     // The text may quote the service, an address from the settings or a file name: plain text
     // only, so that markup in it shows as the characters it is and never as a live link or a
     // picture loaded from a local file.
-    showPlainMessage(dialogParent_, icon, tr("Upload error"), text);
+    if (!offerSettings) {
+        showPlainMessage(dialogParent_, icon, tr("Upload error"), text);
+        return;
+    }
+    PlacedMessageBox box(icon, tr("Upload error"), text, QMessageBox::Ok, dialogParent_);
+    box.setObjectName(QStringLiteral("UploadErrorBox"));
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* settings = box.addButton(tr("Settings..."), QMessageBox::ActionRole);
+    settings->setObjectName(QStringLiteral("OpenSettingsButton"));
+    box.exec();
+    if (box.clickedButton() == settings)
+        emit settingsWanted();
 }
 
 void UploadController::useDesktopNotifications(const QDBusConnection& bus) {

@@ -79,6 +79,10 @@ public:
     // the progress window go on that monitor, else on the pointer's.
     void setTrayGeometrySource(std::function<QRect()> source);
 
+signals:
+    // The user asked, from an upload's error box, to mend the service's settings.
+    void settingsWanted();
+
 public slots:
     // Uploads a kept recording and then puts the link on the clipboard (shareTarget -1) or
     // opens the share page of that SocialNetwork value. The video's size, which the service
@@ -101,9 +105,9 @@ private:
     void onFailed(const QString& filePath, const QString& message, UploadFailureKind kind,
                   bool userStarted, bool willRetry);
     // A failure before anything was sent: told to the user, and kept with the recording.
-    void refuse(const QString& filePath, const QString& message);
+    void refuse(const QString& filePath, const QString& message, bool aboutSettings = false);
     void endProgress(const QString& filePath);
-    void showError(QMessageBox::Icon icon, const QString& text);
+    void showError(QMessageBox::Icon icon, const QString& text, bool offerSettings = false);
     void showNotice(const QString& text);
     // A link that came when the user was no longer waiting for it.
     void announceLink(const QString& link);

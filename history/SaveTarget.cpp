@@ -32,6 +32,15 @@ QString proposedFolder() {
     return QDir::homePath();
 }
 
+QString folderFor(const QVariant& stored) {
+    // A folder on a disk that is not mounted now, or a value written by hand, must not send the
+    // dialog somewhere it cannot open: the default stands in until the folder is back.
+    const QString folder = stored.toString().trimmed();
+    if (!folder.isEmpty() && QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir())
+        return QDir::cleanPath(folder);
+    return proposedFolder();
+}
+
 QString proposedPath(const QString& folder, const QDateTime& recorded) {
     const QString name =
         QStringLiteral("record-%1").arg(recorded.toString(QStringLiteral("hh.mm.ss[dd.MM.yyyy]")));

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QVariant>
 
 // Where a recording the user saves goes, decided without any window: the folder the save
 // dialog opens in, the name it proposes, what becomes of the name the user typed, and the
@@ -16,6 +17,10 @@ inline constexpr char kExtension[] = "mp4";
 // is missing; the home folder when it can not be made. Looks at the disk and may create a
 // folder.
 QString proposedFolder();
+
+// The folder the user chose for saving (the stored "Save folder" value) when it names an existing
+// folder, else proposedFolder(). Looks at the disk.
+QString folderFor(const QVariant& stored);
 
 // "record-<time>.mp4" in `folder`, named after the time the recording was made, so that
 // saving it later still names it after what it holds.

@@ -182,4 +182,8 @@ inline int keptRecordingsLimitMiB(const QSettings& settings) {
     return ok && mib >= 0 ? mib : kDefaultKeptRecordingsLimitMiB;
 }
 
+// The folder the Save dialog opens in; missing, or no longer a folder: the user's videos folder
+// (SaveTarget::proposedFolder(), which reads it through SaveTarget::folderFor()).
+constexpr QLatin1String kSaveFolder("Save folder");
+
 } // namespace AppSettings

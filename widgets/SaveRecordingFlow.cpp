@@ -3,6 +3,7 @@
 #include "history/RecordingSaver.h"
 #include "history/RecordingStore.h"
 #include "history/SaveTarget.h"
+#include "settings/AppSettings.h"
 #include "widgets/PlainMessageBox.h"
 #include "widgets/ProgressWidget.h"
 #include "widgets/SavedMessage.h"
@@ -15,6 +16,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSettings>
 #include <QtDebug>
 
 #include <cerrno>
@@ -101,7 +103,8 @@ QString SaveRecordingFlow::askTarget(const QString& proposed, QWidget* parent) {
 SaveRecordingFlow* SaveRecordingFlow::saveRecordingAs(const QString& filePath,
                                                       RecordingStore* store, QWidget* parent) {
     const QString proposed =
-        SaveTarget::proposedPath(SaveTarget::proposedFolder(), recordedAt(filePath, store));
+        SaveTarget::proposedPath(SaveTarget::folderFor(QSettings().value(AppSettings::kSaveFolder)),
+                                 recordedAt(filePath, store));
     const QString target = askTarget(proposed, parent);
     if (target.isEmpty())
         return nullptr;

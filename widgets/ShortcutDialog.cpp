@@ -92,11 +92,13 @@ ShortcutDialog::ShortcutDialog(const QKeySequence& capture, const QKeySequence& 
     , stopEdit_(new ShortcutEdit(this))
     , howLabel_(new QLabel(this))
     , problemLabel_(new QLabel(this))
-    , fallbackLabel_(new QLabel(this)) {
+    , fallbackLabel_(new QLabel(this))
+    , heldLabel_(new QLabel(this))
+    , suggestionButton_(new QPushButton(this)) {
     setObjectName(QStringLiteral("ShortcutDialog"));
     captureEdit_->setObjectName(QStringLiteral("CaptureShortcutEdit"));
     stopEdit_->setObjectName(QStringLiteral("StopShortcutEdit"));
-    for (QLabel* label : {howLabel_, problemLabel_, fallbackLabel_}) {
+    for (QLabel* label : {howLabel_, problemLabel_, fallbackLabel_, heldLabel_}) {
         label->setWordWrap(true);
         label->setTextFormat(Qt::PlainText);
         // Wrapped text gets its height from the width: a fixed width keeps every line in view
@@ -111,6 +113,16 @@ ShortcutDialog::ShortcutDialog(const QKeySequence& capture, const QKeySequence& 
     keepRoom.setRetainSizeWhenHidden(true);
     problemLabel_->setSizePolicy(keepRoom);
     problemLabel_->hide();
+    heldLabel_->setObjectName(QStringLiteral("ShortcutHeldByOther"));
+    heldLabel_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    heldLabel_->hide();
+    suggestionButton_->setObjectName(QStringLiteral("SuggestedShortcutButton"));
+    suggestionButton_->setAutoDefault(false);
+    suggestionButton_->hide();
+    connect(suggestionButton_, &QPushButton::clicked, this, [this] {
+        onPressed(captureEdit_, stopEdit_, suggestion_);
+        accept();
+    });
 
     auto* form = new QFormLayout;
     form->addRow(captureLabel_, captureEdit_);
@@ -126,6 +138,8 @@ ShortcutDialog::ShortcutDialog(const QKeySequence& capture, const QKeySequence& 
     connect(buttons, &QDialogButtonBox::rejected, this, &ShortcutDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heldLabel_);
+    layout->addWidget(suggestionButton_, 0, Qt::AlignLeft);
     layout->addWidget(howLabel_);
     layout->addLayout(form);
     layout->addWidget(problemLabel_);
@@ -160,6 +174,16 @@ void ShortcutDialog::onPressed(ShortcutEdit* edit, ShortcutEdit* other,
         return;
     }
     problemLabel_->hide();
+    heldLabel_->setObjectName(QStringLiteral("ShortcutHeldByOther"));
+    heldLabel_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    heldLabel_->hide();
+    suggestionButton_->setObjectName(QStringLiteral("SuggestedShortcutButton"));
+    suggestionButton_->setAutoDefault(false);
+    suggestionButton_->hide();
+    connect(suggestionButton_, &QPushButton::clicked, this, [this] {
+        onPressed(captureEdit_, stopEdit_, suggestion_);
+        accept();
+    });
     edit->setCombination(combination);
 }
 
@@ -185,6 +209,20 @@ void ShortcutDialog::setKeptByDesktop(bool kept) {
     retranslate();
 }
 
+void ShortcutDialog::setHeldByOther(const QKeySequence& wanted, const QKeySequence& suggestion) {
+    heldByOther_ = wanted;
+    suggestion_ = suggestion;
+    heldLabel_->setVisible(!wanted.isEmpty());
+    suggestionButton_->setVisible(!wanted.isEmpty() && !suggestion.isEmpty());
+    retranslate();
+}
+
+QString ShortcutDialog::heldByOtherText(const QString& key) {
+    return tr("%1 is taken by another program (the window manager?). Choose another "
+              "combination.")
+        .arg(key);
+}
+
 void ShortcutDialog::retranslate() {
     setWindowTitle(tr("Keyboard shortcuts"));
     captureLabel_->setText(tr("Start a capture:"));
@@ -199,6 +237,8 @@ void ShortcutDialog::retranslate() {
                  "keyboard settings to the commands clipnest --capture and clipnest --stop.")
             : tr("Some desktops keep key combinations for themselves. There, bind one in the "
                  "desktop's keyboard settings to the command: clipnest --capture"));
+    heldLabel_->setText(heldByOtherText(KeyCombination::displayText(heldByOther_)));
+    suggestionButton_->setText(tr("Use %1").arg(KeyCombination::displayText(suggestion_)));
     okButton_->setText(tr("OK"));
     cancelButton_->setText(tr("Cancel"));
     reserveProblemRoom();

@@ -55,6 +55,13 @@ public:
     // On a desktop that gives programs no combinations, the fields are off and the dialog
     // says where the user binds the program's commands instead.
     void setKeptByDesktop(bool kept);
+    // The capture combination the user wanted (`wanted`, empty: none) is held by another
+    // program, so that none is in force: the dialog says so and offers `suggestion` (empty: no
+    // offer), which one click puts in force.
+    void setHeldByOther(const QKeySequence& wanted, const QKeySequence& suggestion);
+
+    // What the dialog says of a combination another program holds.
+    static QString heldByOtherText(const QString& key);
 
     void accept() override;
 
@@ -75,6 +82,10 @@ private:
     QLabel* howLabel_;
     QLabel* problemLabel_;
     QLabel* fallbackLabel_;
+    QLabel* heldLabel_;
+    QPushButton* suggestionButton_;
+    QKeySequence heldByOther_;
+    QKeySequence suggestion_;
     bool keptByDesktop_ = false;
     QPushButton* okButton_;
     QPushButton* cancelButton_;

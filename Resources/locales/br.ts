@@ -31,6 +31,10 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>Settings...</source>
+        <translation>Configurações...</translation>
+    </message>
+    <message>
         <source>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</source>
         <translation>Uma gravação não foi salva nem enviada. Sair mesmo assim? Ela será oferecida de novo na próxima vez que o programa for aberto.</translation>
     </message>
@@ -182,6 +186,14 @@
 </context>
 <context>
     <name>ShortcutDialog</name>
+    <message>
+        <source>%1 is taken by another program (the window manager?). Choose another combination.</source>
+        <translation>Outro programa já está usando %1 (o gerenciador de janelas?). Escolha outra combinação.</translation>
+    </message>
+    <message>
+        <source>Use %1</source>
+        <translation>Usar %1</translation>
+    </message>
     <message>
         <source>This desktop keeps key combinations for itself. Bind them in the desktop's keyboard settings to the commands clipnest --capture and clipnest --stop.</source>
         <translation>Esta área de trabalho reserva as combinações de teclas para si. Associe-as nas configurações de teclado da área de trabalho aos comandos clipnest --capture e clipnest --stop.</translation>
@@ -972,6 +984,18 @@
 <context>
     <name>UploadController</name>
     <message>
+        <source>The upload service address "%1" is not usable. Put a host name (host:port) or an http:// or https:// address under "%2" in the settings.</source>
+        <translation>O endereço do serviço de envio "%1" não pode ser usado. Coloque um nome de host (host:porta) ou um endereço http:// ou https:// em "%2" nas configurações.</translation>
+    </message>
+    <message>
+        <source>Service address</source>
+        <translation>Endereço do serviço</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Configurações...</translation>
+    </message>
+    <message>
         <source>Video uploaded</source>
         <translation>Vídeo enviado</translation>
     </message>
@@ -1461,6 +1485,211 @@ Copie-o e cole-o em um navegador.</translation>
     <message>
         <source>Kept recordings take more than the %1 you allow. Deleting the oldest uploaded ones that were never saved elsewhere (%2 in all, %3) would make room. Delete them from this computer? Their links stay in the history and the videos stay on the service.</source>
         <translation>As gravações guardadas ocupam mais do que os %1 que você permitiu. Apagar as mais antigas já enviadas que nunca foram salvas em outro lugar (%2 no total, %3) liberaria espaço. Apagar do computador? Os links continuam no histórico e os vídeos continuam no serviço.</translation>
+    </message>
+</context>
+<context>
+    <name>ConnectionCheck</name>
+    <message>
+        <source>It answered: %1</source>
+        <translation>Respondeu: %1</translation>
+    </message>
+    <message>
+        <source>%1 is reachable and accepts uploads.</source>
+        <translation>%1 está acessível e aceita envios.</translation>
+    </message>
+    <message>
+        <source>%1 answers, but it is not an upload service.</source>
+        <translation>%1 responde, mas não é um serviço de envio.</translation>
+    </message>
+    <message>
+        <source>%1 refused the token.</source>
+        <translation>%1 recusou o token.</translation>
+    </message>
+    <message>
+        <source>%1 needs a token.</source>
+        <translation>%1 precisa de um token.</translation>
+    </message>
+    <message>
+        <source>%1 answers, but it is not an upload service (status %2).</source>
+        <translation>%1 responde, mas não é um serviço de envio (status %2).</translation>
+    </message>
+    <message>
+        <source>%1 points to another address (status %2): put the service's own address here.</source>
+        <translation>%1 aponta para outro endereço (status %2): coloque aqui o endereço do próprio serviço.</translation>
+    </message>
+    <message>
+        <source>%1 is reachable but has a problem now (status %2).</source>
+        <translation>%1 está acessível, mas está com um problema agora (status %2).</translation>
+    </message>
+    <message>
+        <source>%1 refused the upload (status %2).</source>
+        <translation>%1 recusou o envio (status %2).</translation>
+    </message>
+    <message>
+        <source>no answer within %1 seconds</source>
+        <translation>nenhuma resposta em %1 segundos</translation>
+    </message>
+    <message>
+        <source>Cannot connect to %1: %2</source>
+        <translation>Não foi possível conectar a %1: %2</translation>
+    </message>
+    <message>
+        <source>"%1" is no service address: write host:port, or an http:// or https:// address.</source>
+        <translation>"%1" não é um endereço de serviço: escreva host:porta, ou um endereço http:// ou https://.</translation>
+    </message>
+    <message>
+        <source>A token has only letters, digits and visible punctuation, without spaces.</source>
+        <translation>Um token tem só letras, dígitos e sinais de pontuação visíveis, sem espaços.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsWindow</name>
+    <message>
+        <source>None</source>
+        <translation>Nenhum</translation>
+    </message>
+    <message>
+        <source>Clipnest settings</source>
+        <translation>Configurações do Clipnest</translation>
+    </message>
+    <message>
+        <source>Upload service</source>
+        <translation>Serviço de envio</translation>
+    </message>
+    <message>
+        <source>Service address:</source>
+        <translation>Endereço do serviço:</translation>
+    </message>
+    <message>
+        <source>Token:</source>
+        <translation>Token:</translation>
+    </message>
+    <message>
+        <source>Test connection</source>
+        <translation>Testar a conexão</translation>
+    </message>
+    <message>
+        <source>Upload while recording</source>
+        <translation>Enviar enquanto grava</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Som</translation>
+    </message>
+    <message>
+        <source>Record with sound from:</source>
+        <translation>Gravar com som de:</translation>
+    </message>
+    <message>
+        <source>Microphone</source>
+        <translation>Microfone</translation>
+    </message>
+    <message>
+        <source>Computer sound</source>
+        <translation>Som do computador</translation>
+    </message>
+    <message>
+        <source>Both</source>
+        <translation>Ambos</translation>
+    </message>
+    <message>
+        <source>Microphone level:</source>
+        <translation>Nível do microfone:</translation>
+    </message>
+    <message>
+        <source>Computer sound level:</source>
+        <translation>Nível do som do computador:</translation>
+    </message>
+    <message>
+        <source>Recordings</source>
+        <translation>Gravações</translation>
+    </message>
+    <message>
+        <source>Save recordings in:</source>
+        <translation>Salvar as gravações em:</translation>
+    </message>
+    <message>
+        <source>Choose...</source>
+        <translation>Escolher...</translation>
+    </message>
+    <message>
+        <source>Recording and controls</source>
+        <translation>Gravação e controles</translation>
+    </message>
+    <message>
+        <source>Show the record button</source>
+        <translation>Mostrar o botão de gravação</translation>
+    </message>
+    <message>
+        <source>Start a capture:</source>
+        <translation>Iniciar uma captura:</translation>
+    </message>
+    <message>
+        <source>Stop the recording:</source>
+        <translation>Parar a gravação:</translation>
+    </message>
+    <message>
+        <source>Change shortcuts...</source>
+        <translation>Alterar atalhos...</translation>
+    </message>
+    <message>
+        <source>Language:</source>
+        <translation>Idioma:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fechar</translation>
+    </message>
+    <message>
+        <source>Testing the connection...</source>
+        <translation>Testando a conexão...</translation>
+    </message>
+    <message>
+        <source>"%1" is no folder. Recordings are still saved in %2.</source>
+        <translation>"%1" não é uma pasta. As gravações continuam sendo salvas em %2.</translation>
+    </message>
+    <message>
+        <source>Save recordings in</source>
+        <translation>Salvar as gravações em</translation>
+    </message>
+    <message>
+        <source>Kept recordings may take (MiB, 0: no limit):</source>
+        <translation>Espaço para as gravações guardadas (MiB, 0: sem limite):</translation>
+    </message>
+    <message>
+        <source>Countdown (seconds, 0: off):</source>
+        <translation>Contagem regressiva (segundos, 0: desativada):</translation>
+    </message>
+</context>
+<context>
+    <name>FirstRunHint</name>
+    <message>
+        <source>Welcome to Clipnest</source>
+        <translation>Boas-vindas ao Clipnest</translation>
+    </message>
+    <message>
+        <source>Clipnest lives in the system tray: its icon opens the menu, with Settings and the record button's switch.</source>
+        <translation>O Clipnest fica na bandeja do sistema: o ícone dele abre o menu, com as Configurações e a opção do botão de gravação.</translation>
+    </message>
+    <message>
+        <source>There is no system tray here, so Clipnest lives in the record button at the edge of the screen.</source>
+        <translation>Aqui não há bandeja do sistema, então o Clipnest fica no botão de gravação, na borda da tela.</translation>
+    </message>
+    <message>
+        <source>No key combination starts a capture; you can choose one in Settings. Click the record button to select an area.</source>
+        <translation>Nenhuma combinação de teclas inicia uma captura; você pode escolher uma nas Configurações. Clique no botão de gravação para selecionar uma área.</translation>
+    </message>
+    <message>
+        <source>Click the record button or press %1 to select an area.</source>
+        <translation>Clique no botão de gravação ou pressione %1 para selecionar uma área.</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Configurações...</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 </TS>

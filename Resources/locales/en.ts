@@ -31,6 +31,10 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>Settings...</source>
+        <translation>Settings...</translation>
+    </message>
+    <message>
         <source>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</source>
         <translation>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</translation>
     </message>
@@ -182,6 +186,14 @@
 </context>
 <context>
     <name>ShortcutDialog</name>
+    <message>
+        <source>%1 is taken by another program (the window manager?). Choose another combination.</source>
+        <translation>%1 is taken by another program (the window manager?). Choose another combination.</translation>
+    </message>
+    <message>
+        <source>Use %1</source>
+        <translation>Use %1</translation>
+    </message>
     <message>
         <source>This desktop keeps key combinations for itself. Bind them in the desktop's keyboard settings to the commands clipnest --capture and clipnest --stop.</source>
         <translation>This desktop keeps key combinations for itself. Bind them in the desktop's keyboard settings to the commands clipnest --capture and clipnest --stop.</translation>
@@ -972,6 +984,18 @@
 <context>
     <name>UploadController</name>
     <message>
+        <source>The upload service address "%1" is not usable. Put a host name (host:port) or an http:// or https:// address under "%2" in the settings.</source>
+        <translation>The upload service address "%1" is not usable. Put a host name (host:port) or an http:// or https:// address under "%2" in the settings.</translation>
+    </message>
+    <message>
+        <source>Service address</source>
+        <translation>Service address</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Settings...</translation>
+    </message>
+    <message>
         <source>Video uploaded</source>
         <translation>Video uploaded</translation>
     </message>
@@ -1461,6 +1485,211 @@ Copy it and paste it into a browser.</translation>
     <message>
         <source>Kept recordings take more than the %1 you allow. Deleting the oldest uploaded ones that were never saved elsewhere (%2 in all, %3) would make room. Delete them from this computer? Their links stay in the history and the videos stay on the service.</source>
         <translation>Kept recordings take more than the %1 you allow. Deleting the oldest uploaded ones that were never saved elsewhere (%2 in all, %3) would make room. Delete them from this computer? Their links stay in the history and the videos stay on the service.</translation>
+    </message>
+</context>
+<context>
+    <name>ConnectionCheck</name>
+    <message>
+        <source>It answered: %1</source>
+        <translation>It answered: %1</translation>
+    </message>
+    <message>
+        <source>%1 is reachable and accepts uploads.</source>
+        <translation>%1 is reachable and accepts uploads.</translation>
+    </message>
+    <message>
+        <source>%1 answers, but it is not an upload service.</source>
+        <translation>%1 answers, but it is not an upload service.</translation>
+    </message>
+    <message>
+        <source>%1 refused the token.</source>
+        <translation>%1 refused the token.</translation>
+    </message>
+    <message>
+        <source>%1 needs a token.</source>
+        <translation>%1 needs a token.</translation>
+    </message>
+    <message>
+        <source>%1 answers, but it is not an upload service (status %2).</source>
+        <translation>%1 answers, but it is not an upload service (status %2).</translation>
+    </message>
+    <message>
+        <source>%1 points to another address (status %2): put the service's own address here.</source>
+        <translation>%1 points to another address (status %2): put the service's own address here.</translation>
+    </message>
+    <message>
+        <source>%1 is reachable but has a problem now (status %2).</source>
+        <translation>%1 is reachable but has a problem now (status %2).</translation>
+    </message>
+    <message>
+        <source>%1 refused the upload (status %2).</source>
+        <translation>%1 refused the upload (status %2).</translation>
+    </message>
+    <message>
+        <source>no answer within %1 seconds</source>
+        <translation>no answer within %1 seconds</translation>
+    </message>
+    <message>
+        <source>Cannot connect to %1: %2</source>
+        <translation>Cannot connect to %1: %2</translation>
+    </message>
+    <message>
+        <source>"%1" is no service address: write host:port, or an http:// or https:// address.</source>
+        <translation>"%1" is no service address: write host:port, or an http:// or https:// address.</translation>
+    </message>
+    <message>
+        <source>A token has only letters, digits and visible punctuation, without spaces.</source>
+        <translation>A token has only letters, digits and visible punctuation, without spaces.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsWindow</name>
+    <message>
+        <source>None</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>Clipnest settings</source>
+        <translation>Clipnest settings</translation>
+    </message>
+    <message>
+        <source>Upload service</source>
+        <translation>Upload service</translation>
+    </message>
+    <message>
+        <source>Service address:</source>
+        <translation>Service address:</translation>
+    </message>
+    <message>
+        <source>Token:</source>
+        <translation>Token:</translation>
+    </message>
+    <message>
+        <source>Test connection</source>
+        <translation>Test connection</translation>
+    </message>
+    <message>
+        <source>Upload while recording</source>
+        <translation>Upload while recording</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Sound</translation>
+    </message>
+    <message>
+        <source>Record with sound from:</source>
+        <translation>Record with sound from:</translation>
+    </message>
+    <message>
+        <source>Microphone</source>
+        <translation>Microphone</translation>
+    </message>
+    <message>
+        <source>Computer sound</source>
+        <translation>Computer sound</translation>
+    </message>
+    <message>
+        <source>Both</source>
+        <translation>Both</translation>
+    </message>
+    <message>
+        <source>Microphone level:</source>
+        <translation>Microphone level:</translation>
+    </message>
+    <message>
+        <source>Computer sound level:</source>
+        <translation>Computer sound level:</translation>
+    </message>
+    <message>
+        <source>Recordings</source>
+        <translation>Recordings</translation>
+    </message>
+    <message>
+        <source>Save recordings in:</source>
+        <translation>Save recordings in:</translation>
+    </message>
+    <message>
+        <source>Choose...</source>
+        <translation>Choose...</translation>
+    </message>
+    <message>
+        <source>Recording and controls</source>
+        <translation>Recording and controls</translation>
+    </message>
+    <message>
+        <source>Show the record button</source>
+        <translation>Show the record button</translation>
+    </message>
+    <message>
+        <source>Start a capture:</source>
+        <translation>Start a capture:</translation>
+    </message>
+    <message>
+        <source>Stop the recording:</source>
+        <translation>Stop the recording:</translation>
+    </message>
+    <message>
+        <source>Change shortcuts...</source>
+        <translation>Change shortcuts...</translation>
+    </message>
+    <message>
+        <source>Language:</source>
+        <translation>Language:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Testing the connection...</source>
+        <translation>Testing the connection...</translation>
+    </message>
+    <message>
+        <source>"%1" is no folder. Recordings are still saved in %2.</source>
+        <translation>"%1" is no folder. Recordings are still saved in %2.</translation>
+    </message>
+    <message>
+        <source>Save recordings in</source>
+        <translation>Save recordings in</translation>
+    </message>
+    <message>
+        <source>Kept recordings may take (MiB, 0: no limit):</source>
+        <translation>Kept recordings may take (MiB, 0: no limit):</translation>
+    </message>
+    <message>
+        <source>Countdown (seconds, 0: off):</source>
+        <translation>Countdown (seconds, 0: off):</translation>
+    </message>
+</context>
+<context>
+    <name>FirstRunHint</name>
+    <message>
+        <source>Welcome to Clipnest</source>
+        <translation>Welcome to Clipnest</translation>
+    </message>
+    <message>
+        <source>Clipnest lives in the system tray: its icon opens the menu, with Settings and the record button's switch.</source>
+        <translation>Clipnest lives in the system tray: its icon opens the menu, with Settings and the record button's switch.</translation>
+    </message>
+    <message>
+        <source>There is no system tray here, so Clipnest lives in the record button at the edge of the screen.</source>
+        <translation>There is no system tray here, so Clipnest lives in the record button at the edge of the screen.</translation>
+    </message>
+    <message>
+        <source>No key combination starts a capture; you can choose one in Settings. Click the record button to select an area.</source>
+        <translation>No key combination starts a capture; you can choose one in Settings. Click the record button to select an area.</translation>
+    </message>
+    <message>
+        <source>Click the record button or press %1 to select an area.</source>
+        <translation>Click the record button or press %1 to select an area.</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Settings...</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 </TS>

@@ -31,6 +31,10 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>Settings...</source>
+        <translation>Configuración...</translation>
+    </message>
+    <message>
         <source>One recording has not been saved or uploaded. Quit anyway? It will be offered again at the next start.</source>
         <translation>Una grabación no se ha guardado ni subido. ¿Salir de todos modos? Se ofrecerá de nuevo la próxima vez que se abra el programa.</translation>
     </message>
@@ -182,6 +186,14 @@
 </context>
 <context>
     <name>ShortcutDialog</name>
+    <message>
+        <source>%1 is taken by another program (the window manager?). Choose another combination.</source>
+        <translation>Otro programa ya ocupa %1 (¿el gestor de ventanas?). Elige otra combinación.</translation>
+    </message>
+    <message>
+        <source>Use %1</source>
+        <translation>Usar %1</translation>
+    </message>
     <message>
         <source>This desktop keeps key combinations for itself. Bind them in the desktop's keyboard settings to the commands clipnest --capture and clipnest --stop.</source>
         <translation>Este escritorio se reserva las combinaciones de teclas. Asígnalas en la configuración de teclado del escritorio a los comandos clipnest --capture y clipnest --stop.</translation>
@@ -972,6 +984,18 @@
 <context>
     <name>UploadController</name>
     <message>
+        <source>The upload service address "%1" is not usable. Put a host name (host:port) or an http:// or https:// address under "%2" in the settings.</source>
+        <translation>La dirección del servicio de subidas "%1" no se puede usar. Escribe un nombre de host (host:puerto) o una dirección http:// o https:// en "%2" en la configuración.</translation>
+    </message>
+    <message>
+        <source>Service address</source>
+        <translation>Dirección del servicio</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Configuración...</translation>
+    </message>
+    <message>
         <source>Video uploaded</source>
         <translation>Video subido</translation>
     </message>
@@ -1461,6 +1485,211 @@ Cópiala y pégala en un navegador.</translation>
     <message>
         <source>Kept recordings take more than the %1 you allow. Deleting the oldest uploaded ones that were never saved elsewhere (%2 in all, %3) would make room. Delete them from this computer? Their links stay in the history and the videos stay on the service.</source>
         <translation>Las grabaciones guardadas ocupan más de los %1 que permitiste. Borrar las más antiguas ya subidas que nunca guardaste en otro lugar (%2 en total, %3) liberaría espacio. ¿Borrarlas de esta computadora? Sus enlaces quedan en el historial y los videos siguen en el servicio.</translation>
+    </message>
+</context>
+<context>
+    <name>ConnectionCheck</name>
+    <message>
+        <source>It answered: %1</source>
+        <translation>Respondió: %1</translation>
+    </message>
+    <message>
+        <source>%1 is reachable and accepts uploads.</source>
+        <translation>%1 está accesible y acepta subidas.</translation>
+    </message>
+    <message>
+        <source>%1 answers, but it is not an upload service.</source>
+        <translation>%1 responde, pero no es un servicio de subidas.</translation>
+    </message>
+    <message>
+        <source>%1 refused the token.</source>
+        <translation>%1 rechazó el token.</translation>
+    </message>
+    <message>
+        <source>%1 needs a token.</source>
+        <translation>%1 necesita un token.</translation>
+    </message>
+    <message>
+        <source>%1 answers, but it is not an upload service (status %2).</source>
+        <translation>%1 responde, pero no es un servicio de subidas (estado %2).</translation>
+    </message>
+    <message>
+        <source>%1 points to another address (status %2): put the service's own address here.</source>
+        <translation>%1 remite a otra dirección (estado %2): escribe aquí la dirección propia del servicio.</translation>
+    </message>
+    <message>
+        <source>%1 is reachable but has a problem now (status %2).</source>
+        <translation>%1 está accesible, pero ahora tiene un problema (estado %2).</translation>
+    </message>
+    <message>
+        <source>%1 refused the upload (status %2).</source>
+        <translation>%1 rechazó la subida (estado %2).</translation>
+    </message>
+    <message>
+        <source>no answer within %1 seconds</source>
+        <translation>sin respuesta en %1 segundos</translation>
+    </message>
+    <message>
+        <source>Cannot connect to %1: %2</source>
+        <translation>No se puede conectar con %1: %2</translation>
+    </message>
+    <message>
+        <source>"%1" is no service address: write host:port, or an http:// or https:// address.</source>
+        <translation>"%1" no es una dirección de servicio: escribe host:puerto, o una dirección http:// o https://.</translation>
+    </message>
+    <message>
+        <source>A token has only letters, digits and visible punctuation, without spaces.</source>
+        <translation>Un token solo tiene letras, dígitos y signos de puntuación visibles, sin espacios.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsWindow</name>
+    <message>
+        <source>None</source>
+        <translation>Ninguno</translation>
+    </message>
+    <message>
+        <source>Clipnest settings</source>
+        <translation>Configuración de Clipnest</translation>
+    </message>
+    <message>
+        <source>Upload service</source>
+        <translation>Servicio de subidas</translation>
+    </message>
+    <message>
+        <source>Service address:</source>
+        <translation>Dirección del servicio:</translation>
+    </message>
+    <message>
+        <source>Token:</source>
+        <translation>Token:</translation>
+    </message>
+    <message>
+        <source>Test connection</source>
+        <translation>Probar la conexión</translation>
+    </message>
+    <message>
+        <source>Upload while recording</source>
+        <translation>Subir mientras se graba</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Sonido</translation>
+    </message>
+    <message>
+        <source>Record with sound from:</source>
+        <translation>Grabar con sonido de:</translation>
+    </message>
+    <message>
+        <source>Microphone</source>
+        <translation>Micrófono</translation>
+    </message>
+    <message>
+        <source>Computer sound</source>
+        <translation>Sonido de la computadora</translation>
+    </message>
+    <message>
+        <source>Both</source>
+        <translation>Ambos</translation>
+    </message>
+    <message>
+        <source>Microphone level:</source>
+        <translation>Nivel del micrófono:</translation>
+    </message>
+    <message>
+        <source>Computer sound level:</source>
+        <translation>Nivel del sonido de la computadora:</translation>
+    </message>
+    <message>
+        <source>Recordings</source>
+        <translation>Grabaciones</translation>
+    </message>
+    <message>
+        <source>Save recordings in:</source>
+        <translation>Guardar las grabaciones en:</translation>
+    </message>
+    <message>
+        <source>Choose...</source>
+        <translation>Elegir...</translation>
+    </message>
+    <message>
+        <source>Recording and controls</source>
+        <translation>Grabación y controles</translation>
+    </message>
+    <message>
+        <source>Show the record button</source>
+        <translation>Mostrar el botón de grabación</translation>
+    </message>
+    <message>
+        <source>Start a capture:</source>
+        <translation>Iniciar una captura:</translation>
+    </message>
+    <message>
+        <source>Stop the recording:</source>
+        <translation>Detener la grabación:</translation>
+    </message>
+    <message>
+        <source>Change shortcuts...</source>
+        <translation>Cambiar atajos...</translation>
+    </message>
+    <message>
+        <source>Language:</source>
+        <translation>Idioma:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>Testing the connection...</source>
+        <translation>Probando la conexión...</translation>
+    </message>
+    <message>
+        <source>"%1" is no folder. Recordings are still saved in %2.</source>
+        <translation>"%1" no es una carpeta. Las grabaciones se siguen guardando en %2.</translation>
+    </message>
+    <message>
+        <source>Save recordings in</source>
+        <translation>Guardar las grabaciones en</translation>
+    </message>
+    <message>
+        <source>Kept recordings may take (MiB, 0: no limit):</source>
+        <translation>Espacio para las grabaciones guardadas (MiB, 0: sin límite):</translation>
+    </message>
+    <message>
+        <source>Countdown (seconds, 0: off):</source>
+        <translation>Cuenta regresiva (segundos, 0: desactivada):</translation>
+    </message>
+</context>
+<context>
+    <name>FirstRunHint</name>
+    <message>
+        <source>Welcome to Clipnest</source>
+        <translation>Bienvenido a Clipnest</translation>
+    </message>
+    <message>
+        <source>Clipnest lives in the system tray: its icon opens the menu, with Settings and the record button's switch.</source>
+        <translation>Clipnest vive en la bandeja del sistema: su ícono abre el menú, con la Configuración y el interruptor del botón de grabación.</translation>
+    </message>
+    <message>
+        <source>There is no system tray here, so Clipnest lives in the record button at the edge of the screen.</source>
+        <translation>Aquí no hay bandeja del sistema, así que Clipnest vive en el botón de grabación, en el borde de la pantalla.</translation>
+    </message>
+    <message>
+        <source>No key combination starts a capture; you can choose one in Settings. Click the record button to select an area.</source>
+        <translation>Ninguna combinación de teclas inicia una captura; puedes elegir una en la Configuración. Haz clic en el botón de grabación para seleccionar un área.</translation>
+    </message>
+    <message>
+        <source>Click the record button or press %1 to select an area.</source>
+        <translation>Haz clic en el botón de grabación o presiona %1 para seleccionar un área.</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Configuración...</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
     </message>
 </context>
 </TS>

@@ -74,8 +74,16 @@ X11GlobalShortcut::Result X11GlobalShortcut::take(const QKeySequence& combinatio
     if (keycode == 0)
         return Result::NotOnKeyboard;
     const bool same = keycode == keycode_ && x.modifiers == modifiers_;
-    if (!(same && held_) && !grab(keycode, x.modifiers))
-        return Result::HeldByOther;
+    if (!(same && held_)) {
+        const quint8 error = grab(keycode, x.modifiers);
+        if (error == XCB_ACCESS)
+            return Result::HeldByOther;
+        if (error != 0) {
+            // Not another program's: the server will not make a grab of this key at all.
+            qDebug() << "The X server refused to grab" << combination << "with error" << error;
+            return Result::NotOnKeyboard;
+        }
+    }
     if (held_ && !same)
         ungrab(keycode_, modifiers_);
     combination_ = combination;
@@ -97,31 +105,32 @@ void X11GlobalShortcut::setSuspended(bool suspended) {
         ungrab(keycode_, modifiers_);
         held_ = false;
     } else if (!suspended && !combination_.isEmpty()) {
-        held_ = grab(keycode_, modifiers_);
+        held_ = grab(keycode_, modifiers_) == 0;
         if (!held_)
             qDebug().noquote() << QStringLiteral("Another program took %1 meanwhile")
                                       .arg(KeyCombination::displayText(combination_));
     }
 }
 
-bool X11GlobalShortcut::grab(quint8 keycode, quint16 modifiers) {
+quint8 X11GlobalShortcut::grab(quint8 keycode, quint16 modifiers) {
     xcb_connection_t* c = xcbConnection();
     if (!c || keycode == 0)
-        return false;
-    bool refused = false;
+        return XCB_VALUE;
+    quint8 refused = 0;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it)) {
         for (const uint16_t locks : kLockCombinations) {
             const xcb_void_cookie_t cookie =
                 xcb_grab_key_checked(c, 1, it.data->root, modifiers | locks, keycode,
                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
             std::unique_ptr<xcb_generic_error_t, MallocFree> err(xcb_request_check(c, cookie));
-            if (err)
-                refused = true;
+            // BadAccess wins over any other error: it is the one the user can act on.
+            if (err && refused != XCB_ACCESS)
+                refused = err->error_code;
         }
     }
     if (refused) // release what we did get
         ungrab(keycode, modifiers);
-    return !refused;
+    return refused;
 }
 
 void X11GlobalShortcut::ungrab(quint8 keycode, quint16 modifiers) {

@@ -25,8 +25,9 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
-    // Grabs keycode/modifiers on every root window; false (and nothing held) when refused.
-    bool grab(quint8 keycode, quint16 modifiers);
+    // Grabs keycode/modifiers on every root window. Returns the X error code of a refusal
+    // (BadAccess: another client holds it), with nothing held; 0 when held.
+    quint8 grab(quint8 keycode, quint16 modifiers);
     void ungrab(quint8 keycode, quint16 modifiers);
 
     QKeySequence combination_;

@@ -61,6 +61,8 @@ private:
     QStringList boxes_;        // "title|text" of every message box shown
     QList<SeenBox> seen_;      // the same boxes in detail
     QTimer boxCloser_;
+    bool pressSettings_ =
+        false; // leave boxes through their "Settings..." button where they have one
     FakeUploadService service_;
     FakeUploadService elsewhere_;
     qint64 fakeNow_ = 0; // the controller's clock while a test holds it
@@ -169,7 +171,11 @@ private slots:
                     detail.labelFormat = label->textFormat();
                 }
                 seen_ << detail;
-                box->done(QMessageBox::Ok);
+                auto* settings = box->findChild<QPushButton*>(QStringLiteral("OpenSettingsButton"));
+                if (pressSettings_ && settings)
+                    settings->click();
+                else
+                    box->done(QMessageBox::Ok);
             }
         });
         boxCloser_.start(20);
@@ -599,15 +605,20 @@ private slots:
         }
         // Read at each upload: a changed setting counts without a restart.
         const QString path = makeRecording();
+        // The box offers the settings window, where the address is mended.
+        pressSettings_ = true;
+        QSignalSpy settingsWanted(uploads_.get(), &UploadController::settingsWanted);
         uploads_->uploadRecordingOfSize(path, QSize(320, 240), -1);
         QTRY_COMPARE(boxes_.size(), 1);
+        pressSettings_ = false;
         QVERIFY2(boxes_.first().startsWith(QStringLiteral("Upload error|")),
                  qPrintable(boxes_.first()));
-        // The address as given, where it is set, as plain text.
+        // The address as given, and the settings window's field where it is set, as plain text.
         QVERIFY2(boxes_.first().contains(QLatin1String("\"ftp://videos.example.org\"")),
                  qPrintable(boxes_.first()));
-        QVERIFY2(boxes_.first().contains(QLatin1String("\"Service host\"")),
+        QVERIFY2(boxes_.first().contains(QLatin1String("\"Service address\" in the settings")),
                  qPrintable(boxes_.first()));
+        QTRY_COMPARE(settingsWanted.size(), 1);
         QCOMPARE(uploads_->progressWindow()->isVisible(), false);
         QVERIFY(QFileInfo::exists(path));
         QCOMPARE(store_->entry(path)->state, RecordingState::UploadFailed);

@@ -33,6 +33,7 @@ private slots:
     void cleanup();
     void proposesTheVideosFolderMadeOnDemand();
     void proposesHomeWhereNoVideosFolderCanBeMade();
+    void theChosenFolderStandsWhileItIsOne();
     void proposedNameIsTheRecordingsTime();
     void typedNamesBecomeMp4FilesAtHome();
     void completedNameNeverReplacesUnasked();
@@ -99,6 +100,24 @@ void TestSaveTarget::proposesHomeWhereNoVideosFolderCanBeMade() {
     qputenv("HOME", QFile::encodeName(lockedHome));
     QCOMPARE(SaveTarget::proposedFolder(), lockedHome);
     QVERIFY(!QFileInfo::exists(lockedHome + QStringLiteral("/Videos")));
+}
+
+void TestSaveTarget::theChosenFolderStandsWhileItIsOne() {
+    const QString videos = home_ + QStringLiteral("/Videos");
+    const QString chosen = base_->filePath(QStringLiteral("Screen casts"));
+    QVERIFY(QDir().mkpath(chosen));
+    QCOMPARE(SaveTarget::folderFor(chosen), chosen);
+    QCOMPARE(SaveTarget::folderFor(QString(chosen + QStringLiteral("/"))), chosen);
+    // Nothing stored, blank, a relative name, a number from a damaged file, a plain file, a
+    // folder since removed: the videos folder, never a dialog pointed at nothing.
+    QVERIFY(writeFile(home_ + QStringLiteral("/clip.mp4"), "a file"));
+    for (const QVariant& broken :
+         {QVariant(), QVariant(QStringLiteral("  ")), QVariant(QStringLiteral("Videos")),
+          QVariant(42), QVariant(QString(home_ + QStringLiteral("/clip.mp4")))})
+        QCOMPARE(SaveTarget::folderFor(broken), videos);
+    QVERIFY(QDir(chosen).removeRecursively());
+    QCOMPARE(SaveTarget::folderFor(chosen), videos);
+    QCOMPARE(readFile(home_ + QStringLiteral("/clip.mp4")), QByteArray("a file"));
 }
 
 void TestSaveTarget::proposedNameIsTheRecordingsTime() {
