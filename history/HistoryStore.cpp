@@ -11,6 +11,11 @@ namespace HistoryStore {
 
 namespace {
 
+// Beside "Date" and "Url" in an element; absent in files of earlier versions and for services
+// that give neither.
+const char* const kDeleteUrlKey = "DeleteUrl";
+const char* const kExpiresKey = "Expires";
+
 // The element numbers present under the array, in ascending order. The stored element
 // count is not trusted: a hand-edited or truncated file may hold elements it does not
 // cover, or claim elements that are not there (a huge count must not stall the load).
@@ -55,8 +60,14 @@ QList<HistoryRecord> read(QSettings& settings) {
                             QString::number(n));
         const QDateTime date = toDateTime(settings.value(AppSettings::kHistoryDate));
         const QUrl url = date.isValid() ? toUrl(settings.value(AppSettings::kHistoryUrl)) : QUrl();
+        HistoryRecord record(date, url);
+        const QUrl deleteUrl = toUrl(settings.value(kDeleteUrlKey));
+        // Only an absolute web address is ever opened or posted to.
+        if (deleteUrl.isValid() && (deleteUrl.scheme() == QLatin1String("https") ||
+                                    deleteUrl.scheme() == QLatin1String("http")))
+            record.deleteUrl = deleteUrl;
+        record.expires = toDateTime(settings.value(kExpiresKey));
         settings.endGroup();
-        const HistoryRecord record(date, url);
         if (!record.isStorable() || records.contains(record))
             continue;
         records.append(record);
@@ -75,6 +86,10 @@ QString write(QSettings& settings, const QList<HistoryRecord>& records) {
         settings.setArrayIndex(j++);
         settings.setValue(AppSettings::kHistoryDate, record.date);
         settings.setValue(AppSettings::kHistoryUrl, record.url);
+        if (!record.deleteUrl.isEmpty())
+            settings.setValue(kDeleteUrlKey, record.deleteUrl);
+        if (record.expires.isValid())
+            settings.setValue(kExpiresKey, record.expires);
     }
     if (j > 0)
         settings.endArray();

@@ -40,10 +40,20 @@ QJsonObject toJson(const RecordingEntry& e, const QString& name) {
             o.insert("retry-at", timeText(e.retryAt));
         if (e.uploading)
             o.insert("uploading", true);
+        if (!e.resumeAt.isEmpty()) {
+            o.insert("resume-at", e.resumeAt.toString(QUrl::FullyEncoded));
+            o.insert("resume-link", e.resumeLink);
+        }
     }
     if (e.state == RecordingState::Uploaded) {
         o.insert("link", e.link);
         o.insert("uploaded-at", timeText(e.uploadedAt));
+    }
+    if (e.state == RecordingState::Queued || e.state == RecordingState::Uploaded) {
+        if (!e.deleteUrl.isEmpty())
+            o.insert("delete-url", e.deleteUrl.toString(QUrl::FullyEncoded));
+        if (e.expires.isValid())
+            o.insert("expires", timeText(e.expires));
     }
     return o;
 }
@@ -61,6 +71,15 @@ RecordingEntry fromJson(const QJsonObject& o) {
     e.uploading = o.value("uploading").toBool(false);
     e.link = o.value("link").toString();
     e.uploadedAt = timeFrom(o.value("uploaded-at"));
+    e.resumeAt = QUrl(o.value("resume-at").toString(), QUrl::StrictMode);
+    e.resumeLink = o.value("resume-link").toString();
+    e.deleteUrl = QUrl(o.value("delete-url").toString(), QUrl::StrictMode);
+    e.expires = timeFrom(o.value("expires"));
+    // A resumable upload is only gone on with at an absolute address and with its link.
+    if (!e.resumeAt.isValid() || e.resumeAt.isRelative() || e.resumeLink.isEmpty()) {
+        e.resumeAt = QUrl();
+        e.resumeLink.clear();
+    }
     // A pending upload without a usable address can not go on; an upload without its link
     // has nothing left to tell.
     if (e.state == RecordingState::Queued && (!e.url.isValid() || e.url.isEmpty()))

@@ -47,6 +47,10 @@ void RecordingStore::clearUpload(RecordingEntry& e) {
     e.uploading = false;
     e.link.clear();
     e.uploadedAt = QDateTime();
+    e.resumeAt = QUrl();
+    e.resumeLink.clear();
+    e.deleteUrl = QUrl();
+    e.expires = QDateTime();
 }
 
 QString RecordingStore::defaultFolder() {
