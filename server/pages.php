@@ -29,7 +29,9 @@ function clipnest_html_headers(int $status, bool $frameable = false): void
     header('Content-Type: text/html; charset=utf-8');
     header('X-Content-Type-Options: nosniff');
     header('Cache-Control: no-store');
-    header('Referrer-Policy: no-referrer');
+    // Not "no-referrer": browsers then send "Origin: null" with the deletion form, which the
+    // other-site rule refuses. Other sites still learn nothing of the (secret) address.
+    header('Referrer-Policy: same-origin');
     header('Content-Security-Policy: ' . CLIPNEST_PAGE_POLICY . ($frameable ? '' : "; frame-ancestors 'self'"));
 }
 

@@ -130,9 +130,9 @@ function clipnest_effective_state(string $storage, string $id, array $record): s
     if ($state === 'receiving' && $now >= clipnest_upload_expires($storage, $id, $record)) {
         return 'gone';
     }
-    if ($state === 'processing' && $record['kind'] === 'tus'
-        && $now - (int)$record['updated'] > CLIPNEST_STUCK_PROCESSING) {
-        return 'failed';
+    if ($state === 'processing' && $now - (int)$record['updated'] > CLIPNEST_STUCK_PROCESSING) {
+        // A multipart video was stored whole before its poster was started: it stays playable.
+        return ($record['kind'] ?? '') === 'multipart' ? 'ready' : 'failed';
     }
     return $state;
 }
@@ -170,6 +170,11 @@ function clipnest_current_record(string $storage, string $id): ?array
     if ($state === 'gone' && ($record['state'] ?? '') !== 'gone') {
         clipnest_remove_upload($storage, $id, true);
         return clipnest_load_record($storage, $id);
+    }
+    if ($state === 'ready' && ($record['state'] ?? '') !== 'ready') {
+        $record['state'] = 'ready';
+        clipnest_save_record($storage, $id, $record);
+        return $record;
     }
     if ($state === 'failed' && ($record['state'] ?? '') !== 'failed') {
         clipnest_fail_upload($storage, $id, $record, 'The service stopped while processing the video.');

@@ -7,6 +7,8 @@ the page's meta tags, the video's duration as the browser reports it, whether it
 where it landed after a seek to the middle, or {"error": ...}.
 
     page_in_browser.py URL
+    page_in_browser.py --confirm URL   (a deletion address: presses its button, reports the
+                                        page that answers: {"title", "heading"})
 """
 import json
 import os
@@ -129,7 +131,12 @@ class Browser:
             self.process.wait()
 
 
-def visit(url):
+CONFIRM_SCRIPT = "document.querySelector('form button').click(); 'pressed'"
+RESULT_SCRIPT = ("JSON.stringify({title: document.title, "
+                 "heading: (document.querySelector('h1') || {}).textContent || null})")
+
+
+def visit(url, confirm=False):
     with tempfile.TemporaryDirectory(prefix='clipnest-browser-') as profile:
         browser = Browser(profile)
         timer = threading.Timer(VISIT_LIMIT_S, browser.process.kill)
@@ -145,7 +152,11 @@ def visit(url):
             if answer.get('errorText'):
                 return {'error': answer['errorText']}
             browser.wait_event('Page.loadEventFired', session)
-            result = browser.call('Runtime.evaluate', {'expression': VISIT_SCRIPT,
+            if confirm:
+                browser.call('Runtime.evaluate', {'expression': CONFIRM_SCRIPT}, session=session)
+                browser.wait_event('Page.loadEventFired', session)
+            result = browser.call('Runtime.evaluate', {'expression': RESULT_SCRIPT if confirm
+                                                       else VISIT_SCRIPT,
                                                        'awaitPromise': True,
                                                        'returnByValue': True}, session=session)
             if 'exceptionDetails' in result:
@@ -157,11 +168,15 @@ def visit(url):
 
 
 def main():
-    if len(sys.argv) != 2:
+    args = sys.argv[1:]
+    confirm = args[:1] == ['--confirm']
+    if confirm:
+        args = args[1:]
+    if len(args) != 1:
         print(__doc__, file=sys.stderr)
         return 2
     try:
-        print(json.dumps(visit(sys.argv[1])))
+        print(json.dumps(visit(args[0], confirm)))
     except Exception as e:  # reported to the test as its failure
         print(json.dumps({'error': str(e)}))
     return 0

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <sys/file.h>
+
 using namespace servicetest;
 
 namespace {
@@ -473,6 +475,23 @@ void ResumableServiceTest::badRequestsStoreNothing() {
 }
 
 void ResumableServiceTest::twoPatchesAtOnceNeverInterleave() {
+    // While one request holds an upload (here the test, holding the lock such a request takes
+    // on the upload's bytes), another is turned away at once and writes nothing.
+    {
+        const Created c = create(svc, "Upload-Defer-Length: 1\r\n");
+        QCOMPARE(c.answer.status, 201);
+        QFile part(svc.storage + "/tus/" + c.id + ".part");
+        QVERIFY(part.open(QIODevice::ReadWrite));
+        QCOMPARE(::flock(part.handle(), LOCK_EX | LOCK_NB), 0);
+        const Response r = patch(svc, c.path, 0, "0123456789");
+        QCOMPARE(r.status, 423);
+        QCOMPARE(part.size(), 0);
+        QCOMPARE(::flock(part.handle(), LOCK_UN), 0);
+        QCOMPARE(patch(svc, c.path, 0, "0123456789").status, 204);
+        QCOMPARE(part.size(), 10);
+    }
+    // Two whole requests sent together: one wins, the other is refused, whichever way they
+    // meet in the service (the lock or the moved offset); never a mix of both.
     constexpr int Rounds = 3;
     constexpr qsizetype Size = 8 * 1024 * 1024;
     int locked = 0;
@@ -747,6 +766,18 @@ void ResumableServiceTest::sharePageInARealBrowser() {
     QCOMPARE(metas.value("og:video").toString(), videoOf(c.link));
     QVERIFY(metas.value("og:image").toString().endsWith(c.id + ".jpg"));
     QVERIFY(visit.value("oembed").toString().contains("/oembed.php?url="));
+
+    // The deletion address's form works in a browser, which sends its own Origin with it.
+    QProcess confirm;
+    confirm.start("python3",
+                  {QStringLiteral(CLIPNEST_SOURCE_DIR "/tests/server/page_in_browser.py"),
+                   "--confirm", c.deletion});
+    QVERIFY(confirm.waitForFinished(180000));
+    const QByteArray answer = confirm.readAllStandardOutput();
+    QCOMPARE(QJsonDocument::fromJson(answer).object().value("heading").toString(),
+             QString("The video was deleted."));
+    QVERIFY(!QFile::exists(svc.storage + "/" + c.id + ".mp4"));
+    QVERIFY(!QFile::exists(svc.storage + "/posters/" + c.id + ".jpg"));
 }
 
 QTEST_GUILESS_MAIN(ResumableServiceTest)
