@@ -37,14 +37,15 @@ function clipnest_tus_answer(int $status, array $headers = [], string $message =
     }
 }
 
-// A byte count from a request header: null when absent; 400 when it is not a plain
+// A byte count from a request header: null when absent or empty; 400 when it is not a plain
 // non-negative whole number (signs, spaces, fractions, more digits than fit in 63 bits).
 function clipnest_header_count(string $server_key, string $label): ?int
 {
-    if (!isset($_SERVER[$server_key])) {
+    // nginx passes an absent Content-Length (a chunked body) as an empty value.
+    $value = $_SERVER[$server_key] ?? '';
+    if ($value === '') {
         return null;
     }
-    $value = $_SERVER[$server_key];
     if (!preg_match('/^(0|[1-9][0-9]{0,17})$/D', $value)) {
         throw new HttpError(400, "$label must be a whole number of bytes.");
     }
