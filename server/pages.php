@@ -20,7 +20,7 @@ const CLIPNEST_STYLE = 'body{margin:0;background:#111;color:#eee;font:16px/1.4 s
 
 function clipnest_h(?string $text): string
 {
-    return htmlspecialchars((string)$text, ENT_QUOTES | ENT_SUBSTITUTE | ENT_HTML5, 'UTF-8');
+    return htmlentities((string)$text, ENT_QUOTES | ENT_SUBSTITUTE | ENT_HTML401, 'UTF-8');
 }
 
 function clipnest_html_headers(int $status, bool $frameable = false): void

@@ -284,7 +284,7 @@ void ResumableServiceTest::discoveryAndCreation() {
     QCOMPARE(e.answer.status, 201);
     const QDateTime gone = QDateTime::fromString(
         QString::fromLatin1(e.answer.headers.value("clipnest-expires")), Qt::ISODate);
-    QVERIFY2(gone.isValid() && gone.timeSpec() == Qt::UTC,
+    QVERIFY2(gone.isValid() && e.answer.headers.value("clipnest-expires").endsWith('Z'),
              e.answer.headers.value("clipnest-expires").constData());
     QVERIFY(qAbs(gone.secsTo(QDateTime::currentDateTimeUtc().addDays(3))) < 120);
     QCOMPARE(send(expiring, "HEAD", e.path, Tus).headers.value("upload-defer-length"),
