@@ -428,7 +428,11 @@ private slots:
                  qPrintable(clipboardText() + app.output()));
         const QString link = clipboardText();
         QVERIFY(waitFor([&] { return recordingFiles(home).isEmpty(); }));
-        const readback::Facts uploaded = readback::probe(link);
+        // The link is the video's share page; the video itself is beside it.
+        const QString video =
+            QString(link).replace(QStringLiteral("/v/"), QStringLiteral("/video.php/")) +
+            QStringLiteral(".mp4");
+        const readback::Facts uploaded = readback::probe(video);
         QVERIFY2(uploaded.readable, qPrintable(uploaded.error));
         QCOMPARE(uploaded.stream(QStringLiteral("video")).width, 256);
         QCOMPARE(uploaded.stream(QStringLiteral("video")).height, 144);
