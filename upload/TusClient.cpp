@@ -156,7 +156,7 @@ void TusClient::watch(QNetworkReply* reply) {
     connect(reply_, &QNetworkReply::finished, this, &TusClient::onFinished);
     stallTimer_.start();
     // Requests without a body are all answer from the start.
-    if (op_ != Op::Patch && op_ != Op::Create)
+    if (op_ != Op::Patch || patchSize_ == 0)
         answerDeadline_.start();
 }
 
