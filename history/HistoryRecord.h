@@ -36,6 +36,11 @@ public:
     QDateTime date;
     QUrl url;
     QDateTime recorded;
+    // What the service said with the link, when it said it: the video's secret deletion
+    // address, and when the service drops the video (invalid: never). Not part of a record's
+    // identity: the same upload read from an older file without them is the same record.
+    QUrl deleteUrl;
+    QDateTime expires;
 };
 
 Q_DECLARE_METATYPE(HistoryRecord)

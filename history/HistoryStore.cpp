@@ -11,6 +11,11 @@ namespace HistoryStore {
 
 namespace {
 
+// Beside "Date" and "Url" in an element; absent in files of earlier versions and for services
+// that give neither.
+const char* const kDeleteUrlKey = "DeleteUrl";
+const char* const kExpiresKey = "Expires";
+
 // The element numbers present under the array, in ascending order. The stored element
 // count is not trusted: a hand-edited or truncated file may hold elements it does not
 // cover, or claim elements that are not there (a huge count must not stall the load).
@@ -57,8 +62,14 @@ QList<HistoryRecord> read(QSettings& settings) {
         const QUrl url = date.isValid() ? toUrl(settings.value(AppSettings::kHistoryUrl)) : QUrl();
         // Unreadable, it is as if unknown: the row shows the upload's moment instead.
         const QDateTime recorded = toDateTime(settings.value(AppSettings::kHistoryRecorded));
+        HistoryRecord record(date, url, recorded);
+        const QUrl deleteUrl = toUrl(settings.value(kDeleteUrlKey));
+        // Only an absolute web address is ever opened or posted to.
+        if (deleteUrl.isValid() && (deleteUrl.scheme() == QLatin1String("https") ||
+                                    deleteUrl.scheme() == QLatin1String("http")))
+            record.deleteUrl = deleteUrl;
+        record.expires = toDateTime(settings.value(kExpiresKey));
         settings.endGroup();
-        const HistoryRecord record(date, url, recorded);
         if (!record.isStorable() || records.contains(record))
             continue;
         records.append(record);
@@ -79,6 +90,10 @@ QString write(QSettings& settings, const QList<HistoryRecord>& records) {
         settings.setValue(AppSettings::kHistoryUrl, record.url);
         if (record.recorded.isValid())
             settings.setValue(AppSettings::kHistoryRecorded, record.recorded);
+        if (!record.deleteUrl.isEmpty())
+            settings.setValue(kDeleteUrlKey, record.deleteUrl);
+        if (record.expires.isValid())
+            settings.setValue(kExpiresKey, record.expires);
     }
     if (j > 0)
         settings.endArray();

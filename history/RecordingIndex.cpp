@@ -40,6 +40,10 @@ QJsonObject toJson(const RecordingEntry& e, const QString& name) {
             o.insert("retry-at", timeText(e.retryAt));
         if (e.uploading)
             o.insert("uploading", true);
+        if (!e.resumeAt.isEmpty()) {
+            o.insert("resume-at", e.resumeAt.toString(QUrl::FullyEncoded));
+            o.insert("resume-link", e.resumeLink);
+        }
     }
     if (e.state == RecordingState::Uploaded) {
         o.insert("link", e.link);
@@ -49,6 +53,12 @@ QJsonObject toJson(const RecordingEntry& e, const QString& name) {
     }
     if (e.saved)
         o.insert("saved", true);
+    if (e.state == RecordingState::Queued || e.state == RecordingState::Uploaded) {
+        if (!e.deleteUrl.isEmpty())
+            o.insert("delete-url", e.deleteUrl.toString(QUrl::FullyEncoded));
+        if (e.expires.isValid())
+            o.insert("expires", timeText(e.expires));
+    }
     return o;
 }
 
@@ -67,6 +77,15 @@ RecordingEntry fromJson(const QJsonObject& o) {
     e.uploadedAt = timeFrom(o.value("uploaded-at"));
     e.linkTold = o.value("link-told").toBool(false);
     e.saved = o.value("saved").toBool(false);
+    e.resumeAt = QUrl(o.value("resume-at").toString(), QUrl::StrictMode);
+    e.resumeLink = o.value("resume-link").toString();
+    e.deleteUrl = QUrl(o.value("delete-url").toString(), QUrl::StrictMode);
+    e.expires = timeFrom(o.value("expires"));
+    // A resumable upload is only gone on with at an absolute address and with its link.
+    if (!e.resumeAt.isValid() || e.resumeAt.isRelative() || e.resumeLink.isEmpty()) {
+        e.resumeAt = QUrl();
+        e.resumeLink.clear();
+    }
     // A pending upload without a usable address can not go on; an upload without its link
     // has nothing left to tell.
     if (e.state == RecordingState::Queued && (!e.url.isValid() || e.url.isEmpty()))

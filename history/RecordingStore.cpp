@@ -48,6 +48,10 @@ void RecordingStore::clearUpload(RecordingEntry& e) {
     e.link.clear();
     e.uploadedAt = QDateTime();
     e.linkTold = false;
+    e.resumeAt = QUrl();
+    e.resumeLink.clear();
+    e.deleteUrl = QUrl();
+    e.expires = QDateTime();
 }
 
 QString RecordingStore::defaultFolder() {

@@ -37,6 +37,14 @@ struct RecordingEntry {
     // The user saved it elsewhere and it stayed here too (a copy whose original could not be
     // removed): letting it go loses nothing.
     bool saved = false;
+    // For Queued, once a resumable upload is made: its address on the service (a retry or a
+    // later run goes on from there) and the link the service gave for it.
+    QUrl resumeAt;
+    QString resumeLink;
+    // For Queued (resumable) and Uploaded: the video's secret deletion address and when the
+    // service drops it; empty or invalid when the service gave none.
+    QUrl deleteUrl;
+    QDateTime expires;
 };
 
 // The user's recordings and what became of each: one file per recording in a private,
@@ -106,8 +114,12 @@ public:
     void retryLater(const QString& filePath, const QString& reason, int failedAttempts,
                     const QDateTime& retryAt);
     void failUpload(const QString& filePath, const QString& reason);
+    // A resumable upload was made for the pending upload: kept before any byte is sent.
+    void setResumable(const QString& filePath, const QUrl& location, const QString& link,
+                      const QUrl& deleteUrl, const QDateTime& expires);
     // The link and the recording's state in one write, before anything else is told.
-    void markUploaded(const QString& filePath, const QString& link, const QDateTime& when);
+    void markUploaded(const QString& filePath, const QString& link, const QDateTime& when,
+                      const QUrl& deleteUrl = {}, const QDateTime& expires = {});
     // Ends a pending upload without a result: the recording is not uploaded again.
     void cancelUpload(const QString& filePath);
     // The upload history holds the link now. A recording of the folder stays, uploaded; the

@@ -16,7 +16,16 @@ bool RecordingStore::queueUploadInMemory(const QString& filePath, const QUrl& ur
         entries_.append(outside);
         e = &entries_.last();
     }
+    // Asked again for the same service, a pending upload goes on where it got to.
+    const bool resumable = e->state == RecordingState::Queued && e->url == url;
+    const RecordingEntry kept = *e;
     clearUpload(*e);
+    if (resumable) {
+        e->resumeAt = kept.resumeAt;
+        e->resumeLink = kept.resumeLink;
+        e->deleteUrl = kept.deleteUrl;
+        e->expires = kept.expires;
+    }
     e->state = RecordingState::Queued;
     e->reason.clear();
     e->url = url;
@@ -68,8 +77,22 @@ void RecordingStore::failUpload(const QString& filePath, const QString& reason) 
     commit();
 }
 
+void RecordingStore::setResumable(const QString& filePath, const QUrl& location,
+                                  const QString& link, const QUrl& deleteUrl,
+                                  const QDateTime& expires) {
+    RecordingEntry* e = find(filePath);
+    if (!e || e->state != RecordingState::Queued)
+        return;
+    e->resumeAt = location;
+    e->resumeLink = link;
+    e->deleteUrl = deleteUrl;
+    e->expires = expires;
+    commit();
+}
+
 void RecordingStore::markUploaded(const QString& filePath, const QString& link,
-                                  const QDateTime& when) {
+                                  const QDateTime& when, const QUrl& deleteUrl,
+                                  const QDateTime& expires) {
     RecordingEntry* e = find(filePath);
     if (!e)
         return;
@@ -78,6 +101,8 @@ void RecordingStore::markUploaded(const QString& filePath, const QString& link,
     e->reason.clear();
     e->link = link;
     e->uploadedAt = when;
+    e->deleteUrl = deleteUrl;
+    e->expires = expires;
     commit();
 }
 

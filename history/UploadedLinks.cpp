@@ -8,7 +8,9 @@ namespace UploadedLinks {
 int settle(RecordingStore& store, HistoryManager& history) {
     int settled = 0;
     for (const RecordingEntry& e : store.uploaded()) {
-        const HistoryRecord record(e.uploadedAt, QUrl(e.link), e.created);
+        HistoryRecord record(e.uploadedAt, QUrl(e.link), e.created);
+        record.deleteUrl = e.deleteUrl;
+        record.expires = e.expires;
         // Not in the history's file: the link stays in the index for the next try. (A link
         // that is no usable address has nothing to tell and just goes.)
         if (record.isStorable() && !history.ensure(record))

@@ -16,6 +16,9 @@
 #   --max-upload BYTES   largest video (default 1073741824)
 #   --max-storage BYTES  total size of all videos (default 20000000000)
 #   --token-file FILE    uploads need "Authorization: Bearer <token>" with a token from FILE
+#   --expire-days N      videos are removed N days after their upload (default 0: never)
+#   --unfinished-hours N an unfinished resumable upload is dropped after N hours without a
+#                        byte (default 24)
 #   --php NAME=VALUE     one more php_admin_value line for the pool (repeatable)
 set -euo pipefail
 # Values are put in literally: "&" in one must not stand for the matched text (bash 5.2).
@@ -24,6 +27,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 out="" storage="" socket="" listen="8080" server_name="_" cert="" key=""
 web_root="$here/public" user="" max_upload=1073741824 max_storage=20000000000 token_file=""
+expire_days=0 unfinished_hours=24
 extra="" overridden=()
 die() { echo "configure.sh: $*" >&2; exit 2; }
 while [ $# -gt 0 ]; do
@@ -41,6 +45,8 @@ while [ $# -gt 0 ]; do
     --max-upload) max_upload=$2 ;;
     --max-storage) max_storage=$2 ;;
     --token-file) token_file=$2 ;;
+    --expire-days) expire_days=$2 ;;
+    --unfinished-hours) unfinished_hours=$2 ;;
     --php)
       [[ $2 =~ ^[a-z_.]+=[^$'\n']*$ ]] || die "--php wants NAME=VALUE, not $2"
       overridden+=("${2%%=*}")
@@ -52,6 +58,8 @@ done
 [ -n "$out" ] && [ -n "$storage" ] && [ -n "$socket" ] || die "--out, --storage and --socket are needed"
 [[ $max_upload =~ ^[1-9][0-9]{0,15}$ ]] || die "--max-upload wants a number of bytes"
 [[ $max_storage =~ ^[1-9][0-9]{0,15}$ ]] || die "--max-storage wants a number of bytes"
+[[ $expire_days =~ ^(0|[1-9][0-9]{0,4})$ ]] || die "--expire-days wants a whole number of days"
+[[ $unfinished_hours =~ ^[1-9][0-9]{0,4}$ ]] || die "--unfinished-hours wants a whole number of hours"
 [ -z "$cert$key" ] || { [ -n "$cert" ] && [ -n "$key" ]; } || die "--tls-cert and --tls-key go together"
 for value in "$storage" "$socket" "$web_root" "$token_file" "$cert" "$key" "$server_name" "$listen"; do
   # These end up inside both configuration languages unquoted.
@@ -80,7 +88,9 @@ listen.group = $group"
 fi
 env_lines="env[CLIPNEST_STORAGE] = $storage
 env[CLIPNEST_MAX_UPLOAD] = $max_upload
-env[CLIPNEST_MAX_STORAGE] = $max_storage"
+env[CLIPNEST_MAX_STORAGE] = $max_storage
+env[CLIPNEST_EXPIRE_DAYS] = $expire_days
+env[CLIPNEST_UNFINISHED_HOURS] = $unfinished_hours"
 [ -z "$token_file" ] || env_lines+=$'\n'"env[CLIPNEST_TOKEN_FILE] = $token_file"
 
 fill() {
@@ -100,6 +110,8 @@ fill() {
   # The framing of the multipart body around the video: as upload.php allows.
   text=${text//@MAX_BODY@/$((max_upload + 16384))}
   text=${text//@MAX_UPLOAD@/$max_upload}
+  # One chunk of a resumable upload (8 MiB, as files.php's CLIPNEST_TUS_CHUNK) plus 64 KiB.
+  text=${text//@MAX_CHUNK_BODY@/$((8388608 + 65536))}
   text=${text//@FPM_SOCKET@/$socket}
   text=${text//@USER@/$user_lines}
   text=${text//@ENV@/$env_lines}

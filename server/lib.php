@@ -193,7 +193,7 @@ function clipnest_check_token(): void
     }
 }
 
-// Bytes held by the stored videos.
+// Bytes held by the stored videos and the unfinished resumable uploads.
 function clipnest_stored_bytes(string $storage): int
 {
     $total = 0;
@@ -202,6 +202,11 @@ function clipnest_stored_bytes(string $storage): int
             $size = @filesize($storage . '/' . $entry);
             $total += $size === false ? 0 : $size;
         }
+    }
+    // Unfinished resumable uploads may wait a day for their next bytes: they count too.
+    foreach (glob($storage . '/tus/*.part') ?: [] as $path) {
+        $size = @filesize($path);
+        $total += $size === false ? 0 : $size;
     }
     return $total;
 }

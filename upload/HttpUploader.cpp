@@ -1,6 +1,7 @@
 #include "upload/HttpUploader.h"
 
 #include "upload/MultipartBody.h"
+#include "upload/TusAnswer.h"
 
 #include <QDebug>
 #include <QNetworkRequest>
@@ -56,6 +57,8 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
     answer_.clear();
     failureError_ = QNetworkReply::NoError;
     failureStatus_ = 0;
+    deleteUrl_ = QUrl();
+    expires_ = QDateTime();
     if (!url.isValid() || url.isEmpty()) {
         fail(UploadFailures::invalidAddress(url));
         return;
@@ -191,6 +194,8 @@ void HttpUploader::onReplyFinished() {
         fail(UploadFailures::forAnswer(context_, checked.problem));
         return;
     }
+    deleteUrl_ = TusAnswer::deleteAddress(done->rawHeader("Clipnest-Delete"));
+    expires_ = TusAnswer::expiry(done->rawHeader("Clipnest-Expires"));
     emit finished(checked.link);
 }
 

@@ -3,6 +3,7 @@
 #include "upload/UploadFailure.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QObject>
@@ -67,6 +68,10 @@ public:
     // not be taken) and the HTTP status of the answer (0 when none arrived).
     QNetworkReply::NetworkError lastNetworkError() const { return failureError_; }
     int lastHttpStatus() const { return failureStatus_; }
+    // What the service said beside the last link it answered with (Clipnest-Delete and
+    // Clipnest-Expires, checked as TusAnswer does): empty or invalid when it said nothing.
+    QUrl lastDeleteUrl() const { return deleteUrl_; }
+    QDateTime lastExpires() const { return expires_; }
 
 signals:
     // A whole percentage from 0 to 100 of the body sent so far.
@@ -104,4 +109,6 @@ private:
     int lastPercent_ = -1;
     QNetworkReply::NetworkError failureError_ = QNetworkReply::NoError;
     int failureStatus_ = 0;
+    QUrl deleteUrl_;
+    QDateTime expires_;
 };

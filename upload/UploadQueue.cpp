@@ -5,6 +5,8 @@
 #include "history/RecordingStore.h"
 #include "upload/HttpUploader.h"
 #include "upload/ServiceUrls.h"
+#include "upload/TusAnswer.h"
+#include "upload/UploadQueueEntry.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -18,27 +20,18 @@ namespace {
 constexpr TranslationContext kTr{"UploadQueue"};
 } // namespace
 
-struct UploadQueue::Entry {
-    QString filePath;
-    // The next (or running) attempt is one the user asked for.
-    bool userStarted = false;
-    // Waiting for its turn rather than for the retry timer.
-    bool due = true;
-    std::unique_ptr<HttpUploader> uploader;
-    // The recording, mapped rather than read: no copy of a large file in memory, and nothing
-    // to wait for on the GUI thread.
-    std::unique_ptr<QFile> file;
-    QTimer retryTimer;
-};
-
 UploadQueue::UploadQueue(RecordingStore* store, QObject* parent)
     : QObject(parent)
-    , store_(store) {}
+    , store_(store)
+    , protocols_(store->folder() + QStringLiteral("/services.json")) {}
 
 UploadQueue::~UploadQueue() {
     // Abandon running requests silently; the store keeps them for the next start.
-    for (auto& e : entries_)
+    for (auto& e : entries_) {
+        e->probe.reset();
+        e->tus.reset();
         e->uploader.reset();
+    }
 }
 
 UploadQueue::Entry* UploadQueue::find(const QString& filePath) const {
@@ -55,7 +48,7 @@ bool UploadQueue::contains(const QString& filePath) const {
 
 bool UploadQueue::isUploading(const QString& filePath) const {
     const Entry* e = find(filePath);
-    return e && e->uploader;
+    return e && e->running();
 }
 
 UploadJob UploadQueue::jobOf(const Entry* entry) const {
@@ -108,7 +101,7 @@ UploadQueue::Entry* UploadQueue::append(const QString& filePath) {
 
 void UploadQueue::add(const QString& filePath, const QUrl& url, int shareTarget) {
     Entry* e = find(filePath);
-    if (e && e->uploader) {
+    if (e && e->running()) {
         // The running attempt goes on; only where it leads changes.
         store_->queueUpload(filePath, url, shareTarget);
         store_->startAttempt(filePath);
@@ -148,55 +141,102 @@ bool UploadQueue::retryNow(const QString& filePath) {
 
 void UploadQueue::remove(const QString& filePath) {
     if (Entry* e = find(filePath)) {
+        const auto stored = store_->entry(filePath);
         erase(e);
+        // Nothing of a video the user called back stays on the service.
+        if (stored && !stored->resumeAt.isEmpty())
+            terminateRemote(stored->url, stored->resumeAt);
         store_->cancelUpload(filePath);
         pump();
     }
 }
 
 void UploadQueue::pump() {
-    int running = int(std::count_if(entries_.cbegin(), entries_.cend(),
-                                    [](const auto& e) { return e->uploader != nullptr; }));
-    // The user's own attempts go first: the user is watching the progress window.
-    for (const bool users : {true, false}) {
-        for (const auto& e : entries_) {
-            if (running >= kMaxRunning)
-                return;
-            if (e->uploader || !e->due || e->userStarted != users)
-                continue;
-            ++running;
-            startAttempt(e.get());
+    // One start at a time, looking afresh after each: a start may end its job at once (a file
+    // gone) and so change the list under a loop over it.
+    for (;;) {
+        const int running = int(std::count_if(entries_.cbegin(), entries_.cend(),
+                                              [](const auto& e) { return e->running(); }));
+        if (running >= kMaxRunning)
+            return;
+        Entry* next = nullptr;
+        // The user's own attempts go first: the user is watching the progress window.
+        for (const bool users : {true, false}) {
+            for (const auto& e : entries_) {
+                if (!next && !e->running() && e->due && e->userStarted == users)
+                    next = e.get();
+            }
         }
+        if (!next)
+            return;
+        startAttempt(next);
     }
 }
 
 void UploadQueue::startAttempt(Entry* entry) {
     entry->due = false;
+    entry->resumableRefused = false;
+    entry->lastPercent = -1;
+    if (!QFileInfo(entry->filePath).isFile()) {
+        failUnreadable(entry, kTr.tr("the file is missing"));
+        return;
+    }
+    announce(entry);
+    switch (protocols_.lookup(TusAnswer::serviceKey(jobOf(entry).url))) {
+    case ServiceProtocols::Protocol::Unknown:
+        probe(entry);
+        return;
+    case ServiceProtocols::Protocol::Resumable:
+        startResumable(entry);
+        return;
+    case ServiceProtocols::Protocol::Multipart:
+        startMultipart(entry);
+        return;
+    }
+}
+
+void UploadQueue::announce(Entry* entry) {
+    store_->startAttempt(entry->filePath);
+    emit attemptStarted(entry->filePath, entry->userStarted);
+}
+
+void UploadQueue::failUnreadable(Entry* entry, const QString& reason) {
+    const QString message =
+        kTr.tr("Can not read the recording %1: %2").arg(entry->filePath, reason);
+    // Not worth retrying: the file will not come back by itself.
+    const bool user = entry->userStarted;
+    const QString path = entry->filePath;
+    erase(entry);
+    // A recording that vanished is no longer listed; one that can not be read keeps the reason.
+    if (QFileInfo::exists(path))
+        store_->failUpload(path, message);
+    else
+        store_->forget(path);
+    emit failed(path, message, UploadFailureKind::Permanent, user, false);
+    pump();
+}
+
+void UploadQueue::reportProgress(Entry* entry, int percent) {
+    percent = std::clamp(percent, 0, 100);
+    // Chunks report every few kilobytes; the percentage changes far less often.
+    if (percent == entry->lastPercent)
+        return;
+    entry->lastPercent = percent;
+    emit progressChanged(entry->filePath, percent, entry->userStarted);
+}
+
+void UploadQueue::startMultipart(Entry* entry) {
     auto file = std::make_unique<QFile>(entry->filePath);
     uchar* data = nullptr;
     if (file->open(QIODevice::ReadOnly) && file->size() > 0)
         data = file->map(0, file->size());
     if (!data) {
-        const QString message =
-            kTr.tr("Can not read the recording %1: %2")
-                .arg(entry->filePath, file->size() == 0 && file->error() == QFile::NoError
-                                          ? kTr.tr("the file is empty")
-                                          : SystemError::describe(*file));
-        // Not worth retrying: the file will not come back by itself.
-        const bool user = entry->userStarted;
-        const QString path = entry->filePath;
-        erase(entry);
-        // A recording that vanished is no longer listed; one that can not be read keeps
-        // the reason.
-        if (QFileInfo::exists(path))
-            store_->failUpload(path, message);
-        else
-            store_->forget(path);
-        emit failed(path, message, UploadFailureKind::Permanent, user, false);
+        failUnreadable(entry, file->size() == 0 && file->error() == QFile::NoError
+                                  ? kTr.tr("the file is empty")
+                                  : SystemError::describe(*file));
         return;
     }
     const UploadJob job = jobOf(entry);
-    store_->startAttempt(entry->filePath);
     entry->file = std::move(file);
     entry->uploader = std::make_unique<HttpUploader>();
     if (stallTimeoutMs_ > 0)
@@ -204,16 +244,16 @@ void UploadQueue::startAttempt(Entry* entry) {
     entry->uploader->setServiceToken(serviceToken_);
     entry->uploader->setSettingsFile(settingsFile_);
     HttpUploader* uploader = entry->uploader.get();
-    connect(uploader, &HttpUploader::progressChanged, this, [this, entry](double progress) {
-        emit progressChanged(entry->filePath, int(progress), entry->userStarted);
-    });
+    connect(uploader, &HttpUploader::progressChanged, this,
+            [this, entry](double progress) { reportProgress(entry, int(progress)); });
     connect(uploader, &HttpUploader::finished, this,
-            [this, entry](const QString& answer) { onAnswer(entry, answer); });
+            [this, entry, uploader](const QString& answer) {
+                onAnswer(entry, answer, uploader->lastDeleteUrl(), uploader->lastExpires());
+            });
     connect(uploader, &HttpUploader::error, this, [this, entry, uploader](const QString& message) {
         onError(entry, message,
                 classifyUploadFailure(uploader->lastNetworkError(), uploader->lastHttpStatus()));
     });
-    emit attemptStarted(entry->filePath, entry->userStarted);
     const QByteArray body = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
                                                     qsizetype(entry->file->size()));
     uploader->upload(job.url, body, QString::fromLatin1(kFieldName), QString::fromLatin1(kFileName),
@@ -227,6 +267,18 @@ void UploadQueue::endAttempt(Entry* entry) {
         entry->uploader->disconnect(this);
         entry->uploader.release()->deleteLater();
     }
+    if (entry->probe) {
+        entry->probe->disconnect(this);
+        entry->probe->abort();
+        entry->probe.release()->deleteLater();
+    }
+    if (entry->tus) {
+        entry->tus->disconnect(this);
+        entry->tus->abort();
+        entry->tus.release()->deleteLater();
+    }
+    if (entry->source)
+        entry->source.release()->deleteLater();
     if (entry->file)
         entry->file.release()->deleteLater();
 }
@@ -238,7 +290,8 @@ void UploadQueue::erase(Entry* entry) {
                    entries_.end());
 }
 
-void UploadQueue::onAnswer(Entry* entry, const QString& answer) {
+void UploadQueue::onAnswer(Entry* entry, const QString& answer, const QUrl& deleteUrl,
+                           const QDateTime& expires) {
     if (!ServiceUrls::isAcceptedAnswer(answer)) {
         onError(entry, kTr.tr("Service temporarily not working. Please try again later"),
                 UploadFailureKind::Permanent);
@@ -249,7 +302,8 @@ void UploadQueue::onAnswer(Entry* entry, const QString& answer) {
     const bool user = entry->userStarted;
     erase(entry);
     // Kept with the recording before anyone is told, so a crash from here on loses no link.
-    store_->markUploaded(path, answer.trimmed(), QDateTime::currentDateTime());
+    store_->markUploaded(path, answer.trimmed(), QDateTime::currentDateTime(), deleteUrl, expires);
+    emit linkDetails(path, deleteUrl, expires);
     emit accepted(path, answer.trimmed(), share, user);
     pump();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "upload/ServiceProtocols.h"
 #include "upload/UploadFailure.h"
+
+#include <QDateTime>
 
 #include <QList>
 #include <QObject>
@@ -14,6 +17,7 @@ class HttpUploader;
 class QFile;
 class QTimer;
 class RecordingStore;
+struct TusCreation;
 
 // One recording waiting to reach the upload service.
 struct UploadJob {
@@ -25,6 +29,11 @@ struct UploadJob {
 };
 
 // Uploads recordings, several at once, and keeps at them until the service takes them.
+//
+// A service that speaks the resumable protocol (asked once, then remembered beside the index:
+// ServiceProtocols) gets the video in chunks (TusUpload); the upload's address is in the index
+// the moment the service makes it, so a retry or a later run asks the service how far it got
+// and sends only the rest. Other services get the whole file in one multipart request.
 //
 // A transient failure (see classifyUploadFailure) is retried after growing delays; a
 // permanent one, or running out of retries, ends the job. What lasts of a job (its address,
@@ -87,10 +96,15 @@ public:
     // For tests: other delays (and with them another number of tries) and stall timeout.
     void setRetryDelays(const std::vector<int>& delaysMs) { retryDelays_ = delaysMs; }
     void setStallTimeout(int milliseconds) { stallTimeoutMs_ = milliseconds; }
+    // Which protocol each service was found to speak.
+    ServiceProtocols& protocols() { return protocols_; }
 
 signals:
     void attemptStarted(const QString& filePath, bool userStarted);
     void progressChanged(const QString& filePath, int percent, bool userStarted);
+    // What the service said beside the link (its deletion address, empty when none, and when
+    // the video expires, invalid when never), emitted right before accepted().
+    void linkDetails(const QString& filePath, const QUrl& deleteUrl, const QDateTime& expires);
     // The service answered with a link; the job is gone, and the store holds the link with
     // the recording (state Uploaded).
     void accepted(const QString& filePath, const QString& link, int shareTarget, bool userStarted);
@@ -106,12 +120,22 @@ private:
     UploadJob jobOf(const Entry* entry) const;
     void pump();
     void startAttempt(Entry* entry);
-    void onAnswer(Entry* entry, const QString& answer);
+    void announce(Entry* entry);
+    void probe(Entry* entry);
+    void startMultipart(Entry* entry);
+    void startResumable(Entry* entry);
+    void failUnreadable(Entry* entry, const QString& reason);
+    void reportProgress(Entry* entry, int percent);
+    void onAnswer(Entry* entry, const QString& answer, const QUrl& deleteUrl,
+                  const QDateTime& expires);
     void onError(Entry* entry, const QString& message, UploadFailureKind kind);
+    // Ends the service's half of a resumable upload that will not go on.
+    void terminateRemote(const QUrl& uploadUrl, const QUrl& location);
     void endAttempt(Entry* entry);
     void erase(Entry* entry);
 
     RecordingStore* store_;
+    ServiceProtocols protocols_;
     std::vector<std::unique_ptr<Entry>> entries_;
     std::vector<int> retryDelays_ = defaultRetryDelays();
     int stallTimeoutMs_ = 0;

@@ -935,6 +935,10 @@
 <context>
     <name>UploadQueue</name>
     <message>
+        <source>the file is missing</source>
+        <translation>o arquivo não existe</translation>
+    </message>
+    <message>
         <source>Can not read the recording %1: %2</source>
         <translation>Não é possível ler a gravação %1: %2</translation>
     </message>
@@ -1690,6 +1694,43 @@ Copie-o e cole-o em um navegador.</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>TusClient</name>
+    <message>
+        <source>The upload service at %1 gave an answer the program can not use: %2. Ask the service's operator to check it.</source>
+        <translation>O serviço de envio em %1 deu uma resposta que o programa não consegue usar: %2. Peça ao administrador do serviço para verificar.</translation>
+    </message>
+    <message>
+        <source>no upload address on the service's own host</source>
+        <translation>nenhum endereço de envio no próprio servidor do serviço</translation>
+    </message>
+    <message>
+        <source>no valid upload length</source>
+        <translation>nenhum tamanho de envio válido</translation>
+    </message>
+    <message>
+        <source>an upload offset outside the video</source>
+        <translation>uma posição de envio fora do vídeo</translation>
+    </message>
+    <message>
+        <source>an upload offset outside the bytes sent</source>
+        <translation>uma posição de envio fora dos bytes enviados</translation>
+    </message>
+</context>
+<context>
+    <name>TusUpload</name>
+    <message>
+        <source>Can not read the recording: %1</source>
+        <translation>Não foi possível ler a gravação: %1</translation>
+    </message>
+</context>
+<context>
+    <name>FileUploadSource</name>
+    <message>
+        <source>the file became shorter</source>
+        <translation>o arquivo ficou menor</translation>
     </message>
 </context>
 </TS>

@@ -935,6 +935,10 @@
 <context>
     <name>UploadQueue</name>
     <message>
+        <source>the file is missing</source>
+        <translation>the file is missing</translation>
+    </message>
+    <message>
         <source>Can not read the recording %1: %2</source>
         <translation>Can not read the recording %1: %2</translation>
     </message>
@@ -1690,6 +1694,43 @@ Copy it and paste it into a browser.</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>TusClient</name>
+    <message>
+        <source>The upload service at %1 gave an answer the program can not use: %2. Ask the service's operator to check it.</source>
+        <translation>The upload service at %1 gave an answer the program can not use: %2. Ask the service's operator to check it.</translation>
+    </message>
+    <message>
+        <source>no upload address on the service's own host</source>
+        <translation>no upload address on the service's own host</translation>
+    </message>
+    <message>
+        <source>no valid upload length</source>
+        <translation>no valid upload length</translation>
+    </message>
+    <message>
+        <source>an upload offset outside the video</source>
+        <translation>an upload offset outside the video</translation>
+    </message>
+    <message>
+        <source>an upload offset outside the bytes sent</source>
+        <translation>an upload offset outside the bytes sent</translation>
+    </message>
+</context>
+<context>
+    <name>TusUpload</name>
+    <message>
+        <source>Can not read the recording: %1</source>
+        <translation>Can not read the recording: %1</translation>
+    </message>
+</context>
+<context>
+    <name>FileUploadSource</name>
+    <message>
+        <source>the file became shorter</source>
+        <translation>the file became shorter</translation>
     </message>
 </context>
 </TS>

@@ -935,6 +935,10 @@
 <context>
     <name>UploadQueue</name>
     <message>
+        <source>the file is missing</source>
+        <translation>el archivo no existe</translation>
+    </message>
+    <message>
         <source>Can not read the recording %1: %2</source>
         <translation>No se puede leer la grabación %1: %2</translation>
     </message>
@@ -1690,6 +1694,43 @@ Cópiala y pégala en un navegador.</translation>
     <message>
         <source>OK</source>
         <translation>Aceptar</translation>
+    </message>
+</context>
+<context>
+    <name>TusClient</name>
+    <message>
+        <source>The upload service at %1 gave an answer the program can not use: %2. Ask the service's operator to check it.</source>
+        <translation>El servicio de subida en %1 dio una respuesta que el programa no puede usar: %2. Pídele al administrador del servicio que lo revise.</translation>
+    </message>
+    <message>
+        <source>no upload address on the service's own host</source>
+        <translation>ninguna dirección de subida en el propio servidor del servicio</translation>
+    </message>
+    <message>
+        <source>no valid upload length</source>
+        <translation>ningún tamaño de subida válido</translation>
+    </message>
+    <message>
+        <source>an upload offset outside the video</source>
+        <translation>una posición de subida fuera del video</translation>
+    </message>
+    <message>
+        <source>an upload offset outside the bytes sent</source>
+        <translation>una posición de subida fuera de los bytes enviados</translation>
+    </message>
+</context>
+<context>
+    <name>TusUpload</name>
+    <message>
+        <source>Can not read the recording: %1</source>
+        <translation>No se puede leer la grabación: %1</translation>
+    </message>
+</context>
+<context>
+    <name>FileUploadSource</name>
+    <message>
+        <source>the file became shorter</source>
+        <translation>el archivo se volvió más corto</translation>
     </message>
 </context>
 </TS>

@@ -9,7 +9,7 @@
 // video, see README.md.
 declare(strict_types=1);
 
-require_once __DIR__ . '/../lib.php';
+require_once __DIR__ . '/../media.php';
 
 const CLIPNEST_FIELD = 'attachment';
 // Largest width or height taken from the query.
@@ -221,7 +221,7 @@ function clipnest_handle_upload(): void
     $boundary = clipnest_boundary();
 
     $storage = clipnest_storage();
-    clipnest_remove_orphans($storage);
+    clipnest_sweep($storage);
     $cap = clipnest_max_storage();
     if (clipnest_stored_bytes($storage) + min($length, $max) > $cap) {
         throw clipnest_full($cap);
@@ -254,13 +254,34 @@ function clipnest_handle_upload(): void
         }
     }
 
-    $link = clipnest_request_scheme() . '://' . clipnest_request_host() . clipnest_base_path()
-        . '/video.php/' . $id . '.mp4';
+    $meta = [];
+    foreach (['width', 'height'] as $key) {
+        if (isset($_GET[$key])) {
+            $meta[$key] = (int)$_GET[$key];
+        }
+    }
+    [$record, $secret] = clipnest_new_record('multipart', $size, $meta);
+    try {
+        clipnest_save_record($storage, $id, $record);
+    } catch (Throwable $e) {
+        @unlink($storage . '/' . $id . '.mp4');
+        throw $e;
+    }
+
     http_response_code(200);
     header('Content-Type: text/plain; charset=utf-8');
     header('Cache-Control: no-store');
-    // The body is the link and nothing else: the client uses it as it comes.
-    echo $link;
+    foreach (clipnest_link_headers($id, $secret, $record) as $h) {
+        header($h);
+    }
+    // The body is the share page's link and nothing else: the client uses it as it comes.
+    echo clipnest_page_url($id);
+    // The page plays the video at once; its poster and exact size follow a moment later.
+    if (function_exists('fastcgi_finish_request')) {
+        fastcgi_finish_request();
+    }
+    $video = $storage . '/' . $id . '.mp4';
+    clipnest_describe($storage, $id, $record, $video, clipnest_probe($video));
 }
 
 try {

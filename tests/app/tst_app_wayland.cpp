@@ -303,7 +303,11 @@ private slots:
                      [&] { return Desktop::historyLinks(home.settingsPath()).size() == 1; }, 60000),
                  qPrintable(app.output()));
         QVERIFY(WD::windowsTitled(kFinishedTitle).isEmpty());
-        const QString link = Desktop::historyLinks(home.settingsPath()).first();
+        // The history's link is the video's share page; the video itself is beside it.
+        const QString link = Desktop::historyLinks(home.settingsPath())
+                                 .first()
+                                 .replace(QStringLiteral("/v/"), QStringLiteral("/video.php/")) +
+                             QStringLiteral(".mp4");
 
         const readback::Facts facts = readback::probe(link);
         QVERIFY2(facts.readable, qPrintable(facts.error));

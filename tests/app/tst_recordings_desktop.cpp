@@ -433,7 +433,11 @@ private slots:
         QVERIFY(waitFor([&] { return stateOf(home, toUpload) == QLatin1String("uploaded"); }));
         QCOMPARE(recordingFiles(home), QStringList{toUpload});
         QCOMPARE(readFile(toUpload), uploadBytes);
-        const readback::Facts uploaded = readback::probe(link);
+        // The link is the video's share page; the video itself is beside it.
+        const QString video =
+            QString(link).replace(QStringLiteral("/v/"), QStringLiteral("/video.php/")) +
+            QStringLiteral(".mp4");
+        const readback::Facts uploaded = readback::probe(video);
         QVERIFY2(uploaded.readable, qPrintable(uploaded.error));
         QCOMPARE(uploaded.stream(QStringLiteral("video")).width, 256);
         QCOMPARE(uploaded.stream(QStringLiteral("video")).height, 144);

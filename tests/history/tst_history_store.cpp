@@ -67,6 +67,7 @@ private slots:
     void instanceUsesTheProgramsSettingsFile();
     void uploadedLinksReachTheHistoryOnce();
     void linkAlreadyInTheHistoryIsNotAddedAgain();
+    void deletionAddressAndExpiryAreKept();
 
 private:
     QTemporaryDir dir_;
@@ -356,6 +357,35 @@ void TestHistoryStore::linkAlreadyInTheHistoryIsNotAddedAgain() {
     QCOMPARE(manager->count(), 1);
     QCOMPARE(readBack(path_).size(), 1);
     QVERIFY(next.uploaded().isEmpty());
+}
+
+void TestHistoryStore::deletionAddressAndExpiryAreKept() {
+    auto manager = managerOn(path_);
+    HistoryRecord withDetails(at(2026, 12, 1, 8, 0, 0), QUrl("https://v.example/v/1"));
+    withDetails.deleteUrl = QUrl("https://v.example/delete/1/secret");
+    withDetails.expires = QDateTime(QDate(2027, 1, 1), QTime(8, 0), Qt::UTC);
+    const HistoryRecord plain(at(2026, 12, 2, 8, 0, 0), QUrl("https://v.example/v/2"));
+    manager->add(withDetails);
+    manager->add(plain);
+    const QList<HistoryRecord> read = readBack(path_);
+    QCOMPARE(read.size(), qsizetype(2));
+    QCOMPARE(read.at(0).deleteUrl, withDetails.deleteUrl);
+    QCOMPARE(read.at(0).expires, withDetails.expires);
+    QVERIFY(read.at(1).deleteUrl.isEmpty());
+    QVERIFY(!read.at(1).expires.isValid());
+
+    // Hand-edited values that are no web address or no date are dropped; the link stays.
+    writeFile(path_ + ".edited", "[History]\n"
+                                 "1\\Date=2024-03-07T18:30:00\n"
+                                 "1\\Url=https://v.example/v/3\n"
+                                 "1\\DeleteUrl=javascript:alert(1)\n"
+                                 "1\\Expires=soon\n"
+                                 "size=1\n");
+    const QList<HistoryRecord> edited = readBack(path_ + ".edited");
+    QCOMPARE(edited.size(), qsizetype(1));
+    QCOMPARE(edited.at(0).url, QUrl("https://v.example/v/3"));
+    QVERIFY(edited.at(0).deleteUrl.isEmpty());
+    QVERIFY(!edited.at(0).expires.isValid());
 }
 
 int main(int argc, char** argv) {

@@ -5,6 +5,8 @@
 #include "upload/MultipartBody.h"
 #include "upload/ServiceUrls.h"
 
+#include "ServiceHarness.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -27,176 +29,7 @@
 #include <csignal>
 #include <sys/prctl.h>
 
-namespace {
-
-const QString ServerDir = QStringLiteral(CLIPNEST_SOURCE_DIR "/server");
-
-// How long an upload here may go without progress: these tests check what is stored, not how
-// fast, and a shared machine busy with builds can hold the disk for a long while.
-constexpr int kPatienceMs = 180000;
-
-struct Response {
-    int status = 0;
-    QByteArray body;
-    QMap<QByteArray, QByteArray> headers; // lower-case names
-};
-
-// One instance of the service: nginx in front of php-fpm, started by server/run-local.sh on a
-// free loopback port with its own storage folder, exactly as the test desktop and `make run`
-// start it; or the test desktop's own instance.
-class Service {
-public:
-    QString storage;
-    QString runDir;
-    quint16 port = 0;
-
-    ~Service() {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(10000))
-                process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-
-    // `options` go to server/configure.sh (--max-upload, --php, --token-file...).
-    bool start(const QString& dir, const QStringList& options = {}) {
-        storage = dir + "/storage";
-        runDir = dir + "/run";
-        {
-            QTcpServer probe;
-            if (!probe.listen(QHostAddress::LocalHost))
-                return false;
-            port = probe.serverPort();
-        }
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        // Should this test die without its destructors, the runner still hears of it and stops
-        // its servers.
-        process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        process.start("bash", QStringList{ServerDir + "/run-local.sh", "--dir", runDir, "--listen",
-                                          host(), "--storage", storage} +
-                                  options);
-        if (!process.waitForStarted(10000))
-            return false;
-        QByteArray output;
-        while (!output.contains("ready")) {
-            if (!process.waitForReadyRead(60000)) {
-                qWarning() << "service did not start:" << output << process.readAll();
-                return false;
-            }
-            output += process.readAll();
-        }
-        return true;
-    }
-
-    // The test desktop's instance, when there is one.
-    bool attach() {
-        const QString address = qEnvironmentVariable("CLIPNEST_TEST_SERVICE");
-        storage = qEnvironmentVariable("CLIPNEST_TEST_UPLOADS");
-        if (address.isEmpty() || storage.isEmpty())
-            return false;
-        port = quint16(address.section(':', -1).toUInt());
-        return port != 0;
-    }
-
-    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
-    QString url(const QString& path) const { return "http://" + host() + path; }
-    // Everything in the storage folder but the service's lock file.
-    QStringList stored() const {
-        QStringList names =
-            QDir(storage).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-        names.removeAll(".lock");
-        return names;
-    }
-    QStringList videos() const { return QDir(storage).entryList({"*.mp4"}, QDir::Files); }
-
-private:
-    QProcess process;
-};
-
-Response finish(QNetworkReply* reply) {
-    std::unique_ptr<QNetworkReply> owned(reply);
-    if (!reply->isFinished()) {
-        QSignalSpy done(reply, &QNetworkReply::finished);
-        done.wait(60000);
-    }
-    Response r;
-    r.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    r.body = reply->readAll();
-    for (const auto& pair : reply->rawHeaderPairs())
-        r.headers.insert(pair.first.toLower(), pair.second);
-    return r;
-}
-
-Response get(QNetworkAccessManager& net, const QString& url, const QByteArray& range = {}) {
-    QNetworkRequest request{QUrl(url)};
-    if (!range.isEmpty())
-        request.setRawHeader("Range", range);
-    return finish(net.get(request));
-}
-
-Response post(QNetworkAccessManager& net, const QString& url, const QByteArray& contentType,
-              const QByteArray& body) {
-    QNetworkRequest request{QUrl(url)};
-    request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
-    return finish(net.post(request, body));
-}
-
-// Sends `request` as raw bytes, so no client library tidies the path, and returns the status
-// code and everything after the header.
-Response raw(quint16 port, const QByteArray& request) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    Response r;
-    if (!socket.waitForConnected(10000))
-        return r;
-    socket.write(request);
-    QByteArray all;
-    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(20000))
-        all += socket.readAll();
-    all += socket.readAll();
-    const QList<QByteArray> statusLine = all.left(all.indexOf("\r\n")).split(' ');
-    if (statusLine.size() >= 2)
-        r.status = statusLine.at(1).toInt();
-    const qsizetype headEnd = all.indexOf("\r\n\r\n");
-    QByteArray body = all.mid(headEnd + 4);
-    if (!all.left(headEnd).toLower().contains("\r\ntransfer-encoding: chunked")) {
-        r.body = body;
-        return r;
-    }
-    // nginx sends answers of unknown length in chunks: "<hex size> CRLF <bytes> CRLF"..., "0".
-    qsizetype at = 0;
-    while (at < body.size()) {
-        const qsizetype lineEnd = body.indexOf("\r\n", at);
-        bool ok = false;
-        const qsizetype size = body.mid(at, lineEnd - at).toLongLong(&ok, 16);
-        if (lineEnd < 0 || !ok || size == 0)
-            break;
-        r.body += body.mid(lineEnd + 2, size);
-        at = lineEnd + 2 + size + 2;
-    }
-    return r;
-}
-
-QByteArray multipart(const QByteArray& field, const QByteArray& fileName, const QByteArray& data,
-                     const QByteArray& boundary = "Ax3WQkoke") {
-    return "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + field +
-           "\";filename=\"" + fileName + "\"\r\nContent-Type: video/mp4\r\n\r\n" + data + "\r\n--" +
-           boundary + "--\r\n";
-}
-
-QByteArray randomBytes(int size) {
-    QByteArray data(size, Qt::Uninitialized);
-    for (auto& ch : data)
-        ch = char(QRandomGenerator::global()->bounded(256));
-    return data;
-}
-
-QByteArray sha1(const QByteArray& data) {
-    return QCryptographicHash::hash(data, QCryptographicHash::Sha1).toHex();
-}
-
-} // namespace
+using namespace servicetest;
 
 class UploadServiceTest : public QObject {
     Q_OBJECT
@@ -287,13 +120,18 @@ QByteArray UploadServiceTest::uploadRequest(const Service& service, const QByteA
 }
 
 void UploadServiceTest::uploadedVideoComesBackWithRanges() {
-    const QString link = uploadWithUploader(plain, video);
+    QString link = uploadWithUploader(plain, video);
     QVERIFY2(ServiceUrls::isAcceptedAnswer(link), qPrintable(link));
+    // The answer is the video's share page; the video itself keeps its own address.
     const QRegularExpression shape("^http://" + QRegularExpression::escape(plain.host()) +
-                                   "/video\\.php/([0-9a-f]{32}\\.mp4)$");
+                                   "/v/([0-9a-f]{32})$");
     const auto match = shape.match(link);
     QVERIFY2(match.hasMatch(), qPrintable(link));
-    QVERIFY(plain.stored().contains(match.captured(1)));
+    QVERIFY(plain.stored().contains(match.captured(1) + ".mp4"));
+    const Response page = get(net, ServiceUrls::sharedLink(link, "br"));
+    QCOMPARE(page.status, 200);
+    QVERIFY(page.headers.value("content-type").startsWith("text/html"));
+    link = videoOf(link);
 
     const Response whole = get(net, link);
     QCOMPARE(whole.status, 200);
@@ -347,7 +185,7 @@ void UploadServiceTest::uploadedVideoComesBackWithRanges() {
 void UploadServiceTest::largeVideoIsReadInPieces() {
     // Beyond PHP's post_max_size, so upload.php reads the body itself.
     const QByteArray big = video + randomBytes(12 * 1024 * 1024);
-    const QString link = uploadWithUploader(plain, big);
+    const QString link = videoOf(uploadWithUploader(plain, big));
     QVERIFY2(ServiceUrls::isAcceptedAnswer(link), qPrintable(link));
     const Response back = get(net, link);
     QCOMPARE(back.status, 200);
@@ -361,7 +199,7 @@ void UploadServiceTest::phpParsedBodiesToo() {
     // Where PHP parses multipart bodies itself, a small video comes through PHP's own upload...
     QString link = uploadWithUploader(parsed, video);
     QVERIFY2(ServiceUrls::isAcceptedAnswer(link), qPrintable(link));
-    QCOMPARE(get(net, link).body, video);
+    QCOMPARE(get(net, videoOf(link)).body, video);
     // ...one between PHP's upload_max_filesize (2M) and post_max_size (8M) is refused by PHP
     // before any script runs: a clear 413 naming the pool setting, and nothing stored...
     const QByteArray mid = video + randomBytes(5 * 1024 * 1024);
@@ -376,7 +214,7 @@ void UploadServiceTest::phpParsedBodiesToo() {
     const QByteArray big = video + randomBytes(9 * 1024 * 1024);
     link = uploadWithUploader(parsed, big);
     QVERIFY2(ServiceUrls::isAcceptedAnswer(link), qPrintable(link));
-    QCOMPARE(sha1(get(net, link).body), sha1(big));
+    QCOMPARE(sha1(get(net, videoOf(link)).body), sha1(big));
 }
 
 void UploadServiceTest::badUploadsStoreNothing_data() {
@@ -488,6 +326,18 @@ void UploadServiceTest::nothingOutsideTheVideosIsServed_data() {
     QTest::newRow("symlink out of storage")
         << QByteArray("/video.php/ffffffffffffffffffffffffffffffff.mp4");
     QTest::newRow("root") << QByteArray("/");
+    QTest::newRow("dot dot after files") << QByteArray("/files/../lib.php");
+    QTest::newRow("encoded dot dot after files") << QByteArray("/files/..%2F..%2Flib.php");
+    QTest::newRow("tus script itself") << QByteArray("/files.php");
+    QTest::newRow("page script itself") << QByteArray("/page.php");
+    QTest::newRow("deletion script itself") << QByteArray("/delete.php");
+    QTest::newRow("dot dot after page") << QByteArray("/v/..%2F..%2Flib.php");
+    QTest::newRow("page of a link out of storage")
+        << QByteArray("/v/ffffffffffffffffffffffffffffffff");
+    QTest::newRow("dot dot after poster") << QByteArray("/poster.php/../../lib.php");
+    QTest::newRow("poster out of storage")
+        << QByteArray("/poster.php/ffffffffffffffffffffffffffffffff.jpg");
+    QTest::newRow("dot dot in oembed") << QByteArray("/oembed.php?url=/v/../../lib.php");
     QTest::newRow("readme") << QByteArray("/README.md");
 }
 
@@ -523,10 +373,10 @@ void UploadServiceTest::linkFollowsTheAddressedHost() {
     };
     Response r = raw(plain.port, request("Host: videos.example.org:8443\r\n", ""));
     QCOMPARE(r.status, 200);
-    QVERIFY2(r.body.startsWith("http://videos.example.org:8443/video.php/"), r.body.constData());
+    QVERIFY2(r.body.startsWith("http://videos.example.org:8443/v/"), r.body.constData());
     // A forged proto header is not believed unless the operator asks for it.
     r = raw(plain.port, request("Host: videos.example.org\r\n", "X-Forwarded-Proto: https\r\n"));
-    QVERIFY2(r.body.startsWith("http://videos.example.org/video.php/"), r.body.constData());
+    QVERIFY2(r.body.startsWith("http://videos.example.org/v/"), r.body.constData());
     // A Host header that is no host name never makes it into a link.
     r = raw(plain.port, request("Host: evil.example/<script>\r\n", ""));
     QVERIFY2(r.status == 400 || r.body.startsWith("http://127.0.0.1:"), r.body.constData());
@@ -536,9 +386,8 @@ void UploadServiceTest::linkFollowsTheAddressedHost() {
     old.replace("HTTP/1.1", "HTTP/1.0");
     r = raw(plain.port, old);
     QCOMPARE(r.status, 200);
-    QVERIFY2(
-        r.body.startsWith("http://127.0.0.1:" + QByteArray::number(plain.port) + "/video.php/"),
-        r.body.constData());
+    QVERIFY2(r.body.startsWith("http://127.0.0.1:" + QByteArray::number(plain.port) + "/v/"),
+             r.body.constData());
 }
 
 void UploadServiceTest::faqIsAPage() {
@@ -549,7 +398,7 @@ void UploadServiceTest::faqIsAPage() {
 }
 
 void UploadServiceTest::nameInTheQueryToo() {
-    const QString link = uploadWithUploader(plain, video);
+    const QString link = videoOf(uploadWithUploader(plain, video));
     QVERIFY2(link.startsWith("http://" + plain.host() + "/video.php/"), qPrintable(link));
     // Where a web server passes no path info, the name goes in the query.
     const QString name = link.section('/', -1);
@@ -588,7 +437,7 @@ void UploadServiceTest::hugeDeclaredBodyIsRefusedAndServiceGoesOn() {
 
 void UploadServiceTest::stalledDownloadsDoNotHoldOthersUp() {
     const QByteArray big = video + randomBytes(20 * 1024 * 1024);
-    const QString link = uploadWithUploader(plain, big);
+    const QString link = videoOf(uploadWithUploader(plain, big));
     QVERIFY2(ServiceUrls::isAcceptedAnswer(link), qPrintable(link));
     const QByteArray path = QUrl(link).path().toLatin1();
     // More clients than php-fpm has workers ask for the video and then never read a byte.
@@ -612,7 +461,7 @@ void UploadServiceTest::stalledDownloadsDoNotHoldOthersUp() {
     clock.restart();
     const QString other = uploadWithUploader(plain, video);
     QVERIFY2(ServiceUrls::isAcceptedAnswer(other), qPrintable(other));
-    QCOMPARE(get(net, other).body, video);
+    QCOMPARE(get(net, videoOf(other)).body, video);
     const qint64 othersMs = clock.elapsed();
     qInfo("with %zu stalled downloads: /faq took %lld ms, an upload and its download %lld ms",
           stalled.size(), faqMs, othersMs);
@@ -653,7 +502,7 @@ void UploadServiceTest::parallelUploadsAreStoredIntact() {
     QCOMPARE(added.size(), Count);
     QSet<QByteArray> storedSums;
     for (const QString& name : added) {
-        QVERIFY(links.contains("http://" + plain.host() + "/video.php/" + name));
+        QVERIFY(links.contains("http://" + plain.host() + "/v/" + name.chopped(4)));
         QFile file(plain.storage + "/" + name);
         QVERIFY(file.open(QIODevice::ReadOnly));
         storedSums.insert(sha1(file.readAll()));

@@ -31,6 +31,7 @@ public:
     };
     int holdUntil = 0;
     int requests = 0;
+    int questions = 0;
     int maxOpen = 0;
     QList<QByteArray> bodies;
 
@@ -63,6 +64,15 @@ private:
                 if (buffer->size() - end - 4 < length || socket->property("done").toBool())
                     return;
                 socket->setProperty("done", true);
+                // A service that takes multipart uploads only: the queue's question whether it
+                // takes resumable ones is answered "no" and is no upload request.
+                if (buffer->startsWith("OPTIONS ")) {
+                    ++questions;
+                    socket->write(
+                        "HTTP/1.1 405 X\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                    socket->disconnectFromHost();
+                    return;
+                }
                 bodies.append(buffer->mid(end + 4));
                 pending_.append({socket, requests++});
                 maxOpen = std::max(maxOpen, int(pending_.size()));
