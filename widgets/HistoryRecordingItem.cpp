@@ -66,9 +66,9 @@ HistoryRecordingItem::HistoryRecordingItem(QWidget* parent)
     rowLayout->addLayout(texts, 1);
 
     // Each button only tells which recording it belongs to.
-    auto makeSignalling = [this](QWidget* parent, const char* name, const char* image,
+    auto makeSignalling = [this](QWidget* holder, const char* name, const char* image,
                                  void (HistoryRecordingItem::*signal)(const QString&)) {
-        auto* button = makeButton(parent, name, image);
+        auto* button = makeButton(holder, name, image);
         connect(button, &QPushButton::clicked, this,
                 [this, signal] { emit(this->*signal)(entry_.filePath); });
         return button;

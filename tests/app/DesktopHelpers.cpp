@@ -254,6 +254,23 @@ AppHome::AppHome() {
         script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                               QFileDevice::ExeOwner);
     }
+    // Made the user's own web browser, as a desktop's settings do, so that xdg-open picks it
+    // over any browser the machine has installed.
+    QDir(dir_.path()).mkpath(QStringLiteral("data/applications"));
+    QFile entry(dir_.filePath(QStringLiteral("data/applications/clipnest-test-browser.desktop")));
+    if (entry.open(QIODevice::WriteOnly)) {
+        entry.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Test browser\n"
+                                   "Exec=%1 %u\nMimeType=x-scheme-handler/http;"
+                                   "x-scheme-handler/https;\n")
+                        .arg(browser)
+                        .toUtf8());
+    }
+    QFile choice(dir_.filePath(QStringLiteral("config/mimeapps.list")));
+    if (choice.open(QIODevice::WriteOnly)) {
+        choice.write("[Default Applications]\n"
+                     "x-scheme-handler/http=clipnest-test-browser.desktop\n"
+                     "x-scheme-handler/https=clipnest-test-browser.desktop\n");
+    }
 }
 
 bool AppHome::isValid() const {
@@ -291,6 +308,7 @@ QProcessEnvironment AppHome::environment() const {
     for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(var));
     env.insert(QStringLiteral("DEFAULT_BROWSER"), dir_.filePath(QStringLiteral("browser.sh")));
+    env.insert(QStringLiteral("BROWSER"), dir_.filePath(QStringLiteral("browser.sh")));
     return env;
 }
 
