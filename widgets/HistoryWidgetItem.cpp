@@ -8,8 +8,8 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QVBoxLayout>
 #include <QStyle>
+#include <QVBoxLayout>
 
 namespace {
 
