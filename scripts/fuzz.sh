@@ -35,5 +35,14 @@ for seeds in tests/fuzz/corpus/*/; do
     summary+=("$name: ${execs:-?} executions in $seconds s, no fault")
   fi
 done
+# The service as deployed, under random requests with a fresh seed (printed, for a replay).
+requests=$((seconds * 20))
+if line=$(python3 tests/server/fuzz_service.py --requests "$requests" 2>&1 | tail -n 1) &&
+  [[ "$line" == ok:* ]]; then
+  summary+=("service (network): $requests requests, no fault ($line)")
+else
+  status=1
+  summary+=("service (network): $line")
+fi
 printf '%s\n' "${summary[@]}"
 exit $status
