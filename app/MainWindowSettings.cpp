@@ -1,5 +1,6 @@
 // The settings window and the first start's hint: both tell the user what the tray menu and
 // its submenus hold, and change it through the same objects.
+#include "app/KeptSpaceGuard.h"
 #include "app/KeyboardShortcuts.h"
 #include "app/LanguageMenu.h"
 #include "app/Languages.h"
@@ -42,6 +43,10 @@ void MainWindow::openSettings() {
         };
         hooks.editShortcuts = [this] {
             shortcuts_->openDialog();
+        };
+        hooks.keptLimitChanged = [this] {
+            if (keptSpace_)
+                keptSpace_->boundChanged();
         };
         settingsWindow_ = new SettingsWindow(settings_, std::move(hooks), this);
         connect(shortcuts_, &KeyboardShortcuts::changed, settingsWindow_,

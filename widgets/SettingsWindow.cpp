@@ -54,17 +54,12 @@ SettingsWindow::~SettingsWindow() {
 
 void SettingsWindow::reload() {
     // What the settings hold is shown, not stored again.
-    const QSignalBlocker blockers[] = {QSignalBlocker(hostEdit_),
-                                       QSignalBlocker(tokenEdit_),
-                                       QSignalBlocker(uploadWhileRecording_),
-                                       QSignalBlocker(soundSource_),
-                                       QSignalBlocker(folderEdit_),
-                                       QSignalBlocker(keptLimit_),
-                                       QSignalBlocker(countdown_),
+    const QSignalBlocker blockers[] = {QSignalBlocker(hostEdit_),    QSignalBlocker(tokenEdit_),
+                                       QSignalBlocker(soundSource_), QSignalBlocker(folderEdit_),
+                                       QSignalBlocker(keptLimit_),   QSignalBlocker(countdown_),
                                        QSignalBlocker(recordButton_)};
     hostEdit_->setText(AppSettings::serviceHost(settings_));
     tokenEdit_->setText(AppSettings::serviceToken(settings_));
-    uploadWhileRecording_->setChecked(AppSettings::uploadWhileRecording(settings_));
     soundSource_->setCurrentIndex(
         qMax(0, soundSource_->findData(AppSettings::soundSource(settings_))));
     folderEdit_->setText(

@@ -49,6 +49,8 @@ public:
         // The wanted capture combination another program holds; empty when none.
         std::function<QKeySequence()> captureHeldByOther;
         std::function<void()> editShortcuts;
+        // The space kept recordings may take was changed (and stored).
+        std::function<void()> keptLimitChanged;
     };
 
     SettingsWindow(QSettings& settings, Hooks hooks, QWidget* parent = nullptr);
@@ -95,7 +97,6 @@ private:
     QLineEdit* tokenEdit_;
     QPushButton* testButton_;
     QLabel* connectionResult_;
-    QCheckBox* uploadWhileRecording_;
     ConnectionCheck* check_;
 
     QGroupBox* soundGroup_;

@@ -59,23 +59,18 @@ QGroupBox* SettingsWindow::buildServiceGroup() {
     testButton_->setObjectName(QStringLiteral("TestConnectionButton"));
     testButton_->setAutoDefault(false);
     connectionResult_ = messageLabel(QStringLiteral("ConnectionResult"), serviceGroup_);
-    uploadWhileRecording_ = new QCheckBox(serviceGroup_);
-    uploadWhileRecording_->setObjectName(QStringLiteral("UploadWhileRecordingBox"));
 
     auto* form = new QFormLayout(serviceGroup_);
     form->addRow(hostLabel_, hostEdit_);
     form->addRow(tokenLabel_, tokenEdit_);
     form->addRow(QString(), testButton_);
     form->addRow(connectionResult_);
-    form->addRow(uploadWhileRecording_);
     hostLabel_->setBuddy(hostEdit_);
     tokenLabel_->setBuddy(tokenEdit_);
 
     connect(hostEdit_, &QLineEdit::editingFinished, this, &SettingsWindow::storeServiceHost);
     connect(tokenEdit_, &QLineEdit::editingFinished, this, &SettingsWindow::storeServiceToken);
     connect(testButton_, &QPushButton::clicked, this, &SettingsWindow::testConnection);
-    connect(uploadWhileRecording_, &QCheckBox::toggled, this,
-            [this](bool on) { store(AppSettings::kUploadWhileRecording, on); });
     return serviceGroup_;
 }
 
@@ -136,8 +131,11 @@ QGroupBox* SettingsWindow::buildRecordingsGroup() {
     connect(folderEdit_, &QLineEdit::editingFinished, this,
             [this] { storeSaveFolder(folderEdit_->text()); });
     connect(folderButton_, &QPushButton::clicked, this, &SettingsWindow::chooseSaveFolder);
-    connect(keptLimit_, QOverload<int>::of(&QSpinBox::valueChanged), this,
-            [this](int mib) { store(AppSettings::kKeptRecordingsLimitMiB, mib); });
+    connect(keptLimit_, QOverload<int>::of(&QSpinBox::valueChanged), this, [this](int mib) {
+        store(AppSettings::kKeptRecordingsLimitMiB, mib);
+        if (hooks_.keptLimitChanged)
+            hooks_.keptLimitChanged();
+    });
     return recordingsGroup_;
 }
 
@@ -218,7 +216,6 @@ void SettingsWindow::retranslate() {
     tokenLabel_->setText(tr("Token:"));
     tokenEdit_->setPlaceholderText(tr("None"));
     testButton_->setText(tr("Test connection"));
-    uploadWhileRecording_->setText(tr("Upload while recording"));
 
     soundGroup_->setTitle(tr("Sound"));
     sourceLabel_->setText(tr("Record with sound from:"));

@@ -281,12 +281,9 @@ private slots:
         QVERIFY(checked);
         QCOMPARE(checked->data().toInt(), 5);
 
-        // The space kept recordings may take, and sending while recording.
+        // The space kept recordings may take.
         part<QSpinBox>(settings, "KeptRecordingsLimitBox")->setValue(500);
         QCOMPARE(QSettings().value(QStringLiteral("Kept recordings limit MiB")).toInt(), 500);
-        auto* uploadWhileRecording = part<QCheckBox>(settings, "UploadWhileRecordingBox");
-        QTest::mouseClick(uploadWhileRecording, Qt::LeftButton, {}, onBox(uploadWhileRecording));
-        QCOMPARE(QSettings().value(QStringLiteral("Upload while recording")).toBool(), true);
 
         // The record button: the tray's switch follows.
         QAction* showHide = nullptr;
