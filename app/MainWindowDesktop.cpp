@@ -43,7 +43,9 @@ void MainWindow::checkDesktop() {
 }
 
 void MainWindow::onTrayHostAnswer(bool available) {
-    if (firstRunHintDue_) {
+    // Not over a capture the user already opened (clipnest --capture at the first start): it
+    // would take the keys meant for the overlay. The next answer, a few seconds on, brings it.
+    if (firstRunHintDue_ && !(cropCtrl_ && cropCtrl_->isVisible())) {
         firstRunHintDue_ = false;
         showFirstRunHint(available);
     }

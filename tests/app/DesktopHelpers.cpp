@@ -389,4 +389,9 @@ QString App::output() {
     return collected_;
 }
 
+QString videoOfLink(const QString& link) {
+    return QString(link).replace(QStringLiteral("/v/"), QStringLiteral("/video.php/")) +
+           QStringLiteral(".mp4");
+}
+
 } // namespace Desktop

@@ -114,4 +114,8 @@ private:
     QString collected_;
 };
 
+// The stored video behind a link of the reference service: the link is the video's share page
+// (/v/<id>), the file itself is /video.php/<id>.mp4.
+QString videoOfLink(const QString& link);
+
 } // namespace Desktop

@@ -304,10 +304,8 @@ private slots:
                  qPrintable(app.output()));
         QVERIFY(WD::windowsTitled(kFinishedTitle).isEmpty());
         // The history's link is the video's share page; the video itself is beside it.
-        const QString link = Desktop::historyLinks(home.settingsPath())
-                                 .first()
-                                 .replace(QStringLiteral("/v/"), QStringLiteral("/video.php/")) +
-                             QStringLiteral(".mp4");
+        const QString link =
+            Desktop::videoOfLink(Desktop::historyLinks(home.settingsPath()).first());
 
         const readback::Facts facts = readback::probe(link);
         QVERIFY2(facts.readable, qPrintable(facts.error));

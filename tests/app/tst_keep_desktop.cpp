@@ -221,12 +221,12 @@ private slots:
         QTest::qWait(1200);
         stopRecording(panel);
         // The finished panels are up; the user opens a new capture and records again.
-        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 1; }));
         panel = startRecording(app, QRect(QPoint(800, 300), QPoint(959, 419)));
         QVERIFY(!panel.isNull());
         QTest::qWait(1200);
         stopRecording(panel);
-        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 1; }));
         QVERIFY(waitFor([&] {
             const auto states = recordingStates(home);
             return states.size() == 2 &&
@@ -265,7 +265,7 @@ private slots:
         QVERIFY(windowsNamed(QStringLiteral("Save")).isEmpty());
         QCOMPARE(panelWindows(app.pid()).size(), 1);
         stopRecording(panel);
-        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 2; }));
+        QVERIFY(waitFor([&] { return panelWindows(app.pid()).size() == 1; }));
         QVERIFY(waitFor([&] {
             const auto states = recordingStates(home);
             return states.size() == 1 && states.first().first == QLatin1String("not-uploaded");

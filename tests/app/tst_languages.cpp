@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(report.value("start.menu"),
                  QStringLiteral("Grabar video|Historial|Mostrar u ocultar el botón de grabar|"
                                 "Atajos de teclado...|Cuenta regresiva|Idioma de la interfaz|"
-                                "Preguntas frecuentes|Cerrar"));
+                                "Configuración...|Preguntas frecuentes|Cerrar"));
         QCOMPARE(report.value("start.qt"), QStringLiteral("&Sí|Cancelar"));
         QCOMPARE(storedLanguage(home).toString(), QStringLiteral("es"));
     }
@@ -210,7 +210,7 @@ private slots:
             report.value("start.menu"),
             QStringLiteral("Record video|History|Show/hide record button|Keyboard shortcuts...|"
                            "Countdown|Interface language|"
-                           "FAQ|Close"));
+                           "Settings...|FAQ|Close"));
         QCOMPARE(report.value("start.qt"), QStringLiteral("&Yes|Cancel"));
     }
 
@@ -226,7 +226,7 @@ private slots:
         QCOMPARE(report.value("chosen.menu"),
                  QStringLiteral("Gravar vídeo|Histórico|Mostrar/ocultar o botão de gravação|"
                                 "Atalhos de teclado...|Contagem regressiva|Idioma da interface|"
-                                "Perguntas frequentes|Fechar"));
+                                "Configurações...|Perguntas frequentes|Fechar"));
         QCOMPARE(report.value("chosen.qt"), QStringLiteral("&Sim|Cancelar"));
         QCOMPARE(report.value("again.events"), QStringLiteral("0"));
         QCOMPARE(storedLanguage(home).toString(), QStringLiteral("br"));
@@ -297,7 +297,7 @@ private slots:
         QCOMPARE(
             report.value("start.menu"),
             QStringLiteral("Record video|History|Show/hide record button|Keyboard shortcuts...|"
-                           "Countdown|Languages|FAQ|Close"));
+                           "Countdown|Languages|Settings...|FAQ|Close"));
     }
 };
 

@@ -434,10 +434,7 @@ private slots:
         QCOMPARE(recordingFiles(home), QStringList{toUpload});
         QCOMPARE(readFile(toUpload), uploadBytes);
         // The link is the video's share page; the video itself is beside it.
-        const QString video =
-            QString(link).replace(QStringLiteral("/v/"), QStringLiteral("/video.php/")) +
-            QStringLiteral(".mp4");
-        const readback::Facts uploaded = readback::probe(video);
+        const readback::Facts uploaded = readback::probe(videoOfLink(link));
         QVERIFY2(uploaded.readable, qPrintable(uploaded.error));
         QCOMPARE(uploaded.stream(QStringLiteral("video")).width, 256);
         QCOMPARE(uploaded.stream(QStringLiteral("video")).height, 144);

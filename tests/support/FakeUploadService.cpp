@@ -23,6 +23,14 @@ bool FakeUploadService::listen(quint16 port) {
                                                    .toLongLong();
                 if (received->size() < end + 4 + length)
                     return;
+                // The program first asks whether the service speaks the resumable protocol;
+                // this one does not, and the question is no upload.
+                if (received->startsWith("OPTIONS ")) {
+                    received->clear();
+                    socket->write(httpAnswer("405 Method Not Allowed", "text/plain", "no"));
+                    socket->disconnectFromHost();
+                    return;
+                }
                 requests << *received;
                 received->clear();
                 if (answer.isEmpty())
