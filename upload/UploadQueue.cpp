@@ -130,7 +130,7 @@ void UploadQueue::add(const QString& filePath, const QUrl& url, int shareTarget)
 
 bool UploadQueue::retryNow(const QString& filePath) {
     Entry* e = find(filePath);
-    if (!e || e->uploader)
+    if (!e || e->running())
         return false;
     e->retryTimer.stop();
     e->due = true;
@@ -198,6 +198,10 @@ void UploadQueue::startAttempt(Entry* entry) {
 void UploadQueue::announce(Entry* entry) {
     store_->startAttempt(entry->filePath);
     emit attemptStarted(entry->filePath, entry->userStarted);
+    // Shown at once, also while the service is first asked which way it takes uploads: a
+    // service slow to answer that question must not leave the user without a progress window.
+    entry->lastPercent = 0;
+    emit progressChanged(entry->filePath, 0, entry->userStarted);
 }
 
 void UploadQueue::failUnreadable(Entry* entry, const QString& reason) {

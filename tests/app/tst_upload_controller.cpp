@@ -57,9 +57,9 @@ private:
     std::unique_ptr<RecordingStore> store_;
     std::unique_ptr<UploadController> uploads_;
     UrlCatcher urls_;
-    QTcpServer silentService_; // takes uploads and never answers
-    QStringList boxes_;        // "title|text" of every message box shown
-    QList<SeenBox> seen_;      // the same boxes in detail
+    FakeUploadService silentService_; // takes uploads and never answers
+    QStringList boxes_;               // "title|text" of every message box shown
+    QList<SeenBox> seen_;             // the same boxes in detail
     QTimer boxCloser_;
     bool pressSettings_ =
         false; // leave boxes through their "Settings..." button where they have one
@@ -142,14 +142,13 @@ private slots:
     void initTestCase() {
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls_, "open");
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "open");
-        QVERIFY(silentService_.listen(QHostAddress::LocalHost));
+        QVERIFY(silentService_.listen());
         QVERIFY(service_.listen());
         QVERIFY(elsewhere_.listen());
         elsewhere_.answer = httpAnswer("200 OK", "text/plain", "http://elsewhere.test/taken.mp4");
         {
             QSettings settings;
-            settings.setValue(QStringLiteral("Service host"),
-                              QStringLiteral("127.0.0.1:%1").arg(silentService_.serverPort()));
+            settings.setValue(QStringLiteral("Service host"), silentService_.host());
             settings.setValue(QStringLiteral("Language"), QStringLiteral("en"));
         }
         Languages::setCurrent(QStringLiteral("en"));
@@ -224,7 +223,7 @@ private slots:
     }
 
     void progressWindowFollowsTheUploadInTheMiddle() {
-        useService(QStringLiteral("127.0.0.1:%1").arg(silentService_.serverPort()));
+        useService(silentService_.host());
         ProgressWidget* progress = uploads_->progressWindow();
         QVERIFY(!progress->isVisible());
         const QString path = makeRecording(QByteArray(256 * 1024, 'v'));
