@@ -300,6 +300,7 @@ void MainWindow::openHistory() {
     // look must not be offered again.
     recordings_.refresh();
     // The icon's place is empty when the tray host does not tell it (StatusNotifierItem).
+    historyWidget_.followBackdrop();
     HistoryPlacement::place(historyWidget_, trayIcon_.geometry());
     historyWidget_.show();
     historyWidget_.activateWindow();

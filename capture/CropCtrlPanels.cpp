@@ -79,6 +79,9 @@ void CropCtrl::placeRecordPanel() {
         recorded = captureRect_.translated(fallback_.topLeft());
     }
     const QRect tray = trayGeometry_ ? trayGeometry_() : QRect();
+    // Placed at the size it shows at: laid out only on showing, it could grow past the edge of
+    // the monitor it was placed on.
+    recordPanel_->adjustSize();
     std::optional<QPoint> at = Placement::recordPanelPosition(
         screens, recorded, recordPanel_->size(), tray, CaptureGeometry::kPanelGap);
     if (!at && !trayShown_) {

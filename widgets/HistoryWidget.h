@@ -30,6 +30,11 @@ class QVBoxLayout;
 class HistoryWidget : public QWidget {
     Q_OBJECT
 public:
+    // Rounded in a see-through frame where the desktop blends windows, else opaque to the edge.
+    // Done on showing; done before placing the window too, so that it is placed at the size it
+    // will show at.
+    void followBackdrop();
+
     // A window that reports deletions to HistoryManager::instance().
     explicit HistoryWidget(QWidget* parent = nullptr);
     // A window that reports deletions to `store` (tests give it a store of their own).
@@ -81,8 +86,6 @@ private:
     void colorRow(HistoryWidgetItem* row, bool firstColors);
     void showListOrEmptyText();
     void removeRow(HistoryWidgetItem* row, const HistoryRecord& record);
-    // Rounded in a see-through frame where the desktop blends windows, else opaque to the edge.
-    void followBackdrop();
     // Wide enough for every row's texts in the current font and language.
     void fitWidth();
     // `topLeft` moved as little as needed for the window to lie on the free part of a screen.

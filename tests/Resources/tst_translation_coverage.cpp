@@ -354,8 +354,12 @@ private slots:
         static const QHash<QString, QSet<QString>> sameInLanguage = {
             {QStringLiteral("es"),
              {keyOf("CountdownMenu", "%1 s"), keyOf("CropCtrl", "Error"),
-              keyOf("SaveRecordingFlow", "Error")}},
-            {QStringLiteral("br"), {keyOf("CountdownMenu", "%1 s"), keyOf("ShortcutDialog", "OK")}},
+              keyOf("SaveRecordingFlow", "Error"), keyOf("HistoryRecordingItem", "%1 s"),
+              keyOf("HistoryRecordingItem", "%1 min %2 s"), keyOf("SettingsWindow", "Token:")}},
+            {QStringLiteral("br"),
+             {keyOf("CountdownMenu", "%1 s"), keyOf("ShortcutDialog", "OK"),
+              keyOf("FirstRunHint", "OK"), keyOf("HistoryRecordingItem", "%1 s"),
+              keyOf("HistoryRecordingItem", "%1 min %2 s"), keyOf("SettingsWindow", "Token:")}},
         };
         QHash<QString, Message> byKey;
         for (const Message& m : translated)

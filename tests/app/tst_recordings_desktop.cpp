@@ -433,9 +433,16 @@ private slots:
         QVERIFY(waitFor([&] { return stateOf(home, toUpload) == QLatin1String("uploaded"); }));
         QCOMPARE(recordingFiles(home), QStringList{toUpload});
         QCOMPARE(readFile(toUpload), uploadBytes);
-        // The link is the video's share page; the video itself is beside it.
-        const readback::Facts uploaded = readback::probe(videoOfLink(link));
-        QVERIFY2(uploaded.readable, qPrintable(uploaded.error));
+        // The link is the video's share page; the video itself is beside it, once the service
+        // has finished preparing what arrived in pieces.
+        readback::Facts uploaded;
+        QVERIFY2(waitFor(
+                     [&] {
+                         uploaded = readback::probe(videoOfLink(link));
+                         return uploaded.readable;
+                     },
+                     60000),
+                 qPrintable(uploaded.error));
         QCOMPARE(uploaded.stream(QStringLiteral("video")).width, 256);
         QCOMPARE(uploaded.stream(QStringLiteral("video")).height, 144);
 

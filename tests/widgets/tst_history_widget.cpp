@@ -82,6 +82,13 @@ public:
                     QByteArray seen = socket->property("seen").toByteArray() + socket->readAll();
                     socket->setProperty("seen", seen);
                     const qsizetype end = seen.indexOf("\r\n\r\n");
+                    // The queue first asks whether resumable uploads are spoken: not here.
+                    if (end >= 0 && seen.startsWith("OPTIONS ")) {
+                        socket->write("HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 0\r\n"
+                                      "Connection: close\r\n\r\n");
+                        socket->disconnectFromHost();
+                        return;
+                    }
                     const qsizetype at = seen.toLower().indexOf("content-length:");
                     if (end < 0 || at < 0)
                         return;
