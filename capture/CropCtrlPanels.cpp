@@ -69,7 +69,9 @@ void CropCtrl::placeRecordPanel() {
     QList<QRect> screens;
     QRect recorded;
     for (int i = 0; i < layout_.count(); ++i) {
-        screens.append(layout_.logical(i));
+        // A pixel in from each edge: at a fractional scale a panel flush with the edge can be
+        // rounded one device pixel onto the next monitor.
+        screens.append(layout_.logical(i).adjusted(1, 1, -1, -1));
         const QRect part = captureRect_ & layout_.area(i);
         if (!part.isEmpty())
             recorded |= layout_.toLocal(part, i).translated(layout_.logical(i).topLeft());

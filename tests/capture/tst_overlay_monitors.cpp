@@ -413,7 +413,12 @@ void TestOverlayMonitors::selectAndRecord(QPoint from, QPoint to) {
     }
     QVERIFY(recordPanel);
     const QRect panel = xGeometry(recordPanel->winId());
-    QVERIFY(kLeft.contains(panel) || kRight.contains(panel));
+    const auto where = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    QVERIFY2(kLeft.contains(panel) || kRight.contains(panel),
+             qPrintable(QStringLiteral("panel at %1 (logical %2), area %3")
+                            .arg(where(panel), where(recordPanel->geometry()), where(area))));
     QVERIFY(!panel.intersects(area));
     QTest::qWait(1200);
     click(recordPanel->findChild<QPushButton*>(QStringLiteral("StopRecordButton")));
