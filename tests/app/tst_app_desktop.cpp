@@ -1100,13 +1100,19 @@ private slots:
         const QString first = clipboardText();
         QVERIFY(waitFor([&] { return historyLinks(home.settingsPath()) == QStringList{first}; }));
 
-        // The stored video is the one just recorded: an MP4 of the selected size.
-        const QString probe =
-            run(QStringLiteral("ffprobe"),
-                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
-                 QStringLiteral("v:0"), QStringLiteral("-show_entries"),
-                 QStringLiteral("stream=width,height"), QStringLiteral("-of"),
-                 QStringLiteral("csv=p=0"), videoOfLink(first)});
+        // The stored video is the one just recorded: an MP4 of the selected size, there once
+        // the service has prepared what arrived in pieces.
+        QString probe;
+        waitFor(
+            [&] {
+                probe = run(QStringLiteral("ffprobe"),
+                            {QStringLiteral("-v"), QStringLiteral("error"),
+                             QStringLiteral("-select_streams"), QStringLiteral("v:0"),
+                             QStringLiteral("-show_entries"), QStringLiteral("stream=width,height"),
+                             QStringLiteral("-of"), QStringLiteral("csv=p=0"), videoOfLink(first)});
+                return !probe.isEmpty();
+            },
+            60000);
         QCOMPARE(probe, QStringLiteral("320,240"));
 
         // A second upload; then the program dies without any chance to clean up.

@@ -307,8 +307,15 @@ private slots:
         const QString link =
             Desktop::videoOfLink(Desktop::historyLinks(home.settingsPath()).first());
 
-        const readback::Facts facts = readback::probe(link);
-        QVERIFY2(facts.readable, qPrintable(facts.error));
+        // There once the service has prepared what arrived in pieces.
+        readback::Facts facts;
+        QVERIFY2(Desktop::waitFor(
+                     [&] {
+                         facts = readback::probe(link);
+                         return facts.readable;
+                     },
+                     60000),
+                 qPrintable(facts.error));
         const readback::Stream v = facts.stream("video");
         QCOMPARE(QSize(v.width, v.height), kArea.size());
         const QByteArray frame = readback::rgbFrameAt(link, 1.0, kArea.width(), kArea.height());
