@@ -28,10 +28,6 @@ namespace {
 // The panel's size: tall enough for six rows under the header, and at least this wide (wider
 // where a language or a font needs it for the rows' texts).
 const QSize kPanelSize(230, 284);
-const char* const kPanelStyle = "QWidget#HistoryWidget { background-color: rgb(118, 121, 122); "
-                                "border-radius: 3px; }";
-const char* const kOpaquePanelStyle =
-    "QWidget#HistoryWidget { background-color: rgb(118, 121, 122); }";
 const int kHeaderHeight = 41;
 const int kRowHeight = 40;
 // Recordings still to be dealt with: a warm tint sets them apart from the grey link rows.
@@ -333,66 +329,6 @@ bool HistoryWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched != this && dragEvent(event))
         return true;
     return QWidget::eventFilter(watched, event);
-}
-
-bool HistoryWidget::dragEvent(QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto* press = static_cast<QMouseEvent*>(event);
-        if (press->button() != Qt::LeftButton)
-            return false;
-        // Where the desktop places windows itself, it moves them too (and keeps them on screen).
-        if (!DesktopTraits::placesWindows() && windowHandle() && windowHandle()->startSystemMove())
-            return true;
-        dragOffset_ = press->globalPosition().toPoint() - pos();
-        return true;
-    }
-    case QEvent::MouseMove:
-        if (!dragOffset_)
-            return false;
-        move(keptOnScreen(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() -
-                          *dragOffset_));
-        return true;
-    case QEvent::MouseButtonRelease:
-        if (!dragOffset_)
-            return false;
-        dragOffset_.reset();
-        return true;
-    default:
-        return false;
-    }
-}
-
-QPoint HistoryWidget::keptOnScreen(const QPoint& topLeft) const {
-    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen)
-        screen = this->screen();
-    if (!screen)
-        return topLeft;
-    const QRect free = screen->availableGeometry();
-    const QSize size = frameGeometry().size();
-    // A window larger than the screen keeps its top-left corner in view.
-    return {std::max(free.left(), std::min(topLeft.x(), free.right() + 1 - size.width())),
-            std::max(free.top(), std::min(topLeft.y(), free.bottom() + 1 - size.height()))};
-}
-
-void HistoryWidget::setVisible(bool visible) {
-    if (visible)
-        followBackdrop();
-    QWidget::setVisible(visible);
-}
-
-void HistoryWidget::followBackdrop() {
-    const bool blends = DesktopTraits::blendsWindows();
-    const QMargins margins = blends ? blendedMargins_ : QMargins();
-    panel_->setStyleSheet(blends ? kPanelStyle : kOpaquePanelStyle);
-    const QMargins before = layout()->contentsMargins();
-    if (margins == before)
-        return;
-    layout()->setContentsMargins(margins);
-    adjustSize();
-    // The panel stays where the window was placed for it.
-    move(pos() - QPoint(margins.left() - before.left(), margins.top() - before.top()));
 }
 
 void HistoryWidget::fitWidth() {

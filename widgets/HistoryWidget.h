@@ -86,6 +86,12 @@ private:
     void colorRow(HistoryWidgetItem* row, bool firstColors);
     void showListOrEmptyText();
     void removeRow(HistoryWidgetItem* row, const HistoryRecord& record);
+    // The panel's look where the desktop blends windows (rounded, in a see-through frame) and
+    // where it does not (opaque to the edge).
+    static constexpr const char* kPanelStyle =
+        "QWidget#HistoryWidget { background-color: rgb(118, 121, 122); border-radius: 3px; }";
+    static constexpr const char* kOpaquePanelStyle =
+        "QWidget#HistoryWidget { background-color: rgb(118, 121, 122); }";
     // Wide enough for every row's texts in the current font and language.
     void fitWidth();
     // `topLeft` moved as little as needed for the window to lie on the free part of a screen.

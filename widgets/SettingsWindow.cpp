@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -131,8 +132,10 @@ void SettingsWindow::storeSaveFolder(const QString& folder) {
     if (QDir::cleanPath(path) == current && folderProblem_->isHidden())
         return;
     if (!QDir::isAbsolutePath(path) || !QFileInfo(path).isDir()) {
-        folderProblem_->setText(tr("\"%1\" is no folder. Recordings are still saved in %2.")
-                                    .arg(folder, QDir::toNativeSeparators(current)));
+        // The typed text in the language's own quotation marks: it may hold spaces.
+        folderProblem_->setText(
+            tr("%1 is not a folder. Recordings are still saved in %2.")
+                .arg(QLocale().quoteString(folder), QDir::toNativeSeparators(current)));
         folderProblem_->show();
         const QSignalBlocker blocker(folderEdit_);
         folderEdit_->setText(QDir::toNativeSeparators(current));

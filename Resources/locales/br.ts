@@ -1649,8 +1649,8 @@ Copie-o e cole-o em um navegador.</translation>
         <translation>Testando a conexão...</translation>
     </message>
     <message>
-        <source>"%1" is no folder. Recordings are still saved in %2.</source>
-        <translation>"%1" não é uma pasta. As gravações continuam sendo salvas em %2.</translation>
+        <source>%1 is not a folder. Recordings are still saved in %2.</source>
+        <translation>%1 não é uma pasta. As gravações continuam sendo salvas em %2.</translation>
     </message>
     <message>
         <source>Save recordings in</source>

@@ -1649,8 +1649,8 @@ Copy it and paste it into a browser.</translation>
         <translation>Testing the connection...</translation>
     </message>
     <message>
-        <source>"%1" is no folder. Recordings are still saved in %2.</source>
-        <translation>"%1" is no folder. Recordings are still saved in %2.</translation>
+        <source>%1 is not a folder. Recordings are still saved in %2.</source>
+        <translation>%1 is not a folder. Recordings are still saved in %2.</translation>
     </message>
     <message>
         <source>Save recordings in</source>

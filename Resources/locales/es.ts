@@ -1649,8 +1649,8 @@ Cópiala y pégala en un navegador.</translation>
         <translation>Probando la conexión...</translation>
     </message>
     <message>
-        <source>"%1" is no folder. Recordings are still saved in %2.</source>
-        <translation>"%1" no es una carpeta. Las grabaciones se siguen guardando en %2.</translation>
+        <source>%1 is not a folder. Recordings are still saved in %2.</source>
+        <translation>%1 no es una carpeta. Las grabaciones se siguen guardando en %2.</translation>
     </message>
     <message>
         <source>Save recordings in</source>
