@@ -1,4 +1,5 @@
 #include "upload/HttpUploader.h"
+#include "upload/AbandonReply.h"
 
 #include "upload/MultipartBody.h"
 #include "upload/TusAnswer.h"
@@ -115,15 +116,7 @@ void HttpUploader::upload(const QUrl& url, const QByteArray& data, const QString
 void HttpUploader::abortUpload() {
     stallTimer_.stop();
     answerDeadline_.stop();
-    if (!reply_)
-        return;
-    QNetworkReply* abandoned = reply_;
-    reply_ = nullptr;
-    // Disconnect first, so that nothing the abort raises reaches this object.
-    abandoned->disconnect(this);
-    abandoned->abort();
-    abandoned->close();
-    abandoned->deleteLater();
+    abandonReply(reply_, this);
 }
 
 void HttpUploader::onUploadProgress(qint64 bytesSent, qint64 bytesTotal) {

@@ -1,4 +1,5 @@
 #include "upload/TusClient.h"
+#include "upload/AbandonReply.h"
 
 #include "core/Translate.h"
 #include "upload/HttpUploader.h"
@@ -79,13 +80,7 @@ void TusClient::release() {
     stallTimer_.stop();
     answerDeadline_.stop();
     op_ = Op::None;
-    if (!reply_)
-        return;
-    QNetworkReply* abandoned = reply_;
-    reply_ = nullptr;
-    abandoned->disconnect(this);
-    abandoned->abort();
-    abandoned->deleteLater();
+    abandonReply(reply_, this);
 }
 
 void TusClient::fail(const UploadFailure& failure) {
